@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# The two commands of this repository:
+#   ./gw20.sh run              install what is missing, build, start the simulated
+#                              controller as COM1 and open the utility on it
+#   ./gw20.sh test [--sanitize]  install what is missing, build with warnings as
+#                              errors, run the whole test suite headless
+# Extra: ./gw20.sh render [DIR]  render every window to PNG (offscreen)
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+jobs=2
+
+# Debian packages the build, the tests and the run need.
+packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev
+          libgl-dev fonts-dejavu-core xvfb xauth)
+
+say() { printf '%s\n' "gw20: $*" >&2; }
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  say "installing ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() {  # build DIR [cmake options...]
+  local dir="$1"; shift
+  cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+
+cmd_test() {
+  local dir="$here/build/test" opts=(-DGW20_WERROR=ON)
+  if [ "${1:-}" = "--sanitize" ]; then
+    dir="$here/build/sanitize"
+    opts+=(-DGW20_SANITIZE=ON)
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+  fi
+  install_missing
+  build "$dir" "${opts[@]}"
+  export QT_QPA_PLATFORM=offscreen
+  cd "$dir"
+  ctest --output-on-failure -j"$jobs" --timeout 300
+}
+
+cmd_run() {
+  install_missing
+  local dir="$here/build/run"
+  build "$dir"
+  local state="${XDG_RUNTIME_DIR:-/tmp}/gw20-$$"
+  mkdir -p "$state"
+  local link="$state/com1"
+  "$dir/sim/gw20sim" --link "$link" --eeprom "$state/eeprom.txt" --transcript "$state/transcript.txt" &
+  local sim=$!
+  trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$state"' EXIT
+  for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
+  [ -e "$link" ] || { say "the simulated controller did not start"; exit 1; }
+  say "simulated controller on COM1 ($link)"
+  GW20_COM1="$link" "$dir/app/gw20config" "$@"
+}
+
+cmd_render() {
+  install_missing
+  local dir="$here/build/run"
+  build "$dir"
+  local out="${1:-$here/out/windows}"
+  QT_QPA_PLATFORM=offscreen "$dir/tools/gw20render" "$out"
+  QT_QPA_PLATFORM=offscreen "$dir/tools/gw20render" --scale 2 "$out/2x"
+  say "windows rendered into $out"
+}
+
+case "${1:-}" in
+  run) shift; cmd_run "$@" ;;
+  test) shift; cmd_test "$@" ;;
+  render) shift; cmd_render "$@" ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR]" >&2; exit 2 ;;
+esac

@@ -1,0 +1,99 @@
+#pragma once
+// The small services through which the logic reaches the outside world. The
+// desktop program implements them with Qt, the command-line tool by printing
+// and scripted answers, tests with recorders and virtual time.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace gw20::ui {
+
+class Form;
+
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+// Modal message box. An empty title means the box has no title of its own.
+class MessageBoxService {
+ public:
+  virtual ~MessageBoxService() = default;
+  virtual MessageAnswer Show(const std::string& text, const std::string& title,
+                             MessageButtons buttons) = 0;
+};
+
+// Creates, shows and destroys the visible side of forms.
+class FormHost {
+ public:
+  virtual ~FormHost() = default;
+  // Makes the form visible. Modal: returns only when the form has been hidden
+  // or unloaded, processing events meanwhile.
+  virtual void Show(Form& form, bool modal) = 0;
+  virtual void Hide(Form& form) = 0;
+  // The form has been unloaded: release whatever shows it.
+  virtual void Unloaded(Form& form) = 0;
+  // Usable screen size in twips, for centring windows.
+  virtual int ScreenWidthTwips() const = 0;
+  virtual int ScreenHeightTwips() const = 0;
+};
+
+// Processes pending window events once, without waiting.
+class EventPump {
+ public:
+  virtual ~EventPump() = default;
+  virtual void ProcessEvents() = 0;
+  // Waits about `period` for something to happen while keeping windows
+  // alive: pumps events, then sleeps or blocks for at most `period`.
+  virtual void Pause(std::chrono::milliseconds period) = 0;
+};
+
+// Millisecond tick counter; wraps at 2^32, differences are taken as signed 32-bit.
+class TickCounter {
+ public:
+  virtual ~TickCounter() = default;
+  virtual std::uint32_t NowMs() const = 0;
+};
+
+// Elapsed milliseconds from `start` to `now`, correct across the wrap.
+inline std::int32_t TicksSince(std::uint32_t start, std::uint32_t now) {
+  return static_cast<std::int32_t>(now - start);
+}
+
+struct DateTime {
+  int year = 2000;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// The PC's calendar clock (local time).
+class CalendarClock {
+ public:
+  virtual ~CalendarClock() = default;
+  virtual DateTime Now() const = 0;
+};
+
+// The folder the program runs from; EDS files are written there.
+class ProgramFolder {
+ public:
+  virtual ~ProgramFolder() = default;
+  virtual std::filesystem::path Path() const = 0;
+};
+
+class SerialPort;
+
+// Everything a form or procedure may need from outside, handed by reference.
+struct Services {
+  MessageBoxService& messages;
+  FormHost& forms;
+  EventPump& events;
+  TickCounter& ticks;
+  CalendarClock& clock;
+  ProgramFolder& folder;
+  SerialPort& port;  // the console port (MSComm1)
+};
+
+}  // namespace gw20::ui

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "sim/controller.h"
+
+namespace gw20::sim {
+
+// What gw20sim was asked to do.
+struct SimOptions {
+  bool help = false;
+  std::filesystem::path link;
+  ControllerOptions controller;
+};
+
+// A command line gw20sim cannot use; the message is meant for the user.
+class CommandLineError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses gw20sim's arguments (without the program name). Options take their
+// value as the next argument or after "=". Checks syntax and required options;
+// value ranges the controller checks itself (firmware month, ...) are left to it.
+// Throws CommandLineError.
+SimOptions ParseCommandLine(const std::vector<std::string>& args);
+
+// The usage text, ending with a line end.
+std::string CommandLineUsage();
+
+}  // namespace gw20::sim

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/console.h"
+#include "sim/eeprom.h"
+#include "sim/transcript_log.h"
+
+namespace gw20::sim {
+
+struct ControllerOptions {
+  std::string model = "GW20M";
+  int firmwareMajor = 2, firmwareMinor = 5, firmwareYear = 2006, firmwareMonth = 3, firmwareDay = 7;
+  std::size_t fifo = 8;                  // 0 = unlimited
+  std::filesystem::path eepromFile;      // empty = in memory only
+  std::filesystem::path transcriptFile;  // empty = none
+};
+
+// The simulated controller as seen from its serial port: a receive FIFO, the
+// console's echo and line assembly, the command interpreter, the EEPROM and
+// a transcript of every command line. Not copyable or movable (the console
+// refers to the EEPROM it holds).
+class Controller {
+ public:
+  // Loads or creates the EEPROM file and opens the transcript file.
+  // Throws std::invalid_argument for an empty model or firmware numbers that
+  // do not fit the firmware words, std::runtime_error (message names the
+  // file, and the line for a malformed EEPROM file) for a bad file.
+  explicit Controller(ControllerOptions options);
+  Controller(const Controller&) = delete;
+  Controller& operator=(const Controller&) = delete;
+
+  // Characters that arrived together; those beyond the FIFO size are lost.
+  // Every kept character is echoed (CR as "\r\n", LF ignored); a CR completes
+  // the line, which is logged and answered.
+  void Receive(std::string_view burst);
+  // Everything the controller sent since the last call.
+  std::string TakeOutput();
+  // The controller's own clock. Nothing depends on it yet.
+  void Advance(std::chrono::milliseconds elapsed);
+
+  // `address` is the byte address 0..252 (multiple of 4); throws std::out_of_range otherwise.
+  std::uint32_t Word(int block, int address) const;
+  // Also saves the EEPROM file if there is one.
+  void SetWord(int block, int address, std::uint32_t value);
+  // Every command line received, as typed (the characters before the CR, after FIFO loss).
+  const std::vector<std::string>& Transcript() const;
+  // The current prompt text.
+  std::string_view Prompt() const;
+
+ private:
+  // A line longer than the console's buffer is cut; the excess is neither echoed nor kept.
+  static constexpr std::size_t kMaxLineLength = 128;
+
+  ControllerOptions options_;
+  Eeprom eeprom_;
+  TranscriptLog transcript_;
+  Console console_;
+  std::string line_;
+  std::string output_;
+};
+
+}  // namespace gw20::sim

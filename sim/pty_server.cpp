@@ -1,0 +1,153 @@
+#include "sim/pty_server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace gw20::sim {
+namespace {
+
+std::runtime_error SystemError(const std::string& what) {
+  return std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+PtyServer::PtyServer(Controller& controller, std::filesystem::path link)
+    : controller_(controller), link_(std::move(link)) {
+  OpenPseudoTerminal();
+  CreateLink();
+}
+
+PtyServer::~PtyServer() {
+  std::error_code ec;
+  if (std::filesystem::is_symlink(std::filesystem::symlink_status(link_, ec)) &&
+      std::filesystem::read_symlink(link_, ec) == deviceName_) {
+    std::filesystem::remove(link_, ec);
+  }
+}
+
+void PtyServer::OpenPseudoTerminal() {
+  master_ = UniqueFd(posix_openpt(O_RDWR | O_NOCTTY));
+  if (!master_.Valid()) {
+    throw SystemError("cannot open a pseudo-terminal");
+  }
+  if (grantpt(master_.Get()) != 0 || unlockpt(master_.Get()) != 0) {
+    throw SystemError("cannot unlock the pseudo-terminal");
+  }
+  const char* name = ptsname(master_.Get());
+  if (name == nullptr) {
+    throw SystemError("cannot name the pseudo-terminal");
+  }
+  deviceName_ = name;
+  // Held open for the server's lifetime: otherwise each close by the PC
+  // would hang the terminal up and the next open would find it dead.
+  slave_ = UniqueFd(open(deviceName_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+  if (!slave_.Valid()) {
+    throw SystemError("cannot open " + deviceName_);
+  }
+  termios settings{};
+  if (tcgetattr(slave_.Get(), &settings) != 0) {
+    throw SystemError("cannot read the settings of " + deviceName_);
+  }
+  cfmakeraw(&settings);
+  if (tcsetattr(slave_.Get(), TCSANOW, &settings) != 0) {
+    throw SystemError("cannot make " + deviceName_ + " raw");
+  }
+  const int flags = fcntl(master_.Get(), F_GETFL);
+  if (flags < 0 || fcntl(master_.Get(), F_SETFL, flags | O_NONBLOCK) != 0 ||
+      fcntl(master_.Get(), F_SETFD, FD_CLOEXEC) != 0) {
+    throw SystemError("cannot configure the pseudo-terminal");
+  }
+}
+
+void PtyServer::CreateLink() {
+  std::error_code ec;
+  const auto status = std::filesystem::symlink_status(link_, ec);
+  if (std::filesystem::exists(status)) {
+    if (!std::filesystem::is_symlink(status)) {
+      throw std::runtime_error(link_.string() + " exists and is not a symbolic link; not replacing it");
+    }
+    std::filesystem::remove(link_, ec);
+  }
+  std::filesystem::create_symlink(deviceName_, link_, ec);
+  if (ec) {
+    throw std::runtime_error("cannot create the link " + link_.string() + ": " + ec.message());
+  }
+}
+
+void PtyServer::Serve(int stopFd) {
+  using Clock = std::chrono::steady_clock;
+  auto lastTick = Clock::now();
+  while (true) {
+    std::array<pollfd, 2> fds{};
+    fds[0] = {master_.Get(), static_cast<short>(POLLIN | (pending_.empty() ? 0 : POLLOUT)), 0};
+    fds[1] = {stopFd, POLLIN, 0};
+    if (poll(fds.data(), fds.size(), static_cast<int>(kServiceInterval.count())) < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      throw SystemError("cannot wait for the pseudo-terminal");
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - lastTick);
+    lastTick += elapsed;
+    controller_.Advance(elapsed);
+    if ((fds[1].revents & POLLIN) != 0) {
+      return;
+    }
+    bool idleTerminal = false;
+    if ((fds[0].revents & POLLIN) != 0) {
+      std::this_thread::sleep_for(kBusyTime);
+      idleTerminal = !ReadBurst();
+    } else if ((fds[0].revents & (POLLHUP | POLLERR)) != 0) {
+      idleTerminal = true;
+    }
+    if (idleTerminal) {
+      // A terminal that keeps reporting without data would make poll spin.
+      std::this_thread::sleep_for(kServiceInterval);
+    }
+    pending_ += controller_.TakeOutput();
+    if (pending_.size() > kMaxPendingOutput) {
+      pending_.erase(0, pending_.size() - kMaxPendingOutput);
+    }
+    WritePending();
+  }
+}
+
+bool PtyServer::ReadBurst() {
+  std::array<char, kReadChunk> buffer{};
+  const ssize_t count = read(master_.Get(), buffer.data(), buffer.size());
+  if (count > 0) {
+    controller_.Receive(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
+    return true;
+  }
+  if (count < 0 && (errno == EAGAIN || errno == EINTR)) {
+    return true;
+  }
+  return false;
+}
+
+void PtyServer::WritePending() {
+  if (pending_.empty()) {
+    return;
+  }
+  const ssize_t written = write(master_.Get(), pending_.data(), pending_.size());
+  if (written > 0) {
+    pending_.erase(0, static_cast<std::size_t>(written));
+  } else if (written < 0 && errno != EAGAIN && errno != EINTR && errno != EIO) {
+    throw SystemError("cannot write to the pseudo-terminal");
+  }
+}
+
+}  // namespace gw20::sim

@@ -1,0 +1,128 @@
+#include "sim/controller.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace gw20::sim {
+namespace {
+
+// Types `text` one character per burst, as a patient PC does, and returns the reply.
+std::string Type(Controller& controller, std::string_view text) {
+  for (const char c : text) {
+    controller.Receive(std::string_view(&c, 1));
+  }
+  return controller.TakeOutput();
+}
+
+TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
+  Controller controller(ControllerOptions{});
+  EXPECT_EQ(controller.Prompt(), "GW20M>");
+  EXPECT_EQ(Type(controller, "\r"), "\r\nGW20M>");
+  EXPECT_EQ(Type(controller, "\n"), "");
+  EXPECT_EQ(Type(controller, "help\r"), "help\r\nUnknown command\r\nGW20M>");
+  EXPECT_EQ(Type(controller, "use eeprom\r"), "use eeprom\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "\r"), "\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\nUnknown command\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "block 3\r"), "block 3\r\nInvalid block\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "el 2\r"), "el 2\r\nInvalid address\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "el 256\r"), "el 256\r\nInvalid address\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "block 0\r"), "block 0\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "el 0\r"), "el 0\r\nLong(0)=517\r\n-->");
+  EXPECT_EQ(controller.Prompt(), "-->");
+  EXPECT_EQ(Type(controller, "\r"), "\r\nLong(0)=517\r\n-->");
+  EXPECT_EQ(Type(controller, "12x\r"), "12x\r\nInvalid value\r\nLong(0)=517\r\n-->");
+  EXPECT_EQ(Type(controller, ".\r"), ".\r\n[EEPROM:]");
+  EXPECT_EQ(Type(controller, "exit\r"), "exit\r\nGW20M>");
+  EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\n[COM2:]");
+  EXPECT_EQ(Type(controller, "$012\r"), "$012\r\n[COM2:]");
+  EXPECT_EQ(Type(controller, "/q\r"), "/q\r\nGW20M>");
+
+  // The PC finds prompts by these texts, so no error line may contain them.
+  for (const std::string_view error :
+       {Console::kUnknownCommand, Console::kInvalidValue, Console::kInvalidBlock, Console::kInvalidAddress}) {
+    EXPECT_EQ(error.find_first_of(">]"), std::string_view::npos) << error;
+  }
+}
+
+TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
+  Controller controller(ControllerOptions{});
+  EXPECT_EQ(controller.Word(0, 4), 2006u * 65536 + 3 * 256 + 7);
+  EXPECT_EQ(controller.Word(2, 252), 4294967295u);
+  Type(controller, "use eeprom\rblock 0\r");
+  EXPECT_EQ(Type(controller, "el 40\r"), "el 40\r\nLong(40)=-1\r\n-->");
+  EXPECT_EQ(Type(controller, "-1\r"), "-1\r\nLong(44)=-1\r\n-->");
+  EXPECT_EQ(controller.Word(0, 40), 4294967295u);
+  EXPECT_EQ(Type(controller, "2147483648\r"), "2147483648\r\nLong(48)=-1\r\n-->");
+  EXPECT_EQ(Type(controller, "-2147483648\r"), "-2147483648\r\nLong(52)=-1\r\n-->");
+  EXPECT_EQ(Type(controller, "4294967296\r"), "4294967296\r\nInvalid value\r\nLong(52)=-1\r\n-->");
+  EXPECT_EQ(Type(controller, "-2147483649\r"), "-2147483649\r\nInvalid value\r\nLong(52)=-1\r\n-->");
+  EXPECT_EQ(Type(controller, "+5\r"), "+5\r\nInvalid value\r\nLong(52)=-1\r\n-->");
+  EXPECT_EQ(Type(controller, ".\r"), ".\r\n[EEPROM:]");
+  EXPECT_EQ(controller.Word(0, 44), 2147483648u);
+  EXPECT_EQ(controller.Word(0, 48), 2147483648u);
+  EXPECT_EQ(controller.Word(0, 52), 4294967295u);
+  EXPECT_EQ(Type(controller, "el 44\r"), "el 44\r\nLong(44)=-2147483648\r\n-->");
+  Type(controller, ".\r");
+
+  // Block selection, and storing the last word of a block ends the edit.
+  controller.SetWord(1, 248, 7);
+  EXPECT_EQ(Type(controller, "block 1\rel 248\r"), "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->");
+  EXPECT_EQ(Type(controller, "1\r2\r"), "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]");
+  EXPECT_EQ(controller.Word(1, 248), 1u);
+  EXPECT_EQ(controller.Word(1, 252), 2u);
+  EXPECT_EQ(controller.Word(0, 252), 4294967295u);
+}
+
+TEST(ControllerTest, FifoLosesWhatArrivesInOneBurstBeyondItsSize) {
+  Controller controller(ControllerOptions{});
+  controller.Receive("use eeprom\r");
+  EXPECT_EQ(controller.TakeOutput(), "use eepr");
+  controller.Receive("\r");
+  EXPECT_EQ(controller.TakeOutput(), "\r\nUnknown command\r\nGW20M>");
+  EXPECT_EQ(controller.Transcript(), std::vector<std::string>{"use eepr"});
+
+  ControllerOptions unlimited;
+  unlimited.fifo = 0;
+  Controller patient(std::move(unlimited));
+  patient.Receive("use eeprom\r");
+  EXPECT_EQ(patient.TakeOutput(), "use eeprom\r\n[EEPROM:]");
+}
+
+// The PC's wake-up: three CRs, "/q", ".", "exit"; the reply to "exit" up to the
+// first ">" must name the model, and the console must end at the main prompt.
+TEST(ControllerTest, WakeUpReachesMainPromptFromEveryMode) {
+  const std::vector<std::string> modes = {"", "use eeprom\r", "use eeprom\rel 8\r", "use com2\r"};
+  for (const std::string model : {"GW20M", "XYZ9"}) {
+    for (const std::string& setup : modes) {
+      ControllerOptions options;
+      options.model = model;
+      Controller controller(std::move(options));
+      Type(controller, setup);
+      for (const std::string_view line : {"\r", "\r", "\r", "/q\r", ".\r"}) {
+        Type(controller, line);
+      }
+      const std::string reply = Type(controller, "exit\r");
+      const std::size_t prompt = reply.find('>');
+      ASSERT_NE(prompt, std::string::npos) << reply;
+      EXPECT_NE(reply.substr(0, prompt).find(model), std::string::npos) << setup << ": " << reply;
+      EXPECT_EQ(controller.Prompt(), model + ">");
+    }
+  }
+}
+
+TEST(ControllerTest, TranscriptHoldsEveryLineAsTyped) {
+  ControllerOptions options;
+  options.fifo = 0;
+  Controller controller(std::move(options));
+  Type(controller, "use eeprom\r\r el  4 \r.\rexit\r\n");
+  const std::string tooLong(200, 'x');
+  Type(controller, tooLong + "\r");
+  const std::vector<std::string> expected = {"use eeprom", "", " el  4 ", ".", "exit", std::string(128, 'x')};
+  EXPECT_EQ(controller.Transcript(), expected);
+}
+
+}  // namespace
+}  // namespace gw20::sim

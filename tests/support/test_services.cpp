@@ -1,0 +1,66 @@
+#include "tests/support/test_services.h"
+
+#include <algorithm>
+
+namespace gw20::testing {
+
+void VirtualTime::Advance(std::chrono::milliseconds period) {
+  // Step a millisecond at a time so peers see time pass as it would.
+  for (auto i = period.count(); i > 0; --i) {
+    ++now_;
+    for (auto& ticker : tickers_) ticker(std::chrono::milliseconds(1));
+    RunDue();
+  }
+}
+
+void VirtualTime::At(std::chrono::milliseconds delay, std::function<void()> action) {
+  actions_.emplace(now_ + static_cast<std::uint32_t>(delay.count()), std::move(action));
+}
+
+void VirtualTime::OnAdvance(std::function<void(std::chrono::milliseconds)> ticker) {
+  tickers_.push_back(std::move(ticker));
+}
+
+void VirtualTime::RunDue() {
+  while (!actions_.empty() && ui::TicksSince(actions_.begin()->first, now_) >= 0) {
+    auto action = std::move(actions_.begin()->second);
+    actions_.erase(actions_.begin());
+    action();
+  }
+}
+
+void VirtualPump::ProcessEvents() {
+  ++pumps_;
+  time_.Advance(std::chrono::milliseconds(1));
+}
+
+void VirtualPump::Pause(std::chrono::milliseconds period) {
+  ++pumps_;
+  time_.Advance(std::max(period, std::chrono::milliseconds(1)));
+}
+
+ui::MessageAnswer MessageRecorder::Show(const std::string& text, const std::string& title,
+                                       ui::MessageButtons buttons) {
+  messages_.push_back({text, title, buttons});
+  if (!script_.empty()) {
+    const auto answer = script_.front();
+    script_.pop_front();
+    return answer;
+  }
+  return buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::Yes : ui::MessageAnswer::Ok;
+}
+
+void FormRecorder::Show(ui::Form& form, bool modal) {
+  shows.push_back(form.Name());
+  if (!IsShown(form)) visible_.push_back(&form);
+  if (modal && OnModal) OnModal(form);
+}
+
+void FormRecorder::Hide(ui::Form& form) { std::erase(visible_, &form); }
+void FormRecorder::Unloaded(ui::Form& form) { std::erase(visible_, &form); }
+
+bool FormRecorder::IsShown(const ui::Form& form) const {
+  return std::find(visible_.begin(), visible_.end(), &form) != visible_.end();
+}
+
+}  // namespace gw20::testing

@@ -1,0 +1,110 @@
+#pragma once
+// Test implementations of the services: virtual time, a recorder of message
+// boxes with scripted answers, a form host without windows.
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/ui/form.h"
+#include "platform/ui/services.h"
+
+namespace gw20::testing {
+
+// Virtual milliseconds. Whatever waits advances it; scheduled actions (an
+// operator's click, a controller's answer) run when their time has come.
+class VirtualTime {
+ public:
+  std::uint32_t Now() const { return now_; }
+  // Moves time forward, running due actions and tickers on the way.
+  void Advance(std::chrono::milliseconds period);
+  // Runs `action` once time has reached Now() + delay.
+  void At(std::chrono::milliseconds delay, std::function<void()> action);
+  // Runs `ticker(elapsed)` after every advance (in-process peers use it).
+  void OnAdvance(std::function<void(std::chrono::milliseconds)> ticker);
+  // Runs actions that are due now.
+  void RunDue();
+
+ private:
+  std::uint32_t now_ = 1000;
+  std::multimap<std::uint32_t, std::function<void()>> actions_;
+  std::vector<std::function<void(std::chrono::milliseconds)>> tickers_;
+};
+
+class VirtualTicks : public ui::TickCounter {
+ public:
+  explicit VirtualTicks(VirtualTime& time) : time_(time) {}
+  std::uint32_t NowMs() const override { return time_.Now(); }
+
+ private:
+  VirtualTime& time_;
+};
+
+// Every pump costs one virtual millisecond, so a loop that only pumps still
+// lets time pass and scheduled actions run.
+class VirtualPump : public ui::EventPump {
+ public:
+  explicit VirtualPump(VirtualTime& time) : time_(time) {}
+  void ProcessEvents() override;
+  void Pause(std::chrono::milliseconds period) override;
+  int Pumps() const { return pumps_; }
+
+ private:
+  VirtualTime& time_;
+  int pumps_ = 0;
+};
+
+struct ShownMessage {
+  std::string text;
+  std::string title;
+  ui::MessageButtons buttons = ui::MessageButtons::Ok;
+};
+
+// Records every message box; answers from a script, else Ok / Yes.
+class MessageRecorder : public ui::MessageBoxService {
+ public:
+  ui::MessageAnswer Show(const std::string& text, const std::string& title,
+                         ui::MessageButtons buttons) override;
+  void Answer(ui::MessageAnswer answer) { script_.push_back(answer); }
+  const std::vector<ShownMessage>& Messages() const { return messages_; }
+  void Clear() { messages_.clear(); }
+
+ private:
+  std::vector<ShownMessage> messages_;
+  std::deque<ui::MessageAnswer> script_;
+};
+
+// Keeps track of which forms are shown; a modal show runs `OnModal` (the
+// scripted operator) and returns.
+class FormRecorder : public ui::FormHost {
+ public:
+  void Show(ui::Form& form, bool modal) override;
+  void Hide(ui::Form& form) override;
+  void Unloaded(ui::Form& form) override;
+  int ScreenWidthTwips() const override { return 1920 * 15; }
+  int ScreenHeightTwips() const override { return 1080 * 15; }
+  bool IsShown(const ui::Form& form) const;
+  std::function<void(ui::Form&)> OnModal;
+  std::vector<std::string> shows;  // names of forms shown, in order
+
+ private:
+  std::vector<const ui::Form*> visible_;
+};
+
+class FixedClock : public ui::CalendarClock {
+ public:
+  ui::DateTime now{2026, 12, 6, 9, 30, 15};
+  ui::DateTime Now() const override { return now; }
+};
+
+class FixedFolder : public ui::ProgramFolder {
+ public:
+  std::filesystem::path path = std::filesystem::temp_directory_path();
+  std::filesystem::path Path() const override { return path; }
+};
+
+}  // namespace gw20::testing
