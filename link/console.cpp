@@ -1,0 +1,209 @@
+#include "link/console.h"
+
+#include <charconv>
+#include <cstdint>
+#include <system_error>
+
+#include "platform/ui/numbers.h"
+#include "platform/ui/serial_port.h"
+#include "platform/ui/services.h"
+
+namespace gw20::link {
+namespace {
+
+constexpr char kCarriageReturn = '\r';
+constexpr char kBlank = ' ';
+// The transmit buffer must be empty after this many tests, or the line is stuck.
+constexpr int kDrainTests = 10;
+// Between two failed drain tests. A real port needs about a millisecond to
+// send a dozen characters at 115200 bit/s, so the ten tests span enough time
+// for it even when the port only drains while events are processed.
+constexpr std::chrono::milliseconds kDrainPause{1};
+constexpr std::string_view kEditPrompt = "-->";
+constexpr std::string_view kScanCommand = "/scan";
+// The scan listing is long and slow: its time-out is this many ordinary ones.
+constexpr int kScanTimeoutFactor = 15;
+constexpr double kTwoTo32 = 4294967296.0;
+constexpr double kLargestSigned32 = 2147483647.0;
+
+// Blanks only: line ends in a chunk are kept.
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(kBlank);
+  if (first == std::string_view::npos) return {};
+  const auto last = text.find_last_not_of(kBlank);
+  return text.substr(first, last - first + 1);
+}
+
+// How one member of the exchange family differs from the others.
+struct ExchangeRules {
+  std::int32_t quietMs = 0;  // before flushing, let the line settle this long
+  bool pumpWhileDraining = true;
+  // ms without a new chunk (or since the start when not restarted).
+  std::int32_t timeoutMs = 0;
+  bool restartTimeoutOnChunk = false;
+};
+
+// The port, pump and tick counter of one exchange, and the steps they share.
+class Line {
+ public:
+  Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks)
+      : port_(port), events_(events), ticks_(ticks) {}
+
+  // Lets `period` ms pass, keeping the windows alive and not spinning.
+  void WaitQuietly(std::int32_t periodMs) {
+    const auto start = ticks_.NowMs();
+    while (ui::TicksSince(start, ticks_.NowMs()) < periodMs) events_.Pause(kPollPeriod);
+  }
+
+  void Flush() {
+    if (port_.InBufferCount() > 0) static_cast<void>(port_.ReadAll());
+  }
+
+  // One character per write, each followed by a pause, so a controller with a
+  // small receive buffer keeps up; the carriage return gets the same pause.
+  void Type(std::string_view command) {
+    for (const char c : command) {
+      port_.Write(std::string_view(&c, 1));
+      events_.Pause(kCharacterPause);
+    }
+    const char cr = kCarriageReturn;
+    port_.Write(std::string_view(&cr, 1));
+    events_.Pause(kCharacterPause);
+  }
+
+  // True once nothing is left to transmit, false after kDrainTests failed tests.
+  bool Drained(bool pumpBetweenTests) {
+    for (int attempt = 0; attempt < kDrainTests; ++attempt) {
+      if (port_.OutBufferCount() == 0) return true;
+      if (pumpBetweenTests) events_.Pause(kDrainPause);
+    }
+    return false;
+  }
+
+  // Collects chunks into `reply` (emptied first) until `prompt` is found while
+  // the line is quiet. Returns the position of the prompt, or npos on time-out
+  // (then `reply` holds everything collected). An empty prompt never matches.
+  std::size_t Collect(std::string& reply, std::string_view prompt, const ExchangeRules& rules) {
+    reply.clear();
+    auto start = ticks_.NowMs();
+    const auto append = [&] {
+      reply += TrimBlanks(port_.ReadAll());
+      if (rules.restartTimeoutOnChunk) start = ticks_.NowMs();
+    };
+    for (;;) {
+      if (ui::TicksSince(start, ticks_.NowMs()) >= rules.timeoutMs) return std::string_view::npos;
+      if (port_.InBufferCount() > 0) {
+        append();
+        continue;
+      }
+      // The prompt is searched only now, on all text collected so far, so a
+      // prompt split over two chunks is still found.
+      if (!prompt.empty()) {
+        const auto found = reply.find(prompt);
+        if (found != std::string::npos) return found;
+      }
+      // Nothing waiting: block briefly on the port instead of spinning, then
+      // let the windows breathe.
+      if (port_.WaitForInput(kPollPeriod)) append();
+      events_.ProcessEvents();
+    }
+  }
+
+  // Steps shared by the family up to the start of collecting. False when the
+  // transmit buffer did not drain.
+  bool Send(std::string_view command, const ExchangeRules& rules) {
+    if (rules.quietMs > 0) WaitQuietly(rules.quietMs);
+    Flush();
+    Type(command);
+    if (!Drained(rules.pumpWhileDraining)) return false;
+    events_.Pause(kCharacterPause);
+    return true;
+  }
+
+ private:
+  ui::SerialPort& port_;
+  ui::EventPump& events_;
+  ui::TickCounter& ticks_;
+};
+
+}  // namespace
+
+Console::Console(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks,
+                 ConsoleState& state)
+    : port_(port), events_(events), ticks_(ticks), state_(state) {}
+
+bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt) {
+  const ExchangeRules rules{.timeoutMs = state_.ConsoleTimeout};
+  Line line(port_, events_, ticks_);
+  if (!line.Send(Command, rules)) return false;
+  const auto found = line.Collect(state_.ConsoleReply, Prompt, rules);
+  if (found == std::string::npos) return false;
+  state_.ConsoleReply.resize(found);
+  return true;
+}
+
+bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, double& Value) {
+  const ExchangeRules rules{.pumpWhileDraining = false, .timeoutMs = state_.ConsoleTimeout};
+  Line line(port_, events_, ticks_);
+  if (!line.Send(Command, rules)) return false;
+  std::string text;  // its own buffer: the caller's ConsoleReply stays as it was
+  const auto prompt = line.Collect(text, kEditPrompt, rules);
+  if (prompt == std::string::npos || Key.empty()) return false;
+
+  // The key is searched without its outer blanks, but the number is taken
+  // after the key as given, up to the prompt.
+  const auto key = std::string(TrimBlanks(Key));
+  const auto where = std::string(TrimBlanks(text)).find(key);
+  if (where == std::string::npos) return false;
+  const auto valueStart = where + Key.size();
+  // A key that only occurs after the prompt answers nothing about this word.
+  if (valueStart > prompt) return false;
+  Value = ui::LeadingNumber(std::string_view(text).substr(valueStart, prompt - valueStart));
+  return true;
+}
+
+bool Console::ConsoleScanExchange(std::string_view PortDigit) {
+  const ExchangeRules rules{.quietMs = state_.ConsoleTimeout,
+                            .timeoutMs = kScanTimeoutFactor * state_.ConsoleTimeout,
+                            .restartTimeoutOnChunk = true};
+  Line line(port_, events_, ticks_);
+  if (!line.Send(kScanCommand, rules)) return false;
+  const auto prompt = "[COM" + std::string(PortDigit) + ":]";
+  const auto found = line.Collect(state_.ConsoleReply, prompt, rules);
+  if (found == std::string::npos) return false;
+  state_.ConsoleReply.resize(found);
+  return true;
+}
+
+double ToUnsigned32(double Value) { return Value < 0.0 ? Value + kTwoTo32 : Value; }
+
+std::string SignedLongText(double Value) {
+  double value = Value > kLargestSigned32 ? Value - kTwoTo32 : Value;
+  if (value == 0.0) value = 0.0;  // never "-0"
+  // Shortest fixed-point text: whole numbers without exponent or fraction.
+  char digits[400];
+  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
+  std::string text = error == std::errc{} ? std::string(digits, end) : std::string("0");
+  if (!text.empty() && text.front() != '-') text.insert(text.begin(), kBlank);
+  return text;
+}
+
+double HexTextToNumber(std::string_view Text) {
+  constexpr double kBase = 16.0;
+  constexpr int kFirstLetterDigit = 10;
+  double result = 0.0;
+  for (const char c : Text) {
+    int digit = 0;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'A' && c <= 'F') {
+      digit = c - 'A' + kFirstLetterDigit;
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + kFirstLetterDigit;
+    }
+    result = result * kBase + digit;
+  }
+  return result;
+}
+
+}  // namespace gw20::link

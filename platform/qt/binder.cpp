@@ -1,0 +1,340 @@
+#include "platform/qt/binder.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSvgRenderer>
+#include <QTabBar>
+#include <QTableWidget>
+#include <QTableWidgetItem>
+#include <memory>
+
+#include "platform/qt/binding.h"
+#include "platform/ui/control.h"
+#include "platform/ui/form.h"
+#include "platform/ui/tabstrip.h"
+
+namespace gw20::qtui {
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+// Header cells of a grid, as the classic fixed rows looked.
+const QColor kFixedCellColor(192, 192, 192);
+
+QString Latin1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Latin1(const QString& text) { return text.toLatin1().toStdString(); }
+
+int TwipsToPixelsY(int twips, const QWidget& widget) {
+  return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiY() / kTwipsPerInch);
+}
+
+void SyncCommon(QWidget& widget, const ui::Control& model) {
+  widget.setVisible(model.Visible());
+  widget.setEnabled(model.Enabled());
+}
+
+Qt::Alignment ToQt(ui::Alignment alignment) {
+  switch (alignment) {
+    case ui::Alignment::Center:
+      return Qt::AlignCenter;
+    case ui::Alignment::Right:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    case ui::Alignment::Left:
+      break;
+  }
+  return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+// Draws the model's picture into the label; redrawn when the label resizes,
+// so the picture always fills it with its aspect ratio kept.
+class PictureBinding : public Binding {
+ public:
+  PictureBinding(QLabel& label, ui::Picture& model)
+      : Binding(label, model, [&label, &model] { Sync(label, model); }) {
+    label.installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Resize) Resync();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  static void Sync(QLabel& label, const ui::Picture& model) {
+    SyncCommon(label, model);
+    label.setAlignment(Qt::AlignCenter);
+    label.setPixmap(Render(Latin1(model.Source()), label.size()));
+  }
+
+  // An empty or unreadable source shows nothing rather than failing.
+  static QPixmap Render(const QString& source, QSize area) {
+    if (source.isEmpty() || area.isEmpty()) return {};
+    if (source.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
+      QSvgRenderer renderer(source);
+      if (!renderer.isValid()) return {};
+      QPixmap pixmap(renderer.defaultSize().scaled(area, Qt::KeepAspectRatio));
+      pixmap.fill(Qt::transparent);
+      QPainter painter(&pixmap);
+      renderer.render(&painter);
+      return pixmap;
+    }
+    const QPixmap bitmap(source);
+    if (bitmap.isNull()) return {};
+    return bitmap.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  }
+};
+
+// Size and position are applied only when the model's change, so a window
+// the operator resized keeps its size while the caption changes.
+struct AppliedGeometry {
+  QSize size{-1, -1};
+  QPoint position{-1, -1};
+};
+
+void SyncWindow(QWidget& window, const ui::Form& model, AppliedGeometry& applied) {
+  window.setWindowTitle(Latin1(model.Caption()));
+  window.setEnabled(model.Enabled());
+  const QSize size(model.Width(), model.Height());
+  if (size != applied.size) {
+    applied.size = size;
+    window.resize(TwipsToPixels(model.Width(), window), TwipsToPixelsY(model.Height(), window));
+  }
+  const QPoint position(model.Left(), model.Top());
+  if (position != applied.position) {
+    applied.position = position;
+    window.move(TwipsToPixels(model.Left(), window), TwipsToPixelsY(model.Top(), window));
+  }
+}
+
+// Turns a close by the window frame into Form::Unload; a cancelled unload
+// swallows the close so the window stays.
+class WindowBinding : public Binding {
+ public:
+  WindowBinding(QWidget& window, ui::Form& model)
+      : Binding(window, model,
+                [&window, &model, applied = std::make_shared<AppliedGeometry>()] {
+                  SyncWindow(window, model, *applied);
+                }) {
+    window.installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Close || Model() == nullptr) {
+      return QObject::eventFilter(watched, event);
+    }
+    auto& form = static_cast<ui::Form&>(*Model());
+    if (!form.Unload()) {
+      event->ignore();
+      return true;
+    }
+    return false;
+  }
+};
+
+void SyncGrid(QTableWidget& table, const ui::Grid& model) {
+  SyncCommon(table, model);
+  table.setRowCount(model.Rows());
+  table.setColumnCount(model.Cols());
+  for (int col = 0; col < model.Cols(); ++col) {
+    table.setColumnWidth(col, TwipsToPixels(model.ColWidth(col), table));
+  }
+  for (int row = 0; row < model.Rows(); ++row) {
+    for (int col = 0; col < model.Cols(); ++col) {
+      const bool fixed = row < model.FixedRows() || col < model.FixedCols();
+      QTableWidgetItem* item = table.item(row, col);
+      if (item == nullptr) {
+        item = new QTableWidgetItem();  // owned by the table
+        item->setFlags(Qt::ItemIsEnabled);
+        table.setItem(row, col, item);
+      }
+      const QString text = Latin1(model.TextMatrix(row, col));
+      if (item->text() != text) item->setText(text);
+      item->setTextAlignment(fixed ? Qt::AlignCenter : ToQt(model.ColAlignment(col)));
+      QFont font = item->font();
+      font.setBold(fixed);
+      item->setFont(font);
+      item->setBackground(fixed ? QBrush(kFixedCellColor) : QBrush());
+    }
+  }
+}
+
+}  // namespace
+
+int TwipsToPixels(int twips, const QWidget& widget) {
+  return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiX() / kTwipsPerInch);
+}
+
+void Bind(QLabel& widget, ui::Label& model) {
+  widget.setTextFormat(Qt::PlainText);
+  new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    widget.setText(Latin1(model.Caption()));
+  });
+}
+
+void Bind(QGroupBox& widget, ui::Frame& model) {
+  new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    widget.setTitle(Latin1(model.Caption()));
+  });
+}
+
+void Bind(QPushButton& widget, ui::Button& model) {
+  auto* binding = new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    widget.setText(Latin1(model.Caption()));
+  });
+  QObject::connect(&widget, &QPushButton::clicked, binding, [binding, &model] {
+    if (binding->Model() != nullptr) model.Press();
+  });
+}
+
+void Bind(QPushButton& widget, ui::ToggleButton& model) {
+  widget.setCheckable(true);
+  auto* binding = new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    widget.setText(Latin1(model.Caption()));
+    widget.setChecked(model.Value());
+    const ui::Rgb back = model.BackColor();
+    QPalette palette = widget.palette();
+    palette.setColor(QPalette::Button, QColor(back.red, back.green, back.blue));
+    widget.setPalette(palette);
+  });
+  // Qt has already flipped its own check state; the model decides, so the
+  // widget is set back from the model once the handler has run.
+  QObject::connect(&widget, &QPushButton::clicked, binding, [binding, &model] {
+    if (binding->Model() == nullptr) return;
+    model.Toggle();
+    binding->Resync();
+  });
+}
+
+void Bind(QRadioButton& widget, ui::OptionButton& model) {
+  // Exclusivity belongs to the form's handlers, not to Qt.
+  widget.setAutoExclusive(false);
+  auto* binding = new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    widget.setText(Latin1(model.Caption()));
+    widget.setChecked(model.Value());
+  });
+  QObject::connect(&widget, &QRadioButton::clicked, binding, [binding, &model] {
+    if (binding->Model() == nullptr) return;
+    model.Choose();
+    binding->Resync();
+  });
+}
+
+void Bind(QComboBox& widget, ui::ComboBox& model) {
+  auto* binding = new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    QStringList items;
+    for (const std::string& item : model.Items()) items << Latin1(item);
+    QStringList shown;
+    for (int i = 0; i < widget.count(); ++i) shown << widget.itemText(i);
+    if (items != shown) {
+      widget.clear();
+      widget.addItems(items);
+    }
+    widget.setCurrentIndex(model.ListIndex());
+  });
+  QObject::connect(&widget, &QComboBox::activated, binding, [binding, &model](int index) {
+    if (binding->Model() == nullptr) return;
+    model.Pick(index);
+    binding->Resync();
+  });
+}
+
+void Bind(QLineEdit& widget, ui::TextBox& model) {
+  auto* binding = new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    widget.setReadOnly(model.Locked());
+    const QString text = Latin1(model.Text());
+    // Setting the same text again would move the operator's cursor.
+    if (widget.text() != text) widget.setText(text);
+  });
+  QObject::connect(&widget, &QLineEdit::textEdited, binding, [binding, &model](const QString& text) {
+    if (binding->Model() == nullptr) return;
+    model.Type(Latin1(text));
+    binding->Resync();
+  });
+}
+
+void BindPicture(QLabel& widget, ui::Picture& model) { new PictureBinding(widget, model); }
+
+void Bind(QProgressBar& widget, ui::ProgressBar& model) {
+  new Binding(widget, model, [&widget, &model] {
+    SyncCommon(widget, model);
+    widget.setRange(model.Min(), model.Max());
+    widget.setValue(model.Value());
+  });
+}
+
+void Bind(QAction& action, ui::Menu& model) {
+  auto* binding = new Binding(action, model, [&action, &model] {
+    action.setText(Latin1(model.Caption()));
+    action.setVisible(model.Visible());
+    action.setEnabled(model.Enabled());
+  });
+  QObject::connect(&action, &QAction::triggered, binding, [binding, &model] {
+    if (binding->Model() != nullptr) model.Press();
+  });
+}
+
+void Bind(QTabBar& widget, ui::TabStrip& model) {
+  // Set while the view follows the model, so Qt's own currentChanged from
+  // that update is not taken for an operator's click.
+  auto syncing = std::make_shared<bool>(false);
+  auto* binding = new Binding(widget, model, [&widget, &model, syncing] {
+    *syncing = true;
+    SyncCommon(widget, model);
+    const auto& tabs = model.Tabs();
+    while (widget.count() > static_cast<int>(tabs.size())) widget.removeTab(widget.count() - 1);
+    for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
+      const QString caption = Latin1(tabs[i].caption);
+      if (i < widget.count()) {
+        widget.setTabText(i, caption);
+      } else {
+        widget.addTab(caption);
+      }
+    }
+    if (model.SelectedIndex() >= 0) widget.setCurrentIndex(model.SelectedIndex());
+    *syncing = false;
+  });
+  QObject::connect(&widget, &QTabBar::currentChanged, binding, [binding, &model, syncing](int index) {
+    if (*syncing || binding->Model() == nullptr || index < 0) return;
+    model.Click(index);
+    binding->Resync();
+  });
+}
+
+void Bind(QTableWidget& widget, ui::Grid& model) {
+  widget.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  widget.horizontalHeader()->hide();
+  widget.verticalHeader()->hide();
+  auto* binding = new Binding(widget, model, [&widget, &model] { SyncGrid(widget, model); });
+  binding->SetDeferred(true);
+}
+
+void BindWindow(QWidget& window, ui::Form& model) {
+  // The host binds every view it shows; a factory that did so too must not
+  // get a second close handler.
+  static constexpr char kBoundProperty[] = "gw20BoundForm";
+  const auto key = reinterpret_cast<qulonglong>(&model);
+  if (window.property(kBoundProperty).toULongLong() == key) return;
+  window.setProperty(kBoundProperty, key);
+  new WindowBinding(window, model);
+}
+
+}  // namespace gw20::qtui

@@ -1,0 +1,195 @@
+#include "platform/qt/qt_serial_port.h"
+
+#include <QSerialPort>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#ifndef Q_OS_WIN
+#include <sys/file.h>
+#endif
+
+namespace gw20::qtui {
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+std::vector<std::string_view> SplitFields(std::string_view text) {
+  std::vector<std::string_view> fields;
+  for (std::size_t comma; (comma = text.find(',')) != std::string_view::npos;) {
+    fields.push_back(Trim(text.substr(0, comma)));
+    text.remove_prefix(comma + 1);
+  }
+  fields.push_back(Trim(text));
+  return fields;
+}
+
+std::optional<int> WholeNumber(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<QSerialPort::Parity> ParityOf(std::string_view text) {
+  if (text.size() != 1) return std::nullopt;
+  switch (text.front()) {
+    case 'n': case 'N': return QSerialPort::NoParity;
+    case 'e': case 'E': return QSerialPort::EvenParity;
+    case 'o': case 'O': return QSerialPort::OddParity;
+    case 'm': case 'M': return QSerialPort::MarkParity;
+    case 's': case 'S': return QSerialPort::SpaceParity;
+    default: return std::nullopt;
+  }
+}
+
+std::optional<QSerialPort::StopBits> StopBitsOf(std::string_view text) {
+  if (text == "1") return QSerialPort::OneStop;
+  if (text == "1.5") return QSerialPort::OneAndHalfStop;
+  if (text == "2") return QSerialPort::TwoStop;
+  return std::nullopt;
+}
+
+std::string Local8Bit(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+}  // namespace
+
+std::string DeviceForPort(int number) {
+#ifdef Q_OS_WIN
+  return "COM" + std::to_string(number);
+#else
+  const std::string variable = "GW20_COM" + std::to_string(number);
+  const char* device = std::getenv(variable.c_str());
+  if (device != nullptr && *device != '\0') return device;
+  return "/dev/ttyS" + std::to_string(number - 1);
+#endif
+}
+
+QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()) {}
+
+QtSerialPort::~QtSerialPort() = default;
+
+void QtSerialPort::SetPortNumber(int number) { number_ = number; }
+
+bool QtSerialPort::SetSettings(std::string_view settings) {
+  constexpr int kMinDataBits = 5;
+  constexpr int kMaxDataBits = 8;
+  const auto fields = SplitFields(settings);
+  if (fields.size() != 4) return false;
+  const auto baud = WholeNumber(fields[0]);
+  const auto parity = ParityOf(fields[1]);
+  const auto dataBits = WholeNumber(fields[2]);
+  const auto stopBits = StopBitsOf(fields[3]);
+  if (!baud || *baud <= 0 || !parity || !dataBits || *dataBits < kMinDataBits ||
+      *dataBits > kMaxDataBits || !stopBits) {
+    return false;
+  }
+  settings_ = {*baud, *parity, static_cast<QSerialPort::DataBits>(*dataBits), *stopBits};
+  return !IsOpen() || ApplySettings();
+}
+
+bool QtSerialPort::ApplySettings() {
+  return port_->setBaudRate(settings_.baud) && port_->setParity(settings_.parity) &&
+         port_->setDataBits(settings_.dataBits) && port_->setStopBits(settings_.stopBits) &&
+         port_->setFlowControl(QSerialPort::NoFlowControl);
+}
+
+ui::OpenResult QtSerialPort::Open() {
+  if (IsOpen()) return {ui::OpenStatus::Opened, {}};
+  const std::string device = DeviceForPort(number_);
+  port_->setPortName(QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size())));
+  port_->clearError();
+  if (!port_->open(QIODevice::ReadWrite)) {
+    const QSerialPort::SerialPortError error = port_->error();
+    const std::string reason = Local8Bit(port_->errorString());
+    port_->clearError();
+    // Qt reports a device locked by another holder as a permission error.
+    if (error == QSerialPort::PermissionError) {
+      return {ui::OpenStatus::Occupied, device + " is in use by another program"};
+    }
+    return {ui::OpenStatus::Failed, "Can't open " + device + ": " + reason};
+  }
+#ifndef Q_OS_WIN
+  // Qt's lock file is keyed by the device's path, and its exclusive-tty
+  // flag does not stop root: a lock on the device itself also catches a
+  // second holder reaching the same device through another name.
+  if (::flock(static_cast<int>(port_->handle()), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    port_->close();
+    return {ui::OpenStatus::Occupied, device + " is in use by another program"};
+  }
+#endif
+  if (!ApplySettings()) {
+    const std::string reason = Local8Bit(port_->errorString());
+    port_->close();
+    return {ui::OpenStatus::Failed, "Can't set up " + device + ": " + reason};
+  }
+  return {ui::OpenStatus::Opened, {}};
+}
+
+bool QtSerialPort::IsOpen() const { return port_->isOpen(); }
+
+void QtSerialPort::Close() {
+  if (IsOpen()) port_->close();
+}
+
+void QtSerialPort::PullInput() {
+  if (!IsOpen()) return;
+  // QSerialPort fills its buffer from the event loop; the console polls
+  // without one, so read what the OS holds now.
+  port_->waitForReadyRead(0);
+  // Nothing waiting is reported as a time-out; that is not a fault.
+  if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
+}
+
+int QtSerialPort::InBufferCount() {
+  PullInput();
+  return IsOpen() ? static_cast<int>(port_->bytesAvailable()) : 0;
+}
+
+void QtSerialPort::DiscardInput() {
+  if (!IsOpen()) return;
+  PullInput();
+  port_->clear(QSerialPort::Input);
+  port_->readAll();
+}
+
+std::string QtSerialPort::ReadAll() {
+  if (!IsOpen()) return {};
+  PullInput();
+  const QByteArray data = port_->readAll();
+  return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+void QtSerialPort::Write(std::string_view text) {
+  if (!IsOpen() || text.empty()) return;
+  port_->write(text.data(), static_cast<qint64>(text.size()));
+  port_->flush();
+}
+
+int QtSerialPort::OutBufferCount() {
+  if (!IsOpen()) return 0;
+  if (port_->bytesToWrite() > 0) port_->flush();
+  return static_cast<int>(port_->bytesToWrite());
+}
+
+bool QtSerialPort::WaitForInput(std::chrono::milliseconds limit) {
+  if (!IsOpen()) {
+    // Still wait: a caller polling a closed port must not spin.
+    std::this_thread::sleep_for(limit);
+    return false;
+  }
+  if (port_->bytesAvailable() > 0) return true;
+  const bool arrived = port_->waitForReadyRead(static_cast<int>(limit.count()));
+  if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
+  return arrived || port_->bytesAvailable() > 0;
+}
+
+}  // namespace gw20::qtui

@@ -1,0 +1,53 @@
+#pragma once
+// The console port on QSerialPort. Port numbers map to devices: "COMn" on
+// Windows; elsewhere the device named by the environment variable GW20_COMn
+// when set, otherwise /dev/ttyS<n-1>.
+
+#include <memory>
+#include <string>
+
+#include <QSerialPort>
+
+#include "platform/ui/serial_port.h"
+
+namespace gw20::qtui {
+
+// The device behind COM port `number` on this machine.
+std::string DeviceForPort(int number);
+
+class QtSerialPort : public ui::SerialPort {
+ public:
+  QtSerialPort();
+  ~QtSerialPort() override;
+  void SetPortNumber(int number) override;
+  int PortNumber() const override { return number_; }
+  bool SetSettings(std::string_view settings) override;
+  // Occupied when another program holds the port (QSerialPort reports that as
+  // a permission error when it cannot lock the device).
+  ui::OpenResult Open() override;
+  bool IsOpen() const override;
+  void Close() override;
+  int InBufferCount() override;
+  void DiscardInput() override;
+  std::string ReadAll() override;
+  void Write(std::string_view text) override;
+  int OutBufferCount() override;
+  bool WaitForInput(std::chrono::milliseconds limit) override;
+
+ private:
+  struct LineSettings {
+    qint32 baud = 115200;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+  };
+  // Moves what the OS has received into the port's buffer, without waiting.
+  void PullInput();
+  bool ApplySettings();
+
+  std::unique_ptr<QSerialPort> port_;
+  int number_ = 1;
+  LineSettings settings_;
+};
+
+}  // namespace gw20::qtui

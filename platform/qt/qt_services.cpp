@@ -1,0 +1,75 @@
+#include "platform/qt/qt_services.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QEventLoop>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QTimer>
+#include <system_error>
+#include <thread>
+
+namespace gw20::qtui {
+
+ui::MessageAnswer QtMessageBox::Show(const std::string& text, const std::string& title,
+                                     ui::MessageButtons buttons) {
+  QMessageBox box;
+  box.setWindowModality(Qt::ApplicationModal);
+  box.setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  box.setWindowTitle(title.empty() ? QGuiApplication::applicationDisplayName()
+                                   : QString::fromLatin1(title.data(), static_cast<qsizetype>(title.size())));
+  if (buttons == ui::MessageButtons::YesNo) {
+    box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    // Closing the box by its frame is an answer too: the safe one.
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? ui::MessageAnswer::Yes : ui::MessageAnswer::No;
+  }
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+  return ui::MessageAnswer::Ok;
+}
+
+void QtEventPump::ProcessEvents() {
+  if (QCoreApplication::instance() != nullptr) QCoreApplication::processEvents();
+}
+
+void QtEventPump::Pause(std::chrono::milliseconds period) {
+  if (QCoreApplication::instance() == nullptr) {
+    std::this_thread::sleep_for(period);
+    return;
+  }
+  QCoreApplication::processEvents();
+  if (period <= std::chrono::milliseconds::zero()) return;
+  // A local loop blocks in the event dispatcher until the timer fires, so
+  // windows stay alive without spinning the processor.
+  QEventLoop loop;
+  QTimer::singleShot(period, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+QtTickCounter::QtTickCounter() { timer_.start(); }
+
+std::uint32_t QtTickCounter::NowMs() const {
+  // Truncation to 32 bits is the counter's wrap.
+  return static_cast<std::uint32_t>(timer_.elapsed());
+}
+
+ui::DateTime QtCalendarClock::Now() const {
+  const QDateTime now = QDateTime::currentDateTime();
+  const QDate date = now.date();
+  const QTime time = now.time();
+  return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
+}
+
+std::filesystem::path QtProgramFolder::Path() const {
+  if (QCoreApplication::instance() != nullptr) {
+    return std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+  }
+  std::error_code error;
+  const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::filesystem::current_path() : executable.parent_path();
+}
+
+}  // namespace gw20::qtui

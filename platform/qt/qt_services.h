@@ -1,0 +1,45 @@
+#pragma once
+// Qt implementations of the small services.
+
+#include <QElapsedTimer>
+
+#include "platform/ui/services.h"
+
+class QWidget;
+
+namespace gw20::qtui {
+
+// QMessageBox, application-modal; an empty title leaves the program's name.
+class QtMessageBox : public ui::MessageBoxService {
+ public:
+  ui::MessageAnswer Show(const std::string& text, const std::string& title,
+                         ui::MessageButtons buttons) override;
+};
+
+class QtEventPump : public ui::EventPump {
+ public:
+  void ProcessEvents() override;
+  void Pause(std::chrono::milliseconds period) override;
+};
+
+class QtTickCounter : public ui::TickCounter {
+ public:
+  QtTickCounter();
+  std::uint32_t NowMs() const override;
+
+ private:
+  QElapsedTimer timer_;
+};
+
+class QtCalendarClock : public ui::CalendarClock {
+ public:
+  ui::DateTime Now() const override;
+};
+
+// The folder of the running executable.
+class QtProgramFolder : public ui::ProgramFolder {
+ public:
+  std::filesystem::path Path() const override;
+};
+
+}  // namespace gw20::qtui

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/qt/binder.h"
+#include "platform/qt/qt_form_host.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/ui/form.h"
+
+namespace gw20::qtui {
+namespace {
+
+class TestForm : public ui::Form {
+ public:
+  explicit TestForm(ui::FormHost& host, std::string name = "TestForm") : Form(std::move(name), host) {}
+  bool refuseUnload = false;
+
+ protected:
+  void Form_Unload(int& Cancel) override { Cancel = refuseUnload ? 1 : 0; }
+};
+class OtherForm : public TestForm {
+  using TestForm::TestForm;
+};
+
+void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+class QtFormHostTest : public ::testing::Test {
+ protected:
+  QtFormHostTest() { host.Register<TestForm>([](TestForm&) { return std::make_unique<QWidget>(); }); }
+  QtFormHost host;
+};
+
+TEST_F(QtFormHostTest, ShowCloseAndUnload_FollowTheForm) {
+  TestForm form(host);
+  form.SetCaption("General Setting");
+  form.SetSize(8240, 7130);
+  form.Show();
+  QPointer<QWidget> view = host.ViewOf(form);
+  ASSERT_NE(view, nullptr);
+  EXPECT_TRUE(view->isVisible());
+  EXPECT_EQ(view->windowTitle(), QStringLiteral("General Setting"));
+  EXPECT_EQ(view->width(), 8240 * view->logicalDpiX() / 1440);
+
+  form.refuseUnload = true;
+  EXPECT_FALSE(view->close());
+  EXPECT_TRUE(view->isVisible());
+  form.refuseUnload = false;
+  EXPECT_TRUE(view->close());
+  EXPECT_FALSE(form.Loaded());
+  EXPECT_EQ(host.ViewOf(form), nullptr);
+  RunDeferredDeletes();
+  EXPECT_TRUE(view.isNull());
+
+  form.Show();  // a fresh view after an unload
+  view = host.ViewOf(form);
+  ASSERT_NE(view, nullptr);
+  QTimer::singleShot(0, [&] { form.Hide(); });
+  form.Show(true);  // returns only because the hide ends the modal loop
+  EXPECT_FALSE(view->isVisible());
+  EXPECT_EQ(view->windowModality(), Qt::NonModal);
+}
+
+TEST_F(QtFormHostTest, FormDestroyedWhileShown_ReleasesItsView) {
+  QPointer<QWidget> view;
+  {
+    TestForm form(host);
+    form.Show();
+    view = host.ViewOf(form);
+  }
+  RunDeferredDeletes();
+  EXPECT_TRUE(view.isNull());
+}
+
+TEST_F(QtFormHostTest, FormWithoutAFactory_IsAProgrammingError) {
+  OtherForm form(host, "OtherForm");
+  try {
+    form.Show();
+    FAIL() << "no exception";
+  } catch (const std::logic_error& error) {
+    EXPECT_NE(std::string(error.what()).find("OtherForm"), std::string::npos);
+  }
+}
+
+TEST(QtSerialPort, PortNamesAndSettings) {
+  unsetenv("GW20_COM3");
+  EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
+  setenv("GW20_COM3", "", 1);
+  EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
+  setenv("GW20_COM3", "/dev/ttyUSB0", 1);
+  EXPECT_EQ(DeviceForPort(3), "/dev/ttyUSB0");
+  unsetenv("GW20_COM3");
+
+  QtSerialPort port;
+  for (const char* good : {"115200,n,8,1", "9600,E,7,2", "1200,o,5,1.5", "57600, m ,6,1"}) {
+    EXPECT_TRUE(port.SetSettings(good)) << good;
+  }
+  for (const char* bad : {"", "115200,n,8", "115200,x,8,1", "0,n,8,1", "fast,n,8,1", "115200,n,9,1",
+                          "115200,n,4,1", "115200,n,8,3", "115200,n,8,1,1"}) {
+    EXPECT_FALSE(port.SetSettings(bad)) << bad;
+  }
+
+  setenv("GW20_COM16", "/nonexistent/gw20-port", 1);
+  port.SetPortNumber(16);
+  const ui::OpenResult result = port.Open();
+  EXPECT_EQ(result.status, ui::OpenStatus::Failed);
+  EXPECT_NE(result.description.find("/nonexistent/gw20-port"), std::string::npos) << result.description;
+  EXPECT_EQ(port.ReadAll(), "");
+  unsetenv("GW20_COM16");
+}
+
+}  // namespace
+}  // namespace gw20::qtui

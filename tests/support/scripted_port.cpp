@@ -1,0 +1,94 @@
+#include "tests/support/scripted_port.h"
+
+#include <utility>
+
+namespace gw20::testing {
+
+ScriptedPort::ScriptedPort(VirtualTime& time) : time_(time) {}
+
+void ScriptedPort::DeliverAfter(std::chrono::milliseconds delay, std::string chunk) {
+  Schedule({TimedChunk{delay, std::move(chunk)}});
+}
+
+void ScriptedPort::OnCarriageReturn(int n, std::vector<TimedChunk> chunks) {
+  if (n < 1) return;
+  if (onCr_.size() < static_cast<std::size_t>(n)) onCr_.resize(n);
+  onCr_[n - 1] = std::move(chunks);
+}
+
+void ScriptedPort::SetResponder(
+    std::function<std::vector<TimedChunk>(const std::string& line)> responder) {
+  responder_ = std::move(responder);
+}
+
+void ScriptedPort::SetOutBufferCounts(std::vector<int> counts) {
+  outCounts_ = std::move(counts);
+  nextOutCount_ = 0;
+}
+
+bool ScriptedPort::SetSettings(std::string_view settings) {
+  settings_ = settings;
+  return true;
+}
+
+ui::OpenResult ScriptedPort::Open() {
+  ++openCalls_;
+  open_ = openResult_.status == ui::OpenStatus::Opened;
+  return openResult_;
+}
+
+int ScriptedPort::InBufferCount() {
+  time_.RunDue();
+  return static_cast<int>(received_->size());
+}
+
+std::string ScriptedPort::ReadAll() {
+  time_.RunDue();
+  return std::exchange(*received_, std::string());
+}
+
+void ScriptedPort::Write(std::string_view text) {
+  written_ += text;
+  writes_.emplace_back(text);
+  writeTimes_.push_back(time_.Now());
+  for (const char c : text) {
+    if (c != '\r') {
+      line_ += c;
+      continue;
+    }
+    ++carriageReturns_;
+    lines_.push_back(std::exchange(line_, std::string()));
+    const auto index = static_cast<std::size_t>(carriageReturns_ - 1);
+    if (index < onCr_.size() && !onCr_[index].empty()) {
+      Schedule(onCr_[index]);
+    } else if (responder_) {
+      Schedule(responder_(lines_.back()));
+    }
+  }
+}
+
+int ScriptedPort::OutBufferCount() {
+  ++outBufferCountCalls_;
+  if (nextOutCount_ < outCounts_.size()) return outCounts_[nextOutCount_++];
+  return 0;
+}
+
+bool ScriptedPort::WaitForInput(std::chrono::milliseconds limit) {
+  for (auto waited = std::chrono::milliseconds(0); received_->empty() && waited < limit;
+       waited += std::chrono::milliseconds(1)) {
+    time_.Advance(std::chrono::milliseconds(1));
+  }
+  return !received_->empty();
+}
+
+void ScriptedPort::Schedule(const std::vector<TimedChunk>& chunks) {
+  for (const auto& chunk : chunks) {
+    if (chunk.delay.count() <= 0) {
+      *received_ += chunk.text;
+      continue;
+    }
+    time_.At(chunk.delay, [received = received_, text = chunk.text] { *received += text; });
+  }
+}
+
+}  // namespace gw20::testing

@@ -1,0 +1,72 @@
+#include "tests/support/simulated_port.h"
+
+#include <utility>
+
+#include "sim/controller.h"
+
+namespace gw20::testing {
+
+SimulatedPort::SimulatedPort(VirtualTime& time, sim::Controller& controller,
+                             std::chrono::milliseconds latency)
+    : time_(time), controller_(controller), latency_(latency), syncedAt_(time.Now()) {}
+
+bool SimulatedPort::SetSettings(std::string_view settings) {
+  settings_ = settings;
+  return true;
+}
+
+ui::OpenResult SimulatedPort::Open() {
+  ++openCalls_;
+  open_ = openResult_.status == ui::OpenStatus::Opened;
+  return openResult_;
+}
+
+int SimulatedPort::InBufferCount() {
+  Sync();
+  return static_cast<int>(received_->size());
+}
+
+void SimulatedPort::DiscardInput() {
+  Sync();
+  received_->clear();
+}
+
+std::string SimulatedPort::ReadAll() {
+  Sync();
+  return std::exchange(*received_, std::string());
+}
+
+void SimulatedPort::Write(std::string_view text) {
+  if (!open_ || !connected_) return;
+  Sync();
+  controller_.Receive(text);
+  Sync();
+}
+
+bool SimulatedPort::WaitForInput(std::chrono::milliseconds limit) {
+  Sync();
+  for (auto waited = std::chrono::milliseconds(0); received_->empty() && waited < limit;
+       waited += std::chrono::milliseconds(1)) {
+    time_.Advance(std::chrono::milliseconds(1));
+    Sync();
+  }
+  return !received_->empty();
+}
+
+void SimulatedPort::Sync() {
+  const auto now = time_.Now();
+  const auto elapsed = ui::TicksSince(syncedAt_, now);
+  if (elapsed > 0) controller_.Advance(std::chrono::milliseconds(elapsed));
+  syncedAt_ = now;
+  time_.RunDue();
+  auto output = controller_.TakeOutput();
+  // Output of a closed port or a cut cable goes nowhere.
+  if (output.empty() || !open_ || !connected_) return;
+  if (latency_.count() <= 0) {
+    *received_ += output;
+    return;
+  }
+  time_.At(latency_, [received = received_, text = std::move(output)] { *received += text; });
+}
+
+}  // namespace gw20::testing
