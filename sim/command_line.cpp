@@ -6,14 +6,25 @@
 #include <string_view>
 #include <system_error>
 
+#include "sim/field_module.h"
+#include "sim/modules_file.h"
+
 namespace gw20::sim {
 namespace {
+
+// The options so far, plus the module list whose common settings may still follow it.
+struct ParseState {
+  SimOptions options;
+  std::vector<std::string> moduleLists;
+  int fieldBaud = kDefaultFieldBaud;
+  bool fieldChecksum = false;
+};
 
 // One option: its name, whether it takes a value, and what the value sets.
 struct OptionSpec {
   std::string_view name;
   bool takesValue;
-  std::function<void(std::string_view value, SimOptions& options)> apply;
+  std::function<void(std::string_view value, ParseState& state)> apply;
 };
 
 // All of `text` as a decimal number of at most `maxDigits` digits.
@@ -28,7 +39,8 @@ std::optional<int> ParseDigits(std::string_view text, std::size_t maxDigits) {
 }
 
 // MAJOR.MINOR-YYYY/MM/DD, e.g. "2.05-2006/03/07".
-void ApplyFirmware(std::string_view text, SimOptions& options) {
+void ApplyFirmware(std::string_view text, ParseState& state) {
+  SimOptions& options = state.options;
   constexpr std::size_t kVersionDigits = 3;
   constexpr std::size_t kYearDigits = 4;
   constexpr std::size_t kDayMonthDigits = 2;
@@ -57,7 +69,7 @@ void ApplyFirmware(std::string_view text, SimOptions& options) {
   options.controller.firmwareDay = *day;
 }
 
-void ApplyFifo(std::string_view text, SimOptions& options) {
+void ApplyFifo(std::string_view text, ParseState& state) {
   std::size_t value = 0;
   const char* end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, value);
@@ -65,7 +77,7 @@ void ApplyFifo(std::string_view text, SimOptions& options) {
     throw CommandLineError("bad --fifo \"" + std::string(text) +
                            "\": expected a number of characters, 0 for no limit");
   }
-  options.controller.fifo = value;
+  state.options.controller.fifo = value;
 }
 
 void RequireNonEmpty(std::string_view name, std::string_view value) {
@@ -74,31 +86,86 @@ void RequireNonEmpty(std::string_view name, std::string_view value) {
   }
 }
 
+void ApplyFieldBaud(std::string_view text, ParseState& state) {
+  constexpr std::size_t kBaudDigits = 6;
+  const auto baud = ParseDigits(text, kBaudDigits);
+  if (!baud || !BaudCode(*baud)) {
+    throw CommandLineError("bad --field-baud \"" + std::string(text) +
+                           "\": expected 1200 2400 4800 9600 19200 38400 57600 or 115200");
+  }
+  state.fieldBaud = *baud;
+}
+
+void ApplyFieldChecksum(std::string_view text, ParseState& state) {
+  if (text != "on" && text != "off") {
+    throw CommandLineError("bad --field-checksum \"" + std::string(text) + "\": expected on or off");
+  }
+  state.fieldChecksum = text == "on";
+}
+
+void ApplyModulesFile(std::string_view text, ParseState& state) {
+  RequireNonEmpty("modules-file", text);
+  try {
+    const std::vector<FieldModule> modules = ReadModulesFile(std::filesystem::path(text));
+    auto& chain = state.options.controller.modules;
+    chain.insert(chain.end(), modules.begin(), modules.end());
+  } catch (const std::runtime_error& error) {
+    throw CommandLineError("--modules-file " + std::string(error.what()));
+  }
+}
+
+// A count of command lines, 0 or more (`min` 0) or 1 or more (`min` 1).
+std::optional<int> ParseLineCount(std::string_view name, std::string_view text, int min) {
+  constexpr std::size_t kCountDigits = 9;
+  const auto count = ParseDigits(text, kCountDigits);
+  if (!count || *count < min) {
+    throw CommandLineError("bad --" + std::string(name) + " \"" + std::string(text) +
+                           "\": expected a number of command lines, at least " + std::to_string(min));
+  }
+  return count;
+}
+
 std::vector<OptionSpec> OptionSpecs() {
   return {
-      {"help", false, [](std::string_view, SimOptions& o) { o.help = true; }},
+      {"help", false, [](std::string_view, ParseState& s) { s.options.help = true; }},
       {"link", true,
-       [](std::string_view v, SimOptions& o) {
+       [](std::string_view v, ParseState& s) {
+         SimOptions& o = s.options;
          RequireNonEmpty("link", v);
          o.link = v;
        }},
       {"model", true,
-       [](std::string_view v, SimOptions& o) {
+       [](std::string_view v, ParseState& s) {
+         SimOptions& o = s.options;
          RequireNonEmpty("model", v);
          o.controller.model = v;
        }},
       {"firmware", true, ApplyFirmware},
       {"eeprom", true,
-       [](std::string_view v, SimOptions& o) {
+       [](std::string_view v, ParseState& s) {
+         SimOptions& o = s.options;
          RequireNonEmpty("eeprom", v);
          o.controller.eepromFile = v;
        }},
       {"transcript", true,
-       [](std::string_view v, SimOptions& o) {
+       [](std::string_view v, ParseState& s) {
+         SimOptions& o = s.options;
          RequireNonEmpty("transcript", v);
          o.controller.transcriptFile = v;
        }},
       {"fifo", true, ApplyFifo},
+      {"modules", true, [](std::string_view v, ParseState& s) { s.moduleLists.emplace_back(v); }},
+      {"modules-file", true, ApplyModulesFile},
+      {"field-baud", true, ApplyFieldBaud},
+      {"field-checksum", true, ApplyFieldChecksum},
+      {"fault-silent-after", true,
+       [](std::string_view v, ParseState& s) {
+         s.options.controller.silentAfterLines = ParseLineCount("fault-silent-after", v, 0);
+       }},
+      {"fault-garble-line", true,
+       [](std::string_view v, ParseState& s) {
+         s.options.controller.garbleLine = ParseLineCount("fault-garble-line", v, 1);
+       }},
   };
 }
 
@@ -107,7 +174,7 @@ std::vector<OptionSpec> OptionSpecs() {
 SimOptions ParseCommandLine(const std::vector<std::string>& args) {
   constexpr std::string_view kOptionPrefix = "--";
   const std::vector<OptionSpec> specs = OptionSpecs();
-  SimOptions options;
+  ParseState state;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
     if (arg.substr(0, kOptionPrefix.size()) != kOptionPrefix) {
@@ -137,7 +204,18 @@ SimOptions ParseCommandLine(const std::vector<std::string>& args) {
       }
       value = args[++i];
     }
-    spec->apply(value, options);
+    spec->apply(value, state);
+  }
+  SimOptions& options = state.options;
+  // Only now are the common settings of --modules known, whatever the order of the options.
+  try {
+    for (const std::string& list : state.moduleLists) {
+      const std::vector<FieldModule> modules = ParseModuleList(list, state.fieldBaud, state.fieldChecksum);
+      options.controller.modules.insert(options.controller.modules.end(), modules.begin(), modules.end());
+    }
+    CheckModules(options.controller.modules);
+  } catch (const std::invalid_argument& error) {
+    throw CommandLineError(std::string("--modules: ") + error.what());
   }
   if (!options.help && options.link.empty()) {
     throw CommandLineError("--link is required");
@@ -148,6 +226,9 @@ SimOptions ParseCommandLine(const std::vector<std::string>& args) {
 std::string CommandLineUsage() {
   return "usage: gw20sim --link PATH [--model NAME] [--firmware MAJOR.MINOR-YYYY/MM/DD]\n"
          "               [--eeprom FILE] [--transcript FILE] [--fifo N]\n"
+         "               [--modules LIST] [--modules-file FILE] [--field-baud BPS] [--field-checksum "
+         "on|off]\n"
+         "               [--fault-silent-after N] [--fault-garble-line N]\n"
          "Simulates a GW20 controller's serial console on a pseudo-terminal.\n"
          "  --link PATH        symbolic link to create to the pseudo-terminal device\n"
          "  --model NAME       model shown in the main prompt (default GW20M)\n"
@@ -156,7 +237,21 @@ std::string CommandLineUsage() {
          "  --transcript FILE  append every command line received to FILE\n"
          "  --fifo N           receive buffer size; characters beyond it in one burst\n"
          "                     are lost (default 8, 0 = no limit)\n"
+         "  --modules LIST     field-port modules, comma-separated AA:MODEL[:TT[:FF]]: address,\n"
+         "                     model name, type code and data format, two hexadecimal\n"
+         "                     digits each (TT and FF default 00), e.g. 01:RA412,0A:RA850:40\n"
+         "  --field-baud BPS   bit rate of the --modules modules (default 9600)\n"
+         "  --field-checksum on|off  checksum mode of the --modules modules (default off)\n"
+         "  --modules-file FILE  more modules, each with its own settings, as a JSON array of\n"
+         "                     {\"address\": \"0A\", \"model\": \"RA412\", \"typeCode\": \"40\",\n"
+         "                      \"dataFormat\": \"00\", \"baud\": 9600, \"checksum\": false,\n"
+         "                      \"dSuffix\": false} (address and model required)\n"
+         "  --fault-silent-after N  after N command lines, stop receiving and answering\n"
+         "                     (a pulled cable)\n"
+         "  --fault-garble-line N  garble the answer to the N-th command line\n"
          "  --help             show this text\n"
+         "After \"use com2\": /s1 /s0 /timeout MS /baud BPS /start N /end N set up /scan;\n"
+         "$AA2 asks module AA for its configuration; /q leaves. Typing stops a scan.\n"
          "Stops on SIGINT or SIGTERM.\n";
 }
 

@@ -46,7 +46,10 @@ std::optional<std::int64_t> ParseInteger(std::string_view text) {
 
 }  // namespace
 
-Console::Console(std::string model, Eeprom& eeprom) : mainPrompt_(std::move(model) + ">"), eeprom_(eeprom) {}
+Console::Console(std::string model, Eeprom& eeprom, FieldPort& fieldPort)
+    : mainPrompt_(std::move(model) + ">"), eeprom_(eeprom), fieldPort_(fieldPort) {}
+
+std::string Console::Advance(std::chrono::milliseconds elapsed) { return fieldPort_.Advance(elapsed); }
 
 std::string_view Console::Prompt() const {
   switch (mode_) {
@@ -77,6 +80,12 @@ std::string Console::Error(std::string_view message) const {
 }
 
 std::string Console::HandleLine(std::string_view line) {
+  // The controller reads its console between probes, so typing interrupts a scan.
+  std::string aborted = fieldPort_.Abort();
+  return aborted + HandleModeLine(line);
+}
+
+std::string Console::HandleModeLine(std::string_view line) {
   switch (mode_) {
     case Mode::kEeprom:
       return HandleEeprom(SplitWords(line));
@@ -166,8 +175,7 @@ std::string Console::HandleFieldPort(std::string_view line) {
     mode_ = Mode::kMain;
     return Reprompt();
   }
-  // Lines for the field-port module chain are accepted but no module answers yet.
-  return Reprompt();
+  return fieldPort_.HandleLine(line);
 }
 
 }  // namespace gw20::sim

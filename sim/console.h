@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "sim/eeprom.h"
+#include "sim/field_port.h"
 
 namespace gw20::sim {
 
@@ -21,24 +23,29 @@ class Console {
  public:
   static constexpr std::string_view kEepromPrompt = "[EEPROM:]";
   static constexpr std::string_view kEditPrompt = "-->";
-  static constexpr std::string_view kFieldPortPrompt = "[COM2:]";
+  static constexpr std::string_view kFieldPortPrompt = FieldPort::kPrompt;
   static constexpr std::string_view kLineEnd = "\r\n";
   static constexpr std::string_view kUnknownCommand = "Unknown command";
   static constexpr std::string_view kInvalidValue = "Invalid value";
   static constexpr std::string_view kInvalidBlock = "Invalid block";
   static constexpr std::string_view kInvalidAddress = "Invalid address";
 
-  // `eeprom` must outlive the console.
-  Console(std::string model, Eeprom& eeprom);
+  // `eeprom` and `fieldPort` must outlive the console.
+  Console(std::string model, Eeprom& eeprom, FieldPort& fieldPort);
 
-  // Handles one line (the characters before CR, without it) and returns the answer.
+  // Handles one line (the characters before CR, without it) and returns the
+  // answer. A line that arrives while the field port is busy first stops the
+  // scan or query (the answer then starts with the field port's notice).
   std::string HandleLine(std::string_view line);
+  // Runs the field port's scan or query on; returns what it printed meanwhile.
+  std::string Advance(std::chrono::milliseconds elapsed);
   // The prompt of the current mode.
   std::string_view Prompt() const;
 
  private:
   enum class Mode { kMain, kEeprom, kEdit, kFieldPort };
 
+  std::string HandleModeLine(std::string_view line);
   std::string HandleMain(const std::vector<std::string_view>& words);
   std::string HandleEeprom(const std::vector<std::string_view>& words);
   std::string HandleEdit(std::string_view line);
@@ -50,6 +57,7 @@ class Console {
 
   std::string mainPrompt_;
   Eeprom& eeprom_;
+  FieldPort& fieldPort_;
   Mode mode_ = Mode::kMain;
   int block_ = 0;
   int editAddress_ = 0;

@@ -1,6 +1,7 @@
 #include "sim/controller.h"
 
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 namespace gw20::sim {
@@ -47,27 +48,59 @@ const std::string& CheckedModel(const ControllerOptions& options) {
   return options.model;
 }
 
+const std::vector<FieldModule>& CheckedModules(const ControllerOptions& options) {
+  for (const auto& [name, count, min] : {std::tuple("silent-after line count", options.silentAfterLines, 0),
+                                         std::tuple("garbled line number", options.garbleLine, 1)}) {
+    if (count && *count < min) {
+      throw std::invalid_argument(std::string("the ") + name + " must be at least " + std::to_string(min));
+    }
+  }
+  return options.modules;
+}
+
 }  // namespace
 
 Controller::Controller(ControllerOptions options)
     : options_(std::move(options)),
       eeprom_(VersionWord(options_), DateWord(options_), options_.eepromFile),
       transcript_(options_.transcriptFile),
-      console_(CheckedModel(options_), eeprom_) {}
+      fieldPort_(CheckedModules(options_)),
+      console_(CheckedModel(options_), eeprom_, fieldPort_),
+      silent_(options_.silentAfterLines == 0) {}
+
+void Controller::Send(std::string text) {
+  if (silent_) {
+    return;
+  }
+  if (garbling_) {
+    for (char& c : text) {
+      if (c != kCarriageReturn && c != kLineFeed) {
+        c = kGarbleCharacter;
+      }
+    }
+  }
+  output_ += text;
+}
 
 void Controller::Receive(std::string_view burst) {
   if (options_.fifo != 0 && burst.size() > options_.fifo) {
     burst = burst.substr(0, options_.fifo);
   }
   for (const char c : burst) {
+    if (silent_) {
+      return;
+    }
     if (c == kLineFeed) {
       continue;
     }
     if (c == kCarriageReturn) {
       output_ += Console::kLineEnd;
       transcript_.Append(line_);
-      output_ += console_.HandleLine(line_);
+      ++linesReceived_;
+      garbling_ = options_.garbleLine == linesReceived_;
+      Send(console_.HandleLine(line_));
       line_.clear();
+      silent_ = silent_ || options_.silentAfterLines == linesReceived_;
       continue;
     }
     if (line_.size() < kMaxLineLength) {
@@ -79,7 +112,7 @@ void Controller::Receive(std::string_view burst) {
 
 std::string Controller::TakeOutput() { return std::exchange(output_, std::string()); }
 
-void Controller::Advance(std::chrono::milliseconds /*elapsed*/) {}
+void Controller::Advance(std::chrono::milliseconds elapsed) { Send(console_.Advance(elapsed)); }
 
 std::uint32_t Controller::Word(int block, int address) const { return eeprom_.Word(block, address); }
 

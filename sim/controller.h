@@ -4,12 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "sim/console.h"
 #include "sim/eeprom.h"
+#include "sim/field_module.h"
+#include "sim/field_port.h"
 #include "sim/transcript_log.h"
 
 namespace gw20::sim {
@@ -20,17 +23,27 @@ struct ControllerOptions {
   std::size_t fifo = 8;                  // 0 = unlimited
   std::filesystem::path eepromFile;      // empty = in memory only
   std::filesystem::path transcriptFile;  // empty = none
+  std::vector<FieldModule> modules;      // the field-port chain; empty = no module answers
+  // Faults. A pulled cable: after this many command lines (0 = from the start)
+  // nothing more is received, echoed or answered.
+  std::optional<int> silentAfterLines;
+  // The answer to this command line (counted from 1) arrives garbled: every
+  // character but CR and LF becomes kGarbleCharacter, so its prompt never appears.
+  std::optional<int> garbleLine;
 };
 
 // The simulated controller as seen from its serial port: a receive FIFO, the
 // console's echo and line assembly, the command interpreter, the EEPROM and
 // a transcript of every command line. Not copyable or movable (the console
-// refers to the EEPROM it holds).
+// refers to the EEPROM and field port it holds).
 class Controller {
  public:
+  static constexpr char kGarbleCharacter = '#';
+
   // Loads or creates the EEPROM file and opens the transcript file.
-  // Throws std::invalid_argument for an empty model or firmware numbers that
-  // do not fit the firmware words, std::runtime_error (message names the
+  // Throws std::invalid_argument for an empty model, firmware numbers that
+  // do not fit the firmware words, a module chain CheckModules refuses or a
+  // negative fault line count, std::runtime_error (message names the
   // file, and the line for a malformed EEPROM file) for a bad file.
   explicit Controller(ControllerOptions options);
   Controller(const Controller&) = delete;
@@ -42,8 +55,13 @@ class Controller {
   void Receive(std::string_view burst);
   // Everything the controller sent since the last call.
   std::string TakeOutput();
-  // The controller's own clock. Nothing depends on it yet.
+  // The controller's own clock: it drives the field-port scan and module
+  // queries, whose output appears as the time passes.
   void Advance(std::chrono::milliseconds elapsed);
+  // Pulls (true) or plugs back (false) the cable: while silent nothing is
+  // received and whatever the controller prints is lost.
+  void SetSilent(bool silent) { silent_ = silent; }
+  bool Silent() const { return silent_; }
 
   // `address` is the byte address 0..252 (multiple of 4); throws std::out_of_range otherwise.
   std::uint32_t Word(int block, int address) const;
@@ -58,12 +76,20 @@ class Controller {
   // A line longer than the console's buffer is cut; the excess is neither echoed nor kept.
   static constexpr std::size_t kMaxLineLength = 128;
 
+  // Adds console output to what is sent, unless the cable is pulled; garbled
+  // while it answers the faulty line.
+  void Send(std::string text);
+
   ControllerOptions options_;
   Eeprom eeprom_;
   TranscriptLog transcript_;
+  FieldPort fieldPort_;
   Console console_;
   std::string line_;
   std::string output_;
+  int linesReceived_ = 0;
+  bool silent_ = false;
+  bool garbling_ = false;
 };
 
 }  // namespace gw20::sim

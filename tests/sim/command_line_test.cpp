@@ -28,6 +28,27 @@ TEST(CommandLineTest, ParsesEveryOption) {
   EXPECT_EQ(ParseCommandLine({"--link", "l"}).controller.fifo, 8u);
 }
 
+TEST(CommandLineTest, ModuleListTakesTheCommonSettingsWhereverTheyAppear) {
+  const SimOptions options =
+      ParseCommandLine({"--link", "l", "--modules", "01:RA412,0a:RA850:40:0F", "--field-checksum", "on",
+                        "--field-baud=19200", "--fault-silent-after", "0", "--fault-garble-line", "3"});
+  const auto& modules = options.controller.modules;
+  ASSERT_EQ(modules.size(), 2u);
+  EXPECT_EQ(modules[0].address, 1);
+  EXPECT_EQ(modules[0].model, "RA412");
+  EXPECT_EQ(modules[0].typeCode, 0);
+  EXPECT_EQ(modules[1].address, 10);
+  EXPECT_EQ(modules[1].typeCode, 0x40);
+  EXPECT_EQ(modules[1].dataFormat, 0x0F);
+  for (const auto& module : modules) {
+    EXPECT_EQ(module.baud, 19200);
+    EXPECT_TRUE(module.checksum);
+  }
+  EXPECT_EQ(options.controller.silentAfterLines, 0);
+  EXPECT_EQ(options.controller.garbleLine, 3);
+  EXPECT_FALSE(ParseCommandLine({"--link", "l"}).controller.garbleLine);
+}
+
 TEST(CommandLineTest, RejectsBadArguments) {
   const std::vector<std::vector<std::string>> bad = {
       {},
@@ -42,6 +63,18 @@ TEST(CommandLineTest, RejectsBadArguments) {
       {"--link", "l", "--firmware", "-2.05-2006/03/07"},
       {"--link", "l", "--model", ""},
       {"--help=yes"},
+      {"--link", "l", "--modules", "1:RA412"},
+      {"--link", "l", "--modules", "01"},
+      {"--link", "l", "--modules", "01:RA412:4"},
+      {"--link", "l", "--modules", "01:RA412:40:00:00"},
+      {"--link", "l", "--modules", "01:"},
+      {"--link", "l", "--modules", "01:RA412,"},
+      {"--link", "l", "--modules", "01:RA412", "--modules", "01:RA850"},
+      {"--link", "l", "--field-baud", "9601"},
+      {"--link", "l", "--field-checksum", "yes"},
+      {"--link", "l", "--modules-file", "/nonexistent/modules.json"},
+      {"--link", "l", "--fault-garble-line", "0"},
+      {"--link", "l", "--fault-silent-after", "-1"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseCommandLine(args), CommandLineError) << testing::PrintToString(args);

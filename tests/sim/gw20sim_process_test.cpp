@@ -167,15 +167,38 @@ TEST(Gw20simProcessTest, ServesConsoleOnLinkUntilTerminated) {
   EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link)));
 }
 
+TEST(Gw20simProcessTest, ScanListingArrivesAsTheControllerClockRuns) {
+  const test::TempDir dir;
+  const std::filesystem::path link = dir / "ttyGW20";
+  SimProcess sim({"--link", link.string(), "--fifo", "0", "--modules", "03:RA850:40"});
+  ASSERT_TRUE(ReadUntil(sim.Stdout(), "\n"));
+  const int fd = OpenRaw(link);
+  ASSERT_GE(fd, 0);
+  TypeSlowly(fd, "use com2\r/timeout 100\r");
+  ASSERT_TRUE(ReadUntil(fd, "100 ms\r\n[COM2:]"));
+  TypeSlowly(fd, "/scan\r");
+  const auto listing = ReadUntil(fd, "[COM2:]");
+  ASSERT_TRUE(listing);
+  EXPECT_NE(listing->find("!03RA850{"), std::string::npos) << *listing;
+  // Sixteen addresses take 1.5 s of the controller's clock, so progress marks come in between.
+  EXPECT_NE(listing->find('.'), std::string::npos) << *listing;
+  TypeSlowly(fd, "$032\r");
+  EXPECT_TRUE(ReadUntil(fd, "!03400600\r\n[COM2:]"));
+  close(fd);
+}
+
 TEST(Gw20simProcessTest, BadInputExitsWithStatus2AndMessage) {
   const test::TempDir dir;
   std::ofstream(dir / "bad.txt") << "0:0=517\nnonsense\n";
+  std::ofstream(dir / "bad.json") << "[\n  {\"address\": \"0A\", \"model\": RA412}\n]\n";
   const std::string link = (dir / "tty").string();
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--link", link, "--eeprom", (dir / "bad.txt").string()}, "bad.txt:2:"},
       {{"--link", link, "--firmware", "2.05-2006/13/07"}, "month"},
       {{"--link", link, "--bogus"}, "--bogus"},
       {{"--model", "GW20A"}, "--link"},
+      {{"--link", link, "--modules-file", (dir / "bad.json").string()}, "bad.json:2:30: expected a string"},
+      {{"--link", link, "--modules", "0A:RA412,0a:RA850"}, "0A: the address is used twice"},
   };
   for (const auto& [args, message] : cases) {
     SimProcess sim(args);

@@ -1,0 +1,59 @@
+#include "sim/modules_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace gw20::sim {
+namespace {
+
+TEST(ModulesFileTest, ReadsEveryKeyWithDefaultsForTheOptionalOnes) {
+  const auto modules = ParseModulesJson(R"( [
+    {"address": "0a", "model": "RA\u0034\"12", "typeCode": "40", "dataFormat": "0F",
+     "baud": 115200, "checksum": true, "dSuffix": true},
+    {"model": "RA850", "address": "00"}
+  ] )");
+  ASSERT_EQ(modules.size(), 2u);
+  EXPECT_EQ(modules[0].address, 10);
+  EXPECT_EQ(modules[0].model, "RA4\"12");
+  EXPECT_EQ(modules[0].typeCode, 0x40);
+  EXPECT_EQ(modules[0].dataFormat, 0x0F);
+  EXPECT_EQ(modules[0].baud, 115200);
+  EXPECT_TRUE(modules[0].checksum && modules[0].dSuffix);
+  EXPECT_EQ(modules[1].address, 0);
+  EXPECT_EQ(modules[1].baud, 9600);
+  EXPECT_FALSE(modules[1].checksum || modules[1].dSuffix);
+  EXPECT_TRUE(ParseModulesJson("[]").empty());
+}
+
+TEST(ModulesFileTest, RefusesAnythingElseSayingWhere) {
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"", "1:1: expected a \"[\""},
+      {"[{\"address\": \"0A\"}]", "1:2: the module has no \"model\""},
+      {"[{\"address\": \"0A\", \"model\": \"X\"},\n {\"address\": \"0a\", \"model\": \"Y\"}]",
+       "2:2: module 0A: the address is used twice"},
+      {"[{\"address\": \"0G\", \"model\": \"X\"}]", "1:14: expected two hexadecimal digits"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"color\": 1}]", "1:34: unknown key \"color\""},
+      {"[{\"address\": \"01\", \"address\": \"02\"}]", "1:20: key \"address\" given twice"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 96.0}]", "1:42: expected a whole number"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 9601}]", "1:2: module 01: bit rate 9601"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"checksum\": 1}]", "1:46: expected true or false"},
+      {"[{\"address\": \"01\", \"model\": \"A B\"}]", "1:2: module 01: the model name"},
+      {"[{\"address\": \"01\", \"model\": \"X}]", "1:29: string without its closing quote"},
+      {"[{\"address\": \"01\", \"model\": \"X\"},]", "1:34: expected a \"{\""},
+      {"[] []", "1:4: unexpected text"},
+  };
+  for (const auto& [text, message] : bad) {
+    try {
+      ParseModulesJson(text);
+      ADD_FAILURE() << "accepted " << text;
+    } catch (const ModulesFileError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind(message, 0), 0u) << text << " gave " << error.what();
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gw20::sim
