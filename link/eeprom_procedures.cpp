@@ -1,0 +1,404 @@
+#include "link/eeprom_procedures.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "link/console.h"
+#include "link/console_steps.h"
+#include "link/eeprom_image.h"
+#include "link/gateway_parameters.h"
+#include "modules/model_catalog.h"
+#include "modules/module_table.h"
+
+namespace gw20::link {
+namespace {
+
+constexpr std::string_view kEepromPrompt = "[EEPROM:]";
+constexpr std::string_view kEndEdit = ".";
+constexpr std::string_view kMainPromptEnd = ">";
+constexpr std::string_view kFieldPortPromptEnd = "]";
+
+constexpr int kWordBytes = 4;
+constexpr int kFirmwareBlockWords = 3;  // Long(0), Long(4), Long(8)
+constexpr int kHeaderAddress = 40;
+constexpr int kHeaderWords = 10;  // the header and one word behind it
+constexpr int kHeaderBytes = 36;
+constexpr int kDeviceNetWords = 11;
+constexpr int kDeviceNetUsedWords = 7;
+constexpr int kDeviceNetBlockBytes = kDeviceNetUsedWords * kWordBytes;
+constexpr int kModuleBlockReadWords = 4;
+constexpr int kModuleBlockUsedWords = 3;  // the module words are not read back
+constexpr int kModuleBlockFixedBytes = 12;
+constexpr int kFirstModuleWord = 3;
+
+// Long(40): the magic in the high half, so a header at or below 436 x 65536
+// was never written by a commit.
+constexpr int kConfigMagic = 436;
+constexpr double kUnwrittenHeaderLimit = kConfigMagic * 65536.0;
+
+constexpr double kHalfFactor = 65536.0;
+constexpr double kByteFactor = 256.0;
+constexpr double kTopByteFactor = 16777216.0;
+constexpr double kSmallestShown = -2147483648.0;
+constexpr double kLargestWord = 4294967295.0;
+constexpr int kHalfBits = 16;
+constexpr int kByteBits = 8;
+constexpr std::int64_t kHalfMask = 0xFFFF;
+constexpr std::int64_t kByteMask = 0xFF;
+
+// Plausible ranges of the stored fields.
+constexpr int kMaxMonth = 12;
+constexpr int kMaxDay = 31;
+constexpr int kMaxHour = 24;
+constexpr int kMaxMinuteOrSecond = 60;
+constexpr int kMaxStoredYear = 32767;
+constexpr int kMaxNodeId = 127;
+constexpr int kMaxApplicationType = 2;
+constexpr int kMaxCanBaudIndex = 8;
+constexpr int kMaxChecksum = 1;
+constexpr int kMaxCom2BaudIndex = 7;
+constexpr int kMaxCom2Timeout = 32767;
+constexpr int kMaxAddress = 255;
+constexpr int kDefaultNodeId = 1;
+
+constexpr int kProgressHeaderChecked = 7;
+constexpr int kProgressChecked = 8;
+
+// A word as a whole number; beyond what the console can show it is clamped,
+// so a garbled value only fails the checks.
+std::int64_t WholeWord(double word) {
+  if (!(word >= kSmallestShown)) return static_cast<std::int64_t>(kSmallestShown);
+  if (word > kLargestWord) return static_cast<std::int64_t>(kLargestWord);
+  return static_cast<std::int64_t>(std::floor(word));
+}
+int HighHalf(double word) { return static_cast<int>(WholeWord(word) >> kHalfBits); }
+int LowHalf(double word) { return static_cast<int>(WholeWord(word) & kHalfMask); }
+int HighByte(int half) { return half >> kByteBits; }
+int LowByte(int half) { return static_cast<int>(half & kByteMask); }
+
+std::string LongKey(int address) { return "Long(" + std::to_string(address) + ")="; }
+
+std::string WithoutBlanks(std::string text) {
+  std::erase(text, ' ');
+  return text;
+}
+
+void Report(const ProgressCallback& progress, int value) {
+  if (progress) progress(value);
+}
+
+EepromResult TimedOut(const ConsoleSteps& steps) { return {EepromStatus::Timeout, steps.FailureText()}; }
+EepromResult Failed(std::string description) { return {EepromStatus::Error, std::move(description)}; }
+
+// Opens the word at `firstAddress` and reads `count` words on, answering each
+// edit prompt with the value shown so nothing changes; then ends the edit.
+bool ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<double>& words, int count) {
+  if (!steps.Read("el " + std::to_string(firstAddress), LongKey(firstAddress), words[0])) return false;
+  for (int i = 1; i < count; ++i) {
+    const int address = firstAddress + kWordBytes * i;
+    if (!steps.Read(SignedLongText(words[i - 1]), LongKey(address), words[i])) return false;
+  }
+  return steps.Exchange(kEndEdit, kEepromPrompt);
+}
+
+// Opens the word at `firstAddress` and stores `count` words from there on; the
+// edit stays open at the word after them.
+bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<double>& words, int count) {
+  double shown = 0.0;
+  if (!steps.Read("el " + std::to_string(firstAddress), LongKey(firstAddress), shown)) return false;
+  for (int i = 1; i <= count; ++i) {
+    const int address = firstAddress + kWordBytes * i;
+    if (!steps.Read(WithoutBlanks(SignedLongText(words[i - 1])), LongKey(address), shown)) return false;
+  }
+  return true;
+}
+
+void MakeUnsigned(std::vector<double>& words, int count) {
+  for (int i = 0; i < count; ++i) words[i] = ToUnsigned32(words[i]);
+}
+
+// Steps C1 (after the unwritten test) to C6: every field out of range or not
+// matching the modules sets ConfigMismatch; the values are taken over anyway
+// where the procedure keeps them.
+void CheckHeader(EepromImage& image, GatewayParameters& params, const modules::ModuleTable& table,
+                 const ProgressCallback& progress) {
+  const auto& h = image.ConfigHeader;
+  const auto flag = [&image](bool implausible) {
+    if (implausible) image.ConfigMismatch = true;
+  };
+  flag(HighHalf(h[0]) != kConfigMagic || LowHalf(h[0]) == 0);
+
+  const int blockOneBytes = HighHalf(h[1]);
+  flag((blockOneBytes != 0 && blockOneBytes != kDeviceNetBlockBytes) ||
+       LowHalf(h[1]) < kModuleBlockFixedBytes);
+  image.DeviceNetBlockBytes = 0;
+  image.ModuleBlockBytes = kModuleBlockFixedBytes;
+
+  const int nodeId = HighHalf(h[2]);
+  if (nodeId >= 1 && nodeId <= kMaxNodeId) {
+    params.NodeId = nodeId;
+  } else {
+    flag(true);
+  }
+  params.ApplicationType = HighByte(LowHalf(h[2]));
+  params.CanBaudIndex = LowByte(LowHalf(h[2]));
+  flag(params.ApplicationType > kMaxApplicationType || params.CanBaudIndex > kMaxCanBaudIndex);
+
+  if (HighHalf(h[3]) > kMaxStoredYear) {
+    flag(true);
+  } else {
+    image.ConfigYear = HighHalf(h[3]);
+  }
+  image.ConfigMonth = HighByte(LowHalf(h[3]));
+  image.ConfigDay = LowByte(LowHalf(h[3]));
+  image.ConfigHour = HighByte(HighHalf(h[4]));
+  image.ConfigMinute = LowByte(HighHalf(h[4]));
+  image.ConfigSecond = HighByte(LowHalf(h[4]));
+  flag(image.ConfigMonth > kMaxMonth || image.ConfigDay > kMaxDay || image.ConfigHour > kMaxHour ||
+       image.ConfigMinute > kMaxMinuteOrSecond || image.ConfigSecond > kMaxMinuteOrSecond);
+  Report(progress, kProgressHeaderChecked);
+
+  params.Com2Checksum = HighByte(HighHalf(h[5]));
+  params.Com2BaudIndex = LowByte(HighHalf(h[5]));
+  flag(params.Com2Checksum > kMaxChecksum || params.Com2BaudIndex > kMaxCom2BaudIndex);
+  if (LowHalf(h[5]) > kMaxCom2Timeout) {
+    params.Com2Timeout = kMaxCom2Timeout;
+    flag(true);
+  } else {
+    params.Com2Timeout = LowHalf(h[5]);
+  }
+
+  flag(HighHalf(h[6]) != table.TotalDIBytes || LowHalf(h[6]) != table.TotalAIBytes);
+  flag(HighHalf(h[7]) != table.TotalDOBytes || LowHalf(h[7]) != table.TotalAOBytes);
+}
+
+// The parameters a connect shows when the stored image cannot be trusted:
+// the field port as just scanned, everything else as after start-up.
+void UseDefaults(EepromImage& image, GatewayParameters& params) {
+  params.NodeId = kDefaultNodeId;
+  params.CanBaudIndex = 0;
+  params.Com2BaudIndex = params.ScanBaudIndex;
+  params.Com2Checksum = params.ScanChecksum;
+  params.Com2Timeout = params.ScanTimeoutMs;
+  image.ConfigYear = image.ConfigMonth = image.ConfigDay = 0;
+  image.ConfigHour = image.ConfigMinute = image.ConfigSecond = 0;
+}
+
+// The numeric value of a module's decimal address text, 0..255.
+std::optional<int> AddressNumber(const std::string& text) {
+  int value = -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size() || value < 0 || value > kMaxAddress) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image) {
+  ConsoleSteps steps(console);
+  if (!steps.Exchange("use eeprom", kEepromPrompt) || !steps.Exchange("block 0", kEepromPrompt)) {
+    return TimedOut(steps);
+  }
+  std::vector<double> firmware(kFirmwareBlockWords, 0.0);
+  if (!ReadWords(steps, 0, firmware, kFirmwareBlockWords)) return TimedOut(steps);
+
+  // Decoded as shown: the controller writes these words itself.
+  const double version = firmware[0];
+  const double date = firmware[1];
+  image.FirmwareMajor = HighByte(LowHalf(version));
+  image.FirmwareMinor = LowByte(LowHalf(version));
+  image.FirmwareYear = HighHalf(date);
+  image.FirmwareMonth = HighByte(LowHalf(date));
+  image.FirmwareDay = LowByte(LowHalf(date));
+  if (image.FirmwareMonth > kMaxMonth) {
+    image.FirmwareMonth = 0;
+    image.ConfigMismatch = true;
+  }
+  if (image.FirmwareDay > kMaxDay) {
+    image.FirmwareDay = 0;
+    image.ConfigMismatch = true;
+  }
+
+  image.HeaderBytes = kHeaderBytes;
+  image.ConfigHeader.assign(kHeaderWords, 0.0);
+  if (!ReadWords(steps, kHeaderAddress, image.ConfigHeader, kHeaderWords)) return TimedOut(steps);
+  MakeUnsigned(image.ConfigHeader, kHeaderBytes / kWordBytes);
+
+  if (image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
+    image.DeviceNetBlock.resize(kDeviceNetWords, 0.0);
+  }
+  if (!steps.Exchange("block 1", kEepromPrompt) ||
+      !ReadWords(steps, 0, image.DeviceNetBlock, kDeviceNetUsedWords)) {
+    return TimedOut(steps);
+  }
+  MakeUnsigned(image.DeviceNetBlock, kDeviceNetUsedWords);
+
+  if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
+  return {};
+}
+
+EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image,
+                                      GatewayParameters& params, const modules::ModuleTable& table,
+                                      const ProgressCallback& progress) {
+  const bool headerRead = image.ConfigHeader.size() >= static_cast<std::size_t>(kHeaderBytes / kWordBytes);
+  if (!headerRead || image.ConfigHeader[0] <= kUnwrittenHeaderLimit) {
+    image.ConfigMismatch = true;
+  } else {
+    CheckHeader(image, params, table, progress);
+  }
+  Report(progress, kProgressChecked);
+  image.ModuleBlock.assign(kModuleBlockReadWords, 0.0);
+
+  if (image.ConfigMismatch) {
+    UseDefaults(image, params);
+    return {};
+  }
+  ConsoleSteps steps(console);
+  if (!steps.Exchange("use eeprom", kEepromPrompt)) return TimedOut(steps);
+  image.EepromBlock = 2;
+  if (!steps.Exchange("block 2", kEepromPrompt) ||
+      !ReadWords(steps, 0, image.ModuleBlock, kModuleBlockReadWords)) {
+    return TimedOut(steps);
+  }
+  MakeUnsigned(image.ModuleBlock, kModuleBlockUsedWords);
+  if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
+  image.EepromConfigValid = 1;
+  return {};
+}
+
+EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayParameters& params,
+                                     const modules::ModuleTable& table, EepromImage& image) {
+  std::vector<double> moduleWords;
+  for (const auto& record : table.ModuleList) {
+    if (!modules::InUse(record)) continue;
+    const auto address = AddressNumber(record.Address);
+    if (!address) return Failed("Module address \"" + record.Address + "\" is not a number from 0 to 255.");
+    std::uint32_t code = 0;
+    if (values.ModelCode) {
+      code = values.ModelCode(record.ModelName);
+    } else if (const auto* model = modules::FindModel(record.ModelName)) {
+      code = model->ModelCode;
+    } else {
+      return Failed("Module model \"" + record.ModelName + "\" has no model code.");
+    }
+    if (code > modules::kMaxModelCode) {
+      return Failed("The model code of module \"" + record.ModelName + "\" does not fit its EEPROM word.");
+    }
+    moduleWords.push_back(code * kByteFactor + *address);
+  }
+
+  EepromImage built = image;
+  const int applicationType = values.DeviceNet ? kDeviceNet : params.ApplicationType;
+  built.EepromBlock = 0;
+  built.HeaderBytes = kHeaderBytes;
+  built.DeviceNetBlockBytes = values.DeviceNet ? kDeviceNetBlockBytes : 0;
+  built.ModuleBlockBytes = kModuleBlockFixedBytes + kWordBytes * static_cast<int>(moduleWords.size());
+  built.ConfigYear = values.Now.year;
+  built.ConfigMonth = values.Now.month;
+  built.ConfigDay = values.Now.day;
+  built.ConfigHour = values.Now.hour;
+  built.ConfigMinute = values.Now.minute;
+  built.ConfigSecond = values.Now.second;
+
+  auto& h = built.ConfigHeader;
+  h.assign(kHeaderWords, 0.0);
+  h[0] = kConfigMagic * kHalfFactor + built.HeaderBytes;
+  h[1] = built.DeviceNetBlockBytes * kHalfFactor + built.ModuleBlockBytes;
+  h[2] = params.NodeId * kHalfFactor + applicationType * kByteFactor + params.CanBaudIndex;
+  h[3] = built.ConfigYear * kHalfFactor + built.ConfigMonth * kByteFactor + built.ConfigDay;
+  h[4] =
+      built.ConfigHour * kTopByteFactor + built.ConfigMinute * kHalfFactor + built.ConfigSecond * kByteFactor;
+  h[5] = params.Com2Checksum * kTopByteFactor + params.Com2BaudIndex * kHalfFactor + params.Com2Timeout;
+  h[6] = table.TotalDIBytes * kHalfFactor + table.TotalAIBytes;
+  h[7] = table.TotalDOBytes * kHalfFactor + table.TotalAOBytes;
+  for (int k = 0; k < kHeaderWords; ++k) {
+    if (h[k] < 0.0 || h[k] > kLargestWord) {
+      return Failed("A value of EEPROM word Long(" + std::to_string(kHeaderAddress + kWordBytes * k) +
+                    ") of block 0 is out of range.");
+    }
+  }
+
+  auto& m = built.ModuleBlock;
+  m.assign(built.ModuleBlockBytes / kWordBytes + 1, 0.0);
+  m[0] = values.ErrorControlWord;
+  m[2] = values.LastOutputMap * kTopByteFactor + values.LastInputMap * kHalfFactor;
+  for (std::size_t k = 0; k < moduleWords.size(); ++k) m[kFirstModuleWord + k] = moduleWords[k];
+  for (std::size_t k = 0; k < kFirstModuleWord; ++k) {
+    if (m[k] < 0.0 || m[k] > kLargestWord) {
+      return Failed("A value of EEPROM word Long(" + std::to_string(kWordBytes * k) +
+                    ") of block 2 is out of range.");
+    }
+  }
+
+  if (!values.DeviceNet) {
+    built.DeviceNetBlock.assign(kDeviceNetWords, 0.0);
+  } else if (built.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
+    built.DeviceNetBlock.resize(kDeviceNetWords, 0.0);
+  }
+  built.EepromConfigValid = 1;
+
+  image = std::move(built);
+  params.ApplicationType = applicationType;
+  return {};
+}
+
+EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state, ui::EventPump& events,
+                                     EepromImage& image, bool writeDeviceNetBlock) {
+  const int headerWords = image.HeaderBytes / kWordBytes;
+  const int moduleWords = image.ModuleBlockBytes / kWordBytes;
+  const auto incomplete = [](int block, std::size_t held, int needed) {
+    return Failed("The EEPROM image is incomplete: block " + std::to_string(block) + " holds " +
+                  std::to_string(held) + " words, " + std::to_string(needed) + " are to be written.");
+  };
+  if (headerWords < 0 || image.ConfigHeader.size() < static_cast<std::size_t>(headerWords)) {
+    return incomplete(0, image.ConfigHeader.size(), headerWords);
+  }
+  if (moduleWords < 0 || image.ModuleBlock.size() < static_cast<std::size_t>(moduleWords)) {
+    return incomplete(2, image.ModuleBlock.size(), moduleWords);
+  }
+  if (writeDeviceNetBlock && image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetUsedWords)) {
+    return incomplete(1, image.DeviceNetBlock.size(), kDeviceNetUsedWords);
+  }
+
+  ConsoleSteps steps(console);
+  // Whatever mode an earlier conversation left the console in, these bring
+  // it back to the main prompt; only the last one has to succeed.
+  steps.Try("/q", kFieldPortPromptEnd);
+  steps.Try("exit", kMainPromptEnd);
+  steps.Try(kEndEdit, kEepromPrompt);
+  if (!steps.Exchange("exit", kMainPromptEnd) || !steps.Exchange("use eeprom", kEepromPrompt)) {
+    return TimedOut(steps);
+  }
+  events.ProcessEvents();
+  if (!steps.Exchange("block 0", kEepromPrompt) ||
+      !WriteWords(steps, kHeaderAddress, image.ConfigHeader, headerWords)) {
+    return TimedOut(steps);
+  }
+
+  image.EepromBlock = 2;
+  if (!steps.Exchange(kEndEdit, kEepromPrompt) || !steps.Exchange("block 2", kEepromPrompt) ||
+      !WriteWords(steps, 0, image.ModuleBlock, moduleWords) || !steps.Exchange(kEndEdit, kEepromPrompt)) {
+    return TimedOut(steps);
+  }
+
+  if (writeDeviceNetBlock) {
+    if (!steps.Exchange(kEndEdit, kEepromPrompt) || !steps.Exchange("block 1", kEepromPrompt) ||
+        !WriteWords(steps, 0, image.DeviceNetBlock, kDeviceNetUsedWords) ||
+        !steps.Exchange(kEndEdit, kEepromPrompt)) {
+      return TimedOut(steps);
+    }
+  }
+
+  if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
+  return {};
+}
+
+}  // namespace gw20::link

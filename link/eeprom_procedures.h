@@ -1,0 +1,93 @@
+#pragma once
+// Reading, checking, building and writing the controller's EEPROM
+// configuration image through its console. The procedures return failures as
+// values; the connect sequence and the commits word the messages.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/services.h"
+
+namespace gw20::modules {
+struct ModuleTable;
+}
+
+namespace gw20::link {
+
+class Console;
+struct ConsoleState;
+struct EepromImage;
+struct GatewayParameters;
+
+enum class EepromStatus {
+  Ok,
+  Timeout,  // a required exchange got no answer: the operator sees "Timeout"
+  Error,    // the image cannot be built or written; `description` says why
+};
+
+struct EepromResult {
+  EepromStatus status = EepromStatus::Ok;
+  // Timeout: the command that got no answer (for diagnostics, not shown).
+  // Error: the text shown to the operator. Empty for Ok.
+  std::string description;
+  bool Ok() const { return status == EepromStatus::Ok; }
+};
+
+// Receives the connect's progress values (0..10); may be empty.
+using ProgressCallback = std::function<void(int)>;
+
+// Reads blocks 0 and 1 at connect; the console must be at its main prompt and
+// ends there (state.ControllerPrompt) on success. Fills the firmware values
+// (a month above 12 or a day above 31 becomes 0 and sets ConfigMismatch),
+// HeaderBytes, ConfigHeader (10 words, 0..8 made unsigned) and
+// DeviceNetBlock (11 words, 0..6 read and made unsigned). Every word opened is
+// answered with the value it showed, so the EEPROM is left unchanged.
+// Timeout when any exchange fails; the image may then be partly filled.
+EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image);
+
+// Checks the header read by ReadStoredConfiguration against the modules just
+// scanned (table's totals) and takes over the gateway parameters it holds.
+// A header missing or out of range sets ConfigMismatch; then the defaults are
+// used (NodeId 1, CanBaudIndex 0, field-port parameters = the scan's, time
+// stamp 0, ApplicationType kept), block 2 is not read and EepromConfigValid
+// stays as it is. Otherwise words 0..3 of block 2 are read into ModuleBlock
+// (0..2 made unsigned) and EepromConfigValid becomes 1. Progress values 7 and
+// 8. Timeout when a block 2 exchange fails.
+EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image,
+                                      GatewayParameters& params, const modules::ModuleTable& table,
+                                      const ProgressCallback& progress);
+
+// What a commit stores beyond the gateway parameters and the module table.
+struct ConfigurationValues {
+  bool DeviceNet = false;         // DeviceNet commit: ApplicationType 1, a 28-byte block 1
+  ui::DateTime Now;               // the commit's time stamp, PC local time
+  double ErrorControlWord = 0.0;  // 0..4294967295
+  int LastOutputMap = 0;          // 0..255
+  int LastInputMap = 0;           // 0..255
+  // Model code stored for a module, 0..0xFFFFFF; empty: the catalog's ModelCode.
+  std::function<std::uint32_t(std::string_view ModelName)> ModelCode;
+};
+
+// Builds blocks 0 and 2 for a commit from `values`, the gateway parameters and
+// the modules in use (slot order), sets EepromBlock 0, the block sizes, the
+// Config time stamp and EepromConfigValid 1. A CANopen commit empties block 1
+// (11 zero words); a DeviceNet commit sets ApplicationType 1 and keeps block 1
+// for the page to fill (at least 11 words). CommitBusy is the caller's.
+// Error, with the image and parameters unchanged, when a module's address is
+// not a number 0..255 or its model code is unknown or beyond 24 bits.
+EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayParameters& params,
+                                     const modules::ModuleTable& table, EepromImage& image);
+
+// Writes the built image word by word: header words 0..8 into block 0 from
+// Long(40), ModuleBlockBytes / 4 words into block 2 from Long(0) and, with
+// `writeDeviceNetBlock`, words 0..6 into block 1; ends at the main prompt.
+// The port must be open (OpenConsolePort). EepromBlock becomes 2.
+// Timeout when a required exchange fails (words already written stay
+// written); Error, before anything is typed, when the image holds fewer
+// words than its sizes name.
+EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state, ui::EventPump& events,
+                                     EepromImage& image, bool writeDeviceNetBlock);
+
+}  // namespace gw20::link

@@ -1,0 +1,33 @@
+#pragma once
+// The operator messages and status texts of the connect sequence, the module
+// scan and the EEPROM commit, letter for letter as the operator sees them.
+
+#include <string>
+#include <string_view>
+
+namespace gw20::link {
+
+inline constexpr std::string_view kTimeoutMessage = "Timeout";
+inline constexpr std::string_view kModuleNotConfiguredMessage =
+    "Some module isn't configured yet! Please use ZELK Utility to configure it.";
+inline constexpr std::string_view kScanStoppedStatus = "Scanning Process Stop";
+inline constexpr std::string_view kModuleNotSupportedMessage = "This modules is not supported!";
+inline constexpr std::string_view kConfigMismatchMessage =
+    "Attached modules do not match the configuration stored in EEPROM!";
+inline constexpr std::string_view kCantOpenComMessage = "Can't open COM";
+inline constexpr std::string_view kPortOccupiedMessage = " has been occupied";
+inline constexpr std::string_view kUnknownControllerMessage = "This modules is not GW20A/QF!";
+inline constexpr std::string_view kScanningStatus = "Scaning...";
+
+// "Can't open COM 3!": the number carries the blank a positive number is
+// written with.
+inline std::string CantOpenComText(int portNumber) {
+  return std::string(kCantOpenComMessage) + " " + std::to_string(portNumber) + "!";
+}
+
+// "COM 3 has been occupied".
+inline std::string PortOccupiedText(int portNumber) {
+  return "COM " + std::to_string(portNumber) + std::string(kPortOccupiedMessage);
+}
+
+}  // namespace gw20::link

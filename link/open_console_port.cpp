@@ -1,0 +1,23 @@
+#include "link/open_console_port.h"
+
+#include "platform/ui/serial_port.h"
+
+namespace gw20::link {
+
+OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber) {
+  port.SetPortNumber(portNumber);
+  if (!port.IsOpen()) {
+    port.DiscardInput();
+    const ui::OpenResult result = port.Open();
+    if (result.status == ui::OpenStatus::Occupied) return {OpenPortStatus::Occupied, {}};
+    // A failure the platform could name is reported in its words; a silent
+    // one is the plain "Can't open" case below.
+    if (result.status == ui::OpenStatus::Failed && !result.description.empty()) {
+      return {OpenPortStatus::Error, result.description};
+    }
+  }
+  if (!port.IsOpen()) return {OpenPortStatus::CannotOpen, {}};
+  return {OpenPortStatus::Opened, {}};
+}
+
+}  // namespace gw20::link

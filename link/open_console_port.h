@@ -1,0 +1,29 @@
+#pragma once
+// Opening the PC's COM port for a conversation with the controller, shared by
+// the connect sequence and the commits; each caller words its own messages.
+
+#include <string>
+
+namespace gw20::ui {
+class SerialPort;
+}
+
+namespace gw20::link {
+
+enum class OpenPortStatus {
+  Opened,      // open now (or was already)
+  CannotOpen,  // still closed after the attempt: CantOpenComText
+  Occupied,    // another program holds it: PortOccupiedText
+  Error,       // any other failure, described by `description`
+};
+
+struct OpenPortResult {
+  OpenPortStatus status = OpenPortStatus::Opened;
+  std::string description;  // only for Error: the platform's own words
+};
+
+// Selects `portNumber` (1..16) and, when the port is not open yet, discards
+// waiting input and opens it. The settings already given to the port are kept.
+OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber);
+
+}  // namespace gw20::link

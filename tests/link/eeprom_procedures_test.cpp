@@ -1,0 +1,262 @@
+// Reading, checking, building and writing the EEPROM configuration image,
+// against the simulated controller on virtual time.
+
+#include "link/eeprom_procedures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "link/console.h"
+#include "link/eeprom_image.h"
+#include "link/gateway_parameters.h"
+#include "link/link_messages.h"
+#include "link/open_console_port.h"
+#include "modules/module_ch_info.h"
+#include "modules/module_table.h"
+#include "sim/controller.h"
+#include "tests/support/scripted_port.h"
+#include "tests/support/simulated_port.h"
+#include "tests/support/test_services.h"
+
+namespace gw20::link {
+namespace {
+
+using Words = std::vector<std::uint32_t>;
+
+constexpr double kHeaderMagic = 436.0 * 65536.0;
+
+// Three known modules in slots 0..2, identified as the scan does.
+modules::ModuleTable ThreeModules() {
+  modules::ModuleTable table;
+  const std::pair<const char*, const char*> found[] = {{"1", "RA850"}, {"2", "RA812"}, {"17", "RA394"}};
+  for (const auto& [address, model] : found) {
+    table.ModuleList[table.CurrentModule].Address = address;
+    table.ModuleList[table.CurrentModule].ModelName = model;
+    EXPECT_TRUE(modules::ModuleChInfo(table, model));
+    ++table.CurrentModule;
+  }
+  modules::BuildModuleOrder(table);
+  return table;
+}
+
+class EepromWithController : public ::testing::Test {
+ protected:
+  EepromWithController() {
+    port.Open();
+    state.ControllerPrompt = "GW20M>";
+  }
+
+  Words AllWords() const {
+    Words words;
+    for (int block = 0; block < 3; ++block) {
+      for (int address = 0; address < 256; address += 4) words.push_back(controller.Word(block, address));
+    }
+    return words;
+  }
+  // The command lines the controller received from `first` on.
+  std::vector<std::string> LinesSince(std::size_t first) const {
+    const auto& all = controller.Transcript();
+    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end()};
+  }
+
+  gw20::testing::VirtualTime time;
+  gw20::testing::VirtualTicks ticks{time};
+  gw20::testing::VirtualPump events{time};
+  sim::Controller controller{sim::ControllerOptions{}};
+  gw20::testing::SimulatedPort port{time, controller};
+  ConsoleState state;
+  Console console{port, events, ticks, state};
+  EepromImage image;
+  GatewayParameters params;
+  std::vector<int> progress;
+  ProgressCallback record = [this](int value) { progress.push_back(value); };
+};
+
+TEST_F(EepromWithController, UnwrittenHeader_ConnectsWithDefaultsAndNoBlockTwoRead) {
+  controller.SetWord(0, 40, 436u * 65536u);  // the magic alone, low half 0: never committed
+  params.NodeId = 9, params.CanBaudIndex = 4, params.ApplicationType = kDeviceNet;
+  params.ScanBaudIndex = 5, params.ScanChecksum = 1, params.ScanTimeoutMs = 300;
+
+  ASSERT_TRUE(ReadStoredConfiguration(console, state, image).Ok());
+  EXPECT_EQ((std::vector<int>{image.FirmwareMajor, image.FirmwareMinor, image.FirmwareYear,
+                              image.FirmwareMonth, image.FirmwareDay}),
+            (std::vector<int>{2, 5, 2006, 3, 7}));
+  EXPECT_EQ(image.ConfigHeader.size(), 10u);
+  EXPECT_EQ(image.ConfigHeader[0], kHeaderMagic);
+  EXPECT_EQ(image.ConfigHeader[1], 4294967295.0);  // erased, shown as -1
+
+  const auto afterRead = controller.Transcript().size();
+  ASSERT_TRUE(CheckStoredConfiguration(console, state, image, params, ThreeModules(), record).Ok());
+  EXPECT_TRUE(image.ConfigMismatch);
+  EXPECT_EQ(image.EepromConfigValid, 0);
+  // NodeId, CanBaudIndex, ApplicationType, then the field port as scanned.
+  EXPECT_EQ((std::vector<int>{params.NodeId, params.CanBaudIndex, params.ApplicationType,
+                              params.Com2BaudIndex, params.Com2Checksum, params.Com2Timeout}),
+            (std::vector<int>{1, 0, kDeviceNet, 5, 1, 300}));
+  EXPECT_EQ(image.ModuleBlock, std::vector<double>(4, 0.0));
+  EXPECT_EQ(progress, std::vector<int>{8});
+  EXPECT_TRUE(LinesSince(afterRead).empty());
+}
+
+TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged) {
+  const auto table = ThreeModules();
+  params.NodeId = 5, params.CanBaudIndex = 2, params.Com2BaudIndex = 3, params.Com2Timeout = 250;
+  ConfigurationValues values;
+  values.Now = {2026, 12, 6, 9, 30, 15};
+  // Heartbeat with flag bits above 127: the console shows this word negative.
+  values.ErrorControlWord = 0x84000000u + 1000u * 256u;
+  values.LastOutputMap = 2, values.LastInputMap = 3;
+  ASSERT_TRUE(BuildConfigurationImage(values, params, table, image).Ok());
+  EXPECT_EQ(image.ModuleBlockBytes, 24);
+  EXPECT_EQ(image.EepromConfigValid, 1);
+
+  ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, false).Ok());
+  const std::string errorControlText = "-2080118784";
+  const auto lines = controller.Transcript();
+  const auto block2 = std::find(lines.begin(), lines.end(), "block 2");
+  ASSERT_NE(block2, lines.end());
+  // "el 0", six words Long(0)..Long(20), then the end of the edit.
+  const std::vector<std::string> moduleLines(block2 + 1, lines.end() - 1);
+  const std::vector<std::string> expected{"el 0",     errorControlText, "0",        "33751040",
+                                          "17321985", "17306114",       "17011729", "."};
+  EXPECT_EQ(moduleLines, expected);
+  EXPECT_EQ(controller.Word(2, 24), 0xFFFFFFFFu);  // the word after the last stays erased
+  EXPECT_EQ(controller.Word(0, 40), 436u * 65536u + 36u);
+  EXPECT_EQ(controller.Word(0, 48), 5u * 65536u + 2u);
+  EXPECT_EQ(controller.Word(0, 56), 9u * 16777216u + 30u * 65536u + 15u * 256u);
+  EXPECT_EQ(controller.Word(0, 64), 34u);     // DI 0, AI 16 + 16 + 2
+  EXPECT_EQ(controller.Word(0, 68), 65536u);  // DO 1, AO 0
+  EXPECT_EQ(controller.Word(0, 72), 0u);
+
+  const auto before = AllWords();
+  const auto afterWrite = controller.Transcript().size();
+  EepromImage read;
+  GatewayParameters connected;
+  ASSERT_TRUE(ReadStoredConfiguration(console, state, read).Ok());
+  ASSERT_TRUE(CheckStoredConfiguration(console, state, read, connected, table, record).Ok());
+  EXPECT_EQ(AllWords(), before);
+  EXPECT_FALSE(read.ConfigMismatch);
+  EXPECT_EQ(read.EepromConfigValid, 1);
+  EXPECT_EQ(read.ModuleBlock[0], values.ErrorControlWord);
+  EXPECT_EQ((std::vector<int>{connected.NodeId, connected.CanBaudIndex, connected.Com2BaudIndex,
+                              connected.Com2Timeout, read.ConfigYear, read.ConfigSecond}),
+            (std::vector<int>{5, 2, 3, 250, 2026, 15}));
+  EXPECT_EQ(progress, (std::vector<int>{7, 8}));
+  // The negative word is typed back as the text it showed.
+  const auto readLines = LinesSince(afterWrite);
+  EXPECT_NE(std::find(readLines.begin(), readLines.end(), errorControlText), readLines.end());
+}
+
+TEST_F(EepromWithController, DeviceNetCommit_WritesBlockOneAndMarksTheHeader) {
+  auto table = ThreeModules();
+  image.DeviceNetBlock = {4.0 * 65536, 1, 2, 3, 4, 5, 6};
+  ConfigurationValues values;
+  values.DeviceNet = true;
+  values.ModelCode = [](std::string_view) { return 0x123456u; };
+  ASSERT_TRUE(BuildConfigurationImage(values, params, table, image).Ok());
+  EXPECT_EQ(params.ApplicationType, kDeviceNet);
+  ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, true).Ok());
+  EXPECT_EQ(controller.Word(0, 44), 28u * 65536u + 24u);
+  EXPECT_EQ(controller.Word(0, 48), 1u * 65536u + 1u * 256u);
+  EXPECT_EQ(controller.Word(2, 12), 0x12345601u);
+  for (int k = 0; k < 7; ++k)
+    EXPECT_EQ(controller.Word(1, 4 * k), static_cast<std::uint32_t>(image.DeviceNetBlock[k]));
+
+  // A model without a code leaves image and parameters as they were.
+  table.ModuleList[1].ModelName = "XX000";
+  const auto kept = image.ModuleBlock;
+  params.ApplicationType = kCanOpen;
+  const auto failed = BuildConfigurationImage(ConfigurationValues{}, params, table, image);
+  EXPECT_EQ(failed.status, EepromStatus::Error);
+  EXPECT_NE(failed.description.find("XX000"), std::string::npos);
+  EXPECT_EQ(image.ModuleBlock, kept);
+  EXPECT_EQ(params.ApplicationType, kCanOpen);
+}
+
+TEST_F(EepromWithController, WriteFailures_AreReportedNotHidden) {
+  ASSERT_TRUE(BuildConfigurationImage(ConfigurationValues{}, params, ThreeModules(), image).Ok());
+  EepromImage shortImage = image;
+  shortImage.ModuleBlock.resize(2);
+  const auto incomplete = WriteConfigurationImage(console, state, events, shortImage, false);
+  EXPECT_EQ(incomplete.status, EepromStatus::Error);
+  EXPECT_TRUE(controller.Transcript().empty());
+
+  port.SetConnected(false);
+  const auto cut = WriteConfigurationImage(console, state, events, image, false);
+  EXPECT_EQ(cut.status, EepromStatus::Timeout);
+  EXPECT_EQ(cut.description, "no \">\" after \"exit\"");
+}
+
+// Each implausible field of a stored header on its own.
+TEST(CheckStoredConfiguration, EachImplausibleField_SetsMismatchWithoutConsole) {
+  const auto table = ThreeModules();
+  GatewayParameters params;
+  EepromImage valid;
+  ConfigurationValues values;
+  values.Now = {2020, 1, 2, 3, 4, 5};
+  ASSERT_TRUE(BuildConfigurationImage(values, params, table, valid).Ok());
+  const auto word = [](int high, int low) { return high * 65536.0 + low; };
+  const std::vector<std::pair<int, double>> faults{{0, kHeaderMagic},
+                                                   {0, 437 * 65536.0 + 36},
+                                                   {1, word(5, 24)},
+                                                   {1, word(0, 8)},
+                                                   {2, word(0, 0)},
+                                                   {2, word(128, 0)},
+                                                   {2, word(1, 3 * 256)},
+                                                   {2, word(1, 9)},
+                                                   {3, word(32768, 0x0101)},
+                                                   {3, word(2020, 13 * 256)},
+                                                   {3, word(2020, 256 + 32)},
+                                                   {4, word(25 * 256, 0)},
+                                                   {4, word(61, 0)},
+                                                   {4, word(0, 61 * 256)},
+                                                   {5, word(0x0200, 0)},
+                                                   {5, word(8, 100)},
+                                                   {5, word(0, 40000)},
+                                                   {6, word(1, 34)},
+                                                   {7, word(1, 1)}};
+  for (const auto& [k, stored] : faults) {
+    gw20::testing::VirtualTime time;
+    gw20::testing::VirtualTicks ticks{time};
+    gw20::testing::VirtualPump events{time};
+    gw20::testing::ScriptedPort port{time};
+    port.Open();
+    ConsoleState state;
+    Console console{port, events, ticks, state};
+    EepromImage image = valid;
+    image.ConfigHeader[k] = stored;
+    image.EepromConfigValid = 0;
+    const auto result = CheckStoredConfiguration(console, state, image, params, table, {});
+    EXPECT_TRUE(result.Ok());
+    EXPECT_TRUE(image.ConfigMismatch) << "word " << k << " = " << stored;
+    EXPECT_EQ(image.EepromConfigValid, 0);
+    EXPECT_TRUE(port.Lines().empty());
+  }
+}
+
+TEST(OpenConsolePort, EachOutcome_IsReportedWithItsText) {
+  gw20::testing::VirtualTime time;
+  gw20::testing::ScriptedPort port{time};
+  EXPECT_EQ(OpenConsolePort(port, 3).status, OpenPortStatus::Opened);
+  EXPECT_EQ(OpenConsolePort(port, 3).status, OpenPortStatus::Opened);
+  EXPECT_EQ(port.OpenCalls(), 1);  // an open port is kept
+  port.Close();
+  port.SetOpenResult({ui::OpenStatus::Occupied, {}});
+  EXPECT_EQ(OpenConsolePort(port, 4).status, OpenPortStatus::Occupied);
+  EXPECT_EQ(PortOccupiedText(4), "COM 4 has been occupied");
+  port.SetOpenResult({ui::OpenStatus::Failed, "No such device"});
+  const auto failed = OpenConsolePort(port, 4);
+  EXPECT_EQ(failed.status, OpenPortStatus::Error);
+  EXPECT_EQ(failed.description, "No such device");
+  port.SetOpenResult({ui::OpenStatus::Failed, {}});
+  EXPECT_EQ(OpenConsolePort(port, 4).status, OpenPortStatus::CannotOpen);
+  EXPECT_EQ(CantOpenComText(4), "Can't open COM 4!");
+}
+
+}  // namespace
+}  // namespace gw20::link
