@@ -75,24 +75,29 @@ class PictureBinding : public Binding {
   static void Sync(QLabel& label, const ui::Picture& model) {
     SyncCommon(label, model);
     label.setAlignment(Qt::AlignCenter);
-    label.setPixmap(Render(Latin1(model.Source()), label.size()));
+    label.setPixmap(Render(Latin1(model.Source()), label.size(), label.devicePixelRatioF()));
   }
 
-  // An empty or unreadable source shows nothing rather than failing.
-  static QPixmap Render(const QString& source, QSize area) {
+  // Drawn at the screen's device pixels so pictures stay sharp on high-DPI
+  // screens. An empty or unreadable source shows nothing rather than failing.
+  static QPixmap Render(const QString& source, QSize area, qreal ratio) {
     if (source.isEmpty() || area.isEmpty()) return {};
+    const QSize device = area * ratio;
+    QPixmap pixmap;
     if (source.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) {
       QSvgRenderer renderer(source);
       if (!renderer.isValid()) return {};
-      QPixmap pixmap(renderer.defaultSize().scaled(area, Qt::KeepAspectRatio));
+      pixmap = QPixmap(renderer.defaultSize().scaled(device, Qt::KeepAspectRatio));
       pixmap.fill(Qt::transparent);
       QPainter painter(&pixmap);
       renderer.render(&painter);
-      return pixmap;
+    } else {
+      const QPixmap bitmap(source);
+      if (bitmap.isNull()) return {};
+      pixmap = bitmap.scaled(device, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
-    const QPixmap bitmap(source);
-    if (bitmap.isNull()) return {};
-    return bitmap.scaled(area, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
   }
 };
 

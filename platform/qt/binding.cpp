@@ -7,7 +7,7 @@
 namespace gw20::qtui {
 
 Binding::Binding(QObject& owner, ui::Control& model, std::function<void()> sync)
-    : QObject(&owner), model_(&model), sync_(std::move(sync)) {
+    : QObject(&owner), model_(&model), lifetime_(model.Lifetime()), sync_(std::move(sync)) {
   sync_();
   observerId_ = model.Observe([this] { OnModelChanged(); });
 }
@@ -16,12 +16,13 @@ Binding::~Binding() { Detach(); }
 
 void Binding::Detach() {
   if (model_ == nullptr) return;
-  model_->Unobserve(observerId_);
+  // A model already destroyed has no observers left to remove.
+  if (!lifetime_.expired()) model_->Unobserve(observerId_);
   model_ = nullptr;
 }
 
 void Binding::Resync() const {
-  if (model_ != nullptr) sync_();
+  if (Model() != nullptr) sync_();
 }
 
 void Binding::OnModelChanged() {

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <functional>
+#include <memory>
 
 namespace gw20::ui {
 class Control;
@@ -24,7 +25,7 @@ class Binding : public QObject {
 
   // The model, or nullptr once detached: handlers of operator actions check
   // it before calling the model.
-  ui::Control* Model() const { return model_; }
+  ui::Control* Model() const { return lifetime_.expired() ? nullptr : model_; }
   // Stops observing; the widget keeps its last state. Idempotent.
   void Detach();
   // Runs the sync now (used after an operator action the model rejected).
@@ -38,6 +39,7 @@ class Binding : public QObject {
   void OnModelChanged();
 
   ui::Control* model_;
+  std::weak_ptr<const void> lifetime_;
   std::function<void()> sync_;
   int observerId_ = 0;
   bool deferred_ = false;

@@ -4,6 +4,7 @@
 // the event callbacks. Sizes are in twips (1/1440 inch).
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,6 +42,9 @@ class Control {
   // Unobserve; views unobserve when they are destroyed before the model.
   int Observe(Observer observer);
   void Unobserve(int id);
+  // Expires when the control is destroyed, so a view that may outlive its
+  // model (Qt deletes widgets later) can tell before touching it.
+  std::weak_ptr<const void> Lifetime() const { return lifetime_; }
 
  protected:
   void NotifyChanged();
@@ -57,6 +61,7 @@ class Control {
   bool enabled_ = true;
   std::vector<std::pair<int, Observer>> observers_;
   int nextObserverId_ = 1;
+  std::shared_ptr<const void> lifetime_ = std::make_shared<int>(0);
 };
 
 // A control with a caption: label, frame, button, option button, menu item.

@@ -1,0 +1,102 @@
+// The parameter side of the main window: validating and storing what the
+// operator typed on the open panel, and opening the configuration page.
+
+#include <memory>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/main_f.h"
+#include "app/placeholder_page.h"
+#include "platform/ui/numbers.h"
+#include "platform/ui/services.h"
+
+namespace gw20::app {
+
+namespace {
+
+constexpr const char* kErrorTitle = "Error";
+constexpr const char* kTimeoutRange = "Timeout value is out of range!(1ms~32767ms)";
+constexpr const char* kCanOpenNodeRange = "Node ID is not supported!(1~127)";
+constexpr const char* kDeviceNetNodeRange = "Node ID is not supported!(1~63)";
+// The bit-rate list can be left without a selection (a stored index the
+// DeviceNet list does not have); storing that would keep an invalid index.
+constexpr const char* kNoBaudRate = "Please select a baud rate!";
+constexpr double kMinTimeoutMs = 1;
+constexpr double kMaxTimeoutMs = 32767;
+constexpr double kMinNodeId = 1;
+constexpr double kMaxCanOpenNodeId = 127;
+constexpr double kMaxDeviceNetNodeId = 63;
+constexpr int kChecksumOn = 1;
+
+}  // namespace
+
+void Main_F::SettingParameter_Click() {
+  auto& params = state_.params;
+  auto reject = [this](const char* text) {
+    services_.messages.Show(text, kErrorTitle, ui::MessageButtons::Ok);
+  };
+  // The range check applies to the typed value, before it is rounded.
+  const double typed = ui::LeadingNumber(CANNodeId.Text());
+  if (SelectedPanel != kCanPanel) {
+    if (typed < kMinTimeoutMs || typed > kMaxTimeoutMs) return reject(kTimeoutRange);
+    if (CANBaudrate.ListIndex() < 0) return reject(kNoBaudRate);
+    params.Com2Checksum = ComChecksum.ListIndex() == kChecksumOn ? 1 : 0;
+    ViewerText[1].SetText(params.Com2Checksum == kChecksumOn ? "Enalbe" : "Disable");
+    params.Com2BaudIndex = CANBaudrate.ListIndex();
+    ViewerText[0].SetText(CANBaudrate.Text());
+    params.Com2Timeout = static_cast<int>(ui::RoundHalfEven(typed));
+    ViewerText[2].SetText(std::to_string(params.Com2Timeout));
+  } else {
+    const bool canOpen = ApplicationSelect[0].Value();
+    const double maxNode = canOpen ? kMaxCanOpenNodeId : kMaxDeviceNetNodeId;
+    if (typed < kMinNodeId || typed > maxNode) {
+      return reject(canOpen ? kCanOpenNodeRange : kDeviceNetNodeRange);
+    }
+    if (CANBaudrate.ListIndex() < 0) return reject(kNoBaudRate);
+    params.ApplicationType = canOpen ? link::kCanOpen : link::kDeviceNet;
+    ViewerText[1].SetText(canOpen ? "CANopen" : "DeviceNet");
+    params.CanBaudIndex = CANBaudrate.ListIndex();
+    ViewerText[0].SetText(CANBaudrate.Text());
+    params.NodeId = static_cast<int>(ui::RoundHalfEven(typed));
+    ViewerText[2].SetText(std::to_string(params.NodeId));
+  }
+  CommunicationState.SetText("Setting Ok");
+}
+
+void Main_F::WriteEDS_MouseUp() {
+  if (!Connected) {
+    CommunicationState.SetText("Connect to GW-20 first");
+    return;
+  }
+  auto& params = state_.params;
+  // The page follows the option button, not the stored application.
+  if (ApplicationSelect[0].Value()) {
+    if (params.ApplicationType == link::kDeviceNet) state_.eeprom.EepromConfigValid = 0;
+    params.ApplicationType = link::kCanOpen;
+    if (params.NodeId > static_cast<int>(kMaxCanOpenNodeId)) {
+      services_.messages.Show("NodeID Error", kErrorTitle, ui::MessageButtons::Ok);
+      CommunicationState.SetText("NodeID or Application error");
+      EndSession();
+      return;
+    }
+    OpenConfigurationPage(link::kCanOpen);
+  } else {
+    OpenConfigurationPage(link::kDeviceNet);
+  }
+  Hide();
+}
+
+void Main_F::OpenConfigurationPage(int applicationType) {
+  // A page closed earlier is replaced here, never from its own handler.
+  if (page_) {
+    page_->OnClosed = nullptr;
+    page_->Unload();
+  }
+  page_ = std::make_unique<PlaceholderPage>(
+      applicationType == link::kCanOpen ? "CANopen configuration" : "DeviceNet configuration",
+      services_.forms);
+  page_->OnClosed = [this] { Show(false); };
+  page_->Show(false);
+}
+
+}  // namespace gw20::app

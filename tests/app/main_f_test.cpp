@@ -1,0 +1,150 @@
+// The main window's panels, lists, defaults and exit, headless.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/about_form.h"
+#include "app/extern_setting.h"
+#include "app/fixed_lists.h"
+#include "app/logo.h"
+#include "tests/app/app_harness.h"
+
+namespace gw20::app {
+namespace {
+
+using MainFormTest = LoadedMainForm;
+
+TEST_F(MainFormTest, FormLoad_GivesDefaultsFillsListsAndHidesPanels) {
+  ASSERT_EQ(form.ComPort.ListCount(), 16);
+  EXPECT_EQ(form.ComPort.Items().back(), "COM16");
+  EXPECT_EQ(params.PortNumber[15], 16);
+  EXPECT_EQ(form.ComChecksum.Items()[1], "              Enable");
+  EXPECT_EQ(params.BaudText[7], "115200");
+  EXPECT_EQ(port.Settings(), "115200,n,8,1");
+  EXPECT_FALSE(form.SettingParameter.Visible());
+  EXPECT_FALSE(form.ComButton[0].Visible());
+  EXPECT_FALSE(form.ConnectProgress.Visible());
+  EXPECT_TRUE(form.ApplicationLayerFrame.Visible());
+}
+
+TEST_F(MainFormTest, ComButton_SwitchingPanels_RefillsListAndShowsEachSidesValues) {
+  form.SelectedPanel = kNoPanel;  // as after a connect
+  params.CanBaudIndex = 7;
+  params.Com2BaudIndex = 7;
+  params.Com2Checksum = 1;
+  h.ClickToggle(kCanPanel);
+  ASSERT_EQ(form.CANBaudrate.ListCount(), 8);
+  EXPECT_EQ(form.CANBaudrate.Items()[0], "         10    KBPS");
+  EXPECT_EQ(form.ViewerText[0].Text(), "     1000    KBPS");
+  EXPECT_EQ(form.ParaSetting.Caption(), "CAN Parameter Setting");
+  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleLightRed);
+
+  h.ClickToggle(kComPanel);
+  EXPECT_FALSE(form.ComButton[0].Value());
+  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleGrey);
+  ASSERT_EQ(form.CANBaudrate.ListCount(), 8);
+  EXPECT_EQ(form.CANBaudrate.Items()[4], "       19200   BPS");
+  EXPECT_EQ(form.ViewerText[0].Text(), "      115200  BPS");
+  EXPECT_EQ(form.ViewerText[1].Text(), "Enalbe");
+  EXPECT_EQ(form.ParaView.Caption(), "COM Parameter Viewer");
+  // An unset time-out shows the default but is not stored.
+  EXPECT_EQ(form.CANNodeId.Text(), "50");
+  EXPECT_EQ(params.Com2Timeout, 0);
+
+  params.ApplicationType = link::kDeviceNet;
+  params.CanBaudIndex = 2;
+  h.ClickToggle(kCanPanel);
+  ASSERT_EQ(form.CANBaudrate.ListCount(), 3);
+  EXPECT_EQ(form.ViewerText[0].Text(), "       500    KBPS");
+  EXPECT_FALSE(form.ApplicationSelect[0].Value());
+}
+
+TEST_F(MainFormTest, ComButton_PressedTwice_GreysAndHidesSettingButKeepsFields) {
+  form.SelectedPanel = kNoPanel;
+  h.ClickToggle(kCanPanel);
+  h.ClickToggle(kCanPanel);
+  EXPECT_FALSE(form.ComButton[0].Value());
+  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleGrey);
+  EXPECT_FALSE(form.SettingParameter.Visible());
+  EXPECT_TRUE(form.CANBaudrate.Visible());
+  EXPECT_TRUE(form.ViewerText[0].Visible());
+  h.ClickToggle(kCanPanel);  // down again on the same panel
+  EXPECT_TRUE(form.SettingParameter.Visible());
+  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleLightRed);
+}
+
+TEST_F(MainFormTest, CanPanel_StoredValuesTheListCannotShow_AreReplacedOrLeftUnselected) {
+  form.SelectedPanel = kNoPanel;
+  params.ApplicationType = link::kDeviceNet;
+  params.NodeId = 100;
+  params.CanBaudIndex = 5;  // the DeviceNet list has three entries
+  h.ClickToggle(kCanPanel);
+  EXPECT_EQ(params.NodeId, 1);
+  EXPECT_EQ(form.CANNodeId.Text(), "1");
+  EXPECT_EQ(form.ViewerText[2].Text(), "1");
+  EXPECT_EQ(form.CANBaudrate.ListIndex(), -1);
+  EXPECT_EQ(form.ViewerText[0].Text(), "");
+
+  h.ClickToggle(kCanPanel);
+  params.ApplicationType = link::kCanOpen;
+  params.CanBaudIndex = 9;
+  h.ClickToggle(kComPanel);
+  h.ClickToggle(kCanPanel);
+  EXPECT_EQ(params.CanBaudIndex, 0);
+  EXPECT_EQ(form.CANBaudrate.ListIndex(), -1);
+}
+
+TEST_F(MainFormTest, ApplicationSelect_Click_RefillsListOnly) {
+  form.SelectedPanel = kNoPanel;
+  h.ClickToggle(kCanPanel);
+  form.ApplicationSelect[1].Choose();
+  EXPECT_FALSE(form.ApplicationSelect[0].Value());
+  EXPECT_EQ(form.CANBaudrate.Items(),
+            std::vector<std::string>(kDeviceNetBaudList.begin(), kDeviceNetBaudList.end()));
+  EXPECT_EQ(form.CANBaudrate.ListIndex(), 0);
+  EXPECT_EQ(params.ApplicationType, link::kCanOpen);
+}
+
+TEST_F(MainFormTest, FormUnload_RefusedWhileBusy_AskedOtherwise) {
+  form.About_.Press();
+  ASSERT_NE(form.AboutWindow(), nullptr);
+  EXPECT_TRUE(h.forms.IsShown(*form.AboutWindow()));
+  h.state.CommitBusy = true;
+  form.ExitProgram.Press();
+  EXPECT_TRUE(form.Loaded());
+  ASSERT_EQ(h.messages.Messages().size(), 1u);
+  EXPECT_EQ(h.messages.Messages()[0].text, "Module is connecting now!");
+  EXPECT_EQ(h.messages.Messages()[0].title, "Error");
+
+  h.state.CommitBusy = false;
+  h.messages.Answer(ui::MessageAnswer::No);
+  form.EixtProgram.Press();
+  EXPECT_TRUE(form.Loaded());
+  EXPECT_TRUE(form.AboutWindow()->Loaded());
+  EXPECT_EQ(h.messages.Messages()[1].text, "Are you sure to exit this program?");
+  EXPECT_EQ(h.messages.Messages()[1].buttons, ui::MessageButtons::YesNo);
+
+  form.EixtProgram.Press();  // answered Yes
+  EXPECT_FALSE(form.Loaded());
+  EXPECT_FALSE(form.AboutWindow()->Loaded());
+}
+
+TEST(StartUp, ExternSetting_ShowsSplashForASecondThenMainWindow) {
+  testing::VirtualTime time;
+  testing::ScriptedPort port{time};
+  AppHarness h{time, port};
+  Logo logo{h.forms};
+  bool splashSeen = false;
+  h.time.At(std::chrono::milliseconds(500), [&] { splashSeen = h.forms.IsShown(logo); });
+  const auto start = h.time.Now();
+  ExternSetting(h.services, logo, h.form);
+  EXPECT_TRUE(splashSeen);
+  EXPECT_GE(h.time.Now() - start, 1000u);
+  EXPECT_FALSE(logo.Loaded());
+  EXPECT_EQ(h.forms.shows, (std::vector<std::string>{"Logo", "Main_F"}));
+}
+
+}  // namespace
+}  // namespace gw20::app

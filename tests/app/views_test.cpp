@@ -1,0 +1,179 @@
+// The Qt views: each window builds offscreen, shows its models' captions,
+// follows model changes, forwards the operator's clicks, and lays its
+// controls out without cutting or overlapping them.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <memory>
+
+#include "app/about_form.h"
+#include "app/logo.h"
+#include "app/placeholder_page.h"
+#include "app/qt/about_form_view.h"
+#include "app/qt/logo_view.h"
+#include "app/qt/main_f_view.h"
+#include "app/qt/placeholder_page_view.h"
+#include "tests/app/app_harness.h"
+#include "tests/support/scripted_port.h"
+
+namespace gw20::appqt {
+namespace {
+
+void Settle(QWidget& window) {
+  window.show();
+  for (int pass = 0; pass < 3; ++pass) {
+    QApplication::sendPostedEvents();
+    QApplication::processEvents();
+  }
+}
+
+template <typename W>
+W& Find(const QWidget& window, const char* name) {
+  W* widget = window.findChild<W*>(QString::fromLatin1(name));
+  if (widget == nullptr) throw std::runtime_error(std::string("no widget ") + name);
+  return *widget;
+}
+
+// Every shown widget lies inside its parent and overlaps none of its shown
+// siblings; reports the first offender.
+std::string LayoutFault(const QWidget& parent) {
+  const auto children = parent.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+  for (const QWidget* child : children) {
+    if (child->isHidden() || child->isWindow()) continue;
+    const QString name = child->objectName();
+    if (!parent.rect().contains(child->geometry())) return "cut off: " + name.toStdString();
+    for (const QWidget* other : children) {
+      if (other == child || other->isHidden() || other->isWindow()) continue;
+      if (child->geometry().intersects(other->geometry())) {
+        return "overlap: " + name.toStdString() + " / " + other->objectName().toStdString();
+      }
+    }
+    std::string inner = LayoutFault(*child);
+    if (!inner.empty()) return inner;
+  }
+  return {};
+}
+
+class MainViewTest : public ::testing::Test {
+ protected:
+  testing::VirtualTime time;
+  testing::ScriptedPort port{time};
+  app::AppHarness harness{time, port};
+  std::unique_ptr<MainFView> view;
+
+  void SetUp() override {
+    harness.form.Load();
+    view = std::make_unique<MainFView>(harness.form);
+    Settle(*view);
+  }
+};
+
+TEST_F(MainViewTest, MainWindow_Loaded_ShowsCaptionsAndOnlyTheCommunicationArea) {
+  EXPECT_EQ(view->windowTitle(), "General Setting");
+  EXPECT_EQ(Find<QPushButton>(*view, "WriteEDS").text(), "Build EDS File");
+  EXPECT_EQ(Find<QPushButton>(*view, "EixtProgram").text(), "Exit Program");
+  EXPECT_EQ(Find<QGroupBox>(*view, "Frame2").title(), "GW20x series Situation");
+  EXPECT_EQ(Find<QAction>(*view, "ExitProgram").text(), "Exit");
+  QStringList menus;
+  for (const QAction* action : view->menuBar()->actions()) menus << action->text();
+  EXPECT_EQ(menus, QStringList({"File", "About"}));
+  const auto& ports = Find<QComboBox>(*view, "ComPort");
+  EXPECT_EQ(ports.count(), 16);
+  EXPECT_EQ(ports.currentText(), "COM1");
+  EXPECT_TRUE(Find<QComboBox>(*view, "CANBaudrate").isHidden());
+  EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(0)").isHidden());
+  EXPECT_TRUE(Find<QLabel>(*view, "ImageGW20(0)").isHidden());
+  EXPECT_EQ(LayoutFault(*view), "");
+}
+
+TEST_F(MainViewTest, MainWindow_TogglesClicked_SwitchPanelsOnScreen) {
+  auto& form = harness.form;
+  form.SelectedPanel = app::kNoPanel;  // as after the start of a connect
+  for (auto& toggle : form.ComButton) toggle.SetVisible(true);
+  form.ImageGW20[0].SetVisible(true);
+  form.ModulesImage.SetVisible(true);
+
+  Find<QPushButton>(*view, "ComButton(0)").click();
+  Settle(*view);
+  EXPECT_EQ(Find<QGroupBox>(*view, "ParaSetting").title(), "CAN Parameter Setting");
+  EXPECT_FALSE(Find<QGroupBox>(*view, "ApplicationLayerFrame").isHidden());
+  EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "CANopen");
+  EXPECT_FALSE(Find<QLabel>(*view, "ImageGW20(0)").pixmap().isNull());
+  EXPECT_FALSE(Find<QLabel>(*view, "ComImage(0)").pixmap().isNull());
+  EXPECT_EQ(LayoutFault(*view), "");
+
+  Find<QPushButton>(*view, "ComButton(1)").click();
+  Settle(*view);
+  EXPECT_EQ(Find<QGroupBox>(*view, "ParaView").title(), "COM Parameter Viewer");
+  EXPECT_TRUE(Find<QGroupBox>(*view, "ApplicationLayerFrame").isHidden());
+  EXPECT_FALSE(Find<QComboBox>(*view, "ComChecksum").isHidden());
+  const auto& rates = Find<QComboBox>(*view, "CANBaudrate");
+  ASSERT_EQ(rates.count(), 8);
+  EXPECT_EQ(rates.itemText(7), "      115200  BPS");
+  EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "Disable");
+  EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(1)").isChecked());
+  EXPECT_FALSE(Find<QPushButton>(*view, "ComButton(0)").isChecked());
+  EXPECT_EQ(LayoutFault(*view), "");
+}
+
+TEST_F(MainViewTest, MainWindow_OperatorEditsCanPanel_ViewerFollows) {
+  harness.form.SelectedPanel = app::kNoPanel;  // as after the start of a connect
+  harness.ClickToggle(0);
+  Find<QRadioButton>(*view, "ApplicationSelect(1)").click();
+  EXPECT_FALSE(Find<QRadioButton>(*view, "ApplicationSelect(0)").isChecked());
+  auto& rates = Find<QComboBox>(*view, "CANBaudrate");
+  ASSERT_EQ(rates.count(), 3);
+  rates.setCurrentIndex(2);
+  emit rates.activated(2);  // as the operator's pick does
+  auto& node = Find<QLineEdit>(*view, "CANNodeId");
+  node.clear();
+  QTest::keyClicks(&node, "42");
+  Find<QPushButton>(*view, "SettingParameter").click();
+  EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(0)").text(), "       500    KBPS");
+  EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "DeviceNet");
+  EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(2)").text(), "42");
+  EXPECT_EQ(Find<QLineEdit>(*view, "CommunicationState").text(), "Setting Ok");
+  EXPECT_TRUE(Find<QLineEdit>(*view, "ViewerText(2)").isReadOnly());
+}
+
+TEST(SmallWindowsTest, SplashAboutAndPage_ShowCaptionsAndForwardClicks) {
+  testing::FormRecorder host;
+  app::Logo logo(host);
+  app::AboutForm about(host);
+  app::PlaceholderPage page("CANopen configuration", host);
+  bool closed = false;
+  page.OnClosed = [&closed] { closed = true; };
+  LogoView logoView(logo);
+  AboutFormView aboutView(about);
+  PlaceholderPageView pageView(page);
+  for (QWidget* window : {static_cast<QWidget*>(&logoView), static_cast<QWidget*>(&aboutView),
+                          static_cast<QWidget*>(&pageView)}) {
+    Settle(*window);
+    EXPECT_EQ(LayoutFault(*window), "") << window->objectName().toStdString();
+  }
+  EXPECT_EQ(Find<QLabel>(logoView, "ReleaseLabel").text(), "Release revision: ver 2.1");
+  EXPECT_EQ(Find<QGroupBox>(aboutView, "Frame1").title(), "Support");
+  EXPECT_EQ(Find<QLabel>(aboutView, "DateLabel").text(), "May. 2012");
+  EXPECT_EQ(aboutView.windowTitle(), QString::fromLatin1(about.Caption().c_str()));
+  EXPECT_EQ(pageView.windowTitle(), "CANopen configuration");
+
+  about.Command1.SetCaption("Close");
+  EXPECT_EQ(Find<QPushButton>(aboutView, "Command1").text(), "Close");
+  page.Load();
+  Find<QPushButton>(pageView, "Back").click();
+  EXPECT_TRUE(closed);
+}
+
+}  // namespace
+}  // namespace gw20::appqt

@@ -1,0 +1,197 @@
+// Renders every window of the program offscreen into PNG files, each form in
+// a state that shows what it is for, so the layout can be looked at (and
+// kept in the documentation) without a display or a controller.
+//
+//   gw20render OUTDIR [--scale FACTOR]
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QStyleFactory>
+#include <QWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "app/about_form.h"
+#include "app/app_state.h"
+#include "app/connect_sequence.h"
+#include "app/logo.h"
+#include "app/main_f.h"
+#include "app/placeholder_page.h"
+#include "app/qt/register_views.h"
+#include "platform/qt/qt_form_host.h"
+#include "platform/qt/qt_services.h"
+#include "platform/ui/serial_port.h"
+#include "platform/ui/services.h"
+
+namespace {
+
+constexpr int kExitUsage = 2;
+constexpr int kExitFailed = 1;
+constexpr int kSettlePasses = 3;
+// Parameters as a connected controller might report them.
+constexpr int kShownNodeId = 5;
+constexpr int kShownCanBaudIndex = 4;   // 250 kbit/s
+constexpr int kShownCom2BaudIndex = 3;  // 9600 bit/s
+constexpr int kShownCom2Timeout = 100;  // ms
+
+// Messages go to standard error and are answered Yes, so nothing waits.
+class PrintedMessages : public gw20::ui::MessageBoxService {
+ public:
+  gw20::ui::MessageAnswer Show(const std::string& text, const std::string& title,
+                               gw20::ui::MessageButtons buttons) override {
+    std::fprintf(stderr, "message [%s]: %s\n", title.c_str(), text.c_str());
+    return buttons == gw20::ui::MessageButtons::YesNo ? gw20::ui::MessageAnswer::Yes
+                                                      : gw20::ui::MessageAnswer::Ok;
+  }
+};
+
+// No controller is needed to draw windows: the port never opens.
+class AbsentPort : public gw20::ui::SerialPort {
+ public:
+  void SetPortNumber(int number) override { number_ = number; }
+  int PortNumber() const override { return number_; }
+  bool SetSettings(std::string_view) override { return true; }
+  gw20::ui::OpenResult Open() override {
+    return {gw20::ui::OpenStatus::Failed, "The renderer has no serial port"};
+  }
+  bool IsOpen() const override { return false; }
+  void Close() override {}
+  int InBufferCount() override { return 0; }
+  void DiscardInput() override {}
+  std::string ReadAll() override { return {}; }
+  void Write(std::string_view) override {}
+  int OutBufferCount() override { return 0; }
+  bool WaitForInput(std::chrono::milliseconds) override { return false; }
+
+ private:
+  int number_ = 1;
+};
+
+class Renderer {
+ public:
+  Renderer(gw20::qtui::QtFormHost& host, QString folder) : host_(host), folder_(std::move(folder)) {}
+
+  // Shows the form and saves its view as NAME.png; false when it failed.
+  bool Render(gw20::ui::Form& form, const QString& name) {
+    form.Show(false);
+    // Shown and hidden controls post layout requests; let every one settle.
+    for (int pass = 0; pass < kSettlePasses; ++pass) {
+      QApplication::sendPostedEvents();
+      QApplication::processEvents();
+    }
+    QWidget* view = host_.ViewOf(form);
+    const QString file = QDir(folder_).filePath(name + QStringLiteral(".png"));
+    if (view == nullptr || !view->grab().save(file)) {
+      std::fprintf(stderr, "could not render %s\n", qPrintable(file));
+      return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+  }
+
+ private:
+  gw20::qtui::QtFormHost& host_;
+  QString folder_;
+};
+
+// What a completed connect leaves on the main window, done through the same
+// controls and handlers the connect sequence uses.
+void ShowAsConnected(gw20::app::Main_F& form, gw20::app::AppState& state) {
+  auto& eeprom = state.eeprom;
+  eeprom.FirmwareMajor = 2, eeprom.FirmwareMinor = 5;
+  eeprom.FirmwareYear = 2006, eeprom.FirmwareMonth = 3, eeprom.FirmwareDay = 7;
+  state.params.NodeId = kShownNodeId;
+  state.params.CanBaudIndex = kShownCanBaudIndex;
+  state.params.Com2BaudIndex = kShownCom2BaudIndex;
+  state.params.Com2Timeout = kShownCom2Timeout;
+  state.params.Com2Checksum = 1;
+  form.SelectedPanel = gw20::app::kNoPanel;
+  form.ImageGW20[0].SetVisible(true);
+  for (int i = 0; i < 2; ++i) {
+    form.ComImage[i].SetVisible(true);
+    form.ComButton[i].SetVisible(true);
+    form.MousePoint[i].SetVisible(true);
+    form.ComCaption[i].SetVisible(true);
+  }
+  form.ModulesImage.SetVisible(true);
+  form.FirmwareVer.SetText(gw20::app::FirmwareText(eeprom.FirmwareMajor, eeprom.FirmwareMinor,
+                                                   eeprom.FirmwareYear, eeprom.FirmwareMonth,
+                                                   eeprom.FirmwareDay));
+  form.CommunicationState.SetText("Waiting for configuration");
+  form.Connected = true;
+  form.ComButton[0].SetValue(true);
+  form.ComButton_MouseUp(0, gw20::ui::kLeftButton, 0, 330, 330);
+}
+
+int RenderAll(const QString& folder) {
+  PrintedMessages messages;
+  gw20::qtui::QtFormHost host;
+  gw20::appqt::RegisterViews(host);
+  gw20::qtui::QtEventPump events;
+  gw20::qtui::QtTickCounter ticks;
+  gw20::qtui::QtCalendarClock clock;
+  gw20::qtui::QtProgramFolder programFolder;
+  AbsentPort port;
+  gw20::ui::Services services{messages, host, events, ticks, clock, programFolder, port};
+  gw20::app::AppState state;
+  gw20::app::Logo logo(host);
+  gw20::app::Main_F mainForm(state, services);
+  Renderer renderer(host, folder);
+
+  bool ok = renderer.Render(logo, QStringLiteral("logo"));
+  logo.Unload();
+  ok = renderer.Render(mainForm, QStringLiteral("main_loaded")) && ok;
+  ShowAsConnected(mainForm, state);
+  ok = renderer.Render(mainForm, QStringLiteral("main_can_panel")) && ok;
+  mainForm.ComButton[1].Toggle();  // the operator opens the field-port panel
+  ok = renderer.Render(mainForm, QStringLiteral("main_com_panel")) && ok;
+  mainForm.About_.Press();
+  ok = mainForm.AboutWindow() != nullptr &&
+       renderer.Render(*mainForm.AboutWindow(), QStringLiteral("about")) && ok;
+  mainForm.WriteEDS.Press();  // opens the configuration page
+  ok = mainForm.ConfigurationPage() != nullptr &&
+       renderer.Render(*mainForm.ConfigurationPage(), QStringLiteral("configuration_page")) && ok;
+  // Closed as the operator would (the exit question is answered Yes), so no
+  // view outlives the controls it shows.
+  mainForm.Unload();
+  return ok ? EXIT_SUCCESS : kExitFailed;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QString folder;
+  QByteArray scale;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--scale" && i + 1 < argc) {
+      scale = argv[++i];
+    } else if (!arg.starts_with("-") && folder.isEmpty()) {
+      folder = QString::fromLocal8Bit(argv[i]);
+    } else {
+      folder.clear();
+      break;
+    }
+  }
+  if (folder.isEmpty() || (!scale.isEmpty() && scale.toDouble() <= 0)) {
+    std::fprintf(stderr, "usage: gw20render OUTDIR [--scale FACTOR]\n");
+    return kExitUsage;
+  }
+  if (!QDir().mkpath(folder)) {
+    std::fprintf(stderr, "cannot create the folder %s\n", qPrintable(folder));
+    return kExitFailed;
+  }
+  // Both must be set before the application starts to take effect.
+  if (!scale.isEmpty()) qputenv("QT_SCALE_FACTOR", scale);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+
+  QApplication application(argc, argv);
+  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  const int result = RenderAll(folder);
+  // Views of unloaded forms are deleted later; let that happen while Qt is up.
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return result;
+}
