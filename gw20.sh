@@ -29,10 +29,14 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-build() {  # build DIR [cmake options...]
-  local dir="$1"; shift
+build() {  # build DIR TARGETS [cmake options...]; TARGETS "all" or a comma list
+  local dir="$1" targets="$2"; shift 2
   cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Debug "$@" >/dev/null
-  cmake --build "$dir" -j"$jobs"
+  if [ "$targets" = all ]; then
+    cmake --build "$dir" -j"$jobs"
+  else
+    cmake --build "$dir" -j"$jobs" --target ${targets//,/ }
+  fi
 }
 
 cmd_test() {
@@ -44,7 +48,7 @@ cmd_test() {
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   fi
   install_missing
-  build "$dir" "${opts[@]}"
+  build "$dir" all "${opts[@]}"
   export QT_QPA_PLATFORM=offscreen
   cd "$dir"
   ctest --output-on-failure -j"$jobs" --timeout 300
@@ -53,7 +57,7 @@ cmd_test() {
 cmd_run() {
   install_missing
   local dir="$here/build/run"
-  build "$dir"
+  build "$dir" gw20config,gw20sim
   local state="${XDG_RUNTIME_DIR:-/tmp}/gw20-$$"
   mkdir -p "$state"
   local link="$state/com1"
@@ -69,7 +73,7 @@ cmd_run() {
 cmd_render() {
   install_missing
   local dir="$here/build/run"
-  build "$dir"
+  build "$dir" gw20render
   local out="${1:-$here/out/windows}"
   QT_QPA_PLATFORM=offscreen "$dir/tools/gw20render" "$out"
   QT_QPA_PLATFORM=offscreen "$dir/tools/gw20render" --scale 2 "$out/2x"

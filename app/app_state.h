@@ -3,9 +3,13 @@
 // program owns and hands by reference to every form and procedure. A test
 // builds its own in one line.
 
+#include "canopen/eds_info.h"
+#include "canopen/error_control.h"
+#include "canopen/map_tables.h"
 #include "link/console.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
+#include "modules/module_table.h"
 
 namespace gw20::app {
 
@@ -13,10 +17,18 @@ struct AppState {
   link::GatewayParameters params;
   link::ConsoleState console;
   link::EepromImage eeprom;
+  // The modules found by the last connect; a connect resets it before it scans.
+  gw20::modules::ModuleTable modules;
   bool CommitBusy = false;  // a connect or a commit is talking to the console
-  bool ScanParamsDone = false;
-  int LastOutputMap = 0;
-  int LastInputMap = 0;
+  bool ScanParamsDone = false;  // the scan-parameters dialog has closed
+  // The PDO mapping tables of the page loaded last (CANopen or DeviceNet).
+  canopen::MapTables maps;
+  // The CANopen page's settings: EDS texts and error control.
+  canopen::EdsInfo eds{};
+  canopen::ErrorControlSettings errorControl;
+  // Counter modules among those found; brought up to date by the object
+  // dictionary viewer and by every CANopen commit.
+  int CounterModuleCount = 0;
 };
 
 }  // namespace gw20::app

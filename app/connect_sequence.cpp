@@ -1,11 +1,18 @@
 #include "app/connect_sequence.h"
 
+#include <chrono>
 #include <exception>
 #include <string>
 
 #include "app/app_state.h"
 #include "app/main_f.h"
+#include "link/com_para_setting_f.h"
 #include "link/console.h"
+#include "link/eeprom_procedures.h"
+#include "link/field_port_scan.h"
+#include "link/link_messages.h"
+#include "link/open_console_port.h"
+#include "modules/module_table.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 
@@ -15,10 +22,11 @@ namespace {
 
 constexpr const char* kErrorTitle = "Error";
 constexpr const char* kNoTitle = "";
-constexpr const char* kUnknownController = "This modules is not GW20A/QF!";
-constexpr const char* kMismatchWarning = "Attached modules do not match the configuration stored in EEPROM!";
 constexpr const char* kMismatchTitle = "Warnning";
+constexpr const char* kTimeoutStatus = "Timeout";
 constexpr const char* kNoPortSelected = "No COM port is selected!";
+// Only for something that is not even a std::exception.
+constexpr const char* kUnexpectedError = "The connection stopped on an unexpected error.";
 constexpr const char* kMainPromptEnd = ">";
 constexpr const char* kEepromPrompt = "[EEPROM:]";
 constexpr int kWakeUpLines = 3;
@@ -27,13 +35,13 @@ constexpr int kPictureGW20A = 1;
 constexpr int kUnknownPicture = -1;
 // The position the sequence "clicks" the CAN toggle at, in twips.
 constexpr int kTogglePoint = 330;
+// How long one wait for the scan-parameters dialog lasts before the flag is
+// looked at again; events are pumped meanwhile.
+constexpr std::chrono::milliseconds kDialogPoll{10};
 
-// Progress values of the stages.
+// Progress values of the stages the sequence itself reports; the scan and
+// the check report theirs through callbacks.
 constexpr int kProgressPrepared = 1;
-constexpr int kProgressScanStarted = 3;
-constexpr int kProgressScanned = 5;
-constexpr int kProgressScanClosed = 6;
-constexpr int kProgressChecked = 8;
 constexpr int kProgressPortClosed = 9;
 
 std::string TwoDigits(int value) {
@@ -48,6 +56,18 @@ std::string TrimBlanks(const std::string& text) {
   const auto last = text.find_last_not_of(' ');
   return text.substr(first, last - first + 1);
 }
+
+// Clears CommitBusy however the sequence ends, thrown errors included.
+class BusyGuard {
+ public:
+  explicit BusyGuard(bool& busy) : busy_(busy) {}
+  BusyGuard(const BusyGuard&) = delete;
+  BusyGuard& operator=(const BusyGuard&) = delete;
+  ~BusyGuard() { busy_ = false; }
+
+ private:
+  bool& busy_;
+};
 
 }  // namespace
 
@@ -66,61 +86,65 @@ void ConnectSequence::Run() {
     services_.messages.Show(kNoPortSelected, kErrorTitle, ui::MessageButtons::Ok);
     return;
   }
-  const int number = state_.params.PortNumber[entry];
-  // From here on any run-time error is reported by its own description and
-  // ends the session, as the port may already be open.
+  const BusyGuard guard(state_.CommitBusy);
+  // Any run-time error is reported by its own description and ends the
+  // session, as the port may already be open.
   try {
-    form_.MSComm1.SetPortNumber(number);
-    if (!OpenPort(number)) return;
-    Prepare();
-    link::Console console(services_.port, services_.events, services_.ticks, state_.console);
-    if (!WakeConsole(console)) return FailTimeout();
-    const int picture = Identify();
-    if (picture == kUnknownPicture) {
-      services_.messages.Show(kUnknownController, kErrorTitle, ui::MessageButtons::Ok);
-      form_.CommunicationState.SetText("Timeout");
-      form_.EndSession();
-      return;
-    }
-    if (!ReadStoredConfiguration(console)) return FailTimeout();
-    if (!ChooseScanParameters()) return form_.EndSession();
-    // The scan reports its own module errors.
-    if (!ScanFieldPort(console)) return form_.EndSession();
-    if (!CheckStoredConfiguration(console)) return FailTimeout();
-    Finish(picture);
+    (void)Connect(state_.params.PortNumber[entry]);
   } catch (const std::exception& error) {
-    services_.messages.Show(error.what(), kNoTitle, ui::MessageButtons::Ok);
-    form_.CommunicationState.SetText("");
-    form_.EndSession();
+    // The error may have come while the scan dialog had the window disabled.
+    form_.SetEnabled(true);
+    Fail(error.what(), kNoTitle, "");
+  } catch (...) {
+    form_.SetEnabled(true);
+    Fail(kUnexpectedError, kNoTitle, "");
   }
 }
 
-bool ConnectSequence::OpenPort(int number) {
-  auto& port = form_.MSComm1;
-  const std::string com = "COM " + std::to_string(number);
-  if (!port.IsOpen()) {
-    port.DiscardInput();
-    const ui::OpenResult result = port.Open();
-    if (result.status == ui::OpenStatus::Occupied) {
-      const std::string text = com + " has been occupied";
-      services_.messages.Show(text, kErrorTitle, ui::MessageButtons::Ok);
-      form_.CommunicationState.SetText(text);
-      form_.EndSession();
-      return false;
-    }
-    if (result.status == ui::OpenStatus::Failed && !result.description.empty()) {
-      services_.messages.Show(result.description, kNoTitle, ui::MessageButtons::Ok);
-      form_.CommunicationState.SetText("");
-      form_.EndSession();
-      return false;
-    }
+bool ConnectSequence::Connect(int portNumber) {
+  if (!OpenPort(portNumber)) return false;
+  Prepare();
+  link::Console console(services_.port, services_.events, services_.ticks, state_.console);
+  if (!WakeConsole(console)) return FailTimeout();
+  const int picture = Identify();
+  if (picture == kUnknownPicture) {
+    return Fail(std::string(link::kUnknownControllerMessage), kErrorTitle, kTimeoutStatus);
   }
-  if (!port.IsOpen()) {
-    // Nothing has been changed yet: the window stays as it was.
-    services_.messages.Show("Can't open " + com + "!", kErrorTitle, ui::MessageButtons::Ok);
-    return false;
-  }
+
+  const auto read = link::ReadStoredConfiguration(console, state_.console, state_.eeprom);
+  if (read.status == link::EepromStatus::Timeout) return FailTimeout();
+  if (!read.Ok()) return Fail(read.description, kNoTitle, "");
+
+  ChooseScanParameters();
+  if (!ScanFieldPort(console)) return false;
+
+  const auto check = link::CheckStoredConfiguration(
+      console, state_.console, state_.eeprom, state_.params, state_.modules,
+      [this](int value) { form_.ConnectProgress.SetValue(value); });
+  if (check.status == link::EepromStatus::Timeout) return FailTimeout();
+  if (!check.Ok()) return Fail(check.description, kNoTitle, "");
+
+  Finish(picture);
   return true;
+}
+
+bool ConnectSequence::OpenPort(int number) {
+  const auto result = link::OpenConsolePort(form_.MSComm1, number);
+  switch (result.status) {
+    case link::OpenPortStatus::Opened:
+      return true;
+    case link::OpenPortStatus::Occupied: {
+      const std::string text = link::PortOccupiedText(number);
+      return Fail(text, kErrorTitle, text);
+    }
+    case link::OpenPortStatus::Error:
+      return Fail(result.description, kNoTitle, "");
+    case link::OpenPortStatus::CannotOpen:
+      break;
+  }
+  // Nothing has been changed yet: the window stays as it was.
+  services_.messages.Show(link::CantOpenComText(number), kErrorTitle, ui::MessageButtons::Ok);
+  return false;
 }
 
 void ConnectSequence::Prepare() {
@@ -136,18 +160,16 @@ void ConnectSequence::Prepare() {
   state_.CommitBusy = true;
   state_.eeprom.ConfigMismatch = false;
   state_.eeprom.EepromBlock = 0;
-  state_.LastOutputMap = 0;
-  state_.LastInputMap = 0;
-  // Module table reset goes here once the table exists: the four
-  // process-image totals, ModuleCount, and for all 15 records ModuleOrder
-  // and the channel counts.
+  state_.maps.LastOutputMap = 0;
+  state_.maps.LastInputMap = 0;
+  // Totals, ModuleCount, ModuleOrder, channel counts and every Address.
+  modules::ResetModuleTable(state_.modules);
   form_.Connected = false;
   form_.SelectedPanel = kNoPanel;
   state_.eeprom.EepromConfigValid = 0;
   form_.ConnectProgress.SetRange(0, kProgressMax);
   form_.ConnectProgress.SetValue(0);
   form_.ConnectProgress.SetVisible(true);
-  // ...and the Address of all 15 module records is emptied here.
   form_.ConnectProgress.SetValue(kProgressPrepared);
 }
 
@@ -173,32 +195,40 @@ int ConnectSequence::Identify() {
   return kUnknownPicture;
 }
 
-bool ConnectSequence::ReadStoredConfiguration(link::Console& /*console*/) {
-  // Next: read EEPROM blocks 0 and 1 (firmware, header, DeviceNet words),
-  // every exchange required, ending with "exit" to ControllerPrompt.
-  return true;
+void ConnectSequence::ChooseScanParameters() {
+  form_.SetEnabled(false);
+  form_.ShowScanParameters();
+  state_.ScanParamsDone = false;
+  // The dialog sets the flag when it closes. Should it ever be unloaded
+  // without doing so, waiting on would never end.
+  const auto* dialog = form_.ScanDialog();
+  while (!state_.ScanParamsDone && dialog != nullptr && dialog->Loaded()) {
+    services_.events.Pause(kDialogPoll);
+  }
+  form_.SetEnabled(true);
 }
 
-bool ConnectSequence::ChooseScanParameters() {
-  // Next: disable Main_F, show the scan-parameters dialog and pump events
-  // until ScanParamsDone.
-  return true;
-}
-
-bool ConnectSequence::ScanFieldPort(link::Console& /*console*/) {
-  // Next: set up the pass-through, scan, parse the listing into the module
-  // table, then "/q" to ControllerPrompt twice (required).
-  form_.ConnectProgress.SetValue(kProgressScanStarted);
-  form_.ConnectProgress.SetValue(kProgressScanned);
-  form_.ConnectProgress.SetValue(kProgressScanClosed);
-  return true;
-}
-
-bool ConnectSequence::CheckStoredConfiguration(link::Console& /*console*/) {
-  // Next: check the stored header against the modules found and read block
-  // 2 when it is valid. Until then the EEPROM image is left as it is.
-  form_.ConnectProgress.SetValue(kProgressChecked);
-  return true;
+bool ConnectSequence::ScanFieldPort(link::Console& console) {
+  link::ScanCallbacks callbacks;
+  callbacks.progress = [this](int value) { form_.ConnectProgress.SetValue(value); };
+  callbacks.status = [this](std::string text) { form_.CommunicationState.SetText(text); };
+  // The scan also leaves the pass-through ("/q" twice) when it succeeds.
+  const auto scan =
+      link::ScanFieldPort(console, state_.console, state_.params, state_.modules, callbacks);
+  switch (scan.status) {
+    case link::ScanStatus::Ok:
+      return true;
+    case link::ScanStatus::Timeout:
+      return FailTimeout();
+    case link::ScanStatus::ModuleNotConfigured:
+      return Fail(std::string(link::kModuleNotConfiguredMessage), kErrorTitle,
+                  std::string(link::kScanStoppedStatus));
+    case link::ScanStatus::ModuleNotSupported:
+      return Fail(std::string(link::kModuleNotSupportedMessage), kErrorTitle, kTimeoutStatus);
+    case link::ScanStatus::Error:
+      break;
+  }
+  return Fail(scan.description, kNoTitle, "");
 }
 
 void ConnectSequence::Finish(int pictureIndex) {
@@ -219,6 +249,8 @@ void ConnectSequence::Finish(int pictureIndex) {
   const auto& params = state_.params;
   form_.CANNodeId.SetText(std::to_string(params.NodeId));
   form_.CommunicationState.SetText("Waiting for configuration");
+  // Any stored application other than 0 (an unwritten EEPROM gives 255)
+  // shows as DeviceNet, as the panel does.
   const bool canOpen = params.ApplicationType == link::kCanOpen;
   form_.ApplicationSelect[0].SetValue(canOpen);
   form_.ApplicationSelect[1].SetValue(!canOpen);
@@ -236,16 +268,22 @@ void ConnectSequence::Finish(int pictureIndex) {
   form_.ConnectProgress.SetVisible(false);
 
   if (eeprom.ConfigMismatch) {
-    services_.messages.Show(kMismatchWarning, kMismatchTitle, ui::MessageButtons::Ok);
+    services_.messages.Show(std::string(link::kConfigMismatchMessage), kMismatchTitle,
+                            ui::MessageButtons::Ok);
   }
   form_.ComButton[0].SetValue(true);
   form_.ComButton_MouseUp(kCanPanel, ui::kLeftButton, 0, kTogglePoint, kTogglePoint);
 }
 
-void ConnectSequence::FailTimeout() {
-  services_.messages.Show("Timeout", kErrorTitle, ui::MessageButtons::Ok);
-  form_.CommunicationState.SetText("Timeout");
+bool ConnectSequence::Fail(const std::string& text, const std::string& title, const std::string& status) {
+  services_.messages.Show(text, title, ui::MessageButtons::Ok);
+  form_.CommunicationState.SetText(status);
   form_.EndSession();
+  return false;
+}
+
+bool ConnectSequence::FailTimeout() {
+  return Fail(std::string(link::kTimeoutMessage), kErrorTitle, kTimeoutStatus);
 }
 
 }  // namespace gw20::app

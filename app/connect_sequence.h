@@ -1,8 +1,10 @@
 #pragma once
 // The connect sequence behind the main window's Connect button: open the COM
 // port, wake the console, identify the controller, read its configuration,
-// scan the field port, and fill the main window with the result. Every
-// failure ends in a message and leaves the window ready for another attempt.
+// let the operator choose the scan parameters, scan the field port, check the
+// stored configuration against the modules found, and fill the main window
+// with the result. Every failure ends in a message and leaves the window ready
+// for another attempt.
 
 #include <string>
 
@@ -31,10 +33,14 @@ class ConnectSequence {
   // All three must outlive the sequence.
   ConnectSequence(Main_F& form, AppState& state, ui::Services& services);
   // Runs to the end; never throws (run-time errors are reported by their
-  // description and end the session).
+  // description and end the session). CommitBusy is false afterwards unless
+  // it was already set when Run was called (then nothing happens).
   void Run();
 
  private:
+  // The sequence from opening the port to the panel switch. False when it
+  // stopped; the message has then been shown and the session ended.
+  bool Connect(int portNumber);
   // Opens the port when needed. False when the sequence must stop (the
   // message has been shown).
   bool OpenPort(int number);
@@ -42,12 +48,15 @@ class ConnectSequence {
   bool WakeConsole(link::Console& console);
   // Picture index 0 (GW20M) or 1 (GW20A); -1 for an unknown controller.
   int Identify();
-  bool ReadStoredConfiguration(link::Console& console);
-  bool ChooseScanParameters();
+  // Shows the scan-parameters dialog and waits until it has closed.
+  void ChooseScanParameters();
+  // False when the scan failed; the message has been shown.
   bool ScanFieldPort(link::Console& console);
-  bool CheckStoredConfiguration(link::Console& console);
   void Finish(int pictureIndex);
-  void FailTimeout();
+  // Ends the session after `text` (title `title`, may be empty) and sets the
+  // status line to `status`. Always returns false.
+  bool Fail(const std::string& text, const std::string& title, const std::string& status);
+  bool FailTimeout();
 
   Main_F& form_;
   AppState& state_;

@@ -8,6 +8,8 @@
 #include "app/fixed_lists.h"
 #include "app/placeholder_page.h"
 #include "app/program_info.h"
+#include "canopen/copeds_f.h"
+#include "link/com_para_setting_f.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 
@@ -150,8 +152,8 @@ void Main_F::Form_Load() {
   for (std::size_t i = 0; i < kBaudText.size(); ++i) params.BaudText[i] = std::string(kBaudText[i]);
   Fill(ComChecksum, kChecksumList);
   ComChecksum.SetListIndex(0);
-  state_.LastOutputMap = 0;
-  state_.LastInputMap = 0;
+  state_.maps.LastOutputMap = 0;
+  state_.maps.LastInputMap = 0;
   HidePanels();
   params.ScanBaudIndex = 3;  // 9600
   params.ScanChecksum = 0;
@@ -190,11 +192,8 @@ void Main_F::Form_Unload(int& Cancel) {
 }
 
 void Main_F::UnloadChildForms() {
-  // Later: the scan-parameters dialog, the module viewer and the PDO viewer.
-  if (page_) {
-    page_->OnClosed = nullptr;  // the main window is closing, not coming back
-    page_->Unload();
-  }
+  if (scanDialog_) scanDialog_->Unload();
+  (void)UnloadConfigurationPages();
   if (about_) about_->Unload();
 }
 
@@ -355,6 +354,16 @@ void Main_F::ApplicationSelect_Click(int Index) {
 }
 
 void Main_F::Connect_MouseUp() { ConnectSequence(*this, state_, services_).Run(); }
+
+void Main_F::ShowScanParameters() {
+  if (!scanDialog_) {
+    scanDialog_ = std::make_unique<link::ComParaSetting_F>(state_.params, state_.ScanParamsDone,
+                                                           services_.forms, *this);
+  }
+  scanDialog_->Load();
+  scanDialog_->CentreOnScreen();
+  scanDialog_->Show(false);
+}
 
 void Main_F::About__Click() {
   if (!about_) about_ = std::make_unique<AboutForm>(services_.forms);

@@ -15,6 +15,13 @@ class SerialPort;
 struct Services;
 }  // namespace gw20::ui
 
+namespace gw20::link {
+class ComParaSetting_F;
+}
+namespace gw20::canopen {
+class COPEDS_F;
+}
+
 namespace gw20::app {
 
 struct AppState;
@@ -114,9 +121,17 @@ class Main_F : public ui::Form {
   // clears CommitBusy, hides the progress bar.
   void EndSession();
 
+  // Loads and shows the scan-parameters dialog (not modal), creating it on
+  // first use. The dialog sets ScanParamsDone and enables this window when it
+  // closes; the connect sequence waits for that.
+  void ShowScanParameters();
+
   // Child windows, null until first shown.
   AboutForm* AboutWindow() const { return about_.get(); }
+  link::ComParaSetting_F* ScanDialog() const { return scanDialog_.get(); }
+  // The DeviceNet page (a placeholder for now).
   PlaceholderPage* ConfigurationPage() const { return page_.get(); }
+  canopen::COPEDS_F* CanopenPage() const { return canopenPage_.get(); }
 
  private:
   void NameControls();
@@ -129,13 +144,17 @@ class Main_F : public ui::Form {
   void SetCanParameters();
   void OpenConfigurationPage(int applicationType);
   void UnloadChildForms();
+  // Unloads whichever configuration page is loaded, without bringing this
+  // window back. False when a page refused (a commit is running).
+  bool UnloadConfigurationPages();
 
   AppState& state_;
   ui::Services& services_;
   std::unique_ptr<AboutForm> about_;
-  // Stands in for the CANopen and DeviceNet configuration pages; the scan
-  // dialog, module viewer and PDO viewer join the children here later.
+  std::unique_ptr<link::ComParaSetting_F> scanDialog_;
+  // Stands in for the DeviceNet configuration page.
   std::unique_ptr<PlaceholderPage> page_;
+  std::unique_ptr<canopen::COPEDS_F> canopenPage_;
 };
 
 }  // namespace gw20::app

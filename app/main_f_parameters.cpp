@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/main_f.h"
 #include "app/placeholder_page.h"
+#include "canopen/copeds_f.h"
 #include "platform/ui/numbers.h"
 #include "platform/ui/services.h"
 
@@ -86,15 +87,38 @@ void Main_F::WriteEDS_MouseUp() {
   Hide();
 }
 
-void Main_F::OpenConfigurationPage(int applicationType) {
-  // A page closed earlier is replaced here, never from its own handler.
+bool Main_F::UnloadConfigurationPages() {
+  bool unloaded = true;
   if (page_) {
     page_->OnClosed = nullptr;
-    page_->Unload();
+    unloaded = page_->Unload();
   }
-  page_ = std::make_unique<PlaceholderPage>(
-      applicationType == link::kCanOpen ? "CANopen configuration" : "DeviceNet configuration",
-      services_.forms);
+  if (canopenPage_) {
+    canopenPage_->DetachMainWindow();
+    unloaded = canopenPage_->Unload() && unloaded;
+  }
+  return unloaded;
+}
+
+void Main_F::OpenConfigurationPage(int applicationType) {
+  // A page closed earlier is replaced here, never from its own handler.
+  // A page in the middle of a commit refuses (and says so); it stays.
+  if (!UnloadConfigurationPages()) return;
+  page_.reset();
+  canopenPage_.reset();
+  if (applicationType == link::kCanOpen) {
+    const int entry = ComPort.ListIndex();
+    const int port = entry >= 0 && entry < link::kPortCount ? state_.params.PortNumber[entry] : 1;
+    const canopen::CanopenPageState pageState{state_.modules, state_.params,  state_.eeprom,
+                                              state_.console, state_.maps,    state_.eds,
+                                              state_.errorControl, state_.CounterModuleCount,
+                                              state_.CommitBusy};
+    canopenPage_ = std::make_unique<canopen::COPEDS_F>(
+        pageState, services_, canopen::MainWindowLink{CommunicationState, MSComm1, port, [this] { Show(false); }});
+    canopenPage_->Show(false);
+    return;
+  }
+  page_ = std::make_unique<PlaceholderPage>("DeviceNet configuration", services_.forms);
   page_->OnClosed = [this] { Show(false); };
   page_->Show(false);
 }

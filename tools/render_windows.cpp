@@ -21,6 +21,14 @@
 #include "app/main_f.h"
 #include "app/placeholder_page.h"
 #include "app/qt/register_views.h"
+#include "canopen/copeds_f.h"
+#include "canopen/pdo_mapping.h"
+#include "canopen/show_app_obj_dect.h"
+#include "canopen/show_pdo.h"
+#include "link/com_para_setting_f.h"
+#include "modules/module_ch_info.h"
+#include "modules/module_table.h"
+#include "modules/show_zelk_info.h"
 #include "platform/qt/qt_form_host.h"
 #include "platform/qt/qt_services.h"
 #include "platform/ui/serial_port.h"
@@ -126,6 +134,68 @@ void ShowAsConnected(gw20::app::Main_F& form, gw20::app::AppState& state) {
   form.ComButton_MouseUp(0, gw20::ui::kLeftButton, 0, 330, 330);
 }
 
+// What a scan of four modules leaves in the table: digital, analog and mixed
+// modules and a counter module, with the type codes they report.
+void ScanShownModules(gw20::modules::ModuleTable& table) {
+  struct Shown {
+    const char* name;
+    const char* address;
+    int typeCode;
+    int dataFormat;
+  };
+  constexpr Shown kShown[] = {{"RA412", "1", 0x0D, 0x00},
+                              {"RA850", "3", 0x08, 0x02},
+                              {"RA312", "10", 0x40, 0x00},
+                              {"RA502", "26", 0x50, 0x1F}};
+  gw20::modules::ResetModuleTable(table);
+  for (const Shown& shown : kShown) {
+    auto& record = table.ModuleList[table.CurrentModule];
+    record.ModelName = shown.name;
+    record.Address = shown.address;
+    gw20::modules::ModuleChInfo(table, shown.name);
+    record.TypeCode = shown.typeCode;
+    record.DataFormat = shown.dataFormat;
+    ++table.CurrentModule;
+  }
+  gw20::modules::BuildModuleOrder(table);
+}
+
+// The three viewers over that table, each tab of the tabbed ones.
+bool RenderViewers(Renderer& renderer, gw20::qtui::QtFormHost& host, gw20::app::AppState& state) {
+  ScanShownModules(state.modules);
+  gw20::canopen::BuildPdoMaps(state.modules, state.maps);
+
+  gw20::modules::ShowZelkInfo zelk(state.modules, host);
+  bool ok = renderer.Render(zelk, QStringLiteral("zelk_information"));
+  zelk.Unload();
+  gw20::canopen::ShowPDO pdo(state.maps, state.params, host);
+  ok = renderer.Render(pdo, QStringLiteral("pdo_receive")) && ok;
+  pdo.PDOParaTableTag.Click(gw20::canopen::kTransmitPdoTab);
+  ok = renderer.Render(pdo, QStringLiteral("pdo_transmit")) && ok;
+  pdo.Unload();
+  gw20::canopen::ShowAppObjDect dictionary(state.modules, state.CounterModuleCount, host);
+  ok = renderer.Render(dictionary, QStringLiteral("dictionary_manufacturer")) && ok;
+  dictionary.ObjDictTableTag.Click(gw20::canopen::kStandardizedTab);
+  ok = renderer.Render(dictionary, QStringLiteral("dictionary_standardized")) && ok;
+  dictionary.Unload();
+  return ok;
+}
+
+// The CANopen page in node-guarding mode, then with heartbeat chosen.
+bool RenderCanopenPage(Renderer& renderer, gw20::app::Main_F& mainForm) {
+  auto* page = mainForm.CanopenPage();
+  if (page == nullptr) return false;
+  page->EDSInfo[gw20::canopen::kEdsDescription].SetText("Packing line 3, station B");
+  page->GuardTime_T[0].SetText("1000");
+  page->GuardTime_T[1].SetText("3");
+  bool ok = renderer.Render(*page, QStringLiteral("canopen_page"));
+  page->ErrControl[gw20::canopen::kHeartbeat].Choose();
+  page->Heartbeat_T.SetText("300");
+  ok = renderer.Render(*page, QStringLiteral("canopen_page_heartbeat")) && ok;
+  page->BackButton.Press();
+  return ok;
+}
+
 int RenderAll(const QString& folder) {
   PrintedMessages messages;
   gw20::qtui::QtFormHost host;
@@ -148,10 +218,20 @@ int RenderAll(const QString& folder) {
   ok = renderer.Render(mainForm, QStringLiteral("main_can_panel")) && ok;
   mainForm.ComButton[1].Toggle();  // the operator opens the field-port panel
   ok = renderer.Render(mainForm, QStringLiteral("main_com_panel")) && ok;
+  {
+    // Opened as the connect sequence opens it, with the defaults preset.
+    gw20::link::ComParaSetting_F scanDialog(state.params, state.ScanParamsDone, host, mainForm);
+    ok = renderer.Render(scanDialog, QStringLiteral("scan_parameters")) && ok;
+    scanDialog.Unload();
+  }
   mainForm.About_.Press();
   ok = mainForm.AboutWindow() != nullptr &&
        renderer.Render(*mainForm.AboutWindow(), QStringLiteral("about")) && ok;
-  mainForm.WriteEDS.Press();  // opens the configuration page
+  ok = RenderViewers(renderer, host, state) && ok;
+  mainForm.WriteEDS.Press();  // opens the CANopen page (the CANopen option is on)
+  ok = RenderCanopenPage(renderer, mainForm) && ok;
+  mainForm.ApplicationSelect[1].Choose();
+  mainForm.WriteEDS.Press();  // opens the DeviceNet page
   ok = mainForm.ConfigurationPage() != nullptr &&
        renderer.Render(*mainForm.ConfigurationPage(), QStringLiteral("configuration_page")) && ok;
   // Closed as the operator would (the exit question is answered Yes), so no

@@ -7,9 +7,19 @@
 #include "app/main_f.h"
 #include "app/placeholder_page.h"
 #include "app/qt/about_form_view.h"
+#include "app/qt/com_para_setting_f_view.h"
+#include "app/qt/copeds_f_view.h"
 #include "app/qt/logo_view.h"
 #include "app/qt/main_f_view.h"
 #include "app/qt/placeholder_page_view.h"
+#include "app/qt/show_app_obj_dect_view.h"
+#include "app/qt/show_pdo_view.h"
+#include "app/qt/show_zelk_info_view.h"
+#include "canopen/copeds_f.h"
+#include "canopen/show_app_obj_dect.h"
+#include "canopen/show_pdo.h"
+#include "link/com_para_setting_f.h"
+#include "modules/show_zelk_info.h"
 #include "platform/qt/qt_form_host.h"
 
 namespace gw20::appqt {
@@ -21,6 +31,15 @@ void RegisterViews(qtui::QtFormHost& host) {
       [](app::AboutForm& form) { return std::make_unique<AboutFormView>(form); });
   host.Register<app::PlaceholderPage>(
       [](app::PlaceholderPage& form) { return std::make_unique<PlaceholderPageView>(form); });
+  host.Register<link::ComParaSetting_F>(
+      [](link::ComParaSetting_F& form) { return std::make_unique<ComParaSettingFView>(form); });
+  host.Register<modules::ShowZelkInfo>(
+      [](modules::ShowZelkInfo& form) { return std::make_unique<ShowZelkInfoView>(form); });
+  host.Register<canopen::ShowPDO>([](canopen::ShowPDO& form) { return std::make_unique<ShowPdoView>(form); });
+  host.Register<canopen::ShowAppObjDect>(
+      [](canopen::ShowAppObjDect& form) { return std::make_unique<ShowAppObjDectView>(form); });
+  host.Register<canopen::COPEDS_F>(
+      [](canopen::COPEDS_F& form) { return std::make_unique<CopedsFView>(form); });
 }
 
 }  // namespace gw20::appqt

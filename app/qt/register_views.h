@@ -7,7 +7,9 @@ class QtFormHost;
 
 namespace gw20::appqt {
 
-// Registers a view factory for Logo, Main_F, AboutForm and PlaceholderPage.
+// Registers a view factory for Logo, Main_F, AboutForm, PlaceholderPage,
+// ComParaSetting_F, COPEDS_F and the viewers ShowZelkInfo, ShowPDO and
+// ShowAppObjDect.
 // Needs a QApplication. Calling it again replaces the same factories.
 void RegisterViews(qtui::QtFormHost& host);
 

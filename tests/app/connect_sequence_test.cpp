@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "link/com_para_setting_f.h"
 #include "sim/controller.h"
 #include "tests/app/app_harness.h"
 #include "tests/support/simulated_port.h"
@@ -15,33 +21,70 @@
 namespace gw20::app {
 namespace {
 
+using namespace std::chrono_literals;
+using Words = std::vector<std::uint32_t>;
+
 TEST(FirmwareText, PadsMinorMonthAndDayOnly) {
   EXPECT_EQ(FirmwareText(2, 5, 2006, 3, 7), "2.05-2006/03/07");
   EXPECT_EQ(FirmwareText(12, 10, 2012, 11, 30), "12.10-2012/11/30");
 }
 
-sim::ControllerOptions Model(const std::string& model) {
+sim::ControllerOptions Model(const std::string& model, std::vector<sim::FieldModule> modules = {}) {
   sim::ControllerOptions options;
   options.model = model;
+  options.modules = std::move(modules);
   return options;
 }
 
-// A loaded main window wired to a simulated controller on one virtual time.
+const std::vector<sim::FieldModule> kTwoModules{{.address = 0x05, .model = "RA850"},
+                                                {.address = 0x0A, .model = "RA812"}};
+
+// A loaded main window wired to a simulated controller on one virtual time;
+// the operator answers the scan dialog through `choose`, then presses OK.
 struct Bench {
-  explicit Bench(const std::string& model = "GW20M") : controller(Model(model)) {
+  explicit Bench(sim::ControllerOptions options = Model("GW20M")) : controller(std::move(options)) {
     h.form.Load();
     h.form.ComPort.SetListIndex(2);  // COM3
+    h.forms.OnShow = [this](ui::Form& shown) {
+      auto* dialog = dynamic_cast<link::ComParaSetting_F*>(&shown);
+      if (dialog == nullptr) return;
+      time.At(30ms, [this, dialog] {
+        if (choose) choose(*dialog);
+        dialog->ScanSettingOkButton.Press();
+      });
+    };
   }
+  explicit Bench(const std::string& model) : Bench(Model(model)) {}
+
   // Message texts and titles shown so far, as "title|text".
   std::vector<std::string> Shown() const {
     std::vector<std::string> shown;
     for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
     return shown;
   }
+  // Every word of the three EEPROM blocks.
+  Words Eeprom() const {
+    Words words;
+    for (int block = 0; block < 3; ++block) {
+      for (int address = 0; address < 256; address += 4) words.push_back(controller.Word(block, address));
+    }
+    return words;
+  }
+  // The command lines received, without the values typed back at edit prompts.
+  std::vector<std::string> Commands() const {
+    std::vector<std::string> commands;
+    for (const auto& line : controller.Transcript()) {
+      const bool value = line.find_first_of("0123456789") != std::string::npos &&
+                         line.find_first_not_of(" -0123456789") == std::string::npos;
+      if (!value) commands.push_back(line);
+    }
+    return commands;
+  }
   // The session ended: controls usable again, nothing left busy or open.
   void ExpectSessionEnded() const {
     EXPECT_FALSE(h.state.CommitBusy);
     EXPECT_FALSE(port.IsOpen());
+    EXPECT_TRUE(h.form.Enabled());
     EXPECT_TRUE(h.form.Connect.Enabled());
     EXPECT_TRUE(h.form.ComPort.Enabled());
     EXPECT_TRUE(h.form.EixtProgram.Enabled());
@@ -53,33 +96,114 @@ struct Bench {
   sim::Controller controller;
   testing::SimulatedPort port{time, controller};
   AppHarness h{time, port};
+  std::function<void(link::ComParaSetting_F&)> choose;
 };
 
-TEST(Connect, GW20A_IdentifiedAndCanPanelOpened) {
-  Bench b{"GW20A"};
-  auto& form = b.h.form;
-  auto& eeprom = b.h.state.eeprom;
-  eeprom.FirmwareMajor = 2, eeprom.FirmwareMinor = 5, eeprom.FirmwareYear = 2006;
-  eeprom.FirmwareMonth = 3, eeprom.FirmwareDay = 7;
-  b.h.state.params.NodeId = 42;
-  form.Connect.Press();
+const std::vector<std::string> kWakeUp{"", "", "", "/q", ".", "exit"};
+const std::vector<std::string> kRead{"use eeprom", "block 0", "el 0", ".", "el 40", ".",
+                                     "block 1",    "el 0",    ".",    "exit"};
+const std::vector<std::string> kScanTwo{"use com2", "",         "/timeout 200", "",     "",     "",
+                                        "/baud 9600", "/start 0", "/end  15", "/scan", "$052", "$0A2",
+                                        "/q",         "/q"};
+
+std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
+  std::vector<std::string> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+TEST(Connect, NewController_UsesDefaultsAndWarnsLast) {
+  Bench b{Model("GW20M", kTwoModules)};
+  const Words before = b.Eeprom();
+  b.h.form.Connect.Press();
+
+  // No block 2 is read from an unwritten EEPROM.
+  EXPECT_EQ(b.Commands(), Joined({kWakeUp, kRead, kScanTwo}));
+  EXPECT_EQ(b.Eeprom(), before);
+  EXPECT_EQ(b.Shown(),
+            std::vector<std::string>{"Warnning|Attached modules do not match the configuration stored in EEPROM!"});
+  const auto& form = b.h.form;
+  const auto& state = b.h.state;
+  EXPECT_EQ(b.h.forms.shows, (std::vector<std::string>{"ComParaSetting_F"}));
+  EXPECT_TRUE(form.Enabled());
+  EXPECT_TRUE(form.Connected);
+  EXPECT_FALSE(state.CommitBusy);
+  EXPECT_EQ(form.ConnectProgress.Value(), kProgressMax);
+  EXPECT_EQ(form.FirmwareVer.Text(), "2.05-2006/03/07");
+  EXPECT_EQ(form.CommunicationState.Text(), "Waiting for configuration");
+  EXPECT_EQ(state.modules.ModuleCount, 2);
+  EXPECT_EQ(state.modules.ModuleList[1].ModelName, "RA812");
+  EXPECT_EQ(state.eeprom.EepromConfigValid, 0);
+  EXPECT_EQ(state.params.NodeId, 1);
+  EXPECT_EQ(state.params.CanBaudIndex, 0);
+  EXPECT_EQ(state.params.Com2BaudIndex, state.params.ScanBaudIndex);
+  EXPECT_EQ(state.params.Com2Timeout, 200);
+  // The erased header gives application 255, shown as DeviceNet.
+  EXPECT_EQ(state.params.ApplicationType, 255);
+  EXPECT_TRUE(form.ApplicationSelect[1].Value());
+  EXPECT_EQ(form.ViewerText[1].Text(), "DeviceNet");
+  EXPECT_EQ(form.CANNodeId.Text(), "1");
+  EXPECT_EQ(form.SelectedPanel, kCanPanel);
+}
+
+TEST(Connect, StoredConfigurationMatchingTheModules_IsTakenOver) {
+  Bench b{Model("GW20M", kTwoModules)};
+  // RA850: 8 AI (16 bytes); RA812: 6 DO (1 byte) and 8 AI (16 bytes).
+  const Words header{436u << 16 | 36,        20,         12u << 16 | 1u << 8 | 2, 2024u << 16 | 5u << 8 | 6,
+                     10u << 24 | 20u << 16 | 30u << 8, 1u << 24 | 4u << 16 | 100, 0u << 16 | 32,
+                     1u << 16 | 0,           0};
+  for (int k = 0; k < 9; ++k) b.controller.SetWord(0, 40 + 4 * k, header[k]);
+  const Words moduleBlock{0x800003E8u, 0, 3u << 24 | 2u << 16};
+  for (int k = 0; k < 3; ++k) b.controller.SetWord(2, 4 * k, moduleBlock[k]);
+  const Words before = b.Eeprom();
+  b.h.form.Connect.Press();
 
   EXPECT_TRUE(b.Shown().empty());
+  EXPECT_EQ(b.Commands(), Joined({kWakeUp, kRead, kScanTwo, {"use eeprom", "block 2", "el 0", ".", "exit"}}));
+  EXPECT_EQ(b.Eeprom(), before);
+  const auto& state = b.h.state;
+  EXPECT_FALSE(state.eeprom.ConfigMismatch);
+  EXPECT_EQ(state.eeprom.EepromConfigValid, 1);
+  EXPECT_EQ(state.eeprom.ModuleBlock[0], 2147484648.0);  // unsigned, though the console shows it negative
+  EXPECT_EQ(state.eeprom.ConfigYear, 2024);
+  EXPECT_EQ(state.params.ApplicationType, 1);
+  EXPECT_EQ(state.params.Com2Checksum, 1);
+  EXPECT_EQ(state.params.Com2BaudIndex, 4);
+  EXPECT_EQ(state.params.Com2Timeout, 100);
+  EXPECT_EQ(b.h.form.CANNodeId.Text(), "12");
+  EXPECT_TRUE(b.h.form.ApplicationSelect[1].Value());
+  EXPECT_EQ(b.h.form.CANBaudrate.ListIndex(), 2);
+}
+
+TEST(Connect, GW20A_IdentifiedWithItsFirmwareAndPicture) {
+  auto options = Model("GW20A");
+  options.firmwareMajor = 3, options.firmwareMinor = 1, options.firmwareYear = 2012;
+  options.firmwareMonth = 11, options.firmwareDay = 30;
+  Bench b{options};
+  auto& form = b.h.form;
+  form.Connect.Press();
+
   EXPECT_EQ(b.port.PortNumber(), 3);
   EXPECT_EQ(b.h.state.console.ControllerPrompt, "GW20A>");
   EXPECT_TRUE(form.ImageGW20[1].Visible());
   EXPECT_FALSE(form.ImageGW20[0].Visible());
-  EXPECT_EQ(form.FirmwareVer.Text(), "2.05-2006/03/07");
-  EXPECT_EQ(form.CommunicationState.Text(), "Waiting for configuration");
+  EXPECT_EQ(form.FirmwareVer.Text(), "3.01-2012/11/30");
   EXPECT_TRUE(form.Connected);
-  EXPECT_FALSE(b.h.state.CommitBusy);
   EXPECT_FALSE(b.port.IsOpen());
   EXPECT_TRUE(form.WriteEDS.Enabled());
   EXPECT_TRUE(form.ComButton[0].Value());
-  EXPECT_EQ(form.SelectedPanel, kCanPanel);
-  EXPECT_EQ(form.CANNodeId.Text(), "42");
-  const std::vector<std::string> wakeUp{"", "", "", "/q", ".", "exit"};
-  EXPECT_EQ(b.controller.Transcript(), wakeUp);
+  EXPECT_EQ(b.controller.Prompt(), "GW20A>");
+}
+
+TEST(Connect, ScanAtAnotherBitRate_FindsNoModulesButCompletes) {
+  Bench b{Model("GW20M", kTwoModules)};
+  b.choose = [](link::ComParaSetting_F& dialog) { dialog.ScanBaudrateCombol.SetListIndex(4); };
+  b.h.form.Connect.Press();
+  const auto commands = b.Commands();
+  EXPECT_NE(std::find(commands.begin(), commands.end(), "/baud 19200"), commands.end());
+  EXPECT_EQ(b.h.state.modules.ModuleCount, 0);
+  EXPECT_TRUE(b.h.form.Connected);
+  EXPECT_EQ(b.h.state.params.Com2BaudIndex, 4);  // the scan's, as the defaults
 }
 
 TEST(Connect, ConsoleLeftInAnyMode_StillReachesMainPrompt) {
@@ -94,7 +218,7 @@ TEST(Connect, ConsoleLeftInAnyMode_StillReachesMainPrompt) {
     b.h.form.Connect.Press();
     EXPECT_TRUE(b.h.form.Connected) << leftIn;
     EXPECT_EQ(b.h.state.console.ControllerPrompt, "GW20M>");
-    EXPECT_TRUE(b.Shown().empty()) << leftIn;
+    EXPECT_EQ(b.h.messages.Messages().size(), 1u) << leftIn;  // only the mismatch warning
   }
 }
 
@@ -102,14 +226,50 @@ TEST(Connect, ForeignControllerOrSilentLine_EndsWithTimeoutStatus) {
   Bench foreign{"QX30"};
   foreign.h.form.Connect.Press();
   EXPECT_EQ(foreign.Shown(), std::vector<std::string>{"Error|This modules is not GW20A/QF!"});
-  EXPECT_EQ(foreign.controller.Transcript().back(), "exit");  // after the wake-up
+  EXPECT_EQ(foreign.controller.Transcript(), kWakeUp);
   Bench silent;
   silent.port.SetConnected(false);
   silent.h.form.Connect.Press();
   EXPECT_EQ(silent.Shown(), std::vector<std::string>{"Error|Timeout"});
-  for (const Bench* b : {&foreign, &silent}) {
+  // The cable pulled while reading the EEPROM, and in the pass-through.
+  std::vector<Bench*> benches{&foreign, &silent};
+  std::vector<std::unique_ptr<Bench>> pulled;
+  for (const int lines : {8, 34}) {
+    auto options = Model("GW20M", kTwoModules);
+    options.silentAfterLines = lines;
+    pulled.push_back(std::make_unique<Bench>(options));
+    pulled.back()->h.form.Connect.Press();
+    EXPECT_EQ(pulled.back()->Shown(), std::vector<std::string>{"Error|Timeout"}) << lines;
+    benches.push_back(pulled.back().get());
+  }
+  EXPECT_TRUE(pulled[0]->h.forms.shows.empty());  // the dialog only comes after the read
+  for (const Bench* b : benches) {
     EXPECT_EQ(b->h.form.CommunicationState.Text(), "Timeout");
     b->ExpectSessionEnded();
+  }
+}
+
+TEST(Connect, ModuleFaults_EndTheSessionWithTheirMessage) {
+  struct Case {
+    std::vector<sim::FieldModule> modules;
+    std::string shown, status;
+  };
+  const std::vector<sim::FieldModule> bigAnalogs(13, sim::FieldModule{.model = "RA883Z"});
+  std::vector<Case> cases{
+      {{{.address = 0x03, .model = "RA850"}, {.address = 0x00, .model = "RA812"}},
+       "Error|Some module isn't configured yet! Please use ZELK Utility to configure it.",
+       "Scanning Process Stop"},
+      {{{.address = 0x01, .model = "XY123"}}, "Error|This modules is not supported!", "Timeout"},
+      {bigAnalogs, "|Overflow: ", ""}};
+  // 13 x 20 bytes of analog inputs do not fit the byte-sized total.
+  for (int i = 0; i < 13; ++i) cases[2].modules[i].address = i + 1;
+  for (const auto& c : cases) {
+    Bench b{Model("GW20M", c.modules)};
+    b.h.form.Connect.Press();
+    ASSERT_EQ(b.Shown().size(), 1u) << c.shown;
+    EXPECT_EQ(b.Shown()[0].rfind(c.shown, 0), 0u) << b.Shown()[0];
+    EXPECT_EQ(b.h.form.CommunicationState.Text(), c.status);
+    b.ExpectSessionEnded();
   }
 }
 
@@ -134,17 +294,19 @@ TEST(Connect, PortThatWillNotOpen_ReportsWhy) {
 }
 
 TEST(Connect, PressedAgainWhileRunning_DoesNothing) {
+  Bench reference;
+  reference.h.form.Connect.Press();
   Bench b;
   int nested = 0;
   // The operator clicks Connect again while the first sequence pumps events.
-  b.time.At(std::chrono::milliseconds(20), [&] {
+  b.time.At(20ms, [&] {
     ++nested;
     b.h.form.Connect_MouseUp();
   });
   b.h.form.Connect.Press();
   EXPECT_EQ(nested, 1);
   EXPECT_EQ(b.port.OpenCalls(), 1);
-  EXPECT_EQ(b.controller.Transcript().size(), 6u);
+  EXPECT_EQ(b.controller.Transcript(), reference.controller.Transcript());
   EXPECT_TRUE(b.h.form.Connected);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/placeholder_page.h"
+#include "canopen/copeds_f.h"
 #include "tests/app/app_harness.h"
 
 namespace gw20::app {
@@ -104,12 +105,12 @@ TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
   form.WriteEDS.Press();
   EXPECT_EQ(h.state.eeprom.EepromConfigValid, 0);
   EXPECT_EQ(params.ApplicationType, link::kCanOpen);
-  ASSERT_NE(form.ConfigurationPage(), nullptr);
-  EXPECT_EQ(form.ConfigurationPage()->Caption(), "CANopen configuration");
+  ASSERT_NE(form.CanopenPage(), nullptr);
+  EXPECT_TRUE(h.forms.IsShown(*form.CanopenPage()));
   EXPECT_FALSE(h.forms.IsShown(form));
-  form.ConfigurationPage()->Back.Press();
+  form.CanopenPage()->BackButton.Press();
   EXPECT_TRUE(h.forms.IsShown(form));
-  EXPECT_FALSE(form.ConfigurationPage()->Loaded());
+  EXPECT_FALSE(form.CanopenPage()->Loaded());
 
   form.ApplicationSelect[0].SetValue(false);
   form.ApplicationSelect[1].SetValue(true);
@@ -124,6 +125,7 @@ TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
   ASSERT_FALSE(h.messages.Messages().empty());
   EXPECT_EQ(h.messages.Messages().back().text, "NodeID Error");
   EXPECT_EQ(form.CommunicationState.Text(), "NodeID or Application error");
+  EXPECT_EQ(form.CanopenPage(), nullptr);
   EXPECT_FALSE(form.ConfigurationPage()->Loaded());
   EXPECT_TRUE(h.forms.IsShown(form));
 }

@@ -14,6 +14,8 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QTableWidget>
 #include <QTest>
 #include <memory>
 
@@ -24,6 +26,14 @@
 #include "app/qt/logo_view.h"
 #include "app/qt/main_f_view.h"
 #include "app/qt/placeholder_page_view.h"
+#include "app/qt/show_app_obj_dect_view.h"
+#include "app/qt/show_pdo_view.h"
+#include "app/qt/show_zelk_info_view.h"
+#include "canopen/pdo_mapping.h"
+#include "canopen/show_app_obj_dect.h"
+#include "canopen/show_pdo.h"
+#include "modules/module_ch_info.h"
+#include "modules/show_zelk_info.h"
 #include "tests/app/app_harness.h"
 #include "tests/support/scripted_port.h"
 
@@ -173,6 +183,56 @@ TEST(SmallWindowsTest, SplashAboutAndPage_ShowCaptionsAndForwardClicks) {
   page.Load();
   Find<QPushButton>(pageView, "Back").click();
   EXPECT_TRUE(closed);
+}
+
+// The first cell whose text is wider than its column in the font the table
+// draws it with (bold header cells included), or "".
+std::string TextCutOff(const QTableWidget& table) {
+  constexpr int kCellMargins = 6;  // pixels the style keeps free in a cell
+  for (int row = 0; row < table.rowCount(); ++row) {
+    for (int col = 0; col < table.columnCount(); ++col) {
+      const QTableWidgetItem* item = table.item(row, col);
+      if (item == nullptr) continue;
+      const int needed = QFontMetrics(item->font()).horizontalAdvance(item->text()) + kCellMargins;
+      if (needed > table.columnWidth(col)) return item->text().toStdString();
+    }
+  }
+  return {};
+}
+
+TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
+  testing::FormRecorder host;
+  modules::ModuleTable table;
+  for (const char* name : {"RA412", "RA850", "RA312", "RA502"}) {
+    table.ModuleList[table.CurrentModule].ModelName = name;
+    table.ModuleList[table.CurrentModule].Address = std::to_string(table.CurrentModule * 9 + 1);
+    ASSERT_TRUE(modules::ModuleChInfo(table, name));
+    ++table.CurrentModule;
+  }
+  modules::BuildModuleOrder(table);
+  auto maps = std::make_unique<canopen::MapTables>();
+  ASSERT_TRUE(canopen::BuildPdoMaps(table, *maps));
+  link::GatewayParameters params;
+  int counterModules = 0;
+  modules::ShowZelkInfo zelk(table, host);
+  canopen::ShowPDO pdo(*maps, params, host);
+  canopen::ShowAppObjDect dictionary(table, counterModules, host);
+  zelk.Load(), pdo.Load(), dictionary.Load();
+  ShowZelkInfoView zelkView(zelk);
+  ShowPdoView pdoView(pdo);
+  ShowAppObjDectView dictionaryView(dictionary);
+  Settle(zelkView), Settle(pdoView), Settle(dictionaryView);
+  Find<QTabBar>(pdoView, "PDOParaTableTag").setCurrentIndex(canopen::kTransmitPdoTab);
+  Find<QTabBar>(dictionaryView, "ObjDictTableTag").setCurrentIndex(canopen::kStandardizedTab);
+  Settle(pdoView), Settle(dictionaryView);
+
+  EXPECT_EQ(Find<QTableWidget>(pdoView, "PDOParaRecord").item(1, 1)->text(), "181");
+  EXPECT_EQ(Find<QTableWidget>(dictionaryView, "ObjDectRecord").item(0, 8)->text(), "0x6444");
+  for (const QWidget* view : {static_cast<QWidget*>(&zelkView), static_cast<QWidget*>(&pdoView),
+                              static_cast<QWidget*>(&dictionaryView)}) {
+    EXPECT_EQ(TextCutOff(*view->findChild<QTableWidget*>()), "") << view->objectName().toStdString();
+    EXPECT_EQ(LayoutFault(*view), "") << view->objectName().toStdString();
+  }
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ ui::MessageAnswer MessageRecorder::Show(const std::string& text, const std::stri
 void FormRecorder::Show(ui::Form& form, bool modal) {
   shows.push_back(form.Name());
   if (!IsShown(form)) visible_.push_back(&form);
+  if (OnShow) OnShow(form);
   if (modal && OnModal) OnModal(form);
 }
 

@@ -89,6 +89,9 @@ class FormRecorder : public ui::FormHost {
   int ScreenHeightTwips() const override { return 1080 * 15; }
   bool IsShown(const ui::Form& form) const;
   std::function<void(ui::Form&)> OnModal;
+  // Runs after every show, modal or not, before OnModal (e.g. to schedule
+  // the operator's answer to a window that does not wait).
+  std::function<void(ui::Form&)> OnShow;
   std::vector<std::string> shows;  // names of forms shown, in order
 
  private:

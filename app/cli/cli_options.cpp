@@ -1,0 +1,210 @@
+#include "app/cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <optional>
+
+#include "app/fixed_lists.h"
+#include "link/com_para_setting_f.h"
+#include "link/gateway_parameters.h"
+#include "platform/ui/numbers.h"
+
+namespace gw20::cli {
+namespace {
+
+constexpr std::string_view kComPrefix = "COM";
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+         });
+}
+
+// A whole decimal number without sign or blanks, or nothing.
+std::optional<long> WholeNumber(std::string_view text) {
+  long value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+void ParsePort(std::string_view text, CliOptions& options) {
+  if (text.empty()) throw CliUsageError("--port needs COMn or a device path");
+  if (text.size() > kComPrefix.size() && EqualsIgnoringCase(text.substr(0, kComPrefix.size()), kComPrefix)) {
+    const auto number = WholeNumber(text.substr(kComPrefix.size()));
+    if (number && *number >= 1 && *number <= link::kPortCount) {
+      options.portNumber = static_cast<int>(*number);
+      options.device.clear();
+      return;
+    }
+    if (number) {
+      throw CliUsageError("--port " + std::string(text) + ": COM ports are COM1 to COM" +
+                          std::to_string(link::kPortCount));
+    }
+  }
+  options.portNumber = kDefaultPortNumber;
+  options.device = std::string(text);
+}
+
+// The bit rates are those of the dialog's list, so the index found is the
+// entry the operator would pick.
+int ScanBaudIndex(std::string_view text) {
+  const auto bps = WholeNumber(text);
+  for (std::size_t i = 0; bps && i < link::kScanBaudEntries.size(); ++i) {
+    if (ui::LeadingNumber(link::kScanBaudEntries[i]) == static_cast<double>(*bps)) {
+      return static_cast<int>(i);
+    }
+  }
+  std::string known;
+  for (const auto entry : link::kScanBaudEntries) {
+    known += (known.empty() ? "" : ", ") + std::to_string(ui::RoundHalfEven(ui::LeadingNumber(entry)));
+  }
+  throw CliUsageError("--scan-baud " + std::string(text) + ": not one of " + known);
+}
+
+int OnOff(std::string_view option, std::string_view text) {
+  if (EqualsIgnoringCase(text, "on")) return 1;
+  if (EqualsIgnoringCase(text, "off")) return 0;
+  throw CliUsageError(std::string(option) + " " + std::string(text) + ": use on or off");
+}
+
+int ScanChecksum(std::string_view text) { return OnOff("--scan-checksum", text); }
+
+// The entry of a main-window bit-rate list whose number is `text`, so the
+// index is the entry the operator would pick.
+template <std::size_t N>
+int ListEntry(std::string_view option, std::string_view text, const std::array<std::string_view, N>& list) {
+  const auto rate = WholeNumber(text);
+  std::string known;
+  for (std::size_t i = 0; i < N; ++i) {
+    const double number = ui::LeadingNumber(list[i]);
+    if (rate && number == static_cast<double>(*rate)) return static_cast<int>(i);
+    known += (known.empty() ? "" : ", ") + std::to_string(ui::RoundHalfEven(number));
+  }
+  throw CliUsageError(std::string(option) + " " + std::string(text) + ": not one of " + known);
+}
+
+void ParseGuarding(std::string_view text, CanopenAnswers& answers) {
+  const auto comma = text.find(',');
+  if (comma == std::string_view::npos) throw CliUsageError("--guarding " + std::string(text) + ": use MS,FACTOR");
+  answers.guardTimeText = std::string(text.substr(0, comma));
+  answers.lifeFactorText = std::string(text.substr(comma + 1));
+}
+
+std::string ScanTimeoutText(std::string_view text) {
+  const auto ms = WholeNumber(text);
+  if (!ms || *ms > link::kMaxScanTimeoutMs) {
+    throw CliUsageError("--scan-timeout " + std::string(text) + ": milliseconds from 0 to " +
+                        std::to_string(link::kMaxScanTimeoutMs));
+  }
+  return std::to_string(*ms);
+}
+
+}  // namespace
+
+CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
+  CliOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view name = args[i];
+    std::optional<std::string_view> inlineValue;
+    if (const auto equals = name.find('='); name.starts_with("--") && equals != std::string_view::npos) {
+      inlineValue = name.substr(equals + 1);
+      name = name.substr(0, equals);
+    }
+    const auto value = [&]() -> std::string_view {
+      if (inlineValue) return *inlineValue;
+      if (i + 1 >= args.size()) throw CliUsageError(std::string(name) + " needs a value");
+      return args[++i];
+    };
+    const auto noValue = [&] {
+      if (inlineValue) throw CliUsageError(std::string(name) + " takes no value");
+    };
+
+    if (name == "--help" || name == "-h") {
+      noValue();
+      options.help = true;
+    } else if (name == "--json") {
+      noValue();
+      options.json = true;
+    } else if (name == "--port") {
+      ParsePort(value(), options);
+    } else if (name == "--scan-baud") {
+      options.scan.baudIndex = ScanBaudIndex(value());
+    } else if (name == "--scan-checksum") {
+      options.scan.checksum = ScanChecksum(value());
+    } else if (name == "--scan-timeout") {
+      options.scan.timeoutText = ScanTimeoutText(value());
+    } else if (name == "--node") {
+      options.canopen.nodeText = std::string(value());
+    } else if (name == "--can-baud") {
+      options.canopen.canBaudIndex = ListEntry(name, value(), app::kCanOpenBaudList);
+    } else if (name == "--guarding") {
+      ParseGuarding(value(), options.canopen);
+    } else if (name == "--heartbeat") {
+      options.canopen.heartbeatText = std::string(value());
+    } else if (name == "--description") {
+      options.canopen.description = std::string(value());
+    } else if (name == "--created-by") {
+      options.canopen.createdBy = std::string(value());
+    } else if (name == "--com2-baud") {
+      options.canopen.com2BaudIndex = ListEntry(name, value(), app::kFieldBaudList);
+    } else if (name == "--com2-checksum") {
+      options.canopen.com2Checksum = OnOff(name, value());
+    } else if (name == "--com2-timeout") {
+      options.canopen.com2TimeoutText = std::string(value());
+    } else if (name == "--out") {
+      options.outDir = std::string(value());
+      if (options.outDir.empty()) throw CliUsageError("--out needs a folder");
+    } else if (name.starts_with("-")) {
+      throw CliUsageError("unknown option " + std::string(name));
+    } else if (!options.command.empty()) {
+      throw CliUsageError("unexpected argument " + std::string(name));
+    } else if (name == "scan" || name == "canopen") {
+      options.command = name;
+    } else {
+      throw CliUsageError("unknown command " + std::string(name));
+    }
+  }
+  if (options.command.empty() && !options.help) throw CliUsageError("no command given");
+  if (options.canopen.heartbeatText && options.canopen.guardTimeText) {
+    throw CliUsageError("--guarding and --heartbeat exclude each other");
+  }
+  return options;
+}
+
+std::string UsageText() {
+  return "usage: gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]\n"
+         "               [--scan-timeout MS] scan [--json]\n"
+         "       gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]\n"
+         "               [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]\n"
+         "               [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]\n"
+         "               [--com2-timeout MS] [--out DIR]\n"
+         "\n"
+         "  scan                    connect to the controller, scan its field port and\n"
+         "                          print the controller, its parameters and the modules\n"
+         "  canopen                 connect, set the parameters given, build the CANopen\n"
+         "                          configuration, write it into the controller and\n"
+         "                          write the EDS file; prints the file's path\n"
+         "  --node N, --can-baud KBPS          CAN panel: node ID, CAN bit rate\n"
+         "  --com2-baud BPS, --com2-checksum on|off, --com2-timeout MS\n"
+         "                          field-port panel: bit rate, checksum, time-out\n"
+         "  --guarding MS,FACTOR    node guarding: guard time and life factor\n"
+         "  --heartbeat MS          heartbeat: consumer heartbeat time\n"
+         "  --description TEXT, --created-by TEXT   the EDS file's information texts\n"
+         "  --out DIR               folder of the EDS file (default: current directory)\n"
+         "  --port COMn|DEVICE      console port (default COM1); a device path stands in\n"
+         "                          for COM1\n"
+         "  --scan-baud BPS         field-port bit rate of the scan (default 9600)\n"
+         "  --scan-checksum on|off  the modules use the checksum (default off)\n"
+         "  --scan-timeout MS       answer time-out per module, 0..32767 (default 200)\n"
+         "  --json                  print one JSON object instead of text\n"
+         "\n"
+         "Exit status: 0 done, 1 the connect, a setting or the commit failed (the reason\n"
+         "is the last line on standard error), 2 bad usage.\n";
+}
+
+}  // namespace gw20::cli

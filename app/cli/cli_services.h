@@ -1,0 +1,42 @@
+#pragma once
+// The command-line tool's own services: message boxes printed instead of
+// shown, and the current directory as the program's folder.
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "platform/ui/services.h"
+
+namespace gw20::cli {
+
+// Prints every message box as one line, "Title: text" or the text alone when
+// the box has no title, and answers OK or Yes, as the operator who started
+// the tool has already said what should happen.
+class PrintedMessages : public ui::MessageBoxService {
+ public:
+  // `out` (standard error in the tool) must outlive the service.
+  explicit PrintedMessages(std::ostream& out) : out_(out) {}
+  ui::MessageAnswer Show(const std::string& text, const std::string& title,
+                         ui::MessageButtons buttons) override;
+  int Count() const { return count_; }
+
+ private:
+  std::ostream& out_;
+  int count_ = 0;
+};
+
+// The folder the tool was started in, fixed at construction: EDS files go
+// where the operator is, not beside the executable.
+class WorkingFolder : public ui::ProgramFolder {
+ public:
+  WorkingFolder();
+  // `folder` instead (made absolute); empty means the current directory.
+  explicit WorkingFolder(const std::filesystem::path& folder);
+  std::filesystem::path Path() const override { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace gw20::cli

@@ -1,0 +1,178 @@
+#include "app/cli/scan_report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/main_f.h"
+#include "modules/module_table.h"
+
+namespace gw20::cli {
+namespace {
+
+constexpr int kNameColumn = 16;  // width of the names in the text report
+constexpr std::size_t kMinModelWidth = 5;
+// Right-aligned columns of the module table, each as wide as its heading
+// with the blanks before it.
+constexpr std::size_t kSlotWidth = 4;     // "Slot"
+constexpr std::size_t kAddressWidth = 7;  // "Address"
+constexpr std::size_t kChannelWidth = 4;  // "  DO"
+constexpr std::size_t kCounterWidth = 9;  // "  Counter"
+constexpr std::size_t kTypeWidth = 6;     // "  Type"
+constexpr std::size_t kFormatWidth = 8;   // "  Format"
+constexpr unsigned char kFirstLatin1High = 0x80;
+constexpr unsigned char kFirstPrintable = 0x20;
+
+// The records in use, in the order every module table of the program shows
+// them. An order entry outside the table is skipped rather than read.
+std::vector<int> UsedSlots(const modules::ModuleTable& table) {
+  std::vector<int> slots;
+  const int count = std::clamp(table.ModuleCount, 0, modules::kModuleSlots);
+  for (int i = 0; i < count; ++i) {
+    const int slot = table.ModuleOrder[i];
+    if (slot >= 0 && slot < modules::kModuleSlots) slots.push_back(slot);
+  }
+  return slots;
+}
+
+std::string Hex2(int value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value));
+  return text;
+}
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+std::string Padded(std::string text, std::size_t width, bool right) {
+  if (text.size() >= width) return text;
+  const std::string fill(width - text.size(), ' ');
+  return right ? fill + text : text + fill;
+}
+
+void Line(std::ostringstream& out, std::string_view name, const std::string& value) {
+  out << Padded(std::string(name), kNameColumn, false) << value << '\n';
+}
+
+std::string BaudText(const link::GatewayParameters& params, int index) {
+  if (index < 0 || index >= link::kBaudCount || params.BaudText[index].empty()) {
+    return "entry " + std::to_string(index);
+  }
+  return params.BaudText[index] + " bit/s";
+}
+
+}  // namespace
+
+std::string ScanReportText(const app::AppState& state, const app::Main_F& form) {
+  const auto& params = state.params;
+  const auto& table = state.modules;
+  std::ostringstream out;
+  Line(out, "Controller", state.console.ControllerPrompt);
+  Line(out, "Firmware", form.FirmwareVer.Text());
+  Line(out, "Status", form.CommunicationState.Text());
+  Line(out, "Application", params.ApplicationType == link::kCanOpen ? "CANopen" : "DeviceNet");
+  Line(out, "Node ID", std::to_string(params.NodeId));
+  // The list shows the application's CAN rates once the connect has opened the CAN panel.
+  const std::string can = Trimmed(form.CANBaudrate.Text());
+  Line(out, "CAN bit rate", can.empty() ? "entry " + std::to_string(params.CanBaudIndex) : can);
+  Line(out, "COM2 bit rate", BaudText(params, params.Com2BaudIndex));
+  Line(out, "COM2 checksum", params.Com2Checksum != 0 ? "on" : "off");
+  Line(out, "COM2 time-out", std::to_string(params.Com2Timeout) + " ms");
+  Line(out, "Stored config",
+       state.eeprom.ConfigMismatch ? "does not match the modules (defaults shown)" : "matches the modules");
+  Line(out, "Process image",
+       "DO " + std::to_string(table.TotalDOBytes) + ", AO " + std::to_string(table.TotalAOBytes) + ", DI " +
+           std::to_string(table.TotalDIBytes) + ", AI " + std::to_string(table.TotalAIBytes) + " bytes");
+  const auto slots = UsedSlots(table);
+  Line(out, "Modules", std::to_string(slots.size()));
+  if (slots.empty()) return out.str();
+
+  std::size_t modelWidth = kMinModelWidth;
+  for (const int slot : slots) modelWidth = std::max(modelWidth, table.ModuleList[slot].ModelName.size());
+  out << "\nSlot  Address  " << Padded("Model", modelWidth, false)
+      << "  DO  AO  DI  AI  Counter  Type  Format\n";
+  for (const int slot : slots) {
+    const auto& m = table.ModuleList[slot];
+    std::string type = Hex2(m.TypeCode);
+    if (m.TypeCodeCount > 1) type += "/" + Hex2(m.TypeCode2);
+    out << Padded(std::to_string(slot), kSlotWidth, true) << "  " << Padded(m.Address, kAddressWidth, true)
+        << "  " << Padded(m.ModelName, modelWidth, false);
+    for (const int channels : {m.DOChannels, m.AOChannels, m.DIChannels, m.AIChannels}) {
+      out << Padded(std::to_string(channels), kChannelWidth, true);
+    }
+    out << Padded(std::to_string(m.CounterChannels), kCounterWidth, true) << Padded(type, kTypeWidth, true)
+        << Padded(Hex2(m.DataFormat), kFormatWidth, true) << '\n';
+  }
+  return out.str();
+}
+
+std::string JsonString(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < kFirstPrintable) {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04X", byte);
+      out += escape;
+    } else if (byte >= kFirstLatin1High) {
+      // Latin-1 to UTF-8: two bytes, 110000xx 10xxxxxx.
+      out += static_cast<char>(0xC0 | (byte >> 6));
+      out += static_cast<char>(0x80 | (byte & 0x3F));
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string ScanReportJson(const app::AppState& state, const app::Main_F& form) {
+  const auto& params = state.params;
+  const auto& table = state.modules;
+  std::ostringstream out;
+  bool first = true;
+  const auto key = [&](std::string_view name) -> std::ostringstream& {
+    out << (first ? "{\n" : ",\n") << "  \"" << name << "\": ";
+    first = false;
+    return out;
+  };
+  key("ControllerPrompt") << JsonString(state.console.ControllerPrompt);
+  key("FirmwareVer") << JsonString(form.FirmwareVer.Text());
+  key("CommunicationState") << JsonString(form.CommunicationState.Text());
+  key("ConfigMismatch") << (state.eeprom.ConfigMismatch ? "true" : "false");
+  key("EepromConfigValid") << state.eeprom.EepromConfigValid;
+  key("ApplicationType") << params.ApplicationType;
+  key("NodeId") << params.NodeId;
+  key("CanBaudIndex") << params.CanBaudIndex;
+  key("Com2BaudIndex") << params.Com2BaudIndex;
+  key("Com2Checksum") << params.Com2Checksum;
+  key("Com2Timeout") << params.Com2Timeout;
+  key("TotalDOBytes") << table.TotalDOBytes;
+  key("TotalAOBytes") << table.TotalAOBytes;
+  key("TotalDIBytes") << table.TotalDIBytes;
+  key("TotalAIBytes") << table.TotalAIBytes;
+  key("ModuleCount") << table.ModuleCount;
+  key("CurrentModule") << table.CurrentModule;
+  key("ModuleList") << '[';
+  const auto slots = UsedSlots(table);
+  for (std::size_t i = 0; i < slots.size(); ++i) {
+    const auto& m = table.ModuleList[slots[i]];
+    out << (i == 0 ? "\n" : ",\n") << "    {\"Slot\": " << slots[i]
+        << ", \"Address\": " << JsonString(m.Address) << ", \"ModelName\": " << JsonString(m.ModelName)
+        << ", \"DOChannels\": " << m.DOChannels << ", \"AOChannels\": " << m.AOChannels
+        << ", \"DIChannels\": " << m.DIChannels << ", \"AIChannels\": " << m.AIChannels
+        << ", \"CounterChannels\": " << m.CounterChannels << ", \"TypeCode\": " << m.TypeCode
+        << ", \"DataFormat\": " << m.DataFormat << ", \"Baud\": " << table.AppObjList[slots[i]].Baud << '}';
+  }
+  out << (slots.empty() ? "]" : "\n  ]") << "\n}\n";
+  return out.str();
+}
+
+}  // namespace gw20::cli

@@ -1,0 +1,34 @@
+#pragma once
+// What gw20cli prints after a completed connect: the controller, its
+// firmware and parameters, and the modules found, as aligned text or as one
+// JSON object. Only reads the state; the connect has filled it.
+
+#include <string>
+#include <string_view>
+
+namespace gw20::app {
+struct AppState;
+class Main_F;
+}  // namespace gw20::app
+
+namespace gw20::cli {
+
+// Lines of "name  value", then a table with one row per module in
+// ModuleOrder order (slot, address, model, DO/AO/DI/AI/counter channels,
+// type code and data format as the module reports them, in hexadecimal).
+// Ends with a line break.
+std::string ScanReportText(const app::AppState& state, const app::Main_F& form);
+
+// One JSON object with the keys ControllerPrompt, FirmwareVer,
+// CommunicationState, ConfigMismatch, EepromConfigValid, ApplicationType,
+// NodeId, CanBaudIndex, Com2BaudIndex, Com2Checksum, Com2Timeout, the four
+// Total...Bytes, ModuleCount, CurrentModule and ModuleList (the used records
+// in ModuleOrder order: Slot, Address, ModelName, the five channel counts,
+// TypeCode, DataFormat, Baud). Numbers are decimal. Ends with a line break.
+std::string ScanReportJson(const app::AppState& state, const app::Main_F& form);
+
+// `text` (8-bit, Latin-1) as a JSON string literal, quotes included: UTF-8,
+// with quote, backslash and control characters escaped.
+std::string JsonString(std::string_view text);
+
+}  // namespace gw20::cli

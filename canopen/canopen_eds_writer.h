@@ -1,0 +1,58 @@
+#pragma once
+// The CANopen Electronic Data Sheet of the gateway: the text a CAN master
+// configures it with, and the file COPn<node>.eds that holds it.
+
+#include <filesystem>
+#include <string>
+
+#include "canopen/eds_info.h"
+#include "canopen/error_control.h"
+#include "canopen/ini_writer.h"
+#include "platform/ui/services.h"
+
+namespace gw20::modules {
+struct ModuleTable;
+}
+namespace gw20::link {
+struct EepromImage;
+struct GatewayParameters;
+}  // namespace gw20::link
+
+namespace gw20::canopen {
+
+struct MapTables;
+
+// Everything the file is made from, read only. The tables must come from
+// BuildPdoMaps over the same module table.
+struct CanopenEdsState {
+  const modules::ModuleTable& modules;
+  const MapTables& maps;
+  const link::GatewayParameters& params;  // NodeId, CanBaudIndex
+  const link::EepromImage& image;         // the firmware version read at connect
+  const ErrorControlSettings& errorControl;
+  const EdsInfo& edsInfo;
+  int CounterModuleCount = 0;  // CountCounterModules of `modules`
+};
+
+// "COPn" + node + ".eds", e.g. COPn5.eds.
+std::string CanopenEdsFileName(int nodeId);
+
+// The whole file, lines ended by CR LF. `now` (PC local time) gives the
+// creation and modification date and time.
+std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& now);
+
+// Writes BuildCanopenEds into folder/CanopenEdsFileName(NodeId), replacing an
+// existing file atomically. On failure nothing is changed and the result
+// names the full path.
+FileWriteResult WriteCanopenEds(const CanopenEdsState& state, const ui::DateTime& now,
+                                const std::filesystem::path& folder);
+
+// The operator's message for a failed write: "Can't write the EDS file " +
+// the full path + "!" (shown with the title "Error").
+std::string CantWriteEdsText(const std::filesystem::path& path);
+
+// "hh:mmAM" up to 12:59, "hh:mmPM" from 13:00 (15:07 -> 03:07PM, 12:30 ->
+// 12:30AM, 00:05 -> 00:05AM): the file's time format.
+std::string EdsTimeText(const ui::DateTime& now);
+
+}  // namespace gw20::canopen

@@ -1,0 +1,321 @@
+#include "canopen/copeds_f.h"
+
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "canopen/canopen_eds_writer.h"
+#include "canopen/map_tables.h"
+#include "canopen/object_dictionary.h"
+#include "canopen/pdo_mapping.h"
+#include "canopen/show_app_obj_dect.h"
+#include "canopen/show_pdo.h"
+#include "link/console.h"
+#include "link/eeprom_image.h"
+#include "link/eeprom_procedures.h"
+#include "link/gateway_parameters.h"
+#include "link/link_messages.h"
+#include "link/open_console_port.h"
+#include "modules/module_table.h"
+#include "modules/show_zelk_info.h"
+#include "platform/ui/numbers.h"
+#include "platform/ui/serial_port.h"
+#include "platform/ui/services.h"
+
+namespace gw20::canopen {
+namespace {
+
+constexpr std::string_view kBusyText = "Module is connecting now!";
+constexpr std::string_view kNoChannelText = "No channel is available!";
+constexpr std::string_view kNoObjectText = "No object is available!";
+constexpr std::string_view kGuardTimeOverflow = "Guard Time is overflow";
+constexpr std::string_view kLifeFactorOverflow = "Life factor is overflow";
+constexpr std::string_view kHeartbeatOverflow = "Consumer Heartbeat Time is overflow";
+constexpr std::string_view kEdsOkStatus = "Produce .EDS file is OK";
+constexpr std::string_view kEdsErrorStatus = "EDS file error";
+constexpr std::string_view kWarningTitle = "Warning";
+constexpr std::string_view kErrorTitle = "Error";
+constexpr int kErrorControlWordIndex = 0;  // block 2 word holding the error control
+
+template <typename T, std::size_t N>
+void NameArray(std::array<T, N>& controls, const std::string& name) {
+  for (std::size_t i = 0; i < N; ++i) controls[i].SetName(name + "(" + std::to_string(i) + ")");
+}
+
+// A typed time within 0..limit, or nothing.
+bool InRange(double value, int limit) { return value >= 0 && value <= limit; }
+
+int Rounded(double value) { return static_cast<int>(ui::RoundHalfEven(value)); }
+
+}  // namespace
+
+COPEDS_F::COPEDS_F(const CanopenPageState& state, ui::Services& services, MainWindowLink main)
+    : ui::Form("COPEDS_F", services.forms), state_(state), services_(services), main_(std::move(main)) {
+  NameControls();
+  SetCaptions();
+  WireEvents();
+  SetSize(kCopedsWidth, kCopedsHeight);
+}
+
+// Out of line: the viewers are incomplete types in the header.
+COPEDS_F::~COPEDS_F() = default;
+
+void COPEDS_F::NameControls() {
+  EDSRegion.SetName("EDSRegion");
+  NameArray(EDSInfo, "EDSInfo");
+  Label6.SetName("Label6");
+  Label5.SetName("Label5");
+  Frame1.SetName("Frame1");
+  NameArray(ErrControl, "ErrControl");
+  NameArray(ParameterSetting_frame, "ParameterSetting_frame");
+  NameArray(GuardTime_T, "GuardTime_T");
+  Label1.SetName("Label1");
+  Label2.SetName("Label2");
+  Heartbeat_T.SetName("Heartbeat_T");
+  Label4.SetName("Label4");
+  ShowObjDictionary.SetName("ShowObjDictionary");
+  ShowZelk.SetName("ShowZelk");
+  ShowSettingResult.SetName("ShowSettingResult");
+  BackButton.SetName("BackButton");
+  FinishButton.SetName("FinishButton");
+}
+
+void COPEDS_F::SetCaptions() {
+  SetCaption("CANopen EDS File Setting");
+  EDSRegion.SetCaption("EDS File Information");
+  Label6.SetCaption("Description:");
+  Label5.SetCaption("Created By:");
+  Frame1.SetCaption("Error Control Protocol");
+  ErrControl[kNodeGuarding].SetCaption("Node Guarding Protocol");
+  ErrControl[kHeartbeat].SetCaption("Heartbeat Protocol");
+  for (auto& frame : ParameterSetting_frame) frame.SetCaption("Parameter Setting");
+  Label1.SetCaption("Guard Time (1ms)");
+  Label2.SetCaption("Life factor");
+  Label4.SetCaption("Consumer Heartbeat Time (1ms)");
+  ShowObjDictionary.SetCaption("Device Information");
+  ShowZelk.SetCaption("ZELK Information");
+  ShowSettingResult.SetCaption("PDO Information");
+  BackButton.SetCaption("Back");
+  FinishButton.SetCaption("Finish");
+}
+
+void COPEDS_F::WireEvents() {
+  for (int i = 0; i < 2; ++i) ErrControl[i].OnClick = [this, i] { ErrControl_Click(i); };
+  ShowZelk.OnClick = [this] { ShowZelk_Click(); };
+  ShowObjDictionary.OnClick = [this] { ShowObjDictionary_Click(); };
+  ShowSettingResult.OnClick = [this] { ShowSettingResult_Click(); };
+  BackButton.OnClick = [this] { BackButton_Click(); };
+  FinishButton.OnMouseUp = [this] { FinishButton_MouseUp(); };
+}
+
+void COPEDS_F::Form_Load() {
+  SetSize(kCopedsWidth, kCopedsHeight);
+  CentreOnScreen();
+  for (auto& box : EDSInfo) box.SetText("");
+  for (auto& text : state_.eds) text.clear();
+  LoadErrorControl();
+  // A module set beyond 32 PDOs keeps what fit; the catalog has none.
+  (void)BuildPdoMaps(state_.modules, state_.maps);
+}
+
+void COPEDS_F::LoadErrorControl() {
+  auto& settings = state_.errorControl;
+  const auto& block = state_.eeprom.ModuleBlock;
+  if (state_.eeprom.EepromConfigValid == 1 && block.size() > kErrorControlWordIndex) {
+    settings = UnpackErrorControlWord(static_cast<std::uint32_t>(block[kErrorControlWordIndex]));
+    if (settings.Heartbeat()) {
+      for (auto& box : GuardTime_T) box.SetText("0");
+      Heartbeat_T.SetText(std::to_string(settings.HeartbeatTime));
+      ErrControl[kHeartbeat].Choose();
+    } else {
+      GuardTime_T[0].SetText(std::to_string(settings.GuardTime));
+      GuardTime_T[1].SetText(std::to_string(settings.LifeTimeFactor));
+      Heartbeat_T.SetText("0");
+      ErrControl[kNodeGuarding].Choose();
+    }
+    return;
+  }
+  settings = {};
+  for (auto& box : GuardTime_T) box.SetText("0");
+  Heartbeat_T.SetText("0");
+  ErrControl[kNodeGuarding].Choose();
+}
+
+void COPEDS_F::ErrControl_Click(int Index) {
+  if (Index != kNodeGuarding && Index != kHeartbeat) return;
+  ErrControl[Index].SetValue(true);
+  ErrControl[1 - Index].SetValue(false);
+  ParameterSetting_frame[1 - Index].SetVisible(false);
+  ParameterSetting_frame[Index].SetVisible(true);
+  auto& flags = state_.errorControl.ErrorControlFlags;
+  if (Index == kHeartbeat) {
+    flags |= kHeartbeatFlag;
+  } else {
+    flags &= ~kHeartbeatFlag;
+  }
+}
+
+bool COPEDS_F::NoChannels() const {
+  const auto& t = state_.modules;
+  return t.TotalDIBytes + t.TotalDOBytes + t.TotalAIBytes + t.TotalAOBytes == 0;
+}
+
+void COPEDS_F::ShowZelk_Click() {
+  if (NoChannels()) return Message(std::string(kNoChannelText));
+  if (!zelk_) zelk_ = std::make_unique<modules::ShowZelkInfo>(state_.modules, services_.forms);
+  zelk_->Show(false);
+}
+
+void COPEDS_F::ShowObjDictionary_Click() {
+  if (NoChannels()) return Message(std::string(kNoObjectText));
+  if (!dictionary_) {
+    dictionary_ = std::make_unique<ShowAppObjDect>(state_.modules, state_.CounterModuleCount, services_.forms);
+  }
+  dictionary_->Load();
+  dictionary_->CentreOnScreen();
+  dictionary_->Show(false);
+}
+
+void COPEDS_F::ShowSettingResult_Click() {
+  if (NoChannels()) return Message(std::string(kNoChannelText));
+  if (!pdo_) pdo_ = std::make_unique<ShowPDO>(state_.maps, state_.params, services_.forms);
+  pdo_->Load();
+  pdo_->CentreOnScreen();
+  pdo_->Show(false);
+}
+
+void COPEDS_F::CloseViewers() {
+  if (pdo_) pdo_->Unload();
+  if (dictionary_) dictionary_->Unload();
+  if (zelk_) zelk_->Unload();
+}
+
+void COPEDS_F::BackButton_Click() { Unload(); }
+
+void COPEDS_F::Form_Unload(int& Cancel) {
+  if (state_.CommitBusy) {
+    Message(std::string(kBusyText));
+    Cancel = 1;
+    return;
+  }
+  CloseViewers();
+  if (main_.ShowMainWindow) main_.ShowMainWindow();
+}
+
+void COPEDS_F::ProcessError() {
+  if (main_.MSComm1.IsOpen()) main_.MSComm1.Close();
+  state_.CommitBusy = false;
+}
+
+bool COPEDS_F::TakeTimes() {
+  auto& settings = state_.errorControl;
+  if (settings.Heartbeat()) {
+    // The guard-time boxes do not count in this mode, whatever they hold.
+    const double heartbeat = ui::LeadingNumber(Heartbeat_T.Text());
+    if (!InRange(heartbeat, kMaxErrorControlTime)) {
+      Message(std::string(kHeartbeatOverflow));
+      return false;
+    }
+    settings.HeartbeatTime = Rounded(heartbeat);
+    return true;
+  }
+  const double guard = ui::LeadingNumber(GuardTime_T[0].Text());
+  const double life = ui::LeadingNumber(GuardTime_T[1].Text());
+  if (!InRange(guard, kMaxErrorControlTime)) {
+    Message(std::string(kGuardTimeOverflow));
+    return false;
+  }
+  if (!InRange(life, kMaxLifeTimeFactor)) {
+    Message(std::string(kLifeFactorOverflow));
+    return false;
+  }
+  settings.GuardTime = Rounded(guard);
+  settings.LifeTimeFactor = Rounded(life);
+  return true;
+}
+
+void COPEDS_F::FinishButton_MouseUp() {
+  if (!TakeTimes()) return;
+  state_.eds[kEdsDescription] = EDSInfo[kEdsDescription].Text();
+  state_.eds[kEdsCreator] = EDSInfo[kEdsCreator].Text();
+  if (state_.CommitBusy) return;
+  CloseViewers();
+  // The protocol written now is the one the file will describe.
+  Frame1.SetEnabled(false);
+  state_.CommitBusy = true;
+  if (!BuildImage() || !OpenPort() || !WriteImage()) return;
+  main_.MSComm1.Close();
+  if (!WriteEdsFile()) return;
+  main_.CommunicationState.SetText(std::string(kEdsOkStatus));
+  state_.CommitBusy = false;
+  Unload();
+}
+
+bool COPEDS_F::BuildImage() {
+  link::ConfigurationValues values;
+  values.Now = services_.clock.Now();
+  values.ErrorControlWord = PackErrorControlWord(state_.errorControl);
+  values.LastOutputMap = state_.maps.LastOutputMap;
+  values.LastInputMap = state_.maps.LastInputMap;
+  const auto built = link::BuildConfigurationImage(values, state_.params, state_.modules, state_.eeprom);
+  if (built.Ok()) return true;
+  Message(built.description);
+  state_.CommitBusy = false;
+  return false;
+}
+
+bool COPEDS_F::OpenPort() {
+  const int number = main_.PortNumber;
+  const auto opened = link::OpenConsolePort(main_.MSComm1, number);
+  switch (opened.status) {
+    case link::OpenPortStatus::Opened:
+      return true;
+    case link::OpenPortStatus::CannotOpen:
+      Message(link::CantOpenComText(number), std::string(kWarningTitle));
+      break;
+    case link::OpenPortStatus::Occupied:
+      Message(link::PortOccupiedText(number));
+      break;
+    case link::OpenPortStatus::Error:
+      Message(opened.description);
+      break;
+  }
+  state_.CommitBusy = false;
+  return false;
+}
+
+bool COPEDS_F::WriteImage() {
+  link::Console console(main_.MSComm1, services_.events, services_.ticks, state_.console);
+  const auto written =
+      link::WriteConfigurationImage(console, state_.console, services_.events, state_.eeprom, false);
+  if (written.Ok()) return true;
+  if (written.status == link::EepromStatus::Timeout) {
+    Message(std::string(link::kTimeoutMessage));
+    main_.CommunicationState.SetText(std::string(link::kTimeoutMessage));
+  } else {
+    Message(written.description);
+  }
+  ProcessError();
+  return false;
+}
+
+bool COPEDS_F::WriteEdsFile() {
+  // The object dictionary viewer may never have been opened.
+  state_.CounterModuleCount = CountCounterModules(state_.modules);
+  const CanopenEdsState eds{state_.modules, state_.maps,         state_.params,           state_.eeprom,
+                            state_.errorControl, state_.eds, state_.CounterModuleCount};
+  const auto saved = WriteCanopenEds(eds, services_.clock.Now(), services_.folder.Path());
+  if (saved.ok) return true;
+  // The EEPROM holds the new image already; only the file is missing, and
+  // Finish may be pressed again once the folder is writable.
+  Message(CantWriteEdsText(saved.path), std::string(kErrorTitle));
+  main_.CommunicationState.SetText(std::string(kEdsErrorStatus));
+  state_.CommitBusy = false;
+  return false;
+}
+
+void COPEDS_F::Message(const std::string& text, const std::string& title) {
+  services_.messages.Show(text, title, ui::MessageButtons::Ok);
+}
+
+}  // namespace gw20::canopen

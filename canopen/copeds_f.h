@@ -1,0 +1,139 @@
+#pragma once
+// The CANopen configuration page: error-control protocol and times, the two
+// EDS information texts, the viewers of the derived tables, and Finish, which
+// writes the configuration into the controller's EEPROM and then the EDS file.
+// Headless model; the Qt view only arranges widgets and binds them.
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "canopen/eds_info.h"
+#include "canopen/error_control.h"
+#include "platform/ui/control.h"
+#include "platform/ui/form.h"
+
+namespace gw20::ui {
+class SerialPort;
+struct Services;
+}  // namespace gw20::ui
+namespace gw20::link {
+struct ConsoleState;
+struct EepromImage;
+struct GatewayParameters;
+}  // namespace gw20::link
+namespace gw20::modules {
+struct ModuleTable;
+class ShowZelkInfo;
+}  // namespace gw20::modules
+
+namespace gw20::canopen {
+
+struct MapTables;
+class ShowPDO;
+class ShowAppObjDect;
+
+inline constexpr int kCopedsWidth = 7770;   // twips
+inline constexpr int kCopedsHeight = 4580;  // twips
+
+// ErrControl positions.
+inline constexpr int kNodeGuarding = 0;
+inline constexpr int kHeartbeat = 1;
+
+// The program state the page reads and writes; everything must outlive it.
+struct CanopenPageState {
+  const modules::ModuleTable& modules;
+  link::GatewayParameters& params;
+  link::EepromImage& eeprom;
+  link::ConsoleState& console;
+  MapTables& maps;
+  EdsInfo& eds;
+  ErrorControlSettings& errorControl;
+  int& CounterModuleCount;
+  bool& CommitBusy;  // shared with the main window: a conversation is running
+};
+
+// What the page touches in the main window.
+struct MainWindowLink {
+  ui::TextBox& CommunicationState;  // status line
+  ui::SerialPort& MSComm1;          // the console port
+  int PortNumber = 1;               // COM port chosen in the main window, 1..16
+  // Run when the page has closed; empty: nothing comes back (the main window
+  // itself is closing).
+  std::function<void()> ShowMainWindow;
+};
+
+class COPEDS_F : public ui::Form {
+ public:
+  // `state`, `services` and the main window's controls must outlive the page.
+  COPEDS_F(const CanopenPageState& state, ui::Services& services, MainWindowLink main);
+  ~COPEDS_F() override;
+
+  ui::Frame EDSRegion;                // "EDS File Information"
+  std::array<ui::TextBox, 2> EDSInfo;  // kEdsDescription, kEdsCreator
+  ui::Label Label6, Label5;            // "Description:", "Created By:"
+  ui::Frame Frame1;                    // "Error Control Protocol"
+  std::array<ui::OptionButton, 2> ErrControl;              // kNodeGuarding, kHeartbeat
+  std::array<ui::Frame, 2> ParameterSetting_frame;         // per protocol
+  std::array<ui::TextBox, 2> GuardTime_T;                  // guard time (ms), life factor
+  ui::Label Label1, Label2;
+  ui::TextBox Heartbeat_T;  // consumer heartbeat time (ms)
+  ui::Label Label4;
+  ui::Button ShowObjDictionary, ShowZelk, ShowSettingResult;
+  ui::Button BackButton, FinishButton;
+
+  void ErrControl_Click(int Index);
+  void ShowZelk_Click();
+  void ShowObjDictionary_Click();
+  void ShowSettingResult_Click();
+  void BackButton_Click();
+  // The commit: validates the times, builds and writes the EEPROM image, then
+  // writes the EDS file into the program's folder and closes the page. Does
+  // nothing while CommitBusy. Every failure is shown and leaves the page open.
+  void FinishButton_MouseUp();
+  // Closes the console port if it is open and clears CommitBusy.
+  void ProcessError();
+
+  // The main window is going away: closing the page must not show it again.
+  void DetachMainWindow() { main_.ShowMainWindow = nullptr; }
+
+  // Viewers, null until first opened.
+  modules::ShowZelkInfo* ZelkViewer() const { return zelk_.get(); }
+  ShowPDO* PdoViewer() const { return pdo_.get(); }
+  ShowAppObjDect* DictionaryViewer() const { return dictionary_.get(); }
+
+ protected:
+  // Sizes and centres the window, clears the EDS texts, presets the error
+  // control from block 2 of the stored image and derives the PDO tables.
+  void Form_Load() override;
+  // Refused with "Module is connecting now!" while CommitBusy; otherwise
+  // closes the viewers and shows the main window.
+  void Form_Unload(int& Cancel) override;
+
+ private:
+  void NameControls();
+  void SetCaptions();
+  void WireEvents();
+  void LoadErrorControl();
+  // False after a message: the typed times are out of range.
+  bool TakeTimes();
+  // True when the modules have no channel at all (the viewers have nothing).
+  bool NoChannels() const;
+  void CloseViewers();
+  // Each shows its message and returns false when the step failed.
+  bool BuildImage();
+  bool OpenPort();
+  bool WriteImage();
+  bool WriteEdsFile();
+  void Message(const std::string& text, const std::string& title = {});
+
+  CanopenPageState state_;
+  ui::Services& services_;
+  MainWindowLink main_;
+  std::unique_ptr<modules::ShowZelkInfo> zelk_;
+  std::unique_ptr<ShowPDO> pdo_;
+  std::unique_ptr<ShowAppObjDect> dictionary_;
+};
+
+}  // namespace gw20::canopen

@@ -1,0 +1,154 @@
+// The command-line tool's own parts: options, scripted operator, printed
+// messages and the scan report.
+
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <string>
+#include <vector>
+
+#include "app/cli/cli_options.h"
+#include "app/cli/scan_report.h"
+#include "app/cli/scripted_operator.h"
+#include "link/com_para_setting_f.h"
+#include "link/gateway_parameters.h"
+#include "tests/app/app_harness.h"
+
+namespace gw20::cli {
+namespace {
+
+CliOptions Parse(std::vector<std::string_view> args) { return ParseCliOptions(args); }
+
+TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
+  const CliOptions com = Parse({"--port", "com16", "--scan-baud=115200", "--scan-checksum", "on", "scan",
+                                "--json", "--scan-timeout", "0"});
+  EXPECT_EQ(com.portNumber, 16);
+  EXPECT_EQ(com.scan.baudIndex, 7);
+  EXPECT_EQ(com.scan.checksum, 1);
+  EXPECT_EQ(com.scan.timeoutText, "0");
+  EXPECT_TRUE(com.json);
+
+  const CliOptions device = Parse({"--port=/dev/pts/4", "--scan-baud", "1200", "scan"});
+  EXPECT_EQ(device.portNumber, 1);
+  EXPECT_EQ(device.device, "/dev/pts/4");
+  EXPECT_EQ(device.scan.baudIndex, 0);
+  EXPECT_TRUE(Parse({"--help"}).help);
+}
+
+TEST(CliOptions, Parse_RefusesBadUsage) {
+  const std::vector<std::vector<std::string_view>> bad{{},
+                                                       {"scan", "frob"},
+                                                       {"scan", "--port"},
+                                                       {"--port", "COM17", "scan"},
+                                                       {"--scan-baud", "9601", "scan"},
+                                                       {"--scan-timeout", "32768", "scan"},
+                                                       {"--scan-timeout", "99999999999999999999", "scan"},
+                                                       {"--json=yes", "scan"}};
+  for (const auto& args : bad) {
+    std::string joined;
+    for (const auto arg : args) joined += std::string(arg) + ' ';
+    EXPECT_THROW(Parse(args), CliUsageError) << joined;
+  }
+}
+
+TEST(CliOptions, Canopen_PicksListEntriesAndLeavesNumbersToTheWindows) {
+  const CliOptions o = Parse({"canopen", "--can-baud", "500", "--com2-baud=19200", "--com2-checksum", "off",
+                              "--node", "abc", "--guarding", "1000,3", "--out", "eds"});
+  EXPECT_EQ(o.command, "canopen");
+  EXPECT_EQ(o.canopen.canBaudIndex, 5);
+  EXPECT_EQ(o.canopen.com2BaudIndex, 4);
+  EXPECT_EQ(o.canopen.com2Checksum, 0);
+  EXPECT_EQ(o.canopen.nodeText, "abc");  // the CAN panel says what is wrong with it
+  EXPECT_EQ(o.canopen.guardTimeText, "1000");
+  EXPECT_EQ(o.canopen.lifeFactorText, "3");
+  EXPECT_EQ(o.outDir, "eds");
+  for (const auto& args : std::vector<std::vector<std::string_view>>{
+           {"canopen", "--can-baud", "300"},
+           {"canopen", "--com2-baud", "500"},
+           {"canopen", "--guarding", "1000"},
+           {"canopen", "--guarding", "1000,3", "--heartbeat", "300"}}) {
+    EXPECT_THROW(Parse(args), CliUsageError) << args.back();
+  }
+}
+
+TEST(ScriptedOperator, ScanDialog_IsAnsweredAtNextPumpNotInsideShow) {
+  testing::VirtualTime time;
+  testing::VirtualPump pump(time);
+  ScriptedOperator person(pump, ScanAnswers{6, 1, "40000"});
+  ui::Form mainForm("Main_F", person);
+  mainForm.SetEnabled(false);
+  link::GatewayParameters params;
+  bool done = false;
+  link::ComParaSetting_F dialog(params, done, person, mainForm);
+
+  dialog.Show();
+  // The connect clears the flag after showing; an answer already given would be lost.
+  EXPECT_TRUE(dialog.Loaded());
+  EXPECT_FALSE(done);
+  person.Pause(std::chrono::milliseconds(1));
+  EXPECT_TRUE(done);
+  EXPECT_FALSE(dialog.Loaded());
+  EXPECT_TRUE(mainForm.Enabled());
+  EXPECT_EQ(params.ScanBaudIndex, 6);
+  EXPECT_EQ(params.ScanChecksum, 1);
+  EXPECT_EQ(params.ScanTimeoutMs, link::kMaxScanTimeoutMs);
+  EXPECT_EQ(pump.Pumps(), 1);
+
+  // Nobody can answer a modal window without a script: it is closed, not waited for.
+  ui::Form other("Other", person);
+  other.Show(true);
+  EXPECT_FALSE(other.Loaded());
+  EXPECT_EQ(person.Shown(), (std::vector<std::string>{"ComParaSetting_F", "Other"}));
+}
+
+class ScanReportTest : public app::LoadedMainForm {
+ protected:
+  ScanReportTest() {
+    auto& table = h.state.modules;
+    auto& counter = table.ModuleList[4];
+    counter = {"RA\"8\xE9", "12", 0, 0, 2, 0, 2, 2, 0x40, 0x41, 0x0A};
+    table.AppObjList[4].Baud = 6;
+    table.ModuleList[1] = {"RA394", "3", 0, 0, 0, 1, 0, 1, 0, 0, 0};
+    table.ModuleOrder = {4, 1};
+    table.ModuleCount = 2;
+    h.state.console.ControllerPrompt = "GW20M>";
+  }
+};
+
+TEST_F(ScanReportTest, Json_IsValidAndListsModulesInModuleOrder) {
+  const std::string json = ScanReportJson(h.state, form);
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << json;
+  const QJsonObject root = document.object();
+  EXPECT_EQ(root["ControllerPrompt"].toString(), "GW20M>");
+  EXPECT_EQ(root["ConfigMismatch"].toBool(true), false);
+  EXPECT_EQ(root["ModuleCount"].toInt(), 2);
+  const QJsonArray list = root["ModuleList"].toArray();
+  ASSERT_EQ(list.size(), 2);
+  const QJsonObject first = list[0].toObject();
+  EXPECT_EQ(first["Slot"].toInt(), 4);
+  EXPECT_EQ(first["Address"].toString(), "12");
+  EXPECT_EQ(first["ModelName"].toString(), QString::fromLatin1("RA\"8\xE9"));
+  EXPECT_EQ(first["CounterChannels"].toInt(), 2);
+  EXPECT_EQ(first["TypeCode"].toInt(), 0x40);
+  EXPECT_EQ(first["DataFormat"].toInt(), 0x0A);
+  EXPECT_EQ(first["Baud"].toInt(), 6);
+  EXPECT_EQ(list[1].toObject()["ModelName"].toString(), "RA394");
+  EXPECT_EQ(JsonString("a\\b\r"), "\"a\\\\b\\u000D\"");
+}
+
+TEST_F(ScanReportTest, Text_AlignsModuleRowsUnderTheirHeadings) {
+  const std::string text = ScanReportText(h.state, form);
+  EXPECT_NE(text.find("Modules         2\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Slot  Address  Model  DO  AO  DI  AI  Counter  Type  Format\n"
+                      "   4       12  RA\"8\xE9   0   0   2   0        2 40/41      0A\n"
+                      "   1        3  RA394   0   0   0   1        0    00      00\n"),
+            std::string::npos)
+      << text;
+}
+
+}  // namespace
+}  // namespace gw20::cli

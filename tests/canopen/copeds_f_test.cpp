@@ -1,0 +1,140 @@
+// The CANopen page without a controller: presets, validation, viewers, Back.
+
+#include "canopen/copeds_f.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "canopen/show_app_obj_dect.h"
+#include "canopen/show_pdo.h"
+#include "modules/show_zelk_info.h"
+#include "tests/app/app_harness.h"
+#include "tests/canopen/module_fixture.h"
+
+namespace gw20::canopen {
+namespace {
+
+struct Page {
+  Page() { test::AddModule(h.state.modules, 0, "RA412", "3", {.DO = 4, .AO = 1, .DI = 1, .AI = 2}); }
+  // A fresh page, loaded as the main window opens it.
+  COPEDS_F& Open() {
+    auto& s = h.state;
+    page = std::make_unique<COPEDS_F>(CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds,
+                                                       s.errorControl, s.CounterModuleCount, s.CommitBusy},
+                                      h.services, MainWindowLink{status, port, 3, [this] { ++mainShown; }});
+    page->Show(false);
+    return *page;
+  }
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
+    return shown;
+  }
+
+  testing::VirtualTime time;
+  testing::ScriptedPort port{time};
+  app::AppHarness h{time, port};
+  ui::TextBox status;
+  int mainShown = 0;
+  std::unique_ptr<COPEDS_F> page;
+};
+
+TEST(COPEDS_F, Load_PresetsErrorControlFromTheStoredWord) {
+  Page p;
+  p.h.state.eds = {"old", "old"};
+  p.h.state.eeprom.EepromConfigValid = 1;
+  p.h.state.eeprom.ModuleBlock = {0x04012C00, 0, 0, 0};
+  auto& heartbeat = p.Open();
+  EXPECT_TRUE(heartbeat.ErrControl[kHeartbeat].Value() && !heartbeat.ErrControl[kNodeGuarding].Value());
+  EXPECT_TRUE(heartbeat.ParameterSetting_frame[1].Visible() && !heartbeat.ParameterSetting_frame[0].Visible());
+  EXPECT_EQ(heartbeat.GuardTime_T[0].Text() + heartbeat.GuardTime_T[1].Text() + heartbeat.Heartbeat_T.Text(),
+            "00300");
+  EXPECT_EQ(p.h.state.eds, (EdsInfo{"", ""}));
+  EXPECT_EQ(p.h.state.maps.LastInputMap, 3);  // the PDO tables were derived
+
+  p.h.state.eeprom.ModuleBlock[0] = 0x0003E803;
+  auto& guarding = p.Open();
+  EXPECT_TRUE(guarding.ErrControl[kNodeGuarding].Value() && guarding.ParameterSetting_frame[0].Visible());
+  EXPECT_EQ(guarding.GuardTime_T[0].Text() + "," + guarding.GuardTime_T[1].Text() + "," +
+                guarding.Heartbeat_T.Text(),
+            "1000,3,0");
+
+  // No stored configuration: node guarding with zeros, whatever block 2 says.
+  p.h.state.eeprom.EepromConfigValid = 0;
+  p.h.state.eeprom.ModuleBlock[0] = 0x04012C00;
+  auto& fresh = p.Open();
+  EXPECT_TRUE(fresh.ErrControl[kNodeGuarding].Value());
+  EXPECT_EQ(p.h.state.errorControl.ErrorControlFlags, 0);
+  EXPECT_EQ(fresh.GuardTime_T[0].Text() + fresh.GuardTime_T[1].Text() + fresh.Heartbeat_T.Text(), "000");
+}
+
+TEST(COPEDS_F, Finish_ChecksTheTimesOfTheChosenProtocolOnly) {
+  struct Case {
+    int protocol;
+    std::string guard, life, heartbeat, shown;
+    int stored;  // GuardTime, LifeTimeFactor and HeartbeatTime added up
+  };
+  const std::vector<Case> cases{
+      {kNodeGuarding, "65535", "255", "x", "", 65535 + 255},
+      {kNodeGuarding, "", "2.5", "-1", "", 2},  // empty is 0; halves round to even
+      {kNodeGuarding, "65536", "1", "0", "|Guard Time is overflow", 0},
+      {kNodeGuarding, "10", "-1", "0", "|Life factor is overflow", 0},
+      {kHeartbeat, "abc", "999", "65535", "", 65535},
+      {kHeartbeat, "0", "0", "65535.5", "|Consumer Heartbeat Time is overflow", 0},
+  };
+  for (const auto& c : cases) {
+    Page p;
+    auto& page = p.Open();
+    page.ErrControl[c.protocol].Choose();
+    page.GuardTime_T[0].Type(c.guard);
+    page.GuardTime_T[1].Type(c.life);
+    page.Heartbeat_T.Type(c.heartbeat);
+    page.EDSInfo[kEdsCreator].Type("me");
+    p.h.state.CommitBusy = true;  // Finish then stops right after taking the values
+    page.FinishButton.Press();
+    const auto& s = p.h.state.errorControl;
+    EXPECT_EQ(p.Shown(), c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown});
+    EXPECT_EQ(s.GuardTime + s.LifeTimeFactor + s.HeartbeatTime, c.stored) << c.guard << c.life << c.heartbeat;
+    EXPECT_EQ(p.h.state.eds[kEdsCreator], c.shown.empty() ? "me" : "");
+    EXPECT_EQ(p.port.OpenCalls(), 0);
+  }
+}
+
+TEST(COPEDS_F, ViewerButtons_NeedChannelsAndDoNotBlock) {
+  Page empty;
+  empty.h.state.modules = {};
+  auto& bare = empty.Open();
+  for (auto* button : {&bare.ShowZelk, &bare.ShowObjDictionary, &bare.ShowSettingResult}) button->Press();
+  EXPECT_EQ(empty.Shown(), (std::vector<std::string>{"|No channel is available!", "|No object is available!",
+                                                     "|No channel is available!"}));
+  EXPECT_EQ(empty.h.forms.shows, std::vector<std::string>{"COPEDS_F"});
+
+  Page p;
+  auto& page = p.Open();
+  for (auto* button : {&page.ShowZelk, &page.ShowObjDictionary, &page.ShowSettingResult}) button->Press();
+  EXPECT_TRUE(p.Shown().empty());
+  ASSERT_NE(page.DictionaryViewer(), nullptr);
+  EXPECT_TRUE(p.h.forms.IsShown(*page.DictionaryViewer()) && p.h.forms.IsShown(page));
+  page.BackButton.Press();  // the viewers go with the page
+  EXPECT_FALSE(page.PdoViewer()->Loaded() || page.ZelkViewer()->Loaded() || page.DictionaryViewer()->Loaded());
+}
+
+TEST(COPEDS_F, Back_RefusedWhileACommitRuns) {
+  Page p;
+  auto& page = p.Open();
+  p.h.state.CommitBusy = true;
+  page.BackButton.Press();
+  EXPECT_EQ(p.Shown(), std::vector<std::string>{"|Module is connecting now!"});
+  EXPECT_TRUE(page.Loaded());
+  EXPECT_EQ(p.mainShown, 0);
+  p.h.state.CommitBusy = false;
+  page.BackButton.Press();
+  EXPECT_FALSE(page.Loaded());
+  EXPECT_EQ(p.mainShown, 1);
+}
+
+}  // namespace
+}  // namespace gw20::canopen

@@ -1,0 +1,154 @@
+#include "canopen/pdo_mapping.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "canopen/object_dictionary.h"
+#include "module_fixture.h"
+
+namespace gw20::canopen {
+namespace {
+
+using test::AddModule;
+const std::string kUnused(kUnusedEntry);
+
+// The eight CANopen entries of a record, for one-line comparisons.
+std::vector<std::string> Bytes(const MapRecord& record) {
+  return {record.Entries.begin(), record.Entries.begin() + kPdoDataBytes};
+}
+std::vector<std::string> Unused() { return std::vector<std::string>(kPdoDataBytes, kUnused); }
+
+class PdoMaps : public ::testing::Test {
+ protected:
+  modules::ModuleTable table;
+  std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
+};
+
+TEST_F(PdoMaps, NoModules_ReservedPdosHoldPlaceholdersAndEarlierTextsAreGone) {
+  maps->OutputMap[0].Entries[0] = "0x1-RA917:00~07";  // left by an earlier page
+  maps->InputMap[9].Entries[200] = "stale";
+  maps->InputMap[9].EntryCount = 7;
+  ASSERT_TRUE(BuildPdoMaps(table, *maps));
+  EXPECT_EQ(maps->NextFreeRxPdo, 4);
+  EXPECT_EQ(maps->NextFreeTxPdo, 4);
+  EXPECT_EQ(maps->LastOutputMap, 3);
+  EXPECT_EQ(maps->LastInputMap, 3);
+  for (int pdo = 1; pdo <= 3; ++pdo) {
+    EXPECT_EQ(Bytes(maps->OutputMap[pdo]), Unused());
+    EXPECT_EQ(Bytes(maps->InputMap[pdo]), Unused());
+  }
+  EXPECT_EQ(maps->OutputMap[0].Entries[0], "");
+  EXPECT_EQ(maps->InputMap[9].Entries[200], "");
+  EXPECT_EQ(maps->InputMap[9].EntryCount, 0);
+  EXPECT_EQ(MappedObjectCount(maps->OutputMap[1]), 0);
+}
+
+TEST_F(PdoMaps, DigitalEndingAtPdoBoundary_SkipsOnePdoAndAnalogContinuesAfterIt) {
+  AddModule(table, 0, "RA917", "1", {.DO = 64});
+  AddModule(table, 1, "RA952", "2", {.AO = 14});
+  ASSERT_TRUE(BuildPdoMaps(table, *maps));
+  EXPECT_EQ(maps->NextFreeRxPdo, 5);
+  EXPECT_EQ(maps->OutputMap[0].Entries[0], "0x1-RA917:00~07");
+  EXPECT_EQ(maps->OutputMap[0].Entries[7], "0x1-RA917:56~63");
+  EXPECT_EQ(Bytes(maps->OutputMap[4]), std::vector<std::string>(kPdoDataBytes, ""));
+  EXPECT_EQ(maps->OutputMap[3].Entries[6], "0x2-RA952:11");
+  EXPECT_EQ(Bytes(maps->OutputMap[5]),
+            (std::vector<std::string>{"0x2-RA952:12", "0x2-RA952:12", "0x2-RA952:13", "0x2-RA952:13", kUnused,
+                                      kUnused, kUnused, kUnused}));
+  EXPECT_EQ(maps->OutputMap[5].EntryKind, kAnalogEntries);
+  EXPECT_EQ(MappedObjectCount(maps->OutputMap[5]), 2);
+  EXPECT_EQ(MappedObjectCount(maps->OutputMap[1]), 4);
+  EXPECT_EQ(MappedObjectCount(maps->OutputMap[0]), 8);
+  EXPECT_EQ(maps->LastOutputMap, 5);
+}
+
+TEST_F(PdoMaps, NineDigitalBytes_NinthGoesToPdo4AndReservedPdosStayPlaceholders) {
+  for (int slot = 0; slot < 3; ++slot) AddModule(table, slot, "RA696", std::to_string(slot + 1), {.DO = 24});
+  ASSERT_TRUE(BuildPdoMaps(table, *maps));
+  EXPECT_EQ(maps->OutputMap[0].Entries[7], "0x3-RA696:08~15");
+  EXPECT_EQ(Bytes(maps->OutputMap[4]), (std::vector<std::string>{"0x3-RA696:16~23", kUnused, kUnused, kUnused,
+                                                                 kUnused, kUnused, kUnused, kUnused}));
+  EXPECT_EQ(Bytes(maps->OutputMap[2]), Unused());
+  EXPECT_EQ(maps->NextFreeRxPdo, 5);
+  EXPECT_EQ(maps->LastOutputMap, 4);
+  EXPECT_EQ(MappedObjectCount(maps->OutputMap[4]), 1);
+}
+
+TEST_F(PdoMaps, MixedModulesWithGaps_FollowSlotOrderPerDirection) {
+  // Slot order, not ModuleOrder, decides; an empty Address hides its slot.
+  AddModule(table, 2, "RA412", "10", {.DO = 4, .AI = 3});
+  AddModule(table, 5, "RA394", "3", {.DO = 20, .DI = 6});
+  table.ModuleList[3] = {.ModelName = "RA917", .Address = "", .DOChannels = 16};
+  modules::BuildModuleOrder(table);
+  std::swap(table.ModuleOrder[0], table.ModuleOrder[1]);
+  ASSERT_TRUE(BuildPdoMaps(table, *maps));
+
+  EXPECT_EQ(Bytes(maps->OutputMap[0]),
+            (std::vector<std::string>{"0xA-RA412:00~03", "0x3-RA394:00~07", "0x3-RA394:08~15",
+                                      "0x3-RA394:16~19", kUnused, kUnused, kUnused, kUnused}));
+  EXPECT_EQ(Bytes(maps->InputMap[0]), (std::vector<std::string>{"0x3-RA394:00~05", kUnused, kUnused, kUnused,
+                                                                kUnused, kUnused, kUnused, kUnused}));
+  EXPECT_EQ(Bytes(maps->InputMap[1]),
+            (std::vector<std::string>{"0xA-RA412:0", "0xA-RA412:0", "0xA-RA412:1", "0xA-RA412:1",
+                                      "0xA-RA412:2", "0xA-RA412:2", kUnused, kUnused}));
+  EXPECT_EQ(MappedObjectCount(maps->InputMap[1]), 3);
+  EXPECT_EQ(maps->InputMap[0].EntryKind, kDigitalEntries);
+  EXPECT_EQ(Bytes(maps->OutputMap[1]), Unused());
+  EXPECT_EQ(maps->NextFreeRxPdo, 4);
+  EXPECT_EQ(maps->NextFreeTxPdo, 4);
+  EXPECT_EQ(maps->LastInputMap, 3);
+}
+
+TEST_F(PdoMaps, MoreAnalogChannelsThan32Pdos_ReportsThatTheyDoNotFit) {
+  for (int slot = 0; slot < 15; ++slot) AddModule(table, slot, "RB913", std::to_string(slot + 1), {.AI = 9});
+  EXPECT_FALSE(BuildPdoMaps(table, *maps));
+  EXPECT_EQ(maps->LastInputMap, 31);
+  EXPECT_EQ(maps->InputMap[31].Entries[6], "0xE-RB913:6");  // the 124th channel is the last that fits
+}
+
+TEST(MappingCounters, KindByIndexAndSubIndexLimits) {
+  EXPECT_EQ(MappedKindOf(0, 4), MappedKind::Digital);
+  EXPECT_EQ(MappedKindOf(3, 6), MappedKind::Analog);
+  EXPECT_EQ(MappedKindOf(4, 4), MappedKind::Analog);  // no digital PDOs beyond PDO 0
+  EXPECT_EQ(MappedKindOf(5, 6), MappedKind::Digital);
+  EXPECT_EQ(MappedKindOf(6, 6), MappedKind::Analog);
+
+  MappingCounters outputs(PdoDirection::Receive);
+  EXPECT_EQ(outputs.Next(MappedKind::Analog).value, 0x64110110U);
+  MappingWord digital;
+  for (int n = 1; n <= 255; ++n) digital = outputs.Next(MappedKind::Digital);
+  EXPECT_EQ(digital.value, 0x6200FF08U);
+  EXPECT_EQ(outputs.Next(MappedKind::Digital).outcome, MappingWord::Outcome::NoValue);
+  EXPECT_EQ(outputs.Next(MappedKind::Analog).value, 0x64110210U);  // analog counts on by itself
+
+  MappingCounters inputs(PdoDirection::Transmit);
+  EXPECT_EQ(inputs.Next(MappedKind::Digital).value, 0x60000108U);
+  for (int n = 1; n <= 255; ++n)
+    ASSERT_EQ(inputs.Next(MappedKind::Analog).outcome, MappingWord::Outcome::Value);
+  EXPECT_EQ(inputs.Next(MappedKind::Analog).outcome, MappingWord::Outcome::End);
+  EXPECT_EQ(inputs.Next(MappedKind::Digital).outcome, MappingWord::Outcome::End);
+}
+
+TEST(ObjectDictionary, DeviceTypeAndCounterModules) {
+  modules::ModuleTable table;
+  test::AddModule(table, 0, "RA502", "1", {}, kCounterResetTypeCode);
+  test::AddModule(table, 1, "RA502B", "2", {});
+  test::AddModule(table, 2, "RA502C", "3", {.AI = 1}, kCounterResetTypeCode);
+  modules::BuildModuleOrder(table);
+  EXPECT_EQ(CountCounterModules(table), 2);
+  EXPECT_EQ(DeviceType(table), 0x40191U);
+  table.ModuleCount = 1;  // only ModuleOrder positions below ModuleCount count
+  EXPECT_EQ(CountCounterModules(table), 1);
+
+  modules::ModuleTable digital;
+  test::AddModule(digital, 0, "RA412", "1", {.DO = 1, .DI = 1});
+  EXPECT_EQ(DeviceType(digital), 0x30191U);
+  EXPECT_EQ(PdoCobId(PdoDirection::Receive, 3, 5), 0x505U);
+  EXPECT_EQ(PdoCobId(PdoDirection::Receive, 4, 5), 0xC0000000U);
+  EXPECT_EQ(PdoCobId(PdoDirection::Transmit, 0, 1), 0x181U);
+  EXPECT_EQ(PdoCobId(PdoDirection::Transmit, 31, 1), 0x80000000U);
+}
+
+}  // namespace
+}  // namespace gw20::canopen

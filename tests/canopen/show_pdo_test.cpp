@@ -1,0 +1,99 @@
+// The PDO viewer: header texts, one row per PDO in use with its
+// communication parameters, and the entries of the selected direction.
+
+#include "canopen/show_pdo.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "canopen/map_tables.h"
+#include "canopen/pdo_mapping.h"
+#include "link/gateway_parameters.h"
+#include "module_fixture.h"
+#include "tests/support/test_services.h"
+
+namespace gw20::canopen {
+namespace {
+
+using test::AddModule;
+const std::string kUnused(kUnusedEntry);
+
+std::vector<std::string> Row(const ui::Grid& grid, int row) {
+  std::vector<std::string> cells;
+  for (int col = 0; col < grid.Cols(); ++col) cells.push_back(grid.TextMatrix(row, col));
+  return cells;
+}
+
+class PdoViewer : public ::testing::Test {
+ protected:
+  modules::ModuleTable table;
+  std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
+  link::GatewayParameters params;
+  testing::FormRecorder host;
+
+  std::unique_ptr<ShowPDO> Open() {
+    EXPECT_TRUE(BuildPdoMaps(table, *maps));
+    auto form = std::make_unique<ShowPDO>(*maps, params, host);
+    form->Show();
+    return form;
+  }
+};
+
+TEST_F(PdoViewer, Loaded_ShowsReceivePdosWithHeadersAndPredefinedCobIds) {
+  params.NodeId = 1;
+  AddModule(table, 0, "RA412", "10", {.DO = 4, .AO = 1, .DI = 1, .AI = 2});
+  const auto form = Open();
+  EXPECT_EQ(form->Caption(), "Rx/Tx PDO Parameters");
+  EXPECT_EQ(form->Frame6.Caption(), "Setting Result");
+  ASSERT_EQ(form->PDOParaTableTag.Tabs().size(), 2U);
+  EXPECT_EQ(form->PDOParaTableTag.Tabs()[1].caption, "Transmit PDO");
+  EXPECT_EQ(form->PDOParaTableTag.SelectedIndex(), kReceivePdoTab);
+
+  const ui::Grid& grid = form->PDOParaRecord;
+  ASSERT_EQ(grid.Cols(), kShowPdoCols);
+  ASSERT_EQ(grid.Rows(), 5);  // PDOs 1..4: the reserved analog PDOs always show
+  EXPECT_EQ(Row(grid, 0),
+            (std::vector<std::string>{"PDO NO.", "COB-ID (Hex)", "Transmission Type", "Inhibit Time",
+                                      "Event Timer", "Mapping 0", "Mapping 1", "Mapping 2", "Mapping 3",
+                                      "Mapping 4", "Mapping 5", "Mapping 6", "Mapping 7"}));
+  EXPECT_EQ(Row(grid, 1),
+            (std::vector<std::string>{"1", "201", "255", "Reversed", "Reversed", "0xA-RA412:00~03", kUnused,
+                                      kUnused, kUnused, kUnused, kUnused, kUnused, kUnused}));
+  EXPECT_EQ(grid.TextMatrix(2, 1), "301");
+  EXPECT_EQ(grid.TextMatrix(2, 5), "0xA-RA412:0");
+  EXPECT_EQ(grid.TextMatrix(2, 6), "0xA-RA412:0");
+  EXPECT_EQ(grid.TextMatrix(4, 1), "501");
+  EXPECT_EQ(grid.ColAlignment(12), ui::Alignment::Left);
+}
+
+TEST_F(PdoViewer, TabsSwitched_ShowEachDirectionWithItsOwnRowCountAndParameters) {
+  params.NodeId = 127;
+  for (int slot = 0; slot < 3; ++slot) AddModule(table, slot, "RA917", std::to_string(slot + 1), {.DO = 24});
+  AddModule(table, 3, "RA952", "4", {.DI = 14});
+  const auto form = Open();
+  const ui::Grid& grid = form->PDOParaRecord;
+  ASSERT_EQ(grid.Rows(), 6);  // 9 output bytes reach PDO 5
+  EXPECT_EQ(grid.TextMatrix(1, 1), "27F");
+  EXPECT_EQ(grid.TextMatrix(5, 0), "5");
+  EXPECT_EQ(grid.TextMatrix(5, 1), "80000000");
+  EXPECT_EQ(grid.TextMatrix(5, 5), "0x3-RA917:16~23");
+
+  form->PDOParaTableTag.Click(kTransmitPdoTab);
+  ASSERT_EQ(grid.Rows(), 5);
+  EXPECT_EQ(Row(grid, 1),
+            (std::vector<std::string>{"1", "1FF", "255", "0", "0", "0x4-RA952:00~07", "0x4-RA952:08~13",
+                                      kUnused, kUnused, kUnused, kUnused, kUnused, kUnused}));
+  EXPECT_EQ(grid.TextMatrix(4, 1), "4FF");
+
+  // Back to the receive side: the grid is rebuilt, not appended to.
+  form->PDOParaTableTag.Click(kReceivePdoTab);
+  ASSERT_EQ(grid.Rows(), 6);
+  EXPECT_EQ(grid.TextMatrix(1, 3), "Reversed");
+  EXPECT_EQ(grid.TextMatrix(0, 5), "Mapping 0");
+}
+
+}  // namespace
+}  // namespace gw20::canopen

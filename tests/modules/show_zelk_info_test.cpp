@@ -1,0 +1,103 @@
+// The module viewer: header texts and widths, one row per module in
+// ModuleOrder, and the number formats of its cells.
+
+#include "modules/show_zelk_info.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "modules/grid_columns.h"
+#include "modules/module_table.h"
+#include "tests/support/test_services.h"
+
+namespace gw20::modules {
+namespace {
+
+std::vector<std::string> Row(const ui::Grid& grid, int row) {
+  std::vector<std::string> cells;
+  for (int col = 0; col < grid.Cols(); ++col) cells.push_back(grid.TextMatrix(row, col));
+  return cells;
+}
+
+void Put(ModuleTable& table, int slot, ZelkModuleRecord record) {
+  table.ModuleList[slot] = std::move(record);
+}
+
+class ZelkInfo : public ::testing::Test {
+ protected:
+  ModuleTable table;
+  testing::FormRecorder host;
+};
+
+TEST_F(ZelkInfo, NoModules_ShowsOnlyTheHeaderRowInAWindowWideEnoughForIt) {
+  ShowZelkInfo form(table, host);
+  form.Show();
+  EXPECT_EQ(form.Caption(), "ZELK Information");
+  EXPECT_EQ(form.Frame1.Caption(), "ZELK Information");
+  const ui::Grid& grid = form.ZelkInfoRecord;
+  // Every column shows at once: the window is as wide as the grid needs.
+  EXPECT_GT(form.Width(), std::max(kZelkInfoWidth - 1, GridWidthTwips(grid)));
+  EXPECT_EQ(form.Left(), (host.ScreenWidthTwips() - form.Width()) / 2);
+  ASSERT_EQ(grid.Rows(), 1);
+  EXPECT_EQ(Row(grid, 0),
+            (std::vector<std::string>{"No.", "Address", "   Name", "Type Code", "Data Format", "DO Ch Num",
+                                      "AO Ch Num", " DI Ch Num", " AI Ch Num", "Count/Frequency Ch Num"}));
+}
+
+TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
+  Put(table, 0,
+      {.ModelName = "RA812",
+       .Address = "10",
+       .DOChannels = 6,
+       .AIChannels = 8,
+       .TypeCodeCount = 1,
+       .TypeCode = 0x0D,
+       .DataFormat = 0});
+  table.ModuleList[1].ModelName = "RB706";  // rejected by the scan: no address
+  Put(table, 2,
+      {.ModelName = "RA502",
+       .Address = "255",
+       .DOChannels = 2,
+       .CounterChannels = 2,
+       .TypeCode = 0x0D,
+       .TypeCode2 = 0,
+       .DataFormat = 31});
+  Put(table, 3,
+      {.ModelName = "RA412",
+       .Address = "1",
+       .DOChannels = 4,
+       .AOChannels = 1,
+       .DIChannels = 1,
+       .AIChannels = 2,
+       .CounterChannels = 3,
+       .TypeCodeCount = 1,
+       .TypeCode = 0x4A,
+       .DataFormat = 2});
+  BuildModuleOrder(table);
+  ShowZelkInfo form(table, host);
+  form.Load();
+  const ui::Grid& grid = form.ZelkInfoRecord;
+  ASSERT_EQ(grid.Rows(), 4);
+  EXPECT_EQ(Row(grid, 1),
+            (std::vector<std::string>{"1", "0x0A", "RA812", "0x0D", "0x00", "6", "0", "0", "8", "0"}));
+  EXPECT_EQ(Row(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F", "2", "0",
+                                                    "0", "0", "2"}));
+  // Only the counter models show counter channels.
+  EXPECT_EQ(Row(grid, 3),
+            (std::vector<std::string>{"3", "0x01", "RA412", "0x4A", "0x02", "4", "1", "1", "2", "0"}));
+
+  // A later connect found fewer modules: a new load shows only those.
+  form.Unload();
+  table.ModuleList[2].Address.clear();
+  table.ModuleList[3].Address.clear();
+  BuildModuleOrder(table);
+  form.Load();
+  ASSERT_EQ(grid.Rows(), 2);
+  EXPECT_EQ(grid.TextMatrix(1, 2), "RA812");
+}
+
+}  // namespace
+}  // namespace gw20::modules
