@@ -183,28 +183,28 @@ SimOptions ParseCommandLine(const std::vector<std::string>& args) {
     arg.remove_prefix(kOptionPrefix.size());
     const std::size_t equals = arg.find('=');
     const std::string_view name = arg.substr(0, equals);
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* option = nullptr;
     for (const OptionSpec& candidate : specs) {
       if (candidate.name == name) {
-        spec = &candidate;
+        option = &candidate;
       }
     }
-    if (spec == nullptr) {
+    if (option == nullptr) {
       throw CommandLineError("unknown option \"--" + std::string(name) + "\"");
     }
     std::string_view value;
     if (equals != std::string_view::npos) {
-      if (!spec->takesValue) {
+      if (!option->takesValue) {
         throw CommandLineError("--" + std::string(name) + " takes no value");
       }
       value = arg.substr(equals + 1);
-    } else if (spec->takesValue) {
+    } else if (option->takesValue) {
       if (i + 1 >= args.size()) {
         throw CommandLineError("--" + std::string(name) + " needs a value");
       }
       value = args[++i];
     }
-    spec->apply(value, state);
+    option->apply(value, state);
   }
   SimOptions& options = state.options;
   // Only now are the common settings of --modules known, whatever the order of the options.
