@@ -58,16 +58,18 @@ cmd_run() {
   install_missing
   local dir="$here/build/run"
   build "$dir" gw20config,gw20sim
-  local state="${XDG_RUNTIME_DIR:-/tmp}/gw20-$$"
-  mkdir -p "$state"
-  local link="$state/com1"
-  "$dir/sim/gw20sim" --link "$link" --eeprom "$state/eeprom.txt" --transcript "$state/transcript.txt" &
-  local sim=$!
-  trap 'kill "$sim" 2>/dev/null; wait "$sim" 2>/dev/null; rm -rf "$state"' EXIT
+  # Global, not local: the exit trap runs after this function has returned.
+  run_state="${XDG_RUNTIME_DIR:-/tmp}/gw20-$$"
+  mkdir -p "$run_state"
+  local link="$run_state/com1"
+  "$dir/sim/gw20sim" --link "$link" --eeprom "$run_state/eeprom.txt" --transcript "$run_state/transcript.txt" \
+    --modules "01:RA412:0D:00,03:RA850:08:02,0A:RA312:40:00" &
+  run_sim=$!
+  trap 'kill "$run_sim" 2>/dev/null; wait "$run_sim" 2>/dev/null; rm -rf "$run_state"' EXIT
   for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
   [ -e "$link" ] || { say "the simulated controller did not start"; exit 1; }
   say "simulated controller on COM1 ($link)"
-  GW20_COM1="$link" "$dir/app/gw20config" "$@"
+  GW20_COM1="$link" "$dir/app/qt/gw20config" "$@"
 }
 
 cmd_render() {

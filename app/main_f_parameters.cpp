@@ -88,6 +88,8 @@ void Main_F::WriteEDS_MouseUp() {
 }
 
 bool Main_F::UnloadConfigurationPages() {
+  // A page in the middle of a commit must stay, with its way back intact.
+  if (state_.CommitBusy) return false;
   bool unloaded = true;
   if (page_) {
     page_->OnClosed = nullptr;
@@ -102,19 +104,20 @@ bool Main_F::UnloadConfigurationPages() {
 
 void Main_F::OpenConfigurationPage(int applicationType) {
   // A page closed earlier is replaced here, never from its own handler.
-  // A page in the middle of a commit refuses (and says so); it stays.
   if (!UnloadConfigurationPages()) return;
   page_.reset();
   canopenPage_.reset();
   if (applicationType == link::kCanOpen) {
     const int entry = ComPort.ListIndex();
-    const int port = entry >= 0 && entry < link::kPortCount ? state_.params.PortNumber[entry] : 1;
-    const canopen::CanopenPageState pageState{state_.modules, state_.params,  state_.eeprom,
-                                              state_.console, state_.maps,    state_.eds,
-                                              state_.errorControl, state_.CounterModuleCount,
-                                              state_.CommitBusy};
+    // Connected implies a port was chosen; the first entry stands in otherwise.
+    const int port = state_.params.PortNumber[entry >= 0 && entry < link::kPortCount ? entry : 0];
+    const canopen::CanopenPageState pageState{
+        state_.modules,   state_.params, state_.eeprom,       state_.console,
+        state_.maps,      state_.eds,    state_.errorControl, state_.CounterModuleCount,
+        state_.CommitBusy};
     canopenPage_ = std::make_unique<canopen::COPEDS_F>(
-        pageState, services_, canopen::MainWindowLink{CommunicationState, MSComm1, port, [this] { Show(false); }});
+        pageState, services_,
+        canopen::MainWindowLink{CommunicationState, MSComm1, port, [this] { Show(false); }});
     canopenPage_->Show(false);
     return;
   }

@@ -1,6 +1,7 @@
 #include "canopen/copeds_f.h"
 
 #include <cstdint>
+#include <exception>
 #include <string_view>
 #include <utility>
 
@@ -169,7 +170,8 @@ void COPEDS_F::ShowZelk_Click() {
 void COPEDS_F::ShowObjDictionary_Click() {
   if (NoChannels()) return Message(std::string(kNoObjectText));
   if (!dictionary_) {
-    dictionary_ = std::make_unique<ShowAppObjDect>(state_.modules, state_.CounterModuleCount, services_.forms);
+    dictionary_ =
+        std::make_unique<ShowAppObjDect>(state_.modules, state_.CounterModuleCount, services_.forms);
   }
   dictionary_->Load();
   dictionary_->CentreOnScreen();
@@ -243,9 +245,16 @@ void COPEDS_F::FinishButton_MouseUp() {
   // The protocol written now is the one the file will describe.
   Frame1.SetEnabled(false);
   state_.CommitBusy = true;
-  if (!BuildImage() || !OpenPort() || !WriteImage()) return;
-  main_.MSComm1.Close();
-  if (!WriteEdsFile()) return;
+  bool done = false;
+  // A run-time error must not leave the port open and every later commit
+  // refused: it is reported by its own description, like a failed connect.
+  try {
+    done = BuildImage() && OpenPort() && WriteImage() && WriteEdsFile();
+  } catch (const std::exception& error) {
+    Message(error.what());
+    ProcessError();
+  }
+  if (!done) return;
   main_.CommunicationState.SetText(std::string(kEdsOkStatus));
   state_.CommitBusy = false;
   Unload();
@@ -300,10 +309,12 @@ bool COPEDS_F::WriteImage() {
 }
 
 bool COPEDS_F::WriteEdsFile() {
+  main_.MSComm1.Close();
   // The object dictionary viewer may never have been opened.
   state_.CounterModuleCount = CountCounterModules(state_.modules);
-  const CanopenEdsState eds{state_.modules, state_.maps,         state_.params,           state_.eeprom,
-                            state_.errorControl, state_.eds, state_.CounterModuleCount};
+  const CanopenEdsState eds{
+      state_.modules,           state_.maps, state_.params, state_.eeprom, state_.errorControl, state_.eds,
+      state_.CounterModuleCount};
   const auto saved = WriteCanopenEds(eds, services_.clock.Now(), services_.folder.Path());
   if (saved.ok) return true;
   // The EEPROM holds the new image already; only the file is missing, and

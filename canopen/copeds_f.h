@@ -70,13 +70,13 @@ class COPEDS_F : public ui::Form {
   COPEDS_F(const CanopenPageState& state, ui::Services& services, MainWindowLink main);
   ~COPEDS_F() override;
 
-  ui::Frame EDSRegion;                // "EDS File Information"
-  std::array<ui::TextBox, 2> EDSInfo;  // kEdsDescription, kEdsCreator
-  ui::Label Label6, Label5;            // "Description:", "Created By:"
-  ui::Frame Frame1;                    // "Error Control Protocol"
-  std::array<ui::OptionButton, 2> ErrControl;              // kNodeGuarding, kHeartbeat
-  std::array<ui::Frame, 2> ParameterSetting_frame;         // per protocol
-  std::array<ui::TextBox, 2> GuardTime_T;                  // guard time (ms), life factor
+  ui::Frame EDSRegion;                              // "EDS File Information"
+  std::array<ui::TextBox, 2> EDSInfo;               // kEdsDescription, kEdsCreator
+  ui::Label Label6, Label5;                         // "Description:", "Created By:"
+  ui::Frame Frame1;                                 // "Error Control Protocol"
+  std::array<ui::OptionButton, 2> ErrControl;       // kNodeGuarding, kHeartbeat
+  std::array<ui::Frame, 2> ParameterSetting_frame;  // per protocol
+  std::array<ui::TextBox, 2> GuardTime_T;           // guard time (ms), life factor
   ui::Label Label1, Label2;
   ui::TextBox Heartbeat_T;  // consumer heartbeat time (ms)
   ui::Label Label4;
@@ -125,6 +125,7 @@ class COPEDS_F : public ui::Form {
   bool BuildImage();
   bool OpenPort();
   bool WriteImage();
+  // Closes the port first: the controller has its image by now.
   bool WriteEdsFile();
   void Message(const std::string& text, const std::string& title = {});
 

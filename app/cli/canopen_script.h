@@ -16,11 +16,11 @@ namespace gw20::cli {
 // What the operator types or picks; an option not given keeps what the
 // window shows. Texts are typed as they are, so the windows validate them.
 struct CanopenAnswers {
-  std::optional<std::string> nodeText;    // CANNodeId on the CAN panel
-  std::optional<int> canBaudIndex;        // entry of the CANopen bit-rate list
+  std::optional<std::string> nodeText;         // CANNodeId on the CAN panel
+  std::optional<int> canBaudIndex;             // entry of the CANopen bit-rate list
   std::optional<std::string> com2TimeoutText;  // CANNodeId on the field-port panel, ms
-  std::optional<int> com2BaudIndex;       // entry of the field-port bit-rate list
-  std::optional<int> com2Checksum;        // 0 off, 1 on
+  std::optional<int> com2BaudIndex;            // entry of the field-port bit-rate list
+  std::optional<int> com2Checksum;             // 0 off, 1 on
   // Node guarding: guard time (ms) and life factor, or heartbeat time (ms).
   std::optional<std::string> guardTimeText, lifeFactorText, heartbeatText;
   std::optional<std::string> description, createdBy;

@@ -71,7 +71,8 @@ int Run(const gw20::cli::CliOptions& options) {
       ReportSilentFailure(messages, before, mainForm, "the CANopen configuration did not complete");
       return kExitFailed;
     }
-    std::cout << (folder.Path() / gw20::canopen::CanopenEdsFileName(state.params.NodeId)).string() << std::endl;
+    std::cout << (folder.Path() / gw20::canopen::CanopenEdsFileName(state.params.NodeId)).string()
+              << std::endl;
     return kExitConnected;
   }
   std::cout << (options.json ? gw20::cli::ScanReportJson(state, mainForm)

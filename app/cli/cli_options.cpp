@@ -90,7 +90,9 @@ int ListEntry(std::string_view option, std::string_view text, const std::array<s
 
 void ParseGuarding(std::string_view text, CanopenAnswers& answers) {
   const auto comma = text.find(',');
-  if (comma == std::string_view::npos) throw CliUsageError("--guarding " + std::string(text) + ": use MS,FACTOR");
+  if (comma == std::string_view::npos) {
+    throw CliUsageError("--guarding " + std::string(text) + ": use MS,FACTOR");
+  }
   answers.guardTimeText = std::string(text.substr(0, comma));
   answers.lifeFactorText = std::string(text.substr(comma + 1));
 }

@@ -326,6 +326,9 @@ void Bind(QTabBar& widget, ui::TabStrip& model) {
 
 void Bind(QTableWidget& widget, ui::Grid& model) {
   widget.setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // The grids only show results: no cell is "current", none can be selected.
+  widget.setSelectionMode(QAbstractItemView::NoSelection);
+  widget.setFocusPolicy(Qt::NoFocus);
   widget.horizontalHeader()->hide();
   widget.verticalHeader()->hide();
   auto* binding = new Binding(widget, model, [&widget, &model] { SyncGrid(widget, model); });

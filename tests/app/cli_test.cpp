@@ -53,26 +53,6 @@ TEST(CliOptions, Parse_RefusesBadUsage) {
   }
 }
 
-TEST(CliOptions, Canopen_PicksListEntriesAndLeavesNumbersToTheWindows) {
-  const CliOptions o = Parse({"canopen", "--can-baud", "500", "--com2-baud=19200", "--com2-checksum", "off",
-                              "--node", "abc", "--guarding", "1000,3", "--out", "eds"});
-  EXPECT_EQ(o.command, "canopen");
-  EXPECT_EQ(o.canopen.canBaudIndex, 5);
-  EXPECT_EQ(o.canopen.com2BaudIndex, 4);
-  EXPECT_EQ(o.canopen.com2Checksum, 0);
-  EXPECT_EQ(o.canopen.nodeText, "abc");  // the CAN panel says what is wrong with it
-  EXPECT_EQ(o.canopen.guardTimeText, "1000");
-  EXPECT_EQ(o.canopen.lifeFactorText, "3");
-  EXPECT_EQ(o.outDir, "eds");
-  for (const auto& args : std::vector<std::vector<std::string_view>>{
-           {"canopen", "--can-baud", "300"},
-           {"canopen", "--com2-baud", "500"},
-           {"canopen", "--guarding", "1000"},
-           {"canopen", "--guarding", "1000,3", "--heartbeat", "300"}}) {
-    EXPECT_THROW(Parse(args), CliUsageError) << args.back();
-  }
-}
-
 TEST(ScriptedOperator, ScanDialog_IsAnsweredAtNextPumpNotInsideShow) {
   testing::VirtualTime time;
   testing::VirtualPump pump(time);

@@ -18,13 +18,17 @@ namespace gw20::canopen {
 namespace {
 
 struct Page {
-  Page() { test::AddModule(h.state.modules, 0, "RA412", "3", {.DO = 4, .AO = 1, .DI = 1, .AI = 2}); }
+  Page() {
+    test::AddModule(h.state.modules, 0, "RA412", "3", {.DO = 4, .AO = 1, .DI = 1, .AI = 2});
+    modules::BuildModuleOrder(h.state.modules);
+  }
   // A fresh page, loaded as the main window opens it.
   COPEDS_F& Open() {
     auto& s = h.state;
-    page = std::make_unique<COPEDS_F>(CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds,
-                                                       s.errorControl, s.CounterModuleCount, s.CommitBusy},
-                                      h.services, MainWindowLink{status, port, 3, [this] { ++mainShown; }});
+    page =
+        std::make_unique<COPEDS_F>(CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds,
+                                                    s.errorControl, s.CounterModuleCount, s.CommitBusy},
+                                   h.services, MainWindowLink{status, port, 3, [this] { ++mainShown; }});
     page->Show(false);
     return *page;
   }
@@ -49,7 +53,8 @@ TEST(COPEDS_F, Load_PresetsErrorControlFromTheStoredWord) {
   p.h.state.eeprom.ModuleBlock = {0x04012C00, 0, 0, 0};
   auto& heartbeat = p.Open();
   EXPECT_TRUE(heartbeat.ErrControl[kHeartbeat].Value() && !heartbeat.ErrControl[kNodeGuarding].Value());
-  EXPECT_TRUE(heartbeat.ParameterSetting_frame[1].Visible() && !heartbeat.ParameterSetting_frame[0].Visible());
+  EXPECT_TRUE(heartbeat.ParameterSetting_frame[1].Visible() &&
+              !heartbeat.ParameterSetting_frame[0].Visible());
   EXPECT_EQ(heartbeat.GuardTime_T[0].Text() + heartbeat.GuardTime_T[1].Text() + heartbeat.Heartbeat_T.Text(),
             "00300");
   EXPECT_EQ(p.h.state.eds, (EdsInfo{"", ""}));
@@ -119,7 +124,8 @@ TEST(COPEDS_F, ViewerButtons_NeedChannelsAndDoNotBlock) {
   ASSERT_NE(page.DictionaryViewer(), nullptr);
   EXPECT_TRUE(p.h.forms.IsShown(*page.DictionaryViewer()) && p.h.forms.IsShown(page));
   page.BackButton.Press();  // the viewers go with the page
-  EXPECT_FALSE(page.PdoViewer()->Loaded() || page.ZelkViewer()->Loaded() || page.DictionaryViewer()->Loaded());
+  EXPECT_FALSE(page.PdoViewer()->Loaded() || page.ZelkViewer()->Loaded() ||
+               page.DictionaryViewer()->Loaded());
 }
 
 TEST(COPEDS_F, Back_RefusedWhileACommitRuns) {

@@ -78,7 +78,8 @@ TEST_F(CliCanopenEndToEnd, Commit_WritesTheEepromAndAnEdsThatReadsBack) {
   EXPECT_EQ(out_, edsPath.toLocal8Bit());
 
   const QByteArray bytes = ReadFile(edsPath);
-  const auto eds = testing::ReadEds(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  const auto eds =
+      testing::ReadEds(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
   EXPECT_TRUE(eds.problems.empty()) << eds.problems.front();
   ASSERT_FALSE(eds.sectionOrder.empty());
   EXPECT_EQ(eds.sectionOrder.front(), "FileInfo");
