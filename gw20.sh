@@ -66,6 +66,7 @@ cmd_run() {
     --modules "01:RA412:0D:00,03:RA850:08:02,0A:RA312:40:00" &
   run_sim=$!
   trap 'kill "$run_sim" 2>/dev/null; wait "$run_sim" 2>/dev/null; rm -rf "$run_state"' EXIT
+  trap 'exit 130' INT TERM  # so the exit trap stops the simulator on Ctrl-C too
   for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
   [ -e "$link" ] || { say "the simulated controller did not start"; exit 1; }
   say "simulated controller on COM1 ($link)"

@@ -7,16 +7,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "link/com_para_setting_f.h"
-#include "sim/controller.h"
-#include "tests/app/app_harness.h"
-#include "tests/support/simulated_port.h"
+#include "tests/support/connect_harness.h"
 
 namespace gw20::app {
 namespace {
@@ -39,34 +35,16 @@ sim::ControllerOptions Model(const std::string& model, std::vector<sim::FieldMod
 const std::vector<sim::FieldModule> kTwoModules{{.address = 0x05, .model = "RA850"},
                                                 {.address = 0x0A, .model = "RA812"}};
 
-// A loaded main window wired to a simulated controller on one virtual time;
-// the operator answers the scan dialog through `choose`, then presses OK.
-struct Bench {
-  explicit Bench(sim::ControllerOptions options = Model("GW20M")) : controller(std::move(options)) {
-    h.form.Load();
-    h.form.ComPort.SetListIndex(2);  // COM3
-    h.forms.OnShow = [this](ui::Form& shown) {
-      auto* dialog = dynamic_cast<link::ComParaSetting_F*>(&shown);
-      if (dialog == nullptr) return;
-      time.At(30ms, [this, dialog] {
-        if (choose) choose(*dialog);
-        dialog->ScanSettingOkButton.Press();
-      });
-    };
-  }
+// The connect bench, with the whole EEPROM and the commands typed.
+struct Bench : testing::ConnectHarness {
+  explicit Bench(sim::ControllerOptions options = Model("GW20M")) : ConnectHarness(std::move(options)) {}
   explicit Bench(const std::string& model) : Bench(Model(model)) {}
 
-  // Message texts and titles shown so far, as "title|text".
-  std::vector<std::string> Shown() const {
-    std::vector<std::string> shown;
-    for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
-    return shown;
-  }
-  // Every word of the three EEPROM blocks.
   Words Eeprom() const {
     Words words;
     for (int block = 0; block < 3; ++block) {
-      for (int address = 0; address < 256; address += 4) words.push_back(controller.Word(block, address));
+      const Words part = Block(block);
+      words.insert(words.end(), part.begin(), part.end());
     }
     return words;
   }
@@ -91,12 +69,6 @@ struct Bench {
     EXPECT_FALSE(h.form.ConnectProgress.Visible());
     EXPECT_FALSE(h.form.Connected);
   }
-
-  testing::VirtualTime time;
-  sim::Controller controller;
-  testing::SimulatedPort port{time, controller};
-  AppHarness h{time, port};
-  std::function<void(link::ComParaSetting_F&)> choose;
 };
 
 const std::vector<std::string> kWakeUp{"", "", "", "/q", ".", "exit"};

@@ -12,16 +12,13 @@
 #include <vector>
 
 #include "canopen/copeds_f.h"
-#include "link/com_para_setting_f.h"
-#include "sim/controller.h"
-#include "tests/app/app_harness.h"
-#include "tests/support/simulated_port.h"
+#include "tests/support/connect_harness.h"
 
 namespace gw20::canopen {
 namespace {
 
 using namespace std::chrono_literals;
-using Words = std::vector<std::uint32_t>;
+using Words = testing::ConnectHarness::Words;
 
 sim::ControllerOptions TwoModules() {
   sim::ControllerOptions options;
@@ -29,20 +26,13 @@ sim::ControllerOptions TwoModules() {
   return options;
 }
 
-struct Road {
-  explicit Road(sim::ControllerOptions options = TwoModules()) : controller(std::move(options)) {
+struct Road : testing::ConnectHarness {
+  explicit Road(sim::ControllerOptions options = TwoModules()) : ConnectHarness(std::move(options)) {
     folder = std::filesystem::temp_directory_path() /
              ("copeds_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     h.folder.path = folder;
-    h.form.Load();
-    h.form.ComPort.SetListIndex(2);  // COM3
-    h.forms.OnShow = [this](ui::Form& shown) {
-      if (auto* dialog = dynamic_cast<link::ComParaSetting_F*>(&shown)) {
-        time.At(30ms, [dialog] { dialog->ScanSettingOkButton.Press(); });
-      }
-    };
   }
   ~Road() { std::filesystem::remove_all(folder); }
 
@@ -60,21 +50,7 @@ struct Road {
     EXPECT_NE(form.CanopenPage(), nullptr);
     return *form.CanopenPage();
   }
-  Words Block(int block, int from, int words) const {
-    Words out;
-    for (int k = 0; k < words; ++k) out.push_back(controller.Word(block, from + 4 * k));
-    return out;
-  }
-  std::vector<std::string> Shown() const {
-    std::vector<std::string> shown;
-    for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
-    return shown;
-  }
 
-  testing::VirtualTime time;
-  sim::Controller controller;
-  testing::SimulatedPort port{time, controller};
-  app::AppHarness h{time, port};
   std::filesystem::path folder;
 };
 

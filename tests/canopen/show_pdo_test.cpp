@@ -21,12 +21,6 @@ namespace {
 using test::AddModule;
 const std::string kUnused(kUnusedEntry);
 
-std::vector<std::string> Row(const ui::Grid& grid, int row) {
-  std::vector<std::string> cells;
-  for (int col = 0; col < grid.Cols(); ++col) cells.push_back(grid.TextMatrix(row, col));
-  return cells;
-}
-
 class PdoViewer : public ::testing::Test {
  protected:
   modules::ModuleTable table;
@@ -55,11 +49,11 @@ TEST_F(PdoViewer, Loaded_ShowsReceivePdosWithHeadersAndPredefinedCobIds) {
   const ui::Grid& grid = form->PDOParaRecord;
   ASSERT_EQ(grid.Cols(), kShowPdoCols);
   ASSERT_EQ(grid.Rows(), 5);  // PDOs 1..4: the reserved analog PDOs always show
-  EXPECT_EQ(Row(grid, 0),
+  EXPECT_EQ(testing::GridRow(grid, 0),
             (std::vector<std::string>{"PDO NO.", "COB-ID (Hex)", "Transmission Type", "Inhibit Time",
                                       "Event Timer", "Mapping 0", "Mapping 1", "Mapping 2", "Mapping 3",
                                       "Mapping 4", "Mapping 5", "Mapping 6", "Mapping 7"}));
-  EXPECT_EQ(Row(grid, 1),
+  EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"1", "201", "255", "Reversed", "Reversed", "0xA-RA412:00~03", kUnused,
                                       kUnused, kUnused, kUnused, kUnused, kUnused, kUnused}));
   EXPECT_EQ(grid.TextMatrix(2, 1), "301");
@@ -83,7 +77,7 @@ TEST_F(PdoViewer, TabsSwitched_ShowEachDirectionWithItsOwnRowCountAndParameters)
 
   form->PDOParaTableTag.Click(kTransmitPdoTab);
   ASSERT_EQ(grid.Rows(), 5);
-  EXPECT_EQ(Row(grid, 1),
+  EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"1", "1FF", "255", "0", "0", "0x4-RA952:00~07", "0x4-RA952:08~13",
                                       kUnused, kUnused, kUnused, kUnused, kUnused, kUnused}));
   EXPECT_EQ(grid.TextMatrix(4, 1), "4FF");

@@ -1,79 +1,37 @@
-// The program's serial side against the simulated controller over a real
-// pseudo-terminal: QSerialPort, event pump, tick counter and console exchange.
+// The program's serial side against gw20sim over a real pseudo-terminal:
+// QSerialPort, event pump, tick counter and console exchange.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <QCoreApplication>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <thread>
-#include <vector>
+#include <string>
 
 #include "link/console.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
+#include "tests/e2e/sim_process.h"
 
-extern char** environ;
-
-namespace gw20 {
+namespace gw20::testing {
 namespace {
 
 using namespace std::chrono_literals;
-// Generous limits for a loaded machine; no test asserts a duration.
-constexpr auto kProcessLimit = 10s;
-constexpr auto kPollStep = 20ms;
-constexpr int kConsoleTimeoutMs = 3000;
 
 class SerialEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/gw20-e2e-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-    const std::string link = (dir_ / "com1").string(), transcript = (dir_ / "transcript").string();
-    std::vector<std::string> args = {GW20SIM_PATH, "--link", link, "--transcript", transcript, "--fifo", "8"};
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ASSERT_EQ(posix_spawn(&pid_, GW20SIM_PATH, nullptr, nullptr, argv.data(), environ), 0);
-    for (auto waited = 0ms; !std::filesystem::exists(link); waited += kPollStep) {
-      ASSERT_EQ(waitpid(pid_, nullptr, WNOHANG), 0) << "gw20sim ended before serving";
-      ASSERT_LT(waited, kProcessLimit) << "gw20sim made no link";
-      std::this_thread::sleep_for(kPollStep);
-    }
-    setenv("GW20_COM1", link.c_str(), 1);
+    ASSERT_TRUE(sim_.Start({"--link", sim_.Link(), "--transcript", sim_.Path("transcript"), "--fifo", "8"}));
+    setenv("GW20_COM1", sim_.Link().toLocal8Bit().constData(), 1);
     port_.SetPortNumber(1);
-    state_.ConsoleTimeout = kConsoleTimeoutMs;
+    state_.ConsoleTimeout = 3000;  // generous for a loaded machine
     ASSERT_EQ(port_.Open().status, ui::OpenStatus::Opened);
   }
-
-  // Also runs after a failure, so no simulator is left behind.
   void TearDown() override {
     port_.Close();
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      for (auto waited = 0ms; waitpid(pid_, nullptr, WNOHANG) == 0; waited += kPollStep) {
-        if (waited >= kProcessLimit) kill(pid_, SIGKILL);
-        std::this_thread::sleep_for(kPollStep);
-      }
-    }
     unsetenv("GW20_COM1");
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
   }
 
-  std::vector<std::string> Transcript() const {
-    std::ifstream file(dir_ / "transcript");
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
-    return lines;
-  }
-
-  std::filesystem::path dir_;
-  pid_t pid_ = 0;
+  SimProcess sim_;
   qtui::QtSerialPort port_;
   qtui::QtEventPump events_;
   qtui::QtTickCounter ticks_;
@@ -86,7 +44,7 @@ TEST_F(SerialEndToEnd, PacedConsole_ReadsTheFirmwareWord_WhileHoldingThePort) {
   second.SetPortNumber(1);
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Occupied);
   // The same device under its own name is just as occupied.
-  setenv("GW20_COM2", std::filesystem::canonical(dir_ / "com1").c_str(), 1);
+  setenv("GW20_COM2", std::filesystem::canonical(sim_.Link().toStdString()).c_str(), 1);
   qtui::QtSerialPort byDeviceName;
   byDeviceName.SetPortNumber(2);
   EXPECT_EQ(byDeviceName.Open().status, ui::OpenStatus::Occupied);
@@ -100,7 +58,7 @@ TEST_F(SerialEndToEnd, PacedConsole_ReadsTheFirmwareWord_WhileHoldingThePort) {
   EXPECT_TRUE(console_.ConsoleExchange(".", "[EEPROM:]"));
   EXPECT_TRUE(console_.ConsoleExchange("exit", ">"));
   EXPECT_NE(state_.ConsoleReply.find("GW20M"), std::string::npos) << state_.ConsoleReply;
-  EXPECT_EQ(Transcript(), (std::vector<std::string>{"use eeprom", "block 0", "el 0", ".", "exit"}));
+  EXPECT_EQ(sim_.Transcript(), QStringList({"use eeprom", "block 0", "el 0", ".", "exit"}));
 
   port_.Close();  // released: the next holder gets it
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Opened);
@@ -111,19 +69,13 @@ TEST_F(SerialEndToEnd, TypingFasterThanTheFifo_LosesCharacters_PacingDoesNot) {
   std::string reply;
   while (port_.WaitForInput(300ms)) reply += port_.ReadAll();
   EXPECT_EQ(reply.find("[EEPROM:]"), std::string::npos) << reply;
-  for (const std::string& line : Transcript()) EXPECT_NE(line, "use eeprom");
+  EXPECT_FALSE(sim_.Transcript().contains("use eeprom"));
 
   console_.ConsoleExchange("", ">");  // ends whatever is left of the garbled line
   EXPECT_TRUE(console_.ConsoleExchange("use eeprom", "[EEPROM:]")) << state_.ConsoleReply;
-  ASSERT_FALSE(Transcript().empty());
-  EXPECT_EQ(Transcript().back(), "use eeprom");
+  ASSERT_FALSE(sim_.Transcript().empty());
+  EXPECT_EQ(sim_.Transcript().back(), "use eeprom");
 }
 
 }  // namespace
-}  // namespace gw20
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);  // the exchanges pump Qt's events, as in the program
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+}  // namespace gw20::testing

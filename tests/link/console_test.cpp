@@ -32,32 +32,37 @@ class ConsoleTest : public ::testing::Test {
   Console console{port, events, ticks, state};
 };
 
-TEST_F(ConsoleTest, ConsoleExchange_PromptSplitAcrossChunks_IsFound) {
-  port.OnCarriageReturn(1, {{kAfterTyping, "use eeprom\r\n[EEP"}, {kAfterTyping + 5ms, "ROM:]"}});
-  EXPECT_TRUE(console.ConsoleExchange("use eeprom", "[EEPROM:]"));
-  EXPECT_EQ(state.ConsoleReply, "use eeprom\r\n");
-}
-
-TEST_F(ConsoleTest, ConsoleExchange_BlanksAtChunkEdges_AreDroppedLineEndsKept) {
-  port.OnCarriageReturn(1, {{kAfterTyping, "  word  "},
-                            {kAfterTyping + 5ms, " \r\nnext "},
-                            {kAfterTyping + 10ms, "one "},
-                            {kAfterTyping + 15ms, "two>"}});
-  EXPECT_TRUE(console.ConsoleExchange("", ">"));
-  EXPECT_EQ(state.ConsoleReply, "word\r\nnextonetwo");
-}
-
-TEST_F(ConsoleTest, ConsoleExchange_PromptTwice_KeepsTextBeforeFirst) {
-  port.OnCarriageReturn(1, {{1ms, "a>b\r\nGW20M>"}});
-  EXPECT_TRUE(console.ConsoleExchange("a>b", ">"));
-  EXPECT_EQ(state.ConsoleReply, "a");
-}
-
-TEST_F(ConsoleTest, ConsoleExchange_EmptyCommand_SendsLoneCarriageReturn) {
-  port.OnCarriageReturn(1, {{1ms, "\r\nGW20M>"}});
-  EXPECT_TRUE(console.ConsoleExchange("", ">"));
-  EXPECT_EQ(port.Writes(), std::vector<std::string>{"\r"});
-  EXPECT_EQ(state.ConsoleReply, "\r\nGW20M");
+TEST_F(ConsoleTest, ConsoleExchange_ReplyIsTheTextBeforeTheFirstPrompt) {
+  struct Case {
+    std::string command, prompt;
+    std::vector<TimedChunk> chunks;
+    std::string reply;
+  };
+  const std::vector<Case> cases{
+      // A prompt split across chunks.
+      {"use eeprom",
+       "[EEPROM:]",
+       {{kAfterTyping, "use eeprom\r\n[EEP"}, {kAfterTyping + 5ms, "ROM:]"}},
+       "use eeprom\r\n"},
+      // Blanks at chunk edges are dropped, line ends kept.
+      {"",
+       ">",
+       {{kAfterTyping, "  word  "}, {kAfterTyping + 5ms, " \r\nnext "}, {kAfterTyping + 10ms, "one "},
+        {kAfterTyping + 15ms, "two>"}},
+       "word\r\nnextonetwo"},
+      {"a>b", ">", {{1ms, "a>b\r\nGW20M>"}}, "a"},  // the first occurrence wins
+      {"", ">", {{1ms, "\r\nGW20M>"}}, "\r\nGW20M"},
+  };
+  for (const auto& c : cases) {
+    ScriptedPort scripted{time};
+    scripted.Open();
+    Console fresh{scripted, events, ticks, state};
+    scripted.DeliverAfter(0ms, "old>");  // stale input is flushed before typing
+    scripted.OnCarriageReturn(1, c.chunks);
+    EXPECT_TRUE(fresh.ConsoleExchange(c.command, c.prompt)) << c.reply;
+    EXPECT_EQ(state.ConsoleReply, c.reply);
+    EXPECT_EQ(scripted.Lines(), std::vector<std::string>{c.command});
+  }
 }
 
 TEST_F(ConsoleTest, ConsoleExchange_CharactersLeaveOneAtATimeWithPauses) {
@@ -68,13 +73,6 @@ TEST_F(ConsoleTest, ConsoleExchange_CharactersLeaveOneAtATimeWithPauses) {
   const auto& times = port.WriteTimes();
   for (std::size_t i = 1; i < times.size(); ++i) EXPECT_LT(times[i - 1], times[i]) << "write " << i;
   EXPECT_GT(events.Pumps(), 0);
-}
-
-TEST_F(ConsoleTest, ConsoleExchange_StaleInput_IsFlushedBeforeTyping) {
-  port.DeliverAfter(0ms, "old>");
-  port.OnCarriageReturn(1, {{1ms, "new>"}});
-  EXPECT_TRUE(console.ConsoleExchange("", ">"));
-  EXPECT_EQ(state.ConsoleReply, "new");
 }
 
 TEST_F(ConsoleTest, ConsoleExchange_EmptyPrompt_TimesOutKeepingCollectedText) {

@@ -16,12 +16,6 @@
 namespace gw20::modules {
 namespace {
 
-std::vector<std::string> Row(const ui::Grid& grid, int row) {
-  std::vector<std::string> cells;
-  for (int col = 0; col < grid.Cols(); ++col) cells.push_back(grid.TextMatrix(row, col));
-  return cells;
-}
-
 void Put(ModuleTable& table, int slot, ZelkModuleRecord record) {
   table.ModuleList[slot] = std::move(record);
 }
@@ -42,7 +36,7 @@ TEST_F(ZelkInfo, NoModules_ShowsOnlyTheHeaderRowInAWindowWideEnoughForIt) {
   EXPECT_GT(form.Width(), std::max(kZelkInfoWidth - 1, GridWidthTwips(grid)));
   EXPECT_EQ(form.Left(), (host.ScreenWidthTwips() - form.Width()) / 2);
   ASSERT_EQ(grid.Rows(), 1);
-  EXPECT_EQ(Row(grid, 0),
+  EXPECT_EQ(testing::GridRow(grid, 0),
             (std::vector<std::string>{"No.", "Address", "   Name", "Type Code", "Data Format", "DO Ch Num",
                                       "AO Ch Num", " DI Ch Num", " AI Ch Num", "Count/Frequency Ch Num"}));
 }
@@ -81,12 +75,12 @@ TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   form.Load();
   const ui::Grid& grid = form.ZelkInfoRecord;
   ASSERT_EQ(grid.Rows(), 4);
-  EXPECT_EQ(Row(grid, 1),
+  EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"1", "0x0A", "RA812", "0x0D", "0x00", "6", "0", "0", "8", "0"}));
-  EXPECT_EQ(Row(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F", "2", "0",
+  EXPECT_EQ(testing::GridRow(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F", "2", "0",
                                                     "0", "0", "2"}));
   // Only the counter models show counter channels.
-  EXPECT_EQ(Row(grid, 3),
+  EXPECT_EQ(testing::GridRow(grid, 3),
             (std::vector<std::string>{"3", "0x01", "RA412", "0x4A", "0x02", "4", "1", "1", "2", "0"}));
 
   // A later connect found fewer modules: a new load shows only those.

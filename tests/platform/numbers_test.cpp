@@ -8,16 +8,14 @@
 namespace gw20::ui {
 namespace {
 
-TEST(LeadingNumber, TakesLeadingDecimalAfterBlanksAndLineBreaks) {
+TEST(LeadingNumber, TakesLeadingDecimalAfterBlanksAndLineBreaksElseZero) {
   EXPECT_EQ(LeadingNumber("  -12.5abc"), -12.5);
   EXPECT_EQ(LeadingNumber("\t\r\n7\r\n-->"), 7.0);
   EXPECT_EQ(LeadingNumber("+.5"), 0.5);
   EXPECT_EQ(LeadingNumber("12."), 12.0);
   EXPECT_EQ(LeadingNumber("1e5"), 1.0);  // no exponent
   EXPECT_EQ(LeadingNumber("4294967295"), 4294967295.0);
-}
-
-TEST(LeadingNumber, TextWithoutNumber_IsZero) {
+  // Text without a number is zero.
   EXPECT_EQ(LeadingNumber(""), 0.0);
   EXPECT_EQ(LeadingNumber("abc 12"), 0.0);
   EXPECT_EQ(LeadingNumber("-"), 0.0);
@@ -31,9 +29,7 @@ TEST(RoundHalfEven, HalvesGoToEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(-2.5), -2);
   EXPECT_EQ(RoundHalfEven(0.4), 0);
   EXPECT_EQ(RoundHalfEven(2.51), 3);
-}
-
-TEST(RoundHalfEven, OutOfRange_IsClampedNotUndefined) {
+  // Out of range is clamped, not undefined.
   EXPECT_EQ(RoundHalfEven(1e30), std::numeric_limits<std::int64_t>::max());
   EXPECT_EQ(RoundHalfEven(-1e30), std::numeric_limits<std::int64_t>::min());
   EXPECT_EQ(RoundHalfEven(std::nan("")), 0);

@@ -20,24 +20,20 @@ namespace gw20::testing {
 
 class SimulatedPort : public ui::SerialPort {
  public:
-  static constexpr std::chrono::milliseconds kDefaultLatency{1};
-
   // `time` and `controller` must outlive the port. The port starts closed;
   // writes to a closed port are lost, as on a real line.
-  SimulatedPort(VirtualTime& time, sim::Controller& controller,
-                std::chrono::milliseconds latency = kDefaultLatency);
+  SimulatedPort(VirtualTime& time, sim::Controller& controller);
 
   // The result of every following Open (Opened by default), e.g. Occupied
   // to play another program holding the port.
   void SetOpenResult(ui::OpenResult result) { openResult_ = std::move(result); }
   int OpenCalls() const { return openCalls_; }
-  std::string Settings() const { return settings_; }
   // Cuts (false) or restores (true) the cable: while cut nothing passes either way.
   void SetConnected(bool connected) { connected_ = connected; }
 
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
-  bool SetSettings(std::string_view settings) override;
+  bool SetSettings(std::string_view) override { return true; }
   ui::OpenResult Open() override;
   bool IsOpen() const override { return open_; }
   void Close() override { open_ = false; }
@@ -55,12 +51,10 @@ class SimulatedPort : public ui::SerialPort {
 
   VirtualTime& time_;
   sim::Controller& controller_;
-  std::chrono::milliseconds latency_;
   // Shared with scheduled deliveries, which may outlive the port.
   std::shared_ptr<std::string> received_ = std::make_shared<std::string>();
   std::uint32_t syncedAt_;
   ui::OpenResult openResult_{ui::OpenStatus::Opened, {}};
-  std::string settings_;
   int openCalls_ = 0;
   int number_ = 1;
   bool open_ = false;

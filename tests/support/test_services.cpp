@@ -50,11 +50,10 @@ ui::MessageAnswer MessageRecorder::Show(const std::string& text, const std::stri
   return buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::Yes : ui::MessageAnswer::Ok;
 }
 
-void FormRecorder::Show(ui::Form& form, bool modal) {
+void FormRecorder::Show(ui::Form& form, bool /*modal*/) {
   shows.push_back(form.Name());
   if (!IsShown(form)) visible_.push_back(&form);
   if (OnShow) OnShow(form);
-  if (modal && OnModal) OnModal(form);
 }
 
 void FormRecorder::Hide(ui::Form& form) { std::erase(visible_, &form); }

@@ -12,6 +12,7 @@
 
 #include "platform/ui/form.h"
 #include "platform/ui/services.h"
+#include "platform/ui/tabstrip.h"
 
 namespace gw20::testing {
 
@@ -78,8 +79,7 @@ class MessageRecorder : public ui::MessageBoxService {
   std::deque<ui::MessageAnswer> script_;
 };
 
-// Keeps track of which forms are shown; a modal show runs `OnModal` (the
-// scripted operator) and returns.
+// Keeps track of which forms are shown; a modal show returns at once.
 class FormRecorder : public ui::FormHost {
  public:
   void Show(ui::Form& form, bool modal) override;
@@ -88,15 +88,20 @@ class FormRecorder : public ui::FormHost {
   int ScreenWidthTwips() const override { return 1920 * 15; }
   int ScreenHeightTwips() const override { return 1080 * 15; }
   bool IsShown(const ui::Form& form) const;
-  std::function<void(ui::Form&)> OnModal;
-  // Runs after every show, modal or not, before OnModal (e.g. to schedule
-  // the operator's answer to a window that does not wait).
+  // Runs after every show, modal or not (e.g. to schedule the operator's answer).
   std::function<void(ui::Form&)> OnShow;
   std::vector<std::string> shows;  // names of forms shown, in order
 
  private:
   std::vector<const ui::Form*> visible_;
 };
+
+// The texts of one grid row.
+inline std::vector<std::string> GridRow(const ui::Grid& grid, int row) {
+  std::vector<std::string> cells;
+  for (int col = 0; col < grid.Cols(); ++col) cells.push_back(grid.TextMatrix(row, col));
+  return cells;
+}
 
 class FixedClock : public ui::CalendarClock {
  public:

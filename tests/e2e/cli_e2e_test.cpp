@@ -1,0 +1,108 @@
+// gw20cli against gw20sim, both as separate programs over a real
+// pseudo-terminal: scan --json lists the modules found with the scan options,
+// and canopen commits to the controller's EEPROM and writes an EDS file that
+// reads back whole.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <string>
+
+#include "tests/e2e/eds_reader.h"
+#include "tests/e2e/sim_process.h"
+
+namespace gw20::testing {
+namespace {
+
+QByteArray LastLine(const QByteArray& text) { return text.split('\n').back(); }
+
+TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start({"--link", sim.Link(), "--transcript", sim.Path("transcript"), "--modules",
+                         "01:RA850:40:01,0A:RA412:41:00,03:RA394", "--field-baud", "19200", "--field-checksum",
+                         "on"}));
+  const CliRun run = RunCli({"--port", sim.Link(), "--scan-baud", "19200", "--scan-checksum", "on",
+                             "--scan-timeout", "300", "scan", "--json"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  // A fresh EEPROM holds no configuration: the connect completes with the warning.
+  EXPECT_EQ(LastLine(run.err), "Warnning: Attached modules do not match the configuration stored in EEPROM!");
+
+  QJsonParseError error{};
+  const QJsonObject root = QJsonDocument::fromJson(run.out, &error).object();
+  ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.constData();
+  EXPECT_EQ(root["ControllerPrompt"].toString(), "GW20M>");
+  EXPECT_TRUE(root["ConfigMismatch"].toBool());
+
+  // The dialog's values went to the controller as the scan's set-up.
+  const QStringList lines = sim.Transcript();
+  for (const char* line : {"/s1", "/timeout 300", "/baud 19200"}) {
+    EXPECT_TRUE(lines.contains(line)) << line << " in " << lines.join('|').toStdString();
+  }
+
+  ASSERT_EQ(root["ModuleCount"].toInt(), 3);
+  const QJsonArray list = root["ModuleList"].toArray();
+  ASSERT_EQ(list.size(), 3);
+  // Slots in the order the scan listed the addresses: address, model, AI
+  // channels, type code, data format.
+  const QStringList expected{"1 RA850 8 64 1", "3 RA394 1 0 0", "10 RA412 2 65 0"};
+  for (int i = 0; i < 3; ++i) {
+    const QJsonObject m = list[i].toObject();
+    EXPECT_EQ(QStringList({m["Address"].toString(), m["ModelName"].toString(),
+                           QString::number(m["AIChannels"].toInt()), QString::number(m["TypeCode"].toInt()),
+                           QString::number(m["DataFormat"].toInt())})
+                  .join(' '),
+              expected[i]);
+  }
+
+  const CliRun missing = RunCli({"--port", "/nonexistent/gw20-port", "scan"});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_TRUE(missing.out.isEmpty());
+  EXPECT_TRUE(LastLine(missing.err).contains("/nonexistent/gw20-port")) << missing.err.constData();
+}
+
+TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsRejected) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start({"--link", sim.Link(), "--eeprom", sim.Path("eeprom"), "--modules",
+                         "01:RA850,0A:RA412,03:RA502:50"}));
+  const QStringList canopen{"--port", sim.Link(), "canopen", "--out", sim.Dir()};
+  const CliRun rejected = RunCli(canopen + QStringList{"--node", "200"});
+  EXPECT_EQ(rejected.exitCode, 1);
+  EXPECT_TRUE(rejected.err.endsWith("Error: Node ID is not supported!(1~127)")) << rejected.err.constData();
+  EXPECT_TRUE(rejected.out.isEmpty());
+  EXPECT_FALSE(QFile::exists(sim.Path("COPn200.eds")));
+  EXPECT_FALSE(sim.ReadFile("eeprom").contains("0:40=28573732\n"));
+
+  const CliRun run = RunCli(canopen + QStringList{"--node", "7", "--can-baud", "500", "--guarding", "1000,3",
+                                                  "--description", "Line 3", "--created-by", "QA", "--com2-baud",
+                                                  "19200", "--com2-checksum", "on", "--com2-timeout", "150"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_EQ(run.out, sim.Path("COPn7.eds").toLocal8Bit());
+
+  const QByteArray bytes = sim.ReadFile("COPn7.eds");
+  const auto eds = ReadEds(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+  EXPECT_TRUE(eds.problems.empty()) << eds.problems.front();
+  ASSERT_FALSE(eds.sectionOrder.empty());
+  EXPECT_EQ(eds.sectionOrder.front(), "FileInfo");
+  EXPECT_EQ(eds.sectionOrder.back(), "Comments");
+  EXPECT_EQ(eds.Value("FileInfo", "Description"), "Line 3");
+  EXPECT_EQ(eds.Value("FileInfo", "CreatedBy"), "QA");
+  EXPECT_EQ(eds.Value("DeviceInfo", "BaudRate_500"), "1");
+  EXPECT_EQ(eds.Value("100C", "DefaultValue"), "0x3E8");
+  EXPECT_EQ(eds.Value("100D", "DefaultValue"), "0x3");
+  EXPECT_EQ(eds.Value("1017", "DefaultValue"), "<missing>");
+  EXPECT_EQ(eds.Value("1400sub1", "DefaultValue"), "0x207");
+  // The counter module is counted by the commit itself.
+  EXPECT_EQ(eds.Value("2200", "SubNumber"), "3");
+
+  // Header words: magic and size, block sizes (3 modules), node 7 at
+  // 500 kbit/s, field port checksum on, 19200 bit/s, 150 ms.
+  const QByteArray eeprom = sim.ReadFile("eeprom");
+  for (const char* word : {"0:40=28573732\n", "0:44=24\n", "0:48=458757\n", "0:60=17039510\n"}) {
+    EXPECT_TRUE(eeprom.contains(word)) << word;
+  }
+}
+
+}  // namespace
+}  // namespace gw20::testing

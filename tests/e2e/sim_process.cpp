@@ -1,0 +1,71 @@
+#include "tests/e2e/sim_process.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QThread>
+
+namespace gw20::testing {
+namespace {
+// Generous limits for a loaded machine; no test asserts a duration.
+constexpr int kStartLimitMs = 10000;
+constexpr int kRunLimitMs = 120000;
+constexpr int kPollStepMs = 20;
+}  // namespace
+
+SimProcess::~SimProcess() {
+  if (sim_.state() == QProcess::NotRunning) return;
+  sim_.terminate();
+  if (!sim_.waitForFinished(kStartLimitMs)) sim_.kill();
+  sim_.waitForFinished();
+}
+
+bool SimProcess::Start(const QStringList& args) {
+  sim_.start(QStringLiteral(GW20SIM_PATH), args);
+  if (!dir_.isValid() || !sim_.waitForStarted(kStartLimitMs)) return false;
+  for (int waited = 0; !QFile::exists(Link()); waited += kPollStepMs) {
+    if (sim_.state() != QProcess::Running || waited > kStartLimitMs) return false;
+    QThread::msleep(kPollStepMs);
+  }
+  return true;
+}
+
+int SimProcess::RunToEnd(const QStringList& args) {
+  sim_.start(QStringLiteral(GW20SIM_PATH), args);
+  if (!sim_.waitForFinished(kStartLimitMs)) return -1;
+  return sim_.exitStatus() == QProcess::NormalExit ? sim_.exitCode() : -1;
+}
+
+QByteArray SimProcess::ReadFile(const QString& name) const {
+  QFile file(Path(name));
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList SimProcess::Transcript() const {
+  return QString::fromLatin1(ReadFile(QStringLiteral("transcript"))).split('\n', Qt::SkipEmptyParts);
+}
+
+CliRun RunCli(const QStringList& args) {
+  QProcess cli;
+  cli.start(QStringLiteral(GW20CLI_PATH), args);
+  CliRun run;
+  if (!cli.waitForFinished(kRunLimitMs)) {
+    cli.kill();
+    cli.waitForFinished();
+    run.err = "gw20cli did not finish";
+    return run;
+  }
+  run.exitCode = cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1;
+  run.out = cli.readAllStandardOutput().trimmed();
+  run.err = cli.readAllStandardError().trimmed();
+  return run;
+}
+
+}  // namespace gw20::testing
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);  // the exchanges pump Qt's events, as in the program
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,41 @@
+#pragma once
+// gw20sim as a separate process for the end-to-end tests, serving its console
+// on a link in a fresh temporary folder; and gw20cli run to its end.
+
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace gw20::testing {
+
+class SimProcess {
+ public:
+  // Terminates the simulator (killing it if it lingers), so none is left behind.
+  ~SimProcess();
+  // Starts gw20sim with `args`; returns once it serves its link (false if it
+  // never does or ends first).
+  bool Start(const QStringList& args);
+  // Starts gw20sim with `args` and returns its exit code (-1: it did not end).
+  int RunToEnd(const QStringList& args);
+
+  QString Dir() const { return dir_.path(); }
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+  QString Link() const { return Path(QStringLiteral("com1")); }
+  QByteArray ReadFile(const QString& name) const;
+  QStringList Transcript() const;  // Path("transcript"), line by line
+  QProcess& process() { return sim_; }
+
+ private:
+  QTemporaryDir dir_;
+  QProcess sim_;
+};
+
+struct CliRun {
+  int exitCode = -1;
+  QByteArray out;  // trimmed
+  QByteArray err;  // trimmed
+};
+CliRun RunCli(const QStringList& args);
+
+}  // namespace gw20::testing
