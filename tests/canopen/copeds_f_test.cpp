@@ -37,6 +37,10 @@ struct Page {
     for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
     return shown;
   }
+  // Guard time, life time factor and heartbeat time as the page shows them.
+  std::string Times() const {
+    return page->GuardTime_T[0].Text() + "," + page->GuardTime_T[1].Text() + "," + page->Heartbeat_T.Text();
+  }
 
   testing::VirtualTime time;
   testing::ScriptedPort port{time};
@@ -55,25 +59,21 @@ TEST(COPEDS_F, Load_PresetsErrorControlFromTheStoredWord) {
   EXPECT_TRUE(heartbeat.ErrControl[kHeartbeat].Value() && !heartbeat.ErrControl[kNodeGuarding].Value());
   EXPECT_TRUE(heartbeat.ParameterSetting_frame[1].Visible() &&
               !heartbeat.ParameterSetting_frame[0].Visible());
-  EXPECT_EQ(heartbeat.GuardTime_T[0].Text() + heartbeat.GuardTime_T[1].Text() + heartbeat.Heartbeat_T.Text(),
-            "00300");
+  EXPECT_EQ(p.Times(), "0,0,300");
   EXPECT_EQ(p.h.state.eds, (EdsInfo{"", ""}));
   EXPECT_EQ(p.h.state.maps.LastInputMap, 3);  // the PDO tables were derived
 
   p.h.state.eeprom.ModuleBlock[0] = 0x0003E803;
   auto& guarding = p.Open();
   EXPECT_TRUE(guarding.ErrControl[kNodeGuarding].Value() && guarding.ParameterSetting_frame[0].Visible());
-  EXPECT_EQ(guarding.GuardTime_T[0].Text() + "," + guarding.GuardTime_T[1].Text() + "," +
-                guarding.Heartbeat_T.Text(),
-            "1000,3,0");
+  EXPECT_EQ(p.Times(), "1000,3,0");
 
   // No stored configuration: node guarding with zeros, whatever block 2 says.
   p.h.state.eeprom.EepromConfigValid = 0;
   p.h.state.eeprom.ModuleBlock[0] = 0x04012C00;
-  auto& fresh = p.Open();
-  EXPECT_TRUE(fresh.ErrControl[kNodeGuarding].Value());
+  EXPECT_TRUE(p.Open().ErrControl[kNodeGuarding].Value());
   EXPECT_EQ(p.h.state.errorControl.ErrorControlFlags, 0);
-  EXPECT_EQ(fresh.GuardTime_T[0].Text() + fresh.GuardTime_T[1].Text() + fresh.Heartbeat_T.Text(), "000");
+  EXPECT_EQ(p.Times(), "0,0,0");
 }
 
 TEST(COPEDS_F, Finish_ChecksTheTimesOfTheChosenProtocolOnly) {
@@ -108,7 +108,7 @@ TEST(COPEDS_F, Finish_ChecksTheTimesOfTheChosenProtocolOnly) {
   }
 }
 
-TEST(COPEDS_F, ViewerButtons_NeedChannelsAndDoNotBlock) {
+TEST(COPEDS_F, ViewersAndBack_NeedChannelsAndWaitForTheCommit) {
   Page empty;
   empty.h.state.modules = {};
   auto& bare = empty.Open();
@@ -123,22 +123,14 @@ TEST(COPEDS_F, ViewerButtons_NeedChannelsAndDoNotBlock) {
   EXPECT_TRUE(p.Shown().empty());
   ASSERT_NE(page.DictionaryViewer(), nullptr);
   EXPECT_TRUE(p.h.forms.IsShown(*page.DictionaryViewer()) && p.h.forms.IsShown(page));
-  page.BackButton.Press();  // the viewers go with the page
-  EXPECT_FALSE(page.PdoViewer()->Loaded() || page.ZelkViewer()->Loaded() ||
-               page.DictionaryViewer()->Loaded());
-}
-
-TEST(COPEDS_F, Back_RefusedWhileACommitRuns) {
-  Page p;
-  auto& page = p.Open();
   p.h.state.CommitBusy = true;
   page.BackButton.Press();
   EXPECT_EQ(p.Shown(), std::vector<std::string>{"|Module is connecting now!"});
-  EXPECT_TRUE(page.Loaded());
-  EXPECT_EQ(p.mainShown, 0);
+  EXPECT_TRUE(page.Loaded() && page.DictionaryViewer()->Loaded() && p.mainShown == 0);
   p.h.state.CommitBusy = false;
-  page.BackButton.Press();
-  EXPECT_FALSE(page.Loaded());
+  page.BackButton.Press();  // the viewers go with the page
+  EXPECT_FALSE(page.Loaded() || page.PdoViewer()->Loaded() || page.ZelkViewer()->Loaded() ||
+               page.DictionaryViewer()->Loaded());
   EXPECT_EQ(p.mainShown, 1);
 }
 

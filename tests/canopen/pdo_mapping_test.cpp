@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 
 #include "canopen/object_dictionary.h"
@@ -11,16 +12,25 @@ namespace gw20::canopen {
 namespace {
 
 using test::AddModule;
-const std::string kUnused(kUnusedEntry);
+using Row = std::vector<std::string>;
 
-// The eight CANopen entries of a record, for one-line comparisons.
-std::vector<std::string> Bytes(const MapRecord& record) {
+// The eight CANopen entries of a record; Padded fills an expected row with placeholders.
+Row Bytes(const MapRecord& record) {
   return {record.Entries.begin(), record.Entries.begin() + kPdoDataBytes};
 }
-std::vector<std::string> Unused() { return std::vector<std::string>(kPdoDataBytes, kUnused); }
+Row Padded(Row row) {
+  row.resize(kPdoDataBytes, std::string(kUnusedEntry));
+  return row;
+}
 
 class PdoMaps : public ::testing::Test {
  protected:
+  // Builds the maps and checks NextFreeRxPdo, NextFreeTxPdo, LastOutputMap and LastInputMap.
+  void Build(std::array<int, 4> next) {
+    ASSERT_TRUE(BuildPdoMaps(table, *maps));
+    EXPECT_EQ((std::array{maps->NextFreeRxPdo, maps->NextFreeTxPdo, maps->LastOutputMap, maps->LastInputMap}),
+              next);
+  }
   modules::ModuleTable table;
   std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
 };
@@ -29,49 +39,35 @@ TEST_F(PdoMaps, NoModules_ReservedPdosHoldPlaceholdersAndEarlierTextsAreGone) {
   maps->OutputMap[0].Entries[0] = "0x1-RA917:00~07";  // left by an earlier page
   maps->InputMap[9].Entries[200] = "stale";
   maps->InputMap[9].EntryCount = 7;
-  ASSERT_TRUE(BuildPdoMaps(table, *maps));
-  EXPECT_EQ(maps->NextFreeRxPdo, 4);
-  EXPECT_EQ(maps->NextFreeTxPdo, 4);
-  EXPECT_EQ(maps->LastOutputMap, 3);
-  EXPECT_EQ(maps->LastInputMap, 3);
+  Build({4, 4, 3, 3});
   for (int pdo = 1; pdo <= 3; ++pdo) {
-    EXPECT_EQ(Bytes(maps->OutputMap[pdo]), Unused());
-    EXPECT_EQ(Bytes(maps->InputMap[pdo]), Unused());
+    EXPECT_EQ(Bytes(maps->OutputMap[pdo]), Padded({}));
+    EXPECT_EQ(Bytes(maps->InputMap[pdo]), Padded({}));
   }
-  EXPECT_EQ(maps->OutputMap[0].Entries[0], "");
-  EXPECT_EQ(maps->InputMap[9].Entries[200], "");
+  EXPECT_EQ(maps->OutputMap[0].Entries[0] + maps->InputMap[9].Entries[200], "");
   EXPECT_EQ(maps->InputMap[9].EntryCount, 0);
-  EXPECT_EQ(MappedObjectCount(maps->OutputMap[1]), 0);
 }
 
 TEST_F(PdoMaps, DigitalEndingAtPdoBoundary_SkipsOnePdoAndAnalogContinuesAfterIt) {
   AddModule(table, 0, "RA917", "1", {.DO = 64});
   AddModule(table, 1, "RA952", "2", {.AO = 14});
-  ASSERT_TRUE(BuildPdoMaps(table, *maps));
-  EXPECT_EQ(maps->NextFreeRxPdo, 5);
-  EXPECT_EQ(maps->OutputMap[0].Entries[0], "0x1-RA917:00~07");
+  Build({5, 4, 5, 3});
   EXPECT_EQ(maps->OutputMap[0].Entries[7], "0x1-RA917:56~63");
-  EXPECT_EQ(Bytes(maps->OutputMap[4]), std::vector<std::string>(kPdoDataBytes, ""));
+  EXPECT_EQ(Bytes(maps->OutputMap[4]), Row(kPdoDataBytes, ""));
   EXPECT_EQ(maps->OutputMap[3].Entries[6], "0x2-RA952:11");
   EXPECT_EQ(Bytes(maps->OutputMap[5]),
-            (std::vector<std::string>{"0x2-RA952:12", "0x2-RA952:12", "0x2-RA952:13", "0x2-RA952:13", kUnused,
-                                      kUnused, kUnused, kUnused}));
+            Padded({"0x2-RA952:12", "0x2-RA952:12", "0x2-RA952:13", "0x2-RA952:13"}));
   EXPECT_EQ(maps->OutputMap[5].EntryKind, kAnalogEntries);
   EXPECT_EQ(MappedObjectCount(maps->OutputMap[5]), 2);
-  EXPECT_EQ(MappedObjectCount(maps->OutputMap[1]), 4);
   EXPECT_EQ(MappedObjectCount(maps->OutputMap[0]), 8);
-  EXPECT_EQ(maps->LastOutputMap, 5);
 }
 
 TEST_F(PdoMaps, NineDigitalBytes_NinthGoesToPdo4AndReservedPdosStayPlaceholders) {
   for (int slot = 0; slot < 3; ++slot) AddModule(table, slot, "RA696", std::to_string(slot + 1), {.DO = 24});
-  ASSERT_TRUE(BuildPdoMaps(table, *maps));
+  Build({5, 4, 4, 3});
   EXPECT_EQ(maps->OutputMap[0].Entries[7], "0x3-RA696:08~15");
-  EXPECT_EQ(Bytes(maps->OutputMap[4]), (std::vector<std::string>{"0x3-RA696:16~23", kUnused, kUnused, kUnused,
-                                                                 kUnused, kUnused, kUnused, kUnused}));
-  EXPECT_EQ(Bytes(maps->OutputMap[2]), Unused());
-  EXPECT_EQ(maps->NextFreeRxPdo, 5);
-  EXPECT_EQ(maps->LastOutputMap, 4);
+  EXPECT_EQ(Bytes(maps->OutputMap[4]), Padded({"0x3-RA696:16~23"}));
+  EXPECT_EQ(Bytes(maps->OutputMap[2]), Padded({}));
   EXPECT_EQ(MappedObjectCount(maps->OutputMap[4]), 1);
 }
 
@@ -82,22 +78,14 @@ TEST_F(PdoMaps, MixedModulesWithGaps_FollowSlotOrderPerDirection) {
   table.ModuleList[3] = {.ModelName = "RA917", .Address = "", .DOChannels = 16};
   modules::BuildModuleOrder(table);
   std::swap(table.ModuleOrder[0], table.ModuleOrder[1]);
-  ASSERT_TRUE(BuildPdoMaps(table, *maps));
-
+  Build({4, 4, 3, 3});
   EXPECT_EQ(Bytes(maps->OutputMap[0]),
-            (std::vector<std::string>{"0xA-RA412:00~03", "0x3-RA394:00~07", "0x3-RA394:08~15",
-                                      "0x3-RA394:16~19", kUnused, kUnused, kUnused, kUnused}));
-  EXPECT_EQ(Bytes(maps->InputMap[0]), (std::vector<std::string>{"0x3-RA394:00~05", kUnused, kUnused, kUnused,
-                                                                kUnused, kUnused, kUnused, kUnused}));
-  EXPECT_EQ(Bytes(maps->InputMap[1]),
-            (std::vector<std::string>{"0xA-RA412:0", "0xA-RA412:0", "0xA-RA412:1", "0xA-RA412:1",
-                                      "0xA-RA412:2", "0xA-RA412:2", kUnused, kUnused}));
+            Padded({"0xA-RA412:00~03", "0x3-RA394:00~07", "0x3-RA394:08~15", "0x3-RA394:16~19"}));
+  EXPECT_EQ(Bytes(maps->InputMap[0]), Padded({"0x3-RA394:00~05"}));
+  EXPECT_EQ(Bytes(maps->InputMap[1]), Padded({"0xA-RA412:0", "0xA-RA412:0", "0xA-RA412:1", "0xA-RA412:1",
+                                              "0xA-RA412:2", "0xA-RA412:2"}));
   EXPECT_EQ(MappedObjectCount(maps->InputMap[1]), 3);
-  EXPECT_EQ(maps->InputMap[0].EntryKind, kDigitalEntries);
-  EXPECT_EQ(Bytes(maps->OutputMap[1]), Unused());
-  EXPECT_EQ(maps->NextFreeRxPdo, 4);
-  EXPECT_EQ(maps->NextFreeTxPdo, 4);
-  EXPECT_EQ(maps->LastInputMap, 3);
+  EXPECT_EQ(Bytes(maps->OutputMap[1]), Padded({}));
 }
 
 TEST_F(PdoMaps, MoreAnalogChannelsThan32Pdos_ReportsThatTheyDoNotFit) {
@@ -128,26 +116,6 @@ TEST(MappingCounters, KindByIndexAndSubIndexLimits) {
     ASSERT_EQ(inputs.Next(MappedKind::Analog).outcome, MappingWord::Outcome::Value);
   EXPECT_EQ(inputs.Next(MappedKind::Analog).outcome, MappingWord::Outcome::End);
   EXPECT_EQ(inputs.Next(MappedKind::Digital).outcome, MappingWord::Outcome::End);
-}
-
-TEST(ObjectDictionary, DeviceTypeAndCounterModules) {
-  modules::ModuleTable table;
-  test::AddModule(table, 0, "RA502", "1", {}, kCounterResetTypeCode);
-  test::AddModule(table, 1, "RA502B", "2", {});
-  test::AddModule(table, 2, "RA502C", "3", {.AI = 1}, kCounterResetTypeCode);
-  modules::BuildModuleOrder(table);
-  EXPECT_EQ(CountCounterModules(table), 2);
-  EXPECT_EQ(DeviceType(table), 0x40191U);
-  table.ModuleCount = 1;  // only ModuleOrder positions below ModuleCount count
-  EXPECT_EQ(CountCounterModules(table), 1);
-
-  modules::ModuleTable digital;
-  test::AddModule(digital, 0, "RA412", "1", {.DO = 1, .DI = 1});
-  EXPECT_EQ(DeviceType(digital), 0x30191U);
-  EXPECT_EQ(PdoCobId(PdoDirection::Receive, 3, 5), 0x505U);
-  EXPECT_EQ(PdoCobId(PdoDirection::Receive, 4, 5), 0xC0000000U);
-  EXPECT_EQ(PdoCobId(PdoDirection::Transmit, 0, 1), 0x181U);
-  EXPECT_EQ(PdoCobId(PdoDirection::Transmit, 31, 1), 0x80000000U);
 }
 
 }  // namespace
