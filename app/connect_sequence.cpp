@@ -20,9 +20,10 @@ namespace gw20::app {
 
 namespace {
 
-constexpr const char* kErrorTitle = "Error";
-constexpr const char* kNoTitle = "";
-constexpr const char* kMismatchTitle = "Warnning";
+using link::kErrorTitle;
+using link::kMismatchTitle;
+using link::kNoTitle;
+
 constexpr const char* kTimeoutStatus = "Timeout";
 constexpr const char* kNoPortSelected = "No COM port is selected!";
 // Only for something that is not even a std::exception.

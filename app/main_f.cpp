@@ -10,6 +10,7 @@
 #include "app/program_info.h"
 #include "canopen/copeds_f.h"
 #include "link/com_para_setting_f.h"
+#include "link/link_messages.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 
@@ -17,10 +18,10 @@ namespace gw20::app {
 
 namespace {
 
-constexpr const char* kBusyText = "Module is connecting now!";
+using link::kErrorTitle;
+
 constexpr const char* kExitQuestion = "Are you sure to exit this program?";
 constexpr const char* kExitTitle = "Exit Query";
-constexpr const char* kErrorTitle = "Error";
 
 template <typename T, std::size_t N>
 void NameArray(std::array<T, N>& controls, const std::string& name) {
@@ -176,7 +177,7 @@ void Main_F::Form_Load() {
 
 void Main_F::Form_Unload(int& Cancel) {
   if (state_.CommitBusy) {
-    services_.messages.Show(kBusyText, kErrorTitle, ui::MessageButtons::Ok);
+    services_.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
     Cancel = 1;
     return;
   }

@@ -8,6 +8,7 @@
 #include "app/main_f.h"
 #include "app/placeholder_page.h"
 #include "canopen/copeds_f.h"
+#include "link/link_messages.h"
 #include "platform/ui/numbers.h"
 #include "platform/ui/services.h"
 
@@ -15,7 +16,8 @@ namespace gw20::app {
 
 namespace {
 
-constexpr const char* kErrorTitle = "Error";
+using link::kErrorTitle;
+
 constexpr const char* kTimeoutRange = "Timeout value is out of range!(1ms~32767ms)";
 constexpr const char* kCanOpenNodeRange = "Node ID is not supported!(1~127)";
 constexpr const char* kDeviceNetNodeRange = "Node ID is not supported!(1~63)";

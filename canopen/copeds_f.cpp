@@ -26,7 +26,9 @@
 namespace gw20::canopen {
 namespace {
 
-constexpr std::string_view kBusyText = "Module is connecting now!";
+using link::kErrorTitle;
+using link::kWarningTitle;
+
 constexpr std::string_view kNoChannelText = "No channel is available!";
 constexpr std::string_view kNoObjectText = "No object is available!";
 constexpr std::string_view kGuardTimeOverflow = "Guard Time is overflow";
@@ -34,8 +36,6 @@ constexpr std::string_view kLifeFactorOverflow = "Life factor is overflow";
 constexpr std::string_view kHeartbeatOverflow = "Consumer Heartbeat Time is overflow";
 constexpr std::string_view kEdsOkStatus = "Produce .EDS file is OK";
 constexpr std::string_view kEdsErrorStatus = "EDS file error";
-constexpr std::string_view kWarningTitle = "Warning";
-constexpr std::string_view kErrorTitle = "Error";
 constexpr int kErrorControlWordIndex = 0;  // block 2 word holding the error control
 
 template <typename T, std::size_t N>
@@ -196,7 +196,7 @@ void COPEDS_F::BackButton_Click() { Unload(); }
 
 void COPEDS_F::Form_Unload(int& Cancel) {
   if (state_.CommitBusy) {
-    Message(std::string(kBusyText));
+    Message(std::string(link::kBusyMessage));
     Cancel = 1;
     return;
   }

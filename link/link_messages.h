@@ -18,6 +18,14 @@ inline constexpr std::string_view kCantOpenComMessage = "Can't open COM";
 inline constexpr std::string_view kPortOccupiedMessage = " has been occupied";
 inline constexpr std::string_view kUnknownControllerMessage = "This modules is not GW20A/QF!";
 inline constexpr std::string_view kScanningStatus = "Scaning...";
+// Every window that a running conversation keeps open refuses to close with it.
+inline constexpr char kBusyMessage[] = "Module is connecting now!";
+
+// Message box titles. An empty title means the box has none of its own.
+inline constexpr char kErrorTitle[] = "Error";
+inline constexpr char kWarningTitle[] = "Warning";
+inline constexpr char kMismatchTitle[] = "Warnning";
+inline constexpr char kNoTitle[] = "";
 
 // "Can't open COM 3!": the number carries the blank a positive number is
 // written with.
