@@ -3,9 +3,12 @@
 // program owns and hands by reference to every form and procedure. A test
 // builds its own in one line.
 
-#include "canopen/eds_info.h"
+#include <cstdint>
+
 #include "canopen/error_control.h"
-#include "canopen/map_tables.h"
+#include "devicenet/connections.h"
+#include "eds/eds_info.h"
+#include "eds/map_tables.h"
 #include "link/console.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
@@ -19,13 +22,18 @@ struct AppState {
   link::EepromImage eeprom;
   // The modules found by the last connect; a connect resets it before it scans.
   gw20::modules::ModuleTable modules;
-  bool CommitBusy = false;  // a connect or a commit is talking to the console
+  bool CommitBusy = false;      // a connect or a commit is talking to the console
   bool ScanParamsDone = false;  // the scan-parameters dialog has closed
   // The PDO mapping tables of the page loaded last (CANopen or DeviceNet).
-  canopen::MapTables maps;
+  eds::MapTables maps;
   // The CANopen page's settings: EDS texts and error control.
-  canopen::EdsInfo eds{};
+  eds::EdsInfo eds{};
   canopen::ErrorControlSettings errorControl;
+  // The packed error control the last CANopen commit stored; 0 until one
+  // ran. A DeviceNet commit stores it unchanged.
+  std::uint32_t ErrorControlWord = 0;
+  // The DeviceNet page's connection choices.
+  devicenet::ConnectionChoices choices;
   // Counter modules among those found; brought up to date by the object
   // dictionary viewer and by every CANopen commit.
   int CounterModuleCount = 0;

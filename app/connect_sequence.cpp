@@ -13,6 +13,7 @@
 #include "link/link_messages.h"
 #include "link/open_console_port.h"
 #include "modules/module_table.h"
+#include "platform/ui/number_text.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 
@@ -45,12 +46,6 @@ constexpr std::chrono::milliseconds kDialogPoll{10};
 constexpr int kProgressPrepared = 1;
 constexpr int kProgressPortClosed = 9;
 
-std::string TwoDigits(int value) {
-  std::string digits = std::to_string(value < 0 ? -static_cast<long>(value) : value);
-  if (digits.size() < 2) digits.insert(0, "0");
-  return value < 0 ? "-" + digits : digits;
-}
-
 std::string TrimBlanks(const std::string& text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
@@ -73,8 +68,8 @@ class BusyGuard {
 }  // namespace
 
 std::string FirmwareText(int major, int minor, int year, int month, int day) {
-  return std::to_string(major) + "." + TwoDigits(minor) + "-" + std::to_string(year) + "/" +
-         TwoDigits(month) + "/" + TwoDigits(day);
+  return std::to_string(major) + "." + ui::D2(minor) + "-" + std::to_string(year) + "/" + ui::D2(month) +
+         "/" + ui::D2(day);
 }
 
 ConnectSequence::ConnectSequence(Main_F& form, AppState& state, ui::Services& services)
@@ -119,9 +114,9 @@ bool ConnectSequence::Connect(int portNumber) {
   ChooseScanParameters();
   if (!ScanFieldPort(console)) return false;
 
-  const auto check = link::CheckStoredConfiguration(
-      console, state_.console, state_.eeprom, state_.params, state_.modules,
-      [this](int value) { form_.ConnectProgress.SetValue(value); });
+  const auto check =
+      link::CheckStoredConfiguration(console, state_.console, state_.eeprom, state_.params, state_.modules,
+                                     [this](int value) { form_.ConnectProgress.SetValue(value); });
   if (check.status == link::EepromStatus::Timeout) return FailTimeout();
   if (!check.Ok()) return Fail(check.description, kNoTitle, "");
 
@@ -214,8 +209,7 @@ bool ConnectSequence::ScanFieldPort(link::Console& console) {
   callbacks.progress = [this](int value) { form_.ConnectProgress.SetValue(value); };
   callbacks.status = [this](std::string text) { form_.CommunicationState.SetText(text); };
   // The scan also leaves the pass-through ("/q" twice) when it succeeds.
-  const auto scan =
-      link::ScanFieldPort(console, state_.console, state_.params, state_.modules, callbacks);
+  const auto scan = link::ScanFieldPort(console, state_.console, state_.params, state_.modules, callbacks);
   switch (scan.status) {
     case link::ScanStatus::Ok:
       return true;

@@ -21,12 +21,14 @@ class ComParaSetting_F;
 namespace gw20::canopen {
 class COPEDS_F;
 }
+namespace gw20::devicenet {
+class DNSEdsSet;
+}
 
 namespace gw20::app {
 
 struct AppState;
 class AboutForm;
-class PlaceholderPage;
 
 // SelectedPanel values.
 inline constexpr int kCanPanel = 0;
@@ -129,8 +131,8 @@ class Main_F : public ui::Form {
   // Child windows, null until first shown.
   AboutForm* AboutWindow() const { return about_.get(); }
   link::ComParaSetting_F* ScanDialog() const { return scanDialog_.get(); }
-  // The DeviceNet page (a placeholder for now).
-  PlaceholderPage* ConfigurationPage() const { return page_.get(); }
+  // The configuration pages, null until opened.
+  devicenet::DNSEdsSet* DeviceNetPage() const { return deviceNetPage_.get(); }
   canopen::COPEDS_F* CanopenPage() const { return canopenPage_.get(); }
 
  private:
@@ -152,8 +154,7 @@ class Main_F : public ui::Form {
   ui::Services& services_;
   std::unique_ptr<AboutForm> about_;
   std::unique_ptr<link::ComParaSetting_F> scanDialog_;
-  // Stands in for the DeviceNet configuration page.
-  std::unique_ptr<PlaceholderPage> page_;
+  std::unique_ptr<devicenet::DNSEdsSet> deviceNetPage_;
   std::unique_ptr<canopen::COPEDS_F> canopenPage_;
 };
 

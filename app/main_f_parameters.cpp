@@ -3,11 +3,12 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/app_state.h"
 #include "app/main_f.h"
-#include "app/placeholder_page.h"
 #include "canopen/copeds_f.h"
+#include "devicenet/dnseds_set.h"
 #include "link/link_messages.h"
 #include "platform/ui/numbers.h"
 #include "platform/ui/services.h"
@@ -93,9 +94,9 @@ bool Main_F::UnloadConfigurationPages() {
   // A page in the middle of a commit must stay, with its way back intact.
   if (state_.CommitBusy) return false;
   bool unloaded = true;
-  if (page_) {
-    page_->OnClosed = nullptr;
-    unloaded = page_->Unload();
+  if (deviceNetPage_) {
+    deviceNetPage_->DetachMainWindow();
+    unloaded = deviceNetPage_->Unload();
   }
   if (canopenPage_) {
     canopenPage_->DetachMainWindow();
@@ -107,25 +108,27 @@ bool Main_F::UnloadConfigurationPages() {
 void Main_F::OpenConfigurationPage(int applicationType) {
   // A page closed earlier is replaced here, never from its own handler.
   if (!UnloadConfigurationPages()) return;
-  page_.reset();
+  deviceNetPage_.reset();
   canopenPage_.reset();
+  const int entry = ComPort.ListIndex();
+  // Connected implies a port was chosen; the first entry stands in otherwise.
+  const int port = state_.params.PortNumber[entry >= 0 && entry < link::kPortCount ? entry : 0];
+  eds::MainWindowLink link{CommunicationState, MSComm1, port, [this] { Show(false); }};
   if (applicationType == link::kCanOpen) {
-    const int entry = ComPort.ListIndex();
-    // Connected implies a port was chosen; the first entry stands in otherwise.
-    const int port = state_.params.PortNumber[entry >= 0 && entry < link::kPortCount ? entry : 0];
-    const canopen::CanopenPageState pageState{
-        state_.modules,   state_.params, state_.eeprom,       state_.console,
-        state_.maps,      state_.eds,    state_.errorControl, state_.CounterModuleCount,
-        state_.CommitBusy};
-    canopenPage_ = std::make_unique<canopen::COPEDS_F>(
-        pageState, services_,
-        canopen::MainWindowLink{CommunicationState, MSComm1, port, [this] { Show(false); }});
+    const canopen::CanopenPageState pageState{state_.modules,      state_.params,
+                                              state_.eeprom,       state_.console,
+                                              state_.maps,         state_.eds,
+                                              state_.errorControl, state_.CounterModuleCount,
+                                              state_.CommitBusy,   state_.ErrorControlWord};
+    canopenPage_ = std::make_unique<canopen::COPEDS_F>(pageState, services_, std::move(link));
     canopenPage_->Show(false);
     return;
   }
-  page_ = std::make_unique<PlaceholderPage>("DeviceNet configuration", services_.forms);
-  page_->OnClosed = [this] { Show(false); };
-  page_->Show(false);
+  const devicenet::DeviceNetPageState pageState{
+      state_.modules, state_.params,  state_.eeprom,           state_.console,   state_.maps,
+      state_.eds,     state_.choices, state_.ErrorControlWord, state_.CommitBusy};
+  deviceNetPage_ = std::make_unique<devicenet::DNSEdsSet>(pageState, services_, std::move(link));
+  deviceNetPage_->Show(false);
 }
 
 }  // namespace gw20::app

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "canopen/map_tables.h"
-#include "canopen/number_text.h"
 #include "canopen/object_dictionary.h"
 #include "canopen/pdo_mapping.h"
+#include "eds/eds_file.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
+#include "platform/ui/number_text.h"
 
 namespace gw20::canopen {
 namespace {
@@ -32,13 +33,7 @@ struct BaudLine {
 constexpr std::array<BaudLine, 8> kBaudLines{
     {{"1000", 7}, {"800", 6}, {"500", 5}, {"250", 4}, {"125", 3}, {"50", 2}, {"20", 1}, {"10", 0}}};
 
-std::string Hex0x(std::uint64_t value) { return "0x" + HexText(value); }
-
-std::string DateText(const ui::DateTime& now) {
-  std::string year = std::to_string(now.year);
-  while (year.size() < 4) year.insert(0, "0");
-  return TwoDigitText(now.month) + "-" + TwoDigitText(now.day) + "-" + year;
-}
+std::string Hex0x(std::uint64_t value) { return "0x" + ui::Hex(value); }
 
 // One object or sub-entry section.
 struct ObjectLines {
@@ -71,22 +66,22 @@ class EdsText {
     ini.Blank();
   }
 
-  IniWriter ini;
+  eds::IniWriter ini;
 };
 
 // Object index of PDO pdoIndex in a PDO range: ("14", 10) gives "140A", ("14", 31) "141F".
 std::string PdoObject(std::string_view base, int pdoIndex) {
   return std::string(base) + (pdoIndex < kHexIndexDigits ? "0" : "") +
-         HexText(static_cast<std::uint64_t>(pdoIndex));
+         ui::Hex(static_cast<std::uint64_t>(pdoIndex));
 }
 
 std::string Sub(const std::string& object, int sub) {
-  return object + "sub" + HexText(static_cast<std::uint64_t>(sub));
+  return object + "sub" + ui::Hex(static_cast<std::uint64_t>(sub));
 }
 
-void WriteFileInfo(IniWriter& ini, const CanopenEdsState& s, const ui::DateTime& now) {
-  const std::string& description = s.edsInfo[kEdsDescription];
-  const std::string& creator = s.edsInfo[kEdsCreator];
+void WriteFileInfo(eds::IniWriter& ini, const CanopenEdsState& s, const ui::DateTime& now) {
+  const std::string& description = s.edsInfo[eds::kEdsDescription];
+  const std::string& creator = s.edsInfo[eds::kEdsCreator];
   ini.Section("FileInfo");
   ini.Key("FileName", "QRT_ZELK" + std::to_string(s.params.NodeId) + ".eds");
   ini.Key("FileVersion", "1");
@@ -94,15 +89,15 @@ void WriteFileInfo(IniWriter& ini, const CanopenEdsState& s, const ui::DateTime&
   ini.Key("EDSVersion", "1.0");
   ini.Key("Description", description.empty() ? kDefaultDescription : description);
   ini.Key("CreationTime", EdsTimeText(now));
-  ini.Key("CreationDate", DateText(now));
+  ini.Key("CreationDate", eds::EdsDateText(now));
   ini.Key("CreatedBy", creator.empty() ? kDefaultCreator : creator);
   ini.Key("ModificationTime", EdsTimeText(now));
-  ini.Key("ModificationDate", DateText(now));
+  ini.Key("ModificationDate", eds::EdsDateText(now));
   ini.Key("ModifiedBy", "None");
   ini.Blank();
 }
 
-void WriteDeviceInfo(IniWriter& ini, const CanopenEdsState& s) {
+void WriteDeviceInfo(eds::IniWriter& ini, const CanopenEdsState& s) {
   ini.Section("DeviceInfo");
   ini.Key("VendorName", "VARLON CO. LTd.");
   ini.Key("VendorNumber", "0x000002E5");
@@ -145,7 +140,7 @@ void WriteMandatoryObjects(EdsText& eds, const CanopenEdsState& s) {
   }
 }
 
-void WriteOptionalObjects(IniWriter& ini, const CanopenEdsState& s) {
+void WriteOptionalObjects(eds::IniWriter& ini, const CanopenEdsState& s) {
   const modules::ModuleTable& m = s.modules;
   const bool guarding = !s.errorControl.Heartbeat();
   std::vector<std::string> list{"1003", "1005", "1008", "1009", "100A"};
@@ -181,9 +176,9 @@ void WriteCommunicationObjects(EdsText& eds, const CanopenEdsState& s) {
   eds.Variable("1005", {"COB-ID SYNC", "0x0007", "rw", "0x80"});
   eds.Variable("1008", {"Manufacturer device name", "0x0009", "const", "GW20A+EXB9 gateway"});
   eds.Variable("1009", {"Manufacturer hardware version", "0x0009", "const", "01"});
-  const std::string software = std::to_string(fw.FirmwareMajor) + "." + TwoDigitText(fw.FirmwareMinor) + "-" +
-                               std::to_string(fw.FirmwareYear) + TwoDigitText(fw.FirmwareMonth) +
-                               TwoDigitText(fw.FirmwareDay);
+  const std::string software = std::to_string(fw.FirmwareMajor) + "." + ui::D2(fw.FirmwareMinor) + "-" +
+                               std::to_string(fw.FirmwareYear) + ui::D2(fw.FirmwareMonth) +
+                               ui::D2(fw.FirmwareDay);
   eds.Variable("100A", {"Manufacturer software version", "0x0009", "const", software});
   const ErrorControlSettings& ec = s.errorControl;
   if (!ec.Heartbeat()) {
@@ -235,7 +230,7 @@ void WritePdoMappings(EdsText& eds, PdoDirection direction, const std::array<Map
       const MappingWord word = counters.Next(MappedKindOf(i, nextFreePdo));
       if (word.outcome == MappingWord::Outcome::End) return;
       std::optional<std::string> value;
-      if (word.outcome == MappingWord::Outcome::Value) value = "0x" + HexText(word.value);
+      if (word.outcome == MappingWord::Outcome::Value) value = "0x" + ui::Hex(word.value);
       eds.Variable(Sub(object, k), {"PDO mapping for the application object", "0x0007", "rw", value});
     }
   }
@@ -281,7 +276,7 @@ std::string EntryName(const ProfileObject& object, int k) {
   if (object.naming == EntryNaming::Number) return std::string(object.entryPrefix) + std::to_string(k);
   const auto first = static_cast<std::uint64_t>((k - 1) * kBitsPerEntry + 1);
   const auto last = static_cast<std::uint64_t>(k * kBitsPerEntry);
-  return std::string(object.entryPrefix) + HexText(first) + "h to " + HexText(last) + "h";
+  return std::string(object.entryPrefix) + ui::Hex(first) + "h to " + ui::Hex(last) + "h";
 }
 
 void WriteProfileObjects(EdsText& eds, const ObjectSizes& sizes) {
@@ -317,7 +312,7 @@ constexpr int kChannelsPerCounter = 2;
 
 // The sub0 of the counter arrays is written with blanks after some "=": the
 // masters that read these files expect the lines as they have always been.
-void WriteCounterCount(IniWriter& ini, std::string_view header, std::string_view name, int count) {
+void WriteCounterCount(eds::IniWriter& ini, std::string_view header, std::string_view name, int count) {
   ini.Section(header);
   ini.Key("ParameterName", name);
   ini.Line("ObjectType= 0x7");
@@ -334,20 +329,19 @@ template <typename Select>
 void WriteCounterEntries(EdsText& eds, const modules::ModuleTable& m, std::string_view index,
                          std::string_view namePrefix, const ObjectLines& entry, Select select) {
   int sub = 0;
-  for (int position = 0; position < m.ModuleCount && position < modules::kModuleSlots; ++position) {
-    const modules::ZelkModuleRecord& record = m.ModuleList[m.ModuleOrder[position]];
-    if (!IsCounterModule(record.ModelName) || !select(record)) continue;
+  modules::ForEachListedModule(m, [&](int, const modules::ZelkModuleRecord& record) {
+    if (!IsCounterModule(record.ModelName) || !select(record)) return;
     for (int channel = 1; channel <= kChannelsPerCounter && sub < kMaxSubIndex; ++channel) {
       ObjectLines v = entry;
       const std::string name = std::string(namePrefix) + std::to_string(channel);
       v.name = name;
       eds.Variable(Sub(std::string(index), ++sub), v);
     }
-  }
+  });
 }
 
 void WriteManufacturerObjects(EdsText& eds, const CanopenEdsState& s, const ObjectSizes& sizes) {
-  IniWriter& ini = eds.ini;
+  eds::IniWriter& ini = eds.ini;
   ini.Section("ManufacturerObjects");
   const int modules = sizes.ModuleObjects;
   if (modules <= 0) {
@@ -385,14 +379,14 @@ void WriteManufacturerObjects(EdsText& eds, const CanopenEdsState& s, const Obje
 std::string EdsTimeText(const ui::DateTime& now) {
   const bool afternoon = now.hour > kNoonHour;
   const int hour = afternoon ? now.hour - kNoonHour : now.hour;
-  return TwoDigitText(hour) + ":" + TwoDigitText(now.minute) + (afternoon ? "PM" : "AM");
+  return ui::D2(hour) + ":" + ui::D2(now.minute) + (afternoon ? "PM" : "AM");
 }
 
 std::string CanopenEdsFileName(int nodeId) { return "COPn" + std::to_string(nodeId) + ".eds"; }
 
 namespace {
 
-IniWriter BuildEdsFile(const CanopenEdsState& state, const ui::DateTime& now) {
+eds::IniWriter BuildEdsFile(const CanopenEdsState& state, const ui::DateTime& now) {
   const modules::ModuleTable& m = state.modules;
   const ObjectSizes sizes = ComputeObjectSizes(m, state.CounterModuleCount);
   EdsText eds;
@@ -424,13 +418,9 @@ std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& no
   return BuildEdsFile(state, now).Text();
 }
 
-FileWriteResult WriteCanopenEds(const CanopenEdsState& state, const ui::DateTime& now,
-                                const std::filesystem::path& folder) {
+eds::FileWriteResult WriteCanopenEds(const CanopenEdsState& state, const ui::DateTime& now,
+                                     const std::filesystem::path& folder) {
   return BuildEdsFile(state, now).Save(folder / CanopenEdsFileName(state.params.NodeId));
-}
-
-std::string CantWriteEdsText(const std::filesystem::path& path) {
-  return "Can't write the EDS file " + path.string() + "!";
 }
 
 }  // namespace gw20::canopen

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include "canopen/eds_info.h"
 #include "canopen/error_control.h"
-#include "canopen/ini_writer.h"
+#include "eds/eds_info.h"
+#include "eds/ini_writer.h"
 #include "platform/ui/services.h"
 
 namespace gw20::modules {
@@ -18,9 +18,13 @@ struct EepromImage;
 struct GatewayParameters;
 }  // namespace gw20::link
 
+namespace gw20::eds {
+struct MapTables;
+}
+
 namespace gw20::canopen {
 
-struct MapTables;
+using eds::MapTables;
 
 // Everything the file is made from, read only. The tables must come from
 // BuildPdoMaps over the same module table.
@@ -30,7 +34,7 @@ struct CanopenEdsState {
   const link::GatewayParameters& params;  // NodeId, CanBaudIndex
   const link::EepromImage& image;         // the firmware version read at connect
   const ErrorControlSettings& errorControl;
-  const EdsInfo& edsInfo;
+  const eds::EdsInfo& edsInfo;
   int CounterModuleCount = 0;  // CountCounterModules of `modules`
 };
 
@@ -44,12 +48,8 @@ std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& no
 // Writes BuildCanopenEds into folder/CanopenEdsFileName(NodeId), replacing an
 // existing file atomically. On failure nothing is changed and the result
 // names the full path.
-FileWriteResult WriteCanopenEds(const CanopenEdsState& state, const ui::DateTime& now,
-                                const std::filesystem::path& folder);
-
-// The operator's message for a failed write: "Can't write the EDS file " +
-// the full path + "!" (shown with the title "Error").
-std::string CantWriteEdsText(const std::filesystem::path& path);
+eds::FileWriteResult WriteCanopenEds(const CanopenEdsState& state, const ui::DateTime& now,
+                                     const std::filesystem::path& folder);
 
 // "hh:mmAM" up to 12:59, "hh:mmPM" from 13:00 (15:07 -> 03:07PM, 12:30 ->
 // 12:30AM, 00:05 -> 00:05AM): the file's time format.

@@ -11,31 +11,25 @@
 #include "canopen/pdo_mapping.h"
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
-#include "link/console.h"
 #include "link/eeprom_image.h"
 #include "link/eeprom_procedures.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
-#include "link/open_console_port.h"
 #include "modules/module_table.h"
 #include "modules/show_zelk_info.h"
 #include "platform/ui/numbers.h"
-#include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 
 namespace gw20::canopen {
 namespace {
 
 using link::kErrorTitle;
-using link::kWarningTitle;
 
 constexpr std::string_view kNoChannelText = "No channel is available!";
 constexpr std::string_view kNoObjectText = "No object is available!";
 constexpr std::string_view kGuardTimeOverflow = "Guard Time is overflow";
 constexpr std::string_view kLifeFactorOverflow = "Life factor is overflow";
 constexpr std::string_view kHeartbeatOverflow = "Consumer Heartbeat Time is overflow";
-constexpr std::string_view kEdsOkStatus = "Produce .EDS file is OK";
-constexpr std::string_view kEdsErrorStatus = "EDS file error";
 constexpr int kErrorControlWordIndex = 0;  // block 2 word holding the error control
 
 template <typename T, std::size_t N>
@@ -50,8 +44,12 @@ int Rounded(double value) { return static_cast<int>(ui::RoundHalfEven(value)); }
 
 }  // namespace
 
-COPEDS_F::COPEDS_F(const CanopenPageState& state, ui::Services& services, MainWindowLink main)
-    : ui::Form("COPEDS_F", services.forms), state_(state), services_(services), main_(std::move(main)) {
+COPEDS_F::COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::MainWindowLink main)
+    : ui::Form("COPEDS_F", services.forms),
+      state_(state),
+      services_(services),
+      main_(std::move(main)),
+      steps_(main_, services_, state_.console, state_.CommitBusy) {
   NameControls();
   SetCaptions();
   WireEvents();
@@ -79,6 +77,7 @@ void COPEDS_F::NameControls() {
   ShowSettingResult.SetName("ShowSettingResult");
   BackButton.SetName("BackButton");
   FinishButton.SetName("FinishButton");
+  Frame1.Hold({&ErrControl[kNodeGuarding], &ErrControl[kHeartbeat]});
 }
 
 void COPEDS_F::SetCaptions() {
@@ -204,10 +203,7 @@ void COPEDS_F::Form_Unload(int& Cancel) {
   if (main_.ShowMainWindow) main_.ShowMainWindow();
 }
 
-void COPEDS_F::ProcessError() {
-  if (main_.MSComm1.IsOpen()) main_.MSComm1.Close();
-  state_.CommitBusy = false;
-}
+void COPEDS_F::ProcessError() { steps_.ProcessError(); }
 
 bool COPEDS_F::TakeTimes() {
   auto& settings = state_.errorControl;
@@ -238,8 +234,8 @@ bool COPEDS_F::TakeTimes() {
 
 void COPEDS_F::FinishButton_MouseUp() {
   if (!TakeTimes()) return;
-  state_.eds[kEdsDescription] = EDSInfo[kEdsDescription].Text();
-  state_.eds[kEdsCreator] = EDSInfo[kEdsCreator].Text();
+  state_.eds[eds::kEdsDescription] = EDSInfo[eds::kEdsDescription].Text();
+  state_.eds[eds::kEdsCreator] = EDSInfo[eds::kEdsCreator].Text();
   if (state_.CommitBusy) return;
   CloseViewers();
   // The protocol written now is the one the file will describe.
@@ -249,21 +245,21 @@ void COPEDS_F::FinishButton_MouseUp() {
   // A run-time error must not leave the port open and every later commit
   // refused: it is reported by its own description, like a failed connect.
   try {
-    done = BuildImage() && OpenPort() && WriteImage() && WriteEdsFile();
+    done = BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, false) && WriteEdsFile();
   } catch (const std::exception& error) {
     Message(error.what());
     ProcessError();
   }
   if (!done) return;
-  main_.CommunicationState.SetText(std::string(kEdsOkStatus));
-  state_.CommitBusy = false;
+  steps_.Succeeded();
   Unload();
 }
 
 bool COPEDS_F::BuildImage() {
   link::ConfigurationValues values;
   values.Now = services_.clock.Now();
-  values.ErrorControlWord = PackErrorControlWord(state_.errorControl);
+  state_.ErrorControlWord = PackErrorControlWord(state_.errorControl);
+  values.ErrorControlWord = state_.ErrorControlWord;
   values.LastOutputMap = state_.maps.LastOutputMap;
   values.LastInputMap = state_.maps.LastInputMap;
   const auto built = link::BuildConfigurationImage(values, state_.params, state_.modules, state_.eeprom);
@@ -273,56 +269,16 @@ bool COPEDS_F::BuildImage() {
   return false;
 }
 
-bool COPEDS_F::OpenPort() {
-  const int number = main_.PortNumber;
-  const auto opened = link::OpenConsolePort(main_.MSComm1, number);
-  switch (opened.status) {
-    case link::OpenPortStatus::Opened:
-      return true;
-    case link::OpenPortStatus::CannotOpen:
-      Message(link::CantOpenComText(number), std::string(kWarningTitle));
-      break;
-    case link::OpenPortStatus::Occupied:
-      Message(link::PortOccupiedText(number));
-      break;
-    case link::OpenPortStatus::Error:
-      Message(opened.description);
-      break;
-  }
-  state_.CommitBusy = false;
-  return false;
-}
-
-bool COPEDS_F::WriteImage() {
-  link::Console console(main_.MSComm1, services_.events, services_.ticks, state_.console);
-  const auto written =
-      link::WriteConfigurationImage(console, state_.console, services_.events, state_.eeprom, false);
-  if (written.Ok()) return true;
-  if (written.status == link::EepromStatus::Timeout) {
-    Message(std::string(link::kTimeoutMessage));
-    main_.CommunicationState.SetText(std::string(link::kTimeoutMessage));
-  } else {
-    Message(written.description);
-  }
-  ProcessError();
-  return false;
-}
-
 bool COPEDS_F::WriteEdsFile() {
-  main_.MSComm1.Close();
+  steps_.ClosePort();
   // The object dictionary viewer may never have been opened.
   state_.CounterModuleCount = CountCounterModules(state_.modules);
   const CanopenEdsState eds{
       state_.modules,           state_.maps, state_.params, state_.eeprom, state_.errorControl, state_.eds,
       state_.CounterModuleCount};
-  const auto saved = WriteCanopenEds(eds, services_.clock.Now(), services_.folder.Path());
-  if (saved.ok) return true;
-  // The EEPROM holds the new image already; only the file is missing, and
-  // Finish may be pressed again once the folder is writable.
-  Message(CantWriteEdsText(saved.path), std::string(kErrorTitle));
-  main_.CommunicationState.SetText(std::string(kEdsErrorStatus));
-  state_.CommitBusy = false;
-  return false;
+  // The EEPROM holds the new image already; a failure leaves Finish to be
+  // pressed again once the folder is writable.
+  return steps_.FileSaved(WriteCanopenEds(eds, services_.clock.Now(), services_.folder.Path()));
 }
 
 void COPEDS_F::Message(const std::string& text, const std::string& title) {

@@ -5,12 +5,15 @@
 // Headless model; the Qt view only arranges widgets and binds them.
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "canopen/eds_info.h"
 #include "canopen/error_control.h"
+#include "eds/commit_steps.h"
+#include "eds/eds_info.h"
+#include "eds/main_window_link.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 
@@ -28,9 +31,14 @@ struct ModuleTable;
 class ShowZelkInfo;
 }  // namespace gw20::modules
 
+namespace gw20::eds {
+struct MapTables;
+}
+
 namespace gw20::canopen {
 
-struct MapTables;
+using eds::MapTables;
+
 class ShowPDO;
 class ShowAppObjDect;
 
@@ -48,30 +56,22 @@ struct CanopenPageState {
   link::EepromImage& eeprom;
   link::ConsoleState& console;
   MapTables& maps;
-  EdsInfo& eds;
+  eds::EdsInfo& eds;
   ErrorControlSettings& errorControl;
   int& CounterModuleCount;
   bool& CommitBusy;  // shared with the main window: a conversation is running
-};
-
-// What the page touches in the main window.
-struct MainWindowLink {
-  ui::TextBox& CommunicationState;  // status line
-  ui::SerialPort& MSComm1;          // the console port
-  int PortNumber = 1;               // COM port chosen in the main window, 1..16
-  // Run when the page has closed; empty: nothing comes back (the main window
-  // itself is closing).
-  std::function<void()> ShowMainWindow;
+  // The packed error control a commit stores; set by every CANopen commit.
+  std::uint32_t& ErrorControlWord;
 };
 
 class COPEDS_F : public ui::Form {
  public:
   // `state`, `services` and the main window's controls must outlive the page.
-  COPEDS_F(const CanopenPageState& state, ui::Services& services, MainWindowLink main);
+  COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::MainWindowLink main);
   ~COPEDS_F() override;
 
   ui::Frame EDSRegion;                              // "EDS File Information"
-  std::array<ui::TextBox, 2> EDSInfo;               // kEdsDescription, kEdsCreator
+  std::array<ui::TextBox, 2> EDSInfo;               // eds::kEdsDescription, eds::kEdsCreator
   ui::Label Label6, Label5;                         // "Description:", "Created By:"
   ui::Frame Frame1;                                 // "Error Control Protocol"
   std::array<ui::OptionButton, 2> ErrControl;       // kNodeGuarding, kHeartbeat
@@ -123,15 +123,14 @@ class COPEDS_F : public ui::Form {
   void CloseViewers();
   // Each shows its message and returns false when the step failed.
   bool BuildImage();
-  bool OpenPort();
-  bool WriteImage();
   // Closes the port first: the controller has its image by now.
   bool WriteEdsFile();
   void Message(const std::string& text, const std::string& title = {});
 
   CanopenPageState state_;
   ui::Services& services_;
-  MainWindowLink main_;
+  eds::MainWindowLink main_;
+  eds::CommitSteps steps_;
   std::unique_ptr<modules::ShowZelkInfo> zelk_;
   std::unique_ptr<ShowPDO> pdo_;
   std::unique_ptr<ShowAppObjDect> dictionary_;

@@ -26,9 +26,9 @@ bool IsCounterModule(std::string_view ModelName) { return ModelName == "RA502B" 
 
 int CountCounterModules(const modules::ModuleTable& table) {
   int count = 0;
-  for (int position = 0; position < table.ModuleCount && position < modules::kModuleSlots; ++position) {
-    if (IsCounterModule(table.ModuleList[table.ModuleOrder[position]].ModelName)) ++count;
-  }
+  modules::ForEachListedModule(table, [&](int, const modules::ZelkModuleRecord& module) {
+    if (IsCounterModule(module.ModelName)) ++count;
+  });
   return count;
 }
 
@@ -42,9 +42,9 @@ ObjectSizes ComputeObjectSizes(const modules::ModuleTable& table, int counterMod
   if (counterModuleCount > 0) {
     sizes.CounterChannels = kCounterChannelsPerModule * counterModuleCount;
     int resettable = 0;
-    for (int position = 0; position < table.ModuleCount && position < modules::kModuleSlots; ++position) {
-      if (table.ModuleList[table.ModuleOrder[position]].TypeCode == kCounterResetTypeCode) ++resettable;
-    }
+    modules::ForEachListedModule(table, [&](int, const modules::ZelkModuleRecord& module) {
+      if (module.TypeCode == kCounterResetTypeCode) ++resettable;
+    });
     sizes.CounterResetChannels = kCounterChannelsPerModule * resettable;
   }
   return sizes;

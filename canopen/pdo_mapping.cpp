@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "canopen/number_text.h"
 #include "modules/module_table.h"
+#include "platform/ui/number_text.h"
 
 namespace gw20::canopen {
 namespace {
@@ -18,7 +18,7 @@ constexpr int kMaxCounter = 256;       // a sub-index is one byte
 
 // "0x" + the address in hex + "-" + the model name, the start of every entry.
 std::string ModulePrefix(const modules::ZelkModuleRecord& record) {
-  return "0x" + HexText(AddressValue(record.Address)) + "-" + record.ModelName;
+  return "0x" + ui::Hex(static_cast<std::uint64_t>(modules::AddressValue(record))) + "-" + record.ModelName;
 }
 
 // Walks one direction of the derivation: digital groups from PDO 0, then
@@ -31,8 +31,7 @@ class DirectionBuilder {
     const std::string prefix = ModulePrefix(record);
     for (int first = 0; first < channels; first += kChannelsPerGroup) {
       const int last = std::min(first + kChannelsPerGroup, channels) - 1;
-      if (!Put(prefix + ":" + TwoDigitText(first) + "~" + TwoDigitText(last), 1, kDigitalEntries))
-        return false;
+      if (!Put(prefix + ":" + ui::D2(first) + "~" + ui::D2(last), 1, kDigitalEntries)) return false;
       if (Advance() && pdo_ == kFirstAnalogPdo) pdo_ = kFirstExtraPdo;
     }
     return true;
@@ -126,16 +125,6 @@ DirectionResult BuildDirection(const modules::ModuleTable& table, std::array<Map
 }
 
 }  // namespace
-
-void ClearMapTables(MapTables& tables) {
-  for (auto* map : {&tables.OutputMap, &tables.InputMap}) {
-    for (MapRecord& record : *map) {
-      for (std::string& entry : record.Entries) entry.clear();
-      record.EntryCount = 0;
-      record.EntryKind = kDigitalEntries;
-    }
-  }
-}
 
 bool BuildPdoMaps(const modules::ModuleTable& table, MapTables& tables) {
   using Record = modules::ZelkModuleRecord;

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "canopen/number_text.h"
 #include "canopen/object_dictionary.h"
 #include "modules/grid_columns.h"
 #include "modules/module_table.h"
+#include "platform/ui/number_text.h"
 
 namespace gw20::canopen {
 namespace {
@@ -48,13 +48,12 @@ constexpr std::array<std::string_view, kStandardizedCols> kStandardizedDescripti
 
 // "0x" + address in hex + "-" + model name: how every cell names its module.
 std::string ModuleTag(const modules::ZelkModuleRecord& module) {
-  return "0x" + HexText(AddressValue(module.Address)) + "-" + module.ModelName;
+  return "0x" + ui::Hex(static_cast<std::uint64_t>(modules::AddressValue(module))) + "-" + module.ModelName;
 }
 
 template <typename Visit>
 void ForEachModule(const modules::ModuleTable& table, Visit visit) {
-  const int count = std::clamp(table.ModuleCount, 0, modules::kModuleSlots);
-  for (int position = 0; position < count; ++position) visit(table.ModuleList[table.ModuleOrder[position]]);
+  modules::ForEachListedModule(table, [&](int, const modules::ZelkModuleRecord& module) { visit(module); });
 }
 
 // One cell per group of 8 channels: "0x00 (0xA-RA412:00-03)".
@@ -65,8 +64,8 @@ Cells DigitalGroupCells(const modules::ModuleTable& table, int modules::ZelkModu
     const int count = module.*channels;
     for (int first = 0; first < count; first += kChannelsPerGroup) {
       const int last = std::min(first + kChannelsPerGroup, count) - 1;
-      cells.push_back(std::string(value) + "(" + ModuleTag(module) + ":" + TwoDigitText(first) + "-" +
-                      TwoDigitText(last) + ")");
+      cells.push_back(std::string(value) + "(" + ModuleTag(module) + ":" + ui::D2(first) + "-" +
+                      ui::D2(last) + ")");
     }
   });
   return cells;

@@ -7,10 +7,10 @@
 #include <string_view>
 
 #include "canopen/map_tables.h"
-#include "canopen/number_text.h"
 #include "canopen/object_dictionary.h"
 #include "link/gateway_parameters.h"
 #include "modules/grid_columns.h"
+#include "platform/ui/number_text.h"
 
 namespace gw20::canopen {
 namespace {
@@ -86,7 +86,7 @@ void ShowPDO::PDOParaTableTag_Click() {
     const int row = pdo + 1;
     grid.SetTextMatrix(row, kNumberCol, std::to_string(pdo + 1));
     grid.SetTextMatrix(row, kCobIdCol,
-                       pdo < kFirstDisabledPdo ? HexText(PdoCobId(direction, pdo, params_.NodeId))
+                       pdo < kFirstDisabledPdo ? ui::Hex(PdoCobId(direction, pdo, params_.NodeId))
                                                : std::string(kDisabledCobIdText));
     grid.SetTextMatrix(row, kTransmissionTypeCol, std::string(kTransmissionType));
     const std::string_view timing = receive ? kReceiveAbsent : kTransmitZero;

@@ -12,9 +12,13 @@ namespace gw20::link {
 struct GatewayParameters;
 }
 
+namespace gw20::eds {
+struct MapTables;
+}
+
 namespace gw20::canopen {
 
-struct MapTables;
+using eds::MapTables;
 
 inline constexpr int kShowPdoWidth = 9100;   // twips
 inline constexpr int kShowPdoHeight = 4500;  // twips

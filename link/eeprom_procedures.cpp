@@ -64,7 +64,6 @@ constexpr int kMaxCanBaudIndex = 8;
 constexpr int kMaxChecksum = 1;
 constexpr int kMaxCom2BaudIndex = 7;
 constexpr int kMaxCom2Timeout = 32767;
-constexpr int kMaxAddress = 255;
 constexpr int kDefaultNodeId = 1;
 
 constexpr int kProgressHeaderChecked = 7;
@@ -190,16 +189,6 @@ void UseDefaults(EepromImage& image, GatewayParameters& params) {
   image.ConfigHour = image.ConfigMinute = image.ConfigSecond = 0;
 }
 
-// The numeric value of a module's decimal address text, 0..255.
-std::optional<int> AddressNumber(const std::string& text) {
-  int value = -1;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || value < 0 || value > kMaxAddress) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 }  // namespace
 
 EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image) {
@@ -279,7 +268,7 @@ EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayP
   std::vector<double> moduleWords;
   for (const auto& record : table.ModuleList) {
     if (!modules::InUse(record)) continue;
-    const auto address = AddressNumber(record.Address);
+    const auto address = modules::ParseModuleAddress(record.Address);
     if (!address) return Failed("Module address \"" + record.Address + "\" is not a number from 0 to 255.");
     std::uint32_t code = 0;
     if (values.ModelCode) {

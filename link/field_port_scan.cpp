@@ -14,6 +14,7 @@
 #include "link/link_messages.h"
 #include "modules/module_ch_info.h"
 #include "modules/module_table.h"
+#include "platform/ui/number_text.h"
 
 namespace gw20::link {
 namespace {
@@ -26,8 +27,6 @@ constexpr char kEntryStart = '!';
 constexpr char kEntryNameEnd = '{';
 constexpr char kDigitalSuffix = 'D';
 constexpr int kLastScanAddress = 15;
-constexpr int kMaxAddress = 255;
-constexpr int kHexBase = 16;
 constexpr std::size_t kHexDigits = 2;
 constexpr std::size_t kChecksumDigits = 2;
 // The name follows "!" and the two address digits.
@@ -48,20 +47,6 @@ void Report(const std::function<void(int)>& progress, int value) {
 
 ScanResult Result(ScanStatus status, std::string description = {}) {
   return {status, std::move(description)};
-}
-
-std::optional<int> DecimalAddress(const std::string& text) {
-  int value = -1;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc{} || end != text.data() + text.size() || value < 0 || value > kMaxAddress) {
-    return std::nullopt;
-  }
-  return value;
-}
-
-std::string HexByte(int value) {
-  constexpr std::string_view kDigits = "0123456789ABCDEF";
-  return {kDigits[value / kHexBase], kDigits[value % kHexBase]};
 }
 
 // Exactly two hexadecimal digits at `at`, either case.
@@ -178,12 +163,12 @@ ScanResult ModuleOtherInfo(Console& console, ConsoleState& state, modules::Modul
     return Result(ScanStatus::Error, "Module slot " + std::to_string(slot) + " does not exist.");
   }
   auto& record = table.ModuleList[slot];
-  const auto address = DecimalAddress(record.Address);
+  const auto address = modules::ParseModuleAddress(record.Address);
   if (!address) {
     return Result(ScanStatus::Error,
                   "Module address \"" + record.Address + "\" is not a number from 0 to 255.");
   }
-  const std::string query = "$" + HexByte(*address) + std::string(kFieldPortDigit);
+  const std::string query = "$" + ui::H2(*address) + std::string(kFieldPortDigit);
   if (!console.ConsoleExchange(query, kComPrompt)) {
     return Result(ScanStatus::ModuleNotSupported,
                   "no \"" + std::string(kComPrompt) + "\" after \"" + query + "\"");

@@ -1,6 +1,5 @@
 #include "modules/module_ch_info.h"
 
-#include <charconv>
 #include <string>
 
 #include "modules/model_catalog.h"
@@ -11,7 +10,6 @@ namespace {
 
 constexpr int kBitsPerByte = 8;
 constexpr int kBytesPerAnalogChannel = 2;
-constexpr int kMaxAddress = 255;
 
 int DigitalBytes(int channels) { return (channels + kBitsPerByte - 1) / kBitsPerByte; }
 int AnalogBytes(int channels) { return kBytesPerAnalogChannel * channels; }
@@ -26,15 +24,12 @@ void CheckSlot(int slot, const char* what) {
 // The scan writes the address as plain decimal text; anything else would be
 // a fault upstream, so it is reported rather than guessed at.
 int NumericAddress(const ZelkModuleRecord& record) {
-  const std::string& text = record.Address;
-  int value = -1;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0 ||
-      value > kMaxAddress) {
-    throw ModuleTableError("Module " + record.ModelName + ": address \"" + text +
+  const auto value = ParseModuleAddress(record.Address);
+  if (!value) {
+    throw ModuleTableError("Module " + record.ModelName + ": address \"" + record.Address +
                            "\" is not a number from 0 to " + std::to_string(kMaxAddress));
   }
-  return value;
+  return *value;
 }
 
 // A total after adding one module's bytes; the totals are bytes in the

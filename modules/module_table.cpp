@@ -1,5 +1,7 @@
 #include "modules/module_table.h"
 
+#include <charconv>
+
 namespace gw20::modules {
 
 void ResetModuleTable(ModuleTable& table) {
@@ -19,6 +21,18 @@ void ResetModuleTable(ModuleTable& table) {
     record.CounterChannels = 0;
   }
 }
+
+std::optional<int> ParseModuleAddress(std::string_view Address) {
+  int value = -1;
+  const char* end = Address.data() + Address.size();
+  const auto [stop, error] = std::from_chars(Address.data(), end, value);
+  if (Address.empty() || error != std::errc{} || stop != end || value < 0 || value > kMaxAddress) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+int AddressValue(const ZelkModuleRecord& record) { return ParseModuleAddress(record.Address).value_or(0); }
 
 void BuildModuleOrder(ModuleTable& table) {
   table.ModuleOrder.fill(0);

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 #include "modules/grid_columns.h"
 #include "modules/module_table.h"
-#include "platform/ui/numbers.h"
+#include "platform/ui/number_text.h"
 
 namespace gw20::modules {
 namespace {
@@ -34,40 +35,20 @@ constexpr std::array<Column, kZelkInfoCols> kColumns{{
 
 enum Col { kNo, kAddress, kName, kTypeCode, kDataFormat, kDO, kAO, kDI, kAI, kCounter };
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-constexpr int kHexBase = 16;
-constexpr int kLargestByte = 255;
 // Window and frame borders and a vertical scroll bar around the grid.
 constexpr int kZelkInfoFrameTwips = 900;
-
-std::string HexText(int value) {
-  std::string text;
-  do {
-    text.insert(text.begin(), kHexDigits[value % kHexBase]);
-    value /= kHexBase;
-  } while (value > 0);
-  return text;
-}
 
 // Only the counter modules report counter channels in this column.
 bool IsCounterModel(std::string_view name) { return name == "RA502" || name == "RA502B"; }
 
-int AddressNumber(const std::string& Address) {
-  const auto value = ui::RoundHalfEven(ui::LeadingNumber(Address));
-  return static_cast<int>(std::clamp<std::int64_t>(value, 0, kLargestByte));
-}
-
 }  // namespace
 
-std::string TwoDigitHexText(int value) {
-  value = std::max(value, 0);
-  return (value < kHexBase ? "0x0" : "0x") + HexText(value);
-}
+std::string TwoDigitHexText(int value) { return "0x" + ui::H2(value); }
 
 std::string TypeCodeText(const ZelkModuleRecord& module) {
   if (module.TypeCodeCount == 1) return TwoDigitHexText(module.TypeCode);
-  return "Ch0:" + HexText(std::max(module.TypeCode, 0)) + "--" +
-         "Ch1:" + HexText(std::max(module.TypeCode2, 0));
+  return "Ch0:" + ui::Hex(static_cast<std::uint64_t>(std::max(module.TypeCode, 0))) + "--" +
+         "Ch1:" + ui::Hex(static_cast<std::uint64_t>(std::max(module.TypeCode2, 0)));
 }
 
 ShowZelkInfo::ShowZelkInfo(const ModuleTable& table, ui::FormHost& host)
@@ -90,9 +71,8 @@ void ShowZelkInfo::Form_Load() {
         col, static_cast<int>(std::lround(column.factor * kZelkInfoBaseColWidth)) + column.extraTwips);
     ZelkInfoRecord.SetTextMatrix(0, col, std::string(column.header));
   }
-  for (int row = 1; row <= count; ++row) {
-    FillRow(row, table_.ModuleList[table_.ModuleOrder[row - 1]]);
-  }
+  int row = 0;
+  ForEachListedModule(table_, [&](int, const ZelkModuleRecord& module) { FillRow(++row, module); });
   FitColumnsToText(ZelkInfoRecord);
   // Ten columns are meant to be seen at once: the window grows with them.
   SetSize(std::max(kZelkInfoWidth, GridWidthTwips(ZelkInfoRecord) + kZelkInfoFrameTwips), kZelkInfoHeight);
@@ -102,7 +82,7 @@ void ShowZelkInfo::Form_Load() {
 void ShowZelkInfo::FillRow(int row, const ZelkModuleRecord& module) {
   ui::Grid& grid = ZelkInfoRecord;
   grid.SetTextMatrix(row, kNo, std::to_string(row));
-  grid.SetTextMatrix(row, kAddress, TwoDigitHexText(AddressNumber(module.Address)));
+  grid.SetTextMatrix(row, kAddress, TwoDigitHexText(AddressValue(module)));
   grid.SetTextMatrix(row, kName, module.ModelName);
   grid.SetTextMatrix(row, kTypeCode, TypeCodeText(module));
   grid.SetTextMatrix(row, kDataFormat, TwoDigitHexText(module.DataFormat));

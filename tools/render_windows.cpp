@@ -9,8 +9,10 @@
 #include <QPixmap>
 #include <QStyleFactory>
 #include <QWidget>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,12 +21,16 @@
 #include "app/connect_sequence.h"
 #include "app/logo.h"
 #include "app/main_f.h"
-#include "app/placeholder_page.h"
 #include "app/qt/register_views.h"
 #include "canopen/copeds_f.h"
 #include "canopen/pdo_mapping.h"
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
+#include "devicenet/assembly_maps.h"
+#include "devicenet/dnseds_set.h"
+#include "devicenet/show_app_obj_new.h"
+#include "devicenet/show_ass_obj.h"
+#include "eds/map_tables.h"
 #include "link/com_para_setting_f.h"
 #include "modules/module_ch_info.h"
 #include "modules/module_table.h"
@@ -155,6 +161,10 @@ void ScanShownModules(gw20::modules::ModuleTable& table) {
     gw20::modules::ModuleChInfo(table, shown.name);
     record.TypeCode = shown.typeCode;
     record.DataFormat = shown.dataFormat;
+    // The scan copies the module's answer into its application object too.
+    auto& object = table.AppObjList[table.CurrentModule];
+    object.TypeCode = shown.typeCode;
+    object.DataFormat = shown.dataFormat;
     ++table.CurrentModule;
   }
   gw20::modules::BuildModuleOrder(table);
@@ -181,11 +191,28 @@ bool RenderViewers(Renderer& renderer, gw20::qtui::QtFormHost& host, gw20::app::
   return ok;
 }
 
+// The DeviceNet viewers over the same table, both tabs of the assembly viewer.
+// The assemblies go into tables of their own, so the CANopen windows keep
+// theirs.
+bool RenderDeviceNetViewers(Renderer& renderer, gw20::qtui::QtFormHost& host, gw20::app::AppState& state) {
+  const auto assemblies = std::make_unique<gw20::eds::MapTables>();
+  gw20::devicenet::BuildAssemblyMaps(state.modules, *assemblies);
+  gw20::devicenet::ShowAppObjNew application(state.modules, host);
+  bool ok = renderer.Render(application, QStringLiteral("application_objects"));
+  application.Unload();
+  gw20::devicenet::ShowAssObj assembly(state.modules, *assemblies, host);
+  ok = renderer.Render(assembly, QStringLiteral("assembly_output")) && ok;
+  assembly.AssObjParaTableTag.Click(1);  // the modules shown have outputs, so inputs are second
+  ok = renderer.Render(assembly, QStringLiteral("assembly_input")) && ok;
+  assembly.Unload();
+  return ok;
+}
+
 // The CANopen page in node-guarding mode, then with heartbeat chosen.
 bool RenderCanopenPage(Renderer& renderer, gw20::app::Main_F& mainForm) {
   auto* page = mainForm.CanopenPage();
   if (page == nullptr) return false;
-  page->EDSInfo[gw20::canopen::kEdsDescription].SetText("Packing line 3, station B");
+  page->EDSInfo[gw20::eds::kEdsDescription].SetText("Packing line 3, station B");
   page->GuardTime_T[0].SetText("1000");
   page->GuardTime_T[1].SetText("3");
   bool ok = renderer.Render(*page, QStringLiteral("canopen_page"));
@@ -194,6 +221,26 @@ bool RenderCanopenPage(Renderer& renderer, gw20::app::Main_F& mainForm) {
   ok = renderer.Render(*page, QStringLiteral("canopen_page_heartbeat")) && ok;
   page->BackButton.Press();
   return ok;
+}
+
+// Picks the entry `text` of `list`, as the operator would; nothing when absent.
+void PickItem(gw20::ui::ComboBox& list, std::string_view text) {
+  const auto& items = list.Items();
+  const auto found = std::find(items.begin(), items.end(), text);
+  if (found != items.end()) list.Pick(static_cast<int>(found - items.begin()));
+}
+
+// The DeviceNet page with a Poll and a Strobe connection chosen, showing the
+// longest items the lists hold.
+bool RenderDeviceNetPage(Renderer& renderer, gw20::app::Main_F& mainForm) {
+  auto* page = mainForm.DeviceNetPage();
+  if (page == nullptr) return false;
+  page->EDSInfo[gw20::eds::kEdsDescription].SetText("Packing line 3, station B");
+  PickItem(page->InpPut[gw20::devicenet::kPoll], "INPUT  02(Assembly)");
+  PickItem(page->OutPut[gw20::devicenet::kPoll], "OUTPUT 03(DO,App.01)");
+  PickItem(page->InpPut[gw20::devicenet::kStrobe], "INPUT  01(Assembly)");
+  page->IO_Info[gw20::devicenet::kDefaultStrobe].Choose();
+  return renderer.Render(*page, QStringLiteral("dnseds_set"));
 }
 
 int RenderAll(const QString& folder) {
@@ -228,12 +275,12 @@ int RenderAll(const QString& folder) {
   ok = mainForm.AboutWindow() != nullptr &&
        renderer.Render(*mainForm.AboutWindow(), QStringLiteral("about")) && ok;
   ok = RenderViewers(renderer, host, state) && ok;
+  ok = RenderDeviceNetViewers(renderer, host, state) && ok;
   mainForm.WriteEDS.Press();  // opens the CANopen page (the CANopen option is on)
   ok = RenderCanopenPage(renderer, mainForm) && ok;
   mainForm.ApplicationSelect[1].Choose();
   mainForm.WriteEDS.Press();  // opens the DeviceNet page
-  ok = mainForm.ConfigurationPage() != nullptr &&
-       renderer.Render(*mainForm.ConfigurationPage(), QStringLiteral("configuration_page")) && ok;
+  ok = RenderDeviceNetPage(renderer, mainForm) && ok;
   // Closed as the operator would (the exit question is answered Yes), so no
   // view outlives the controls it shows.
   mainForm.Unload();

@@ -2,13 +2,13 @@
 
 #include "app/main_f.h"
 #include "canopen/copeds_f.h"
-#include "canopen/eds_info.h"
+#include "eds/eds_file.h"
+#include "eds/eds_info.h"
 
 namespace gw20::cli {
 namespace {
 
 constexpr const char* kSettingOk = "Setting Ok";
-constexpr const char* kEdsOk = "Produce .EDS file is OK";
 
 // Opens panel `index` unless its toggle is already down (a second click
 // would release it and hide Setting).
@@ -46,8 +46,8 @@ bool SetFieldPanel(app::Main_F& form, const CanopenAnswers& answers) {
 }
 
 void SetPage(canopen::COPEDS_F& page, const CanopenAnswers& answers) {
-  if (answers.description) page.EDSInfo[canopen::kEdsDescription].Type(*answers.description);
-  if (answers.createdBy) page.EDSInfo[canopen::kEdsCreator].Type(*answers.createdBy);
+  if (answers.description) page.EDSInfo[eds::kEdsDescription].Type(*answers.description);
+  if (answers.createdBy) page.EDSInfo[eds::kEdsCreator].Type(*answers.createdBy);
   if (answers.heartbeatText) {
     page.ErrControl[canopen::kHeartbeat].Choose();
     page.Heartbeat_T.Type(*answers.heartbeatText);
@@ -67,7 +67,7 @@ bool RunCanopenScript(app::Main_F& form, const CanopenAnswers& answers) {
   if (page == nullptr || !page->Loaded()) return false;
   SetPage(*page, answers);
   page->FinishButton.Press();
-  return !page->Loaded() && form.CommunicationState.Text() == kEdsOk;
+  return !page->Loaded() && form.CommunicationState.Text() == eds::kEdsOkStatus;
 }
 
 }  // namespace gw20::cli

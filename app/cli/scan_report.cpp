@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/main_f.h"
 #include "modules/module_table.h"
+#include "platform/ui/number_text.h"
 
 namespace gw20::cli {
 namespace {
@@ -29,18 +30,9 @@ constexpr unsigned char kFirstPrintable = 0x20;
 // them. An order entry outside the table is skipped rather than read.
 std::vector<int> UsedSlots(const modules::ModuleTable& table) {
   std::vector<int> slots;
-  const int count = std::clamp(table.ModuleCount, 0, modules::kModuleSlots);
-  for (int i = 0; i < count; ++i) {
-    const int slot = table.ModuleOrder[i];
-    if (slot >= 0 && slot < modules::kModuleSlots) slots.push_back(slot);
-  }
+  modules::ForEachListedModule(table,
+                               [&](int slot, const modules::ZelkModuleRecord&) { slots.push_back(slot); });
   return slots;
-}
-
-std::string Hex2(int value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(value));
-  return text;
 }
 
 std::string Trimmed(const std::string& text) {
@@ -98,15 +90,15 @@ std::string ScanReportText(const app::AppState& state, const app::Main_F& form) 
       << "  DO  AO  DI  AI  Counter  Type  Format\n";
   for (const int slot : slots) {
     const auto& m = table.ModuleList[slot];
-    std::string type = Hex2(m.TypeCode);
-    if (m.TypeCodeCount > 1) type += "/" + Hex2(m.TypeCode2);
+    std::string type = ui::H2(m.TypeCode);
+    if (m.TypeCodeCount > 1) type += "/" + ui::H2(m.TypeCode2);
     out << Padded(std::to_string(slot), kSlotWidth, true) << "  " << Padded(m.Address, kAddressWidth, true)
         << "  " << Padded(m.ModelName, modelWidth, false);
     for (const int channels : {m.DOChannels, m.AOChannels, m.DIChannels, m.AIChannels}) {
       out << Padded(std::to_string(channels), kChannelWidth, true);
     }
     out << Padded(std::to_string(m.CounterChannels), kCounterWidth, true) << Padded(type, kTypeWidth, true)
-        << Padded(Hex2(m.DataFormat), kFormatWidth, true) << '\n';
+        << Padded(ui::H2(m.DataFormat), kFormatWidth, true) << '\n';
   }
   return out.str();
 }

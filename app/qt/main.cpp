@@ -20,8 +20,8 @@
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromLatin1(gw20::app::kProgramName.data(),
-                                                       gw20::app::kProgramName.size()));
+  QApplication::setApplicationName(
+      QString::fromLatin1(gw20::app::kProgramName.data(), gw20::app::kProgramName.size()));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   // Numbers read and written as text must not follow the operator's locale.
   std::setlocale(LC_NUMERIC, "C");

@@ -7,9 +7,9 @@ class QtFormHost;
 
 namespace gw20::appqt {
 
-// Registers a view factory for Logo, Main_F, AboutForm, PlaceholderPage,
-// ComParaSetting_F, COPEDS_F and the viewers ShowZelkInfo, ShowPDO and
-// ShowAppObjDect.
+// Registers a view factory for Logo, Main_F, AboutForm, ComParaSetting_F,
+// the pages COPEDS_F and DNSEdsSet and the viewers ShowZelkInfo, ShowPDO,
+// ShowAppObjDect, ShowAppObjNew and ShowAssObj.
 // Needs a QApplication. Calling it again replaces the same factories.
 void RegisterViews(qtui::QtFormHost& host);
 

@@ -30,10 +30,8 @@ class PictureLabel : public QLabel {
 
 }  // namespace
 
-QLabel& MakePicture(QWidget& parent, ui::Picture& model, int minWidthTwips,
-                    int minHeightTwips) {
-  const QSize least(qtui::TwipsToPixels(minWidthTwips, parent),
-                    qtui::TwipsToPixels(minHeightTwips, parent));
+QLabel& MakePicture(QWidget& parent, ui::Picture& model, int minWidthTwips, int minHeightTwips) {
+  const QSize least(qtui::TwipsToPixels(minWidthTwips, parent), qtui::TwipsToPixels(minHeightTwips, parent));
   RegisterPictureResources();
   auto* label = new PictureLabel(parent, least);  // owned by `parent`
   label->setObjectName(QString::fromStdString(model.Name()));

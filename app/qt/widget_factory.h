@@ -23,8 +23,7 @@ W& MakeBound(QWidget& parent, M& model) {
 
 // A picture label that takes the room its layout gives it (at least
 // `minWidthTwips` x `minHeightTwips`) instead of growing with its pixmap.
-QLabel& MakePicture(QWidget& parent, ui::Picture& model, int minWidthTwips,
-                    int minHeightTwips);
+QLabel& MakePicture(QWidget& parent, ui::Picture& model, int minWidthTwips, int minHeightTwips);
 
 // Keeps the widget's place in its layout while it is hidden, so the panels
 // do not jump when the form shows and hides fields.

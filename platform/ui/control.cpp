@@ -26,19 +26,19 @@ void Control::NotifyChanged() {
 }
 
 void Button::Press() {
-  if (!Enabled() || !Visible()) return;
+  if (!Usable()) return;
   if (OnMouseUp) OnMouseUp();
   if (OnClick) OnClick();
 }
 
 void ToggleButton::Toggle() {
-  if (!Enabled() || !Visible()) return;
+  if (!Usable()) return;
   SetValue(!Value());
   if (OnMouseUp) OnMouseUp(kLeftButton, 0, 330, 330);
 }
 
 void OptionButton::Choose() {
-  if (!Enabled() || !Visible()) return;
+  if (!Usable()) return;
   SetValue(true);
   if (OnClick) OnClick();
 }
@@ -55,26 +55,24 @@ void ComboBox::Clear() {
   NotifyChanged();
 }
 
-void ComboBox::SetListIndex(int index) {
-  Assign(listIndex_, index >= 0 && index < ListCount() ? index : -1);
-}
+void ComboBox::SetListIndex(int index) { Assign(listIndex_, index >= 0 && index < ListCount() ? index : -1); }
 
 std::string ComboBox::Text() const { return listIndex_ >= 0 ? items_[listIndex_] : std::string(); }
 
 void ComboBox::Pick(int index) {
-  if (!Enabled() || !Visible()) return;
+  if (!Usable()) return;
   SetListIndex(index);
   if (OnClick) OnClick();
 }
 
 void TextBox::Type(std::string text) {
-  if (!Enabled() || !Visible() || locked_) return;
+  if (!Usable() || locked_) return;
   SetText(std::move(text));
   if (OnChange) OnChange();
 }
 
 void Menu::Press() {
-  if (!Enabled() || !Visible()) return;
+  if (!Usable()) return;
   if (OnClick) OnClick();
 }
 

@@ -4,6 +4,7 @@
 // the event callbacks. Sizes are in twips (1/1440 inch).
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -38,6 +39,13 @@ class Control {
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
 
+  // The frame that holds this control, or null. A control can be used by the
+  // operator only while it and every frame around it are enabled and
+  // visible, as in a real window.
+  const Control* Container() const { return container_; }
+  void SetContainer(const Control* container) { container_ = container; }
+  bool Usable() const { return enabled_ && visible_ && (container_ == nullptr || container_->Usable()); }
+
   // Registers a callback run after every property change. Returns an id for
   // Unobserve; views unobserve when they are destroyed before the model.
   int Observe(Observer observer);
@@ -57,6 +65,7 @@ class Control {
 
  private:
   std::string name_;
+  const Control* container_ = nullptr;  // must outlive this control
   bool visible_ = true;
   bool enabled_ = true;
   std::vector<std::pair<int, Observer>> observers_;
@@ -83,6 +92,10 @@ class Label : public CaptionedControl {
 class Frame : public CaptionedControl {
  public:
   using CaptionedControl::CaptionedControl;
+  // Makes this frame the container of each control; they must not outlive it.
+  void Hold(std::initializer_list<Control*> controls) {
+    for (Control* control : controls) control->SetContainer(this);
+  }
 };
 
 // Mouse button numbers as the handlers receive them.

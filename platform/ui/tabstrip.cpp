@@ -22,7 +22,7 @@ void TabStrip::SetSelectedIndex(int index) {
 }
 
 void TabStrip::Click(int index) {
-  if (!Enabled() || !Visible()) return;
+  if (!Usable()) return;
   SetSelectedIndex(index);
   if (OnClick) OnClick();
 }
@@ -33,7 +33,8 @@ void Grid::Reshape(int rows, int cols) {
   std::vector<std::string> cells(static_cast<std::size_t>(rows) * cols);
   for (int r = 0; r < std::min(rows, rows_); ++r) {
     for (int c = 0; c < std::min(cols, cols_); ++c) {
-      cells[static_cast<std::size_t>(r) * cols + c] = std::move(cells_[static_cast<std::size_t>(r) * cols_ + c]);
+      cells[static_cast<std::size_t>(r) * cols + c] =
+          std::move(cells_[static_cast<std::size_t>(r) * cols_ + c]);
     }
   }
   cells_ = std::move(cells);

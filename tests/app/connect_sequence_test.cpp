@@ -72,11 +72,11 @@ struct Bench : testing::ConnectHarness {
 };
 
 const std::vector<std::string> kWakeUp{"", "", "", "/q", ".", "exit"};
-const std::vector<std::string> kRead{"use eeprom", "block 0", "el 0", ".", "el 40", ".",
-                                     "block 1",    "el 0",    ".",    "exit"};
-const std::vector<std::string> kScanTwo{"use com2", "",         "/timeout 200", "",     "",     "",
-                                        "/baud 9600", "/start 0", "/end  15", "/scan", "$052", "$0A2",
-                                        "/q",         "/q"};
+const std::vector<std::string> kRead{"use eeprom", "block 0", "el 0", ".", "el 40",
+                                     ".",          "block 1", "el 0", ".", "exit"};
+const std::vector<std::string> kScanTwo{"use com2", "",           "/timeout 200", "",         "",
+                                        "",         "/baud 9600", "/start 0",     "/end  15", "/scan",
+                                        "$052",     "$0A2",       "/q",           "/q"};
 
 std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> all;
@@ -92,8 +92,8 @@ TEST(Connect, NewController_UsesDefaultsAndWarnsLast) {
   // No block 2 is read from an unwritten EEPROM.
   EXPECT_EQ(b.Commands(), Joined({kWakeUp, kRead, kScanTwo}));
   EXPECT_EQ(b.Eeprom(), before);
-  EXPECT_EQ(b.Shown(),
-            std::vector<std::string>{"Warnning|Attached modules do not match the configuration stored in EEPROM!"});
+  EXPECT_EQ(b.Shown(), std::vector<std::string>{
+                           "Warnning|Attached modules do not match the configuration stored in EEPROM!"});
   const auto& form = b.h.form;
   const auto& state = b.h.state;
   EXPECT_EQ(b.h.forms.shows, (std::vector<std::string>{"ComParaSetting_F"}));
@@ -121,9 +121,15 @@ TEST(Connect, NewController_UsesDefaultsAndWarnsLast) {
 TEST(Connect, StoredConfigurationMatchingTheModules_IsTakenOver) {
   Bench b{Model("GW20M", kTwoModules)};
   // RA850: 8 AI (16 bytes); RA812: 6 DO (1 byte) and 8 AI (16 bytes).
-  const Words header{436u << 16 | 36,        20,         12u << 16 | 1u << 8 | 2, 2024u << 16 | 5u << 8 | 6,
-                     10u << 24 | 20u << 16 | 30u << 8, 1u << 24 | 4u << 16 | 100, 0u << 16 | 32,
-                     1u << 16 | 0,           0};
+  const Words header{436u << 16 | 36,
+                     20,
+                     12u << 16 | 1u << 8 | 2,
+                     2024u << 16 | 5u << 8 | 6,
+                     10u << 24 | 20u << 16 | 30u << 8,
+                     1u << 24 | 4u << 16 | 100,
+                     0u << 16 | 32,
+                     1u << 16 | 0,
+                     0};
   for (int k = 0; k < 9; ++k) b.controller.SetWord(0, 40 + 4 * k, header[k]);
   const Words moduleBlock{0x800003E8u, 0, 3u << 24 | 2u << 16};
   for (int k = 0; k < 3; ++k) b.controller.SetWord(2, 4 * k, moduleBlock[k]);

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/placeholder_page.h"
 #include "canopen/copeds_f.h"
+#include "devicenet/dnseds_set.h"
 #include "tests/app/app_harness.h"
 
 namespace gw20::app {
@@ -93,7 +93,7 @@ TEST_F(ParameterTest, RejectedSetting_LeavesParametersSelectionAndViewerAsTheyWe
 TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
   form.WriteEDS.Press();
   EXPECT_EQ(form.CommunicationState.Text(), "Connect to GW-20 first");
-  EXPECT_EQ(form.ConfigurationPage(), nullptr);
+  EXPECT_EQ(form.DeviceNetPage(), nullptr);
   EXPECT_TRUE(h.messages.Messages().empty());
 
   form.Show();
@@ -115,8 +115,11 @@ TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
   form.ApplicationSelect[0].SetValue(false);
   form.ApplicationSelect[1].SetValue(true);
   form.WriteEDS.Press();
-  EXPECT_EQ(form.ConfigurationPage()->Caption(), "DeviceNet configuration");
-  form.ConfigurationPage()->Back.Press();
+  ASSERT_NE(form.DeviceNetPage(), nullptr);
+  EXPECT_TRUE(h.forms.IsShown(*form.DeviceNetPage()));
+  EXPECT_EQ(form.CanopenPage(), nullptr);
+  form.DeviceNetPage()->BackButton.Press();
+  EXPECT_TRUE(h.forms.IsShown(form));
 
   form.ApplicationSelect[1].SetValue(false);
   form.ApplicationSelect[0].SetValue(true);
@@ -126,7 +129,7 @@ TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
   EXPECT_EQ(h.messages.Messages().back().text, "NodeID Error");
   EXPECT_EQ(form.CommunicationState.Text(), "NodeID or Application error");
   EXPECT_EQ(form.CanopenPage(), nullptr);
-  EXPECT_FALSE(form.ConfigurationPage()->Loaded());
+  EXPECT_FALSE(form.DeviceNetPage()->Loaded());
   EXPECT_TRUE(h.forms.IsShown(form));
 }
 

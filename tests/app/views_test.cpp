@@ -21,17 +21,22 @@
 
 #include "app/about_form.h"
 #include "app/logo.h"
-#include "app/placeholder_page.h"
 #include "app/qt/about_form_view.h"
+#include "app/qt/dnseds_set_view.h"
 #include "app/qt/logo_view.h"
 #include "app/qt/main_f_view.h"
-#include "app/qt/placeholder_page_view.h"
 #include "app/qt/show_app_obj_dect_view.h"
+#include "app/qt/show_app_obj_new_view.h"
+#include "app/qt/show_ass_obj_view.h"
 #include "app/qt/show_pdo_view.h"
 #include "app/qt/show_zelk_info_view.h"
 #include "canopen/pdo_mapping.h"
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
+#include "devicenet/assembly_maps.h"
+#include "devicenet/dnseds_set.h"
+#include "devicenet/show_app_obj_new.h"
+#include "devicenet/show_ass_obj.h"
 #include "modules/module_ch_info.h"
 #include "modules/show_zelk_info.h"
 #include "tests/app/app_harness.h"
@@ -157,18 +162,47 @@ TEST_F(MainViewTest, MainWindow_OperatorEditsCanPanel_ViewerFollows) {
   EXPECT_TRUE(Find<QLineEdit>(*view, "ViewerText(2)").isReadOnly());
 }
 
-TEST(SmallWindowsTest, SplashAboutAndPage_ShowCaptionsAndForwardClicks) {
+// Fills the module table as a scan of RA412, RA850, RA312 and RA502 would.
+void ScanFourModules(modules::ModuleTable& table) {
+  for (const char* name : {"RA412", "RA850", "RA312", "RA502"}) {
+    table.ModuleList[table.CurrentModule].ModelName = name;
+    table.ModuleList[table.CurrentModule].Address = std::to_string(table.CurrentModule * 9 + 1);
+    ASSERT_TRUE(modules::ModuleChInfo(table, name));
+    ++table.CurrentModule;
+  }
+  modules::BuildModuleOrder(table);
+}
+
+TEST_F(MainViewTest, DeviceNetPage_ListsShowWholeItemsAndAFrameLocksItsWidgets) {
+  auto& s = harness.state;
+  ScanFourModules(s.modules);
+  ui::TextBox status;
+  devicenet::DNSEdsSet page(devicenet::DeviceNetPageState{s.modules, s.params, s.eeprom, s.console, s.maps,
+                                                          s.eds, s.choices, s.ErrorControlWord, s.CommitBusy},
+                            harness.services, eds::MainWindowLink{status, port, 1, nullptr});
+  page.Load();
+  DnsEdsSetView pageView(page);
+  Settle(pageView);
+  EXPECT_EQ(LayoutFault(pageView), "");
+  auto& produced = Find<QComboBox>(pageView, "InpPut(1)");
+  ASSERT_EQ(produced.count(), page.InpPut[1].ListCount());
+  for (int i = 0; i < produced.count(); ++i) {
+    EXPECT_LE(produced.fontMetrics().horizontalAdvance(produced.itemText(i)), produced.width());
+  }
+  page.Frame2.SetEnabled(false);
+  EXPECT_FALSE(produced.isEnabled());
+  EXPECT_TRUE(Find<QComboBox>(pageView, "InpPut(0)").isEnabled());
+  Find<QRadioButton>(pageView, "IO_Info(3)").click();
+  EXPECT_EQ(page.DefaultIOInfo(), devicenet::kDefaultCyclic);
+}
+
+TEST(SmallWindowsTest, SplashAndAbout_ShowCaptionsAndForwardClicks) {
   testing::FormRecorder host;
   app::Logo logo(host);
   app::AboutForm about(host);
-  app::PlaceholderPage page("CANopen configuration", host);
-  bool closed = false;
-  page.OnClosed = [&closed] { closed = true; };
   LogoView logoView(logo);
   AboutFormView aboutView(about);
-  PlaceholderPageView pageView(page);
-  for (QWidget* window : {static_cast<QWidget*>(&logoView), static_cast<QWidget*>(&aboutView),
-                          static_cast<QWidget*>(&pageView)}) {
+  for (QWidget* window : {static_cast<QWidget*>(&logoView), static_cast<QWidget*>(&aboutView)}) {
     Settle(*window);
     EXPECT_EQ(LayoutFault(*window), "") << window->objectName().toStdString();
   }
@@ -176,13 +210,9 @@ TEST(SmallWindowsTest, SplashAboutAndPage_ShowCaptionsAndForwardClicks) {
   EXPECT_EQ(Find<QGroupBox>(aboutView, "Frame1").title(), "Support");
   EXPECT_EQ(Find<QLabel>(aboutView, "DateLabel").text(), "May. 2012");
   EXPECT_EQ(aboutView.windowTitle(), QString::fromLatin1(about.Caption().c_str()));
-  EXPECT_EQ(pageView.windowTitle(), "CANopen configuration");
 
   about.Command1.SetCaption("Close");
   EXPECT_EQ(Find<QPushButton>(aboutView, "Command1").text(), "Close");
-  page.Load();
-  Find<QPushButton>(pageView, "Back").click();
-  EXPECT_TRUE(closed);
 }
 
 // The first cell whose text is wider than its column in the font the table
@@ -203,13 +233,7 @@ std::string TextCutOff(const QTableWidget& table) {
 TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   testing::FormRecorder host;
   modules::ModuleTable table;
-  for (const char* name : {"RA412", "RA850", "RA312", "RA502"}) {
-    table.ModuleList[table.CurrentModule].ModelName = name;
-    table.ModuleList[table.CurrentModule].Address = std::to_string(table.CurrentModule * 9 + 1);
-    ASSERT_TRUE(modules::ModuleChInfo(table, name));
-    ++table.CurrentModule;
-  }
-  modules::BuildModuleOrder(table);
+  ScanFourModules(table);
   auto maps = std::make_unique<canopen::MapTables>();
   ASSERT_TRUE(canopen::BuildPdoMaps(table, *maps));
   link::GatewayParameters params;
@@ -217,11 +241,17 @@ TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   modules::ShowZelkInfo zelk(table, host);
   canopen::ShowPDO pdo(*maps, params, host);
   canopen::ShowAppObjDect dictionary(table, counterModules, host);
-  zelk.Load(), pdo.Load(), dictionary.Load();
+  auto assemblies = std::make_unique<eds::MapTables>();
+  devicenet::BuildAssemblyMaps(table, *assemblies);
+  devicenet::ShowAppObjNew application(table, host);
+  devicenet::ShowAssObj assembly(table, *assemblies, host);
+  zelk.Load(), pdo.Load(), dictionary.Load(), application.Load(), assembly.Load();
   ShowZelkInfoView zelkView(zelk);
   ShowPdoView pdoView(pdo);
   ShowAppObjDectView dictionaryView(dictionary);
-  Settle(zelkView), Settle(pdoView), Settle(dictionaryView);
+  ShowAppObjNewView applicationView(application);
+  ShowAssObjView assemblyView(assembly);
+  Settle(zelkView), Settle(pdoView), Settle(dictionaryView), Settle(applicationView), Settle(assemblyView);
   Find<QTabBar>(pdoView, "PDOParaTableTag").setCurrentIndex(canopen::kTransmitPdoTab);
   Find<QTabBar>(dictionaryView, "ObjDictTableTag").setCurrentIndex(canopen::kStandardizedTab);
   Settle(pdoView), Settle(dictionaryView);
@@ -229,7 +259,8 @@ TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   EXPECT_EQ(Find<QTableWidget>(pdoView, "PDOParaRecord").item(1, 1)->text(), "181");
   EXPECT_EQ(Find<QTableWidget>(dictionaryView, "ObjDectRecord").item(0, 8)->text(), "0x6444");
   for (const QWidget* view : {static_cast<QWidget*>(&zelkView), static_cast<QWidget*>(&pdoView),
-                              static_cast<QWidget*>(&dictionaryView)}) {
+                              static_cast<QWidget*>(&dictionaryView), static_cast<QWidget*>(&applicationView),
+                              static_cast<QWidget*>(&assemblyView)}) {
     EXPECT_EQ(TextCutOff(*view->findChild<QTableWidget*>()), "") << view->objectName().toStdString();
     EXPECT_EQ(LayoutFault(*view), "") << view->objectName().toStdString();
   }

@@ -10,6 +10,7 @@
 #include "canopen/map_tables.h"
 #include "canopen/object_dictionary.h"
 #include "canopen/pdo_mapping.h"
+#include "eds/eds_file.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "module_fixture.h"
@@ -50,7 +51,7 @@ class EdsConfiguration : public ::testing::Test {
   link::GatewayParameters params;
   link::EepromImage image;
   ErrorControlSettings errorControl;
-  EdsInfo info;
+  eds::EdsInfo info;
 };
 
 TEST_F(EdsConfiguration, AnalogHeartbeatCountersAndOwnTexts_MatchesHandDerivedFile) {
@@ -104,20 +105,20 @@ TEST_F(EdsConfiguration, WriteFile_ReplacesOldFileAndFailsWithFullPathLeavingNoT
   fs::create_directories(folder);
   std::ofstream(folder / "COPn5.eds") << "old";
 
-  const FileWriteResult written = WriteCanopenEds(State(), now, folder);
+  const eds::FileWriteResult written = WriteCanopenEds(State(), now, folder);
   EXPECT_TRUE(written.ok) << written.reason;
   EXPECT_EQ(ReadFile(folder / "COPn5.eds"), Expected("digital_guarding.eds"));
 
   // A folder in the way of the file: the rename fails, the temporary file goes.
   params.NodeId = 6;
   fs::create_directories(folder / "COPn6.eds" / "inside");
-  const FileWriteResult blocked = WriteCanopenEds(State(), now, folder);
+  const eds::FileWriteResult blocked = WriteCanopenEds(State(), now, folder);
   EXPECT_FALSE(blocked.ok);
-  EXPECT_EQ(CantWriteEdsText(blocked.path),
+  EXPECT_EQ(eds::CantWriteEdsText(blocked.path),
             "Can't write the EDS file " + (folder / "COPn6.eds").string() + "!");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 2);
 
-  const FileWriteResult missing = WriteCanopenEds(State(), now, folder / "absent");
+  const eds::FileWriteResult missing = WriteCanopenEds(State(), now, folder / "absent");
   EXPECT_FALSE(missing.ok);
   EXPECT_EQ(missing.path, folder / "absent" / "COPn6.eds");
   fs::remove_all(folder);

@@ -25,10 +25,10 @@ struct Page {
   // A fresh page, loaded as the main window opens it.
   COPEDS_F& Open() {
     auto& s = h.state;
-    page =
-        std::make_unique<COPEDS_F>(CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds,
-                                                    s.errorControl, s.CounterModuleCount, s.CommitBusy},
-                                   h.services, MainWindowLink{status, port, 3, [this] { ++mainShown; }});
+    page = std::make_unique<COPEDS_F>(
+        CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds, s.errorControl,
+                         s.CounterModuleCount, s.CommitBusy, s.ErrorControlWord},
+        h.services, eds::MainWindowLink{status, port, 3, [this] { ++mainShown; }});
     page->Show(false);
     return *page;
   }
@@ -60,7 +60,7 @@ TEST(COPEDS_F, Load_PresetsErrorControlFromTheStoredWord) {
   EXPECT_TRUE(heartbeat.ParameterSetting_frame[1].Visible() &&
               !heartbeat.ParameterSetting_frame[0].Visible());
   EXPECT_EQ(p.Times(), "0,0,300");
-  EXPECT_EQ(p.h.state.eds, (EdsInfo{"", ""}));
+  EXPECT_EQ(p.h.state.eds, (eds::EdsInfo{"", ""}));
   EXPECT_EQ(p.h.state.maps.LastInputMap, 3);  // the PDO tables were derived
 
   p.h.state.eeprom.ModuleBlock[0] = 0x0003E803;
@@ -97,13 +97,13 @@ TEST(COPEDS_F, Finish_ChecksTheTimesOfTheChosenProtocolOnly) {
     page.GuardTime_T[0].Type(c.guard);
     page.GuardTime_T[1].Type(c.life);
     page.Heartbeat_T.Type(c.heartbeat);
-    page.EDSInfo[kEdsCreator].Type("me");
+    page.EDSInfo[eds::kEdsCreator].Type("me");
     p.h.state.CommitBusy = true;  // Finish then stops right after taking the values
     page.FinishButton.Press();
     const auto& s = p.h.state.errorControl;
     EXPECT_EQ(p.Shown(), c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown});
     EXPECT_EQ(s.GuardTime + s.LifeTimeFactor + s.HeartbeatTime, c.stored) << c.guard << c.life << c.heartbeat;
-    EXPECT_EQ(p.h.state.eds[kEdsCreator], c.shown.empty() ? "me" : "");
+    EXPECT_EQ(p.h.state.eds[eds::kEdsCreator], c.shown.empty() ? "me" : "");
     EXPECT_EQ(p.port.OpenCalls(), 0);
   }
 }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/ui/number_text.h"
+
 namespace gw20::ui {
 namespace {
 
@@ -33,6 +35,21 @@ TEST(RoundHalfEven, HalvesGoToEvenNeighbour) {
   EXPECT_EQ(RoundHalfEven(1e30), std::numeric_limits<std::int64_t>::max());
   EXPECT_EQ(RoundHalfEven(-1e30), std::numeric_limits<std::int64_t>::min());
   EXPECT_EQ(RoundHalfEven(std::nan("")), 0);
+}
+
+TEST(NumberText, WidthsBlanksAndSigns) {
+  EXPECT_EQ(Str(5), " 5");
+  EXPECT_EQ(Str(-3), "-3");
+  EXPECT_EQ(Dec(12), "12");
+  EXPECT_EQ(Hex(0), "0");
+  EXPECT_EQ(Hex(0x30191), "30191");
+  EXPECT_EQ(H2(5), "05");
+  EXPECT_EQ(H2(31), "1F");
+  EXPECT_EQ(H2(256), "100");
+  EXPECT_EQ(H2(-1), "00");
+  EXPECT_EQ(D2(3), "03");
+  EXPECT_EQ(D2(123), "123");
+  EXPECT_EQ(D2(-3), "-03");
 }
 
 }  // namespace

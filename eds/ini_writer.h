@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace gw20::canopen {
+namespace gw20::eds {
 
 // Outcome of writing a file. On failure `path` is the full path of the file
 // that could not be written and `reason` the system's explanation.
@@ -40,4 +40,4 @@ class IniWriter {
   std::string text_;
 };
 
-}  // namespace gw20::canopen
+}  // namespace gw20::eds

@@ -1,11 +1,11 @@
-#include "canopen/ini_writer.h"
+#include "eds/ini_writer.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <system_error>
 
-namespace gw20::canopen {
+namespace gw20::eds {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
@@ -65,4 +65,4 @@ FileWriteResult IniWriter::Save(const std::filesystem::path& path) const {
   return {true, path, {}};
 }
 
-}  // namespace gw20::canopen
+}  // namespace gw20::eds

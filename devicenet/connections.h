@@ -1,0 +1,90 @@
+#pragma once
+// The DeviceNet I/O connections the operator chooses on the DeviceNet page:
+// for Poll, Strobe and COS/Cyclic, which item of the produced (input) and the
+// consumed (output) list the gateway uses, and what an item names as a
+// DeviceNet path (class, instance, attribute).
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "eds/map_tables.h"
+
+namespace gw20::modules {
+struct ModuleTable;
+}
+
+namespace gw20::devicenet {
+
+// Connection slots: positions of ProducedChoice, ConsumedChoice and of the
+// page's InpPut and OutPut lists.
+inline constexpr int kPoll = 0;
+inline constexpr int kStrobe = 1;
+inline constexpr int kCosCyclic = 2;  // COS and Cyclic share one choice
+inline constexpr int kConnectionSlots = 3;
+inline constexpr int kChoiceSlots = 4;  // slot 3 exists; no list sets it
+
+// List index of "None" in every connection list.
+inline constexpr int kNoneItem = 0;
+
+// The list indexes chosen, kept for the whole run: a page load presets the
+// produced choices and the Poll consumed choice from the EEPROM, while the
+// Strobe and COS/Cyclic consumed choices keep what an earlier visit chose.
+struct ConnectionChoices {
+  std::array<int, kChoiceSlots> ProducedChoice{};
+  std::array<int, kChoiceSlots> ConsumedChoice{};
+  // The produced or the consumed choice of `slot` names an item.
+  bool Used(int slot) const;
+};
+
+// Class ids of a DeviceNet path.
+inline constexpr int kAssemblyClass = 4;
+inline constexpr int kApplicationClass = 100;
+inline constexpr int kAcknowledgeClass = 43;  // the acknowledge handler object
+// Attributes of class 100: digital and analog output data, digital and
+// analog input data.
+inline constexpr int kDOData = 20;
+inline constexpr int kAOData = 21;
+inline constexpr int kDIData = 22;
+inline constexpr int kAIData = 23;
+inline constexpr int kAssemblyData = 3;
+
+struct DnsPath {
+  int ClassId = kAssemblyClass;
+  int Instance = 0;
+  int Attribute = kAssemblyData;
+  friend bool operator==(const DnsPath&, const DnsPath&) = default;
+};
+
+// Decodes a list item ("INPUT  02(Assembly)", "OUTPUT 03(DO,App.01)",
+// "None") chosen at list index `Index`. An output assembly item names
+// instance Index; an input assembly item counts on after the output
+// assemblies. Application items name class 100, the instance given in the
+// text and the data attribute of their kind. "None", an empty or any other
+// text gives class 4, instance 0, attribute 3.
+DnsPath GetDNSInfo(int Index, const std::string& ItemText, const eds::MapTables& maps);
+
+// The items of the consumed (output) and produced (input) lists for the
+// modules and assemblies of the last derivation: "None", the assembly items,
+// then one item per module slot with digital and then with analog data.
+// Item i names the EDS file's Output (Input) connection entry i.
+std::vector<std::string> ConsumedItems(const modules::ModuleTable& table, const eds::MapTables& maps);
+std::vector<std::string> ProducedItems(const modules::ModuleTable& table, const eds::MapTables& maps);
+
+// Slots 0..CurrentModule - 1 that hold a module: those with an application
+// object the connection lists and the EDS file name.
+bool HasApplicationObject(const modules::ModuleTable& table, int slot);
+
+// One word of block 1: list index x 16777216 + class x 65536 + instance x
+// 256 + attribute. Fields are taken modulo their byte.
+std::uint32_t ConnectionPath(int listIndex, const DnsPath& path);
+
+// The model code block 2 stores for a module on a DeviceNet commit: the
+// catalog's, except that the variants RA412P, RA883Z and RB883Z store
+// 10 x the catalog code of their base model + 1, and their base models
+// (RA412; RA883, RA883P, RA883R, RA883BL; RB883, RB883W, RB883R) 10 x it.
+// 0 for a model the catalog does not know.
+std::uint32_t DeviceNetModelCode(const std::string& ModelName);
+
+}  // namespace gw20::devicenet

@@ -1,0 +1,353 @@
+#include "devicenet/dnseds_set.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "devicenet/assembly_maps.h"
+#include "devicenet/dns_eds_writer.h"
+#include "devicenet/show_app_obj_new.h"
+#include "devicenet/show_ass_obj.h"
+#include "eds/map_tables.h"
+#include "link/eeprom_image.h"
+#include "link/eeprom_procedures.h"
+#include "link/gateway_parameters.h"
+#include "link/link_messages.h"
+#include "modules/module_table.h"
+#include "modules/show_zelk_info.h"
+#include "platform/ui/services.h"
+
+namespace gw20::devicenet {
+namespace {
+
+using link::kErrorTitle;
+
+constexpr std::string_view kNewSettingMessage = "This is a new Setting for DNS gateway";
+constexpr std::string_view kEepromErrorMessage = "EEPROM ERROR,We show the default value.";
+constexpr std::string_view kStrobeLengthMessage = "Error! The selected data length > 8 bytes";
+constexpr std::string_view kNotFinishedMessage = "You have not fininshing!";
+
+// Strobe data travels in one 8-byte frame.
+constexpr int kMaxStrobeBytes = 8;
+
+// Block 1: word 0 the default connection in its high half, words 1..3 the
+// produced and 4..6 the consumed connections of Poll, Strobe and COS/Cyclic.
+constexpr int kDefaultWord = 0;
+constexpr int kFirstProducedWord = 1;
+constexpr int kFirstConsumedWord = 4;
+constexpr int kDeviceNetWords = 7;
+constexpr int kMinDeviceNetBlockWords = 11;  // as the connect reads it
+constexpr double kHalfFactor = 65536.0;
+constexpr double kTopByteFactor = 16777216.0;
+// COS and Cyclic consume nothing: the gateway acknowledges through this path.
+constexpr DnsPath kAcknowledgePath{kAcknowledgeClass, 1, 0};
+
+template <typename T, std::size_t N>
+void NameArray(std::array<T, N>& controls, const std::string& name) {
+  for (std::size_t i = 0; i < N; ++i) controls[i].SetName(name + "(" + std::to_string(i) + ")");
+}
+
+// A block word's field above `factor`, rounded down; -1 for a missing word.
+int StoredField(const std::vector<double>& block, int word, double factor) {
+  if (word < 0 || static_cast<std::size_t>(word) >= block.size()) return -1;
+  return static_cast<int>(std::floor(block[word] / factor));
+}
+
+}  // namespace
+
+DNSEdsSet::DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, eds::MainWindowLink main)
+    : ui::Form("DNSEdsSet", services.forms),
+      state_(state),
+      services_(services),
+      main_(std::move(main)),
+      steps_(main_, services_, state_.console, state_.CommitBusy) {
+  NameControls();
+  SetCaptions();
+  WireEvents();
+  SetSize(kDnsEdsSetWidth, kDnsEdsSetHeight);
+}
+
+// Out of line: the viewers are incomplete types in the header.
+DNSEdsSet::~DNSEdsSet() = default;
+
+void DNSEdsSet::NameControls() {
+  EDSRegion.SetName("EDSRegion");
+  NameArray(EDSInfo, "EDSInfo");
+  Label6.SetName("Label6");
+  Label5.SetName("Label5");
+  Frame1.SetName("Frame1");
+  Frame2.SetName("Frame2");
+  Frame3.SetName("Frame3");
+  NameArray(InpPut, "InpPut");
+  NameArray(OutPut, "OutPut");
+  NameArray(ProducedLabel, "ProducedLabel");
+  NameArray(ConsumedLabel, "ConsumedLabel");
+  Frame5.SetName("Frame5");
+  NameArray(IO_Info, "IO_Info");
+  ShowZelkInf.SetName("ShowZelkInf");
+  AppObj.SetName("AppObj");
+  ShowSettingResult.SetName("ShowSettingResult");
+  BackButton.SetName("BackButton");
+  FinishDeviceSet.SetName("FinishDeviceSet");
+  const std::array<ui::Frame*, kConnectionSlots> frames{&Frame1, &Frame2, &Frame3};
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    frames[k]->Hold({&InpPut[k], &OutPut[k], &ProducedLabel[k], &ConsumedLabel[k]});
+  }
+  Frame5.Hold({&IO_Info[0], &IO_Info[1], &IO_Info[2], &IO_Info[3]});
+  EDSRegion.Hold({&EDSInfo[0], &EDSInfo[1], &Label6, &Label5});
+}
+
+void DNSEdsSet::SetCaptions() {
+  SetCaption("DeviceNet EDS File Setting");
+  EDSRegion.SetCaption("EDS File Information");
+  Label6.SetCaption("Description:");
+  Label5.SetCaption("Created By:");
+  Frame1.SetCaption("Poll Info");
+  Frame2.SetCaption("Strobe Info");
+  Frame3.SetCaption("COS/Cyclic Info");
+  for (auto& label : ProducedLabel) label.SetCaption("Produced Connection");
+  for (auto& label : ConsumedLabel) label.SetCaption("Consumed Connection");
+  Frame5.SetCaption("Default IO Info");
+  IO_Info[kDefaultPoll].SetCaption("Poll ");
+  IO_Info[kDefaultStrobe].SetCaption("Strobe");
+  IO_Info[kDefaultCos].SetCaption("COS");
+  IO_Info[kDefaultCyclic].SetCaption("Cyclic");
+  ShowZelkInf.SetCaption("View Zelk Info");
+  AppObj.SetCaption("Application View");
+  ShowSettingResult.SetCaption("Assembly Objcet View");
+  BackButton.SetCaption("Back");
+  FinishDeviceSet.SetCaption("Finish");
+}
+
+void DNSEdsSet::WireEvents() {
+  for (int i = 0; i < kDefaultConnections; ++i) IO_Info[i].OnClick = [this, i] { IO_Info_Click(i); };
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    InpPut[k].OnClick = [this, k] { InpPut_Click(k); };
+    OutPut[k].OnClick = [this, k] { OutPut_Click(k); };
+  }
+  ShowZelkInf.OnClick = [this] { ShowZelkInf_Click(); };
+  AppObj.OnClick = [this] { AppObj_Click(); };
+  ShowSettingResult.OnClick = [this] { ShowSettingResult_Click(); };
+  BackButton.OnClick = [this] { BackButton_Click(); };
+  FinishDeviceSet.OnMouseUp = [this] { FinishDeviceSet_MouseUp(); };
+}
+
+void DNSEdsSet::Form_Load() {
+  SetSize(kDnsEdsSetWidth, kDnsEdsSetHeight);
+  CentreOnScreen();
+  FinishDeviceSet.SetEnabled(true);
+  BuildAssemblyMaps(state_.modules, state_.maps);
+  FillLists();
+  PresetChoices();
+}
+
+void DNSEdsSet::FillLists() {
+  const auto consumed = ConsumedItems(state_.modules, state_.maps);
+  const auto produced = ProducedItems(state_.modules, state_.maps);
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    OutPut[k].Clear();
+    InpPut[k].Clear();
+    for (const auto& item : consumed) OutPut[k].AddItem(item);
+    for (const auto& item : produced) InpPut[k].AddItem(item);
+  }
+}
+
+void DNSEdsSet::ResetChoices() {
+  IO_Info[kDefaultPoll].Choose();
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    state_.choices.ProducedChoice[k] = kNoneItem;
+    InpPut[k].SetListIndex(kNoneItem);
+  }
+  state_.choices.ConsumedChoice[kPoll] = kNoneItem;
+  OutPut[kPoll].SetListIndex(kNoneItem);
+}
+
+void DNSEdsSet::PresetChoices() {
+  auto& image = state_.eeprom;
+  const auto& block = image.DeviceNetBlock;
+  const int stored = StoredField(block, kDefaultWord, kHalfFactor);
+  if (stored < 0 || stored >= kDefaultConnections) image.ConfigMismatch = true;
+  if (image.ConfigMismatch) {
+    Message(std::string(kNewSettingMessage));
+    ResetChoices();
+    return;
+  }
+  std::array<int, kConnectionSlots> produced{};
+  bool fits = true;
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    produced[k] = StoredField(block, kFirstProducedWord + k, kTopByteFactor);
+    fits = fits && produced[k] >= 0 && produced[k] < InpPut[k].ListCount();
+  }
+  const int consumed = StoredField(block, kFirstConsumedWord + kPoll, kTopByteFactor);
+  fits = fits && consumed >= 0 && consumed < OutPut[kPoll].ListCount();
+  if (!fits) {
+    Message(std::string(kEepromErrorMessage));
+    ResetChoices();
+    return;
+  }
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    state_.choices.ProducedChoice[k] = produced[k];
+    InpPut[k].SetListIndex(produced[k]);
+  }
+  state_.choices.ConsumedChoice[kPoll] = consumed;
+  OutPut[kPoll].SetListIndex(consumed);
+  // The stored default shows, so the operator sees what Finish will keep.
+  for (int i = 0; i < kDefaultConnections; ++i) IO_Info[i].SetValue(i == stored);
+  defaultIOInfo_ = stored;
+}
+
+void DNSEdsSet::IO_Info_Click(int Index) {
+  if (Index < 0 || Index >= kDefaultConnections) return;
+  for (int i = 0; i < kDefaultConnections; ++i) IO_Info[i].SetValue(i == Index);
+  defaultIOInfo_ = Index;
+}
+
+DnsPath DNSEdsSet::GetDNSInfo(int Index, const std::string& ItemText) const {
+  return devicenet::GetDNSInfo(Index, ItemText, state_.maps);
+}
+
+int DNSEdsSet::ProducedLength(int Index) const {
+  const DnsPath path = GetDNSInfo(Index, InpPut[kStrobe].Text());
+  if (path.Instance == 0) return 0;
+  if (path.ClassId == kApplicationClass && path.Instance <= modules::kModuleSlots) {
+    const auto& object = state_.modules.AppObjList[path.Instance - 1];
+    if (path.Attribute == kDIData) return object.DIL;
+    if (path.Attribute == kAIData) return object.AIL;
+    return 0;
+  }
+  if (path.ClassId == kAssemblyClass && Index >= 1 && Index <= eds::kMapRecords) {
+    return state_.maps.InputMap[Index - 1].EntryCount;
+  }
+  return 0;
+}
+
+void DNSEdsSet::InpPut_Click(int Index) {
+  if (Index < 0 || Index >= kConnectionSlots) return;
+  const int chosen = std::max(InpPut[Index].ListIndex(), kNoneItem);
+  if (Index == kStrobe && ProducedLength(chosen) > kMaxStrobeBytes) {
+    InpPut[Index].SetListIndex(state_.choices.ProducedChoice[kStrobe]);
+    Message(std::string(kStrobeLengthMessage), kErrorTitle);
+    return;
+  }
+  state_.choices.ProducedChoice[Index] = chosen;
+}
+
+void DNSEdsSet::OutPut_Click(int Index) {
+  if (Index < 0 || Index >= kConnectionSlots) return;
+  state_.choices.ConsumedChoice[Index] = std::max(OutPut[Index].ListIndex(), kNoneItem);
+}
+
+void DNSEdsSet::ShowZelkInf_Click() {
+  if (!zelk_) zelk_ = std::make_unique<modules::ShowZelkInfo>(state_.modules, services_.forms);
+  zelk_->Show(false);
+}
+
+void DNSEdsSet::AppObj_Click() {
+  if (!application_) application_ = std::make_unique<ShowAppObjNew>(state_.modules, services_.forms);
+  application_->Show(false);
+}
+
+void DNSEdsSet::ShowSettingResult_Click() {
+  if (!assembly_) assembly_ = std::make_unique<ShowAssObj>(state_.modules, state_.maps, services_.forms);
+  assembly_->Show(false);
+}
+
+void DNSEdsSet::CloseViewers() {
+  if (assembly_) assembly_->Unload();
+  if (application_) application_->Unload();
+  if (zelk_) zelk_->Unload();
+}
+
+void DNSEdsSet::BackButton_Click() {
+  for (auto& list : InpPut) list.Clear();
+  OutPut[kPoll].Clear();
+  Unload();
+}
+
+void DNSEdsSet::Form_Unload(int& Cancel) {
+  (void)Cancel;
+  if (!finished_) Message(std::string(kNotFinishedMessage));
+  CloseViewers();
+  if (main_.ShowMainWindow) main_.ShowMainWindow();
+}
+
+void DNSEdsSet::ProcessError() { steps_.ProcessError(); }
+
+void DNSEdsSet::FinishDeviceSet_MouseUp() {
+  state_.eds[eds::kEdsDescription] = EDSInfo[eds::kEdsDescription].Text();
+  state_.eds[eds::kEdsCreator] = EDSInfo[eds::kEdsCreator].Text();
+  if (state_.CommitBusy) return;
+  if (zelk_) zelk_->Unload();
+  // What is written now is what the file will describe.
+  Frame1.SetEnabled(false);
+  state_.CommitBusy = true;
+  FinishDeviceSet.SetEnabled(false);
+  bool done = false;
+  // A run-time error must not leave the port open and every later commit
+  // refused: it is reported by its own description, like a failed connect.
+  try {
+    done = BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, true) && WriteEdsFile();
+  } catch (const std::exception& error) {
+    Message(error.what());
+    ProcessError();
+  }
+  if (!done) return;
+  steps_.Succeeded();
+  finished_ = true;
+  FinishDeviceSet.SetEnabled(true);
+  Unload();
+}
+
+bool DNSEdsSet::BuildImage() {
+  link::ConfigurationValues values;
+  values.DeviceNet = true;
+  values.Now = services_.clock.Now();
+  values.ErrorControlWord = state_.ErrorControlWord;
+  values.LastOutputMap = state_.maps.LastOutputMap;
+  values.LastInputMap = state_.maps.LastInputMap;
+  values.ModelCode = [](std::string_view name) { return DeviceNetModelCode(std::string(name)); };
+  const auto built = link::BuildConfigurationImage(values, state_.params, state_.modules, state_.eeprom);
+  if (!built.Ok()) {
+    // Nothing was sent: the operator may correct the cause and press Finish again.
+    Message(built.description);
+    Frame1.SetEnabled(true);
+    FinishDeviceSet.SetEnabled(true);
+    state_.CommitBusy = false;
+    return false;
+  }
+  auto& block = state_.eeprom.DeviceNetBlock;
+  if (block.size() < static_cast<std::size_t>(kMinDeviceNetBlockWords))
+    block.resize(kMinDeviceNetBlockWords, 0.0);
+  const auto& choices = state_.choices;
+  block[kDefaultWord] = defaultIOInfo_ * kHalfFactor;
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    const int produced = choices.ProducedChoice[k];
+    const int consumed = choices.ConsumedChoice[k];
+    block[kFirstProducedWord + k] = ConnectionPath(produced, GetDNSInfo(produced, InpPut[k].Text()));
+    const DnsPath consumedPath = k == kCosCyclic ? kAcknowledgePath : GetDNSInfo(consumed, OutPut[k].Text());
+    block[kFirstConsumedWord + k] = ConnectionPath(consumed, consumedPath);
+  }
+  static_assert(kFirstConsumedWord + kConnectionSlots == kDeviceNetWords);
+  return true;
+}
+
+bool DNSEdsSet::WriteEdsFile() {
+  steps_.ClosePort();
+  const DeviceNetEdsState eds{state_.modules, state_.maps,    state_.params,
+                              state_.eeprom,  state_.choices, state_.eds};
+  if (steps_.FileSaved(WriteDnsEds(eds, services_.clock.Now(), services_.folder.Path()))) return true;
+  // The EEPROM holds the new image already; only the file is missing, and
+  // Finish may be pressed again once the folder is writable.
+  Frame1.SetEnabled(true);
+  FinishDeviceSet.SetEnabled(true);
+  return false;
+}
+
+void DNSEdsSet::Message(const std::string& text, const std::string& title) {
+  services_.messages.Show(text, title, ui::MessageButtons::Ok);
+}
+
+}  // namespace gw20::devicenet

@@ -1,0 +1,150 @@
+#pragma once
+// The DeviceNet configuration page: the produced and consumed connection of
+// Poll, Strobe and COS/Cyclic, the default connection, the two EDS
+// information texts, the viewers of the derived tables, and Finish, which
+// writes the configuration into the controller's EEPROM and then the EDS
+// file. Headless model; the Qt view only arranges widgets and binds them.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "devicenet/connections.h"
+#include "eds/commit_steps.h"
+#include "eds/eds_info.h"
+#include "eds/main_window_link.h"
+#include "platform/ui/control.h"
+#include "platform/ui/form.h"
+
+namespace gw20::ui {
+struct Services;
+}
+namespace gw20::link {
+struct ConsoleState;
+struct EepromImage;
+struct GatewayParameters;
+}  // namespace gw20::link
+namespace gw20::modules {
+struct ModuleTable;
+class ShowZelkInfo;
+}  // namespace gw20::modules
+namespace gw20::eds {
+struct MapTables;
+}
+
+namespace gw20::devicenet {
+
+class ShowAppObjNew;
+class ShowAssObj;
+
+inline constexpr int kDnsEdsSetWidth = 9600;   // twips
+inline constexpr int kDnsEdsSetHeight = 5900;  // twips
+
+// IO_Info positions, the default connection stored in block 1.
+inline constexpr int kDefaultPoll = 0;
+inline constexpr int kDefaultStrobe = 1;
+inline constexpr int kDefaultCos = 2;
+inline constexpr int kDefaultCyclic = 3;
+inline constexpr int kDefaultConnections = 4;
+
+// The program state the page reads and writes; everything must outlive it.
+struct DeviceNetPageState {
+  const modules::ModuleTable& modules;
+  link::GatewayParameters& params;
+  link::EepromImage& eeprom;
+  link::ConsoleState& console;
+  eds::MapTables& maps;
+  eds::EdsInfo& eds;
+  ConnectionChoices& choices;
+  const std::uint32_t& ErrorControlWord;  // stored unchanged in block 2
+  bool& CommitBusy;                       // shared with the main window: a conversation is running
+};
+
+class DNSEdsSet : public ui::Form {
+ public:
+  // `state`, `services` and the main window's controls must outlive the page.
+  DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, eds::MainWindowLink main);
+  ~DNSEdsSet() override;
+
+  ui::Frame EDSRegion;                 // "EDS File Information"
+  std::array<ui::TextBox, 2> EDSInfo;  // eds::kEdsDescription, eds::kEdsCreator
+  ui::Label Label6, Label5;            // "Description:", "Created By:"
+  // Frame1 "Poll Info", Frame2 "Strobe Info", Frame3 "COS/Cyclic Info", each
+  // holding InpPut(k) and OutPut(k) of its slot with their labels.
+  ui::Frame Frame1, Frame2, Frame3;
+  std::array<ui::ComboBox, kConnectionSlots> InpPut;  // produced connection
+  std::array<ui::ComboBox, kConnectionSlots> OutPut;  // consumed connection
+  std::array<ui::Label, kConnectionSlots> ProducedLabel, ConsumedLabel;
+  ui::Frame Frame5;  // "Default IO Info"
+  std::array<ui::OptionButton, kDefaultConnections> IO_Info;
+  ui::Button ShowZelkInf, AppObj, ShowSettingResult;
+  ui::Button BackButton, FinishDeviceSet;
+
+  void IO_Info_Click(int Index);
+  // Index 1 (Strobe) refuses an item of 9 or more data bytes first.
+  void InpPut_Click(int Index);
+  void OutPut_Click(int Index);
+  void ShowZelkInf_Click();
+  void AppObj_Click();
+  void ShowSettingResult_Click();
+  void BackButton_Click();
+  // The commit: builds blocks 0, 2 and 1, writes them through the console,
+  // then writes the EDS file into the program's folder and closes the page.
+  // Does nothing while CommitBusy. A failure is shown and leaves the page
+  // open with Frame1 and Finish disabled.
+  void FinishDeviceSet_MouseUp();
+  // Closes the console port if it is open and clears CommitBusy.
+  void ProcessError();
+  // The path the item at `Index` of a connection list names, by its text.
+  DnsPath GetDNSInfo(int Index, const std::string& ItemText) const;
+
+  // The main window is going away: closing the page must not show it again.
+  void DetachMainWindow() { main_.ShowMainWindow = nullptr; }
+
+  // Default connection chosen with IO_Info, 0..3; 0 when the page opens.
+  int DefaultIOInfo() const { return defaultIOInfo_; }
+  // True after a successful commit.
+  bool Finished() const { return finished_; }
+
+  // Viewers, null until first opened.
+  modules::ShowZelkInfo* ZelkViewer() const { return zelk_.get(); }
+  ShowAppObjNew* ApplicationViewer() const { return application_.get(); }
+  ShowAssObj* AssemblyViewer() const { return assembly_.get(); }
+
+ protected:
+  // Centres the window, derives the assemblies, fills the lists and presets
+  // the choices from block 1 of the image read at connect.
+  void Form_Load() override;
+  // Tells "You have not fininshing!" when no commit succeeded, closes the
+  // viewers and shows the main window; never refuses.
+  void Form_Unload(int& Cancel) override;
+
+ private:
+  void NameControls();
+  void SetCaptions();
+  void WireEvents();
+  void FillLists();
+  void PresetChoices();
+  void ResetChoices();
+  // Data bytes of the produced item at `Index`, 0 when it names none.
+  int ProducedLength(int Index) const;
+  void CloseViewers();
+  // Each shows its message and returns false when the step failed.
+  bool BuildImage();
+  // Closes the port first: the controller has its image by now.
+  bool WriteEdsFile();
+  void Message(const std::string& text, const std::string& title = {});
+
+  DeviceNetPageState state_;
+  ui::Services& services_;
+  eds::MainWindowLink main_;
+  eds::CommitSteps steps_;
+  int defaultIOInfo_ = kDefaultPoll;
+  bool finished_ = false;
+  std::unique_ptr<modules::ShowZelkInfo> zelk_;
+  std::unique_ptr<ShowAppObjNew> application_;
+  std::unique_ptr<ShowAssObj> assembly_;
+};
+
+}  // namespace gw20::devicenet

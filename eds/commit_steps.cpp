@@ -1,0 +1,75 @@
+#include "eds/commit_steps.h"
+
+#include <string>
+
+#include "eds/eds_file.h"
+#include "link/console.h"
+#include "link/eeprom_procedures.h"
+#include "link/link_messages.h"
+#include "link/open_console_port.h"
+#include "platform/ui/control.h"
+#include "platform/ui/serial_port.h"
+#include "platform/ui/services.h"
+
+namespace gw20::eds {
+
+bool CommitSteps::OpenPort() {
+  const int number = main_.PortNumber;
+  const auto opened = link::OpenConsolePort(main_.MSComm1, number);
+  switch (opened.status) {
+    case link::OpenPortStatus::Opened:
+      return true;
+    case link::OpenPortStatus::CannotOpen:
+      Message(link::CantOpenComText(number), link::kWarningTitle);
+      break;
+    case link::OpenPortStatus::Occupied:
+      Message(link::PortOccupiedText(number));
+      break;
+    case link::OpenPortStatus::Error:
+      Message(opened.description);
+      break;
+  }
+  commitBusy_ = false;
+  return false;
+}
+
+bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
+  link::Console console(main_.MSComm1, services_.events, services_.ticks, console_);
+  const auto written =
+      link::WriteConfigurationImage(console, console_, services_.events, image, deviceNetBlock);
+  if (written.Ok()) return true;
+  if (written.status == link::EepromStatus::Timeout) {
+    Message(std::string(link::kTimeoutMessage));
+    main_.CommunicationState.SetText(std::string(link::kTimeoutMessage));
+  } else {
+    Message(written.description);
+  }
+  ProcessError();
+  return false;
+}
+
+void CommitSteps::ClosePort() { main_.MSComm1.Close(); }
+
+bool CommitSteps::FileSaved(const FileWriteResult& saved) {
+  if (saved.ok) return true;
+  Message(CantWriteEdsText(saved.path), link::kErrorTitle);
+  main_.CommunicationState.SetText(std::string(kEdsErrorStatus));
+  commitBusy_ = false;
+  return false;
+}
+
+void CommitSteps::Succeeded() {
+  main_.CommunicationState.SetText(std::string(kEdsOkStatus));
+  commitBusy_ = false;
+}
+
+void CommitSteps::ProcessError() {
+  if (main_.MSComm1.IsOpen()) main_.MSComm1.Close();
+  commitBusy_ = false;
+}
+
+void CommitSteps::Message(const std::string& text, const std::string& title) {
+  services_.messages.Show(text, title, ui::MessageButtons::Ok);
+}
+
+}  // namespace gw20::eds

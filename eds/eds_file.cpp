@@ -1,0 +1,18 @@
+#include "eds/eds_file.h"
+
+#include "platform/ui/number_text.h"
+
+namespace gw20::eds {
+
+std::string EdsDateText(const ui::DateTime& now) {
+  constexpr std::size_t kYearDigits = 4;
+  std::string year = ui::Dec(now.year);
+  while (year.size() < kYearDigits) year.insert(0, "0");
+  return ui::D2(now.month) + "-" + ui::D2(now.day) + "-" + year;
+}
+
+std::string CantWriteEdsText(const std::filesystem::path& path) {
+  return "Can't write the EDS file " + path.string() + "!";
+}
+
+}  // namespace gw20::eds

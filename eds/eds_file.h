@@ -1,0 +1,24 @@
+#pragma once
+// What the EDS files of both profiles share beyond the INI layer: the date
+// they are stamped with and what the operator is told about writing them.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/services.h"
+
+namespace gw20::eds {
+
+// Status texts of a commit's last step.
+inline constexpr std::string_view kEdsOkStatus = "Produce .EDS file is OK";
+inline constexpr std::string_view kEdsErrorStatus = "EDS file error";
+
+// "MM-DD-YYYY", the year with at least four digits: 12-04-2026.
+std::string EdsDateText(const ui::DateTime& now);
+
+// The operator's message for a failed write: "Can't write the EDS file " +
+// the full path + "!" (shown with the title "Error").
+std::string CantWriteEdsText(const std::filesystem::path& path);
+
+}  // namespace gw20::eds

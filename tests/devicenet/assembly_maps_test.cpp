@@ -1,0 +1,115 @@
+// The DeviceNet assemblies, the connection list items and their paths.
+
+#include "devicenet/assembly_maps.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "devicenet/connections.h"
+#include "modules/model_catalog.h"
+#include "tests/devicenet/devicenet_fixture.h"
+
+namespace gw20::devicenet {
+namespace {
+
+using test::Scanned;
+
+std::vector<std::string> Entries(const MapRecord& record) {
+  return {record.Entries.begin(), record.Entries.begin() + record.EntryCount};
+}
+
+TEST(BuildAssemblyMaps, DigitalBytesThenAnalogWords_PerDirection) {
+  // RA412: 4 DO, 1 AO, 1 DI, 2 AI; RA952: 14 DI; RA517 (counter): 6 AI words.
+  const auto table = Scanned({{"5", "RA412"}, {"31", "RA952"}, {"10", "RA517"}});
+  MapTables maps;
+  maps.OutputMap[5].EntryCount = 9;  // left over from an earlier derivation
+  BuildAssemblyMaps(table, maps);
+
+  EXPECT_EQ(Entries(maps.OutputMap[0]), (std::vector<std::string>{"RA412:00~03"}));
+  EXPECT_EQ(maps.OutputMap[0].EntryKind, eds::kDigitalEntries);
+  EXPECT_EQ(Entries(maps.OutputMap[1]), (std::vector<std::string>{"0x5-RA412:1", "0x5-RA412:1"}));
+  EXPECT_EQ(maps.OutputMap[1].EntryKind, eds::kAnalogEntries);
+  EXPECT_EQ(maps.LastOutputMap, 1);
+  EXPECT_EQ(maps.OutputMap[5].EntryCount, 0);
+
+  EXPECT_EQ(Entries(maps.InputMap[0]),
+            (std::vector<std::string>{"0x5-RA412:00~00", "0x1F-RA952:00~07", "0x1F-RA952:08~13"}));
+  const std::vector<std::string> analogIn{"0x5-RA412:1", "0x5-RA412:1", "0x5-RA412:2", "0x5-RA412:2",
+                                          "0xA-RA517:1", "0xA-RA517:1", "0xA-RA517:1", "0xA-RA517:1",
+                                          "0xA-RA517:2", "0xA-RA517:2", "0xA-RA517:2", "0xA-RA517:2",
+                                          "0xA-RA517:3", "0xA-RA517:3", "0xA-RA517:3", "0xA-RA517:3"};
+  EXPECT_EQ(Entries(maps.InputMap[1]), analogIn);
+  EXPECT_EQ(maps.LastInputMap, 1);
+  EXPECT_EQ(OutputAssemblyCount(maps), 2);
+  EXPECT_EQ(InputAssemblyCount(maps), 2);
+}
+
+TEST(BuildAssemblyMaps, OneKindGoesIntoAssemblyZero_NothingLeavesAllEmpty) {
+  MapTables maps;
+  BuildAssemblyMaps(Scanned({{"3", "RA690"}, {"4", "RA850"}}), maps);  // 1 AO; 8 AI
+  EXPECT_EQ(maps.OutputMap[0].EntryCount, 2);
+  EXPECT_EQ(maps.OutputMap[0].EntryKind, eds::kAnalogEntries);
+  EXPECT_EQ(maps.InputMap[0].EntryCount, 16);
+  EXPECT_EQ(maps.InputMap[0].Entries[15], "0x4-RA850:8");
+  EXPECT_EQ(maps.LastOutputMap, 0);
+  EXPECT_EQ(maps.LastInputMap, 0);
+
+  BuildAssemblyMaps(Scanned({}), maps);
+  EXPECT_EQ(maps.OutputMap[0].EntryCount + maps.InputMap[0].EntryCount + maps.InputMap[1].EntryCount, 0);
+  EXPECT_EQ(OutputAssemblyCount(maps) + InputAssemblyCount(maps), 0);
+}
+
+TEST(BuildAssemblyMaps, StopsAt251Entries) {
+  // Twelve RA883Z (10 words) and one RB486 (7 words): 254 analog input bytes.
+  std::vector<std::pair<std::string, std::string>> found;
+  for (int i = 1; i <= 12; ++i) found.emplace_back(std::to_string(i), "RA883Z");
+  found.emplace_back("13", "RB486");
+  const auto table = Scanned(found);
+  ASSERT_EQ(table.TotalAIBytes, 254);
+  MapTables maps;
+  BuildAssemblyMaps(table, maps);
+  EXPECT_EQ(maps.InputMap[0].EntryCount, 251);
+  EXPECT_EQ(maps.InputMap[0].Entries[250], "0xD-RB486:6");
+}
+
+TEST(ConnectionLists, ItemsAndTheirPaths) {
+  // RA412 at 3 and RA312 (8 DO, 8 DI) at 10: two output and two input assemblies.
+  const auto table = Scanned({{"3", "RA412"}, {"10", "RA312"}});
+  MapTables maps;
+  BuildAssemblyMaps(table, maps);
+  const auto consumed = ConsumedItems(table, maps);
+  const auto produced = ProducedItems(table, maps);
+  EXPECT_EQ(consumed, (std::vector<std::string>{"None", "OUTPUT 01(Assembly)", "OUTPUT 02(Assembly)",
+                                                "OUTPUT 03(DO,App.01)", "OUTPUT 04(DO,App.02)",
+                                                "OUTPUT 05(AO,App.01)"}));
+  EXPECT_EQ(produced, (std::vector<std::string>{"None", "INPUT  01(Assembly)", "INPUT  02(Assembly)",
+                                                "INPUT  03(DI,App.01)", "INPUT  04(DI,App.02)",
+                                                "INPUT  05(AI,App.01)"}));
+
+  EXPECT_EQ(GetDNSInfo(2, produced[2], maps), (DnsPath{kAssemblyClass, 4, kAssemblyData}));
+  EXPECT_EQ(GetDNSInfo(1, consumed[1], maps), (DnsPath{kAssemblyClass, 1, kAssemblyData}));
+  EXPECT_EQ(GetDNSInfo(3, consumed[3], maps), (DnsPath{kApplicationClass, 1, kDOData}));
+  EXPECT_EQ(GetDNSInfo(5, consumed[5], maps), (DnsPath{kApplicationClass, 1, kAOData}));
+  EXPECT_EQ(GetDNSInfo(4, produced[4], maps), (DnsPath{kApplicationClass, 2, kDIData}));
+  EXPECT_EQ(GetDNSInfo(5, produced[5], maps), (DnsPath{kApplicationClass, 1, kAIData}));
+  EXPECT_EQ(GetDNSInfo(0, "None", maps), (DnsPath{kAssemblyClass, 0, kAssemblyData}));
+  EXPECT_EQ(GetDNSInfo(0, "", maps), (DnsPath{kAssemblyClass, 0, kAssemblyData}));
+
+  // Index 1, class 4, instance 3, attribute 3.
+  EXPECT_EQ(ConnectionPath(1, GetDNSInfo(1, produced[1], maps)), 1u * 16777216 + 4 * 65536 + 3 * 256 + 3);
+}
+
+TEST(DeviceNetModelCode, VariantsStoreTenTimesTheBaseCodePlusOne) {
+  const auto code = [](const char* model) { return modules::FindModel(model)->ModelCode; };
+  EXPECT_EQ(DeviceNetModelCode("RA883Z"), DeviceNetModelCode("RA883") + 1);
+  EXPECT_EQ(DeviceNetModelCode("RA883BL"), 10 * code("RA883"));
+  EXPECT_EQ(DeviceNetModelCode("RA412P"), 10 * code("RA412") + 1);
+  EXPECT_EQ(DeviceNetModelCode("RB883Z"), 10 * code("RB883") + 1);
+  EXPECT_EQ(DeviceNetModelCode("RA850"), code("RA850"));
+  EXPECT_EQ(DeviceNetModelCode("nothing"), 0u);
+}
+
+}  // namespace
+}  // namespace gw20::devicenet

@@ -1,0 +1,162 @@
+#include "devicenet/dns_eds_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "devicenet/assembly_maps.h"
+#include "devicenet/connections.h"
+#include "eds/map_tables.h"
+#include "link/eeprom_image.h"
+#include "link/gateway_parameters.h"
+#include "modules/module_table.h"
+
+namespace gw20::devicenet {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::string Expected(const std::string& name) {
+  return ReadFile(fs::path(GW20_DEVICENET_EXPECTED_DIR) / name);
+}
+
+struct Module {
+  std::string address, name;
+  int DO, AO, DI, AI, IOType, TypeCode, DataFormat, Baud;
+};
+
+// The commit's state, with the module table as a scan leaves it and the
+// assemblies derived from it; a fresh temporary folder per test.
+class DnsEds : public ::testing::Test {
+ protected:
+  DnsEds() {
+    image.FirmwareMajor = 2, image.FirmwareMinor = 5;
+    folder = fs::temp_directory_path() /
+             ("gw20-dns-eds-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  ~DnsEds() override { fs::remove_all(folder); }
+
+  void Add(int slot, const Module& m) {
+    modules::ZelkModuleRecord& r = table.ModuleList[static_cast<std::size_t>(slot)];
+    r.ModelName = m.name, r.Address = m.address;
+    r.DOChannels = m.DO, r.AOChannels = m.AO, r.DIChannels = m.DI, r.AIChannels = m.AI;
+    modules::AppObjectRecord& a = table.AppObjList[static_cast<std::size_t>(slot)];
+    a.Name = m.name, a.IOType = m.IOType, a.Address = std::stoi(m.address), a.Baud = m.Baud;
+    a.TypeCode = m.TypeCode, a.DataFormat = m.DataFormat;
+    a.DOL = (m.DO + 7) / 8, a.AOL = 2 * m.AO, a.DIL = (m.DI + 7) / 8, a.AIL = 2 * m.AI;
+    a.DOC = m.DO, a.AOC = m.AO, a.DIC = m.DI, a.AIC = m.AI;
+  }
+  void PackingLine() {
+    params.NodeId = 5;
+    Add(0, {"1", "RA412", 4, 1, 1, 2, 6, 0x0D, 0x00, 3});
+    Add(1, {"3", "RA850", 0, 0, 0, 8, 3, 0x08, 0x02, 3});
+    Add(2, {"10", "RX12", 0, 0, 16, 0, 2, 0x41, 0x00, 5});
+    Add(9, {"31", "RA517", 0, 0, 0, 6, 3, 0x50, 0x01, 3});
+    Add(11, {"32", "RA690", 0, 1, 0, 0, 1, 0x21, 0x00, 3});
+    table.CurrentModule = 12;
+    table.TotalDOBytes = 1, table.TotalAOBytes = 4, table.TotalDIBytes = 3, table.TotalAIBytes = 32;
+    choices.ProducedChoice = {1, 0, 3, 0};
+    choices.ConsumedChoice = {2, 0, 0, 0};
+    info = {"Packing line 4", "J. Smith"};
+  }
+  DeviceNetEdsState State() {
+    BuildAssemblyMaps(table, *maps);
+    return {table, *maps, params, image, choices, info};
+  }
+
+  modules::ModuleTable table;
+  std::unique_ptr<eds::MapTables> maps = std::make_unique<eds::MapTables>();
+  link::GatewayParameters params;
+  link::EepromImage image;
+  ConnectionChoices choices;
+  eds::EdsInfo info;
+  fs::path folder;
+};
+
+TEST_F(DnsEds, NoModules_MatchesHandDerivedFile) {
+  params.NodeId = 12;
+  info = {"Spare gateway", "QA"};
+  EXPECT_EQ(BuildDnsEds(State(), {2026, 12, 4, 9, 5, 7}), Expected("no_io.eds"));
+}
+
+TEST_F(DnsEds, PollAndCosWithBothDirections_MatchesHandDerivedFile) {
+  PackingLine();
+  EXPECT_EQ(BuildDnsEds(State(), {2026, 1, 31, 14, 3, 9}), Expected("poll_cos.eds"));
+}
+
+TEST_F(DnsEds, CosOnlyWithInputsOnly_MatchesHandDerivedFile) {
+  params.NodeId = 63;
+  image.FirmwareMajor = 3, image.FirmwareMinor = 10;
+  Add(0, {"5", "RA850", 0, 0, 0, 8, 3, 0x08, 0x02, 3});
+  Add(1, {"16", "RA952", 0, 0, 14, 0, 2, 0x40, 0x00, 3});
+  table.CurrentModule = 2;
+  table.TotalDIBytes = 2, table.TotalAIBytes = 16;
+  choices.ProducedChoice = {0, 0, 2, 0};
+  EXPECT_EQ(BuildDnsEds(State(), {2026, 7, 1, 0, 0, 0}), Expected("cos_only.eds"));
+}
+
+TEST_F(DnsEds, SlotBeyondTheScan_HasNoRowAndNoEntryAndTheNumbersFollowThePageList) {
+  PackingLine();
+  table.CurrentModule = 10;  // slot 11 (RA690) was never reached
+  const std::string text = BuildDnsEds(State(), {});
+  EXPECT_EQ(text.find("RA690    20"), std::string::npos);
+  EXPECT_EQ(text.find("20 64 24 0C"), std::string::npos);
+  EXPECT_EQ(ConsumedItems(table, *maps).size(), 5U);  // None, 2 assemblies, DO and AO of slot 0
+  EXPECT_NE(text.find("Output4 = \r\n                   2,"), std::string::npos);
+  EXPECT_EQ(text.find("Output5"), std::string::npos);
+}
+
+TEST_F(DnsEds, ControlCharactersInTexts_NeverStartALine) {
+  PackingLine();
+  const std::string plain = BuildDnsEds(State(), {});
+  info = {"Line 4\r\n[Device]", "J.\tSmith\x7f"};
+  const std::string typed = BuildDnsEds(State(), {});
+  EXPECT_EQ(std::count(typed.begin(), typed.end(), '\n'), std::count(plain.begin(), plain.end(), '\n'));
+  EXPECT_NE(typed.find("\r\n$ Line 4  [Device]\r\n$ Created by J. Smith \r\n"), std::string::npos);
+}
+
+TEST_F(DnsEds, WriteFile_NamedByNodeReplacesAnOlderFile) {
+  EXPECT_EQ(DeviceNetEdsFileName(5), "ZELKDNS 5.eds");
+  EXPECT_EQ(DeviceNetEdsFileName(12), "ZELKDNS 12.eds");
+  PackingLine();
+  const fs::path file = folder / "ZELKDNS 5.eds";
+  std::ofstream(file) << "old";
+  const eds::FileWriteResult written = WriteDnsEds(State(), {2026, 1, 31, 14, 3, 9}, folder);
+  EXPECT_TRUE(written.ok) << written.reason;
+  EXPECT_EQ(written.path, file);
+  EXPECT_EQ(ReadFile(file), Expected("poll_cos.eds"));
+}
+
+TEST_F(DnsEds, WriteFailure_NamesTheFullPathAndLeavesTheOldFile) {
+  PackingLine();
+  std::ofstream(folder / "plain") << "x";
+  const eds::FileWriteResult intoFile = WriteDnsEds(State(), {}, folder / "plain");
+  EXPECT_FALSE(intoFile.ok);
+  EXPECT_EQ(intoFile.path, folder / "plain" / "ZELKDNS 5.eds");
+  const eds::FileWriteResult missing = WriteDnsEds(State(), {}, folder / "absent");
+  EXPECT_FALSE(missing.ok);
+  EXPECT_EQ(missing.path, folder / "absent" / "ZELKDNS 5.eds");
+
+  // The new text cannot be written beside the old file: the old one stays whole.
+  std::ofstream(folder / "ZELKDNS 5.eds") << "old";
+  fs::create_directories(folder / "ZELKDNS 5.eds.tmp" / "inside");
+  const eds::FileWriteResult blocked = WriteDnsEds(State(), {}, folder);
+  EXPECT_FALSE(blocked.ok);
+  EXPECT_EQ(blocked.path, folder / "ZELKDNS 5.eds");
+  EXPECT_EQ(ReadFile(folder / "ZELKDNS 5.eds"), "old");
+}
+
+}  // namespace
+}  // namespace gw20::devicenet

@@ -1,0 +1,168 @@
+// The whole DeviceNet road against the in-process simulated controller:
+// connect, choose DeviceNet, open the page, choose connections, Finish, and
+// connect again.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "devicenet/dnseds_set.h"
+#include "tests/support/connect_harness.h"
+
+namespace gw20::devicenet {
+namespace {
+
+using Words = testing::ConnectHarness::Words;
+
+// RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA883 (8 AI) at 4, RA883Z (10 AI) at 5
+// and RA312 (8 DO, 8 DI) at 0x0A: two output and two input assemblies.
+sim::ControllerOptions FourModules() {
+  sim::ControllerOptions options;
+  options.modules = {{.address = 0x03, .model = "RA412", .typeCode = 0x0D},
+                     {.address = 0x04, .model = "RA883"},
+                     {.address = 0x05, .model = "RA883Z"},
+                     {.address = 0x0A, .model = "RA312", .typeCode = 0x40}};
+  return options;
+}
+
+struct Road : testing::ConnectHarness {
+  Road() : ConnectHarness(FourModules()) {
+    folder = std::filesystem::temp_directory_path() /
+             ("dnseds_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    h.folder.path = folder;
+  }
+  ~Road() { std::filesystem::remove_all(folder); }
+
+  // Connects, chooses DeviceNet node 5 at 250 kbit/s and opens the page.
+  DNSEdsSet& ConnectAndOpen() {
+    auto& form = h.form;
+    form.Connect.Press();
+    EXPECT_TRUE(form.Connected);
+    form.ApplicationSelect[1].Choose();
+    form.CANBaudrate.Pick(1);
+    form.CANNodeId.Type("5");
+    form.SettingParameter.Press();
+    h.messages.Clear();
+    form.WriteEDS.Press();
+    EXPECT_NE(form.DeviceNetPage(), nullptr);
+    return *form.DeviceNetPage();
+  }
+
+  std::filesystem::path folder;
+};
+
+std::vector<std::string> Typed(const Words& words) {
+  std::vector<std::string> lines;
+  for (const auto w : words) lines.push_back(std::to_string(static_cast<std::int32_t>(w)));
+  return lines;
+}
+
+std::uint32_t Path(std::uint32_t index, std::uint32_t classId, std::uint32_t instance,
+                   std::uint32_t attribute) {
+  return index << 24 | classId << 16 | instance << 8 | attribute;
+}
+
+TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage) {
+  Road r;
+  auto& page = r.ConnectAndOpen();
+  EXPECT_EQ(r.Shown(), std::vector<std::string>{"|This is a new Setting for DNS gateway"});
+  r.h.messages.Clear();
+  page.InpPut[kPoll].Pick(1);       // INPUT  01(Assembly): the digital inputs
+  page.OutPut[kPoll].Pick(2);       // OUTPUT 02(Assembly): the analog outputs
+  page.InpPut[kCosCyclic].Pick(2);  // INPUT  02(Assembly): the analog inputs
+  page.IO_Info[kDefaultCos].Choose();
+  page.EDSInfo[0].Type("Line 7");
+  const auto before = r.controller.Transcript().size();
+  page.FinishDeviceSet.Press();
+
+  EXPECT_EQ(r.Shown(), std::vector<std::string>{});
+  EXPECT_EQ(r.h.form.CommunicationState.Text(), "Produce .EDS file is OK");
+  EXPECT_TRUE(!page.Loaded() && r.h.forms.IsShown(r.h.form));
+  EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
+
+  const Words header{436u << 16 | 36,
+                     28u << 16 | 28,
+                     5u << 16 | 1u << 8 | 1,
+                     2026u << 16 | 12u << 8 | 6,
+                     9u << 24 | 30u << 16 | 15u << 8,
+                     3u << 16 | 200,
+                     2u << 16 | 40,
+                     2u << 16 | 2,
+                     0};
+  const Words moduleBlock{0,
+                          0,
+                          1u << 24 | 1u << 16,
+                          DeviceNetModelCode("RA412") << 8 | 3,
+                          DeviceNetModelCode("RA883") << 8 | 4,
+                          DeviceNetModelCode("RA883Z") << 8 | 5,
+                          DeviceNetModelCode("RA312") << 8 | 10};
+  const Words deviceNetBlock{2u << 16,         Path(1, 4, 3, 3), Path(0, 4, 0, 3), Path(2, 4, 4, 3),
+                             Path(2, 4, 2, 3), Path(0, 4, 0, 3), Path(0, 43, 1, 0)};
+  EXPECT_EQ(r.Block(0, 40, 9), header);
+  EXPECT_EQ(r.Block(2, 0, 7), moduleBlock);
+  EXPECT_EQ(r.Block(1, 0, 7), deviceNetBlock);
+  // RA883Z is told from RA883 by its code alone.
+  EXPECT_EQ((moduleBlock[5] >> 8) - (moduleBlock[4] >> 8), 1u);
+
+  std::vector<std::string> expected{"/q", "exit", ".", "exit", "use eeprom", "block 0", "el 40"};
+  for (const auto& line : Typed(header)) expected.push_back(line);
+  for (const auto* line : {".", "block 2", "el 0"}) expected.push_back(line);
+  for (const auto& line : Typed(moduleBlock)) expected.push_back(line);
+  for (const auto* line : {".", ".", "block 1", "el 0"}) expected.push_back(line);
+  for (const auto& line : Typed(deviceNetBlock)) expected.push_back(line);
+  expected.push_back(".");
+  expected.push_back("exit");
+  const auto& transcript = r.controller.Transcript();
+  EXPECT_EQ(
+      std::vector<std::string>(transcript.begin() + static_cast<std::ptrdiff_t>(before), transcript.end()),
+      expected);
+
+  std::ifstream file(r.folder / "ZELKDNS 5.eds", std::ios::binary);
+  const std::string eds{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_EQ(
+      eds.rfind("$ VARLON-DNS Gateway Electronic Data Sheet\r\n$ File Description Section :\r\n$ Line 7\r\n",
+                0),
+      0u);
+  EXPECT_NE(eds.find("            Default = 0x000D;        $ Poll/COS/Cyclic as default\r\n"),
+            std::string::npos);
+
+  // Connected again, the controller gives back what was stored.
+  r.h.form.Connect.Press();
+  EXPECT_TRUE(r.Shown().empty());
+  EXPECT_EQ(r.h.state.params.ApplicationType, 1);
+  r.h.form.WriteEDS.Press();
+  auto& again = *r.h.form.DeviceNetPage();
+  EXPECT_TRUE(r.Shown().empty());
+  EXPECT_EQ(again.InpPut[kPoll].ListIndex(), 1);
+  EXPECT_EQ(again.OutPut[kPoll].ListIndex(), 2);
+  EXPECT_EQ(again.InpPut[kCosCyclic].ListIndex(), 2);
+  EXPECT_TRUE(again.IO_Info[kDefaultCos].Value());
+}
+
+TEST(DeviceNetCommit, CablePulledWhileWriting_LeavesThePageOpenAndDisabledWithoutFile) {
+  Road r;
+  auto& page = r.ConnectAndOpen();
+  const auto pullAt = r.controller.Transcript().size() + 25;  // inside block 2
+  r.time.OnAdvance([&r, pullAt](std::chrono::milliseconds) {
+    if (r.controller.Transcript().size() >= pullAt) r.port.SetConnected(false);
+  });
+  r.h.messages.Clear();
+  page.FinishDeviceSet.Press();
+  EXPECT_EQ(r.Shown(), std::vector<std::string>{"|Timeout"});
+  EXPECT_EQ(r.h.form.CommunicationState.Text(), "Timeout");
+  EXPECT_TRUE(page.Loaded() && r.h.forms.IsShown(page));
+  EXPECT_FALSE(page.Frame1.Enabled() || page.FinishDeviceSet.Enabled());
+  EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
+  EXPECT_FALSE(std::filesystem::exists(r.folder / "ZELKDNS 5.eds"));
+}
+
+}  // namespace
+}  // namespace gw20::devicenet

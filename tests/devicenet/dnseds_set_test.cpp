@@ -1,0 +1,152 @@
+// The DeviceNet page without a controller: lists, presets and their
+// messages, the Strobe check, the disabled frame, Back and reopen.
+
+#include "devicenet/dnseds_set.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/app/app_harness.h"
+#include "tests/devicenet/devicenet_fixture.h"
+
+namespace gw20::devicenet {
+namespace {
+
+constexpr std::uint32_t kTop = 16777216;
+constexpr std::uint32_t kHalf = 65536;
+
+struct Page {
+  // RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA850 (8 AI) at 4, RB331 (32 DI) at
+  // 5 and 6: a digital input assembly of 9 bytes and one of 20 analog bytes.
+  Page() {
+    h.state.modules = test::Scanned({{"3", "RA412"}, {"4", "RA850"}, {"5", "RB331"}, {"6", "RB331"}});
+    // A valid stored image: default COS, Poll produces item 2, consumes item 1.
+    h.state.eeprom.DeviceNetBlock = {2.0 * kHalf, 2.0 * kTop, 0, 0, 1.0 * kTop, 0, 0, 0, 0, 0, 0};
+  }
+  DNSEdsSet& Open() {
+    auto& s = h.state;
+    page = std::make_unique<DNSEdsSet>(DeviceNetPageState{s.modules, s.params, s.eeprom, s.console, s.maps,
+                                                          s.eds, s.choices, s.ErrorControlWord, s.CommitBusy},
+                                       h.services,
+                                       eds::MainWindowLink{status, port, 3, [this] { ++mainShown; }});
+    page->Show(false);
+    return *page;
+  }
+  std::vector<std::string> Shown() {
+    std::vector<std::string> shown;
+    for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
+    h.messages.Clear();
+    return shown;
+  }
+
+  testing::VirtualTime time;
+  testing::ScriptedPort port{time};
+  app::AppHarness h{time, port};
+  ui::TextBox status;
+  int mainShown = 0;
+  std::unique_ptr<DNSEdsSet> page;
+};
+
+TEST(DNSEdsSet, Load_FillsTheListsAndPresetsAValidStoredChoice) {
+  Page p;
+  p.h.state.choices.ConsumedChoice = {0, 4, 3, 0};  // from an earlier visit
+  auto& page = p.Open();
+  EXPECT_TRUE(p.Shown().empty());
+  const std::vector<std::string> produced{"None",
+                                          "INPUT  01(Assembly)",
+                                          "INPUT  02(Assembly)",
+                                          "INPUT  03(DI,App.01)",
+                                          "INPUT  04(DI,App.03)",
+                                          "INPUT  05(DI,App.04)",
+                                          "INPUT  06(AI,App.01)",
+                                          "INPUT  07(AI,App.02)"};
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    EXPECT_EQ(page.InpPut[k].Items(), produced);
+    EXPECT_EQ(page.OutPut[k].Items(),
+              (std::vector<std::string>{"None", "OUTPUT 01(Assembly)", "OUTPUT 02(Assembly)",
+                                        "OUTPUT 03(DO,App.01)", "OUTPUT 04(AO,App.01)"}));
+  }
+  EXPECT_EQ(page.InpPut[kPoll].ListIndex(), 2);
+  EXPECT_EQ(page.OutPut[kPoll].ListIndex(), 1);
+  EXPECT_EQ(page.OutPut[kStrobe].ListIndex(), -1);
+  EXPECT_EQ(p.h.state.choices.ConsumedChoice, (std::array<int, 4>{1, 4, 3, 0}));
+  EXPECT_TRUE(page.IO_Info[kDefaultCos].Value() && !page.IO_Info[kDefaultPoll].Value());
+  EXPECT_EQ(page.DefaultIOInfo(), kDefaultCos);
+}
+
+TEST(DNSEdsSet, Load_InvalidStoredChoicesFallBackToNoneWithTheirMessage) {
+  struct Case {
+    std::vector<double> block;
+    bool mismatch;
+    std::string shown;
+  };
+  const std::vector<Case> cases{
+      {{2.0 * kHalf, 8.0 * kTop, 0, 0, 0, 0, 0}, false, "|EEPROM ERROR,We show the default value."},
+      {{0, 0, 0, 0, 5.0 * kTop, 0, 0}, false, "|EEPROM ERROR,We show the default value."},
+      {{4.0 * kHalf, 0, 0, 0, 0, 0, 0}, false, "|This is a new Setting for DNS gateway"},
+      {{0, 1.0 * kTop, 0, 0, 0, 0, 0}, true, "|This is a new Setting for DNS gateway"},
+  };
+  for (const auto& c : cases) {
+    Page p;
+    p.h.state.eeprom.DeviceNetBlock = c.block;
+    p.h.state.eeprom.ConfigMismatch = c.mismatch;
+    p.h.state.choices.ProducedChoice = {3, 3, 3, 0};
+    auto& page = p.Open();
+    EXPECT_EQ(p.Shown(), std::vector<std::string>{c.shown});
+    EXPECT_EQ(p.h.state.choices.ProducedChoice, (std::array<int, 4>{0, 0, 0, 0}));
+    EXPECT_EQ(page.InpPut[kCosCyclic].ListIndex(), 0);
+    EXPECT_EQ(page.OutPut[kPoll].ListIndex(), 0);
+    EXPECT_TRUE(page.IO_Info[kDefaultPoll].Value());
+    EXPECT_EQ(page.DefaultIOInfo(), kDefaultPoll);
+  }
+}
+
+TEST(DNSEdsSet, Strobe_RefusesNineBytesOrMoreAndKeepsTheOldChoice) {
+  Page p;
+  auto& page = p.Open();
+  auto& strobe = page.InpPut[kStrobe];
+  strobe.Pick(3);  // RA412's digital input: 1 byte
+  EXPECT_EQ(p.h.state.choices.ProducedChoice[kStrobe], 3);
+  strobe.Pick(6);  // RA412's analog input: 4 bytes
+  EXPECT_EQ(p.h.state.choices.ProducedChoice[kStrobe], 6);
+  EXPECT_TRUE(p.Shown().empty());
+
+  for (int refused : {1, 2, 7}) {  // 9 digital bytes, 20 analog bytes, RA850's 16 bytes
+    strobe.Pick(refused);
+    EXPECT_EQ(p.Shown(), std::vector<std::string>{"Error|Error! The selected data length > 8 bytes"});
+    EXPECT_EQ(strobe.ListIndex(), 6);
+    EXPECT_EQ(p.h.state.choices.ProducedChoice[kStrobe], 6);
+  }
+  // Poll has no such limit.
+  page.InpPut[kPoll].Pick(1);
+  EXPECT_EQ(p.h.state.choices.ProducedChoice[kPoll], 1);
+  EXPECT_TRUE(p.Shown().empty());
+}
+
+TEST(DNSEdsSet, DisabledFrameRefusesTheOperator_BackReopensFromTheImage) {
+  Page p;
+  auto& page = p.Open();
+  page.Frame1.SetEnabled(false);
+  page.InpPut[kPoll].Pick(5);
+  EXPECT_EQ(p.h.state.choices.ProducedChoice[kPoll], 2);
+  page.Frame1.SetEnabled(true);
+  page.InpPut[kPoll].Pick(5);
+  page.IO_Info[kDefaultCyclic].Choose();
+  EXPECT_EQ(page.DefaultIOInfo(), kDefaultCyclic);
+
+  page.BackButton.Press();
+  EXPECT_EQ(p.Shown(), std::vector<std::string>{"|You have not fininshing!"});
+  EXPECT_FALSE(page.Loaded());
+  EXPECT_EQ(p.mainShown, 1);
+
+  auto& again = p.Open();
+  EXPECT_EQ(again.InpPut[kPoll].ListIndex(), 2);
+  EXPECT_EQ(p.h.state.choices.ProducedChoice[kPoll], 2);
+  EXPECT_EQ(again.DefaultIOInfo(), kDefaultCos);
+}
+
+}  // namespace
+}  // namespace gw20::devicenet
