@@ -80,8 +80,8 @@ std::string Sub(const std::string& object, int sub) {
 }
 
 void WriteFileInfo(eds::IniWriter& ini, const CanopenEdsState& s, const ui::DateTime& now) {
-  const std::string& description = s.edsInfo[eds::kEdsDescription];
-  const std::string& creator = s.edsInfo[eds::kEdsCreator];
+  const std::string description = eds::OneLineText(s.edsInfo[eds::kEdsDescription]);
+  const std::string creator = eds::OneLineText(s.edsInfo[eds::kEdsCreator]);
   ini.Section("FileInfo");
   ini.Key("FileName", "QRT_ZELK" + std::to_string(s.params.NodeId) + ".eds");
   ini.Key("FileVersion", "1");

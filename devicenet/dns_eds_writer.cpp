@@ -79,24 +79,14 @@ ConnectionSummary Summarise(const ConnectionChoices& c) {
 
 std::string Mask0x(int mask) { return "0x000" + ui::Hex(static_cast<std::uint64_t>(mask)); }
 
-// A typed line break must not start a line of its own in the file.
-std::string OneLine(std::string text) {
-  constexpr unsigned char kFirstPrintable = 0x20;
-  constexpr unsigned char kDelete = 0x7F;
-  for (char& c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < kFirstPrintable || byte == kDelete) c = ' ';
-  }
-  return text;
-}
 
 std::string Blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
 
 void WriteHeaderComment(eds::IniWriter& ini, const eds::EdsInfo& info) {
   ini.Line("$ VARLON-DNS Gateway Electronic Data Sheet");
   ini.Line("$ File Description Section :");
-  ini.Line("$ " + OneLine(info[eds::kEdsDescription]));
-  ini.Line("$ Created by " + OneLine(info[eds::kEdsCreator]));
+  ini.Line("$ " + eds::OneLineText(info[eds::kEdsDescription]));
+  ini.Line("$ Created by " + eds::OneLineText(info[eds::kEdsCreator]));
   for (std::string_view line : kHeaderTail) ini.Line(line);
 }
 

@@ -35,12 +35,16 @@ bool CommitSteps::OpenPort() {
 
 bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
   link::Console console(main_.MSComm1, services_.events, services_.ticks, console_);
-  const auto written =
-      link::WriteConfigurationImage(console, console_, services_.events, image, deviceNetBlock);
+  auto written = link::WriteConfigurationImage(console, console_, services_.events, image, deviceNetBlock,
+                                               {.safeOrder = console_.SafeWriteOrder});
+  if (written.Ok() && console_.VerifyWrites) {
+    written = link::VerifyConfigurationImage(console, console_, image, deviceNetBlock);
+  }
   if (written.Ok()) return true;
   if (written.status == link::EepromStatus::Timeout) {
     Message(std::string(link::kTimeoutMessage));
     main_.CommunicationState.SetText(std::string(link::kTimeoutMessage));
+    if (written.partlyWritten) Message(std::string(link::kPartlyWrittenMessage));
   } else {
     Message(written.description);
   }

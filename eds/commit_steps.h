@@ -27,8 +27,11 @@ class CommitSteps {
   // Opens the main window's COM port. Failure: "Can't open COM n!" (title
   // "Warning"), "COM n has been occupied" or the port's own description.
   bool OpenPort();
-  // Writes blocks 0 and 2 (and block 1 with `deviceNetBlock`). Failure:
-  // "Timeout" as message and status, or the image's fault; the port closes.
+  // Writes blocks 0 and 2 (and block 1 with `deviceNetBlock`), in the safe
+  // order and read back when the console state asks for it. Failure:
+  // "Timeout" as message and status, followed by kPartlyWrittenMessage when
+  // words were already typed; or the image's fault, or the verify's; the
+  // port closes.
   bool WriteImage(link::EepromImage& image, bool deviceNetBlock);
   // Closes the port: the controller has its image by now.
   void ClosePort();

@@ -4,6 +4,16 @@
 
 namespace gw20::eds {
 
+std::string OneLineText(std::string text) {
+  constexpr unsigned char kFirstPrintable = 0x20;
+  constexpr unsigned char kDelete = 0x7F;
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < kFirstPrintable || byte == kDelete) c = ' ';
+  }
+  return text;
+}
+
 std::string EdsDateText(const ui::DateTime& now) {
   constexpr std::size_t kYearDigits = 4;
   std::string year = ui::Dec(now.year);

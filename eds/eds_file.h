@@ -14,6 +14,11 @@ namespace gw20::eds {
 inline constexpr std::string_view kEdsOkStatus = "Produce .EDS file is OK";
 inline constexpr std::string_view kEdsErrorStatus = "EDS file error";
 
+// An operator's text made fit for one line of an EDS file: control
+// characters (line breaks and tabs among them) and DEL become blanks, so no
+// typed text can start a line, a section or a key of its own.
+std::string OneLineText(std::string text);
+
 // "MM-DD-YYYY", the year with at least four digits: 12-04-2026.
 std::string EdsDateText(const ui::DateTime& now);
 

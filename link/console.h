@@ -29,6 +29,10 @@ struct ConsoleState {
   int ConsoleTimeout = 1000;  // ms, one exchange
   // The identified controller's main prompt, "GW20M>" or "GW20A>".
   std::string ControllerPrompt;
+  // How commits write the image; the windows keep both off, gw20cli sets
+  // them on request. See WriteOptions and VerifyConfigurationImage.
+  bool SafeWriteOrder = false;
+  bool VerifyWrites = false;
 };
 
 class Console {

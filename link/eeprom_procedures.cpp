@@ -106,13 +106,16 @@ bool ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<double>& words
   return steps.Exchange(kEndEdit, kEepromPrompt);
 }
 
-// Opens the word at `firstAddress` and stores `count` words from there on; the
-// edit stays open at the word after them.
-bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<double>& words, int count) {
+// Opens the word at `firstAddress` and stores `count` words from there on,
+// counting each word in `typed` as it is typed; the edit stays open at the
+// word after them.
+bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<double>& words, int count,
+                int& typed) {
   double shown = 0.0;
   if (!steps.Read("el " + std::to_string(firstAddress), LongKey(firstAddress), shown)) return false;
   for (int i = 1; i <= count; ++i) {
     const int address = firstAddress + kWordBytes * i;
+    ++typed;
     if (!steps.Read(WithoutBlanks(SignedLongText(words[i - 1])), LongKey(address), shown)) return false;
   }
   return true;
@@ -340,14 +343,15 @@ EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayP
 }
 
 EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state, ui::EventPump& events,
-                                     EepromImage& image, bool writeDeviceNetBlock) {
+                                     EepromImage& image, bool writeDeviceNetBlock,
+                                     const WriteOptions& options) {
   const int headerWords = image.HeaderBytes / kWordBytes;
   const int moduleWords = image.ModuleBlockBytes / kWordBytes;
   const auto incomplete = [](int block, std::size_t held, int needed) {
     return Failed("The EEPROM image is incomplete: block " + std::to_string(block) + " holds " +
                   std::to_string(held) + " words, " + std::to_string(needed) + " are to be written.");
   };
-  if (headerWords < 0 || image.ConfigHeader.size() < static_cast<std::size_t>(headerWords)) {
+  if (headerWords < 1 || image.ConfigHeader.size() < static_cast<std::size_t>(headerWords)) {
     return incomplete(0, image.ConfigHeader.size(), headerWords);
   }
   if (moduleWords < 0 || image.ModuleBlock.size() < static_cast<std::size_t>(moduleWords)) {
@@ -358,34 +362,95 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   }
 
   ConsoleSteps steps(console);
+  int typed = 0;  // words typed so far: from the first on, a failure leaves a mixed image
+  const auto timedOut = [&steps, &typed] {
+    EepromResult result = TimedOut(steps);
+    result.partlyWritten = typed > 0;
+    return result;
+  };
+  // Writes `count` words of `words` from index `first` at the block's
+  // `address`, then ends the edit.
+  const auto write = [&](std::string_view block, int address, const std::vector<double>& words, int first,
+                         int count) {
+    const std::vector<double> part(words.begin() + first, words.begin() + first + count);
+    return steps.Exchange(block, kEepromPrompt) && WriteWords(steps, address, part, count, typed) &&
+           steps.Exchange(kEndEdit, kEepromPrompt);
+  };
+
   // Whatever mode an earlier conversation left the console in, these bring
   // it back to the main prompt; only the last one has to succeed.
   steps.Try("/q", kFieldPortPromptEnd);
   steps.Try("exit", kMainPromptEnd);
   steps.Try(kEndEdit, kEepromPrompt);
   if (!steps.Exchange("exit", kMainPromptEnd) || !steps.Exchange("use eeprom", kEepromPrompt)) {
-    return TimedOut(steps);
+    return timedOut();
   }
   events.ProcessEvents();
-  if (!steps.Exchange("block 0", kEepromPrompt) ||
-      !WriteWords(steps, kHeaderAddress, image.ConfigHeader, headerWords)) {
-    return TimedOut(steps);
+  if (options.safeOrder) {
+    // The header first reads as unwritten and becomes valid again only with
+    // its last word, so a cut in between leaves no image that seems to match.
+    const std::vector<double> unwritten{0.0};
+    if (!write("block 0", kHeaderAddress, unwritten, 0, 1)) return timedOut();
+  } else {
+    if (!steps.Exchange("block 0", kEepromPrompt) ||
+        !WriteWords(steps, kHeaderAddress, image.ConfigHeader, headerWords, typed)) {
+      return timedOut();
+    }
+    if (!steps.Exchange(kEndEdit, kEepromPrompt)) return timedOut();
   }
 
   image.EepromBlock = 2;
-  if (!steps.Exchange(kEndEdit, kEepromPrompt) || !steps.Exchange("block 2", kEepromPrompt) ||
-      !WriteWords(steps, 0, image.ModuleBlock, moduleWords) || !steps.Exchange(kEndEdit, kEepromPrompt)) {
-    return TimedOut(steps);
-  }
-
+  if (!write("block 2", 0, image.ModuleBlock, 0, moduleWords)) return timedOut();
   if (writeDeviceNetBlock) {
-    if (!steps.Exchange(kEndEdit, kEepromPrompt) || !steps.Exchange("block 1", kEepromPrompt) ||
-        !WriteWords(steps, 0, image.DeviceNetBlock, kDeviceNetUsedWords) ||
-        !steps.Exchange(kEndEdit, kEepromPrompt)) {
-      return TimedOut(steps);
+    if (!steps.Exchange(kEndEdit, kEepromPrompt) ||
+        !write("block 1", 0, image.DeviceNetBlock, 0, kDeviceNetUsedWords)) {
+      return timedOut();
     }
   }
+  if (options.safeOrder) {
+    if (!write("block 0", kHeaderAddress + kWordBytes, image.ConfigHeader, 1, headerWords - 1) ||
+        !write("block 0", kHeaderAddress, image.ConfigHeader, 0, 1)) {
+      return timedOut();
+    }
+    image.EepromBlock = 0;
+  }
 
+  if (!steps.Exchange("exit", state.ControllerPrompt)) return timedOut();
+  return {};
+}
+
+EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& state, const EepromImage& image,
+                                      bool deviceNetBlock) {
+  struct Block {
+    int number;
+    int address;
+    const std::vector<double>& words;
+    int count;
+  };
+  std::vector<Block> blocks{{0, kHeaderAddress, image.ConfigHeader, image.HeaderBytes / kWordBytes},
+                            {2, 0, image.ModuleBlock, image.ModuleBlockBytes / kWordBytes}};
+  if (deviceNetBlock) blocks.push_back({1, 0, image.DeviceNetBlock, kDeviceNetUsedWords});
+
+  ConsoleSteps steps(console);
+  steps.Try(kEndEdit, kEepromPrompt);
+  if (!steps.Exchange("exit", kMainPromptEnd) || !steps.Exchange("use eeprom", kEepromPrompt)) {
+    return TimedOut(steps);
+  }
+  for (const Block& block : blocks) {
+    if (block.count < 1 || block.words.size() < static_cast<std::size_t>(block.count)) continue;
+    std::vector<double> read(static_cast<std::size_t>(block.count), 0.0);
+    if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt) ||
+        !ReadWords(steps, block.address, read, block.count)) {
+      return TimedOut(steps);
+    }
+    for (int w = 0; w < block.count; ++w) {
+      if (ToUnsigned32(read[w]) != ToUnsigned32(block.words[w])) {
+        (void)steps.Exchange("exit", state.ControllerPrompt);
+        return Failed("EEPROM verify failed at block " + std::to_string(block.number) + " word " +
+                      std::to_string(w));
+      }
+    }
+  }
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   return {};
 }

@@ -32,7 +32,22 @@ struct EepromResult {
   // Timeout: the command that got no answer (for diagnostics, not shown).
   // Error: the text shown to the operator. Empty for Ok.
   std::string description;
+  // Timeout of a write after at least one word was typed: the EEPROM holds
+  // part of the new image beside the old one.
+  bool partlyWritten = false;
   bool Ok() const { return status == EepromStatus::Ok; }
+};
+
+// What the operator is told after a write that stopped part way.
+inline constexpr std::string_view kPartlyWrittenMessage =
+    "The controller's EEPROM is only partly written: commit again.";
+
+// How a commit writes the image.
+struct WriteOptions {
+  // The header is first made unwritten and written whole only after the other
+  // blocks, so an interrupted commit reads as no configuration at all rather
+  // than as one that matches. Off: the order the controller's procedure gives.
+  bool safeOrder = false;
 };
 
 // Receives the connect's progress values (0..10); may be empty.
@@ -88,6 +103,16 @@ EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayP
 // written); Error, before anything is typed, when the image holds fewer
 // words than its sizes name.
 EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state, ui::EventPump& events,
-                                     EepromImage& image, bool writeDeviceNetBlock);
+                                     EepromImage& image, bool writeDeviceNetBlock,
+                                     const WriteOptions& options = {});
+
+// Reads back the words WriteConfigurationImage wrote (block 0, block 2 and,
+// with `deviceNetBlock`, block 1), answering every edit prompt with the value
+// shown so nothing changes; the console must be at its main prompt and ends
+// there. Error "EEPROM verify failed at block B word W" (W counted from 0 in
+// the block's written words) at the first word that differs; Timeout when an
+// exchange gets no answer.
+EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& state, const EepromImage& image,
+                                      bool deviceNetBlock);
 
 }  // namespace gw20::link

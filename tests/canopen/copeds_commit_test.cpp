@@ -122,7 +122,8 @@ TEST(CanopenCommit, CablePulledWhileWriting_LeavesThePageOpenWithoutFile) {
     if (r.controller.Transcript().size() >= pullAt) r.port.SetConnected(false);
   });
   page.FinishButton.Press();
-  EXPECT_EQ(r.Shown(), std::vector<std::string>{"|Timeout"});
+  EXPECT_EQ(r.Shown(), (std::vector<std::string>{
+                           "|Timeout", "|The controller's EEPROM is only partly written: commit again."}));
   EXPECT_EQ(r.h.form.CommunicationState.Text(), "Timeout");
   EXPECT_TRUE(page.Loaded() && r.h.forms.IsShown(page));
   EXPECT_FALSE(page.Frame1.Enabled() || r.h.state.CommitBusy || r.port.IsOpen());

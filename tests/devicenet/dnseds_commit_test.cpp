@@ -156,7 +156,8 @@ TEST(DeviceNetCommit, CablePulledWhileWriting_LeavesThePageOpenAndDisabledWithou
   });
   r.h.messages.Clear();
   page.FinishDeviceSet.Press();
-  EXPECT_EQ(r.Shown(), std::vector<std::string>{"|Timeout"});
+  EXPECT_EQ(r.Shown(), (std::vector<std::string>{
+                           "|Timeout", "|The controller's EEPROM is only partly written: commit again."}));
   EXPECT_EQ(r.h.form.CommunicationState.Text(), "Timeout");
   EXPECT_TRUE(page.Loaded() && r.h.forms.IsShown(page));
   EXPECT_FALSE(page.Frame1.Enabled() || page.FinishDeviceSet.Enabled());

@@ -1,0 +1,190 @@
+// Every text box an operator can type into, fed texts that are easy to paste
+// by mistake: each is read as its leading decimal number (0 without one),
+// then refused with its message or taken; EDS texts never break the file.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "canopen/copeds_f.h"
+#include "devicenet/dnseds_set.h"
+#include "link/com_para_setting_f.h"
+#include "tests/support/connect_harness.h"
+
+namespace gw20::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Nasty {
+  std::string text;
+  double read;  // the leading decimal number, before rounding
+};
+
+const std::vector<Nasty>& NastyTexts() {
+  static const std::vector<Nasty> texts{
+      {"", 0},
+      {"   ", 0},
+      {"0", 0},
+      {"-1", -1},
+      {"99999999999999999999", 1e20},
+      {"1e9", 1},
+      {"0x10", 0},
+      {"12abc", 12},
+      {"12.5", 12.5},
+      {"12,5", 12},
+      {"\t7\t", 7},
+      {"7\r\n8", 7},
+      {std::string(10000, '9'), HUGE_VAL},
+      {std::string(10000, 'x'), 0},
+      {"\xE2\x82\xAC"
+       "5",
+       0},  // a euro sign, outside Latin-1, as UTF-8 bytes
+  };
+  return texts;
+}
+
+// Halves to the even neighbour, as stored.
+long long Stored(double read) { return static_cast<long long>(std::nearbyint(read)); }
+
+TEST(HostileInput, MainWindowBoxes_RefuseWithTheirMessageOrStoreTheLeadingNumber) {
+  struct Box {
+    int panel;
+    double low, high;
+    std::string refusal;
+    int link::GatewayParameters::*stored;
+  };
+  const std::vector<Box> boxes{
+      {app::kCanPanel, 1, 127, "Node ID is not supported!(1~127)", &link::GatewayParameters::NodeId},
+      {app::kComPanel, 1, 32767, "Timeout value is out of range!(1ms~32767ms)",
+       &link::GatewayParameters::Com2Timeout},
+  };
+  for (const Box& box : boxes) {
+    for (const Nasty& nasty : NastyTexts()) {
+      SCOPED_TRACE("panel " + std::to_string(box.panel) + " text \"" + nasty.text.substr(0, 20) + "\"");
+      VirtualTime time;
+      ScriptedPort port{time};
+      app::AppHarness h{time, port};
+      h.form.Load();
+      h.form.SelectedPanel = app::kNoPanel;
+      h.ClickToggle(box.panel);
+      if (box.panel == app::kCanPanel) h.form.ApplicationSelect[0].Choose();
+      h.form.CANBaudrate.Pick(0);
+      h.form.CANNodeId.Type(nasty.text);
+      h.form.SettingParameter.Press();
+      if (nasty.read >= box.low && nasty.read <= box.high) {
+        EXPECT_TRUE(h.messages.Messages().empty()) << h.messages.Messages()[0].text;
+        EXPECT_EQ(h.state.params.*box.stored, Stored(nasty.read));
+      } else {
+        ASSERT_EQ(h.messages.Messages().size(), 1u);
+        EXPECT_EQ(h.messages.Messages()[0].text, box.refusal);
+      }
+    }
+  }
+}
+
+TEST(HostileInput, ScanAndErrorControlTimes_ClampOrRefuse) {
+  for (const Nasty& nasty : NastyTexts()) {
+    SCOPED_TRACE("text \"" + nasty.text.substr(0, 20) + "\"");
+    VirtualTime time;
+    ScriptedPort port{time};
+    app::AppHarness h{time, port};
+    h.form.Load();
+    // The scan dialog clamps its time-out into the field's range.
+    bool done = false;
+    link::ComParaSetting_F dialog(h.state.params, done, h.forms, h.form);
+    dialog.Show(false);
+    dialog.ScanTimeout.Type(nasty.text);
+    dialog.ScanSettingOkButton.Press();
+    EXPECT_EQ(h.state.params.ScanTimeoutMs,
+              std::clamp<long long>(Stored(std::min(nasty.read, 1e6)), 0, 32767));
+
+    // The CANopen page refuses a time beyond its field before anything is sent.
+    ui::TextBox status;
+    auto& s = h.state;
+    canopen::COPEDS_F page(
+        canopen::CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds, s.errorControl,
+                                  s.CounterModuleCount, s.CommitBusy, s.ErrorControlWord},
+        h.services, eds::MainWindowLink{status, port, 1, nullptr});
+    page.Show(false);
+    page.ErrControl[canopen::kHeartbeat].Choose();
+    page.Heartbeat_T.Type(nasty.text);
+    h.messages.Clear();
+    page.FinishButton.Press();
+    ASSERT_FALSE(h.messages.Messages().empty());
+    if (nasty.read >= 0 && nasty.read <= 65535) {
+      EXPECT_EQ(s.errorControl.HeartbeatTime, Stored(nasty.read));
+      EXPECT_NE(h.messages.Messages()[0].text, "Consumer Heartbeat Time is overflow");
+    } else {
+      EXPECT_EQ(h.messages.Messages()[0].text, "Consumer Heartbeat Time is overflow");
+    }
+    EXPECT_FALSE(s.CommitBusy);
+  }
+}
+
+// Every line ends in CR LF, and no line but the writer's own starts a section.
+void ExpectWellFormed(const std::string& file, const std::string& clean) {
+  const auto sections = [](const std::string& text) {
+    std::vector<std::string> found;
+    std::size_t at = 0;
+    while (at < text.size()) {
+      const std::size_t end = text.find("\r\n", at);
+      EXPECT_NE(end, std::string::npos);
+      if (end == std::string::npos) break;
+      const std::string line = text.substr(at, end - at);
+      EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+      if (!line.empty() && line[0] == '[') found.push_back(line);
+      at = end + 2;
+    }
+    return found;
+  };
+  EXPECT_EQ(sections(file), sections(clean));
+}
+
+TEST(HostileInput, EdsTexts_NeverBreakTheFile) {
+  const std::vector<std::string> texts{"a\r\n[1000]\r\nSubNumber=9", "\tb\x7f", std::string(10000, 'q'),
+                                       "Stra\xDF"
+                                       "e \xE2\x82\xAC"};
+  for (const bool deviceNet : {false, true}) {
+    sim::ControllerOptions options;
+    options.modules = {{.address = 0x03, .model = "RA412"}};
+    ConnectHarness r(std::move(options));
+    const fs::path folder = fs::path(::testing::TempDir()) / "gw20-hostile-eds";
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    r.h.folder.path = folder;
+    const auto commit = [&](const std::string& description, const std::string& creator) {
+      r.h.form.Connect.Press();
+      r.h.form.ApplicationSelect[deviceNet ? 1 : 0].Choose();
+      r.h.form.CANNodeId.Type("5");
+      r.h.form.SettingParameter.Press();
+      r.h.form.WriteEDS.Press();
+      if (deviceNet) {
+        auto& page = *r.h.form.DeviceNetPage();
+        page.EDSInfo[0].Type(description), page.EDSInfo[1].Type(creator);
+        page.FinishDeviceSet.Press();
+      } else {
+        auto& page = *r.h.form.CanopenPage();
+        page.EDSInfo[0].Type(description), page.EDSInfo[1].Type(creator);
+        page.FinishButton.Press();
+      }
+      std::ifstream in(folder / (deviceNet ? "ZELKDNS 5.eds" : "COPn5.eds"), std::ios::binary);
+      return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string clean = commit("plain", "plain");
+    for (const auto& text : texts) {
+      SCOPED_TRACE((deviceNet ? "DeviceNet: " : "CANopen: ") + text.substr(0, 20));
+      ExpectWellFormed(commit(text, text), clean);
+    }
+    fs::remove_all(folder);
+  }
+}
+
+}  // namespace
+}  // namespace gw20::testing
