@@ -5,15 +5,26 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QTimer>
 #include <system_error>
 #include <thread>
 
 namespace gw20::qtui {
+namespace {
+
+// Every message the operator was shown, so a field report can say what
+// happened after the boxes are gone (QT_LOGGING_RULES="gw20.messages=false"
+// silences it).
+Q_LOGGING_CATEGORY(lcMessages, "gw20.messages")
+
+}  // namespace
 
 ui::MessageAnswer QtMessageBox::Show(const std::string& text, const std::string& title,
                                      ui::MessageButtons buttons) {
+  qCInfo(lcMessages).noquote() << (title.empty() ? QString() : QString::fromLatin1(title.c_str()) + ": ") +
+                                      QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
   QMessageBox box;
   box.setWindowModality(Qt::ApplicationModal);
   box.setText(QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
