@@ -1,7 +1,10 @@
 #include "sim/command_line.h"
 
 #include <charconv>
+#include <chrono>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -125,6 +128,40 @@ std::optional<int> ParseLineCount(std::string_view name, std::string_view text, 
   return count;
 }
 
+// A probability written as a decimal fraction, 0 to 1.
+void ApplyGarbleRate(std::string_view text, ParseState& state) {
+  double rate = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, rate);
+  // Written so that "nan" fails too.
+  if (text.empty() || ec != std::errc() || ptr != end || !(rate >= 0 && rate <= 1)) {
+    throw CommandLineError("bad --fault-garble \"" + std::string(text) +
+                           "\": expected a probability from 0 to 1, e.g. 0.01");
+  }
+  state.options.controller.garbleRate = rate;
+}
+
+void ApplySeed(std::string_view text, ParseState& state) {
+  std::uint32_t seed = 0;
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, seed);
+  if (text.empty() || ec != std::errc() || ptr != end) {
+    throw CommandLineError("bad --seed \"" + std::string(text) + "\": expected a number from 0 to " +
+                           std::to_string(std::numeric_limits<std::uint32_t>::max()));
+  }
+  state.options.controller.garbleSeed = seed;
+}
+
+void ApplyLatency(std::string_view text, ParseState& state) {
+  constexpr std::size_t kLatencyDigits = 9;
+  const auto ms = ParseDigits(text, kLatencyDigits);
+  if (!ms) {
+    throw CommandLineError("bad --fault-latency \"" + std::string(text) +
+                           "\": expected a number of milliseconds, at least 0");
+  }
+  state.options.controller.latency = std::chrono::milliseconds(*ms);
+}
+
 std::vector<OptionSpec> OptionSpecs() {
   return {
       {"help", false, [](std::string_view, ParseState& s) { s.options.help = true; }},
@@ -166,6 +203,13 @@ std::vector<OptionSpec> OptionSpecs() {
        [](std::string_view v, ParseState& s) {
          s.options.controller.garbleLine = ParseLineCount("fault-garble-line", v, 1);
        }},
+      {"fault-hangup-after", true,
+       [](std::string_view v, ParseState& s) {
+         s.options.controller.hangUpAfterLines = ParseLineCount("fault-hangup-after", v, 1);
+       }},
+      {"fault-garble", true, ApplyGarbleRate},
+      {"seed", true, ApplySeed},
+      {"fault-latency", true, ApplyLatency},
   };
 }
 
@@ -228,7 +272,8 @@ std::string CommandLineUsage() {
          "               [--eeprom FILE] [--transcript FILE] [--fifo N]\n"
          "               [--modules LIST] [--modules-file FILE] [--field-baud BPS] [--field-checksum "
          "on|off]\n"
-         "               [--fault-silent-after N] [--fault-garble-line N]\n"
+         "               [--fault-silent-after N] [--fault-garble-line N] [--fault-hangup-after N]\n"
+         "               [--fault-garble RATE [--seed S]] [--fault-latency MS]\n"
          "Simulates a GW20 controller's serial console on a pseudo-terminal.\n"
          "  --link PATH        symbolic link to create to the pseudo-terminal device\n"
          "  --model NAME       model shown in the main prompt (default GW20M)\n"
@@ -249,10 +294,17 @@ std::string CommandLineUsage() {
          "  --fault-silent-after N  after N command lines, stop receiving and answering\n"
          "                     (a pulled cable)\n"
          "  --fault-garble-line N  garble the answer to the N-th command line\n"
+         "  --fault-hangup-after N  after answering N command lines, close the\n"
+         "                     pseudo-terminal, remove the link and exit (an unplugged adapter)\n"
+         "  --fault-garble RATE  replace each character sent by a random byte with\n"
+         "                     probability RATE, 0 to 1 (line noise)\n"
+         "  --seed S           seed of --fault-garble, so a run repeats (default 1)\n"
+         "  --fault-latency MS  start every answer MS milliseconds late; the echo of\n"
+         "                     typed characters stays immediate\n"
          "  --help             show this text\n"
          "After \"use com2\": /s1 /s0 /timeout MS /baud BPS /start N /end N set up /scan;\n"
          "$AA2 asks module AA for its configuration; /q leaves. Typing stops a scan.\n"
-         "Stops on SIGINT or SIGTERM.\n";
+         "Stops on SIGINT or SIGTERM, or once --fault-hangup-after strikes.\n";
 }
 
 }  // namespace gw20::sim

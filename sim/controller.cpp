@@ -1,5 +1,6 @@
 #include "sim/controller.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -15,6 +16,7 @@ constexpr int kMonthMax = 12;
 constexpr int kDayMax = 31;
 constexpr int kByteBits = 8;
 constexpr int kHalfWordBits = 16;
+constexpr double kDrawRange = 4294967296.0;  // std::mt19937 draws 0 .. 2^32 - 1
 
 void CheckRange(std::string_view what, int value, int min, int max) {
   if (value < min || value > max) {
@@ -48,28 +50,68 @@ const std::string& CheckedModel(const ControllerOptions& options) {
   return options.model;
 }
 
-const std::vector<FieldModule>& CheckedModules(const ControllerOptions& options) {
+ControllerOptions CheckedFaults(ControllerOptions options) {
   for (const auto& [name, count, min] : {std::tuple("silent-after line count", options.silentAfterLines, 0),
-                                         std::tuple("garbled line number", options.garbleLine, 1)}) {
+                                         std::tuple("garbled line number", options.garbleLine, 1),
+                                         std::tuple("hang-up line count", options.hangUpAfterLines, 1)}) {
     if (count && *count < min) {
       throw std::invalid_argument(std::string("the ") + name + " must be at least " + std::to_string(min));
     }
   }
-  return options.modules;
+  // Written so that NaN fails too.
+  if (!(options.garbleRate >= 0 && options.garbleRate <= 1)) {
+    throw std::invalid_argument("the garble rate must be 0..1");
+  }
+  if (options.latency.count() < 0) {
+    throw std::invalid_argument("the latency must not be negative");
+  }
+  return options;
 }
 
 }  // namespace
 
 Controller::Controller(ControllerOptions options)
-    : options_(std::move(options)),
+    : options_(CheckedFaults(std::move(options))),
       eeprom_(VersionWord(options_), DateWord(options_), options_.eepromFile),
       transcript_(options_.transcriptFile),
-      fieldPort_(CheckedModules(options_)),
+      fieldPort_(options_.modules),
       console_(CheckedModel(options_), eeprom_, fieldPort_),
+      noise_(options_.garbleSeed),
       silent_(options_.silentAfterLines == 0) {}
 
+std::string Controller::Noisy(std::string text) {
+  if (options_.garbleRate == 0) {
+    return text;
+  }
+  // Compared with the full 32-bit range, so that a rate of 1 changes every character.
+  const double threshold = options_.garbleRate * kDrawRange;
+  for (char& c : text) {
+    if (static_cast<double>(noise_()) < threshold) {
+      // Any byte but the original one.
+      const auto other = static_cast<unsigned>(static_cast<unsigned char>(c)) + 1 + noise_() % kByteMax;
+      c = static_cast<char>(static_cast<unsigned char>(other & kByteMax));
+    }
+  }
+  return text;
+}
+
+void Controller::Emit(std::string text, std::chrono::milliseconds delay) {
+  text = Noisy(std::move(text));
+  if (held_.empty() && delay.count() == 0) {
+    output_ += text;
+  } else {
+    held_.push_back({clock_ + delay, std::move(text)});
+  }
+}
+
+void Controller::Echo(std::string_view text) {
+  if (!Deaf()) {
+    Emit(std::string(text), std::chrono::milliseconds(0));
+  }
+}
+
 void Controller::Send(std::string text) {
-  if (silent_) {
+  if (Deaf() || text.empty()) {
     return;
   }
   if (garbling_) {
@@ -79,7 +121,22 @@ void Controller::Send(std::string text) {
       }
     }
   }
-  output_ += text;
+  Emit(std::move(text), options_.latency);
+}
+
+void Controller::Release() {
+  while (!held_.empty() && held_.front().due <= clock_) {
+    // A cable pulled meanwhile loses what was on its way.
+    if (!silent_ && !hungUp_) {
+      output_ += held_.front().text;
+    }
+    held_.pop_front();
+  }
+  if (held_.empty()) {
+    silent_ = silent_ || cut_ == Cut::kSilence;
+    hungUp_ = hungUp_ || cut_ == Cut::kHangUp;
+    cut_ = Cut::kNone;
+  }
 }
 
 void Controller::Receive(std::string_view burst) {
@@ -87,32 +144,55 @@ void Controller::Receive(std::string_view burst) {
     burst = burst.substr(0, options_.fifo);
   }
   for (const char c : burst) {
-    if (silent_) {
+    if (Deaf()) {
       return;
     }
     if (c == kLineFeed) {
       continue;
     }
     if (c == kCarriageReturn) {
-      output_ += Console::kLineEnd;
+      Echo(Console::kLineEnd);
       transcript_.Append(line_);
       ++linesReceived_;
       garbling_ = options_.garbleLine == linesReceived_;
       Send(console_.HandleLine(line_));
       line_.clear();
-      silent_ = silent_ || options_.silentAfterLines == linesReceived_;
+      if (options_.hangUpAfterLines == linesReceived_) {
+        cut_ = Cut::kHangUp;
+      } else if (options_.silentAfterLines == linesReceived_) {
+        cut_ = Cut::kSilence;
+      }
+      Release();
       continue;
     }
     if (line_.size() < kMaxLineLength) {
       line_ += c;
-      output_ += c;
+      Echo(std::string_view(&c, 1));
     }
   }
 }
 
 std::string Controller::TakeOutput() { return std::exchange(output_, std::string()); }
 
-void Controller::Advance(std::chrono::milliseconds elapsed) { Send(console_.Advance(elapsed)); }
+void Controller::Advance(std::chrono::milliseconds elapsed) {
+  // With a latency, each piece of output is held back from the millisecond
+  // it was printed in, so that a listing keeps its pace.
+  const auto step = options_.latency.count() > 0 ? std::chrono::milliseconds(1) : elapsed;
+  do {
+    const auto part = std::min(step, elapsed);
+    clock_ += part;
+    elapsed -= part;
+    Send(console_.Advance(part));
+    Release();
+  } while (elapsed.count() > 0);
+}
+
+std::optional<std::chrono::milliseconds> Controller::NextOutputIn() const {
+  if (held_.empty()) {
+    return std::nullopt;
+  }
+  return std::max(held_.front().due - clock_, std::chrono::milliseconds(0));
+}
 
 std::uint32_t Controller::Word(int block, int address) const { return eeprom_.Word(block, address); }
 

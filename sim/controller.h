@@ -3,8 +3,10 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +32,18 @@ struct ControllerOptions {
   // The answer to this command line (counted from 1) arrives garbled: every
   // character but CR and LF becomes kGarbleCharacter, so its prompt never appears.
   std::optional<int> garbleLine;
+  // An unplugged adapter: once the answer to this command line (counted from
+  // 1) is out, the line is gone for good (HungUp); later output, such as the
+  // rest of a scan that line started, never comes.
+  std::optional<int> hangUpAfterLines;
+  // Line noise: each character sent, echo included, becomes another byte with
+  // this probability (0..1), drawn from a std::mt19937 seeded with garbleSeed
+  // so that a run can be repeated.
+  double garbleRate = 0;
+  std::uint32_t garbleSeed = 1;
+  // A slow controller: all it sends for a command line starts this much later
+  // on its clock. The echo is immediate but never overtakes an earlier answer.
+  std::chrono::milliseconds latency{0};
 };
 
 // The simulated controller as seen from its serial port: a receive FIFO, the
@@ -42,9 +56,10 @@ class Controller {
 
   // Loads or creates the EEPROM file and opens the transcript file.
   // Throws std::invalid_argument for an empty model, firmware numbers that
-  // do not fit the firmware words, a module chain CheckModules refuses or a
-  // negative fault line count, std::runtime_error (message names the
-  // file, and the line for a malformed EEPROM file) for a bad file.
+  // do not fit the firmware words, a module chain CheckModules refuses, a
+  // fault line count out of range, a garble rate outside 0..1 or a negative
+  // latency, std::runtime_error (message names the file, and the line for a
+  // malformed EEPROM file) for a bad file.
   explicit Controller(ControllerOptions options);
   Controller(const Controller&) = delete;
   Controller& operator=(const Controller&) = delete;
@@ -56,12 +71,20 @@ class Controller {
   // Everything the controller sent since the last call.
   std::string TakeOutput();
   // The controller's own clock: it drives the field-port scan and module
-  // queries, whose output appears as the time passes.
+  // queries, whose output appears as the time passes, and releases answers
+  // held back by the latency fault.
   void Advance(std::chrono::milliseconds elapsed);
+  // How long until held-back output is due; nullopt when none is held.
+  std::optional<std::chrono::milliseconds> NextOutputIn() const;
   // Pulls (true) or plugs back (false) the cable: while silent nothing is
   // received and whatever the controller prints is lost.
   void SetSilent(bool silent) { silent_ = silent; }
   bool Silent() const { return silent_; }
+  // The hang-up fault has struck: nothing is received or sent any more.
+  bool HungUp() const { return hungUp_; }
+  // Line noise from now on, as the garble-rate fault (0..1; clamped); the
+  // seed's sequence goes on where it stands.
+  void SetGarbleRate(double rate) { options_.garbleRate = rate > 0 ? (rate < 1 ? rate : 1) : 0; }
 
   // `address` is the byte address 0..252 (multiple of 4); throws std::out_of_range otherwise.
   std::uint32_t Word(int block, int address) const;
@@ -76,9 +99,24 @@ class Controller {
   // A line longer than the console's buffer is cut; the excess is neither echoed nor kept.
   static constexpr std::size_t kMaxLineLength = 128;
 
-  // Adds console output to what is sent, unless the cable is pulled; garbled
-  // while it answers the faulty line.
+  // What a fault line count does once the answer to that line is out.
+  enum class Cut { kNone, kSilence, kHangUp };
+  struct HeldOutput {
+    std::chrono::milliseconds due;
+    std::string text;
+  };
+
+  // Nothing more is received or produced.
+  bool Deaf() const { return silent_ || hungUp_ || cut_ != Cut::kNone; }
+  // Echo of what was typed: sent at once, behind any held-back answer.
+  void Echo(std::string_view text);
+  // Console output: garbled while it answers the faulty line, delayed by the latency.
   void Send(std::string text);
+  void Emit(std::string text, std::chrono::milliseconds delay);
+  // Moves held-back output that is due to what is sent, then lets a pending cut strike.
+  void Release();
+  // Applies the line-noise fault.
+  std::string Noisy(std::string text);
 
   ControllerOptions options_;
   Eeprom eeprom_;
@@ -87,8 +125,13 @@ class Controller {
   Console console_;
   std::string line_;
   std::string output_;
+  std::deque<HeldOutput> held_;
+  std::chrono::milliseconds clock_{0};
+  std::mt19937 noise_;
   int linesReceived_ = 0;
+  Cut cut_ = Cut::kNone;
   bool silent_ = false;
+  bool hungUp_ = false;
   bool garbling_ = false;
 };
 

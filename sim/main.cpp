@@ -47,7 +47,10 @@ int main(int argc, char** argv) {
     PtyServer server(*controller, options.link);
     std::cout << "gw20sim: serving " << options.controller.model << " on " << server.DeviceName() << " as "
               << options.link.string() << std::endl;
-    server.Serve(stopSignals.Fd());
+    if (server.Serve(stopSignals.Fd()) == PtyServer::Ending::kHungUp) {
+      std::cout << "gw20sim: hung up after " << *options.controller.hangUpAfterLines << " command lines"
+                << std::endl;
+    }
   } catch (const std::exception& error) {
     std::cerr << "gw20sim: " << error.what() << "\n";
     return kExitFailure;

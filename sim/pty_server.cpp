@@ -5,10 +5,12 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <system_error>
@@ -30,7 +32,9 @@ PtyServer::PtyServer(Controller& controller, std::filesystem::path link)
   CreateLink();
 }
 
-PtyServer::~PtyServer() {
+PtyServer::~PtyServer() { RemoveLink(); }
+
+void PtyServer::RemoveLink() {
   std::error_code ec;
   if (std::filesystem::is_symlink(std::filesystem::symlink_status(link_, ec)) &&
       std::filesystem::read_symlink(link_, ec) == deviceName_) {
@@ -87,14 +91,20 @@ void PtyServer::CreateLink() {
   }
 }
 
-void PtyServer::Serve(int stopFd) {
+PtyServer::Ending PtyServer::Serve(int stopFd) {
   using Clock = std::chrono::steady_clock;
   auto lastTick = Clock::now();
+  std::optional<Clock::time_point> hangUpBy;
   while (true) {
+    // Wake up in time for an answer the latency fault holds back.
+    auto wait = kServiceInterval;
+    if (const auto due = controller_.NextOutputIn()) {
+      wait = std::min(wait, *due);
+    }
     std::array<pollfd, 2> fds{};
     fds[0] = {master_.Get(), static_cast<short>(POLLIN | (pending_.empty() ? 0 : POLLOUT)), 0};
     fds[1] = {stopFd, POLLIN, 0};
-    if (poll(fds.data(), fds.size(), static_cast<int>(kServiceInterval.count())) < 0) {
+    if (poll(fds.data(), fds.size(), static_cast<int>(wait.count())) < 0) {
       if (errno == EINTR) {
         continue;
       }
@@ -104,7 +114,7 @@ void PtyServer::Serve(int stopFd) {
     lastTick += elapsed;
     controller_.Advance(elapsed);
     if ((fds[1].revents & POLLIN) != 0) {
-      return;
+      return Ending::kStopped;
     }
     bool idleTerminal = false;
     if ((fds[0].revents & POLLIN) != 0) {
@@ -118,11 +128,26 @@ void PtyServer::Serve(int stopFd) {
       std::this_thread::sleep_for(kServiceInterval);
     }
     pending_ += controller_.TakeOutput();
-    if (pending_.size() > kMaxPendingOutput) {
-      pending_.erase(0, pending_.size() - kMaxPendingOutput);
-    }
     WritePending();
+    if (controller_.HungUp()) {
+      if (!hangUpBy) {
+        hangUpBy = Clock::now() + kHangUpGrace;
+      }
+      if ((pending_.empty() && !Unread()) || Clock::now() >= *hangUpBy) {
+        // Gone from the file system first, as an unplugged adapter's device is.
+        RemoveLink();
+        slave_.Reset();
+        master_.Reset();
+        return Ending::kHungUp;
+      }
+    }
   }
+}
+
+bool PtyServer::Unread() const {
+  // Polling the terminal side also pushes data still in the kernel's flip buffers to it.
+  pollfd pfd{slave_.Get(), POLLIN, 0};
+  return poll(&pfd, 1, 0) > 0 && (pfd.revents & POLLIN) != 0;
 }
 
 bool PtyServer::ReadBurst() {

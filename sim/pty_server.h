@@ -34,17 +34,27 @@ class PtyServer {
   // The pseudo-terminal device, e.g. "/dev/pts/3".
   const std::string& DeviceName() const { return deviceName_; }
 
-  // Serves until `stopFd` becomes readable. Throws std::runtime_error if the
-  // pseudo-terminal fails.
-  void Serve(int stopFd);
+  // Longest wait, once the controller has hung up, for the PC to read what was
+  // sent before: a PC that has stopped reading must not keep the line alive.
+  static constexpr std::chrono::milliseconds kHangUpGrace{1000};
+
+  enum class Ending { kStopped, kHungUp };
+
+  // Serves until `stopFd` becomes readable, or until the controller hangs up:
+  // once the PC has read what was sent before (or kHangUpGrace has passed),
+  // the link is removed and the pseudo-terminal closed, so the PC's port sees
+  // a hang-up as when a USB adapter is unplugged. Throws std::runtime_error if
+  // the pseudo-terminal fails.
+  Ending Serve(int stopFd);
 
  private:
-  // Output the PC has not read is kept up to this size; beyond it, it is lost.
-  static constexpr std::size_t kMaxPendingOutput = 64 * 1024;
   static constexpr std::size_t kReadChunk = 4096;
 
   void OpenPseudoTerminal();
   void CreateLink();
+  void RemoveLink();
+  // Output written to the pseudo-terminal that the PC has not read yet.
+  bool Unread() const;
   // Returns false when the pseudo-terminal reports no data after all (e.g. hang-up).
   bool ReadBurst();
   void WritePending();
@@ -54,6 +64,8 @@ class PtyServer {
   std::string deviceName_;
   UniqueFd master_;
   UniqueFd slave_;
+  // Output the pseudo-terminal has not taken yet. Never dropped, however long
+  // the PC leaves it unread: a lost entry would make a module vanish from a listing.
   std::string pending_;
 };
 

@@ -1,8 +1,8 @@
 // gw20cli: the command-line twin of the desktop program. It drives the same
 // forms an operator would (loads the main window, picks the port, presses
-// Connect, answers the scan dialog from its options; for canopen also sets
-// the parameters, opens the CANopen page and presses Finish) and prints the
-// result.
+// Connect, answers the scan dialog from its options; for canopen and
+// devicenet also sets the parameters, opens the profile's page, sets it and
+// presses Finish) and prints the result.
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -17,10 +17,13 @@
 #include "app/cli/canopen_script.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
+#include "app/cli/devicenet_script.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
 #include "app/main_f.h"
 #include "canopen/canopen_eds_writer.h"
+#include "devicenet/dns_eds_writer.h"
+#include "devicenet/dnseds_set.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
 #include "platform/ui/services.h"
@@ -40,6 +43,38 @@ void ReportSilentFailure(const gw20::cli::PrintedMessages& messages, int message
   std::cerr << "gw20cli: " << what << (status.empty() ? std::string() : " (" + status + ")") << std::endl;
 }
 
+int RunDeviceNet(const gw20::cli::CliOptions& options, gw20::app::AppState& state,
+                 gw20::app::Main_F& mainForm, const gw20::cli::PrintedMessages& messages,
+                 const gw20::cli::WorkingFolder& folder) {
+  const int before = messages.Count();
+  auto* page = gw20::cli::OpenDeviceNetPage(mainForm, options.gateway);
+  if (page == nullptr) {
+    ReportSilentFailure(messages, before, mainForm, "the DeviceNet page did not open");
+    return kExitFailed;
+  }
+  if (options.devicenet.list) {
+    std::cout << (options.json ? gw20::cli::ConnectionListsJson(*page)
+                               : gw20::cli::ConnectionListsText(*page))
+              << std::flush;
+    return kExitConnected;
+  }
+  if (const std::string problem = gw20::cli::ConnectionIndexProblem(*page, options.devicenet);
+      !problem.empty()) {
+    std::cerr << "gw20cli: " << problem << std::endl;
+    return kExitFailed;
+  }
+  // A refused choice has shown its message; Finish would commit something else.
+  if (!gw20::cli::SetDeviceNetPage(*page, state.choices, options.gateway, options.devicenet))
+    return kExitFailed;
+  if (!gw20::cli::FinishDeviceNetPage(*page)) {
+    ReportSilentFailure(messages, before, mainForm, "the DeviceNet configuration did not complete");
+    return kExitFailed;
+  }
+  std::cout << (folder.Path() / gw20::devicenet::DeviceNetEdsFileName(state.params.NodeId)).string()
+            << std::endl;
+  return kExitConnected;
+}
+
 int Run(const gw20::cli::CliOptions& options) {
   gw20::qtui::QtEventPump qtEvents;
   gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, options.scan);
@@ -50,6 +85,8 @@ int Run(const gw20::cli::CliOptions& options) {
   gw20::qtui::QtSerialPort port;
   gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port};
   gw20::app::AppState state;
+  state.console.VerifyWrites = options.verify;
+  state.console.SafeWriteOrder = options.safeOrder;
   gw20::app::Main_F mainForm(state, services);
 
   mainForm.Show();
@@ -67,7 +104,7 @@ int Run(const gw20::cli::CliOptions& options) {
   }
   if (options.command == "canopen") {
     const int before = messages.Count();
-    if (!gw20::cli::RunCanopenScript(mainForm, options.canopen)) {
+    if (!gw20::cli::RunCanopenScript(mainForm, options.gateway, options.canopen)) {
       ReportSilentFailure(messages, before, mainForm, "the CANopen configuration did not complete");
       return kExitFailed;
     }
@@ -75,6 +112,7 @@ int Run(const gw20::cli::CliOptions& options) {
               << std::endl;
     return kExitConnected;
   }
+  if (options.command == "devicenet") return RunDeviceNet(options, state, mainForm, messages, folder);
   std::cout << (options.json ? gw20::cli::ScanReportJson(state, mainForm)
                              : gw20::cli::ScanReportText(state, mainForm))
             << std::flush;

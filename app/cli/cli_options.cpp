@@ -1,12 +1,19 @@
 #include "app/cli/cli_options.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <filesystem>
+#include <limits>
 #include <optional>
 
 #include "app/fixed_lists.h"
+#include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
 #include "platform/ui/numbers.h"
@@ -47,7 +54,23 @@ void ParsePort(std::string_view text, CliOptions& options) {
     }
   }
   options.portNumber = kDefaultPortNumber;
-  options.device = std::string(text);
+  // The port layer opens the device from elsewhere: a relative path must not
+  // depend on where that is.
+  std::error_code error;
+  const auto absolute = std::filesystem::absolute(std::filesystem::path(text), error);
+  options.device = error ? std::string(text) : absolute.string();
+}
+
+// The folder must take the file before the controller is reprogrammed: a
+// commit that reaches the EEPROM and then cannot write its file is the worst
+// way to find out.
+void CheckOutFolder(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (!fs::is_directory(folder, error)) throw CliUsageError("--out " + folder + ": no such folder");
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    throw CliUsageError("--out " + folder + ": " + std::strerror(errno));
+  }
 }
 
 // The bit rates are those of the dialog's list, so the index found is the
@@ -88,6 +111,42 @@ int ListEntry(std::string_view option, std::string_view text, const std::array<s
   throw CliUsageError(std::string(option) + " " + std::string(text) + ": not one of " + known);
 }
 
+// IN,OUT of a connection slot: list indexes, either side may be empty.
+ConnectionAnswer ParseConnection(std::string_view option, std::string_view text) {
+  const auto refuse = [&] {
+    return CliUsageError(
+        std::string(option) + " " + std::string(text) +
+        ": use IN,OUT, list indexes of the produced and the consumed list; one side may be empty");
+  };
+  const auto comma = text.find(',');
+  if (comma == std::string_view::npos) throw refuse();
+  const auto side = [&](std::string_view part) -> std::optional<int> {
+    if (part.empty()) return std::nullopt;
+    const auto index = WholeNumber(part);
+    if (!index || *index > std::numeric_limits<int>::max()) throw refuse();
+    return static_cast<int>(*index);
+  };
+  const ConnectionAnswer answer{side(text.substr(0, comma)), side(text.substr(comma + 1))};
+  if (!answer.produced && !answer.consumed) throw refuse();
+  return answer;
+}
+
+int DefaultConnection(std::string_view text) {
+  struct Named {
+    std::string_view name;
+    int position;
+  };
+  constexpr std::array<Named, devicenet::kDefaultConnections> kDefaults{
+      {{"poll", devicenet::kDefaultPoll},
+       {"strobe", devicenet::kDefaultStrobe},
+       {"cos", devicenet::kDefaultCos},
+       {"cyclic", devicenet::kDefaultCyclic}}};
+  for (const Named& d : kDefaults) {
+    if (EqualsIgnoringCase(text, d.name)) return d.position;
+  }
+  throw CliUsageError("--default " + std::string(text) + ": use poll, strobe, cos or cyclic");
+}
+
 void ParseGuarding(std::string_view text, CanopenAnswers& answers) {
   const auto comma = text.find(',');
   if (comma == std::string_view::npos) {
@@ -110,6 +169,13 @@ std::string ScanTimeoutText(std::string_view text) {
 
 CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   CliOptions options;
+  // The CAN list depends on the command, which may come later.
+  std::optional<std::string_view> canBaud;
+  // The first option of each profile, refused with another command.
+  std::string_view canopenOption, devicenetOption, commitOption;
+  const auto note = [](std::string_view& first, std::string_view name) {
+    if (first.empty()) first = name;
+  };
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view name = args[i];
     std::optional<std::string_view> inlineValue;
@@ -141,37 +207,77 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     } else if (name == "--scan-timeout") {
       options.scan.timeoutText = ScanTimeoutText(value());
     } else if (name == "--node") {
-      options.canopen.nodeText = std::string(value());
+      options.gateway.nodeText = std::string(value());
     } else if (name == "--can-baud") {
-      options.canopen.canBaudIndex = ListEntry(name, value(), app::kCanOpenBaudList);
+      canBaud = value();
     } else if (name == "--guarding") {
+      note(canopenOption, name);
       ParseGuarding(value(), options.canopen);
     } else if (name == "--heartbeat") {
+      note(canopenOption, name);
       options.canopen.heartbeatText = std::string(value());
+    } else if (const auto slot = std::find(kConnectionOptions.begin(), kConnectionOptions.end(), name);
+               slot != kConnectionOptions.end()) {
+      note(devicenetOption, name);
+      options.devicenet.connections[static_cast<std::size_t>(slot - kConnectionOptions.begin())] =
+          ParseConnection(name, value());
+    } else if (name == "--default") {
+      note(devicenetOption, name);
+      options.devicenet.defaultConnection = DefaultConnection(value());
+    } else if (name == "--list") {
+      noValue();
+      note(devicenetOption, name);
+      options.devicenet.list = true;
     } else if (name == "--description") {
-      options.canopen.description = std::string(value());
+      options.gateway.description = std::string(value());
     } else if (name == "--created-by") {
-      options.canopen.createdBy = std::string(value());
+      options.gateway.createdBy = std::string(value());
     } else if (name == "--com2-baud") {
-      options.canopen.com2BaudIndex = ListEntry(name, value(), app::kFieldBaudList);
+      options.gateway.com2BaudIndex = ListEntry(name, value(), app::kFieldBaudList);
     } else if (name == "--com2-checksum") {
-      options.canopen.com2Checksum = OnOff(name, value());
+      options.gateway.com2Checksum = OnOff(name, value());
     } else if (name == "--com2-timeout") {
-      options.canopen.com2TimeoutText = std::string(value());
+      options.gateway.com2TimeoutText = std::string(value());
     } else if (name == "--out") {
       options.outDir = std::string(value());
       if (options.outDir.empty()) throw CliUsageError("--out needs a folder");
+      CheckOutFolder(options.outDir);
+    } else if (name == "--verify") {
+      noValue();
+      note(commitOption, name);
+      options.verify = true;
+    } else if (name == "--safe-order") {
+      noValue();
+      note(commitOption, name);
+      options.safeOrder = true;
     } else if (name.starts_with("-")) {
       throw CliUsageError("unknown option " + std::string(name));
     } else if (!options.command.empty()) {
       throw CliUsageError("unexpected argument " + std::string(name));
-    } else if (name == "scan" || name == "canopen") {
+    } else if (name == "scan" || name == "canopen" || name == "devicenet") {
       options.command = name;
     } else {
       throw CliUsageError("unknown command " + std::string(name));
     }
   }
-  if (options.command.empty() && !options.help) throw CliUsageError("no command given");
+  if (options.command.empty()) {
+    if (options.help) return options;
+    throw CliUsageError("no command given");
+  }
+  if (!canopenOption.empty() && options.command != "canopen") {
+    throw CliUsageError(std::string(canopenOption) + " goes with canopen, not " + options.command);
+  }
+  if (!devicenetOption.empty() && options.command != "devicenet") {
+    throw CliUsageError(std::string(devicenetOption) + " goes with devicenet, not " + options.command);
+  }
+  if (!commitOption.empty() && (options.command == "scan" || options.devicenet.list)) {
+    throw CliUsageError(std::string(commitOption) + " goes with a commit (canopen or devicenet)");
+  }
+  if (canBaud) {
+    options.gateway.canBaudIndex = options.command == "devicenet"
+                                       ? ListEntry("--can-baud", *canBaud, app::kDeviceNetBaudList)
+                                       : ListEntry("--can-baud", *canBaud, app::kCanOpenBaudList);
+  }
   if (options.canopen.heartbeatText && options.canopen.guardTimeText) {
     throw CliUsageError("--guarding and --heartbeat exclude each other");
   }
@@ -184,20 +290,38 @@ std::string UsageText() {
          "       gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]\n"
          "               [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]\n"
          "               [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]\n"
-         "               [--com2-timeout MS] [--out DIR]\n"
+         "               [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]\n"
+         "       gw20cli [port and scan options] devicenet [--node N] [--can-baud KBPS]\n"
+         "               [--poll IN,OUT] [--strobe IN,OUT] [--cos IN,OUT]\n"
+         "               [--default poll|strobe|cos|cyclic] [--description TEXT]\n"
+         "               [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]\n"
+         "               [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]\n"
+         "               [--list [--json]]\n"
          "\n"
          "  scan                    connect to the controller, scan its field port and\n"
          "                          print the controller, its parameters and the modules\n"
-         "  canopen                 connect, set the parameters given, build the CANopen\n"
-         "                          configuration, write it into the controller and\n"
-         "                          write the EDS file; prints the file's path\n"
+         "  canopen, devicenet      connect, set the parameters given, build the CANopen\n"
+         "                          or DeviceNet configuration, write it into the\n"
+         "                          controller and write the EDS file; prints the file's\n"
+         "                          path\n"
          "  --node N, --can-baud KBPS          CAN panel: node ID, CAN bit rate\n"
          "  --com2-baud BPS, --com2-checksum on|off, --com2-timeout MS\n"
          "                          field-port panel: bit rate, checksum, time-out\n"
-         "  --guarding MS,FACTOR    node guarding: guard time and life factor\n"
-         "  --heartbeat MS          heartbeat: consumer heartbeat time\n"
+         "  --guarding MS,FACTOR    canopen: node guarding, guard time and life factor\n"
+         "  --heartbeat MS          canopen: heartbeat, consumer heartbeat time\n"
+         "  --poll, --strobe, --cos IN,OUT\n"
+         "                          devicenet: the connection's produced (IN) and\n"
+         "                          consumed (OUT) data, as indexes of the page's lists\n"
+         "                          (0 is None); leave a side empty to keep it: 2, or ,1\n"
+         "  --default poll|strobe|cos|cyclic   devicenet: the default connection\n"
+         "  --list                  devicenet: print the lists with their indexes for the\n"
+         "                          connected modules and stop; nothing is written\n"
          "  --description TEXT, --created-by TEXT   the EDS file's information texts\n"
-         "  --out DIR               folder of the EDS file (default: current directory)\n"
+         "  --out DIR               folder of the EDS file (default: current directory);\n"
+         "                          checked before anything is sent\n"
+         "  --verify                read every written EEPROM word back after the commit\n"
+         "  --safe-order            write the EEPROM header last, so an interrupted\n"
+         "                          commit reads as no configuration, never a mixed one\n"
          "  --port COMn|DEVICE      console port (default COM1); a device path stands in\n"
          "                          for COM1\n"
          "  --scan-baud BPS         field-port bit rate of the scan (default 9600)\n"
@@ -205,8 +329,8 @@ std::string UsageText() {
          "  --scan-timeout MS       answer time-out per module, 0..32767 (default 200)\n"
          "  --json                  print one JSON object instead of text\n"
          "\n"
-         "Exit status: 0 done, 1 the connect, a setting or the commit failed (the reason\n"
-         "is the last line on standard error), 2 bad usage.\n";
+         "Exit status: 0 done, 1 the connect, a setting, a choice or the commit failed\n"
+         "(the reason is the last line on standard error), 2 bad usage.\n";
 }
 
 }  // namespace gw20::cli

@@ -5,7 +5,13 @@
 //   gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]
 //           [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]
 //           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
-//           [--com2-timeout MS] [--out DIR]
+//           [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]
+//   gw20cli [port and scan options] devicenet [--node N] [--can-baud KBPS]
+//           [--poll IN,OUT] [--strobe IN,OUT] [--cos IN,OUT]
+//           [--default poll|strobe|cos|cyclic] [--description TEXT]
+//           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
+//           [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]
+//           [--list [--json]]
 
 #include <stdexcept>
 #include <string>
@@ -13,6 +19,8 @@
 #include <vector>
 
 #include "app/cli/canopen_script.h"
+#include "app/cli/devicenet_script.h"
+#include "app/cli/gateway_panels.h"
 #include "app/cli/scripted_operator.h"
 
 namespace gw20::cli {
@@ -20,7 +28,7 @@ namespace gw20::cli {
 inline constexpr int kDefaultPortNumber = 1;
 
 struct CliOptions {
-  std::string command;  // "scan" or "canopen"; empty only with help
+  std::string command;  // "scan", "canopen" or "devicenet"; empty only with help
   bool help = false;
   // COM port entry to select, 1..16. With a device path it is 1 and the
   // device stands in for COM1.
@@ -28,8 +36,13 @@ struct CliOptions {
   std::string device;  // empty: the port's own device
   ScanAnswers scan;    // 9600 bit/s, checksum off, 200 ms unless given
   bool json = false;
-  CanopenAnswers canopen;  // canopen: what to set; nothing given keeps the windows' values
-  std::string outDir;      // canopen: folder of the EDS file; empty = current directory
+  // canopen, devicenet: what to set; nothing given keeps the windows' values.
+  GatewayAnswers gateway;
+  CanopenAnswers canopen;
+  DeviceNetAnswers devicenet;
+  std::string outDir;      // canopen, devicenet: folder of the EDS file; empty = current directory
+  bool verify = false;     // canopen, devicenet: read the written words back
+  bool safeOrder = false;  // canopen, devicenet: the EEPROM header written last
 };
 
 // Anything the parser refuses; what() says which argument and why.
@@ -41,10 +54,14 @@ class CliUsageError : public std::runtime_error {
 // `args` without the program name. Options may come before or after the
 // command, as "--name value" or "--name=value". Throws CliUsageError for an
 // unknown option or command, a missing or invalid value, a bit rate outside
-// its list (scan, CANopen, field port), a scan time-out outside 0..32767,
-// --guarding without its comma, both --guarding and --heartbeat, or no
-// command at all. Node ID and the times of canopen are typed into the
-// windows as given: the windows check them.
+// its list (scan, field port, CAN of the command's profile), a scan time-out
+// outside 0..32767, an --out folder that does not exist or cannot be written
+// (checked now, before the controller is touched), --guarding without its comma, both --guarding and
+// --heartbeat, a connection that is not IN,OUT of list indexes (either side
+// may be empty, not both), an option of one profile with another command,
+// or no command at all. Node ID and the times are typed into the windows as
+// given, and list indexes checked against the page's lists: the windows and
+// the page decide.
 CliOptions ParseCliOptions(const std::vector<std::string_view>& args);
 
 // The usage text, ending with a line break.

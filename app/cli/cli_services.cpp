@@ -2,14 +2,32 @@
 
 #include <system_error>
 
+#include "link/eeprom_procedures.h"
+#include "link/link_messages.h"
+
 namespace gw20::cli {
 
 ui::MessageAnswer PrintedMessages::Show(const std::string& text, const std::string& title,
                                         ui::MessageButtons buttons) {
   ++count_;
-  if (!title.empty()) out_ << title << ": ";
-  out_ << text << std::endl;  // flushed: the line must be there even if the tool dies next
+  const std::string line = title.empty() ? text : title + ": " + text;
+  if (line == link::kTimeoutMessage) {
+    Flush();
+    held_ = line;
+  } else if (text == link::kPartlyWrittenMessage) {
+    out_ << line << std::endl;
+    Flush();
+  } else {
+    Flush();
+    out_ << line << std::endl;  // flushed: the line must be there even if the tool dies next
+  }
   return buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::Yes : ui::MessageAnswer::Ok;
+}
+
+void PrintedMessages::Flush() {
+  if (held_.empty()) return;
+  out_ << held_ << std::endl;
+  held_.clear();
 }
 
 WorkingFolder::WorkingFolder() {

@@ -12,17 +12,25 @@ namespace gw20::cli {
 
 // Prints every message box as one line, "Title: text" or the text alone when
 // the box has no title, and answers OK or Yes, as the operator who started
-// the tool has already said what should happen.
+// the tool has already said what should happen. The system's own message
+// stays the last line: a "Timeout" is held back until the next message or
+// the end, so the note that the EEPROM is only partly written comes first.
 class PrintedMessages : public ui::MessageBoxService {
  public:
   // `out` (standard error in the tool) must outlive the service.
   explicit PrintedMessages(std::ostream& out) : out_(out) {}
+  ~PrintedMessages() override { Flush(); }
+  PrintedMessages(const PrintedMessages&) = delete;
+  PrintedMessages& operator=(const PrintedMessages&) = delete;
   ui::MessageAnswer Show(const std::string& text, const std::string& title,
                          ui::MessageButtons buttons) override;
   int Count() const { return count_; }
+  // Prints a held line now.
+  void Flush();
 
  private:
   std::ostream& out_;
+  std::string held_;
   int count_ = 0;
 };
 

@@ -25,7 +25,7 @@ std::string H2(long long value) {
 
 std::string D2(long long value) {
   const bool negative = value < 0;
-  std::string digits = std::to_string(negative ? -value : value);
+  std::string digits = std::to_string(negative ? 0ULL - static_cast<unsigned long long>(value) : value);
   if (digits.size() < 2) digits.insert(0, "0");
   return negative ? "-" + digits : digits;
 }

@@ -6,12 +6,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/cli/cli_options.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
+#include "devicenet/connections.h"
+#include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
 #include "tests/app/app_harness.h"
@@ -35,6 +40,13 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   EXPECT_EQ(device.device, "/dev/pts/4");
   EXPECT_EQ(device.scan.baudIndex, 0);
   EXPECT_TRUE(Parse({"--help"}).help);
+  // A relative device path is taken where the operator stands.
+  EXPECT_EQ(Parse({"--port", "gw20-com1", "scan"}).device,
+            (std::filesystem::current_path() / "gw20-com1").string());
+
+  const CliOptions commit =
+      Parse({"canopen", "--verify", "--safe-order", "--out", std::filesystem::temp_directory_path().c_str()});
+  EXPECT_TRUE(commit.verify && commit.safeOrder);
 }
 
 TEST(CliOptions, Parse_RefusesBadUsage) {
@@ -45,11 +57,70 @@ TEST(CliOptions, Parse_RefusesBadUsage) {
                                                        {"--scan-baud", "9601", "scan"},
                                                        {"--scan-timeout", "32768", "scan"},
                                                        {"--scan-timeout", "99999999999999999999", "scan"},
-                                                       {"--json=yes", "scan"}};
+                                                       {"--json=yes", "scan"},
+                                                       {"scan", "--verify"},
+                                                       {"devicenet", "--list", "--safe-order"},
+                                                       {"canopen", "--out", "/nonexistent/folder"}};
   for (const auto& args : bad) {
     std::string joined;
     for (const auto arg : args) joined += std::string(arg) + ' ';
     EXPECT_THROW(Parse(args), CliUsageError) << joined;
+  }
+}
+
+TEST(CliOptions, Parse_DeviceNetConnectionsDefaultAndList) {
+  const CliOptions run = Parse({"--can-baud", "250", "devicenet", "--poll", "1,2", "--strobe=3,", "--cos",
+                                ",0", "--default", "COS", "--node", "5"});
+  EXPECT_EQ(run.command, "devicenet");
+  // The DeviceNet list, not the CANopen one, although the rate came first.
+  EXPECT_EQ(run.gateway.canBaudIndex, 1);
+  EXPECT_EQ(run.gateway.nodeText, "5");
+  const auto& c = run.devicenet.connections;
+  EXPECT_EQ(c[devicenet::kPoll].produced, 1);
+  EXPECT_EQ(c[devicenet::kPoll].consumed, 2);
+  EXPECT_EQ(c[devicenet::kStrobe].produced, 3);
+  EXPECT_EQ(c[devicenet::kStrobe].consumed, std::nullopt);
+  EXPECT_EQ(c[devicenet::kCosCyclic].produced, std::nullopt);
+  EXPECT_EQ(c[devicenet::kCosCyclic].consumed, 0);
+  EXPECT_EQ(run.devicenet.defaultConnection, devicenet::kDefaultCos);
+  EXPECT_FALSE(run.devicenet.list);
+  EXPECT_EQ(Parse({"canopen", "--can-baud", "250"}).gateway.canBaudIndex, 4);
+
+  const std::vector<std::pair<std::string_view, int>> defaults{{"poll", devicenet::kDefaultPoll},
+                                                               {"strobe", devicenet::kDefaultStrobe},
+                                                               {"cyclic", devicenet::kDefaultCyclic}};
+  for (const auto& [name, position] : defaults) {
+    EXPECT_EQ(Parse({"devicenet", "--default", name}).devicenet.defaultConnection, position) << name;
+  }
+  const CliOptions list = Parse({"devicenet", "--list", "--json"});
+  EXPECT_TRUE(list.devicenet.list);
+  EXPECT_TRUE(list.json);
+}
+
+TEST(CliOptions, Parse_RefusesBadDeviceNetUsage) {
+  const std::vector<std::vector<std::string_view>> bad{{"devicenet", "--poll", "1"},
+                                                       {"devicenet", "--poll", ","},
+                                                       {"devicenet", "--strobe", "-1,2"},
+                                                       {"devicenet", "--cos", "a,1"},
+                                                       {"devicenet", "--poll", "1,2,3"},
+                                                       {"devicenet", "--poll", "1, 2"},
+                                                       {"devicenet", "--poll", "99999999999,"},
+                                                       {"devicenet", "--default", "pol"},
+                                                       {"devicenet", "--can-baud", "1000"},
+                                                       {"devicenet", "--list=yes"},
+                                                       {"devicenet", "--heartbeat", "100"},
+                                                       {"canopen", "--poll", "1,2"},
+                                                       {"scan", "--list"}};
+  for (const auto& args : bad) {
+    std::string joined;
+    for (const auto arg : args) joined += std::string(arg) + ' ';
+    EXPECT_THROW(Parse(args), CliUsageError) << joined;
+  }
+  try {
+    Parse({"devicenet", "--strobe", "x"});
+    ADD_FAILURE() << "no usage error";
+  } catch (const CliUsageError& error) {
+    EXPECT_TRUE(std::string(error.what()).starts_with("--strobe x:")) << error.what();
   }
 }
 

@@ -1,7 +1,8 @@
 // gw20cli against gw20sim, both as separate programs over a real
 // pseudo-terminal: scan --json lists the modules found with the scan options,
-// and canopen commits to the controller's EEPROM and writes an EDS file that
-// reads back whole.
+// canopen commits to the controller's EEPROM and writes an EDS file that
+// reads back whole; devicenet lists, refuses a Strobe choice the page
+// refuses, and commits the connections picked.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -21,8 +22,8 @@ QByteArray LastLine(const QByteArray& text) { return text.split('\n').back(); }
 TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
   SimProcess sim;
   ASSERT_TRUE(sim.Start({"--link", sim.Link(), "--transcript", sim.Path("transcript"), "--modules",
-                         "01:RA850:40:01,0A:RA412:41:00,03:RA394", "--field-baud", "19200", "--field-checksum",
-                         "on"}));
+                         "01:RA850:40:01,0A:RA412:41:00,03:RA394", "--field-baud", "19200",
+                         "--field-checksum", "on"}));
   const CliRun run = RunCli({"--port", sim.Link(), "--scan-baud", "19200", "--scan-checksum", "on",
                              "--scan-timeout", "300", "scan", "--json"});
   ASSERT_EQ(run.exitCode, 0) << run.err.constData();
@@ -64,8 +65,8 @@ TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
 
 TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsRejected) {
   SimProcess sim;
-  ASSERT_TRUE(sim.Start({"--link", sim.Link(), "--eeprom", sim.Path("eeprom"), "--modules",
-                         "01:RA850,0A:RA412,03:RA502:50"}));
+  ASSERT_TRUE(sim.Start(
+      {"--link", sim.Link(), "--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,0A:RA412,03:RA502:50"}));
   const QStringList canopen{"--port", sim.Link(), "canopen", "--out", sim.Dir()};
   const CliRun rejected = RunCli(canopen + QStringList{"--node", "200"});
   EXPECT_EQ(rejected.exitCode, 1);
@@ -74,9 +75,10 @@ TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsR
   EXPECT_FALSE(QFile::exists(sim.Path("COPn200.eds")));
   EXPECT_FALSE(sim.ReadFile("eeprom").contains("0:40=28573732\n"));
 
-  const CliRun run = RunCli(canopen + QStringList{"--node", "7", "--can-baud", "500", "--guarding", "1000,3",
-                                                  "--description", "Line 3", "--created-by", "QA", "--com2-baud",
-                                                  "19200", "--com2-checksum", "on", "--com2-timeout", "150"});
+  const CliRun run =
+      RunCli(canopen + QStringList{"--node", "7", "--can-baud", "500", "--guarding", "1000,3",
+                                   "--description", "Line 3", "--created-by", "QA", "--com2-baud", "19200",
+                                   "--com2-checksum", "on", "--com2-timeout", "150"});
   ASSERT_EQ(run.exitCode, 0) << run.err.constData();
   EXPECT_EQ(run.out, sim.Path("COPn7.eds").toLocal8Bit());
 
@@ -100,6 +102,42 @@ TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsR
   // 500 kbit/s, field port checksum on, 19200 bit/s, 150 ms.
   const QByteArray eeprom = sim.ReadFile("eeprom");
   for (const char* word : {"0:40=28573732\n", "0:44=24\n", "0:48=458757\n", "0:60=17039510\n"}) {
+    EXPECT_TRUE(eeprom.contains(word)) << word;
+  }
+}
+
+TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeAndCommitsThePicks) {
+  SimProcess sim;
+  // Digital and analog data both ways: two output and two input assemblies;
+  // RA850's eight analog inputs make input assembly 2 longer than 8 bytes.
+  ASSERT_TRUE(sim.Start(
+      {"--link", sim.Link(), "--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
+  const QStringList devicenet{"--port", sim.Link(), "devicenet", "--node", "5", "--out", sim.Dir()};
+
+  const CliRun list = RunCli({"--port", sim.Link(), "devicenet", "--list", "--json"});
+  ASSERT_EQ(list.exitCode, 0) << list.err.constData();
+  const QJsonObject lists = QJsonDocument::fromJson(list.out).object();
+  EXPECT_EQ(lists["produced"].toArray().at(2).toString(), "INPUT  02(Assembly)") << list.out.constData();
+  EXPECT_EQ(lists["consumed"].toArray().at(2).toString(), "OUTPUT 02(Assembly)") << list.out.constData();
+
+  const CliRun refused = RunCli(devicenet + QStringList{"--strobe", "2,"});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(LastLine(refused.err), "Error: Error! The selected data length > 8 bytes");
+  EXPECT_FALSE(QFile::exists(sim.Path("ZELKDNS 5.eds")));
+  EXPECT_TRUE(sim.ReadFile("eeprom").contains("\n1:0=4294967295\n"));
+
+  const CliRun run = RunCli(
+      devicenet + QStringList{"--can-baud", "250", "--poll", "1,2", "--cos", "2,", "--default", "cos"});
+  ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+  EXPECT_EQ(run.out, sim.Path("ZELKDNS 5.eds").toLocal8Bit());
+  EXPECT_TRUE(QFile::exists(sim.Path("ZELKDNS 5.eds")));
+
+  // Node 5, DeviceNet at 250 kbit/s; block 1: default COS, Poll produces
+  // input assembly 1 (instance 3, after the two output ones) and consumes
+  // output assembly 2, COS produces input assembly 2 (instance 4).
+  const QByteArray eeprom = sim.ReadFile("eeprom");
+  for (const char* word :
+       {"\n0:48=327937\n", "\n1:0=131072\n", "\n1:4=17040131\n", "\n1:16=33817091\n", "\n1:12=33817603\n"}) {
     EXPECT_TRUE(eeprom.contains(word)) << word;
   }
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace gw20::sim {
@@ -49,6 +51,22 @@ TEST(CommandLineTest, ModuleListTakesTheCommonSettingsWhereverTheyAppear) {
   EXPECT_FALSE(ParseCommandLine({"--link", "l"}).controller.garbleLine);
 }
 
+TEST(CommandLineTest, ParsesTheLineFaults) {
+  const ControllerOptions faults =
+      ParseCommandLine({"--link", "l", "--fault-hangup-after", "4", "--fault-garble", "0.025",
+                        "--seed=4294967295", "--fault-latency", "250"})
+          .controller;
+  EXPECT_EQ(faults.hangUpAfterLines, 4);
+  EXPECT_DOUBLE_EQ(faults.garbleRate, 0.025);
+  EXPECT_EQ(faults.garbleSeed, 4294967295u);
+  EXPECT_EQ(faults.latency, std::chrono::milliseconds(250));
+  EXPECT_DOUBLE_EQ(ParseCommandLine({"--link", "l", "--fault-garble", "1"}).controller.garbleRate, 1.0);
+
+  const ControllerOptions none = ParseCommandLine({"--link", "l"}).controller;
+  EXPECT_TRUE(!none.hangUpAfterLines && none.garbleRate == 0 && none.garbleSeed == 1 &&
+              none.latency.count() == 0);
+}
+
 TEST(CommandLineTest, RejectsBadArguments) {
   const std::vector<std::vector<std::string>> bad = {
       {},
@@ -75,9 +93,36 @@ TEST(CommandLineTest, RejectsBadArguments) {
       {"--link", "l", "--modules-file", "/nonexistent/modules.json"},
       {"--link", "l", "--fault-garble-line", "0"},
       {"--link", "l", "--fault-silent-after", "-1"},
+      {"--link", "l", "--fault-hangup-after", "0"},
+      {"--link", "l", "--fault-hangup-after", "-2"},
+      {"--link", "l", "--fault-hangup-after", "two"},
+      {"--link", "l", "--fault-garble", "-0.1"},
+      {"--link", "l", "--fault-garble", "1.5"},
+      {"--link", "l", "--fault-garble", "nan"},
+      {"--link", "l", "--fault-garble", "1%"},
+      {"--link", "l", "--fault-garble", ""},
+      {"--link", "l", "--seed", "-1"},
+      {"--link", "l", "--seed", "4294967296"},
+      {"--link", "l", "--seed", "x"},
+      {"--link", "l", "--fault-latency", "-5"},
+      {"--link", "l", "--fault-latency", "5ms"},
+      {"--link", "l", "--fault-latency"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseCommandLine(args), CommandLineError) << testing::PrintToString(args);
+  }
+
+  // The message names the option and the value it refuses.
+  for (const auto& [option, value] :
+       {std::pair{"--fault-hangup-after", "0"}, std::pair{"--fault-garble", "1.5"}, std::pair{"--seed", "x"},
+        std::pair{"--fault-latency", "-5"}}) {
+    try {
+      ParseCommandLine({"--link", "l", option, value});
+      ADD_FAILURE() << option << " " << value << " accepted";
+    } catch (const CommandLineError& error) {
+      const std::string message = error.what();
+      EXPECT_NE(message.find(std::string(option) + " \"" + value + "\""), std::string::npos) << message;
+    }
   }
 }
 

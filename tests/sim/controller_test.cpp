@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tests/support/simulated_port.h"
 
 namespace gw20::sim {
 namespace {
@@ -122,6 +129,124 @@ TEST(ControllerTest, TranscriptHoldsEveryLineAsTyped) {
   Type(controller, tooLong + "\r");
   const std::vector<std::string> expected = {"use eeprom", "", " el  4 ", ".", "exit", std::string(128, 'x')};
   EXPECT_EQ(controller.Transcript(), expected);
+}
+
+constexpr std::string_view kSession = "use eeprom\rblock 0\rel 0\r.\rexit\ruse com2\r/q\rhelp\r";
+
+// Everything sent for a session through every mode, typed by a patient PC.
+std::string Session(double garbleRate, std::uint32_t seed) {
+  ControllerOptions options;
+  options.garbleRate = garbleRate;
+  options.garbleSeed = seed;
+  Controller controller(std::move(options));
+  return Type(controller, kSession);
+}
+
+TEST(ControllerTest, LineNoiseRepeatsForASeedAndHitsCharactersAtTheRate) {
+  Controller quiet{ControllerOptions{}};
+  const std::string clean = Type(quiet, kSession);
+  EXPECT_EQ(Session(0, 7), clean);
+  const std::string noisy = Session(0.05, 7);
+  EXPECT_EQ(Session(0.05, 7), noisy);
+  EXPECT_NE(Session(0.05, 8), noisy);
+  // Noise replaces characters, echo included, and never adds or drops one.
+  ASSERT_EQ(noisy.size(), clean.size());
+  const auto changed = [&](const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < clean.size(); ++i) count += text[i] != clean[i] ? 1 : 0;
+    return count;
+  };
+  EXPECT_GT(changed(noisy), 0u);
+  EXPECT_LT(changed(noisy), clean.size() / 5);
+  const std::string garbage = Session(1, 7);
+  ASSERT_EQ(garbage.size(), clean.size());
+  EXPECT_EQ(changed(garbage), clean.size());
+}
+
+ControllerOptions Slow(std::chrono::milliseconds latency) {
+  ControllerOptions options;
+  options.fifo = 0;
+  options.latency = latency;
+  options.modules = {{.address = 0x0A, .model = "RA850"}};
+  return options;
+}
+
+std::string Wait(Controller& controller, std::chrono::milliseconds elapsed) {
+  controller.Advance(elapsed);
+  return controller.TakeOutput();
+}
+
+TEST(ControllerTest, LatencyHoldsEveryAnswerBackButNotTheEcho) {
+  using std::chrono::milliseconds;
+  Controller controller(Slow(milliseconds(100)));
+  EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\n");
+  EXPECT_EQ(controller.NextOutputIn(), milliseconds(100));
+  EXPECT_EQ(Wait(controller, milliseconds(99)), "");
+  EXPECT_EQ(Wait(controller, milliseconds(1)), "[COM2:]");
+  EXPECT_EQ(controller.NextOutputIn(), std::nullopt);
+
+  // What the field port prints later keeps its own pace, shifted as a whole.
+  EXPECT_EQ(Type(controller, "$0A2\r"), "$0A2\r\n");
+  EXPECT_EQ(Wait(controller, milliseconds(104)), "");
+  EXPECT_EQ(Wait(controller, milliseconds(1)), "!0A000600\r\n[COM2:]");
+
+  // An echo never overtakes an answer still on its way.
+  controller.Receive("/s1\r/s0");
+  EXPECT_EQ(controller.TakeOutput(), "/s1\r\n");
+  EXPECT_EQ(Wait(controller, milliseconds(100)), "Checksum on\r\n[COM2:]/s0");
+}
+
+TEST(ControllerTest, HangUpFollowsTheLastAnswerAndIsFinal) {
+  using std::chrono::milliseconds;
+  ControllerOptions options = Slow(milliseconds(50));
+  options.hangUpAfterLines = 2;
+  Controller controller(std::move(options));
+  Type(controller, "use com2\r");
+  EXPECT_EQ(Wait(controller, milliseconds(50)), "[COM2:]");
+  EXPECT_EQ(Type(controller, "/scan\r"), "/scan\r\n");
+  EXPECT_FALSE(controller.HungUp()) << "the answer is still on its way";
+  EXPECT_EQ(Type(controller, "/q\r"), "") << "nothing is received after the last line";
+  EXPECT_EQ(Wait(controller, milliseconds(50)),
+            "Scanning addresses 00 to 0F at 9600 bit/s, checksum off\r\n");
+  EXPECT_TRUE(controller.HungUp());
+
+  // The rest of the scan never comes, and plugging a cable back in does not revive the line.
+  controller.SetSilent(false);
+  EXPECT_EQ(Type(controller, "/q\r"), "");
+  EXPECT_EQ(Wait(controller, milliseconds(10000)), "");
+  EXPECT_EQ(controller.Transcript().size(), 2u);
+}
+
+TEST(ControllerTest, RefusesFaultSettingsOutOfRange) {
+  const auto refused = [](auto set) {
+    ControllerOptions options;
+    set(options);
+    EXPECT_THROW(Controller{std::move(options)}, std::invalid_argument);
+  };
+  refused([](ControllerOptions& o) { o.hangUpAfterLines = 0; });
+  refused([](ControllerOptions& o) { o.garbleRate = -0.01; });
+  refused([](ControllerOptions& o) { o.garbleRate = 1.01; });
+  refused([](ControllerOptions& o) { o.garbleRate = std::nan(""); });
+  refused([](ControllerOptions& o) { o.latency = std::chrono::milliseconds(-1); });
+}
+
+// The in-process port cannot report an error through ui::SerialPort: it stays
+// open, goes silent and says so.
+TEST(ControllerTest, InProcessPortGoesSilentWhenTheControllerHangsUp) {
+  ControllerOptions options;
+  options.fifo = 0;
+  options.hangUpAfterLines = 1;
+  Controller controller(std::move(options));
+  gw20::testing::VirtualTime time;
+  gw20::testing::SimulatedPort port(time, controller);
+  ASSERT_EQ(port.Open().status, ui::OpenStatus::Opened);
+  port.Write("use eeprom\r");
+  ASSERT_TRUE(port.WaitForInput(std::chrono::milliseconds(100)));
+  EXPECT_EQ(port.ReadAll(), "use eeprom\r\n[EEPROM:]");
+  EXPECT_TRUE(port.HungUp());
+  EXPECT_TRUE(port.IsOpen());
+  port.Write("exit\r");
+  EXPECT_FALSE(port.WaitForInput(std::chrono::milliseconds(1000)));
 }
 
 }  // namespace

@@ -30,8 +30,10 @@ std::string SimulatedPort::ReadAll() {
   return std::exchange(*received_, std::string());
 }
 
+bool SimulatedPort::HungUp() const { return controller_.HungUp(); }
+
 void SimulatedPort::Write(std::string_view text) {
-  if (!open_ || !connected_) return;
+  if (!open_ || !connected_ || HungUp()) return;
   Sync();
   controller_.Receive(text);
   Sync();

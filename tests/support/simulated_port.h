@@ -30,6 +30,10 @@ class SimulatedPort : public ui::SerialPort {
   int OpenCalls() const { return openCalls_; }
   // Cuts (false) or restores (true) the cable: while cut nothing passes either way.
   void SetConnected(bool connected) { connected_ = connected; }
+  // The controller hung up, as an unplugged USB adapter does. ui::SerialPort
+  // has no way to report a read or write error, so from then on nothing
+  // passes either way and IsOpen is unchanged; tests ask here instead.
+  bool HungUp() const;
 
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
