@@ -82,6 +82,19 @@ class Controller {
   bool Silent() const { return silent_; }
   // The hang-up fault has struck: nothing is received or sent any more.
   bool HungUp() const { return hungUp_; }
+  // Unplugs the adapter once `lines` command lines in all have been received
+  // (the hang-up fault; at once when that many are in already), or, with nullopt, plugs it back in: from then
+  // on the line works again.
+  void SetHangUpAfter(std::optional<int> lines) {
+    options_.hangUpAfterLines = lines;
+    if (lines) {
+      // Already past that line: the adapter goes now.
+      if (*lines <= linesReceived_) hungUp_ = true;
+      return;
+    }
+    hungUp_ = false;
+    if (cut_ == Cut::kHangUp) cut_ = Cut::kNone;
+  }
   // Line noise from now on, as the garble-rate fault (0..1; clamped); the
   // seed's sequence goes on where it stands.
   void SetGarbleRate(double rate) { options_.garbleRate = rate > 0 ? (rate < 1 ? rate : 1) : 0; }

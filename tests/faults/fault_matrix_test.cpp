@@ -32,6 +32,10 @@ sim::ControllerOptions TwoModules() {
 
 enum class Road { Connect, Canopen, DeviceNet };
 
+// A pulled cable (nothing passes, the port stays open) or an unplugged
+// adapter (the controller's end hangs up).
+enum class Fault { Mute, HangUp };
+
 const char* Name(Road road) {
   switch (road) {
     case Road::Connect:
@@ -58,9 +62,17 @@ struct Run : ConnectHarness {
   }
   ~Run() { fs::remove_all(folder); }
 
-  void CutAfter(std::optional<std::size_t> lines) {
+  void CutAfter(std::optional<std::size_t> lines, Fault fault = Fault::Mute) {
     cutAt.reset();
-    if (lines) cutAt = controller.Transcript().size() + *lines;
+    controller.SetHangUpAfter(std::nullopt);
+    if (!lines) return;
+    const std::size_t at = controller.Transcript().size() + *lines;
+    if (fault == Fault::Mute) {
+      cutAt = at;
+    } else {
+      // The adapter goes with the answer to that line out.
+      controller.SetHangUpAfter(static_cast<int>(at));
+    }
   }
 
   // Connects healthy and opens the page of `road`, with an older file of the
@@ -123,18 +135,18 @@ std::size_t LinesOf(Road road) {
 // Cuts `road` after every line in turn; with `safeOrder` the commits write
 // the header last. Returns how many cuts left an image the next connect took
 // for a matching configuration although it was not the one committed.
-int CutAtEveryLine(Road road, bool safeOrder = false) {
+int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute) {
   const std::size_t lines = LinesOf(road);
   EXPECT_GT(lines, 5u);
-  std::cout << Name(road) << (safeOrder ? " (safe order)" : "") << ": " << lines
-            << " lines, each cut in turn\n";
+  std::cout << Name(road) << (safeOrder ? " (safe order)" : "") << ": " << lines << " lines, each "
+            << (fault == Fault::Mute ? "cut" : "hung up") << " in turn\n";
   int mixedButMatching = 0;
   for (std::size_t n = 0; n < lines; ++n) {
     SCOPED_TRACE(std::string(Name(road)) + " cut after line " + std::to_string(n));
     Run r;
     r.h.state.console.SafeWriteOrder = safeOrder;
     r.Prepare(road);
-    r.CutAfter(n);
+    r.CutAfter(n, fault);
     r.Press(road);
     // The words the commit meant to leave, as the controller would hold them.
     const auto& image = r.h.state.eeprom;
@@ -201,6 +213,13 @@ TEST(FaultMatrix, CanopenCommitCutAtEveryLine) {
 TEST(FaultMatrix, DeviceNetCommitCutAtEveryLine) {
   const int mixed = CutAtEveryLine(Road::DeviceNet);
   std::cout << "DeviceNet commit: mixed images taken for a match after " << mixed << " cuts\n";
+}
+
+// An adapter unplugged after any line: the same outcomes as a pulled cable.
+TEST(FaultMatrix, HangUpAtEveryLineOfEveryRoad) {
+  CutAtEveryLine(Road::Connect, false, Fault::HangUp);
+  CutAtEveryLine(Road::Canopen, false, Fault::HangUp);
+  CutAtEveryLine(Road::DeviceNet, false, Fault::HangUp);
 }
 
 // Written header last, a cut commit never leaves an image that seems to match.
