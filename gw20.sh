@@ -5,6 +5,8 @@
 #   ./gw20.sh test [--sanitize]  install what is missing, build with warnings as
 #                              errors, run the whole test suite headless
 # Extra: ./gw20.sh render [DIR]  render every window to PNG (offscreen)
+#        ./gw20.sh fuzz [SECONDS]  build the libFuzzer targets with clang and run
+#                              each for SECONDS (60); non-zero when one crashed
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -14,11 +16,16 @@ jobs=2
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev
           libgl-dev fonts-dejavu-core xvfb xauth)
 
+# What fuzzing needs besides: clang, libFuzzer and the sanitizer runtimes, and
+# the symbolizer that turns a crash's stack into files and lines.
+fuzz_packages=(cmake make clang libclang-rt-dev llvm)
+
 say() { printf '%s\n' "gw20: $*" >&2; }
 
-install_missing() {
-  local missing=()
-  for p in "${packages[@]}"; do
+install_missing() {  # install_missing [PACKAGES...]; default: the build's packages
+  local wanted=("$@") missing=()
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${packages[@]}")
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -83,9 +90,50 @@ cmd_render() {
   say "windows rendered into $out"
 }
 
+cmd_fuzz() {
+  local seconds="${1:-60}"
+  [[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { say "fuzz: SECONDS must be a whole number above 0"; exit 2; }
+  install_missing "${fuzz_packages[@]}"
+  local dir="$here/build/fuzz"
+  build "$dir" gw20_fuzz -DCMAKE_CXX_COMPILER=clang++ -DGW20_FUZZ=ON -DGW20_WERROR=ON
+  export UBSAN_OPTIONS="print_stacktrace=1"
+  local failed=() seeds t
+  # Every target has its seeds in tests/fuzz/corpus/NAME.
+  for seeds in "$here"/tests/fuzz/corpus/*/; do
+    t="$(basename "$seeds")"
+    # New inputs go to the scratch corpus (listed first); the seeds are only read.
+    local work="$dir/corpus/$t" found="$dir/found/$t" log="$dir/logs/$t.log" rc=0
+    rm -rf "$found"
+    mkdir -p "$work" "$found" "$dir/logs"
+    say "fuzzing $t for ${seconds}s"
+    "$dir/tests/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 -artifact_prefix="$found/" "$work" "$seeds" >"$log" 2>&1 || rc=$?
+    local runs
+    runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")"
+    [ -n "$runs" ] || runs="$(grep -oE '^#[0-9]+' "$log" | tail -n 1 | tr -d '#')"
+    if [ "$rc" -eq 0 ] && [ -z "$(ls -A "$found")" ]; then
+      say "$t: ${runs:-0} executions, nothing found"
+      continue
+    fi
+    failed+=("$t")
+    say "$t: ${runs:-0} executions, FOUND A CRASH (log $log):"
+    grep -E 'ERROR|runtime error|check failed|Test unit written' "$log" | head -n 5 >&2 || true
+    local input
+    for input in "$found"/*; do
+      [ -e "$input" ] && say "  reproduce: $dir/tests/fuzz/fuzz_$t $input"
+    done
+  done
+  if [ ${#failed[@]} -gt 0 ]; then
+    say "crashes in: ${failed[*]}"
+    exit 1
+  fi
+  say "no target found anything"
+}
+
 case "${1:-}" in
   run) shift; cmd_run "$@" ;;
   test) shift; cmd_test "$@" ;;
   render) shift; cmd_render "$@" ;;
-  *) echo "usage: $0 run | test [--sanitize] | render [DIR]" >&2; exit 2 ;;
+  fuzz) shift; cmd_fuzz "$@" ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | fuzz [SECONDS]" >&2; exit 2 ;;
 esac

@@ -1,6 +1,8 @@
 #include "app/connect_sequence.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <exception>
 #include <string>
 
@@ -45,6 +47,8 @@ constexpr std::chrono::milliseconds kDialogPoll{10};
 // the check report theirs through callbacks.
 constexpr int kProgressPrepared = 1;
 constexpr int kProgressPortClosed = 9;
+// While the listing arrives the bar moves on once per this much of its budget.
+constexpr std::chrono::milliseconds kListingStep{500};
 
 std::string TrimBlanks(const std::string& text) {
   const auto first = text.find_first_not_of(' ');
@@ -66,6 +70,49 @@ class BusyGuard {
 };
 
 }  // namespace
+
+// The console's event pump during the connect. It passes every pump on; while
+// the scan listing arrives (which can take minutes) it also moves the bar from
+// the scan's start towards its end, one step per kListingStep of the listing's
+// time budget, stopping a step short of the end until the listing is in.
+class ListingProgress : public ui::EventPump {
+ public:
+  ListingProgress(ui::EventPump& events, const ui::TickCounter& ticks, ui::ProgressBar& bar)
+      : events_(events), ticks_(ticks), bar_(bar) {}
+
+  void Start(std::chrono::milliseconds budget) {
+    running_ = true;
+    start_ = ticks_.NowMs();
+    steps_ = std::max<std::int64_t>(1, budget / kListingStep);
+  }
+  void Stop() { running_ = false; }
+
+  void ProcessEvents() override {
+    Advance();
+    events_.ProcessEvents();
+  }
+  void Pause(std::chrono::milliseconds period) override {
+    Advance();
+    events_.Pause(period);
+  }
+
+ private:
+  void Advance() {
+    if (!running_) return;
+    const std::int64_t elapsed = std::max(0, ui::TicksSince(start_, ticks_.NowMs()));
+    const std::int64_t done = std::min(elapsed / kListingStep.count(), steps_ - 1);
+    constexpr int kFrom = link::kProgressScanStarted * kProgressPerStage;
+    constexpr int kTo = link::kProgressScanned * kProgressPerStage;
+    bar_.SetValue(kFrom + static_cast<int>((kTo - kFrom) * done / steps_));
+  }
+
+  ui::EventPump& events_;
+  const ui::TickCounter& ticks_;
+  ui::ProgressBar& bar_;
+  bool running_ = false;
+  std::uint32_t start_ = 0;
+  std::int64_t steps_ = 1;
+};
 
 std::string FirmwareText(int major, int minor, int year, int month, int day) {
   return std::to_string(major) + "." + ui::D2(minor) + "-" + std::to_string(year) + "/" + ui::D2(month) +
@@ -100,7 +147,8 @@ void ConnectSequence::Run() {
 bool ConnectSequence::Connect(int portNumber) {
   if (!OpenPort(portNumber)) return false;
   Prepare();
-  link::Console console(services_.port, services_.events, services_.ticks, state_.console);
+  ListingProgress listing(services_.events, services_.ticks, form_.ConnectProgress);
+  link::Console console(services_.port, listing, services_.ticks, state_.console);
   if (!WakeConsole(console)) return FailTimeout();
   const int picture = Identify();
   if (picture == kUnknownPicture) {
@@ -112,11 +160,10 @@ bool ConnectSequence::Connect(int portNumber) {
   if (!read.Ok()) return Fail(read.description, kNoTitle, "");
 
   ChooseScanParameters();
-  if (!ScanFieldPort(console)) return false;
+  if (!ScanFieldPort(console, listing)) return false;
 
-  const auto check =
-      link::CheckStoredConfiguration(console, state_.console, state_.eeprom, state_.params, state_.modules,
-                                     [this](int value) { form_.ConnectProgress.SetValue(value); });
+  const auto check = link::CheckStoredConfiguration(console, state_.console, state_.eeprom, state_.params,
+                                                    state_.modules, [this](int stage) { ShowStage(stage); });
   if (check.status == link::EepromStatus::Timeout) return FailTimeout();
   if (!check.Ok()) return Fail(check.description, kNoTitle, "");
 
@@ -166,7 +213,7 @@ void ConnectSequence::Prepare() {
   form_.ConnectProgress.SetRange(0, kProgressMax);
   form_.ConnectProgress.SetValue(0);
   form_.ConnectProgress.SetVisible(true);
-  form_.ConnectProgress.SetValue(kProgressPrepared);
+  ShowStage(kProgressPrepared);
 }
 
 bool ConnectSequence::WakeConsole(link::Console& console) {
@@ -204,12 +251,20 @@ void ConnectSequence::ChooseScanParameters() {
   form_.SetEnabled(true);
 }
 
-bool ConnectSequence::ScanFieldPort(link::Console& console) {
+bool ConnectSequence::ScanFieldPort(link::Console& console, ListingProgress& listing) {
   link::ScanCallbacks callbacks;
-  callbacks.progress = [this](int value) { form_.ConnectProgress.SetValue(value); };
+  callbacks.progress = [this, &listing](int stage) {
+    ShowStage(stage);
+    if (stage == link::kProgressScanStarted) {
+      listing.Start(link::ScanListingBudget(state_.params, state_.console));
+    } else {
+      listing.Stop();
+    }
+  };
   callbacks.status = [this](std::string text) { form_.CommunicationState.SetText(text); };
   // The scan also leaves the pass-through ("/q" twice) when it succeeds.
   const auto scan = link::ScanFieldPort(console, state_.console, state_.params, state_.modules, callbacks);
+  listing.Stop();  // the listing may have failed
   switch (scan.status) {
     case link::ScanStatus::Ok:
       return true;
@@ -226,9 +281,11 @@ bool ConnectSequence::ScanFieldPort(link::Console& console) {
   return Fail(scan.description, kNoTitle, "");
 }
 
+void ConnectSequence::ShowStage(int stage) { form_.ConnectProgress.SetValue(stage * kProgressPerStage); }
+
 void ConnectSequence::Finish(int pictureIndex) {
   form_.MSComm1.Close();
-  form_.ConnectProgress.SetValue(kProgressPortClosed);
+  ShowStage(kProgressPortClosed);
   form_.ImageGW20[pictureIndex].SetVisible(true);
   for (int i = 0; i < 2; ++i) {
     form_.ComImage[i].SetVisible(true);

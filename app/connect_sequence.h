@@ -19,9 +19,13 @@ namespace gw20::app {
 
 struct AppState;
 class Main_F;
+class ListingProgress;
 
-// Progress bar range of the sequence.
-inline constexpr int kProgressMax = 10;
+// Progress bar of the sequence: its stages are the progress values 0..10 the
+// procedures report, each kProgressPerStage units wide, so the bar can move
+// on within a long stage (the scan listing).
+inline constexpr int kProgressPerStage = 100;
+inline constexpr int kProgressMax = 10 * kProgressPerStage;
 
 // Firmware version and date as shown: major + "." + minor + "-" + year + "/"
 // + month + "/" + day, minor, month and day with at least two digits
@@ -50,8 +54,11 @@ class ConnectSequence {
   int Identify();
   // Shows the scan-parameters dialog and waits until it has closed.
   void ChooseScanParameters();
-  // False when the scan failed; the message has been shown.
-  bool ScanFieldPort(link::Console& console);
+  // False when the scan failed; the message has been shown. `listing` is the
+  // event pump of `console`: it moves the bar while the listing arrives.
+  bool ScanFieldPort(link::Console& console, ListingProgress& listing);
+  // Shows a procedure's progress value (0..10).
+  void ShowStage(int stage);
   void Finish(int pictureIndex);
   // Ends the session after `text` (title `title`, may be empty) and sets the
   // status line to `status`. Always returns false.

@@ -37,10 +37,6 @@ constexpr std::size_t kTypeCodeOffset = 3;
 constexpr std::size_t kBaudCodeOffset = 5;
 constexpr std::size_t kDataFormatOffset = 7;
 
-constexpr int kProgressScanStarted = 3;
-constexpr int kProgressScanned = 5;
-constexpr int kProgressScanClosed = 6;
-
 void Report(const std::function<void(int)>& progress, int value) {
   if (progress) progress(value);
 }
@@ -155,6 +151,12 @@ ScanResult ScanFieldPort(Console& console, ConsoleState& state, const GatewayPar
   }
   modules::BuildModuleOrder(table);
   return {};
+}
+
+std::chrono::milliseconds ScanListingBudget(const GatewayParameters& params, const ConsoleState& state) {
+  constexpr int kScannedAddresses = kLastScanAddress + 1;
+  return std::chrono::milliseconds(state.ConsoleTimeout) +
+         kScannedAddresses * std::chrono::milliseconds(params.ScanTimeoutMs);
 }
 
 ScanResult ModuleOtherInfo(Console& console, ConsoleState& state, modules::ModuleTable& table) {

@@ -4,6 +4,7 @@
 // the module table, and each module's own configuration query. Failures are
 // returned as values; the connect sequence shows the messages.
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -33,8 +34,13 @@ struct ScanResult {
   bool Ok() const { return status == ScanStatus::Ok; }
 };
 
+// The connect's progress values (0..10) the scan reports.
+inline constexpr int kProgressScanStarted = 3;  // "/scan" is about to be typed
+inline constexpr int kProgressScanned = 5;      // the listing has arrived
+inline constexpr int kProgressScanClosed = 6;   // every module listed has answered its query
+
 struct ScanCallbacks {
-  std::function<void(int)> progress;        // the connect's progress values 3, 5, 6; may be empty
+  std::function<void(int)> progress;        // the values above, in that order; may be empty
   std::function<void(std::string)> status;  // "Scaning..." once in pass-through; may be empty
 };
 
@@ -49,6 +55,11 @@ struct ScanCallbacks {
 // slots filled so far stay as they are.
 ScanResult ScanFieldPort(Console& console, ConsoleState& state, const GatewayParameters& params,
                          modules::ModuleTable& table, const ScanCallbacks& callbacks);
+
+// How long the scan listing may take to arrive (ms): the console's quiet wait
+// before "/scan" (ConsoleTimeout) and the full answer time-out
+// (params.ScanTimeoutMs) of every address scanned, 0..15.
+std::chrono::milliseconds ScanListingBudget(const GatewayParameters& params, const ConsoleState& state);
 
 // Asks module table.CurrentModule (slot 0..14, Address decimal 0..255) for
 // its configuration with "$" + address as two upper-case hex digits + "2"

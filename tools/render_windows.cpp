@@ -2,12 +2,15 @@
 // a state that shows what it is for, so the layout can be looked at (and
 // kept in the documentation) without a display or a controller.
 //
-//   gw20render OUTDIR [--scale FACTOR]
+//   gw20render OUTDIR [--scale FACTOR] [--screen WIDTHxHEIGHT]
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QPixmap>
+#include <QSize>
 #include <QStyleFactory>
+#include <QTemporaryFile>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
@@ -287,15 +290,48 @@ int RenderAll(const QString& folder) {
   return ok ? EXIT_SUCCESS : kExitFailed;
 }
 
+// A screen as large as common desktops, so the windows show whole unless a
+// smaller screen is asked for.
+constexpr QSize kDefaultScreen{1920, 1080};
+
+// "1024x768" as a size; an empty size when the text is not one.
+QSize ParseScreen(std::string_view text) {
+  const QList<QByteArray> parts = QByteArray(text.data(), static_cast<qsizetype>(text.size())).split('x');
+  if (parts.size() != 2) return {};
+  return {parts[0].toInt(), parts[1].toInt()};
+}
+
+// Runs the offscreen platform (the default) on one screen of `device` pixels:
+// the platform reads its screens from a JSON file named in its options.
+// False when another platform was chosen; it keeps its own screens.
+bool UseOffscreenScreen(QSize device, QTemporaryFile& file) {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (!platform.isEmpty() && platform != "offscreen") return false;
+  if (!file.open()) return false;
+  file.write(QStringLiteral("{\"screens\": [{\"name\": \"gw20render\", \"x\": 0, \"y\": 0, "
+                            "\"width\": %1, \"height\": %2}]}")
+                 .arg(device.width())
+                 .arg(device.height())
+                 .toLatin1());
+  file.close();
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(file.fileName()));
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QString folder;
   QByteArray scale;
+  QSize screen = kDefaultScreen;
+  bool screenGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--scale" && i + 1 < argc) {
       scale = argv[++i];
+    } else if (arg == "--screen" && i + 1 < argc) {
+      screen = ParseScreen(argv[++i]);
+      screenGiven = true;
     } else if (!arg.starts_with("-") && folder.isEmpty()) {
       folder = QString::fromLocal8Bit(argv[i]);
     } else {
@@ -303,17 +339,24 @@ int main(int argc, char* argv[]) {
       break;
     }
   }
-  if (folder.isEmpty() || (!scale.isEmpty() && scale.toDouble() <= 0)) {
-    std::fprintf(stderr, "usage: gw20render OUTDIR [--scale FACTOR]\n");
+  const double factor = scale.isEmpty() ? 1.0 : scale.toDouble();
+  if (folder.isEmpty() || factor <= 0 || screen.isEmpty()) {
+    std::fprintf(stderr,
+                 "usage: gw20render OUTDIR [--scale FACTOR] [--screen WIDTHxHEIGHT]\n"
+                 "  the screen is in the windows' pixels, before scaling; 1920x1080 unless given\n");
     return kExitUsage;
   }
   if (!QDir().mkpath(folder)) {
     std::fprintf(stderr, "cannot create the folder %s\n", qPrintable(folder));
     return kExitFailed;
   }
-  // Both must be set before the application starts to take effect.
+  // All must be set before the application starts to take effect; the
+  // screen file must stay until then.
   if (!scale.isEmpty()) qputenv("QT_SCALE_FACTOR", scale);
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryFile screenFile;
+  if (!UseOffscreenScreen(screen * factor, screenFile) && screenGiven) {
+    std::fprintf(stderr, "the screen size applies to the offscreen platform only\n");
+  }
 
   QApplication application(argc, argv);
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds the window renderer when needed and renders every window at 1x and
-# 2x (192 dpi) into OUTDIR/1x and OUTDIR/2x.
+# 2x (192 dpi) into OUTDIR/1x and OUTDIR/2x, and on a small 1024x768 screen
+# into OUTDIR/small.
 #   tools/render_windows.sh OUTDIR [BUILDDIR]
 set -eu
 if [ $# -lt 1 ]; then
@@ -17,3 +18,4 @@ cmake --build "$build" --target gw20render -j2
 export QT_QPA_PLATFORM=offscreen
 "$build/tools/gw20render" "$out/1x"
 "$build/tools/gw20render" "$out/2x" --scale 2
+"$build/tools/gw20render" "$out/small" --screen 1024x768

@@ -24,6 +24,11 @@ ui::MessageAnswer PrintedMessages::Show(const std::string& text, const std::stri
   return buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::Yes : ui::MessageAnswer::Ok;
 }
 
+void PrintedMessages::Note(const std::string& category, const std::string& text) {
+  (void)category;
+  out_ << "gw20cli: " << text << std::endl;
+}
+
 void PrintedMessages::Flush() {
   if (held_.empty()) return;
   out_ << held_ << std::endl;

@@ -24,6 +24,8 @@ class PrintedMessages : public ui::MessageBoxService {
   PrintedMessages& operator=(const PrintedMessages&) = delete;
   ui::MessageAnswer Show(const std::string& text, const std::string& title,
                          ui::MessageButtons buttons) override;
+  // Printed at once as "gw20cli: text", before the message it explains.
+  void Note(const std::string& category, const std::string& text) override;
   int Count() const { return count_; }
   // Prints a held line now.
   void Flush();

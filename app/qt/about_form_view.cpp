@@ -7,6 +7,7 @@
 
 #include "app/about_form.h"
 #include "app/qt/widget_factory.h"
+#include "platform/qt/window_fit.h"
 
 namespace gw20::appqt {
 namespace {
@@ -19,25 +20,26 @@ constexpr int kPictureHeight = 1600;
 AboutFormView::AboutFormView(app::AboutForm& form) {
   setObjectName(QString::fromStdString(form.Name()));
   setWindowFlags(Qt::Dialog);
-  auto* column = new QVBoxLayout(this);
+  QWidget& page = qtui::MakeScrolledContent(*this);
+  auto* column = new QVBoxLayout(&page);
 
   auto* top = new QHBoxLayout;
-  top->addWidget(&MakePicture(*this, form.Picture1, kPictureWidth, kPictureHeight), 1);
+  top->addWidget(&MakePicture(page, form.Picture1, kPictureWidth, kPictureHeight), 1);
   auto* texts = new QVBoxLayout;
-  auto& program = MakeBound<QLabel>(*this, form.ProgramLabel);
+  auto& program = MakeBound<QLabel>(page, form.ProgramLabel);
   QFont bold = program.font();
   bold.setBold(true);
   program.setFont(bold);
   program.setWordWrap(true);
   texts->addStretch(1);
   texts->addWidget(&program);
-  texts->addWidget(&MakeBound<QLabel>(*this, form.VersionLabel));
-  texts->addWidget(&MakeBound<QLabel>(*this, form.DateLabel));
+  texts->addWidget(&MakeBound<QLabel>(page, form.VersionLabel));
+  texts->addWidget(&MakeBound<QLabel>(page, form.DateLabel));
   texts->addStretch(1);
   top->addLayout(texts, 2);
   column->addLayout(top, 1);
 
-  auto& support = MakeBound<QGroupBox>(*this, form.Frame1);
+  auto& support = MakeBound<QGroupBox>(page, form.Frame1);
   auto* supportLayout = new QVBoxLayout(&support);
   auto& supportText = MakeBound<QLabel>(support, form.SupportLabel);
   supportText.setWordWrap(true);
@@ -46,7 +48,7 @@ AboutFormView::AboutFormView(app::AboutForm& form) {
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  auto& ok = MakeBound<QPushButton>(*this, form.Command1);
+  auto& ok = MakeBound<QPushButton>(page, form.Command1);
   ok.setDefault(true);
   buttons->addWidget(&ok);
   column->addLayout(buttons);

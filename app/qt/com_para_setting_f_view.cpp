@@ -4,12 +4,14 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 #include "app/qt/widget_factory.h"
 #include "link/com_para_setting_f.h"
+#include "platform/qt/window_fit.h"
 
 namespace gw20::appqt {
 namespace {
@@ -31,9 +33,10 @@ QComboBox& MakeCombo(QWidget& parent, ui::ComboBox& model) {
 ComParaSettingFView::ComParaSettingFView(link::ComParaSetting_F& form) {
   setObjectName(QString::fromStdString(form.Name()));
   setWindowFlags(Qt::Dialog);
-  auto* column = new QVBoxLayout(this);
+  QWidget& page = qtui::MakeScrolledContent(*this);
+  auto* column = new QVBoxLayout(&page);
 
-  auto& outer = MakeBound<QGroupBox>(*this, form.ComOutFrame);
+  auto& outer = MakeBound<QGroupBox>(page, form.ComOutFrame);
   auto* outerLayout = new QVBoxLayout(&outer);
   auto& com2 = MakeBound<QGroupBox>(outer, form.ComFrame);
   auto* grid = new QGridLayout(&com2);
@@ -49,13 +52,28 @@ ComParaSettingFView::ComParaSettingFView(link::ComParaSetting_F& form) {
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  auto& ok = MakeBound<QPushButton>(*this, form.ScanSettingOkButton);
-  ok.setDefault(true);
-  buttons->addWidget(&ok);
+  ok_ = &MakeBound<QPushButton>(page, form.ScanSettingOkButton);
+  ok_->setDefault(true);
+  buttons->addWidget(ok_);
   buttons->addStretch(1);
   column->addLayout(buttons);
 
   qtui::BindWindow(*this, form);
+}
+
+// What a dialog's keys do; the fields pass Enter and Escape on to the window.
+void ComParaSettingFView::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      ok_->click();
+      return;
+    case Qt::Key_Escape:
+      close();
+      return;
+    default:
+      QWidget::keyPressEvent(event);
+  }
 }
 
 }  // namespace gw20::appqt

@@ -10,6 +10,7 @@
 
 #include "app/qt/widget_factory.h"
 #include "canopen/copeds_f.h"
+#include "platform/qt/window_fit.h"
 
 namespace gw20::appqt {
 namespace {
@@ -28,9 +29,10 @@ QLineEdit& MakeTimeBox(QWidget& parent, ui::TextBox& model) {
 
 CopedsFView::CopedsFView(canopen::COPEDS_F& form) {
   setObjectName(QString::fromStdString(form.Name()));
-  auto* column = new QVBoxLayout(this);
+  QWidget& page = qtui::MakeScrolledContent(*this);
+  auto* column = new QVBoxLayout(&page);
 
-  auto& eds = MakeBound<QGroupBox>(*this, form.EDSRegion);
+  auto& eds = MakeBound<QGroupBox>(page, form.EDSRegion);
   auto* edsGrid = new QGridLayout(&eds);
   edsGrid->addWidget(&MakeBound<QLabel>(eds, form.Label6), 0, 0);
   edsGrid->addWidget(&MakeBound<QLineEdit>(eds, form.EDSInfo[0]), 0, 1);
@@ -42,7 +44,7 @@ CopedsFView::CopedsFView(canopen::COPEDS_F& form) {
   auto* protocolRow = new QHBoxLayout;
   // The option buttons are the frame's children, so disabling the frame
   // locks the protocol choice.
-  auto& protocol = MakeBound<QGroupBox>(*this, form.Frame1);
+  auto& protocol = MakeBound<QGroupBox>(page, form.Frame1);
   auto* options = new QVBoxLayout(&protocol);
   options->addWidget(&MakeBound<QRadioButton>(protocol, form.ErrControl[canopen::kNodeGuarding]));
   options->addWidget(&MakeBound<QRadioButton>(protocol, form.ErrControl[canopen::kHeartbeat]));
@@ -51,14 +53,14 @@ CopedsFView::CopedsFView(canopen::COPEDS_F& form) {
 
   // Both parameter frames share one place; the model shows one at a time.
   auto* frames = new QGridLayout;
-  auto& guarding = MakeBound<QGroupBox>(*this, form.ParameterSetting_frame[0]);
+  auto& guarding = MakeBound<QGroupBox>(page, form.ParameterSetting_frame[0]);
   auto* guardingGrid = new QGridLayout(&guarding);
   guardingGrid->addWidget(&MakeBound<QLabel>(guarding, form.Label1), 0, 0);
   guardingGrid->addWidget(&MakeTimeBox(guarding, form.GuardTime_T[0]), 0, 1);
   guardingGrid->addWidget(&MakeBound<QLabel>(guarding, form.Label2), 1, 0);
   guardingGrid->addWidget(&MakeTimeBox(guarding, form.GuardTime_T[1]), 1, 1);
   guardingGrid->setRowStretch(2, 1);
-  auto& heartbeat = MakeBound<QGroupBox>(*this, form.ParameterSetting_frame[1]);
+  auto& heartbeat = MakeBound<QGroupBox>(page, form.ParameterSetting_frame[1]);
   auto* heartbeatGrid = new QGridLayout(&heartbeat);
   heartbeatGrid->addWidget(&MakeBound<QLabel>(heartbeat, form.Label4), 0, 0);
   heartbeatGrid->addWidget(&MakeTimeBox(heartbeat, form.Heartbeat_T), 0, 1);
@@ -69,15 +71,15 @@ CopedsFView::CopedsFView(canopen::COPEDS_F& form) {
   column->addLayout(protocolRow, 1);
 
   auto* viewers = new QHBoxLayout;
-  viewers->addWidget(&MakeBound<QPushButton>(*this, form.ShowObjDictionary));
-  viewers->addWidget(&MakeBound<QPushButton>(*this, form.ShowZelk));
-  viewers->addWidget(&MakeBound<QPushButton>(*this, form.ShowSettingResult));
+  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowObjDictionary));
+  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowZelk));
+  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowSettingResult));
   column->addLayout(viewers);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(&MakeBound<QPushButton>(*this, form.BackButton));
-  auto& finish = MakeBound<QPushButton>(*this, form.FinishButton);
+  buttons->addWidget(&MakeBound<QPushButton>(page, form.BackButton));
+  auto& finish = MakeBound<QPushButton>(page, form.FinishButton);
   finish.setDefault(true);
   buttons->addWidget(&finish);
   column->addLayout(buttons);

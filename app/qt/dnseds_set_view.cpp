@@ -12,6 +12,7 @@
 
 #include "app/qt/widget_factory.h"
 #include "devicenet/dnseds_set.h"
+#include "platform/qt/window_fit.h"
 
 namespace gw20::appqt {
 namespace {
@@ -49,9 +50,10 @@ QGroupBox& MakeConnectionFrame(QWidget& parent, devicenet::DNSEdsSet& form, ui::
 
 DnsEdsSetView::DnsEdsSetView(devicenet::DNSEdsSet& form) {
   setObjectName(QString::fromStdString(form.Name()));
-  auto* column = new QVBoxLayout(this);
+  QWidget& page = qtui::MakeScrolledContent(*this);
+  auto* column = new QVBoxLayout(&page);
 
-  auto& eds = MakeBound<QGroupBox>(*this, form.EDSRegion);
+  auto& eds = MakeBound<QGroupBox>(page, form.EDSRegion);
   auto* edsGrid = new QGridLayout(&eds);
   edsGrid->addWidget(&MakeBound<QLabel>(eds, form.Label6), 0, 0);
   edsGrid->addWidget(&MakeBound<QLineEdit>(eds, form.EDSInfo[eds::kEdsDescription]), 0, 1);
@@ -63,11 +65,11 @@ DnsEdsSetView::DnsEdsSetView(devicenet::DNSEdsSet& form) {
   auto* connections = new QHBoxLayout;
   const std::array<ui::Frame*, devicenet::kConnectionSlots> frames{&form.Frame1, &form.Frame2, &form.Frame3};
   for (int slot = 0; slot < devicenet::kConnectionSlots; ++slot) {
-    connections->addWidget(&MakeConnectionFrame(*this, form, *frames[slot], slot), 1);
+    connections->addWidget(&MakeConnectionFrame(page, form, *frames[slot], slot), 1);
   }
   column->addLayout(connections, 1);
 
-  auto& defaults = MakeBound<QGroupBox>(*this, form.Frame5);
+  auto& defaults = MakeBound<QGroupBox>(page, form.Frame5);
   auto* options = new QHBoxLayout(&defaults);
   for (ui::OptionButton& option : form.IO_Info)
     options->addWidget(&MakeBound<QRadioButton>(defaults, option));
@@ -75,15 +77,15 @@ DnsEdsSetView::DnsEdsSetView(devicenet::DNSEdsSet& form) {
   column->addWidget(&defaults);
 
   auto* viewers = new QHBoxLayout;
-  viewers->addWidget(&MakeBound<QPushButton>(*this, form.ShowZelkInf));
-  viewers->addWidget(&MakeBound<QPushButton>(*this, form.AppObj));
-  viewers->addWidget(&MakeBound<QPushButton>(*this, form.ShowSettingResult));
+  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowZelkInf));
+  viewers->addWidget(&MakeBound<QPushButton>(page, form.AppObj));
+  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowSettingResult));
   column->addLayout(viewers);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(&MakeBound<QPushButton>(*this, form.BackButton));
-  auto& finish = MakeBound<QPushButton>(*this, form.FinishDeviceSet);
+  buttons->addWidget(&MakeBound<QPushButton>(page, form.BackButton));
+  auto& finish = MakeBound<QPushButton>(page, form.FinishDeviceSet);
   finish.setDefault(true);
   buttons->addWidget(&finish);
   column->addLayout(buttons);

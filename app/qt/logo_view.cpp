@@ -5,6 +5,7 @@
 
 #include "app/logo.h"
 #include "app/qt/widget_factory.h"
+#include "platform/qt/window_fit.h"
 
 namespace gw20::appqt {
 namespace {
@@ -33,23 +34,24 @@ LogoView::LogoView(app::Logo& form) {
   setLineWidth(2);
   setAutoFillBackground(true);
 
-  auto* row = new QHBoxLayout(this);
+  QWidget& page = qtui::MakeScrolledContent(*this);
+  auto* row = new QHBoxLayout(&page);
   // Clear of the border line, so no picture looks cut by it.
   row->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
-  row->addWidget(&MakePicture(*this, form.LogoImage[0], kControllerWidth, kControllerHeight), 2);
+  row->addWidget(&MakePicture(page, form.LogoImage[0], kControllerWidth, kControllerHeight), 2);
   auto* texts = new QVBoxLayout;
-  auto& maker = MakeBound<QLabel>(*this, form.MakerLabel);
+  auto& maker = MakeBound<QLabel>(page, form.MakerLabel);
   maker.setAlignment(Qt::AlignCenter);
-  auto& program = MakeBound<QLabel>(*this, form.ProgramLabel);
+  auto& program = MakeBound<QLabel>(page, form.ProgramLabel);
   program.setAlignment(Qt::AlignCenter);
   program.setWordWrap(true);
   Emphasise(program, kTitleScale);
-  auto& release = MakeBound<QLabel>(*this, form.ReleaseLabel);
+  auto& release = MakeBound<QLabel>(page, form.ReleaseLabel);
   release.setAlignment(Qt::AlignCenter);
   texts->addWidget(&maker);
   texts->addWidget(&program);
   texts->addWidget(&release);
-  texts->addWidget(&MakePicture(*this, form.LogoImage[1], kModulesWidth, kModulesHeight), 1);
+  texts->addWidget(&MakePicture(page, form.LogoImage[1], kModulesWidth, kModulesHeight), 1);
   row->addLayout(texts, 3);
 
   qtui::BindWindow(*this, form);

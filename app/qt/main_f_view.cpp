@@ -15,6 +15,7 @@
 
 #include "app/main_f.h"
 #include "app/qt/widget_factory.h"
+#include "platform/qt/window_fit.h"
 
 namespace gw20::appqt {
 namespace {
@@ -50,25 +51,24 @@ QComboBox& MakeCombo(QWidget& parent, ui::ComboBox& model, int entryChars) {
 MainFView::MainFView(app::Main_F& form) {
   setObjectName(QString::fromStdString(form.Name()));
   BuildMenus(form);
-  auto* central = new QWidget(this);  // owned by the window
-  setCentralWidget(central);
-  auto* column = new QVBoxLayout(central);
+  QWidget& central = qtui::MakeScrolledContent(*this);
+  auto* column = new QVBoxLayout(&central);
 
-  column->addWidget(&BuildCommunication(*central, form));
+  column->addWidget(&BuildCommunication(central, form));
 
   auto* middle = new QHBoxLayout;
-  middle->addWidget(&BuildSituation(*central, form), 1);
+  middle->addWidget(&BuildSituation(central, form), 1);
   auto* panels = new QVBoxLayout;
-  panels->addWidget(&BuildParameterSetting(*central, form));
-  panels->addWidget(&BuildParameterViewer(*central, form));
+  panels->addWidget(&BuildParameterSetting(central, form));
+  panels->addWidget(&BuildParameterViewer(central, form));
   panels->addStretch(1);
   middle->addLayout(panels, 1);
   column->addLayout(middle, 1);
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
-  buttons->addWidget(&MakeBound<QPushButton>(*central, form.WriteEDS));
-  buttons->addWidget(&MakeBound<QPushButton>(*central, form.EixtProgram));
+  buttons->addWidget(&MakeBound<QPushButton>(central, form.WriteEDS));
+  buttons->addWidget(&MakeBound<QPushButton>(central, form.EixtProgram));
   column->addLayout(buttons);
 
   qtui::BindWindow(*this, form);

@@ -7,15 +7,17 @@
 #include "app/qt/tabbed_grid_layout.h"
 #include "app/qt/widget_factory.h"
 #include "canopen/show_app_obj_dect.h"
+#include "platform/qt/window_fit.h"
 
 namespace gw20::appqt {
 
 ShowAppObjDectView::ShowAppObjDectView(canopen::ShowAppObjDect& form) {
   setObjectName(QString::fromStdString(form.Name()));
-  auto& frame = MakeBound<QGroupBox>(*this, form.Frame6);
+  QWidget& page = qtui::MakeScrolledContent(*this);
+  auto& frame = MakeBound<QGroupBox>(page, form.Frame6);
   auto& tabs = MakeBound<QTabBar>(frame, form.ObjDictTableTag);
   auto& grid = MakeBound<QTableWidget>(frame, form.ObjDectRecord);
-  LayOutTabbedGrid(*this, frame, tabs, grid);
+  LayOutTabbedGrid(page, frame, tabs, grid);
   qtui::BindWindow(*this, form);
 }
 

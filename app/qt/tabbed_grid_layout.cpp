@@ -7,8 +7,8 @@
 
 namespace gw20::appqt {
 
-void LayOutTabbedGrid(QWidget& window, QGroupBox& frame, QTabBar& tabs, QTableWidget& grid) {
-  auto* column = new QVBoxLayout(&window);
+void LayOutTabbedGrid(QWidget& page, QGroupBox& frame, QTabBar& tabs, QTableWidget& grid) {
+  auto* column = new QVBoxLayout(&page);
   column->addWidget(&frame);
   auto* inside = new QVBoxLayout(&frame);
   // The grid hangs from the tabs, as the page of a tab strip does.

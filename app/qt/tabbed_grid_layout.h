@@ -1,6 +1,6 @@
 #pragma once
-// The layout the CANopen viewers share: a frame filling the window, and in it
-// a tab strip directly above its grid, both following the window's size.
+// The layout the tabbed viewers share: a frame filling the window's content,
+// and in it a tab strip directly above its grid, both following its size.
 
 class QGroupBox;
 class QTabBar;
@@ -9,8 +9,9 @@ class QWidget;
 
 namespace gw20::appqt {
 
-// Places `frame` (a child of `window`) to fill it, `tabs` and `grid` (children
-// of `frame`) inside it. Call once, after the widgets are made.
-void LayOutTabbedGrid(QWidget& window, QGroupBox& frame, QTabBar& tabs, QTableWidget& grid);
+// Places `frame` (a child of `page`, the window's content) to fill it, `tabs`
+// and `grid` (children of `frame`) inside it. Call once, after the widgets
+// are made.
+void LayOutTabbedGrid(QWidget& page, QGroupBox& frame, QTabBar& tabs, QTableWidget& grid);
 
 }  // namespace gw20::appqt

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
@@ -19,6 +20,7 @@
 #include <memory>
 
 #include "platform/qt/binding.h"
+#include "platform/qt/window_fit.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 #include "platform/ui/tabstrip.h"
@@ -101,51 +103,121 @@ class PictureBinding : public Binding {
   }
 };
 
+// A left click is Qt's clicked signal; the release of any other mouse button
+// over the button, which Qt ignores, reaches the model's mouse-up handler.
+class ButtonBinding : public Binding {
+ public:
+  ButtonBinding(QPushButton& widget, ui::Button& model)
+      : Binding(widget, model,
+                [&widget, &model] {
+                  SyncCommon(widget, model);
+                  widget.setText(Latin1(model.Caption()));
+                }),
+        model_(model) {
+    widget.installEventFilter(this);
+    QObject::connect(&widget, &QPushButton::clicked, this, [this] {
+      if (Model() != nullptr) model_.Press();
+    });
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::MouseButtonRelease || Model() == nullptr) {
+      return QObject::eventFilter(watched, event);
+    }
+    const auto* release = static_cast<QMouseEvent*>(event);
+    const auto& button = static_cast<QWidget&>(*watched);
+    if (release->button() == Qt::LeftButton || !button.rect().contains(release->position().toPoint())) {
+      return QObject::eventFilter(watched, event);
+    }
+    model_.MouseUp();
+    return true;
+  }
+
+ private:
+  ui::Button& model_;
+};
+
 // Size and position are applied only when the model's change, so a window
 // the operator resized keeps its size while the caption changes.
 struct AppliedGeometry {
   QSize size{-1, -1};
   QPoint position{-1, -1};
+  bool centred = false;
 };
+
+// A centred form stays centred at the size its window really has, which the
+// layout or the screen may have changed from the size in twips.
+void PlaceWindow(QWidget& window, const ui::Form& model) {
+  if (model.Centred()) {
+    CentreOnScreen(window);
+  } else {
+    PlaceOnScreen(window, {TwipsToPixels(model.Left(), window), TwipsToPixelsY(model.Top(), window)});
+  }
+}
 
 void SyncWindow(QWidget& window, const ui::Form& model, AppliedGeometry& applied) {
   window.setWindowTitle(Latin1(model.Caption()));
   window.setEnabled(model.Enabled());
+  LimitMinimumSize(window);  // the caption may need a wider window
   const QSize size(model.Width(), model.Height());
-  if (size != applied.size) {
-    applied.size = size;
-    window.resize(TwipsToPixels(model.Width(), window), TwipsToPixelsY(model.Height(), window));
-  }
   const QPoint position(model.Left(), model.Top());
-  if (position != applied.position) {
-    applied.position = position;
-    window.move(TwipsToPixels(model.Left(), window), TwipsToPixelsY(model.Top(), window));
+  if (size == applied.size && position == applied.position && model.Centred() == applied.centred) return;
+  if (size != applied.size) {
+    window.resize(
+        FitToScreen(window, {TwipsToPixels(model.Width(), window), TwipsToPixelsY(model.Height(), window)}));
   }
+  applied = {size, position, model.Centred()};
+  PlaceWindow(window, model);
 }
 
 // Turns a close by the window frame into Form::Unload; a cancelled unload
-// swallows the close so the window stays.
+// swallows the close so the window stays. Keeps the window on its screen
+// whenever it is shown or its content's needs change.
 class WindowBinding : public Binding {
  public:
   WindowBinding(QWidget& window, ui::Form& model)
       : Binding(window, model,
                 [&window, &model, applied = std::make_shared<AppliedGeometry>()] {
                   SyncWindow(window, model, *applied);
-                }) {
+                }),
+        window_(window) {
     window.installEventFilter(this);
   }
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::Close || Model() == nullptr) {
-      return QObject::eventFilter(watched, event);
-    }
+    if (watched != &window_ || Model() == nullptr) return QObject::eventFilter(watched, event);
     auto& form = static_cast<ui::Form&>(*Model());
-    if (!form.Unload()) {
-      event->ignore();
-      return true;
+    switch (event->type()) {
+      case QEvent::Close:
+        if (form.Unload()) return false;
+        event->ignore();
+        return true;
+      case QEvent::LayoutRequest: {
+        // A window grown for its content is moved back onto the screen.
+        const QSize before = window_.size();
+        LimitMinimumSize(window_);
+        if (window_.isVisible() && window_.size() != before) PlaceOnScreen(window_, window_.pos());
+        break;
+      }
+      case QEvent::Show:
+        if (event->spontaneous()) break;  // restored by the window system: left where it was
+        // The layout has its final say only now, with the style applied.
+        LimitMinimumSize(window_);
+        window_.resize(FitToScreen(window_, window_.size()));
+        if (form.Centred()) {
+          CentreOnScreen(window_);
+        } else {
+          PlaceOnScreen(window_, window_.pos());
+        }
+        break;
+      default:
+        break;
     }
-    return false;
+    return QObject::eventFilter(watched, event);
   }
+
+ private:
+  QWidget& window_;
 };
 
 void SyncGrid(QTableWidget& table, const ui::Grid& model) {
@@ -196,15 +268,7 @@ void Bind(QGroupBox& widget, ui::Frame& model) {
   });
 }
 
-void Bind(QPushButton& widget, ui::Button& model) {
-  auto* binding = new Binding(widget, model, [&widget, &model] {
-    SyncCommon(widget, model);
-    widget.setText(Latin1(model.Caption()));
-  });
-  QObject::connect(&widget, &QPushButton::clicked, binding, [binding, &model] {
-    if (binding->Model() != nullptr) model.Press();
-  });
-}
+void Bind(QPushButton& widget, ui::Button& model) { new ButtonBinding(widget, model); }
 
 void Bind(QPushButton& widget, ui::ToggleButton& model) {
   widget.setCheckable(true);

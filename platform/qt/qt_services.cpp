@@ -21,6 +21,14 @@ Q_LOGGING_CATEGORY(lcMessages, "gw20.messages")
 
 }  // namespace
 
+void QtMessageBox::Note(const std::string& category, const std::string& text) {
+  // Categories live as long as the program; one per subject is enough.
+  static QLoggingCategory console("gw20.console");
+  static QLoggingCategory other("gw20.notes");
+  const QLoggingCategory& target = category == "gw20.console" ? console : other;
+  qCInfo(target).noquote() << QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 ui::MessageAnswer QtMessageBox::Show(const std::string& text, const std::string& title,
                                      ui::MessageButtons buttons) {
   qCInfo(lcMessages).noquote() << (title.empty() ? QString() : QString::fromLatin1(title.c_str()) + ": ") +

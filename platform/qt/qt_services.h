@@ -14,6 +14,8 @@ class QtMessageBox : public ui::MessageBoxService {
  public:
   ui::MessageAnswer Show(const std::string& text, const std::string& title,
                          ui::MessageButtons buttons) override;
+  // Written to the log under `category`.
+  void Note(const std::string& category, const std::string& text) override;
 };
 
 class QtEventPump : public ui::EventPump {

@@ -31,6 +31,10 @@ void Button::Press() {
   if (OnClick) OnClick();
 }
 
+void Button::MouseUp() {
+  if (Usable() && OnMouseUp) OnMouseUp();
+}
+
 void ToggleButton::Toggle() {
   if (!Usable()) return;
   SetValue(!Value());

@@ -102,14 +102,16 @@ class Frame : public CaptionedControl {
 inline constexpr int kLeftButton = 1;
 
 // A push button. The view calls Press() when the operator clicks it: mouse-up
-// first, then click, as the handlers expect.
+// first, then click, as the handlers expect. Releasing any other mouse button
+// over it is no click, but still a mouse-up: the view calls MouseUp().
 class Button : public CaptionedControl {
  public:
   using CaptionedControl::CaptionedControl;
   std::function<void()> OnMouseUp;
   std::function<void()> OnClick;
-  // Does nothing while the button is disabled or hidden, like a real button.
+  // Both do nothing while the button is disabled or hidden, like a real button.
   void Press();
+  void MouseUp();
 };
 
 // A two-state toggle button with a back colour. Value true means "down".

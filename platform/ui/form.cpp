@@ -17,15 +17,18 @@ void Form::SetSize(int width, int height) {
   NotifyChanged();
 }
 
-void Form::Move(int left, int top) {
-  if (left_ == left && top_ == top) return;
-  left_ = left;
-  top_ = top;
-  NotifyChanged();
-}
+void Form::Move(int left, int top) { Place(left, top, false); }
 
 void Form::CentreOnScreen() {
-  Move((host_.ScreenWidthTwips() - width_) / 2, (host_.ScreenHeightTwips() - height_) / 2);
+  Place((host_.ScreenWidthTwips() - width_) / 2, (host_.ScreenHeightTwips() - height_) / 2, true);
+}
+
+void Form::Place(int left, int top, bool centred) {
+  if (left_ == left && top_ == top && centred_ == centred) return;
+  left_ = left;
+  top_ = top;
+  centred_ = centred;
+  NotifyChanged();
 }
 
 void Form::Load() {

@@ -25,6 +25,10 @@ class Form : public CaptionedControl {
   void Move(int left, int top);
   // Places the window in the middle of the host's screen.
   void CentreOnScreen();
+  // True from CentreOnScreen to the next Move: a view whose window is not
+  // exactly Width x Height (its content or its screen decided) centres the
+  // window it has.
+  bool Centred() const { return centred_; }
 
   bool Loaded() const { return loaded_; }
   // Runs Form_Load once; later calls do nothing.
@@ -43,11 +47,14 @@ class Form : public CaptionedControl {
   FormHost& Host() const { return host_; }
 
  private:
+  void Place(int left, int top, bool centred);
+
   FormHost& host_;
   int width_ = 4800;
   int height_ = 3600;
   int left_ = 0;
   int top_ = 0;
+  bool centred_ = false;
   bool loaded_ = false;
 };
 

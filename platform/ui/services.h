@@ -19,8 +19,14 @@ enum class MessageAnswer { Ok, Yes, No };
 class MessageBoxService {
  public:
   virtual ~MessageBoxService() = default;
-  virtual MessageAnswer Show(const std::string& text, const std::string& title,
-                             MessageButtons buttons) = 0;
+  virtual MessageAnswer Show(const std::string& text, const std::string& title, MessageButtons buttons) = 0;
+  // A diagnostic that is no message box of its own, such as the console
+  // command that got no answer; `category` names its subject ("gw20.console").
+  // Shown before the message it explains; ignored where nobody reads it.
+  virtual void Note(const std::string& category, const std::string& text) {
+    (void)category;
+    (void)text;
+  }
 };
 
 // Creates, shows and destroys the visible side of forms.

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "link/field_port_scan.h"
 #include "tests/support/connect_harness.h"
 
 namespace gw20::app {
@@ -182,6 +183,26 @@ TEST(Connect, ScanAtAnotherBitRate_FindsNoModulesButCompletes) {
   EXPECT_EQ(b.h.state.modules.ModuleCount, 0);
   EXPECT_TRUE(b.h.form.Connected);
   EXPECT_EQ(b.h.state.params.Com2BaudIndex, 4);  // the scan's, as the defaults
+}
+
+// A listing of sixteen addresses at one second each takes a quarter of a
+// minute: the bar moves on in between its scan stages 3 and 5, never back.
+TEST(Connect, LongScanListing_MovesTheBarBetweenItsStages) {
+  Bench b{Model("GW20M", kTwoModules)};
+  b.choose = [](link::ComParaSetting_F& dialog) { dialog.ScanTimeout.Type("1000"); };
+  auto& bar = b.h.form.ConnectProgress;
+  std::vector<int> shown;
+  bar.Observe([&] { shown.push_back(bar.Value()); });
+  b.h.form.Connect.Press();
+
+  ASSERT_TRUE(b.h.form.Connected);
+  const auto during = std::count_if(shown.begin(), shown.end(), [](int value) {
+    return value > link::kProgressScanStarted * kProgressPerStage &&
+           value < link::kProgressScanned * kProgressPerStage;
+  });
+  EXPECT_GE(during, 10);
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(shown.back(), kProgressMax);
 }
 
 TEST(Connect, ConsoleLeftInAnyMode_StillReachesMainPrompt) {

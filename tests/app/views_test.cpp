@@ -22,6 +22,7 @@
 #include "app/about_form.h"
 #include "app/logo.h"
 #include "app/qt/about_form_view.h"
+#include "app/qt/com_para_setting_f_view.h"
 #include "app/qt/dnseds_set_view.h"
 #include "app/qt/logo_view.h"
 #include "app/qt/main_f_view.h"
@@ -37,8 +38,11 @@
 #include "devicenet/dnseds_set.h"
 #include "devicenet/show_app_obj_new.h"
 #include "devicenet/show_ass_obj.h"
+#include "link/com_para_setting_f.h"
+#include "link/gateway_parameters.h"
 #include "modules/module_ch_info.h"
 #include "modules/show_zelk_info.h"
+#include "platform/qt/window_fit.h"
 #include "tests/app/app_harness.h"
 #include "tests/support/scripted_port.h"
 
@@ -213,6 +217,31 @@ TEST(SmallWindowsTest, SplashAndAbout_ShowCaptionsAndForwardClicks) {
 
   about.Command1.SetCaption("Close");
   EXPECT_EQ(Find<QPushButton>(aboutView, "Command1").text(), "Close");
+}
+
+// Enter is OK and Escape closes (the dialog has no Cancel; closing keeps what
+// is shown, as OK does); the window is wide enough for its title.
+TEST(ScanDialogViewTest, EnterPressesOk_EscapeCloses_TitleFits) {
+  testing::FormRecorder host;
+  ui::Form mainForm{"Main_F", host};
+  link::GatewayParameters params;
+  bool done = false;
+  link::ComParaSetting_F dialog(params, done, host, mainForm);
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+    done = false;
+    dialog.Show();
+    ComParaSettingFView view(dialog);
+    Settle(view);
+    EXPECT_GE(view.width(), qtui::TitleBarWidth(view));
+    auto& timeout = Find<QLineEdit>(view, "ScanTimeout");
+    timeout.setFocus();
+    timeout.selectAll();
+    QTest::keyClicks(&timeout, key == Qt::Key_Return ? "750" : "900");
+    QTest::keyClick(&timeout, key);
+    EXPECT_TRUE(done) << key;
+    EXPECT_FALSE(dialog.Loaded()) << key;
+    EXPECT_EQ(params.ScanTimeoutMs, key == Qt::Key_Return ? 750 : 900);
+  }
 }
 
 // The first cell whose text is wider than its column in the font the table

@@ -52,15 +52,11 @@ const char* Name(Road road) {
 // have reached it; nullopt: a healthy run, to count the lines.
 struct Run : ConnectHarness {
   Run() : ConnectHarness(TwoModules()) {
-    folder = fs::path(::testing::TempDir()) / "gw20-faults";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     h.folder.path = folder;
     time.OnAdvance([this](std::chrono::milliseconds) {
       if (cutAt && controller.Transcript().size() >= *cutAt) port.SetConnected(false);
     });
   }
-  ~Run() { fs::remove_all(folder); }
 
   void CutAfter(std::optional<std::size_t> lines, Fault fault = Fault::Mute) {
     cutAt.reset();
@@ -118,7 +114,8 @@ struct Run : ConnectHarness {
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  fs::path folder;
+  ScratchFolder scratch{"faults"};
+  const fs::path& folder = scratch.Path();
   fs::path file;
   std::optional<std::size_t> cutAt;
 };

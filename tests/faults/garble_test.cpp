@@ -53,9 +53,8 @@ void Garble(Road road, const char* name) {
       options.modules = {{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}};
       options.garbleSeed = seed;
       ConnectHarness r(std::move(options));
-      const fs::path folder = fs::path(::testing::TempDir()) / "gw20-garble";
-      fs::create_directories(folder);
-      r.h.folder.path = folder;
+      const ScratchFolder folder("garble");
+      r.h.folder.path = folder.Path();
       auto& form = r.h.form;
       if (road != Road::Connect) {
         form.Connect.Press();
@@ -85,7 +84,6 @@ void Garble(Road road, const char* name) {
       EXPECT_LE(r.h.state.modules.CurrentModule, 15);
       EXPECT_FALSE(r.h.state.CommitBusy);
       EXPECT_FALSE(r.port.IsOpen());
-      fs::remove_all(folder);
     }
   }
   std::cout << name << ", " << kRates.size() * kSeedsPerRate << " garbled runs:\n";

@@ -155,9 +155,8 @@ TEST(HostileInput, EdsTexts_NeverBreakTheFile) {
     sim::ControllerOptions options;
     options.modules = {{.address = 0x03, .model = "RA412"}};
     ConnectHarness r(std::move(options));
-    const fs::path folder = fs::path(::testing::TempDir()) / "gw20-hostile-eds";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const ScratchFolder scratch("hostile");
+    const fs::path& folder = scratch.Path();
     r.h.folder.path = folder;
     const auto commit = [&](const std::string& description, const std::string& creator) {
       r.h.form.Connect.Press();
@@ -182,7 +181,6 @@ TEST(HostileInput, EdsTexts_NeverBreakTheFile) {
       SCOPED_TRACE((deviceNet ? "DeviceNet: " : "CANopen: ") + text.substr(0, 20));
       ExpectWellFormed(commit(text, text), clean);
     }
-    fs::remove_all(folder);
   }
 }
 

@@ -12,7 +12,10 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTableWidget>
+#include <QTest>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/qt/binding.h"
 #include "platform/ui/control.h"
@@ -137,9 +140,37 @@ TEST(Binder, ToggleButton_FollowsTheModelAndShowsItsBackColour) {
   EXPECT_LT(std::abs(ButtonFace(view).red() - ButtonFace(view).green()), 24);
 }
 
+// Left: a click (mouse-up, then click). Any other button released over the
+// button: its mouse-up only. Nothing while disabled or released elsewhere.
+TEST(Binder, Button_AnyMouseButtonReleasedOverIt_RunsTheMouseUpHandler) {
+  ui::Button model;
+  std::vector<std::string> ran;
+  model.OnMouseUp = [&] { ran.push_back("up"); };
+  model.OnClick = [&] { ran.push_back("click"); };
+  QPushButton view;
+  view.resize(120, 40);
+  Bind(view, model);
+
+  QTest::mouseClick(&view, Qt::LeftButton);
+  EXPECT_EQ(ran, (std::vector<std::string>{"up", "click"}));
+  ran.clear();
+  QTest::mouseClick(&view, Qt::RightButton);
+  QTest::mouseClick(&view, Qt::MiddleButton);
+  EXPECT_EQ(ran, (std::vector<std::string>{"up", "up"}));
+  ran.clear();
+  QTest::mousePress(&view, Qt::RightButton);
+  QTest::mouseRelease(&view, Qt::RightButton, {}, QPoint(-10, -10));
+  model.SetEnabled(false);
+  QTest::mouseClick(&view, Qt::RightButton);
+  EXPECT_TRUE(ran.empty());
+}
+
 TEST(Binder, WidgetOrModelGoingFirst_IsSafe) {
   ui::Label label;
-  { QLabel view; Bind(view, label); }
+  {
+    QLabel view;
+    Bind(view, label);
+  }
   label.SetCaption("after the widget");  // must not reach the deleted label
   auto view = std::make_unique<QLabel>();
   {

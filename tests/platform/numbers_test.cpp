@@ -50,6 +50,7 @@ TEST(NumberText, WidthsBlanksAndSigns) {
   EXPECT_EQ(D2(3), "03");
   EXPECT_EQ(D2(123), "123");
   EXPECT_EQ(D2(-3), "-03");
+  EXPECT_EQ(D2(std::numeric_limits<long long>::min()), "-9223372036854775808");
 }
 
 }  // namespace

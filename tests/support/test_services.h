@@ -2,9 +2,12 @@
 // Test implementations of the services: virtual time, a recorder of message
 // boxes with scripted answers, a form host without windows.
 
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -113,6 +116,30 @@ class FixedFolder : public ui::ProgramFolder {
  public:
   std::filesystem::path path = std::filesystem::temp_directory_path();
   std::filesystem::path Path() const override { return path; }
+};
+
+// A fresh, empty folder of its own under the system's temporary folder,
+// removed with everything in it when the object goes. Unique per process and
+// object, so tests running side by side never share one.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& tag) {
+    static int made = 0;
+    path_ = std::filesystem::temp_directory_path() /
+            ("gw20-" + tag + "-" + std::to_string(getpid()) + "-" + std::to_string(++made));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
 };
 
 }  // namespace gw20::testing

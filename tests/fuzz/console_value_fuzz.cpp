@@ -1,0 +1,130 @@
+// Reading an EEPROM word from the console's edit prompt. A word the
+// controller shows, however its reply is cut into chunks, reads back as that
+// word and types back as the same signed text, so reading leaves the EEPROM
+// unchanged; any other reply never crashes and leaves the value alone.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/console.h"
+#include "platform/ui/numbers.h"
+#include "tests/fuzz/fuzz_check.h"
+#include "tests/support/scripted_port.h"
+#include "tests/support/test_services.h"
+
+namespace {
+
+using namespace gw20;
+using std::chrono::milliseconds;
+
+constexpr double kTwoTo32 = 4294967296.0;
+constexpr double kLargestSigned32 = 2147483647.0;
+constexpr double kSentinel = 7.5;
+
+// `text` cut at up to four places the input picks, the pieces arriving in
+// order, each a little later.
+std::vector<testing::TimedChunk> Chunks(FuzzedDataProvider& in, const std::string& text) {
+  std::vector<testing::TimedChunk> chunks;
+  std::size_t from = 0;
+  milliseconds at{in.ConsumeIntegralInRange(0, 20)};
+  for (int cut = 0; cut < 4 && from < text.size() && in.ConsumeBool(); ++cut) {
+    const std::size_t to = in.ConsumeIntegralInRange<std::size_t>(from, text.size());
+    chunks.push_back({at, text.substr(from, to - from)});
+    at += milliseconds(in.ConsumeIntegralInRange(0, 20));
+    from = to;
+  }
+  chunks.push_back({at, text.substr(from)});
+  return chunks;
+}
+
+struct Far {
+  testing::VirtualTime time;
+  testing::VirtualTicks ticks{time};
+  testing::VirtualPump events{time};
+  testing::ScriptedPort port{time};
+  link::ConsoleState state;
+  link::Console console{port, events, ticks, state};
+  Far() { port.Open(); }
+};
+
+// The signed text typed back must name the same 32-bit word.
+void CheckTypedBack(double value) {
+  if (!std::isfinite(value)) return;
+  const double signedValue = value > kLargestSigned32 ? value - kTwoTo32 : value;
+  const std::string text = link::SignedLongText(value);
+  FUZZ_CHECK(!text.empty() && (text.front() == ' ' || text.front() == '-'));
+  FUZZ_CHECK(ui::LeadingNumber(text) == signedValue);
+}
+
+// What the controller shows for word `w`: "Long(A)=" and the word signed.
+void ReadShownWord(FuzzedDataProvider& in) {
+  const auto word = in.ConsumeIntegral<std::uint32_t>();
+  const int address = 4 * in.ConsumeIntegralInRange(0, 63);
+  const auto shown = static_cast<std::int32_t>(word);
+  const std::string command = "el " + std::to_string(address);
+  const std::string key = "Long(" + std::to_string(address) + ")=";
+  Far far;
+  far.port.OnCarriageReturn(1, Chunks(in, command + "\r\n" + key + std::to_string(shown) + "\r\n-->"));
+
+  double value = kSentinel;
+  FUZZ_CHECK(far.console.ConsoleReadValue(command, key, value));
+  FUZZ_CHECK(value == shown);
+  FUZZ_CHECK(link::ToUnsigned32(value) == word);
+  // Read words are typed back signed, built words unsigned: same text.
+  FUZZ_CHECK(link::SignedLongText(word) == link::SignedLongText(value));
+  CheckTypedBack(value);
+}
+
+void ReadAnyReply(FuzzedDataProvider& in) {
+  const std::string key = in.ConsumeRandomLengthString(16);
+  const bool prompt = in.ConsumeBool();
+  std::string reply = in.ConsumeRandomLengthString(512);
+  if (prompt) reply += "-->";
+  Far far;
+  far.port.OnCarriageReturn(1, Chunks(in, reply));
+
+  double value = kSentinel;
+  if (!far.console.ConsoleReadValue("el 40", key, value)) {
+    FUZZ_CHECK(value == kSentinel);
+    return;
+  }
+  FUZZ_CHECK(!key.empty() && !std::isnan(value));
+  CheckTypedBack(value);
+  CheckTypedBack(link::ToUnsigned32(value));
+}
+
+// Any character that is no hexadecimal digit counts as 0.
+void HexText(const std::string& text) {
+  const double number = link::HexTextToNumber(text);
+  FUZZ_CHECK(number >= 0.0);
+  if (text.size() > 13) return;  // beyond 52 bits the double rounds
+  std::string digits = text;
+  for (char& c : digits) {
+    if (!std::isxdigit(static_cast<unsigned char>(c))) c = '0';
+  }
+  std::uint64_t expected = 0;
+  if (!digits.empty()) std::from_chars(digits.data(), digits.data() + digits.size(), expected, 16);
+  FUZZ_CHECK(number == static_cast<double>(expected));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider in(data, size);
+  HexText(std::string(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 16)));
+  if (in.ConsumeBool()) {
+    ReadShownWord(in);
+  } else {
+    ReadAnyReply(in);
+  }
+  return 0;
+}
