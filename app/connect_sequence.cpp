@@ -182,17 +182,22 @@ bool ConnectSequence::OpenPort(int number) {
     }
     case link::OpenPortStatus::Error:
       return Fail(result.description, kNoTitle, "");
+    case link::OpenPortStatus::Denied:
     case link::OpenPortStatus::CannotOpen:
       break;
   }
   // Nothing has been changed yet: the window stays as it was.
-  services_.messages.Show(link::CantOpenComText(number), kErrorTitle, ui::MessageButtons::Ok);
+  const std::string text = result.status == link::OpenPortStatus::Denied
+                               ? link::CantOpenComText(number, result.description)
+                               : link::CantOpenComText(number);
+  services_.messages.Show(text, kErrorTitle, ui::MessageButtons::Ok);
   return false;
 }
 
 void ConnectSequence::Prepare() {
   form_.HidePanels();
   form_.CommunicationState.SetText("Connecting");
+  form_.CommunicationState.SetToolTip("");
   form_.Connect.SetEnabled(false);
   form_.FirmwareVer.SetText("");
   form_.ComPort.SetEnabled(false);

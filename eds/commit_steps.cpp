@@ -22,6 +22,9 @@ bool CommitSteps::OpenPort() {
     case link::OpenPortStatus::CannotOpen:
       Message(link::CantOpenComText(number), link::kWarningTitle);
       break;
+    case link::OpenPortStatus::Denied:
+      Message(link::CantOpenComText(number, opened.description), link::kWarningTitle);
+      break;
     case link::OpenPortStatus::Occupied:
       Message(link::PortOccupiedText(number));
       break;
@@ -56,6 +59,7 @@ bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
 void CommitSteps::ClosePort() { main_.MSComm1.Close(); }
 
 bool CommitSteps::FileSaved(const FileWriteResult& saved) {
+  written_ = saved.path;
   if (saved.ok) return true;
   Message(CantWriteEdsText(saved.path), link::kErrorTitle);
   main_.CommunicationState.SetText(std::string(kEdsErrorStatus));
@@ -65,6 +69,7 @@ bool CommitSteps::FileSaved(const FileWriteResult& saved) {
 
 void CommitSteps::Succeeded() {
   main_.CommunicationState.SetText(std::string(kEdsOkStatus));
+  main_.CommunicationState.SetToolTip(written_.string());
   commitBusy_ = false;
 }
 

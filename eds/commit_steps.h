@@ -5,6 +5,8 @@
 // operator and leaves CommitBusy cleared; the page decides what stays
 // enabled.
 
+#include <filesystem>
+
 #include "eds/ini_writer.h"
 #include "eds/main_window_link.h"
 
@@ -38,7 +40,9 @@ class CommitSteps {
   // Reports a written EDS file. Failure: "Can't write the EDS file <path>!"
   // (title "Error") and the status "EDS file error".
   bool FileSaved(const FileWriteResult& saved);
-  // The commit is complete: the status says so and CommitBusy is cleared.
+  // The commit is complete: the status says so, its tool tip names the file
+  // written (so the operator can read and copy the path), and CommitBusy is
+  // cleared.
   void Succeeded();
   // Closes the port if it is open and clears CommitBusy.
   void ProcessError();
@@ -50,6 +54,7 @@ class CommitSteps {
   ui::Services& services_;
   link::ConsoleState& console_;
   bool& commitBusy_;
+  std::filesystem::path written_;
 };
 
 }  // namespace gw20::eds

@@ -33,6 +33,11 @@ inline std::string CantOpenComText(int portNumber) {
   return std::string(kCantOpenComMessage) + " " + std::to_string(portNumber) + "!";
 }
 
+// "Can't open COM 3! " + why, for a port this user may not open.
+inline std::string CantOpenComText(int portNumber, const std::string& reason) {
+  return reason.empty() ? CantOpenComText(portNumber) : CantOpenComText(portNumber) + " " + reason;
+}
+
 // "COM 3 has been occupied".
 inline std::string PortOccupiedText(int portNumber) {
   return "COM " + std::to_string(portNumber) + std::string(kPortOccupiedMessage);

@@ -10,6 +10,10 @@ OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber) {
     port.DiscardInput();
     const ui::OpenResult result = port.Open();
     if (result.status == ui::OpenStatus::Occupied) return {OpenPortStatus::Occupied, {}};
+    // Both are "Can't open COM n!"; the platform's words say which device and why.
+    if (result.status == ui::OpenStatus::Denied || result.status == ui::OpenStatus::Missing) {
+      return {OpenPortStatus::Denied, result.description};
+    }
     // A failure the platform could name is reported in its words; a silent
     // one is the plain "Can't open" case below.
     if (result.status == ui::OpenStatus::Failed && !result.description.empty()) {

@@ -14,12 +14,14 @@ enum class OpenPortStatus {
   Opened,      // open now (or was already)
   CannotOpen,  // still closed after the attempt: CantOpenComText
   Occupied,    // another program holds it: PortOccupiedText
+  Denied,      // this user may not open it, or it does not exist: CantOpenComText
+               // and `description` (may be empty)
   Error,       // any other failure, described by `description`
 };
 
 struct OpenPortResult {
   OpenPortStatus status = OpenPortStatus::Opened;
-  std::string description;  // only for Error: the platform's own words
+  std::string description;  // only for Denied and Error: the platform's own words
 };
 
 // Selects `portNumber` (1..16) and, when the port is not open yet, discards

@@ -45,6 +45,7 @@ int TwipsToPixelsY(int twips, const QWidget& widget) {
 void SyncCommon(QWidget& widget, const ui::Control& model) {
   widget.setVisible(model.Visible());
   widget.setEnabled(model.Enabled());
+  widget.setToolTip(Latin1(model.ToolTip()));
 }
 
 Qt::Alignment ToQt(ui::Alignment alignment) {

@@ -11,6 +11,7 @@
 
 #ifndef Q_OS_WIN
 #include <sys/file.h>
+#include <unistd.h>
 #endif
 
 namespace gw20::qtui {
@@ -42,12 +43,23 @@ std::optional<int> WholeNumber(std::string_view text) {
 std::optional<QSerialPort::Parity> ParityOf(std::string_view text) {
   if (text.size() != 1) return std::nullopt;
   switch (text.front()) {
-    case 'n': case 'N': return QSerialPort::NoParity;
-    case 'e': case 'E': return QSerialPort::EvenParity;
-    case 'o': case 'O': return QSerialPort::OddParity;
-    case 'm': case 'M': return QSerialPort::MarkParity;
-    case 's': case 'S': return QSerialPort::SpaceParity;
-    default: return std::nullopt;
+    case 'n':
+    case 'N':
+      return QSerialPort::NoParity;
+    case 'e':
+    case 'E':
+      return QSerialPort::EvenParity;
+    case 'o':
+    case 'O':
+      return QSerialPort::OddParity;
+    case 'm':
+    case 'M':
+      return QSerialPort::MarkParity;
+    case 's':
+    case 'S':
+      return QSerialPort::SpaceParity;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -88,8 +100,8 @@ bool QtSerialPort::SetSettings(std::string_view settings) {
   const auto parity = ParityOf(fields[1]);
   const auto dataBits = WholeNumber(fields[2]);
   const auto stopBits = StopBitsOf(fields[3]);
-  if (!baud || *baud <= 0 || !parity || !dataBits || *dataBits < kMinDataBits ||
-      *dataBits > kMaxDataBits || !stopBits) {
+  if (!baud || *baud <= 0 || !parity || !dataBits || *dataBits < kMinDataBits || *dataBits > kMaxDataBits ||
+      !stopBits) {
     return false;
   }
   settings_ = {*baud, *parity, static_cast<QSerialPort::DataBits>(*dataBits), *stopBits};
@@ -111,8 +123,17 @@ ui::OpenResult QtSerialPort::Open() {
     const QSerialPort::SerialPortError error = port_->error();
     const std::string reason = Local8Bit(port_->errorString());
     port_->clearError();
-    // Qt reports a device locked by another holder as a permission error.
+    if (error == QSerialPort::DeviceNotFoundError)
+      return {ui::OpenStatus::Missing, "There is no " + device + "."};
+    // Qt reports a device locked by another holder as a permission error too;
+    // only the device's own permissions tell the two apart.
     if (error == QSerialPort::PermissionError) {
+#ifndef Q_OS_WIN
+      if (::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
+        return {ui::OpenStatus::Denied,
+                "Permission denied on " + device + ": the user must be in the group that owns it (dialout)."};
+      }
+#endif
       return {ui::OpenStatus::Occupied, device + " is in use by another program"};
     }
     return {ui::OpenStatus::Failed, "Can't open " + device + ": " + reason};

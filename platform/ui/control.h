@@ -38,6 +38,9 @@ class Control {
   void SetVisible(bool visible);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled);
+  // Shown when the pointer rests on the control; empty: none.
+  const std::string& ToolTip() const { return toolTip_; }
+  void SetToolTip(std::string text) { Assign(toolTip_, std::move(text)); }
 
   // The frame that holds this control, or null. A control can be used by the
   // operator only while it and every frame around it are enabled and
@@ -66,6 +69,7 @@ class Control {
  private:
   std::string name_;
   const Control* container_ = nullptr;  // must outlive this control
+  std::string toolTip_;
   bool visible_ = true;
   bool enabled_ = true;
   std::vector<std::pair<int, Observer>> observers_;

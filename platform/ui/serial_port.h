@@ -10,7 +10,9 @@ namespace gw20::ui {
 enum class OpenStatus {
   Opened,
   Occupied,  // another program holds the port
-  Failed,    // no such port, or any other error (see the description)
+  Denied,    // this user may not open it; the description says why
+  Missing,   // there is no such port; the description may name the device
+  Failed,    // any other error (see the description)
 };
 
 struct OpenResult {

@@ -280,7 +280,14 @@ TEST(Connect, PortThatWillNotOpen_ReportsWhy) {
   const std::vector<Case> cases{
       {{ui::OpenStatus::Occupied, "busy"}, "Error|COM 3 has been occupied", "COM 3 has been occupied"},
       {{ui::OpenStatus::Failed, "No such device"}, "|No such device", ""},
-      {{ui::OpenStatus::Failed, ""}, "Error|Can't open COM 3!", "before"}};
+      {{ui::OpenStatus::Failed, ""}, "Error|Can't open COM 3!", "before"},
+      {{ui::OpenStatus::Missing, ""}, "Error|Can't open COM 3!", "before"},
+      {{ui::OpenStatus::Missing, "There is no /dev/ttyS2."},
+       "Error|Can't open COM 3! There is no /dev/ttyS2.",
+       "before"},
+      {{ui::OpenStatus::Denied, "Permission denied on /dev/ttyS2."},
+       "Error|Can't open COM 3! Permission denied on /dev/ttyS2.",
+       "before"}};
   for (const auto& c : cases) {
     Bench b;
     b.h.form.CommunicationState.SetText("before");

@@ -70,6 +70,7 @@ TEST(CanopenCommit, WritesTheImageAndTheFile_AndTheNextConnectReadsThemBack) {
 
   EXPECT_TRUE(r.Shown().empty());
   EXPECT_EQ(r.h.form.CommunicationState.Text(), "Produce .EDS file is OK");
+  EXPECT_EQ(r.h.form.CommunicationState.ToolTip(), (r.folder / "COPn5.eds").string());
   EXPECT_TRUE(!page.Loaded() && r.h.forms.IsShown(r.h.form));
   EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
 

@@ -85,6 +85,7 @@ TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage)
 
   EXPECT_EQ(r.Shown(), std::vector<std::string>{});
   EXPECT_EQ(r.h.form.CommunicationState.Text(), "Produce .EDS file is OK");
+  EXPECT_EQ(r.h.form.CommunicationState.ToolTip(), (r.folder / "ZELKDNS 5.eds").string());
   EXPECT_TRUE(!page.Loaded() && r.h.forms.IsShown(r.h.form));
   EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
 

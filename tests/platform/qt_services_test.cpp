@@ -108,7 +108,7 @@ TEST(QtSerialPort, PortNamesAndSettings) {
   setenv("GW20_COM16", "/nonexistent/gw20-port", 1);
   port.SetPortNumber(16);
   const ui::OpenResult result = port.Open();
-  EXPECT_EQ(result.status, ui::OpenStatus::Failed);
+  EXPECT_EQ(result.status, ui::OpenStatus::Missing);
   EXPECT_NE(result.description.find("/nonexistent/gw20-port"), std::string::npos) << result.description;
   EXPECT_EQ(port.ReadAll(), "");
   unsetenv("GW20_COM16");
