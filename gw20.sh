@@ -5,6 +5,8 @@
 #   ./gw20.sh test [--sanitize]  install what is missing, build with warnings as
 #                              errors, run the whole test suite headless
 # Extra: ./gw20.sh render [DIR]  render every window to PNG (offscreen)
+#        ./gw20.sh bench [--quick]  build optimised and print the benchmark tables
+#                              (docs/PERFORMANCE.md); --quick: 3-module runs only
 #        ./gw20.sh fuzz [SECONDS]  build the libFuzzer targets with clang and run
 #                              each for SECONDS (60); non-zero when one crashed
 set -euo pipefail
@@ -90,6 +92,15 @@ cmd_render() {
   say "windows rendered into $out"
 }
 
+cmd_bench() {
+  install_missing
+  local dir="$here/build/bench"
+  build "$dir" console_wait_bench,connect_bench -DCMAKE_BUILD_TYPE=Release
+  export QT_QPA_PLATFORM=offscreen
+  "$dir/bench/console_wait_bench"
+  "$dir/bench/connect_bench" "$@"
+}
+
 cmd_fuzz() {
   local seconds="${1:-60}"
   [[ "$seconds" =~ ^[1-9][0-9]*$ ]] || { say "fuzz: SECONDS must be a whole number above 0"; exit 2; }
@@ -134,6 +145,7 @@ case "${1:-}" in
   run) shift; cmd_run "$@" ;;
   test) shift; cmd_test "$@" ;;
   render) shift; cmd_render "$@" ;;
+  bench) shift; cmd_bench "$@" ;;
   fuzz) shift; cmd_fuzz "$@" ;;
-  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | fuzz [SECONDS]" >&2; exit 2 ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS]" >&2; exit 2 ;;
 esac

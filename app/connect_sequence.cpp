@@ -149,14 +149,14 @@ bool ConnectSequence::Connect(int portNumber) {
   Prepare();
   ListingProgress listing(services_.events, services_.ticks, form_.ConnectProgress);
   link::Console console(services_.port, listing, services_.ticks, state_.console);
-  if (!WakeConsole(console)) return FailTimeout();
+  if (!WakeConsole(console)) return FailTimeout("no \"" + std::string(kMainPromptEnd) + "\" after \"exit\"");
   const int picture = Identify();
   if (picture == kUnknownPicture) {
     return Fail(std::string(link::kUnknownControllerMessage), kErrorTitle, kTimeoutStatus);
   }
 
   const auto read = link::ReadStoredConfiguration(console, state_.console, state_.eeprom);
-  if (read.status == link::EepromStatus::Timeout) return FailTimeout();
+  if (read.status == link::EepromStatus::Timeout) return FailTimeout(read.description);
   if (!read.Ok()) return Fail(read.description, kNoTitle, "");
 
   ChooseScanParameters();
@@ -164,7 +164,7 @@ bool ConnectSequence::Connect(int portNumber) {
 
   const auto check = link::CheckStoredConfiguration(console, state_.console, state_.eeprom, state_.params,
                                                     state_.modules, [this](int stage) { ShowStage(stage); });
-  if (check.status == link::EepromStatus::Timeout) return FailTimeout();
+  if (check.status == link::EepromStatus::Timeout) return FailTimeout(check.description);
   if (!check.Ok()) return Fail(check.description, kNoTitle, "");
 
   Finish(picture);
@@ -274,7 +274,7 @@ bool ConnectSequence::ScanFieldPort(link::Console& console, ListingProgress& lis
     case link::ScanStatus::Ok:
       return true;
     case link::ScanStatus::Timeout:
-      return FailTimeout();
+      return FailTimeout(scan.description);
     case link::ScanStatus::ModuleNotConfigured:
       return Fail(std::string(link::kModuleNotConfiguredMessage), kErrorTitle,
                   std::string(link::kScanStoppedStatus));
@@ -339,7 +339,8 @@ bool ConnectSequence::Fail(const std::string& text, const std::string& title, co
   return false;
 }
 
-bool ConnectSequence::FailTimeout() {
+bool ConnectSequence::FailTimeout(const std::string& failing) {
+  if (!failing.empty()) services_.messages.Note("gw20.console", failing);
   return Fail(std::string(link::kTimeoutMessage), kErrorTitle, kTimeoutStatus);
 }
 

@@ -63,7 +63,9 @@ class ConnectSequence {
   // Ends the session after `text` (title `title`, may be empty) and sets the
   // status line to `status`. Always returns false.
   bool Fail(const std::string& text, const std::string& title, const std::string& status);
-  bool FailTimeout();
+  // "Timeout"; `failing` (the exchange that got no answer, e.g. `no ">"
+  // after "exit"`) goes to the operator's diagnostics first.
+  bool FailTimeout(const std::string& failing);
 
   Main_F& form_;
   AppState& state_;

@@ -39,6 +39,9 @@ inline constexpr int kNoPanel = 3;
 inline constexpr ui::Rgb kToggleGrey{192, 192, 192};
 inline constexpr ui::Rgb kToggleLightRed{255, 0, 0};
 
+// The status text of a Setting the panel took.
+inline constexpr char kSettingOkStatus[] = "Setting Ok";
+
 // Main window size in twips.
 inline constexpr int kMainWidth = 8240;
 inline constexpr int kMainHeight = 7130;

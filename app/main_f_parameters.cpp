@@ -64,7 +64,7 @@ void Main_F::SettingParameter_Click() {
     params.NodeId = static_cast<int>(ui::RoundHalfEven(typed));
     ViewerText[2].SetText(std::to_string(params.NodeId));
   }
-  CommunicationState.SetText("Setting Ok");
+  CommunicationState.SetText(kSettingOkStatus);
 }
 
 void Main_F::WriteEDS_MouseUp() {

@@ -1,8 +1,11 @@
 #include "link/console.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <system_error>
+#include <utility>
 
 #include "platform/ui/numbers.h"
 #include "platform/ui/serial_port.h"
@@ -46,8 +49,8 @@ struct ExchangeRules {
 // The port, pump and tick counter of one exchange, and the steps they share.
 class Line {
  public:
-  Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks)
-      : port_(port), events_(events), ticks_(ticks) {}
+  Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, std::chrono::milliseconds pause)
+      : port_(port), events_(events), ticks_(ticks), pause_(pause) {}
 
   // Lets `period` ms pass, keeping the windows alive and not spinning.
   void WaitQuietly(std::int32_t periodMs) {
@@ -59,16 +62,40 @@ class Line {
     if (port_.InBufferCount() > 0) static_cast<void>(port_.ReadAll());
   }
 
-  // One character per write, each followed by a pause, so a controller with a
-  // small receive buffer keeps up; the carriage return gets the same pause.
+  // One character per write, each followed by its echo; no pause follows the
+  // carriage return (the caller waits for its echo after the drain check).
   void Type(std::string_view command) {
     for (const char c : command) {
-      port_.Write(std::string_view(&c, 1));
-      events_.Pause(kCharacterPause);
+      Write(c);
+      AwaitEcho();
     }
-    const char cr = kCarriageReturn;
-    port_.Write(std::string_view(&cr, 1));
-    events_.Pause(kCharacterPause);
+    Write(kCarriageReturn);
+  }
+
+  // Waits until everything typed has been echoed: as many characters back as
+  // typed, and something new since the last one, so that one burst of stale
+  // text cannot release a run of characters. At least CharacterPause, at most
+  // max(kEchoWaitLimit, CharacterPause); pumps events at least once.
+  void AwaitEcho() {
+    const auto start = ticks_.NowMs();
+    const auto shortest = static_cast<std::int32_t>(pause_.count());
+    const auto longest = static_cast<std::int32_t>(std::max(kEchoWaitLimit, pause_).count());
+    bool arrived = false;
+    for (;;) {
+      const auto elapsed = ui::TicksSince(start, ticks_.NowMs());
+      if (elapsed >= longest) return;
+      if (arrived && early_.size() >= typed_) {
+        if (elapsed >= shortest) return;
+        events_.Pause(std::chrono::milliseconds(shortest - elapsed));
+        continue;
+      }
+      if (port_.WaitForInput(std::min(kPollPeriod, std::chrono::milliseconds(longest - elapsed)))) {
+        const std::string text = port_.ReadAll();
+        arrived = arrived || !text.empty();
+        early_ += text;
+      }
+      events_.ProcessEvents();
+    }
   }
 
   // True once nothing is left to transmit, false after kDrainTests failed tests.
@@ -86,14 +113,19 @@ class Line {
   std::size_t Collect(std::string& reply, std::string_view prompt, const ExchangeRules& rules) {
     reply.clear();
     auto start = ticks_.NowMs();
-    const auto append = [&] {
-      reply += TrimBlanks(port_.ReadAll());
+    const auto append = [&](std::string chunk) {
+      reply += TrimBlanks(chunk);
       if (rules.restartTimeoutOnChunk) start = ticks_.NowMs();
     };
+    // What came while typing would still wait in the receive buffer had it
+    // not been read for pacing: it is one chunk with whatever waits now.
+    if (!early_.empty()) {
+      append(std::exchange(early_, {}) + (port_.InBufferCount() > 0 ? port_.ReadAll() : std::string()));
+    }
     for (;;) {
       if (ui::TicksSince(start, ticks_.NowMs()) >= rules.timeoutMs) return std::string_view::npos;
       if (port_.InBufferCount() > 0) {
-        append();
+        append(port_.ReadAll());
         continue;
       }
       // The prompt is searched only now, on all text collected so far, so a
@@ -104,7 +136,7 @@ class Line {
       }
       // Nothing waiting: block briefly on the port instead of spinning, then
       // let the windows breathe.
-      if (port_.WaitForInput(kPollPeriod)) append();
+      if (port_.WaitForInput(kPollPeriod)) append(port_.ReadAll());
       events_.ProcessEvents();
     }
   }
@@ -116,25 +148,33 @@ class Line {
     Flush();
     Type(command);
     if (!Drained(rules.pumpWhileDraining)) return false;
-    events_.Pause(kCharacterPause);
+    // The carriage return's echo usually comes with the answer's start.
+    AwaitEcho();
     return true;
   }
 
  private:
+  void Write(char c) {
+    port_.Write(std::string_view(&c, 1));
+    ++typed_;
+  }
+
   ui::SerialPort& port_;
   ui::EventPump& events_;
   ui::TickCounter& ticks_;
+  std::chrono::milliseconds pause_;
+  std::size_t typed_ = 0;  // characters written since the flush
+  std::string early_;      // everything read since the flush, not yet collected
 };
 
 }  // namespace
 
-Console::Console(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks,
-                 ConsoleState& state)
+Console::Console(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, ConsoleState& state)
     : port_(port), events_(events), ticks_(ticks), state_(state) {}
 
 bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt) {
   const ExchangeRules rules{.timeoutMs = state_.ConsoleTimeout};
-  Line line(port_, events_, ticks_);
+  Line line(port_, events_, ticks_, state_.CharacterPause);
   if (!line.Send(Command, rules)) return false;
   const auto found = line.Collect(state_.ConsoleReply, Prompt, rules);
   if (found == std::string::npos) return false;
@@ -144,7 +184,7 @@ bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt)
 
 bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, double& Value) {
   const ExchangeRules rules{.pumpWhileDraining = false, .timeoutMs = state_.ConsoleTimeout};
-  Line line(port_, events_, ticks_);
+  Line line(port_, events_, ticks_, state_.CharacterPause);
   if (!line.Send(Command, rules)) return false;
   std::string text;  // its own buffer: the caller's ConsoleReply stays as it was
   const auto prompt = line.Collect(text, kEditPrompt, rules);
@@ -166,13 +206,29 @@ bool Console::ConsoleScanExchange(std::string_view PortDigit) {
   const ExchangeRules rules{.quietMs = state_.ConsoleTimeout,
                             .timeoutMs = kScanTimeoutFactor * state_.ConsoleTimeout,
                             .restartTimeoutOnChunk = true};
-  Line line(port_, events_, ticks_);
+  Line line(port_, events_, ticks_, state_.CharacterPause);
   if (!line.Send(kScanCommand, rules)) return false;
   const auto prompt = "[COM" + std::string(PortDigit) + ":]";
   const auto found = line.Collect(state_.ConsoleReply, prompt, rules);
   if (found == std::string::npos) return false;
   state_.ConsoleReply.resize(found);
   return true;
+}
+
+std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text) {
+  if (text == nullptr) return std::nullopt;
+  const std::string_view digits(text);
+  long long ms = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), ms);
+  if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() || ms < 0 ||
+      ms > kMaxCharacterPause.count()) {
+    return std::nullopt;
+  }
+  return std::chrono::milliseconds(ms);
+}
+
+std::chrono::milliseconds CharacterPauseFromEnvironment() {
+  return ParseCharacterPause(std::getenv(kCharacterPauseVariable)).value_or(std::chrono::milliseconds(0));
 }
 
 double ToUnsigned32(double Value) { return Value < 0.0 ? Value + kTwoTo32 : Value; }

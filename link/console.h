@@ -5,6 +5,7 @@
 // alive through the event pump; nothing here shows a message.
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,17 +17,34 @@ class TickCounter;
 
 namespace gw20::link {
 
-// Pause after each typed character, so the controller's small receive buffer
-// never overflows. Events are pumped during the pause.
-inline constexpr std::chrono::milliseconds kCharacterPause{4};
+// Typing is paced by the echo: the next character goes out once the
+// controller has echoed the ones before it, so at most one waits in its small
+// receive buffer however slowly it reads. Longest wait for that echo: a line
+// that echoes nothing (cut, or a controller that never echoes) is typed at
+// this pace, which is the fixed pause used before echo pacing.
+inline constexpr std::chrono::milliseconds kEchoWaitLimit{4};
+// Longest CharacterPause the environment may set.
+inline constexpr std::chrono::milliseconds kMaxCharacterPause{1000};
+// Environment variable holding an operator's CharacterPause in ms, e.g. "10".
+inline constexpr const char* kCharacterPauseVariable = "GW20_CHAR_PAUSE_MS";
 // How long one wait on the port lasts before events are pumped again.
 inline constexpr std::chrono::milliseconds kPollPeriod{2};
+
+// The CharacterPause a text such as the environment variable's asks for:
+// whole ms, 0..kMaxCharacterPause. Nullopt for no text or any other text.
+std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text);
+// kCharacterPauseVariable read now; 0 when unset or not a valid pause.
+std::chrono::milliseconds CharacterPauseFromEnvironment();
 
 struct ConsoleState {
   // Text collected by the last ConsoleExchange or ConsoleScanExchange: before
   // the prompt after a success, everything collected after a time-out.
   std::string ConsoleReply;
   int ConsoleTimeout = 1000;  // ms, one exchange
+  // Shortest pause after each typed character, echo or not, for a controller
+  // too slow for echo pacing alone; waits then last up to
+  // max(kEchoWaitLimit, CharacterPause). 0 = the echo alone paces.
+  std::chrono::milliseconds CharacterPause = CharacterPauseFromEnvironment();
   // The identified controller's main prompt, "GW20M>" or "GW20A>".
   std::string ControllerPrompt;
   // How commits write the image; the windows keep both off, gw20cli sets

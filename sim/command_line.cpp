@@ -190,6 +190,11 @@ std::vector<OptionSpec> OptionSpecs() {
          RequireNonEmpty("transcript", v);
          o.controller.transcriptFile = v;
        }},
+      {"answer-times", true,
+       [](std::string_view v, ParseState& s) {
+         RequireNonEmpty("answer-times", v);
+         s.options.controller.answerTimesFile = v;
+       }},
       {"fifo", true, ApplyFifo},
       {"modules", true, [](std::string_view v, ParseState& s) { s.moduleLists.emplace_back(v); }},
       {"modules-file", true, ApplyModulesFile},
@@ -269,7 +274,7 @@ SimOptions ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string CommandLineUsage() {
   return "usage: gw20sim --link PATH [--model NAME] [--firmware MAJOR.MINOR-YYYY/MM/DD]\n"
-         "               [--eeprom FILE] [--transcript FILE] [--fifo N]\n"
+         "               [--eeprom FILE] [--transcript FILE] [--answer-times FILE] [--fifo N]\n"
          "               [--modules LIST] [--modules-file FILE] [--field-baud BPS] [--field-checksum "
          "on|off]\n"
          "               [--fault-silent-after N] [--fault-garble-line N] [--fault-hangup-after N]\n"
@@ -280,6 +285,8 @@ std::string CommandLineUsage() {
          "  --firmware TEXT    firmware version and date (default 2.05-2006/03/07)\n"
          "  --eeprom FILE      keep the EEPROM in FILE (created when missing)\n"
          "  --transcript FILE  append every command line received to FILE\n"
+         "  --answer-times FILE  write when each command line was typed and answered:\n"
+         "                     ms since start, typing ms, answer ms (- for none), the line\n"
          "  --fifo N           receive buffer size; characters beyond it in one burst\n"
          "                     are lost (default 8, 0 = no limit)\n"
          "  --modules LIST     field-port modules, comma-separated AA:MODEL[:TT[:FF]]: address,\n"

@@ -74,6 +74,7 @@ Controller::Controller(ControllerOptions options)
     : options_(CheckedFaults(std::move(options))),
       eeprom_(VersionWord(options_), DateWord(options_), options_.eepromFile),
       transcript_(options_.transcriptFile),
+      answerTimes_(options_.answerTimesFile),
       fieldPort_(options_.modules),
       console_(CheckedModel(options_), eeprom_, fieldPort_),
       noise_(options_.garbleSeed),
@@ -121,6 +122,7 @@ void Controller::Send(std::string text) {
       }
     }
   }
+  answerTimes_.Answered(clock_ + options_.latency);
   Emit(std::move(text), options_.latency);
 }
 
@@ -153,6 +155,7 @@ void Controller::Receive(std::string_view burst) {
     if (c == kCarriageReturn) {
       Echo(Console::kLineEnd);
       transcript_.Append(line_);
+      answerTimes_.LineCompleted(line_, clock_);
       ++linesReceived_;
       garbling_ = options_.garbleLine == linesReceived_;
       Send(console_.HandleLine(line_));
@@ -166,6 +169,7 @@ void Controller::Receive(std::string_view burst) {
       continue;
     }
     if (line_.size() < kMaxLineLength) {
+      answerTimes_.CharacterReceived(clock_);
       line_ += c;
       Echo(std::string_view(&c, 1));
     }
@@ -175,11 +179,13 @@ void Controller::Receive(std::string_view burst) {
 std::string Controller::TakeOutput() { return std::exchange(output_, std::string()); }
 
 void Controller::Advance(std::chrono::milliseconds elapsed) {
-  // With a latency, each piece of output is held back from the millisecond
-  // it was printed in, so that a listing keeps its pace.
-  const auto step = options_.latency.count() > 0 ? std::chrono::milliseconds(1) : elapsed;
   do {
-    const auto part = std::min(step, elapsed);
+    // A millisecond at a time while output may come: each piece is held back
+    // by the latency from the millisecond it was printed in, so that a
+    // listing keeps its pace, and the answer-time log sees when it was
+    // printed. An idle controller takes the rest in one step.
+    const bool printing = options_.latency.count() > 0 || fieldPort_.Busy();
+    const auto part = printing ? std::min(std::chrono::milliseconds(1), elapsed) : elapsed;
     clock_ += part;
     elapsed -= part;
     Send(console_.Advance(part));

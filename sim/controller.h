@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/answer_time_log.h"
 #include "sim/console.h"
 #include "sim/eeprom.h"
 #include "sim/field_module.h"
@@ -22,10 +23,11 @@ namespace gw20::sim {
 struct ControllerOptions {
   std::string model = "GW20M";
   int firmwareMajor = 2, firmwareMinor = 5, firmwareYear = 2006, firmwareMonth = 3, firmwareDay = 7;
-  std::size_t fifo = 8;                  // 0 = unlimited
-  std::filesystem::path eepromFile;      // empty = in memory only
-  std::filesystem::path transcriptFile;  // empty = none
-  std::vector<FieldModule> modules;      // the field-port chain; empty = no module answers
+  std::size_t fifo = 8;                   // 0 = unlimited
+  std::filesystem::path eepromFile;       // empty = in memory only
+  std::filesystem::path transcriptFile;   // empty = none
+  std::filesystem::path answerTimesFile;  // empty = none; see AnswerTimeLog
+  std::vector<FieldModule> modules;       // the field-port chain; empty = no module answers
   // Faults. A pulled cable: after this many command lines (0 = from the start)
   // nothing more is received, echoed or answered.
   std::optional<int> silentAfterLines;
@@ -54,7 +56,7 @@ class Controller {
  public:
   static constexpr char kGarbleCharacter = '#';
 
-  // Loads or creates the EEPROM file and opens the transcript file.
+  // Loads or creates the EEPROM file, opens the transcript and answer-time files.
   // Throws std::invalid_argument for an empty model, firmware numbers that
   // do not fit the firmware words, a module chain CheckModules refuses, a
   // fault line count out of range, a garble rate outside 0..1 or a negative
@@ -107,6 +109,8 @@ class Controller {
   const std::vector<std::string>& Transcript() const;
   // The current prompt text.
   std::string_view Prompt() const;
+  // When each command line was typed and answered, on the controller's clock.
+  const std::vector<AnswerTime>& AnswerTimes() const { return answerTimes_.Records(); }
 
  private:
   // A line longer than the console's buffer is cut; the excess is neither echoed nor kept.
@@ -134,6 +138,7 @@ class Controller {
   ControllerOptions options_;
   Eeprom eeprom_;
   TranscriptLog transcript_;
+  AnswerTimeLog answerTimes_;
   FieldPort fieldPort_;
   Console console_;
   std::string line_;

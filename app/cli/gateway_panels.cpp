@@ -5,7 +5,6 @@
 namespace gw20::cli {
 namespace {
 
-constexpr const char* kSettingOk = "Setting Ok";
 
 // Opens panel `index` unless its toggle is already down (a second click
 // would release it and hide Setting).
@@ -17,7 +16,7 @@ void OpenPanel(app::Main_F& form, int index) {
 bool PressSetting(app::Main_F& form) {
   form.CommunicationState.SetText("");
   form.SettingParameter.Press();
-  return form.CommunicationState.Text() == kSettingOk;
+  return form.CommunicationState.Text() == app::kSettingOkStatus;
 }
 
 bool SetCanPanel(app::Main_F& form, int application, const GatewayAnswers& answers) {

@@ -8,11 +8,13 @@
 #include <QJsonObject>
 #include <filesystem>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/cli/cli_options.h"
+#include "app/cli/cli_services.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
 #include "devicenet/connections.h"
@@ -122,6 +124,21 @@ TEST(CliOptions, Parse_RefusesBadDeviceNetUsage) {
   } catch (const CliUsageError& error) {
     EXPECT_TRUE(std::string(error.what()).starts_with("--strobe x:")) << error.what();
   }
+}
+
+TEST(PrintedMessages, TheSystemsTimeoutStaysTheLastLine) {
+  std::ostringstream out;
+  {
+    PrintedMessages messages(out);
+    messages.Note("gw20.console", "no \"[EEPROM:]\" after \"block 2\"");
+    messages.Show("Timeout", "", ui::MessageButtons::Ok);
+    messages.Show("The controller's EEPROM is only partly written: commit again.", "",
+                  ui::MessageButtons::Ok);
+    messages.Show("Timeout", "Error", ui::MessageButtons::Ok);
+  }
+  EXPECT_EQ(out.str(),
+            "gw20cli: no \"[EEPROM:]\" after \"block 2\"\n"
+            "The controller's EEPROM is only partly written: commit again.\nTimeout\nError: Timeout\n");
 }
 
 TEST(ScriptedOperator, ScanDialog_IsAnsweredAtNextPumpNotInsideShow) {

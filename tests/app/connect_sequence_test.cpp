@@ -230,6 +230,7 @@ TEST(Connect, ForeignControllerOrSilentLine_EndsWithTimeoutStatus) {
   silent.port.SetConnected(false);
   silent.h.form.Connect.Press();
   EXPECT_EQ(silent.Shown(), std::vector<std::string>{"Error|Timeout"});
+  EXPECT_EQ(silent.h.messages.Notes(), std::vector<std::string>{"gw20.console: no \">\" after \"exit\""});
   // The cable pulled while reading the EEPROM, and in the pass-through.
   std::vector<Bench*> benches{&foreign, &silent};
   std::vector<std::unique_ptr<Bench>> pulled;

@@ -159,6 +159,8 @@ TEST(DeviceNetCommit, CablePulledWhileWriting_LeavesThePageOpenAndDisabledWithou
   page.FinishDeviceSet.Press();
   EXPECT_EQ(r.Shown(), (std::vector<std::string>{
                            "|Timeout", "|The controller's EEPROM is only partly written: commit again."}));
+  ASSERT_EQ(r.h.messages.Notes().size(), 1u);  // the line that got no answer
+  EXPECT_EQ(r.h.messages.Notes()[0].rfind("gw20.console: no \"", 0), 0u) << r.h.messages.Notes()[0];
   EXPECT_EQ(r.h.form.CommunicationState.Text(), "Timeout");
   EXPECT_TRUE(page.Loaded() && r.h.forms.IsShown(page));
   EXPECT_FALSE(page.Frame1.Enabled() || page.FinishDeviceSet.Enabled());

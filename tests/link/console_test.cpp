@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,7 +49,9 @@ TEST_F(ConsoleTest, ConsoleExchange_ReplyIsTheTextBeforeTheFirstPrompt) {
       // Blanks at chunk edges are dropped, line ends kept.
       {"",
        ">",
-       {{kAfterTyping, "  word  "}, {kAfterTyping + 5ms, " \r\nnext "}, {kAfterTyping + 10ms, "one "},
+       {{kAfterTyping, "  word  "},
+        {kAfterTyping + 5ms, " \r\nnext "},
+        {kAfterTyping + 10ms, "one "},
         {kAfterTyping + 15ms, "two>"}},
        "word\r\nnextonetwo"},
       {"a>b", ">", {{1ms, "a>b\r\nGW20M>"}}, "a"},  // the first occurrence wins
@@ -119,9 +123,7 @@ TEST_F(ConsoleTest, ConsoleReadValue_NegativeValue_ReadWithoutTouchingReply) {
 }
 
 TEST_F(ConsoleTest, ConsoleReadValue_KeyAbsentOrEmpty_FailsAndLeavesValue) {
-  port.SetResponder([](const std::string&) {
-    return std::vector<TimedChunk>{{1ms, "Long(4)=36\r\n-->"}};
-  });
+  port.SetResponder([](const std::string&) { return std::vector<TimedChunk>{{1ms, "Long(4)=36\r\n-->"}}; });
   double value = 7.5;
   EXPECT_FALSE(console.ConsoleReadValue("el 40", "Long(40)=", value));
   EXPECT_FALSE(console.ConsoleReadValue("el 4", "", value));
@@ -144,9 +146,8 @@ TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout) {
   state.ConsoleTimeout = 100;  // the scan allows 1500 ms of silence
   // Stale text during the quiet period before typing is flushed.
   port.DeliverAfter(10ms, "stale[COM2:]");
-  port.OnCarriageReturn(1, {{1000ms, "/scan\r\n01 ZE-4050"},
-                            {2200ms, "\r\n02 ZE-4017"},
-                            {3400ms, "\r\n[COM2:]"}});
+  port.OnCarriageReturn(
+      1, {{1000ms, "/scan\r\n01 ZE-4050"}, {2200ms, "\r\n02 ZE-4017"}, {3400ms, "\r\n[COM2:]"}});
   EXPECT_TRUE(console.ConsoleScanExchange("2"));
   EXPECT_EQ(state.ConsoleReply, "/scan\r\n01 ZE-4050\r\n02 ZE-4017\r\n");
   EXPECT_EQ(port.Lines(), std::vector<std::string>{"/scan"});
@@ -157,6 +158,130 @@ TEST_F(ConsoleTest, ConsoleScanExchange_SilenceLongerThanTimeout_Fails) {
   port.OnCarriageReturn(1, {{100ms, "/scan\r\n01 ZE-4050"}, {1800ms, "\r\n[COM2:]"}});
   EXPECT_FALSE(console.ConsoleScanExchange("2"));
   EXPECT_EQ(state.ConsoleReply, "/scan\r\n01 ZE-4050");
+}
+
+// When a controller echoes a character: never, once it has read it from its
+// receive buffer, or as soon as it arrives (before it is read).
+enum class Echo { kNone, kOnRead, kOnArrival };
+
+// A controller that reads its receive buffer of `fifo` characters only every
+// `serviceMs` ms; characters that find the buffer full are lost. A completed
+// line is answered with ">".
+class SlowReaderPort : public ui::SerialPort {
+ public:
+  SlowReaderPort(gw20::testing::VirtualTime& time, std::size_t fifo, int serviceMs, Echo echo)
+      : fifo_(fifo), serviceMs_(serviceMs), echo_(echo) {
+    time.OnAdvance([this](std::chrono::milliseconds) {
+      if (++sinceService_ >= serviceMs_) Service();
+    });
+  }
+  // Arrives at once, between two services, as a late answer would.
+  void Deliver(std::string text) { received_ += text; }
+  const std::vector<std::string>& Lines() const { return lines_; }
+
+  void SetPortNumber(int) override {}
+  int PortNumber() const override { return 1; }
+  bool SetSettings(std::string_view) override { return true; }
+  ui::OpenResult Open() override { return {ui::OpenStatus::Opened, {}}; }
+  bool IsOpen() const override { return true; }
+  void Close() override {}
+  int InBufferCount() override { return static_cast<int>(received_.size()); }
+  void DiscardInput() override { received_.clear(); }
+  std::string ReadAll() override { return std::exchange(received_, {}); }
+  void Write(std::string_view text) override {
+    for (const char c : text) {
+      if (buffer_.size() < fifo_) buffer_ += c;
+      if (echo_ == Echo::kOnArrival) received_ += c == '\r' ? "\r\n" : std::string(1, c);
+    }
+  }
+  int OutBufferCount() override { return 0; }
+  bool WaitForInput(std::chrono::milliseconds) override { return !received_.empty(); }
+
+ private:
+  void Service() {
+    sinceService_ = 0;
+    for (const char c : std::exchange(buffer_, {})) {
+      if (c != '\r') {
+        line_ += c;
+        if (echo_ == Echo::kOnRead) received_ += c;
+        continue;
+      }
+      lines_.push_back(std::exchange(line_, {}));
+      received_ += echo_ == Echo::kOnRead ? "\r\n>" : ">";
+    }
+  }
+
+  std::size_t fifo_;
+  int serviceMs_;
+  Echo echo_;
+  int sinceService_ = 0;
+  std::string buffer_, line_, received_;
+  std::vector<std::string> lines_;
+};
+
+// Each character waits for the echo of the ones before it, so a controller
+// with a one-character buffer that reads every few ms hears every character;
+// a burst of stale text releases one more character, not the whole line.
+TEST(ConsolePacing, EchoPacedTyping_TinyBufferLosesNothing) {
+  for (const bool staleBurst : {false, true}) {
+    gw20::testing::VirtualTime time;
+    gw20::testing::VirtualTicks ticks{time};
+    gw20::testing::VirtualPump events{time};
+    SlowReaderPort port{time, staleBurst ? 2u : 1u, 3, Echo::kOnRead};
+    ConsoleState state;
+    state.CharacterPause = std::chrono::milliseconds(0);
+    Console console{port, events, ticks, state};
+    if (staleBurst) time.At(1ms, [&port] { port.Deliver("Unknown command\r\nGW20M>"); });
+    EXPECT_TRUE(console.ConsoleExchange("use eeprom", ">")) << staleBurst;
+    EXPECT_EQ(port.Lines(), std::vector<std::string>{"use eeprom"}) << staleBurst;
+  }
+}
+
+// The echo is read while typing, but stays part of the reply as one chunk:
+// the blanks inside it are kept.
+TEST(ConsolePacing, EchoReadWhileTyping_IsOneChunkOfTheReply) {
+  gw20::testing::VirtualTime time;
+  gw20::testing::VirtualTicks ticks{time};
+  gw20::testing::VirtualPump events{time};
+  SlowReaderPort port{time, 1, 1, Echo::kOnRead};
+  ConsoleState state;
+  state.CharacterPause = std::chrono::milliseconds(0);
+  Console console{port, events, ticks, state};
+  EXPECT_TRUE(console.ConsoleExchange("/end  15", ">"));
+  EXPECT_EQ(state.ConsoleReply, "/end  15\r\n");
+}
+
+// A controller slower than the echo limit that does not echo, or echoes
+// before it reads, is served by a longer CharacterPause.
+TEST(ConsolePacing, CharacterPause_LengthensThePauseForASlowController) {
+  for (const Echo echo : {Echo::kNone, Echo::kOnArrival, Echo::kOnRead}) {
+    gw20::testing::VirtualTime time;
+    gw20::testing::VirtualTicks ticks{time};
+    gw20::testing::VirtualPump events{time};
+    SlowReaderPort port{time, 1, 10, echo};
+    ConsoleState state;
+    state.CharacterPause = std::chrono::milliseconds(11);
+    Console console{port, events, ticks, state};
+    EXPECT_TRUE(console.ConsoleExchange("block 0", ">")) << static_cast<int>(echo);
+    EXPECT_EQ(port.Lines(), std::vector<std::string>{"block 0"}) << static_cast<int>(echo);
+  }
+}
+
+TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
+  EXPECT_EQ(ParseCharacterPause("10"), std::chrono::milliseconds(10));
+  EXPECT_EQ(ParseCharacterPause("0"), std::chrono::milliseconds(0));
+  EXPECT_EQ(ParseCharacterPause("1000"), kMaxCharacterPause);
+  for (const char* bad : {"", "1001", "-1", "5ms", " 5", "abc", "99999999999999999999"}) {
+    EXPECT_EQ(ParseCharacterPause(bad), std::nullopt) << bad;
+  }
+  EXPECT_EQ(ParseCharacterPause(nullptr), std::nullopt);
+
+  ::setenv(kCharacterPauseVariable, "25", 1);
+  EXPECT_EQ(ConsoleState{}.CharacterPause, std::chrono::milliseconds(25));
+  ::setenv(kCharacterPauseVariable, "slow", 1);
+  EXPECT_EQ(ConsoleState{}.CharacterPause, std::chrono::milliseconds(0));
+  ::unsetenv(kCharacterPauseVariable);
+  EXPECT_EQ(ConsoleState{}.CharacterPause, std::chrono::milliseconds(0));
 }
 
 TEST(ConsoleNumbers, ToUnsigned32_NegativeWrapsPositiveKept) {

@@ -192,6 +192,36 @@ TEST_F(EepromWithController, WriteFailures_AreReportedNotHidden) {
   EXPECT_EQ(cut.description, "no \">\" after \"exit\"");
 }
 
+TEST_F(EepromWithController, SafeOrderAndVerify_LeaveTheSameImageAndCatchADifferentWord) {
+  ConfigurationValues deviceNet;
+  deviceNet.DeviceNet = true;
+  ASSERT_TRUE(BuildConfigurationImage(deviceNet, params, ThreeModules(), image).Ok());
+  image.DeviceNetBlock = {2.0 * 65536, 1, 2, 3, 4, 5, 6};
+  ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, true).Ok());
+  const Words inOrder = AllWords();
+  // Blank what the commit writes, then write it again in the safe order.
+  for (int k = 0; k < 9; ++k) controller.SetWord(0, 40 + 4 * k, 0);
+  for (int k = 0; k < image.ModuleBlockBytes / 4; ++k) controller.SetWord(2, 4 * k, 0);
+  for (int k = 0; k < 7; ++k) controller.SetWord(1, 4 * k, 0);
+  const auto before = controller.Transcript().size();
+  ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, true, {.safeOrder = true}).Ok());
+  EXPECT_EQ(AllWords(), inOrder);
+  // The header is made unwritten first and its first word typed last.
+  const std::vector<std::string> typed(controller.Transcript().begin() + static_cast<std::ptrdiff_t>(before),
+                                       controller.Transcript().end());
+  EXPECT_EQ(std::vector<std::string>(typed.begin() + 5, typed.begin() + 9),
+            (std::vector<std::string>{"block 0", "el 40", "0", "."}));
+  EXPECT_EQ(typed[typed.size() - 3], std::to_string(static_cast<std::int32_t>(image.ConfigHeader[0])));
+
+  const auto unchanged = AllWords();
+  ASSERT_TRUE(VerifyConfigurationImage(console, state, image, true).Ok());
+  EXPECT_EQ(AllWords(), unchanged);  // reading back changes nothing
+  controller.SetWord(2, 8, 77);
+  const auto differs = VerifyConfigurationImage(console, state, image, true);
+  EXPECT_EQ(differs.status, EepromStatus::Error);
+  EXPECT_EQ(differs.description, "EEPROM verify failed at block 2 word 2");
+}
+
 // Each implausible field of a stored header on its own.
 TEST(CheckStoredConfiguration, EachImplausibleField_SetsMismatchWithoutConsole) {
   const auto table = ThreeModules();

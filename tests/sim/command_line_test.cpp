@@ -13,7 +13,7 @@ namespace {
 TEST(CommandLineTest, ParsesEveryOption) {
   const SimOptions options =
       ParseCommandLine({"--link", "/tmp/x", "--model=GW20A", "--firmware", "3.12-2010/11/30", "--eeprom",
-                        "e.txt", "--transcript", "t.txt", "--fifo", "0"});
+                        "e.txt", "--transcript", "t.txt", "--answer-times", "a.txt", "--fifo", "0"});
   EXPECT_FALSE(options.help);
   EXPECT_EQ(options.link, "/tmp/x");
   EXPECT_EQ(options.controller.model, "GW20A");
@@ -24,6 +24,7 @@ TEST(CommandLineTest, ParsesEveryOption) {
   EXPECT_EQ(options.controller.firmwareDay, 30);
   EXPECT_EQ(options.controller.eepromFile, "e.txt");
   EXPECT_EQ(options.controller.transcriptFile, "t.txt");
+  EXPECT_EQ(options.controller.answerTimesFile, "a.txt");
   EXPECT_EQ(options.controller.fifo, 0u);
 
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);

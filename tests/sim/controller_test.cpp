@@ -5,12 +5,15 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/sim/temp_dir.h"
 #include "tests/support/simulated_port.h"
 
 namespace gw20::sim {
@@ -215,6 +218,50 @@ TEST(ControllerTest, HangUpFollowsTheLastAnswerAndIsFinal) {
   EXPECT_EQ(Type(controller, "/q\r"), "");
   EXPECT_EQ(Wait(controller, milliseconds(10000)), "");
   EXPECT_EQ(controller.Transcript().size(), 2u);
+}
+
+// Types `text` one character every `step` of the controller's clock.
+void TypeSlowly(Controller& controller, std::string_view text, std::chrono::milliseconds step) {
+  for (const char c : text) {
+    controller.Receive(std::string_view(&c, 1));
+    controller.Advance(step);
+  }
+}
+
+TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
+  using std::chrono::milliseconds;
+  const test::TempDir dir;
+  for (const milliseconds latency : {milliseconds(0), milliseconds(40)}) {
+    ControllerOptions options;
+    options.latency = latency;
+    options.answerTimesFile = dir / "times.txt";
+    {
+      Controller controller(std::move(options));
+      controller.Advance(milliseconds(100));
+      TypeSlowly(controller, "use com2\r", milliseconds(2));  // first character at 100, CR at 116
+      controller.Advance(milliseconds(30));                   // the PC waits
+      TypeSlowly(controller, "/scan\r", milliseconds(1));     // 148 to 153, then 16 empty addresses
+      controller.Advance(milliseconds(5000));
+      TypeSlowly(controller, "\r", milliseconds(1));
+      // The scan's record is complete once the next line begins.
+      const auto& times = controller.AnswerTimes();
+      ASSERT_EQ(times.size(), 3u);
+      EXPECT_EQ(times[0].line, "use com2");
+      EXPECT_EQ(times[0].typedAt, milliseconds(100));
+      EXPECT_EQ(times[0].typing, milliseconds(16));
+      EXPECT_EQ(times[0].answer, latency);
+      EXPECT_EQ(times[1].typedAt, milliseconds(148));
+      EXPECT_EQ(times[1].typing, milliseconds(5));
+      EXPECT_EQ(times[1].answer, 16 * FieldPort::kDefaultTimeout + latency);
+    }
+    std::ifstream file(dir / "times.txt");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string scan = std::to_string((16 * FieldPort::kDefaultTimeout + latency).count());
+    const std::string last = std::to_string(latency.count());
+    EXPECT_EQ(text.str(),
+              "100\t16\t" + last + "\tuse com2\n148\t5\t" + scan + "\t/scan\n5154\t0\t" + last + "\t\n");
+  }
 }
 
 TEST(ControllerTest, RefusesFaultSettingsOutOfRange) {

@@ -73,12 +73,18 @@ class MessageRecorder : public ui::MessageBoxService {
  public:
   ui::MessageAnswer Show(const std::string& text, const std::string& title,
                          ui::MessageButtons buttons) override;
+  void Note(const std::string& category, const std::string& text) override {
+    notes_.push_back(category + ": " + text);
+  }
   void Answer(ui::MessageAnswer answer) { script_.push_back(answer); }
   const std::vector<ShownMessage>& Messages() const { return messages_; }
-  void Clear() { messages_.clear(); }
+  // Diagnostics noted so far, as "category: text".
+  const std::vector<std::string>& Notes() const { return notes_; }
+  void Clear() { messages_.clear(), notes_.clear(); }
 
  private:
   std::vector<ShownMessage> messages_;
+  std::vector<std::string> notes_;
   std::deque<ui::MessageAnswer> script_;
 };
 

@@ -1,0 +1,44 @@
+#include "bench/session_times.h"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace gw20::bench {
+namespace {
+
+constexpr double kMsPerSecond = 1000.0;
+constexpr double kLongGapMs = 500.0;
+
+}  // namespace
+
+SessionTimes ReadSessionTimes(const std::filesystem::path& file) {
+  std::ifstream in(file);
+  if (!in) throw std::runtime_error(file.string() + ": cannot read the answer times");
+  SessionTimes times;
+  std::optional<double> previousEnd;  // ms on the controller's clock
+  std::string text;
+  while (std::getline(in, text)) {
+    std::istringstream fields(text);
+    double typedAt = 0;
+    double typing = 0;
+    std::string answer;
+    if (!(fields >> typedAt >> typing >> answer)) {
+      throw std::runtime_error(file.string() + ": malformed line " + std::to_string(times.lines + 1));
+    }
+    const double answerMs = answer == "-" ? 0.0 : std::stod(answer);
+    if (previousEnd) {
+      const double gap = typedAt - *previousEnd;
+      (gap >= kLongGapMs ? times.prescribedWaits : times.shortGaps) += gap / kMsPerSecond;
+    }
+    previousEnd = typedAt + typing + answerMs;
+    times.typing += typing / kMsPerSecond;
+    times.answering += answerMs / kMsPerSecond;
+    ++times.lines;
+  }
+  return times;
+}
+
+}  // namespace gw20::bench

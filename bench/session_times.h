@@ -1,0 +1,24 @@
+#pragma once
+// Where the time of a console session went, from the simulator's answer-time
+// log (gw20sim --answer-times).
+
+#include <filesystem>
+
+namespace gw20::bench {
+
+// Seconds, summed over the session's command lines.
+struct SessionTimes {
+  int lines = 0;
+  double typing = 0;     // from each line's first character to its CR
+  double answering = 0;  // the controller answering: CR to the last character of its answer
+  // Gaps of at least half a second between an answer and the next line: the
+  // time-outs and quiet periods the console procedures prescribe.
+  double prescribedWaits = 0;
+  double shortGaps = 0;  // the other gaps: the program's own time between exchanges
+};
+
+// Reads the log of a simulator that has ended. Throws std::runtime_error
+// naming the file when it cannot be read or a line is malformed.
+SessionTimes ReadSessionTimes(const std::filesystem::path& file);
+
+}  // namespace gw20::bench

@@ -1,0 +1,84 @@
+#include "bench/sim_process.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+
+extern char** environ;
+
+namespace gw20::bench {
+namespace {
+
+constexpr auto kStartLimit = std::chrono::seconds(5);
+constexpr auto kStartPoll = std::chrono::milliseconds(10);
+
+}  // namespace
+
+SimProcess::SimProcess(const std::filesystem::path& folder, const std::vector<std::string>& args)
+    : folder_(folder) {
+  std::vector<std::string> all{GW20SIM_PATH, "--link", Link(), "--answer-times", AnswerTimesFile().string()};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : all) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  // Its greeting would interleave with the tables.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) throw std::runtime_error(std::string("cannot start ") + GW20SIM_PATH);
+  const auto deadline = std::chrono::steady_clock::now() + kStartLimit;
+  while (!std::filesystem::exists(Link())) {
+    if (std::chrono::steady_clock::now() > deadline || waitpid(pid_, nullptr, WNOHANG) == pid_) {
+      pid_ = 0;
+      Stop();
+      throw std::runtime_error("gw20sim did not serve " + Link());
+    }
+    std::this_thread::sleep_for(kStartPoll);
+  }
+}
+
+SimProcess::~SimProcess() { Stop(); }
+
+void SimProcess::Stop() {
+  if (pid_ == 0) return;
+  kill(pid_, SIGTERM);
+  waitpid(pid_, nullptr, 0);
+  pid_ = 0;
+}
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "gw20bench-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
+  path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ModuleList(int count) {
+  // Model, type code and data format as the connect expects them of each model.
+  constexpr std::array<const char*, 3> kModels{"RA412:0D:00", "RA850:08:02", "RA312:40:00"};
+  std::string list;
+  for (int address = 1; address <= count; ++address) {
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%s%02X:%s", list.empty() ? "" : ",", address,
+                  kModels[static_cast<std::size_t>(address - 1) % kModels.size()]);
+    list += entry;
+  }
+  return list;
+}
+
+}  // namespace gw20::bench
