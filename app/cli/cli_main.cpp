@@ -127,7 +127,9 @@ int main(int argc, char* argv[]) {
   try {
     options = gw20::cli::ParseCliOptions(args);
   } catch (const gw20::cli::CliUsageError& error) {
-    std::cerr << "gw20cli: " << error.what() << "\n" << gw20::cli::UsageText();
+    // The reason stays on screen; the whole usage is one option away.
+    std::cerr << "gw20cli: " << error.what() << "\n"
+              << "Try 'gw20cli --help' for the commands and options.\n";
     return kExitUsage;
   }
   if (options.help) {
