@@ -10,6 +10,7 @@
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
+#include "link/gateway_parameters.h"
 #include "link/link_messages.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
@@ -291,9 +292,9 @@ void Main_F::SetCanParameters() {
   ApplicationSelect[0].SetValue(!deviceNet);
   ApplicationSelect[1].SetValue(deviceNet);
   ViewerText[1].SetText(deviceNet ? "DeviceNet" : "CANopen");
-  const int maxNode = deviceNet ? 63 : 127;
+  const int maxNode = deviceNet ? link::kMaxDeviceNetNodeId : link::kMaxCanOpenNodeId;
   // A node ID the application cannot use is replaced, not shown.
-  if (params.NodeId < 1 || params.NodeId > maxNode) params.NodeId = 1;
+  if (params.NodeId < link::kMinNodeId || params.NodeId > maxNode) params.NodeId = link::kMinNodeId;
   CANNodeId.SetText(std::to_string(params.NodeId));
   ViewerText[2].SetText(std::to_string(params.NodeId));
   if (params.CanBaudIndex >= 0 && params.CanBaudIndex < link::kBaudCount) {

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/main_f.h"
+#include "link/gateway_parameters.h"
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
 #include "link/link_messages.h"
@@ -27,9 +28,6 @@ constexpr const char* kDeviceNetNodeRange = "Node ID is not supported!(1~63)";
 constexpr const char* kNoBaudRate = "Please select a baud rate!";
 constexpr double kMinTimeoutMs = 1;
 constexpr double kMaxTimeoutMs = 32767;
-constexpr double kMinNodeId = 1;
-constexpr double kMaxCanOpenNodeId = 127;
-constexpr double kMaxDeviceNetNodeId = 63;
 constexpr int kChecksumOn = 1;
 
 }  // namespace
@@ -52,8 +50,8 @@ void Main_F::SettingParameter_Click() {
     ViewerText[2].SetText(std::to_string(params.Com2Timeout));
   } else {
     const bool canOpen = ApplicationSelect[0].Value();
-    const double maxNode = canOpen ? kMaxCanOpenNodeId : kMaxDeviceNetNodeId;
-    if (typed < kMinNodeId || typed > maxNode) {
+    const double maxNode = canOpen ? link::kMaxCanOpenNodeId : link::kMaxDeviceNetNodeId;
+    if (typed < link::kMinNodeId || typed > maxNode) {
       return reject(canOpen ? kCanOpenNodeRange : kDeviceNetNodeRange);
     }
     if (CANBaudrate.ListIndex() < 0) return reject(kNoBaudRate);
@@ -77,7 +75,7 @@ void Main_F::WriteEDS_MouseUp() {
   if (ApplicationSelect[0].Value()) {
     if (params.ApplicationType == link::kDeviceNet) state_.eeprom.EepromConfigValid = 0;
     params.ApplicationType = link::kCanOpen;
-    if (params.NodeId > static_cast<int>(kMaxCanOpenNodeId)) {
+    if (params.NodeId > link::kMaxCanOpenNodeId) {
       services_.messages.Show("NodeID Error", kErrorTitle, ui::MessageButtons::Ok);
       CommunicationState.SetText("NodeID or Application error");
       EndSession();

@@ -58,7 +58,6 @@ constexpr int kMaxDay = 31;
 constexpr int kMaxHour = 24;
 constexpr int kMaxMinuteOrSecond = 60;
 constexpr int kMaxStoredYear = 32767;
-constexpr int kMaxNodeId = 127;
 constexpr int kMaxApplicationType = 2;
 constexpr int kMaxCanBaudIndex = 8;
 constexpr int kMaxChecksum = 1;
@@ -143,7 +142,7 @@ void CheckHeader(EepromImage& image, GatewayParameters& params, const modules::M
   image.ModuleBlockBytes = kModuleBlockFixedBytes;
 
   const int nodeId = HighHalf(h[2]);
-  if (nodeId >= 1 && nodeId <= kMaxNodeId) {
+  if (nodeId >= kMinNodeId && nodeId <= kMaxCanOpenNodeId) {
     params.NodeId = nodeId;
   } else {
     flag(true);

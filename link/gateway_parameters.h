@@ -11,6 +11,10 @@ namespace gw20::link {
 inline constexpr int kCanOpen = 0;    // ApplicationType
 inline constexpr int kDeviceNet = 1;  // ApplicationType
 inline constexpr int kPortCount = 16;
+// Node IDs each application can use, from kMinNodeId.
+inline constexpr int kMinNodeId = 1;
+inline constexpr int kMaxCanOpenNodeId = 127;
+inline constexpr int kMaxDeviceNetNodeId = 63;
 inline constexpr int kBaudCount = 8;
 
 struct GatewayParameters {
