@@ -24,11 +24,6 @@ using link::kErrorTitle;
 constexpr const char* kExitQuestion = "Are you sure to exit this program?";
 constexpr const char* kExitTitle = "Exit Query";
 
-template <typename T, std::size_t N>
-void NameArray(std::array<T, N>& controls, const std::string& name) {
-  for (std::size_t i = 0; i < N; ++i) controls[i].SetName(name + "(" + std::to_string(i) + ")");
-}
-
 template <std::size_t N>
 void Fill(ui::ComboBox& box, const std::array<std::string_view, N>& entries) {
   box.Clear();
@@ -66,27 +61,27 @@ void Main_F::NameControls() {
   Label4.SetName("Label4");
   Text1.SetName("Text1");
   Frame2.SetName("Frame2");
-  NameArray(ImageGW20, "ImageGW20");
-  NameArray(ComImage, "ComImage");
-  NameArray(ComButton, "ComButton");
+  ui::NameArray(ImageGW20, "ImageGW20");
+  ui::NameArray(ComImage, "ComImage");
+  ui::NameArray(ComButton, "ComButton");
   ModulesImage.SetName("ModulesImage");
-  NameArray(ComCaption, "ComCaption");
-  NameArray(MousePoint, "MousePoint");
+  ui::NameArray(ComCaption, "ComCaption");
+  ui::NameArray(MousePoint, "MousePoint");
   ParaSetting.SetName("ParaSetting");
   SettingParameter.SetName("SettingParameter");
   ApplicationLayerFrame.SetName("ApplicationLayerFrame");
-  NameArray(ApplicationSelect, "ApplicationSelect");
+  ui::NameArray(ApplicationSelect, "ApplicationSelect");
   CANBaudrate.SetName("CANBaudrate");
   CANNodeId.SetName("CANNodeId");
   ComChecksum.SetName("ComChecksum");
   ParaSettingC1.SetName("ParaSettingC1");
   ParaSettingC0.SetName("ParaSettingC0");
-  NameArray(ParaSettingC2, "ParaSettingC2");
+  ui::NameArray(ParaSettingC2, "ParaSettingC2");
   ParaView.SetName("ParaView");
-  NameArray(ViewerText, "ViewerText");
+  ui::NameArray(ViewerText, "ViewerText");
   ViewerC0.SetName("ViewerC0");
-  NameArray(ViewerC1, "ViewerC1");
-  NameArray(ViewerC2, "ViewerC2");
+  ui::NameArray(ViewerC1, "ViewerC1");
+  ui::NameArray(ViewerC2, "ViewerC2");
   WriteEDS.SetName("WriteEDS");
   EixtProgram.SetName("EixtProgram");
 }

@@ -32,11 +32,6 @@ constexpr std::string_view kLifeFactorOverflow = "Life factor is overflow";
 constexpr std::string_view kHeartbeatOverflow = "Consumer Heartbeat Time is overflow";
 constexpr int kErrorControlWordIndex = 0;  // block 2 word holding the error control
 
-template <typename T, std::size_t N>
-void NameArray(std::array<T, N>& controls, const std::string& name) {
-  for (std::size_t i = 0; i < N; ++i) controls[i].SetName(name + "(" + std::to_string(i) + ")");
-}
-
 // A typed time within 0..limit, or nothing.
 bool InRange(double value, int limit) { return value >= 0 && value <= limit; }
 
@@ -61,13 +56,13 @@ COPEDS_F::~COPEDS_F() = default;
 
 void COPEDS_F::NameControls() {
   EDSRegion.SetName("EDSRegion");
-  NameArray(EDSInfo, "EDSInfo");
+  ui::NameArray(EDSInfo, "EDSInfo");
   Label6.SetName("Label6");
   Label5.SetName("Label5");
   Frame1.SetName("Frame1");
-  NameArray(ErrControl, "ErrControl");
-  NameArray(ParameterSetting_frame, "ParameterSetting_frame");
-  NameArray(GuardTime_T, "GuardTime_T");
+  ui::NameArray(ErrControl, "ErrControl");
+  ui::NameArray(ParameterSetting_frame, "ParameterSetting_frame");
+  ui::NameArray(GuardTime_T, "GuardTime_T");
   Label1.SetName("Label1");
   Label2.SetName("Label2");
   Heartbeat_T.SetName("Heartbeat_T");

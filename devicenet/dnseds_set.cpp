@@ -45,11 +45,6 @@ constexpr double kTopByteFactor = 16777216.0;
 // COS and Cyclic consume nothing: the gateway acknowledges through this path.
 constexpr DnsPath kAcknowledgePath{kAcknowledgeClass, 1, 0};
 
-template <typename T, std::size_t N>
-void NameArray(std::array<T, N>& controls, const std::string& name) {
-  for (std::size_t i = 0; i < N; ++i) controls[i].SetName(name + "(" + std::to_string(i) + ")");
-}
-
 // A block word's field above `factor`, rounded down; -1 for a missing word.
 int StoredField(const std::vector<double>& block, int word, double factor) {
   if (word < 0 || static_cast<std::size_t>(word) >= block.size()) return -1;
@@ -75,18 +70,18 @@ DNSEdsSet::~DNSEdsSet() = default;
 
 void DNSEdsSet::NameControls() {
   EDSRegion.SetName("EDSRegion");
-  NameArray(EDSInfo, "EDSInfo");
+  ui::NameArray(EDSInfo, "EDSInfo");
   Label6.SetName("Label6");
   Label5.SetName("Label5");
   Frame1.SetName("Frame1");
   Frame2.SetName("Frame2");
   Frame3.SetName("Frame3");
-  NameArray(InpPut, "InpPut");
-  NameArray(OutPut, "OutPut");
-  NameArray(ProducedLabel, "ProducedLabel");
-  NameArray(ConsumedLabel, "ConsumedLabel");
+  ui::NameArray(InpPut, "InpPut");
+  ui::NameArray(OutPut, "OutPut");
+  ui::NameArray(ProducedLabel, "ProducedLabel");
+  ui::NameArray(ConsumedLabel, "ConsumedLabel");
   Frame5.SetName("Frame5");
-  NameArray(IO_Info, "IO_Info");
+  ui::NameArray(IO_Info, "IO_Info");
   ShowZelkInf.SetName("ShowZelkInf");
   AppObj.SetName("AppObj");
   ShowSettingResult.SetName("ShowSettingResult");

@@ -3,6 +3,8 @@
 // (Qt, or none in tests) observes them and forwards the operator's actions to
 // the event callbacks. Sizes are in twips (1/1440 inch).
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -92,6 +94,13 @@ class Label : public CaptionedControl {
  public:
   using CaptionedControl::CaptionedControl;
 };
+
+// Names element i of a control array `name` + "(" + i + ")", as the
+// system's control arrays are named (ComButton(0), EDSInfo(1)).
+template <typename T, std::size_t N>
+void NameArray(std::array<T, N>& controls, const std::string& name) {
+  for (std::size_t i = 0; i < N; ++i) controls[i].SetName(name + "(" + std::to_string(i) + ")");
+}
 
 class Frame : public CaptionedControl {
  public:
