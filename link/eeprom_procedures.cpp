@@ -124,8 +124,8 @@ void MakeUnsigned(std::vector<double>& words, int count) {
   for (int i = 0; i < count; ++i) words[i] = ToUnsigned32(words[i]);
 }
 
-// Steps C1 (after the unwritten test) to C6: every field out of range or not
-// matching the modules sets ConfigMismatch; the values are taken over anyway
+// The header's fields one by one: every field out of range or not matching
+// the modules sets ConfigMismatch; the values are taken over anyway
 // where the procedure keeps them.
 void CheckHeader(EepromImage& image, GatewayParameters& params, const modules::ModuleTable& table,
                  const ProgressCallback& progress) {

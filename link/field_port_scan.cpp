@@ -72,7 +72,7 @@ std::string AnswerLine(std::string_view reply, std::size_t from) {
   return std::string(reply.substr(from, end == std::string_view::npos ? end : end - from));
 }
 
-// Steps 11 to 17: each entry of the listing into the next slot.
+// Each entry of the listing into the next slot.
 ScanResult ParseListing(Console& console, ConsoleState& state, bool checksum, modules::ModuleTable& table) {
   std::string listing = state.ConsoleReply;
   table.CurrentModule = 0;

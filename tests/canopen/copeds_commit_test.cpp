@@ -27,14 +27,7 @@ sim::ControllerOptions TwoModules() {
 }
 
 struct Road : testing::ConnectHarness {
-  explicit Road(sim::ControllerOptions options = TwoModules()) : ConnectHarness(std::move(options)) {
-    folder = std::filesystem::temp_directory_path() /
-             ("copeds_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    h.folder.path = folder;
-  }
-  ~Road() { std::filesystem::remove_all(folder); }
+  explicit Road(sim::ControllerOptions options = TwoModules()) : ConnectHarness(std::move(options)) {}
 
   // Connects, chooses CANopen node 5 at 125 kbit/s and opens the page.
   COPEDS_F& ConnectAndOpen() {
@@ -50,8 +43,6 @@ struct Road : testing::ConnectHarness {
     EXPECT_NE(form.CanopenPage(), nullptr);
     return *form.CanopenPage();
   }
-
-  std::filesystem::path folder;
 };
 
 std::vector<std::string> Typed(const Words& words) {

@@ -32,14 +32,7 @@ sim::ControllerOptions FourModules() {
 }
 
 struct Road : testing::ConnectHarness {
-  Road() : ConnectHarness(FourModules()) {
-    folder = std::filesystem::temp_directory_path() /
-             ("dnseds_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    h.folder.path = folder;
-  }
-  ~Road() { std::filesystem::remove_all(folder); }
+  Road() : ConnectHarness(FourModules()) {}
 
   // Connects, chooses DeviceNet node 5 at 250 kbit/s and opens the page.
   DNSEdsSet& ConnectAndOpen() {
@@ -55,8 +48,6 @@ struct Road : testing::ConnectHarness {
     EXPECT_NE(form.DeviceNetPage(), nullptr);
     return *form.DeviceNetPage();
   }
-
-  std::filesystem::path folder;
 };
 
 std::vector<std::string> Typed(const Words& words) {

@@ -52,7 +52,6 @@ const char* Name(Road road) {
 // have reached it; nullopt: a healthy run, to count the lines.
 struct Run : ConnectHarness {
   Run() : ConnectHarness(TwoModules()) {
-    h.folder.path = folder;
     time.OnAdvance([this](std::chrono::milliseconds) {
       if (cutAt && controller.Transcript().size() >= *cutAt) port.SetConnected(false);
     });
@@ -114,8 +113,6 @@ struct Run : ConnectHarness {
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  ScratchFolder scratch{"faults"};
-  const fs::path& folder = scratch.Path();
   fs::path file;
   std::optional<std::size_t> cutAt;
 };

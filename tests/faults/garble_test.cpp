@@ -18,7 +18,6 @@
 namespace gw20::testing {
 namespace {
 
-namespace fs = std::filesystem;
 
 constexpr std::array<double, 5> kRates{0.001, 0.005, 0.01, 0.02, 0.05};
 constexpr std::uint32_t kSeedsPerRate = 200;
@@ -53,8 +52,6 @@ void Garble(Road road, const char* name) {
       options.modules = {{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}};
       options.garbleSeed = seed;
       ConnectHarness r(std::move(options));
-      const ScratchFolder folder("garble");
-      r.h.folder.path = folder.Path();
       auto& form = r.h.form;
       if (road != Road::Connect) {
         form.Connect.Press();

@@ -155,9 +155,7 @@ TEST(HostileInput, EdsTexts_NeverBreakTheFile) {
     sim::ControllerOptions options;
     options.modules = {{.address = 0x03, .model = "RA412"}};
     ConnectHarness r(std::move(options));
-    const ScratchFolder scratch("hostile");
-    const fs::path& folder = scratch.Path();
-    r.h.folder.path = folder;
+    const fs::path& folder = r.folder;
     const auto commit = [&](const std::string& description, const std::string& creator) {
       r.h.form.Connect.Press();
       r.h.form.ApplicationSelect[deviceNet ? 1 : 0].Choose();

@@ -20,6 +20,7 @@ struct ConnectHarness {
   using Words = std::vector<std::uint32_t>;
 
   explicit ConnectHarness(sim::ControllerOptions options) : controller(std::move(options)) {
+    h.folder.path = folder;
     h.form.Load();
     h.form.ComPort.SetListIndex(2);  // COM3
     h.forms.OnShow = [this](ui::Form& shown) {
@@ -50,6 +51,9 @@ struct ConnectHarness {
   SimulatedPort port{time, controller};
   app::AppHarness h{time, port};
   std::function<void(link::ComParaSetting_F&)> choose;
+  // The program's folder: a fresh one of this harness, removed with it.
+  ScratchFolder scratch{"connect"};
+  const std::filesystem::path& folder = scratch.Path();
 };
 
 }  // namespace gw20::testing
