@@ -31,8 +31,8 @@ constexpr const char* kTimeoutStatus = "Timeout";
 constexpr const char* kNoPortSelected = "No COM port is selected!";
 // Only for something that is not even a std::exception.
 constexpr const char* kUnexpectedError = "The connection stopped on an unexpected error.";
-constexpr const char* kMainPromptEnd = ">";
-constexpr const char* kEepromPrompt = "[EEPROM:]";
+using link::kEepromPrompt;
+using link::kMainPromptEnd;
 constexpr int kWakeUpLines = 3;
 constexpr int kPictureGW20M = 0;
 constexpr int kPictureGW20A = 1;
@@ -49,13 +49,6 @@ constexpr int kProgressPrepared = 1;
 constexpr int kProgressPortClosed = 9;
 // While the listing arrives the bar moves on once per this much of its budget.
 constexpr std::chrono::milliseconds kListingStep{500};
-
-std::string TrimBlanks(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 // Clears CommitBusy however the sequence ends, thrown errors included.
 class BusyGuard {
@@ -231,7 +224,7 @@ bool ConnectSequence::WakeConsole(link::Console& console) {
 }
 
 int ConnectSequence::Identify() {
-  const std::string reply = TrimBlanks(state_.console.ConsoleReply);
+  const std::string reply(ui::TrimBlanks(state_.console.ConsoleReply));
   if (reply.find("GW20M") != std::string::npos) {
     state_.console.ControllerPrompt = "GW20M>";
     return kPictureGW20M;

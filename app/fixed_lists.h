@@ -5,6 +5,8 @@
 #include <array>
 #include <string_view>
 
+#include "link/gateway_parameters.h"
+
 namespace gw20::app {
 
 // CAN bit rates of CANopen: CanBaudIndex 0..7 = 10 .. 1000 kbit/s.
@@ -16,18 +18,19 @@ inline constexpr std::array<std::string_view, 8> kCanOpenBaudList{
 inline constexpr std::array<std::string_view, 3> kDeviceNetBaudList{
     "       125    KBPS", "       250    KBPS", "       500    KBPS"};
 
+static_assert(kCanOpenBaudList.size() == link::kCanOpenBitRates.size());
+static_assert(kDeviceNetBaudList.size() == link::kDeviceNetBitRates.size());
+
 // Field-port (COM2) bit rates: Com2BaudIndex 0..7.
 inline constexpr std::array<std::string_view, 8> kFieldBaudList{
     "        1200    BPS", "        2400    BPS", "        4800    BPS", "        9600    BPS",
     "       19200   BPS",  "       38400   BPS",  "       57600   BPS",  "      115200  BPS"};
 
+static_assert(kFieldBaudList.size() == link::kFieldBitRates.size());
+
 // Com2Checksum 0 = off, 1 = on.
 inline constexpr std::array<std::string_view, 2> kChecksumList{"              Disable",
                                                                "              Enable"};
-
-// Field-port bit rates as the controller's "/baud" command takes them.
-inline constexpr std::array<std::string_view, 8> kBaudText{"1200",  "2400",  "4800",  "9600",
-                                                           "19200", "38400", "57600", "115200"};
 
 // The console port's line settings.
 inline constexpr std::string_view kConsoleSettings = "115200,n,8,1";

@@ -146,15 +146,18 @@ void Main_F::Form_Load() {
   state_.CommitBusy = false;
   state_.eeprom.EepromConfigValid = 0;
   state_.eeprom.EepromBlock = 0;
-  for (std::size_t i = 0; i < kBaudText.size(); ++i) params.BaudText[i] = std::string(kBaudText[i]);
+  // The field-port bit rates as the controller's "/baud" command takes them.
+  for (std::size_t i = 0; i < link::kFieldBitRates.size(); ++i) {
+    params.BaudText[i] = std::to_string(link::kFieldBitRates[i]);
+  }
   Fill(ComChecksum, kChecksumList);
   ComChecksum.SetListIndex(0);
   state_.maps.LastOutputMap = 0;
   state_.maps.LastInputMap = 0;
   HidePanels();
-  params.ScanBaudIndex = 3;  // 9600
-  params.ScanChecksum = 0;
-  params.ScanTimeoutMs = 200;
+  params.ScanBaudIndex = link::kDefaultScanBaudIndex;
+  params.ScanChecksum = link::kDefaultScanChecksum;
+  params.ScanTimeoutMs = link::kDefaultScanTimeoutMs;
   state_.console.ConsoleTimeout = 1000;
   params.CanBaudIndex = 0;
   params.NodeId = 1;

@@ -66,7 +66,7 @@ bool RunExchanges(std::chrono::milliseconds pause) {
        [&] { return console.ConsoleExchange("use eeprom", "[EEPROM:]"); });
   Time("ConsoleExchange(\"block 0\", \"[EEPROM:]\")", pacing,
        [&] { return console.ConsoleExchange("block 0", "[EEPROM:]"); });
-  double value = 0;
+  std::uint32_t value = 0;
   Time("ConsoleReadValue(\"el 0\", \"Long(0)=\")", pacing,
        [&] { return console.ConsoleReadValue("el 0", "Long(0)=", value); });
   Time("ConsoleExchange(\".\", \"[EEPROM:]\")", pacing,

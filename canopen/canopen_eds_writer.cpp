@@ -25,13 +25,6 @@ constexpr int kDummyTypes = 7;
 constexpr int kPdoCount = kMapRecords;
 constexpr int kHexIndexDigits = 16;  // PDO indexes below this get a leading "0"
 
-// The CAN bit rates in the file's order; each one's position in the page's list.
-struct BaudLine {
-  std::string_view rate;
-  int index;
-};
-constexpr std::array<BaudLine, 8> kBaudLines{
-    {{"1000", 7}, {"800", 6}, {"500", 5}, {"250", 4}, {"125", 3}, {"50", 2}, {"20", 1}, {"10", 0}}};
 
 std::string Hex0x(std::uint64_t value) { return "0x" + ui::Hex(value); }
 
@@ -105,8 +98,10 @@ void WriteDeviceInfo(eds::IniWriter& ini, const CanopenEdsState& s) {
   ini.Key("ProductNumber", std::to_string(s.image.FirmwareMajor));
   ini.Key("RevisionNumber", std::to_string(s.image.FirmwareMinor));
   ini.Key("OrderCode", "QRTZELK Gateway");
-  for (const BaudLine& baud : kBaudLines) {
-    ini.Key("BaudRate_" + std::string(baud.rate), baud.index == s.params.CanBaudIndex ? "1" : "0");
+  // Fastest first; the list position is what the parameters store.
+  for (int index = static_cast<int>(link::kCanOpenBitRates.size()) - 1; index >= 0; --index) {
+    ini.Key("BaudRate_" + std::to_string(link::kCanOpenBitRates[static_cast<std::size_t>(index)]),
+            index == s.params.CanBaudIndex ? "1" : "0");
   }
   ini.Line("SimpleBootUpSlave=1");
   ini.Line("SimpleBootUpMaster=0");

@@ -117,7 +117,7 @@ void COPEDS_F::LoadErrorControl() {
   auto& settings = state_.errorControl;
   const auto& block = state_.eeprom.ModuleBlock;
   if (state_.eeprom.EepromConfigValid == 1 && block.size() > kErrorControlWordIndex) {
-    settings = UnpackErrorControlWord(static_cast<std::uint32_t>(block[kErrorControlWordIndex]));
+    settings = UnpackErrorControlWord(block[kErrorControlWordIndex]);
     if (settings.Heartbeat()) {
       for (auto& box : GuardTime_T) box.SetText("0");
       Heartbeat_T.SetText(std::to_string(settings.HeartbeatTime));

@@ -1,5 +1,6 @@
 #include "canopen/object_dictionary.h"
 
+#include "modules/model_catalog.h"
 #include "modules/module_table.h"
 
 namespace gw20::canopen {
@@ -22,7 +23,7 @@ constexpr std::uint32_t kDisabledTxPdoCobId = 0x80000000;
 
 }  // namespace
 
-bool IsCounterModule(std::string_view ModelName) { return ModelName == "RA502B" || ModelName == "RA502"; }
+bool IsCounterModule(std::string_view ModelName) { return modules::HasCounterChannels(ModelName); }
 
 int CountCounterModules(const modules::ModuleTable& table) {
   int count = 0;

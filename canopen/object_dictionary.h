@@ -36,7 +36,8 @@ ObjectSizes ComputeObjectSizes(const modules::ModuleTable& table, int counterMod
 // "RA502B" or "RA502".
 int CountCounterModules(const modules::ModuleTable& table);
 
-// A counter/frequency module by its exact model name.
+// A counter/frequency module by its exact model name: a catalog model with
+// counter channels.
 bool IsCounterModule(std::string_view ModelName);
 
 // Object 0x1000: profile 401 plus one bit per kind of I/O present.

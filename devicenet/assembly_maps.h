@@ -22,7 +22,9 @@ using eds::MapTables;
 inline constexpr int kFirstAssemblyInstance = 0x64;
 
 // Models whose analog input words count in pairs (counter and frequency
-// values); their entries are labelled by pair, not by word.
+// values); their entries are labelled by pair, not by word. Not the catalog's
+// counter models: these count on the analog side, and RB706 is no catalog
+// model at all.
 bool IsCounterModel(const std::string& ModelName);
 
 // Rebuilds OutputMap, InputMap, LastOutputMap and LastInputMap from the

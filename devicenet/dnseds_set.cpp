@@ -1,7 +1,6 @@
 #include "devicenet/dnseds_set.h"
 
 #include <algorithm>
-#include <cmath>
 #include <exception>
 #include <string_view>
 #include <utility>
@@ -40,15 +39,15 @@ constexpr int kFirstProducedWord = 1;
 constexpr int kFirstConsumedWord = 4;
 constexpr int kDeviceNetWords = 7;
 constexpr int kMinDeviceNetBlockWords = 11;  // as the connect reads it
-constexpr double kHalfFactor = 65536.0;
-constexpr double kTopByteFactor = 16777216.0;
+constexpr int kHalfBits = 16;     // the default connections' field
+constexpr int kTopByteBits = 24;  // a connection's list entry
 // COS and Cyclic consume nothing: the gateway acknowledges through this path.
 constexpr DnsPath kAcknowledgePath{kAcknowledgeClass, 1, 0};
 
-// A block word's field above `factor`, rounded down; -1 for a missing word.
-int StoredField(const std::vector<double>& block, int word, double factor) {
+// A block word's field from bit `shift` up; -1 for a missing word.
+int StoredField(const std::vector<std::uint32_t>& block, int word, int shift) {
   if (word < 0 || static_cast<std::size_t>(word) >= block.size()) return -1;
-  return static_cast<int>(std::floor(block[word] / factor));
+  return static_cast<int>(block[word] >> shift);
 }
 
 }  // namespace
@@ -163,7 +162,7 @@ void DNSEdsSet::ResetChoices() {
 void DNSEdsSet::PresetChoices() {
   auto& image = state_.eeprom;
   const auto& block = image.DeviceNetBlock;
-  const int stored = StoredField(block, kDefaultWord, kHalfFactor);
+  const int stored = StoredField(block, kDefaultWord, kHalfBits);
   if (stored < 0 || stored >= kDefaultConnections) image.ConfigMismatch = true;
   if (image.ConfigMismatch) {
     Message(std::string(kNewSettingMessage));
@@ -173,10 +172,10 @@ void DNSEdsSet::PresetChoices() {
   std::array<int, kConnectionSlots> produced{};
   bool fits = true;
   for (int k = 0; k < kConnectionSlots; ++k) {
-    produced[k] = StoredField(block, kFirstProducedWord + k, kTopByteFactor);
+    produced[k] = StoredField(block, kFirstProducedWord + k, kTopByteBits);
     fits = fits && produced[k] >= 0 && produced[k] < InpPut[k].ListCount();
   }
-  const int consumed = StoredField(block, kFirstConsumedWord + kPoll, kTopByteFactor);
+  const int consumed = StoredField(block, kFirstConsumedWord + kPoll, kTopByteBits);
   fits = fits && consumed >= 0 && consumed < OutPut[kPoll].ListCount();
   if (!fits) {
     Message(std::string(kEepromErrorMessage));
@@ -315,9 +314,9 @@ bool DNSEdsSet::BuildImage() {
   }
   auto& block = state_.eeprom.DeviceNetBlock;
   if (block.size() < static_cast<std::size_t>(kMinDeviceNetBlockWords))
-    block.resize(kMinDeviceNetBlockWords, 0.0);
+    block.resize(kMinDeviceNetBlockWords, 0);
   const auto& choices = state_.choices;
-  block[kDefaultWord] = defaultIOInfo_ * kHalfFactor;
+  block[kDefaultWord] = static_cast<std::uint32_t>(defaultIOInfo_) << kHalfBits;
   for (int k = 0; k < kConnectionSlots; ++k) {
     const int produced = choices.ProducedChoice[k];
     const int consumed = choices.ConsumedChoice[k];

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <system_error>
 #include <utility>
 
+#include "platform/ui/number_text.h"
 #include "platform/ui/numbers.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
@@ -26,16 +28,8 @@ constexpr std::string_view kEditPrompt = "-->";
 constexpr std::string_view kScanCommand = "/scan";
 // The scan listing is long and slow: its time-out is this many ordinary ones.
 constexpr int kScanTimeoutFactor = 15;
-constexpr double kTwoTo32 = 4294967296.0;
-constexpr double kLargestSigned32 = 2147483647.0;
-
-// Blanks only: line ends in a chunk are kept.
-std::string_view TrimBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(kBlank);
-  if (first == std::string_view::npos) return {};
-  const auto last = text.find_last_not_of(kBlank);
-  return text.substr(first, last - first + 1);
-}
+constexpr double kSmallestShown = -2147483648.0;
+constexpr double kLargestWord = 4294967295.0;
 
 // How one member of the exchange family differs from the others.
 struct ExchangeRules {
@@ -114,7 +108,7 @@ class Line {
     reply.clear();
     auto start = ticks_.NowMs();
     const auto append = [&](std::string chunk) {
-      reply += TrimBlanks(chunk);
+      reply += ui::TrimBlanks(chunk);
       if (rules.restartTimeoutOnChunk) start = ticks_.NowMs();
     };
     // What came while typing would still wait in the receive buffer had it
@@ -182,7 +176,7 @@ bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt)
   return true;
 }
 
-bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, double& Value) {
+bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value) {
   const ExchangeRules rules{.pumpWhileDraining = false, .timeoutMs = state_.ConsoleTimeout};
   Line line(port_, events_, ticks_, state_.CharacterPause);
   if (!line.Send(Command, rules)) return false;
@@ -192,13 +186,13 @@ bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, d
 
   // The key is searched without its outer blanks, but the number is taken
   // after the key as given, up to the prompt.
-  const auto key = std::string(TrimBlanks(Key));
-  const auto where = std::string(TrimBlanks(text)).find(key);
+  const auto key = std::string(ui::TrimBlanks(Key));
+  const auto where = std::string(ui::TrimBlanks(text)).find(key);
   if (where == std::string::npos) return false;
   const auto valueStart = where + Key.size();
   // A key that only occurs after the prompt answers nothing about this word.
   if (valueStart > prompt) return false;
-  Value = ui::LeadingNumber(std::string_view(text).substr(valueStart, prompt - valueStart));
+  Value = WordFromShown(ui::LeadingNumber(std::string_view(text).substr(valueStart, prompt - valueStart)));
   return true;
 }
 
@@ -231,16 +225,17 @@ std::chrono::milliseconds CharacterPauseFromEnvironment() {
   return ParseCharacterPause(std::getenv(kCharacterPauseVariable)).value_or(std::chrono::milliseconds(0));
 }
 
-double ToUnsigned32(double Value) { return Value < 0.0 ? Value + kTwoTo32 : Value; }
+std::uint32_t WordFromShown(double shown) {
+  if (!(shown >= kSmallestShown)) shown = kSmallestShown;  // NaN too
+  if (shown > kLargestWord) shown = kLargestWord;
+  // Two's complement: the low 32 bits of a negative number are its word.
+  return static_cast<std::uint32_t>(static_cast<std::int64_t>(std::floor(shown)));
+}
 
-std::string SignedLongText(double Value) {
-  double value = Value > kLargestSigned32 ? Value - kTwoTo32 : Value;
-  if (value == 0.0) value = 0.0;  // never "-0"
-  // Shortest fixed-point text: whole numbers without exponent or fraction.
-  char digits[400];
-  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed);
-  std::string text = error == std::errc{} ? std::string(digits, end) : std::string("0");
-  if (!text.empty() && text.front() != '-') text.insert(text.begin(), kBlank);
+std::string SignedLongText(std::uint32_t Value) {
+  const auto shown = static_cast<std::int32_t>(Value);
+  std::string text = std::to_string(shown);
+  if (shown >= 0) text.insert(text.begin(), kBlank);
   return text;
 }
 

@@ -5,6 +5,7 @@
 // alive through the event pump; nothing here shows a message.
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,12 @@ class TickCounter;
 }  // namespace gw20::ui
 
 namespace gw20::link {
+
+// What the controller's console answers with once it is ready for the next
+// command: the ends of its prompts, and the whole prompt of its EEPROM editor.
+inline constexpr std::string_view kMainPromptEnd = ">";
+inline constexpr std::string_view kFieldPortPromptEnd = "]";  // "[COM2:]"
+inline constexpr std::string_view kEepromPrompt = "[EEPROM:]";
 
 // Typing is paced by the echo: the next character goes out once the
 // controller has echoed the ones before it, so at most one waits in its small
@@ -62,10 +69,10 @@ class Console {
   // until Prompt. False on time-out (ConsoleTimeout ms), an empty Prompt, or a
   // transmit buffer that did not drain.
   bool ConsoleExchange(std::string_view Command, std::string_view Prompt);
-  // Types Command, waits for the edit prompt "-->" and reads the number
-  // between Key and "-->" into Value. ConsoleReply is not touched; Value is
-  // written only on success.
-  bool ConsoleReadValue(std::string_view Command, std::string_view Key, double& Value);
+  // Types Command, waits for the edit prompt "-->" and reads the word shown
+  // between Key and "-->" into Value (see WordFromShown). ConsoleReply is not
+  // touched; Value is written only on success.
+  bool ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value);
   // After a quiet period, types "/scan" and collects the listing until
   // "[COM" + PortDigit + ":]", with an inactivity time-out of 15 x ConsoleTimeout.
   bool ConsoleScanExchange(std::string_view PortDigit);
@@ -77,11 +84,14 @@ class Console {
   ConsoleState& state_;
 };
 
-// Value + 4294967296 when negative: console words are printed signed.
-double ToUnsigned32(double Value);
+// The EEPROM word a number shown by the console stands for. The console shows
+// words signed, so -1 is 4294967295. A fraction is dropped, and a number
+// beyond what a word can show is clamped to the nearer end (-2147483648 or
+// 4294967295): a garbled line then only fails the plausibility checks.
+std::uint32_t WordFromShown(double shown);
 // The text typed back at an edit prompt: signed 32-bit decimal with a leading
 // blank when not negative ("-1" for 4294967295, " 36" for 36).
-std::string SignedLongText(double Value);
+std::string SignedLongText(std::uint32_t Value);
 // Hexadecimal text to number; any non-hexadecimal character counts as 0.
 double HexTextToNumber(std::string_view Text);
 

@@ -8,7 +8,7 @@ bool ConsoleSteps::Exchange(std::string_view Command, std::string_view Prompt) {
   return Note(console_.ConsoleExchange(Command, Prompt), Command, Prompt);
 }
 
-bool ConsoleSteps::Read(std::string_view Command, std::string_view Key, double& Value) {
+bool ConsoleSteps::Read(std::string_view Command, std::string_view Key, std::uint32_t& Value) {
   return Note(console_.ConsoleReadValue(Command, Key, Value), Command, Key);
 }
 

@@ -3,6 +3,7 @@
 // console, and the first that fails is remembered so the procedure can say
 // which command got no answer.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -19,7 +20,7 @@ class ConsoleSteps {
   bool Exchange(std::string_view Command, std::string_view Prompt);
   // ConsoleReadValue; false (and remembered) when Key and the edit prompt did
   // not arrive in time. Value is written only on success.
-  bool Read(std::string_view Command, std::string_view Key, double& Value);
+  bool Read(std::string_view Command, std::string_view Key, std::uint32_t& Value);
   // ConsoleExchange whose result does not count: it only brings the console
   // into a known state.
   void Try(std::string_view Command, std::string_view Prompt);

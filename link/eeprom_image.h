@@ -1,16 +1,17 @@
 #pragma once
 // The controller's EEPROM configuration image as this program keeps it.
-// Words are non-negative doubles in 0..4294967295; element k of a block array
-// is the word at byte address 4k of its block (block 0: 40 + 4k).
+// Element k of a block array is the word at byte address 4k of its block
+// (block 0: 40 + 4k).
 
+#include <cstdint>
 #include <vector>
 
 namespace gw20::link {
 
 struct EepromImage {
-  std::vector<double> ConfigHeader;    // block 0 from Long(40): elements 0..8 the header, 9 read only
-  std::vector<double> DeviceNetBlock;  // block 1 from Long(0): elements 0..6 used
-  std::vector<double> ModuleBlock;     // block 2 from Long(0)
+  std::vector<std::uint32_t> ConfigHeader;    // block 0 from Long(40): elements 0..8 the header, 9 read only
+  std::vector<std::uint32_t> DeviceNetBlock;  // block 1 from Long(0): elements 0..6 used
+  std::vector<std::uint32_t> ModuleBlock;     // block 2 from Long(0)
   int HeaderBytes = 36;
   int DeviceNetBlockBytes = 0;  // 0 for a CANopen image, 28 for a DeviceNet image
   int ModuleBlockBytes = 12;    // 12 + 4 x modules

@@ -1,7 +1,7 @@
 #include "link/eeprom_procedures.h"
 
-#include <charconv>
-#include <cmath>
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,10 +19,7 @@
 namespace gw20::link {
 namespace {
 
-constexpr std::string_view kEepromPrompt = "[EEPROM:]";
 constexpr std::string_view kEndEdit = ".";
-constexpr std::string_view kMainPromptEnd = ">";
-constexpr std::string_view kFieldPortPromptEnd = "]";
 
 constexpr int kWordBytes = 4;
 constexpr int kFirmwareBlockWords = 3;  // Long(0), Long(4), Long(8)
@@ -33,24 +30,19 @@ constexpr int kDeviceNetWords = 11;
 constexpr int kDeviceNetUsedWords = 7;
 constexpr int kDeviceNetBlockBytes = kDeviceNetUsedWords * kWordBytes;
 constexpr int kModuleBlockReadWords = 4;
-constexpr int kModuleBlockUsedWords = 3;  // the module words are not read back
 constexpr int kModuleBlockFixedBytes = 12;
 constexpr int kFirstModuleWord = 3;
 
 // Long(40): the magic in the high half, so a header at or below 436 x 65536
 // was never written by a commit.
 constexpr int kConfigMagic = 436;
-constexpr double kUnwrittenHeaderLimit = kConfigMagic * 65536.0;
-
-constexpr double kHalfFactor = 65536.0;
-constexpr double kByteFactor = 256.0;
-constexpr double kTopByteFactor = 16777216.0;
-constexpr double kSmallestShown = -2147483648.0;
-constexpr double kLargestWord = 4294967295.0;
 constexpr int kHalfBits = 16;
 constexpr int kByteBits = 8;
-constexpr std::int64_t kHalfMask = 0xFFFF;
-constexpr std::int64_t kByteMask = 0xFF;
+constexpr int kTopByteBits = 24;
+constexpr std::uint32_t kUnwrittenHeaderLimit = std::uint32_t{kConfigMagic} << kHalfBits;
+constexpr std::uint32_t kHalfMask = 0xFFFF;
+constexpr int kByteMask = 0xFF;
+constexpr std::int64_t kLargestWord = 0xFFFFFFFF;
 
 // Plausible ranges of the stored fields.
 constexpr int kMaxMonth = 12;
@@ -68,15 +60,11 @@ constexpr int kDefaultNodeId = 1;
 constexpr int kProgressHeaderChecked = 7;
 constexpr int kProgressChecked = 8;
 
-// A word as a whole number; beyond what the console can show it is clamped,
-// so a garbled value only fails the checks.
-std::int64_t WholeWord(double word) {
-  if (!(word >= kSmallestShown)) return static_cast<std::int64_t>(kSmallestShown);
-  if (word > kLargestWord) return static_cast<std::int64_t>(kLargestWord);
-  return static_cast<std::int64_t>(std::floor(word));
-}
-int HighHalf(double word) { return static_cast<int>(WholeWord(word) >> kHalfBits); }
-int LowHalf(double word) { return static_cast<int>(WholeWord(word) & kHalfMask); }
+int HighHalf(std::uint32_t word) { return static_cast<int>(word >> kHalfBits); }
+int LowHalf(std::uint32_t word) { return static_cast<int>(word & kHalfMask); }
+// The high half of a word taken as the console shows it, signed: how the
+// firmware words are decoded, since the controller writes them itself.
+int ShownHighHalf(std::uint32_t word) { return static_cast<std::int32_t>(word) >> kHalfBits; }
 int HighByte(int half) { return half >> kByteBits; }
 int LowByte(int half) { return static_cast<int>(half & kByteMask); }
 
@@ -96,7 +84,7 @@ EepromResult Failed(std::string description) { return {EepromStatus::Error, std:
 
 // Opens the word at `firstAddress` and reads `count` words on, answering each
 // edit prompt with the value shown so nothing changes; then ends the edit.
-bool ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<double>& words, int count) {
+bool ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count) {
   if (!steps.Read("el " + std::to_string(firstAddress), LongKey(firstAddress), words[0])) return false;
   for (int i = 1; i < count; ++i) {
     const int address = firstAddress + kWordBytes * i;
@@ -108,9 +96,9 @@ bool ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<double>& words
 // Opens the word at `firstAddress` and stores `count` words from there on,
 // counting each word in `typed` as it is typed; the edit stays open at the
 // word after them.
-bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<double>& words, int count,
+bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<std::uint32_t>& words, int count,
                 int& typed) {
-  double shown = 0.0;
+  std::uint32_t shown = 0;
   if (!steps.Read("el " + std::to_string(firstAddress), LongKey(firstAddress), shown)) return false;
   for (int i = 1; i <= count; ++i) {
     const int address = firstAddress + kWordBytes * i;
@@ -118,10 +106,6 @@ bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<double>
     if (!steps.Read(WithoutBlanks(SignedLongText(words[i - 1])), LongKey(address), shown)) return false;
   }
   return true;
-}
-
-void MakeUnsigned(std::vector<double>& words, int count) {
-  for (int i = 0; i < count; ++i) words[i] = ToUnsigned32(words[i]);
 }
 
 // The header's fields one by one: every field out of range or not matching
@@ -198,15 +182,14 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
   if (!steps.Exchange("use eeprom", kEepromPrompt) || !steps.Exchange("block 0", kEepromPrompt)) {
     return TimedOut(steps);
   }
-  std::vector<double> firmware(kFirmwareBlockWords, 0.0);
+  std::vector<std::uint32_t> firmware(kFirmwareBlockWords, 0);
   if (!ReadWords(steps, 0, firmware, kFirmwareBlockWords)) return TimedOut(steps);
 
-  // Decoded as shown: the controller writes these words itself.
-  const double version = firmware[0];
-  const double date = firmware[1];
+  const std::uint32_t version = firmware[0];
+  const std::uint32_t date = firmware[1];
   image.FirmwareMajor = HighByte(LowHalf(version));
   image.FirmwareMinor = LowByte(LowHalf(version));
-  image.FirmwareYear = HighHalf(date);
+  image.FirmwareYear = ShownHighHalf(date);
   image.FirmwareMonth = HighByte(LowHalf(date));
   image.FirmwareDay = LowByte(LowHalf(date));
   if (image.FirmwareMonth > kMaxMonth) {
@@ -219,18 +202,16 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
   }
 
   image.HeaderBytes = kHeaderBytes;
-  image.ConfigHeader.assign(kHeaderWords, 0.0);
+  image.ConfigHeader.assign(kHeaderWords, 0);
   if (!ReadWords(steps, kHeaderAddress, image.ConfigHeader, kHeaderWords)) return TimedOut(steps);
-  MakeUnsigned(image.ConfigHeader, kHeaderBytes / kWordBytes);
 
   if (image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
-    image.DeviceNetBlock.resize(kDeviceNetWords, 0.0);
+    image.DeviceNetBlock.resize(kDeviceNetWords, 0);
   }
   if (!steps.Exchange("block 1", kEepromPrompt) ||
       !ReadWords(steps, 0, image.DeviceNetBlock, kDeviceNetUsedWords)) {
     return TimedOut(steps);
   }
-  MakeUnsigned(image.DeviceNetBlock, kDeviceNetUsedWords);
 
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   return {};
@@ -246,7 +227,7 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
     CheckHeader(image, params, table, progress);
   }
   Report(progress, kProgressChecked);
-  image.ModuleBlock.assign(kModuleBlockReadWords, 0.0);
+  image.ModuleBlock.assign(kModuleBlockReadWords, 0);
 
   if (image.ConfigMismatch) {
     UseDefaults(image, params);
@@ -259,7 +240,6 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
       !ReadWords(steps, 0, image.ModuleBlock, kModuleBlockReadWords)) {
     return TimedOut(steps);
   }
-  MakeUnsigned(image.ModuleBlock, kModuleBlockUsedWords);
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   image.EepromConfigValid = 1;
   return {};
@@ -267,7 +247,7 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
 
 EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayParameters& params,
                                      const modules::ModuleTable& table, EepromImage& image) {
-  std::vector<double> moduleWords;
+  std::vector<std::uint32_t> moduleWords;
   for (const auto& record : table.ModuleList) {
     if (!modules::InUse(record)) continue;
     const auto address = modules::ParseModuleAddress(record.Address);
@@ -283,7 +263,7 @@ EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayP
     if (code > modules::kMaxModelCode) {
       return Failed("The model code of module \"" + record.ModelName + "\" does not fit its EEPROM word.");
     }
-    moduleWords.push_back(code * kByteFactor + *address);
+    moduleWords.push_back(code << kByteBits | static_cast<std::uint32_t>(*address));
   }
 
   EepromImage built = image;
@@ -299,40 +279,48 @@ EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayP
   built.ConfigMinute = values.Now.minute;
   built.ConfigSecond = values.Now.second;
 
-  auto& h = built.ConfigHeader;
-  h.assign(kHeaderWords, 0.0);
-  h[0] = kConfigMagic * kHalfFactor + built.HeaderBytes;
-  h[1] = built.DeviceNetBlockBytes * kHalfFactor + built.ModuleBlockBytes;
-  h[2] = params.NodeId * kHalfFactor + applicationType * kByteFactor + params.CanBaudIndex;
-  h[3] = built.ConfigYear * kHalfFactor + built.ConfigMonth * kByteFactor + built.ConfigDay;
-  h[4] =
-      built.ConfigHour * kTopByteFactor + built.ConfigMinute * kHalfFactor + built.ConfigSecond * kByteFactor;
-  h[5] = params.Com2Checksum * kTopByteFactor + params.Com2BaudIndex * kHalfFactor + params.Com2Timeout;
-  h[6] = table.TotalDIBytes * kHalfFactor + table.TotalAIBytes;
-  h[7] = table.TotalDOBytes * kHalfFactor + table.TotalAOBytes;
+  // Fields are packed wide: one out of its range makes a word out of range
+  // instead of spilling into its neighbours.
+  const auto pack = [](std::int64_t top, std::int64_t high, std::int64_t low, std::int64_t bottom) {
+    return (top << kTopByteBits) + (high << kHalfBits) + (low << kByteBits) + bottom;
+  };
+  const std::array<std::int64_t, kHeaderWords> header{
+      pack(0, kConfigMagic, 0, built.HeaderBytes),
+      pack(0, built.DeviceNetBlockBytes, 0, built.ModuleBlockBytes),
+      pack(0, params.NodeId, applicationType, params.CanBaudIndex),
+      pack(0, built.ConfigYear, built.ConfigMonth, built.ConfigDay),
+      pack(built.ConfigHour, built.ConfigMinute, built.ConfigSecond, 0),
+      pack(params.Com2Checksum, params.Com2BaudIndex, 0, params.Com2Timeout),
+      pack(0, table.TotalDIBytes, 0, table.TotalAIBytes),
+      pack(0, table.TotalDOBytes, 0, table.TotalAOBytes),
+      0,
+      0};
+  const std::array<std::int64_t, kFirstModuleWord> moduleHeader{
+      values.ErrorControlWord, 0, pack(values.LastOutputMap, values.LastInputMap, 0, 0)};
+  const auto outOfRange = [](std::int64_t word) { return word < 0 || word > kLargestWord; };
   for (int k = 0; k < kHeaderWords; ++k) {
-    if (h[k] < 0.0 || h[k] > kLargestWord) {
+    if (outOfRange(header[k])) {
       return Failed("A value of EEPROM word Long(" + std::to_string(kHeaderAddress + kWordBytes * k) +
                     ") of block 0 is out of range.");
     }
   }
-
-  auto& m = built.ModuleBlock;
-  m.assign(built.ModuleBlockBytes / kWordBytes + 1, 0.0);
-  m[0] = values.ErrorControlWord;
-  m[2] = values.LastOutputMap * kTopByteFactor + values.LastInputMap * kHalfFactor;
-  for (std::size_t k = 0; k < moduleWords.size(); ++k) m[kFirstModuleWord + k] = moduleWords[k];
-  for (std::size_t k = 0; k < kFirstModuleWord; ++k) {
-    if (m[k] < 0.0 || m[k] > kLargestWord) {
+  for (int k = 0; k < kFirstModuleWord; ++k) {
+    if (outOfRange(moduleHeader[k])) {
       return Failed("A value of EEPROM word Long(" + std::to_string(kWordBytes * k) +
                     ") of block 2 is out of range.");
     }
   }
 
+  built.ConfigHeader.assign(header.begin(), header.end());
+  auto& m = built.ModuleBlock;
+  m.assign(built.ModuleBlockBytes / kWordBytes + 1, 0);
+  std::copy(moduleHeader.begin(), moduleHeader.end(), m.begin());
+  std::copy(moduleWords.begin(), moduleWords.end(), m.begin() + kFirstModuleWord);
+
   if (!values.DeviceNet) {
-    built.DeviceNetBlock.assign(kDeviceNetWords, 0.0);
+    built.DeviceNetBlock.assign(kDeviceNetWords, 0);
   } else if (built.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
-    built.DeviceNetBlock.resize(kDeviceNetWords, 0.0);
+    built.DeviceNetBlock.resize(kDeviceNetWords, 0);
   }
   built.EepromConfigValid = 1;
 
@@ -369,9 +357,9 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   };
   // Writes `count` words of `words` from index `first` at the block's
   // `address`, then ends the edit.
-  const auto write = [&](std::string_view block, int address, const std::vector<double>& words, int first,
-                         int count) {
-    const std::vector<double> part(words.begin() + first, words.begin() + first + count);
+  const auto write = [&](std::string_view block, int address, const std::vector<std::uint32_t>& words,
+                         int first, int count) {
+    const std::vector<std::uint32_t> part(words.begin() + first, words.begin() + first + count);
     return steps.Exchange(block, kEepromPrompt) && WriteWords(steps, address, part, count, typed) &&
            steps.Exchange(kEndEdit, kEepromPrompt);
   };
@@ -388,7 +376,7 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   if (options.safeOrder) {
     // The header first reads as unwritten and becomes valid again only with
     // its last word, so a cut in between leaves no image that seems to match.
-    const std::vector<double> unwritten{0.0};
+    const std::vector<std::uint32_t> unwritten{0};
     if (!write("block 0", kHeaderAddress, unwritten, 0, 1)) return timedOut();
   } else {
     if (!steps.Exchange("block 0", kEepromPrompt) ||
@@ -423,7 +411,7 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
   struct Block {
     int number;
     int address;
-    const std::vector<double>& words;
+    const std::vector<std::uint32_t>& words;
     int count;
   };
   std::vector<Block> blocks{{0, kHeaderAddress, image.ConfigHeader, image.HeaderBytes / kWordBytes},
@@ -437,13 +425,13 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
   }
   for (const Block& block : blocks) {
     if (block.count < 1 || block.words.size() < static_cast<std::size_t>(block.count)) continue;
-    std::vector<double> read(static_cast<std::size_t>(block.count), 0.0);
+    std::vector<std::uint32_t> read(static_cast<std::size_t>(block.count), 0);
     if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt) ||
         !ReadWords(steps, block.address, read, block.count)) {
       return TimedOut(steps);
     }
     for (int w = 0; w < block.count; ++w) {
-      if (ToUnsigned32(read[w]) != ToUnsigned32(block.words[w])) {
+      if (read[w] != block.words[w]) {
         (void)steps.Exchange("exit", state.ControllerPrompt);
         return Failed("EEPROM verify failed at block " + std::to_string(block.number) + " word " +
                       std::to_string(w));

@@ -56,8 +56,8 @@ using ProgressCallback = std::function<void(int)>;
 // Reads blocks 0 and 1 at connect; the console must be at its main prompt and
 // ends there (state.ControllerPrompt) on success. Fills the firmware values
 // (a month above 12 or a day above 31 becomes 0 and sets ConfigMismatch),
-// HeaderBytes, ConfigHeader (10 words, 0..8 made unsigned) and
-// DeviceNetBlock (11 words, 0..6 read and made unsigned). Every word opened is
+// HeaderBytes, ConfigHeader (10 words) and DeviceNetBlock (11 words, 0..6
+// read). Every word opened is
 // answered with the value it showed, so the EEPROM is left unchanged.
 // Timeout when any exchange fails; the image may then be partly filled.
 EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image);
@@ -68,7 +68,7 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
 // used (NodeId 1, CanBaudIndex 0, field-port parameters = the scan's, time
 // stamp 0, ApplicationType kept), block 2 is not read and EepromConfigValid
 // stays as it is. Otherwise words 0..3 of block 2 are read into ModuleBlock
-// (0..2 made unsigned) and EepromConfigValid becomes 1. Progress values 7 and
+// and EepromConfigValid becomes 1. Progress values 7 and
 // 8. Timeout when a block 2 exchange fails.
 EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image,
                                       GatewayParameters& params, const modules::ModuleTable& table,
@@ -78,7 +78,7 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
 struct ConfigurationValues {
   bool DeviceNet = false;         // DeviceNet commit: ApplicationType 1, a 28-byte block 1
   ui::DateTime Now;               // the commit's time stamp, PC local time
-  double ErrorControlWord = 0.0;  // 0..4294967295
+  std::uint32_t ErrorControlWord = 0;
   int LastOutputMap = 0;          // 0..255
   int LastInputMap = 0;           // 0..255
   // Model code stored for a module, 0..0xFFFFFF; empty: the catalog's ModelCode.

@@ -20,7 +20,6 @@ namespace gw20::link {
 namespace {
 
 constexpr std::string_view kComPrompt = "[COM2:]";
-constexpr std::string_view kPromptEnd = "]";
 constexpr std::string_view kFieldPortDigit = "2";
 constexpr std::string_view kTimeoutAnswer = "Timeout";
 constexpr char kEntryStart = '!';
@@ -119,13 +118,13 @@ ScanResult ScanFieldPort(Console& console, ConsoleState& state, const GatewayPar
   if (!steps.Exchange("use com2", kComPrompt)) return timedOut();
   if (callbacks.status) callbacks.status(std::string(kScanningStatus));
   if (params.ScanChecksum == 1 && !steps.Exchange("/s1", kComPrompt)) return timedOut();
-  steps.Try("", kPromptEnd);
+  steps.Try("", kFieldPortPromptEnd);
   // The controller repeats the value it took; that is the prompt awaited.
   const std::string timeout = std::to_string(params.ScanTimeoutMs);
   if (!steps.Exchange("/timeout " + timeout, timeout)) return timedOut();
-  steps.Try("", kPromptEnd);
+  steps.Try("", kFieldPortPromptEnd);
   if (!steps.Exchange("", kComPrompt)) return timedOut();
-  steps.Try("", kPromptEnd);
+  steps.Try("", kFieldPortPromptEnd);
   const std::string& baud = params.BaudText[params.ScanBaudIndex];
   if (!steps.Exchange("/baud " + baud, baud)) return timedOut();
   if (!steps.Exchange("/start 0", kComPrompt)) return timedOut();

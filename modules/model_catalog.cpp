@@ -150,4 +150,9 @@ const ModelEntry* FindModel(std::string_view ModuleName) {
   return nullptr;
 }
 
+bool HasCounterChannels(std::string_view ModuleName) {
+  const ModelEntry* model = FindModel(ModuleName);
+  return model != nullptr && model->CounterChannels > 0;
+}
+
 }  // namespace gw20::modules

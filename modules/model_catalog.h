@@ -56,4 +56,8 @@ std::span<const ModelEntry> ModelCatalog();
 // long as the program.
 const ModelEntry* FindModel(std::string_view ModuleName);
 
+// A catalog model with counter channels ("RA502", "RA502B"): the modules the
+// counter objects and the counter column count.
+bool HasCounterChannels(std::string_view ModuleName);
+
 }  // namespace gw20::modules

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "modules/grid_columns.h"
+#include "modules/model_catalog.h"
 #include "modules/module_table.h"
 #include "platform/ui/number_text.h"
 
@@ -39,7 +40,6 @@ enum Col { kNo, kAddress, kName, kTypeCode, kDataFormat, kDO, kAO, kDI, kAI, kCo
 constexpr int kZelkInfoFrameTwips = 900;
 
 // Only the counter modules report counter channels in this column.
-bool IsCounterModel(std::string_view name) { return name == "RA502" || name == "RA502B"; }
 
 }  // namespace
 
@@ -91,7 +91,7 @@ void ShowZelkInfo::FillRow(int row, const ZelkModuleRecord& module) {
   grid.SetTextMatrix(row, kDI, std::to_string(module.DIChannels));
   grid.SetTextMatrix(row, kAI, std::to_string(module.AIChannels));
   grid.SetTextMatrix(row, kCounter,
-                     IsCounterModel(module.ModelName) ? std::to_string(module.CounterChannels) : "0");
+                     HasCounterChannels(module.ModelName) ? std::to_string(module.CounterChannels) : "0");
 }
 
 }  // namespace gw20::modules

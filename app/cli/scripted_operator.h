@@ -9,15 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "link/gateway_parameters.h"
 #include "platform/ui/services.h"
 
 namespace gw20::cli {
 
 // What the operator chooses in the scan-parameters dialog.
 struct ScanAnswers {
-  int baudIndex = 3;                // entry of the bit-rate list (3: 9600)
-  int checksum = 0;                 // 0 off, 1 on
-  std::string timeoutText = "200";  // typed into the time-out box, ms
+  int baudIndex = link::kDefaultScanBaudIndex;  // entry of the bit-rate list
+  int checksum = link::kDefaultScanChecksum;    // 0 off, 1 on
+  // Typed into the time-out box, ms.
+  std::string timeoutText = std::to_string(link::kDefaultScanTimeoutMs);
 };
 
 class ScriptedOperator : public ui::FormHost, public ui::EventPump {

@@ -28,7 +28,6 @@
 namespace gw20::qtui {
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 // Header cells of a grid, as the classic fixed rows looked.
 const QColor kFixedCellColor(192, 192, 192);
 
@@ -39,7 +38,7 @@ QString Latin1(const std::string& text) {
 std::string Latin1(const QString& text) { return text.toLatin1().toStdString(); }
 
 int TwipsToPixelsY(int twips, const QWidget& widget) {
-  return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiY() / kTwipsPerInch);
+  return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiY() / ui::kTwipsPerInch);
 }
 
 void SyncCommon(QWidget& widget, const ui::Control& model) {
@@ -251,7 +250,7 @@ void SyncGrid(QTableWidget& table, const ui::Grid& model) {
 }  // namespace
 
 int TwipsToPixels(int twips, const QWidget& widget) {
-  return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiX() / kTwipsPerInch);
+  return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiX() / ui::kTwipsPerInch);
 }
 
 void Bind(QLabel& widget, ui::Label& model) {

@@ -18,13 +18,12 @@
 namespace gw20::qtui {
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 // Used when no screen is known (a program started without a display).
 constexpr int kFallbackScreenWidthTwips = 1024 * 15;
 constexpr int kFallbackScreenHeightTwips = 768 * 15;
 
 int PixelsToTwips(int pixels, qreal dpi) {
-  return static_cast<int>(pixels * kTwipsPerInch / dpi);
+  return static_cast<int>(pixels * ui::kTwipsPerInch / dpi);
 }
 
 }  // namespace

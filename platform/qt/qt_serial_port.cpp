@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ui/number_text.h"
+
 #ifndef Q_OS_WIN
 #include <sys/file.h>
 #include <unistd.h>
@@ -17,19 +19,13 @@
 namespace gw20::qtui {
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
 std::vector<std::string_view> SplitFields(std::string_view text) {
   std::vector<std::string_view> fields;
   for (std::size_t comma; (comma = text.find(',')) != std::string_view::npos;) {
-    fields.push_back(Trim(text.substr(0, comma)));
+    fields.push_back(ui::TrimBlanks(text.substr(0, comma)));
     text.remove_prefix(comma + 1);
   }
-  fields.push_back(Trim(text));
+  fields.push_back(ui::TrimBlanks(text));
   return fields;
 }
 

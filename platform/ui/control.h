@@ -14,6 +14,9 @@
 
 namespace gw20::ui {
 
+// Form and control sizes are in twips: 1440 to the inch.
+inline constexpr int kTwipsPerInch = 1440;
+
 // Red, green and blue, 0..255 each.
 struct Rgb {
   int red = 0;

@@ -30,4 +30,10 @@ std::string D2(long long value) {
   return negative ? "-" + digits : digits;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  const auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace gw20::ui

@@ -1,9 +1,11 @@
 #pragma once
-// How numbers are written in tables, files and status texts. Every window,
-// EDS writer and report takes its number texts from here.
+// How numbers are written in tables, files and status texts, and how texts
+// lose their padding. Every window, EDS writer and report takes its number
+// texts from here.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace gw20::ui {
 
@@ -25,5 +27,9 @@ std::string H2(long long value);
 // Decimal with at least two digits: 3 -> "03", 123 -> "123". A negative
 // value keeps its sign in front of the digits (-3 -> "-03").
 std::string D2(long long value);
+
+// The text without the blanks at its ends. Only blanks: line ends and tabs
+// stay, since a console reply's line structure still matters to its reader.
+std::string_view TrimBlanks(std::string_view text);
 
 }  // namespace gw20::ui

@@ -24,7 +24,7 @@ struct Page {
   Page() {
     h.state.modules = test::Scanned({{"3", "RA412"}, {"4", "RA850"}, {"5", "RB331"}, {"6", "RB331"}});
     // A valid stored image: default COS, Poll produces item 2, consumes item 1.
-    h.state.eeprom.DeviceNetBlock = {2.0 * kHalf, 2.0 * kTop, 0, 0, 1.0 * kTop, 0, 0, 0, 0, 0, 0};
+    h.state.eeprom.DeviceNetBlock = {2 * kHalf, 2 * kTop, 0, 0, 1 * kTop, 0, 0, 0, 0, 0, 0};
   }
   DNSEdsSet& Open() {
     auto& s = h.state;
@@ -79,15 +79,15 @@ TEST(DNSEdsSet, Load_FillsTheListsAndPresetsAValidStoredChoice) {
 
 TEST(DNSEdsSet, Load_InvalidStoredChoicesFallBackToNoneWithTheirMessage) {
   struct Case {
-    std::vector<double> block;
+    std::vector<std::uint32_t> block;
     bool mismatch;
     std::string shown;
   };
   const std::vector<Case> cases{
-      {{2.0 * kHalf, 8.0 * kTop, 0, 0, 0, 0, 0}, false, "|EEPROM ERROR,We show the default value."},
-      {{0, 0, 0, 0, 5.0 * kTop, 0, 0}, false, "|EEPROM ERROR,We show the default value."},
-      {{4.0 * kHalf, 0, 0, 0, 0, 0, 0}, false, "|This is a new Setting for DNS gateway"},
-      {{0, 1.0 * kTop, 0, 0, 0, 0, 0}, true, "|This is a new Setting for DNS gateway"},
+      {{2 * kHalf, 8 * kTop, 0, 0, 0, 0, 0}, false, "|EEPROM ERROR,We show the default value."},
+      {{0, 0, 0, 0, 5 * kTop, 0, 0}, false, "|EEPROM ERROR,We show the default value."},
+      {{4 * kHalf, 0, 0, 0, 0, 0, 0}, false, "|This is a new Setting for DNS gateway"},
+      {{0, 1 * kTop, 0, 0, 0, 0, 0}, true, "|This is a new Setting for DNS gateway"},
   };
   for (const auto& c : cases) {
     Page p;

@@ -52,9 +52,9 @@ TEST_F(SerialEndToEnd, PacedConsole_ReadsTheFirmwareWord_WhileHoldingThePort) {
 
   ASSERT_TRUE(console_.ConsoleExchange("use eeprom", "[EEPROM:]")) << state_.ConsoleReply;
   ASSERT_TRUE(console_.ConsoleExchange("block 0", "[EEPROM:]")) << state_.ConsoleReply;
-  double version = 0;
+  std::uint32_t version = 0;
   ASSERT_TRUE(console_.ConsoleReadValue("el 0", "Long(0)=", version));
-  EXPECT_EQ(version, 2 * 256 + 5);
+  EXPECT_EQ(version, 2u * 256 + 5);
   EXPECT_TRUE(console_.ConsoleExchange(".", "[EEPROM:]"));
   EXPECT_TRUE(console_.ConsoleExchange("exit", ">"));
   EXPECT_NE(state_.ConsoleReply.find("GW20M"), std::string::npos) << state_.ConsoleReply;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -144,11 +145,8 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
     r.Press(road);
     // The words the commit meant to leave, as the controller would hold them.
     const auto& image = r.h.state.eeprom;
-    const auto words = [](const std::vector<double>& block, std::size_t count) {
-      ConnectHarness::Words out;
-      for (std::size_t k = 0; k < count && k < block.size(); ++k)
-        out.push_back(static_cast<std::uint32_t>(block[k]));
-      return out;
+    const auto words = [](const std::vector<std::uint32_t>& block, std::size_t count) {
+      return ConnectHarness::Words(block.begin(), block.begin() + static_cast<long>(std::min(count, block.size())));
     };
     const std::size_t moduleWords = static_cast<std::size_t>(image.ModuleBlockBytes / 4);
     std::vector<ConnectHarness::Words> committed;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -115,31 +116,31 @@ TEST_F(ConsoleTest, ConsoleExchange_TransmitBufferStuck_FailsAfterTenTestsLeavin
 TEST_F(ConsoleTest, ConsoleReadValue_NegativeValue_ReadWithoutTouchingReply) {
   state.ConsoleReply = "previous";
   port.OnCarriageReturn(1, {{kAfterTyping, "el 40\r\nLong(40)=-12"}, {kAfterTyping + 5ms, "3\r\n-->"}});
-  double value = 7.5;
+  std::uint32_t value = 7;
   EXPECT_TRUE(console.ConsoleReadValue("el 40", "Long(40)=", value));
-  EXPECT_EQ(value, -123.0);
+  EXPECT_EQ(value, 4294967173u);  // -123
   EXPECT_EQ(state.ConsoleReply, "previous");
   EXPECT_EQ(port.Lines(), std::vector<std::string>{"el 40"});
 }
 
 TEST_F(ConsoleTest, ConsoleReadValue_KeyAbsentOrEmpty_FailsAndLeavesValue) {
   port.SetResponder([](const std::string&) { return std::vector<TimedChunk>{{1ms, "Long(4)=36\r\n-->"}}; });
-  double value = 7.5;
+  std::uint32_t value = 7;
   EXPECT_FALSE(console.ConsoleReadValue("el 40", "Long(40)=", value));
   EXPECT_FALSE(console.ConsoleReadValue("el 4", "", value));
-  EXPECT_EQ(value, 7.5);
+  EXPECT_EQ(value, 7u);
   EXPECT_TRUE(console.ConsoleReadValue("el 4", "Long(4)=", value));
-  EXPECT_EQ(value, 36.0);
+  EXPECT_EQ(value, 36u);
 }
 
 TEST_F(ConsoleTest, ConsoleReadValue_NoEditPromptOrStuckBuffer_Fails) {
-  double value = 7.5;
+  std::uint32_t value = 7;
   port.OnCarriageReturn(1, {{1ms, "Long(0)=5\r\n[EEPROM:]"}});
   EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
   port.SetOutBufferCounts(std::vector<int>(10, 1));
   port.OnCarriageReturn(2, {{1ms, "Long(0)=5\r\n-->"}});
   EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
-  EXPECT_EQ(value, 7.5);
+  EXPECT_EQ(value, 7u);
 }
 
 TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout) {
@@ -284,19 +285,23 @@ TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
   EXPECT_EQ(ConsoleState{}.CharacterPause, std::chrono::milliseconds(0));
 }
 
-TEST(ConsoleNumbers, ToUnsigned32_NegativeWrapsPositiveKept) {
-  EXPECT_EQ(ToUnsigned32(-1.0), 4294967295.0);
-  EXPECT_EQ(ToUnsigned32(-2147483648.0), 2147483648.0);
-  EXPECT_EQ(ToUnsigned32(517.0), 517.0);
+TEST(ConsoleNumbers, WordFromShown_WrapsNegativesClampsGarbage) {
+  EXPECT_EQ(WordFromShown(-1.0), 4294967295u);
+  EXPECT_EQ(WordFromShown(-2147483648.0), 2147483648u);
+  EXPECT_EQ(WordFromShown(517.0), 517u);
+  EXPECT_EQ(WordFromShown(12.7), 12u);
+  EXPECT_EQ(WordFromShown(1e300), 4294967295u);
+  EXPECT_EQ(WordFromShown(-1e300), 2147483648u);
+  EXPECT_EQ(WordFromShown(std::nan("")), 2147483648u);
 }
 
 TEST(ConsoleNumbers, SignedLongText_SignedDecimalWithBlankForNonNegative) {
-  EXPECT_EQ(SignedLongText(4294967295.0), "-1");
-  EXPECT_EQ(SignedLongText(36.0), " 36");
-  EXPECT_EQ(SignedLongText(0.0), " 0");
-  EXPECT_EQ(SignedLongText(2147483647.0), " 2147483647");
-  EXPECT_EQ(SignedLongText(2147483648.0), "-2147483648");
-  EXPECT_EQ(SignedLongText(4278190080.0), "-16777216");
+  EXPECT_EQ(SignedLongText(4294967295u), "-1");
+  EXPECT_EQ(SignedLongText(36u), " 36");
+  EXPECT_EQ(SignedLongText(0u), " 0");
+  EXPECT_EQ(SignedLongText(2147483647u), " 2147483647");
+  EXPECT_EQ(SignedLongText(2147483648u), "-2147483648");
+  EXPECT_EQ(SignedLongText(4278190080u), "-16777216");
 }
 
 TEST(ConsoleNumbers, HexTextToNumber_EitherCaseOtherCharactersZero) {

@@ -28,7 +28,7 @@ namespace {
 
 using Words = std::vector<std::uint32_t>;
 
-constexpr double kHeaderMagic = 436.0 * 65536.0;
+constexpr std::uint32_t kHeaderMagic = 436u << 16;
 
 // Three known modules in slots 0..2, identified as the scan does.
 modules::ModuleTable ThreeModules() {
@@ -98,7 +98,7 @@ TEST_F(EepromWithController, UnwrittenHeader_ConnectsWithDefaultsAndNoBlockTwoRe
   EXPECT_EQ((std::vector<int>{params.NodeId, params.CanBaudIndex, params.ApplicationType,
                               params.Com2BaudIndex, params.Com2Checksum, params.Com2Timeout}),
             (std::vector<int>{1, 0, kDeviceNet, 5, 1, 300}));
-  EXPECT_EQ(image.ModuleBlock, std::vector<double>(4, 0.0));
+  EXPECT_EQ(image.ModuleBlock, Words(4, 0));
   EXPECT_EQ(progress, std::vector<int>{8});
   EXPECT_TRUE(LinesSince(afterRead).empty());
 }
@@ -154,7 +154,7 @@ TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged)
 
 TEST_F(EepromWithController, DeviceNetCommit_WritesBlockOneAndMarksTheHeader) {
   auto table = ThreeModules();
-  image.DeviceNetBlock = {4.0 * 65536, 1, 2, 3, 4, 5, 6};
+  image.DeviceNetBlock = {4u << 16, 1, 2, 3, 4, 5, 6};
   ConfigurationValues values;
   values.DeviceNet = true;
   values.ModelCode = [](std::string_view) { return 0x123456u; };
@@ -196,7 +196,7 @@ TEST_F(EepromWithController, SafeOrderAndVerify_LeaveTheSameImageAndCatchADiffer
   ConfigurationValues deviceNet;
   deviceNet.DeviceNet = true;
   ASSERT_TRUE(BuildConfigurationImage(deviceNet, params, ThreeModules(), image).Ok());
-  image.DeviceNetBlock = {2.0 * 65536, 1, 2, 3, 4, 5, 6};
+  image.DeviceNetBlock = {2u << 16, 1, 2, 3, 4, 5, 6};
   ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, true).Ok());
   const Words inOrder = AllWords();
   // Blank what the commit writes, then write it again in the safe order.
@@ -230,9 +230,9 @@ TEST(CheckStoredConfiguration, EachImplausibleField_SetsMismatchWithoutConsole) 
   ConfigurationValues values;
   values.Now = {2020, 1, 2, 3, 4, 5};
   ASSERT_TRUE(BuildConfigurationImage(values, params, table, valid).Ok());
-  const auto word = [](int high, int low) { return high * 65536.0 + low; };
-  const std::vector<std::pair<int, double>> faults{{0, kHeaderMagic},
-                                                   {0, 437 * 65536.0 + 36},
+  const auto word = [](std::uint32_t high, std::uint32_t low) { return high << 16 | low; };
+  const std::vector<std::pair<int, std::uint32_t>> faults{{0, kHeaderMagic},
+                                                   {0, word(437, 36)},
                                                    {1, word(5, 24)},
                                                    {1, word(0, 8)},
                                                    {2, word(0, 0)},
