@@ -1,7 +1,6 @@
 #include "canopen/copeds_f.h"
 
 #include <cstdint>
-#include <exception>
 #include <string_view>
 #include <utility>
 
@@ -16,7 +15,6 @@
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
 #include "modules/module_table.h"
-#include "modules/show_zelk_info.h"
 #include "platform/ui/numbers.h"
 #include "platform/ui/services.h"
 
@@ -40,11 +38,8 @@ int Rounded(double value) { return static_cast<int>(ui::RoundHalfEven(value)); }
 }  // namespace
 
 COPEDS_F::COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::MainWindowLink main)
-    : ui::Form("COPEDS_F", services.forms),
-      state_(state),
-      services_(services),
-      main_(std::move(main)),
-      steps_(main_, services_, state_.console, state_.CommitBusy) {
+    : eds::EdsPage("COPEDS_F", services, std::move(main), state.modules, state.console, state.CommitBusy),
+      state_(state) {
   NameControls();
   SetCaptions();
   WireEvents();
@@ -55,10 +50,7 @@ COPEDS_F::COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::M
 COPEDS_F::~COPEDS_F() = default;
 
 void COPEDS_F::NameControls() {
-  EDSRegion.SetName("EDSRegion");
-  ui::NameArray(EDSInfo, "EDSInfo");
-  Label6.SetName("Label6");
-  Label5.SetName("Label5");
+  NameEdsRegion();
   Frame1.SetName("Frame1");
   ui::NameArray(ErrControl, "ErrControl");
   ui::NameArray(ParameterSetting_frame, "ParameterSetting_frame");
@@ -77,9 +69,7 @@ void COPEDS_F::NameControls() {
 
 void COPEDS_F::SetCaptions() {
   SetCaption("CANopen EDS File Setting");
-  EDSRegion.SetCaption("EDS File Information");
-  Label6.SetCaption("Description:");
-  Label5.SetCaption("Created By:");
+  CaptionEdsRegion();
   Frame1.SetCaption("Error Control Protocol");
   ErrControl[kNodeGuarding].SetCaption("Node Guarding Protocol");
   ErrControl[kHeartbeat].SetCaption("Heartbeat Protocol");
@@ -157,8 +147,7 @@ bool COPEDS_F::NoChannels() const {
 
 void COPEDS_F::ShowZelk_Click() {
   if (NoChannels()) return Message(std::string(kNoChannelText));
-  if (!zelk_) zelk_ = std::make_unique<modules::ShowZelkInfo>(state_.modules, services_.forms);
-  zelk_->Show(false);
+  ShowZelkViewer();
 }
 
 void COPEDS_F::ShowObjDictionary_Click() {
@@ -183,7 +172,7 @@ void COPEDS_F::ShowSettingResult_Click() {
 void COPEDS_F::CloseViewers() {
   if (pdo_) pdo_->Unload();
   if (dictionary_) dictionary_->Unload();
-  if (zelk_) zelk_->Unload();
+  CloseZelkViewer();
 }
 
 void COPEDS_F::BackButton_Click() { Unload(); }
@@ -197,8 +186,6 @@ void COPEDS_F::Form_Unload(int& Cancel) {
   CloseViewers();
   if (main_.ShowMainWindow) main_.ShowMainWindow();
 }
-
-void COPEDS_F::ProcessError() { steps_.ProcessError(); }
 
 bool COPEDS_F::TakeTimes() {
   auto& settings = state_.errorControl;
@@ -229,25 +216,17 @@ bool COPEDS_F::TakeTimes() {
 
 void COPEDS_F::FinishButton_MouseUp() {
   if (!TakeTimes()) return;
-  state_.eds[eds::kEdsDescription] = EDSInfo[eds::kEdsDescription].Text();
-  state_.eds[eds::kEdsCreator] = EDSInfo[eds::kEdsCreator].Text();
+  TakeEdsInfo(state_.eds);
   if (state_.CommitBusy) return;
   CloseViewers();
   // The protocol written now is the one the file will describe.
   Frame1.SetEnabled(false);
   state_.CommitBusy = true;
-  bool done = false;
-  // A run-time error must not leave the port open and every later commit
-  // refused: it is reported by its own description, like a failed connect.
-  try {
-    done = BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, false) && WriteEdsFile();
-  } catch (const std::exception& error) {
-    Message(error.what());
-    ProcessError();
+  if (RunCommit([this] {
+        return BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, false) && WriteEdsFile();
+      })) {
+    Unload();
   }
-  if (!done) return;
-  steps_.Succeeded();
-  Unload();
 }
 
 bool COPEDS_F::BuildImage() {
@@ -274,10 +253,6 @@ bool COPEDS_F::WriteEdsFile() {
   // The EEPROM holds the new image already; a failure leaves Finish to be
   // pressed again once the folder is writable.
   return steps_.FileSaved(WriteCanopenEds(eds, services_.clock.Now(), services_.folder.Path()));
-}
-
-void COPEDS_F::Message(const std::string& text, const std::string& title) {
-  services_.messages.Show(text, title, ui::MessageButtons::Ok);
 }
 
 }  // namespace gw20::canopen

@@ -11,11 +11,9 @@
 #include <string>
 
 #include "canopen/error_control.h"
-#include "eds/commit_steps.h"
 #include "eds/eds_info.h"
-#include "eds/main_window_link.h"
+#include "eds/eds_page.h"
 #include "platform/ui/control.h"
-#include "platform/ui/form.h"
 
 namespace gw20::ui {
 class SerialPort;
@@ -28,8 +26,7 @@ struct GatewayParameters;
 }  // namespace gw20::link
 namespace gw20::modules {
 struct ModuleTable;
-class ShowZelkInfo;
-}  // namespace gw20::modules
+}
 
 namespace gw20::eds {
 struct MapTables;
@@ -64,15 +61,14 @@ struct CanopenPageState {
   std::uint32_t& ErrorControlWord;
 };
 
-class COPEDS_F : public ui::Form {
+// The EDS information region, ProcessError and DetachMainWindow come from
+// eds::EdsPage.
+class COPEDS_F : public eds::EdsPage {
  public:
   // `state`, `services` and the main window's controls must outlive the page.
   COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::MainWindowLink main);
   ~COPEDS_F() override;
 
-  ui::Frame EDSRegion;                              // "EDS File Information"
-  std::array<ui::TextBox, 2> EDSInfo;               // eds::kEdsDescription, eds::kEdsCreator
-  ui::Label Label6, Label5;                         // "Description:", "Created By:"
   ui::Frame Frame1;                                 // "Error Control Protocol"
   std::array<ui::OptionButton, 2> ErrControl;       // kNodeGuarding, kHeartbeat
   std::array<ui::Frame, 2> ParameterSetting_frame;  // per protocol
@@ -92,14 +88,8 @@ class COPEDS_F : public ui::Form {
   // writes the EDS file into the program's folder and closes the page. Does
   // nothing while CommitBusy. Every failure is shown and leaves the page open.
   void FinishButton_MouseUp();
-  // Closes the console port if it is open and clears CommitBusy.
-  void ProcessError();
 
-  // The main window is going away: closing the page must not show it again.
-  void DetachMainWindow() { main_.ShowMainWindow = nullptr; }
-
-  // Viewers, null until first opened.
-  modules::ShowZelkInfo* ZelkViewer() const { return zelk_.get(); }
+  // Viewers, null until first opened (the module viewer: ZelkViewer).
   ShowPDO* PdoViewer() const { return pdo_.get(); }
   ShowAppObjDect* DictionaryViewer() const { return dictionary_.get(); }
 
@@ -125,13 +115,8 @@ class COPEDS_F : public ui::Form {
   bool BuildImage();
   // Closes the port first: the controller has its image by now.
   bool WriteEdsFile();
-  void Message(const std::string& text, const std::string& title = {});
 
   CanopenPageState state_;
-  ui::Services& services_;
-  eds::MainWindowLink main_;
-  eds::CommitSteps steps_;
-  std::unique_ptr<modules::ShowZelkInfo> zelk_;
   std::unique_ptr<ShowPDO> pdo_;
   std::unique_ptr<ShowAppObjDect> dictionary_;
 };

@@ -1,7 +1,6 @@
 #include "devicenet/dnseds_set.h"
 
 #include <algorithm>
-#include <exception>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -16,7 +15,6 @@
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
 #include "modules/module_table.h"
-#include "modules/show_zelk_info.h"
 #include "platform/ui/services.h"
 
 namespace gw20::devicenet {
@@ -53,11 +51,8 @@ int StoredField(const std::vector<std::uint32_t>& block, int word, int shift) {
 }  // namespace
 
 DNSEdsSet::DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, eds::MainWindowLink main)
-    : ui::Form("DNSEdsSet", services.forms),
-      state_(state),
-      services_(services),
-      main_(std::move(main)),
-      steps_(main_, services_, state_.console, state_.CommitBusy) {
+    : eds::EdsPage("DNSEdsSet", services, std::move(main), state.modules, state.console, state.CommitBusy),
+      state_(state) {
   NameControls();
   SetCaptions();
   WireEvents();
@@ -68,10 +63,7 @@ DNSEdsSet::DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, ed
 DNSEdsSet::~DNSEdsSet() = default;
 
 void DNSEdsSet::NameControls() {
-  EDSRegion.SetName("EDSRegion");
-  ui::NameArray(EDSInfo, "EDSInfo");
-  Label6.SetName("Label6");
-  Label5.SetName("Label5");
+  NameEdsRegion();
   Frame1.SetName("Frame1");
   Frame2.SetName("Frame2");
   Frame3.SetName("Frame3");
@@ -96,9 +88,7 @@ void DNSEdsSet::NameControls() {
 
 void DNSEdsSet::SetCaptions() {
   SetCaption("DeviceNet EDS File Setting");
-  EDSRegion.SetCaption("EDS File Information");
-  Label6.SetCaption("Description:");
-  Label5.SetCaption("Created By:");
+  CaptionEdsRegion();
   Frame1.SetCaption("Poll Info");
   Frame2.SetCaption("Strobe Info");
   Frame3.SetCaption("COS/Cyclic Info");
@@ -234,10 +224,7 @@ void DNSEdsSet::OutPut_Click(int Index) {
   state_.choices.ConsumedChoice[Index] = std::max(OutPut[Index].ListIndex(), kNoneItem);
 }
 
-void DNSEdsSet::ShowZelkInf_Click() {
-  if (!zelk_) zelk_ = std::make_unique<modules::ShowZelkInfo>(state_.modules, services_.forms);
-  zelk_->Show(false);
-}
+void DNSEdsSet::ShowZelkInf_Click() { ShowZelkViewer(); }
 
 void DNSEdsSet::AppObj_Click() {
   if (!application_) application_ = std::make_unique<ShowAppObjNew>(state_.modules, services_.forms);
@@ -252,7 +239,7 @@ void DNSEdsSet::ShowSettingResult_Click() {
 void DNSEdsSet::CloseViewers() {
   if (assembly_) assembly_->Unload();
   if (application_) application_->Unload();
-  if (zelk_) zelk_->Unload();
+  CloseZelkViewer();
 }
 
 void DNSEdsSet::BackButton_Click() {
@@ -268,28 +255,19 @@ void DNSEdsSet::Form_Unload(int& Cancel) {
   if (main_.ShowMainWindow) main_.ShowMainWindow();
 }
 
-void DNSEdsSet::ProcessError() { steps_.ProcessError(); }
-
 void DNSEdsSet::FinishDeviceSet_MouseUp() {
-  state_.eds[eds::kEdsDescription] = EDSInfo[eds::kEdsDescription].Text();
-  state_.eds[eds::kEdsCreator] = EDSInfo[eds::kEdsCreator].Text();
+  TakeEdsInfo(state_.eds);
   if (state_.CommitBusy) return;
-  if (zelk_) zelk_->Unload();
+  CloseZelkViewer();
   // What is written now is what the file will describe.
   Frame1.SetEnabled(false);
   state_.CommitBusy = true;
   FinishDeviceSet.SetEnabled(false);
-  bool done = false;
-  // A run-time error must not leave the port open and every later commit
-  // refused: it is reported by its own description, like a failed connect.
-  try {
-    done = BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, true) && WriteEdsFile();
-  } catch (const std::exception& error) {
-    Message(error.what());
-    ProcessError();
+  if (!RunCommit([this] {
+        return BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, true) && WriteEdsFile();
+      })) {
+    return;
   }
-  if (!done) return;
-  steps_.Succeeded();
   finished_ = true;
   FinishDeviceSet.SetEnabled(true);
   Unload();
@@ -338,10 +316,6 @@ bool DNSEdsSet::WriteEdsFile() {
   Frame1.SetEnabled(true);
   FinishDeviceSet.SetEnabled(true);
   return false;
-}
-
-void DNSEdsSet::Message(const std::string& text, const std::string& title) {
-  services_.messages.Show(text, title, ui::MessageButtons::Ok);
 }
 
 }  // namespace gw20::devicenet

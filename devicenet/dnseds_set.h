@@ -11,11 +11,9 @@
 #include <string>
 
 #include "devicenet/connections.h"
-#include "eds/commit_steps.h"
 #include "eds/eds_info.h"
-#include "eds/main_window_link.h"
+#include "eds/eds_page.h"
 #include "platform/ui/control.h"
-#include "platform/ui/form.h"
 
 namespace gw20::ui {
 struct Services;
@@ -27,8 +25,7 @@ struct GatewayParameters;
 }  // namespace gw20::link
 namespace gw20::modules {
 struct ModuleTable;
-class ShowZelkInfo;
-}  // namespace gw20::modules
+}
 namespace gw20::eds {
 struct MapTables;
 }
@@ -61,15 +58,14 @@ struct DeviceNetPageState {
   bool& CommitBusy;                       // shared with the main window: a conversation is running
 };
 
-class DNSEdsSet : public ui::Form {
+// The EDS information region, ProcessError and DetachMainWindow come from
+// eds::EdsPage.
+class DNSEdsSet : public eds::EdsPage {
  public:
   // `state`, `services` and the main window's controls must outlive the page.
   DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, eds::MainWindowLink main);
   ~DNSEdsSet() override;
 
-  ui::Frame EDSRegion;                 // "EDS File Information"
-  std::array<ui::TextBox, 2> EDSInfo;  // eds::kEdsDescription, eds::kEdsCreator
-  ui::Label Label6, Label5;            // "Description:", "Created By:"
   // Frame1 "Poll Info", Frame2 "Strobe Info", Frame3 "COS/Cyclic Info", each
   // holding InpPut(k) and OutPut(k) of its slot with their labels.
   ui::Frame Frame1, Frame2, Frame3;
@@ -94,21 +90,15 @@ class DNSEdsSet : public ui::Form {
   // Does nothing while CommitBusy. A failure is shown and leaves the page
   // open with Frame1 and Finish disabled.
   void FinishDeviceSet_MouseUp();
-  // Closes the console port if it is open and clears CommitBusy.
-  void ProcessError();
   // The path the item at `Index` of a connection list names, by its text.
   DnsPath GetDNSInfo(int Index, const std::string& ItemText) const;
-
-  // The main window is going away: closing the page must not show it again.
-  void DetachMainWindow() { main_.ShowMainWindow = nullptr; }
 
   // Default connection chosen with IO_Info, 0..3; 0 when the page opens.
   int DefaultIOInfo() const { return defaultIOInfo_; }
   // True after a successful commit.
   bool Finished() const { return finished_; }
 
-  // Viewers, null until first opened.
-  modules::ShowZelkInfo* ZelkViewer() const { return zelk_.get(); }
+  // Viewers, null until first opened (the module viewer: ZelkViewer).
   ShowAppObjNew* ApplicationViewer() const { return application_.get(); }
   ShowAssObj* AssemblyViewer() const { return assembly_.get(); }
 
@@ -134,15 +124,10 @@ class DNSEdsSet : public ui::Form {
   bool BuildImage();
   // Closes the port first: the controller has its image by now.
   bool WriteEdsFile();
-  void Message(const std::string& text, const std::string& title = {});
 
   DeviceNetPageState state_;
-  ui::Services& services_;
-  eds::MainWindowLink main_;
-  eds::CommitSteps steps_;
   int defaultIOInfo_ = kDefaultPoll;
   bool finished_ = false;
-  std::unique_ptr<modules::ShowZelkInfo> zelk_;
   std::unique_ptr<ShowAppObjNew> application_;
   std::unique_ptr<ShowAssObj> assembly_;
 };

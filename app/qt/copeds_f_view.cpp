@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 
 #include "app/qt/widget_factory.h"
@@ -32,14 +31,7 @@ CopedsFView::CopedsFView(canopen::COPEDS_F& form) {
   QWidget& page = qtui::MakeScrolledContent(*this);
   auto* column = new QVBoxLayout(&page);
 
-  auto& eds = MakeBound<QGroupBox>(page, form.EDSRegion);
-  auto* edsGrid = new QGridLayout(&eds);
-  edsGrid->addWidget(&MakeBound<QLabel>(eds, form.Label6), 0, 0);
-  edsGrid->addWidget(&MakeBound<QLineEdit>(eds, form.EDSInfo[0]), 0, 1);
-  edsGrid->addWidget(&MakeBound<QLabel>(eds, form.Label5), 1, 0);
-  edsGrid->addWidget(&MakeBound<QLineEdit>(eds, form.EDSInfo[1]), 1, 1);
-  edsGrid->setColumnStretch(1, 1);
-  column->addWidget(&eds);
+  column->addWidget(&MakeEdsRegion(page, form));
 
   auto* protocolRow = new QHBoxLayout;
   // The option buttons are the frame's children, so disabling the frame
@@ -70,19 +62,8 @@ CopedsFView::CopedsFView(canopen::COPEDS_F& form) {
   protocolRow->addLayout(frames, 1);
   column->addLayout(protocolRow, 1);
 
-  auto* viewers = new QHBoxLayout;
-  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowObjDictionary));
-  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowZelk));
-  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowSettingResult));
-  column->addLayout(viewers);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(&MakeBound<QPushButton>(page, form.BackButton));
-  auto& finish = MakeBound<QPushButton>(page, form.FinishButton);
-  finish.setDefault(true);
-  buttons->addWidget(&finish);
-  column->addLayout(buttons);
+  AddPageButtons(*column, page, {&form.ShowObjDictionary, &form.ShowZelk, &form.ShowSettingResult},
+                 form.BackButton, form.FinishButton);
 
   qtui::BindWindow(*this, form);
 }

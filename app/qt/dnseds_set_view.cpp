@@ -5,8 +5,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <array>
 
@@ -53,14 +51,7 @@ DnsEdsSetView::DnsEdsSetView(devicenet::DNSEdsSet& form) {
   QWidget& page = qtui::MakeScrolledContent(*this);
   auto* column = new QVBoxLayout(&page);
 
-  auto& eds = MakeBound<QGroupBox>(page, form.EDSRegion);
-  auto* edsGrid = new QGridLayout(&eds);
-  edsGrid->addWidget(&MakeBound<QLabel>(eds, form.Label6), 0, 0);
-  edsGrid->addWidget(&MakeBound<QLineEdit>(eds, form.EDSInfo[eds::kEdsDescription]), 0, 1);
-  edsGrid->addWidget(&MakeBound<QLabel>(eds, form.Label5), 1, 0);
-  edsGrid->addWidget(&MakeBound<QLineEdit>(eds, form.EDSInfo[eds::kEdsCreator]), 1, 1);
-  edsGrid->setColumnStretch(1, 1);
-  column->addWidget(&eds);
+  column->addWidget(&MakeEdsRegion(page, form));
 
   auto* connections = new QHBoxLayout;
   const std::array<ui::Frame*, devicenet::kConnectionSlots> frames{&form.Frame1, &form.Frame2, &form.Frame3};
@@ -76,19 +67,8 @@ DnsEdsSetView::DnsEdsSetView(devicenet::DNSEdsSet& form) {
   options->addStretch(1);
   column->addWidget(&defaults);
 
-  auto* viewers = new QHBoxLayout;
-  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowZelkInf));
-  viewers->addWidget(&MakeBound<QPushButton>(page, form.AppObj));
-  viewers->addWidget(&MakeBound<QPushButton>(page, form.ShowSettingResult));
-  column->addLayout(viewers);
-
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(&MakeBound<QPushButton>(page, form.BackButton));
-  auto& finish = MakeBound<QPushButton>(page, form.FinishDeviceSet);
-  finish.setDefault(true);
-  buttons->addWidget(&finish);
-  column->addLayout(buttons);
+  AddPageButtons(*column, page, {&form.ShowZelkInf, &form.AppObj, &form.ShowSettingResult}, form.BackButton,
+                 form.FinishDeviceSet);
 
   qtui::BindWindow(*this, form);
 }

@@ -1,7 +1,14 @@
 #include "app/qt/widget_factory.h"
 
+#include <QBoxLayout>
 #include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSizePolicy>
+
+#include "eds/eds_page.h"
 
 // The pictures are compiled into this static library and nothing refers to
 // them by symbol, so they are registered by hand or the linker drops them.
@@ -49,6 +56,32 @@ void UseFixedPitch(QWidget& widget) {
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   font.setPointSizeF(widget.font().pointSizeF());
   widget.setFont(font);
+}
+
+QGroupBox& MakeEdsRegion(QWidget& page, eds::EdsPage& form) {
+  auto& region = MakeBound<QGroupBox>(page, form.EDSRegion);
+  auto* grid = new QGridLayout(&region);
+  grid->addWidget(&MakeBound<QLabel>(region, form.Label6), 0, 0);
+  grid->addWidget(&MakeBound<QLineEdit>(region, form.EDSInfo[eds::kEdsDescription]), 0, 1);
+  grid->addWidget(&MakeBound<QLabel>(region, form.Label5), 1, 0);
+  grid->addWidget(&MakeBound<QLineEdit>(region, form.EDSInfo[eds::kEdsCreator]), 1, 1);
+  grid->setColumnStretch(1, 1);
+  return region;
+}
+
+void AddPageButtons(QBoxLayout& column, QWidget& page, std::initializer_list<ui::Button*> viewers,
+                    ui::Button& back, ui::Button& finish) {
+  auto* viewerRow = new QHBoxLayout;
+  for (ui::Button* viewer : viewers) viewerRow->addWidget(&MakeBound<QPushButton>(page, *viewer));
+  column.addLayout(viewerRow);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(&MakeBound<QPushButton>(page, back));
+  auto& finishButton = MakeBound<QPushButton>(page, finish);
+  finishButton.setDefault(true);
+  buttons->addWidget(&finishButton);
+  column.addLayout(buttons);
 }
 
 }  // namespace gw20::appqt

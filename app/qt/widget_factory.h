@@ -5,9 +5,17 @@
 #include <QLabel>
 #include <QString>
 #include <QWidget>
+#include <initializer_list>
 
 #include "platform/qt/binder.h"
 #include "platform/ui/control.h"
+
+class QBoxLayout;
+class QGroupBox;
+
+namespace gw20::eds {
+class EdsPage;
+}
 
 namespace gw20::appqt {
 
@@ -31,5 +39,14 @@ void KeepPlaceWhenHidden(QWidget& widget);
 
 // A fixed-pitch font, so list entries padded with blanks line up.
 void UseFixedPitch(QWidget& widget);
+
+// A configuration page's "EDS File Information" box: the two texts, each
+// beside its label.
+QGroupBox& MakeEdsRegion(QWidget& page, eds::EdsPage& form);
+
+// A configuration page's foot: its viewer buttons in a row, then Back and
+// Finish at the right, Finish the default button.
+void AddPageButtons(QBoxLayout& column, QWidget& page, std::initializer_list<ui::Button*> viewers,
+                    ui::Button& back, ui::Button& finish);
 
 }  // namespace gw20::appqt

@@ -1,0 +1,65 @@
+#include "eds/eds_page.h"
+
+#include <exception>
+#include <utility>
+
+#include "modules/show_zelk_info.h"
+#include "platform/ui/services.h"
+
+namespace gw20::eds {
+
+EdsPage::EdsPage(std::string name, ui::Services& services, MainWindowLink main,
+                 const modules::ModuleTable& modules, link::ConsoleState& console, bool& CommitBusy)
+    : ui::Form(std::move(name), services.forms),
+      services_(services),
+      main_(std::move(main)),
+      steps_(main_, services_, console, CommitBusy),
+      modules_(modules) {}
+
+// Out of line: the viewer is an incomplete type in the header.
+EdsPage::~EdsPage() = default;
+
+void EdsPage::NameEdsRegion() {
+  EDSRegion.SetName("EDSRegion");
+  ui::NameArray(EDSInfo, "EDSInfo");
+  Label6.SetName("Label6");
+  Label5.SetName("Label5");
+}
+
+void EdsPage::CaptionEdsRegion() {
+  EDSRegion.SetCaption("EDS File Information");
+  Label6.SetCaption("Description:");
+  Label5.SetCaption("Created By:");
+}
+
+void EdsPage::TakeEdsInfo(EdsInfo& eds) const {
+  eds[kEdsDescription] = EDSInfo[kEdsDescription].Text();
+  eds[kEdsCreator] = EDSInfo[kEdsCreator].Text();
+}
+
+void EdsPage::ShowZelkViewer() {
+  if (!zelk_) zelk_ = std::make_unique<modules::ShowZelkInfo>(modules_, services_.forms);
+  zelk_->Show(false);
+}
+
+void EdsPage::CloseZelkViewer() {
+  if (zelk_) zelk_->Unload();
+}
+
+bool EdsPage::RunCommit(const std::function<bool()>& steps) {
+  bool done = false;
+  try {
+    done = steps();
+  } catch (const std::exception& error) {
+    Message(error.what());
+    ProcessError();
+  }
+  if (done) steps_.Succeeded();
+  return done;
+}
+
+void EdsPage::Message(const std::string& text, const std::string& title) {
+  services_.messages.Show(text, title, ui::MessageButtons::Ok);
+}
+
+}  // namespace gw20::eds
