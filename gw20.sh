@@ -16,11 +16,11 @@ jobs=2
 
 # Debian packages the build, the tests and the run need.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev
-          libgl-dev fonts-dejavu-core xvfb xauth)
+          nlohmann-json3-dev libgl-dev fonts-dejavu-core xvfb xauth)
 
 # What fuzzing needs besides: clang, libFuzzer and the sanitizer runtimes, and
 # the symbolizer that turns a crash's stack into files and lines.
-fuzz_packages=(cmake make clang libclang-rt-dev llvm)
+fuzz_packages=(cmake make clang libclang-rt-dev llvm nlohmann-json3-dev)
 
 say() { printf '%s\n' "gw20: $*" >&2; }
 

@@ -1,5 +1,7 @@
 #include "sim/command_line.h"
 
+#include <getopt.h>
+
 #include <charconv>
 #include <chrono>
 #include <cstdint>
@@ -25,7 +27,7 @@ struct ParseState {
 
 // One option: its name, whether it takes a value, and what the value sets.
 struct OptionSpec {
-  std::string_view name;
+  const char* name;
   bool takesValue;
   std::function<void(std::string_view value, ParseState& state)> apply;
 };
@@ -83,10 +85,11 @@ void ApplyFifo(std::string_view text, ParseState& state) {
   state.options.controller.fifo = value;
 }
 
-void RequireNonEmpty(std::string_view name, std::string_view value) {
+std::string NonEmpty(std::string_view name, std::string_view value) {
   if (value.empty()) {
     throw CommandLineError("--" + std::string(name) + " needs a non-empty value");
   }
+  return std::string(value);
 }
 
 void ApplyFieldBaud(std::string_view text, ParseState& state) {
@@ -107,9 +110,8 @@ void ApplyFieldChecksum(std::string_view text, ParseState& state) {
 }
 
 void ApplyModulesFile(std::string_view text, ParseState& state) {
-  RequireNonEmpty("modules-file", text);
   try {
-    const std::vector<FieldModule> modules = ReadModulesFile(std::filesystem::path(text));
+    const std::vector<FieldModule> modules = ReadModulesFile(NonEmpty("modules-file", text));
     auto& chain = state.options.controller.modules;
     chain.insert(chain.end(), modules.begin(), modules.end());
   } catch (const std::runtime_error& error) {
@@ -162,38 +164,34 @@ void ApplyLatency(std::string_view text, ParseState& state) {
   state.options.controller.latency = std::chrono::milliseconds(*ms);
 }
 
+// getopt_long takes an abbreviation for the one option it starts; `given`
+// ("--name") is none, or starts several.
+CommandLineError UnknownLongOption(std::string_view given, const std::vector<OptionSpec>& specs) {
+  std::string candidates;
+  for (const OptionSpec& spec : specs) {
+    if (("--" + std::string(spec.name)).starts_with(given)) candidates += " --" + std::string(spec.name);
+  }
+  return CommandLineError(candidates.empty()
+                              ? "unknown option \"" + std::string(given) + "\""
+                              : "ambiguous option \"" + std::string(given) + "\", one of" + candidates);
+}
+
 std::vector<OptionSpec> OptionSpecs() {
   return {
       {"help", false, [](std::string_view, ParseState& s) { s.options.help = true; }},
-      {"link", true,
-       [](std::string_view v, ParseState& s) {
-         SimOptions& o = s.options;
-         RequireNonEmpty("link", v);
-         o.link = v;
-       }},
+      {"link", true, [](std::string_view v, ParseState& s) { s.options.link = NonEmpty("link", v); }},
       {"model", true,
-       [](std::string_view v, ParseState& s) {
-         SimOptions& o = s.options;
-         RequireNonEmpty("model", v);
-         o.controller.model = v;
-       }},
+       [](std::string_view v, ParseState& s) { s.options.controller.model = NonEmpty("model", v); }},
       {"firmware", true, ApplyFirmware},
       {"eeprom", true,
-       [](std::string_view v, ParseState& s) {
-         SimOptions& o = s.options;
-         RequireNonEmpty("eeprom", v);
-         o.controller.eepromFile = v;
-       }},
+       [](std::string_view v, ParseState& s) { s.options.controller.eepromFile = NonEmpty("eeprom", v); }},
       {"transcript", true,
        [](std::string_view v, ParseState& s) {
-         SimOptions& o = s.options;
-         RequireNonEmpty("transcript", v);
-         o.controller.transcriptFile = v;
+         s.options.controller.transcriptFile = NonEmpty("transcript", v);
        }},
       {"answer-times", true,
        [](std::string_view v, ParseState& s) {
-         RequireNonEmpty("answer-times", v);
-         s.options.controller.answerTimesFile = v;
+         s.options.controller.answerTimesFile = NonEmpty("answer-times", v);
        }},
       {"fifo", true, ApplyFifo},
       {"modules", true, [](std::string_view v, ParseState& s) { s.moduleLists.emplace_back(v); }},
@@ -221,39 +219,49 @@ std::vector<OptionSpec> OptionSpecs() {
 }  // namespace
 
 SimOptions ParseCommandLine(const std::vector<std::string>& args) {
-  constexpr std::string_view kOptionPrefix = "--";
   const std::vector<OptionSpec> specs = OptionSpecs();
+  // getopt_long returns an option's index plus this, clear of any character
+  // it returns for a short option or an error.
+  constexpr int kFirstIndex = 256;
+  std::vector<option> longOptions;
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    longOptions.push_back({specs[i].name, specs[i].takesValue ? required_argument : no_argument, nullptr,
+                           kFirstIndex + static_cast<int>(i)});
+  }
+  longOptions.push_back({});
+  // getopt wants argv as it is given to main: writable, with a program name.
+  std::vector<std::string> argvText{"gw20sim"};
+  argvText.insert(argvText.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : argvText) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
   ParseState state;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string_view arg = args[i];
-    if (arg.substr(0, kOptionPrefix.size()) != kOptionPrefix) {
-      throw CommandLineError("unexpected argument \"" + args[i] + "\"");
+  optind = 0;  // starts getopt afresh, as for every parse
+  opterr = 0;  // its messages are ours
+  const int argc = static_cast<int>(argvText.size());
+  int found = 0;
+  // The leading ":" has a missing value reported as ':' rather than '?'.
+  while ((found = getopt_long(argc, argv.data(), ":", longOptions.data(), nullptr)) != -1) {
+    if (found != ':' && found != '?') {
+      specs[static_cast<std::size_t>(found - kFirstIndex)].apply(optarg == nullptr ? "" : optarg, state);
+      continue;
     }
-    arg.remove_prefix(kOptionPrefix.size());
-    const std::size_t equals = arg.find('=');
-    const std::string_view name = arg.substr(0, equals);
-    const OptionSpec* option = nullptr;
-    for (const OptionSpec& candidate : specs) {
-      if (candidate.name == name) {
-        option = &candidate;
-      }
+    // optopt: the option whose value is missing or unwanted, the letter of an
+    // unknown short option, or 0 for an unknown long one.
+    const int index = optopt - kFirstIndex;
+    if (index >= 0 && static_cast<std::size_t>(index) < specs.size()) {
+      throw CommandLineError("--" + std::string(specs[static_cast<std::size_t>(index)].name) +
+                             (found == ':' ? " needs a value" : " takes no value"));
     }
-    if (option == nullptr) {
-      throw CommandLineError("unknown option \"--" + std::string(name) + "\"");
-    }
-    std::string_view value;
-    if (equals != std::string_view::npos) {
-      if (!option->takesValue) {
-        throw CommandLineError("--" + std::string(name) + " takes no value");
-      }
-      value = arg.substr(equals + 1);
-    } else if (option->takesValue) {
-      if (i + 1 >= args.size()) {
-        throw CommandLineError("--" + std::string(name) + " needs a value");
-      }
-      value = args[++i];
-    }
-    option->apply(value, state);
+    if (optopt != 0)
+      throw CommandLineError("unknown option \"-" + std::string{static_cast<char>(optopt)} + "\"");
+    const std::string_view given = argv[optind - 1];
+    throw UnknownLongOption(given.substr(0, given.find('=')), specs);
+  }
+  // getopt moved the arguments that are not options to the end.
+  if (optind < argc) {
+    throw CommandLineError("unexpected argument \"" + std::string(argv[optind]) + "\"");
   }
   SimOptions& options = state.options;
   // Only now are the common settings of --modules known, whatever the order of the options.

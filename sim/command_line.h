@@ -22,8 +22,9 @@ class CommandLineError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Parses gw20sim's arguments (without the program name). Options take their
-// value as the next argument or after "=". Checks syntax and required options;
+// Parses gw20sim's arguments (without the program name) with getopt_long:
+// options take their value as the next argument or after "=", and an
+// unambiguous abbreviation stands for the name. Checks syntax and required options;
 // value ranges the controller checks itself (firmware month, ...) are left to it.
 // Throws CommandLineError.
 SimOptions ParseCommandLine(const std::vector<std::string>& args);

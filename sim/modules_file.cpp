@@ -1,216 +1,115 @@
 #include "sim/modules_file.h"
 
-#include <charconv>
+#include <cstddef>
 #include <fstream>
-#include <functional>
-#include <limits>
-#include <map>
-#include <optional>
+#include <iterator>
+#include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
-#include <system_error>
+#include <utility>
 
 namespace gw20::sim {
 namespace {
 
-constexpr std::string_view kWhitespace = " \t\r\n";
-constexpr int kHexBase = 16;
-constexpr std::size_t kUnicodeEscapeDigits = 4;
-constexpr unsigned kAsciiLimit = 0x80;
+using nlohmann::json;
 
-// Reads exactly the module chain shape, not JSON in general: every value is
-// read by what its key expects, so an error can say what was expected where.
-class ChainReader {
+constexpr std::string_view kBlanks = " \t\r\n";
+constexpr std::string_view kBlanksAndCommas = " \t\r\n,";
+
+// Hands the text to the JSON parser and counts what it has taken, so the
+// parser's callback knows where in the text it is.
+class CountingReader {
  public:
-  explicit ChainReader(std::string_view text) : text_(text) {}
+  using iterator_category = std::input_iterator_tag;
+  using value_type = char;
+  using difference_type = std::ptrdiff_t;
+  using pointer = const char*;
+  using reference = const char&;
 
-  std::vector<FieldModule> ReadChain() {
-    std::vector<FieldModule> modules;
-    Expect('[', "a \"[\" opening the list of modules");
-    if (!Accept(']')) {
-      do {
-        const std::size_t start = Skip();
-        modules.push_back(ReadModule());
-        try {
-          CheckModules(modules);
-        } catch (const std::invalid_argument& error) {
-          Fail(start, error.what());
-        }
-      } while (Accept(','));
-      Expect(']', "\",\" or \"]\" after a module");
-    }
-    if (Skip() != text_.size()) {
-      Fail(pos_, "unexpected text after the list of modules");
-    }
-    return modules;
+  CountingReader(const char* at, std::size_t& taken) : at_(at), taken_(&taken) {}
+  reference operator*() const { return *at_; }
+  CountingReader& operator++() {
+    ++at_;
+    ++*taken_;
+    return *this;
   }
+  bool operator==(const CountingReader& other) const { return at_ == other.at_; }
 
  private:
-  [[noreturn]] void Fail(std::size_t at, const std::string& message) const {
-    int line = 1;
-    int column = 1;
-    for (std::size_t i = 0; i < at && i < text_.size(); ++i) {
-      if (text_[i] == '\n') {
-        ++line;
-        column = 1;
-      } else {
-        ++column;
-      }
-    }
-    throw ModulesFileError(line, column, message);
-  }
-
-  // Skips whitespace; returns the position of the next character.
-  std::size_t Skip() {
-    while (pos_ < text_.size() && kWhitespace.find(text_[pos_]) != std::string_view::npos) {
-      ++pos_;
-    }
-    return pos_;
-  }
-
-  bool Accept(char c) {
-    if (Skip() < text_.size() && text_[pos_] == c) {
-      ++pos_;
-      return true;
-    }
-    return false;
-  }
-
-  void Expect(char c, std::string_view what) {
-    if (!Accept(c)) {
-      Fail(pos_, "expected " + std::string(what));
-    }
-  }
-
-  FieldModule ReadModule() {
-    FieldModule module;
-    const std::size_t start = Skip();
-    Expect('{', "a \"{\" opening a module");
-    const std::map<std::string, std::function<void()>, std::less<>> readers = {
-        {"address", [&] { module.address = ReadHexByte(); }},
-        {"model", [&] { module.model = ReadString(); }},
-        {"typeCode", [&] { module.typeCode = ReadHexByte(); }},
-        {"dataFormat", [&] { module.dataFormat = ReadHexByte(); }},
-        {"baud", [&] { module.baud = ReadInteger(); }},
-        {"checksum", [&] { module.checksum = ReadBoolean(); }},
-        {"dSuffix", [&] { module.dSuffix = ReadBoolean(); }},
-    };
-    std::map<std::string, bool, std::less<>> seen;
-    if (!Accept('}')) {
-      do {
-        const std::size_t keyStart = Skip();
-        const std::string key = ReadString();
-        const auto reader = readers.find(key);
-        if (reader == readers.end()) {
-          Fail(keyStart, "unknown key \"" + key + "\"");
-        }
-        if (seen[key]) {
-          Fail(keyStart, "key \"" + key + "\" given twice");
-        }
-        seen[key] = true;
-        Expect(':', "\":\" after a key");
-        reader->second();
-      } while (Accept(','));
-      Expect('}', "\",\" or \"}\" after a value");
-    }
-    for (const std::string_view required : {"address", "model"}) {
-      if (!seen.contains(required)) {
-        Fail(start, "the module has no \"" + std::string(required) + "\"");
-      }
-    }
-    return module;
-  }
-
-  std::string ReadString() {
-    const std::size_t start = Skip();
-    Expect('"', "a string");
-    std::string value;
-    while (pos_ < text_.size() && text_[pos_] != '"') {
-      const char c = text_[pos_++];
-      if (static_cast<unsigned char>(c) < ' ') {
-        Fail(pos_ - 1, "control character inside a string");
-      }
-      if (c != '\\') {
-        value += c;
-        continue;
-      }
-      value += ReadEscape();
-    }
-    if (pos_ >= text_.size()) {
-      Fail(start, "string without its closing quote");
-    }
-    ++pos_;
-    return value;
-  }
-
-  // After a backslash. Only ASCII is wanted here, so \u beyond it is refused.
-  char ReadEscape() {
-    const std::size_t at = pos_ - 1;
-    if (pos_ >= text_.size()) {
-      Fail(at, "unfinished escape");
-    }
-    const char c = text_[pos_++];
-    const std::string_view simple = "\"\\/bfnrt";
-    const std::string_view meaning = "\"\\/\b\f\n\r\t";
-    if (const std::size_t i = simple.find(c); i != std::string_view::npos) {
-      return meaning[i];
-    }
-    unsigned code = 0;
-    const std::string_view digits = text_.substr(pos_, kUnicodeEscapeDigits);
-    const auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), code, kHexBase);
-    if (c != 'u' || digits.size() != kUnicodeEscapeDigits || ec != std::errc() ||
-        ptr != digits.data() + digits.size()) {
-      Fail(at, "invalid escape");
-    }
-    if (code >= kAsciiLimit) {
-      Fail(at, "only ASCII characters are allowed");
-    }
-    pos_ += kUnicodeEscapeDigits;
-    return static_cast<char>(code);
-  }
-
-  int ReadHexByte() {
-    const std::size_t start = Skip();
-    const auto value = ParseHexByte(ReadString());
-    if (!value) {
-      Fail(start, "expected two hexadecimal digits in quotes, e.g. \"0A\"");
-    }
-    return *value;
-  }
-
-  int ReadInteger() {
-    const std::size_t start = Skip();
-    std::size_t end = start;
-    while (end < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[end])) != 0 ||
-                                  std::string_view("-+.eE").find(text_[end]) != std::string_view::npos)) {
-      ++end;
-    }
-    const std::string_view number = text_.substr(start, end - start);
-    int value = 0;
-    const auto [ptr, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
-    // JSON forbids leading zeros and "+"; from_chars refuses "+" itself.
-    const bool leadingZero = number.size() > 1 && number[0] == '0';
-    if (number.empty() || ec != std::errc() || ptr != number.data() + number.size() || leadingZero) {
-      Fail(start, "expected a whole number");
-    }
-    pos_ = end;
-    return value;
-  }
-
-  bool ReadBoolean() {
-    const std::size_t start = Skip();
-    for (const bool value : {true, false}) {
-      const std::string_view word = value ? "true" : "false";
-      if (text_.substr(start, word.size()) == word) {
-        pos_ += word.size();
-        return value;
-      }
-    }
-    Fail(start, "expected true or false");
-  }
-
-  std::string_view text_;
-  std::size_t pos_ = 0;
+  const char* at_;
+  std::size_t* taken_;
 };
+
+ModulesFileError ErrorAt(std::string_view text, std::size_t offset, const std::string& message) {
+  int line = 1;
+  int column = 1;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else {
+      ++column;
+    }
+  }
+  return {line, column, message};
+}
+
+// The library's message without what comes before `separator`: its
+// "[json.exception.NAME]" and, for a parse error, the position it counts.
+std::string ReasonOf(const json::exception& error, std::string_view separator) {
+  const std::string what = error.what();
+  const std::size_t end = what.find(separator);
+  return end == std::string::npos ? what : what.substr(end + separator.size());
+}
+
+// One entry of the list, each value read as its key wants it. Throws std::invalid_argument.
+FieldModule ReadModule(const json& entry) {
+  if (!entry.is_object()) throw std::invalid_argument("expected a \"{\" opening a module");
+  FieldModule module;
+  for (const auto& item : entry.items()) {
+    // Named, not bound, so that the lambdas can take them with every compiler.
+    const std::string& key = item.key();
+    const json& value = item.value();
+    const auto expect = [&key](bool good, std::string_view what) {
+      if (!good) throw std::invalid_argument("\"" + key + "\": expected " + std::string(what));
+    };
+    const auto hexByte = [&] {
+      const auto byte = value.is_string() ? ParseHexByte(value.get_ref<const std::string&>()) : std::nullopt;
+      expect(byte.has_value(), "two hexadecimal digits in quotes, e.g. \"0A\"");
+      return *byte;
+    };
+    const auto boolean = [&] {
+      expect(value.is_boolean(), "true or false");
+      return value.get<bool>();
+    };
+    if (key == "address") {
+      module.address = hexByte();
+    } else if (key == "model") {
+      expect(value.is_string(), "a string");
+      module.model = value.get<std::string>();
+    } else if (key == "typeCode") {
+      module.typeCode = hexByte();
+    } else if (key == "dataFormat") {
+      module.dataFormat = hexByte();
+    } else if (key == "baud") {
+      expect(value.is_number_unsigned()  ? std::in_range<int>(value.get<std::uint64_t>())
+             : value.is_number_integer() ? std::in_range<int>(value.get<std::int64_t>())
+                                         : false,
+             "a whole number");
+      module.baud = value.get<int>();
+    } else if (key == "checksum") {
+      module.checksum = boolean();
+    } else if (key == "dSuffix") {
+      module.dSuffix = boolean();
+    } else {
+      throw std::invalid_argument("unknown key \"" + key + "\"");
+    }
+  }
+  for (const std::string required : {"address", "model"}) {
+    if (!entry.contains(required)) throw std::invalid_argument("the module has no \"" + required + "\"");
+  }
+  return module;
+}
 
 }  // namespace
 
@@ -219,7 +118,55 @@ ModulesFileError::ModulesFileError(int line, int column, const std::string& mess
       line_(line),
       column_(column) {}
 
-std::vector<FieldModule> ParseModulesJson(std::string_view text) { return ChainReader(text).ReadChain(); }
+std::vector<FieldModule> ParseModulesJson(std::string_view text) {
+  // The parse tree keeps no positions: the callback notes where each entry of
+  // the list starts (after the "[" or the end of the one before, its comma and
+  // blanks), and refuses a key given twice, which the tree would silently drop.
+  std::size_t taken = 0;
+  std::size_t afterPrevious = 0;
+  std::vector<std::size_t> starts;
+  std::set<std::string> keys;
+  const auto note = [&](int depth, json::parse_event_t event, json& parsed) {
+    using Event = json::parse_event_t;
+    const bool value = event == Event::value;
+    if (depth == 0 && event == Event::array_start) afterPrevious = taken;
+    if (depth == 1 && (value || event == Event::object_start || event == Event::array_start)) {
+      starts.push_back(text.find_first_not_of(kBlanksAndCommas, afterPrevious));
+      keys.clear();
+    }
+    if (depth == 1 && (value || event == Event::object_end || event == Event::array_end)) {
+      afterPrevious = taken;
+    }
+    if (depth == 2 && event == Event::key && !keys.insert(parsed.get<std::string>()).second) {
+      throw ErrorAt(text, starts.back(), "key \"" + parsed.get<std::string>() + "\" given twice");
+    }
+    return true;
+  };
+  json chain;
+  try {
+    chain = json::parse(CountingReader(text.data(), taken), CountingReader(text.data() + text.size(), taken),
+                        note);
+  } catch (const json::parse_error& error) {
+    // error.byte counts the offending character itself.
+    throw ErrorAt(text, error.byte == 0 ? 0 : error.byte - 1, ReasonOf(error, ": "));
+  } catch (const json::exception& error) {  // a number beyond a double's range: a value, not syntax
+    throw ErrorAt(text, starts.empty() ? text.find_first_not_of(kBlanks) : starts.back(),
+                  ReasonOf(error, "] "));
+  }
+  if (!chain.is_array()) {
+    throw ErrorAt(text, text.find_first_not_of(kBlanks), "expected a \"[\" opening the list of modules");
+  }
+  std::vector<FieldModule> modules;
+  for (std::size_t i = 0; i < chain.size(); ++i) {
+    try {
+      modules.push_back(ReadModule(chain[i]));
+      CheckModules(modules);
+    } catch (const std::invalid_argument& error) {
+      throw ErrorAt(text, starts[i], error.what());
+    }
+  }
+  return modules;
+}
 
 std::vector<FieldModule> ReadModulesFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);

@@ -11,7 +11,9 @@
 namespace gw20::sim {
 
 // A module chain file that cannot be used; what() starts with "LINE:COLUMN: "
-// (both counted from 1) of the offending character.
+// (both counted from 1, the column in bytes): for text that is not JSON the
+// offending character, for a module that cannot be used the first character
+// of its entry in the list.
 class ModulesFileError : public std::runtime_error {
  public:
   ModulesFileError(int line, int column, const std::string& message);
@@ -26,9 +28,9 @@ class ModulesFileError : public std::runtime_error {
 // Parses a module chain written as strict JSON: an array of objects with the
 // keys "address" (two hexadecimal digits, required), "model" (required),
 // "typeCode" and "dataFormat" (two hexadecimal digits, default "00"), "baud"
-// (a number, default 9600), "checksum" and "dSuffix" (true or false, default
-// false). Unknown or repeated keys, anything after the array, and a chain that
-// CheckModules refuses are errors. Throws ModulesFileError.
+// (a whole number, default 9600), "checksum" and "dSuffix" (true or false,
+// default false). Unknown or repeated keys and a chain that CheckModules
+// refuses are errors. Throws ModulesFileError.
 std::vector<FieldModule> ParseModulesJson(std::string_view text);
 
 // Reads and parses `file`. Throws std::runtime_error whose message starts

@@ -2,6 +2,10 @@
 
 #include <unistd.h>
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -9,6 +13,8 @@
 #include <charconv>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <optional>
 
@@ -22,6 +28,20 @@ namespace gw20::cli {
 namespace {
 
 constexpr std::string_view kComPrefix = "COM";
+// The options besides --help and the connection options, by what they take.
+constexpr std::string_view kSwitches[] = {"--json", "--list", "--verify", "--safe-order"};
+constexpr std::string_view kValueOptions[] = {
+    "--port",       "--scan-baud", "--scan-checksum", "--scan-timeout", "--node",
+    "--can-baud",   "--guarding",  "--heartbeat",     "--default",      "--description",
+    "--created-by", "--com2-baud", "--com2-checksum", "--com2-timeout", "--out"};
+
+// Latin-1 both ways: every byte is one character, so a value comes back byte for byte.
+QString Latin1(std::string_view text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+std::string Bytes(const QString& text) { return text.toLatin1().toStdString(); }
+// "--name" as QCommandLineParser names it.
+QString QtName(std::string_view option) { return Latin1(option.substr(2)); }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -73,32 +93,14 @@ void CheckOutFolder(const std::string& folder) {
   }
 }
 
-// The bit rates are those of the dialog's list, so the index found is the
-// entry the operator would pick.
-int ScanBaudIndex(std::string_view text) {
-  const auto bps = WholeNumber(text);
-  for (std::size_t i = 0; bps && i < link::kScanBaudEntries.size(); ++i) {
-    if (ui::LeadingNumber(link::kScanBaudEntries[i]) == static_cast<double>(*bps)) {
-      return static_cast<int>(i);
-    }
-  }
-  std::string known;
-  for (const auto entry : link::kScanBaudEntries) {
-    known += (known.empty() ? "" : ", ") + std::to_string(ui::RoundHalfEven(ui::LeadingNumber(entry)));
-  }
-  throw CliUsageError("--scan-baud " + std::string(text) + ": not one of " + known);
-}
-
 int OnOff(std::string_view option, std::string_view text) {
   if (EqualsIgnoringCase(text, "on")) return 1;
   if (EqualsIgnoringCase(text, "off")) return 0;
   throw CliUsageError(std::string(option) + " " + std::string(text) + ": use on or off");
 }
 
-int ScanChecksum(std::string_view text) { return OnOff("--scan-checksum", text); }
-
-// The entry of a main-window bit-rate list whose number is `text`, so the
-// index is the entry the operator would pick.
+// The entry of a bit-rate list of the windows (the scan dialog's, the main
+// window's) whose number is `text`, so the index is the entry the operator would pick.
 template <std::size_t N>
 int ListEntry(std::string_view option, std::string_view text, const std::array<std::string_view, N>& list) {
   const auto rate = WholeNumber(text);
@@ -168,115 +170,94 @@ std::string ScanTimeoutText(std::string_view text) {
 }  // namespace
 
 CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
-  CliOptions options;
-  // The CAN list depends on the command, which may come later.
-  std::optional<std::string_view> canBaud;
-  // The first option of each profile, refused with another command.
-  std::string_view canopenOption, devicenetOption, commitOption;
-  const auto note = [](std::string_view& first, std::string_view name) {
-    if (first.empty()) first = name;
+  QCommandLineParser parser;
+  // The usage text is ours (UsageText), so the options need no descriptions.
+  parser.addOption(QCommandLineOption({"h", "help"}, {}));
+  for (const std::string_view name : kSwitches) parser.addOption(QCommandLineOption(QtName(name)));
+  const auto addWithValue = [&](std::string_view name) {
+    parser.addOption(QCommandLineOption(QtName(name), {}, "value"));
   };
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string_view name = args[i];
-    std::optional<std::string_view> inlineValue;
-    if (const auto equals = name.find('='); name.starts_with("--") && equals != std::string_view::npos) {
-      inlineValue = name.substr(equals + 1);
-      name = name.substr(0, equals);
-    }
-    const auto value = [&]() -> std::string_view {
-      if (inlineValue) return *inlineValue;
-      if (i + 1 >= args.size()) throw CliUsageError(std::string(name) + " needs a value");
-      return args[++i];
-    };
-    const auto noValue = [&] {
-      if (inlineValue) throw CliUsageError(std::string(name) + " takes no value");
-    };
+  std::for_each(std::begin(kValueOptions), std::end(kValueOptions), addWithValue);
+  std::for_each(kConnectionOptions.begin(), kConnectionOptions.end(), addWithValue);
+  QStringList arguments{"gw20cli"};
+  for (const std::string_view arg : args) arguments << Latin1(arg);
+  if (!parser.parse(arguments)) throw CliUsageError(Bytes(parser.errorText()));
+  const auto given = [&](std::string_view name) { return parser.isSet(QtName(name)); };
+  // The last value of an option given more than once counts.
+  const auto value = [&](std::string_view name) -> std::optional<std::string> {
+    if (!given(name)) return std::nullopt;
+    return Bytes(parser.value(QtName(name)));
+  };
 
-    if (name == "--help" || name == "-h") {
-      noValue();
-      options.help = true;
-    } else if (name == "--json") {
-      noValue();
-      options.json = true;
-    } else if (name == "--port") {
-      ParsePort(value(), options);
-    } else if (name == "--scan-baud") {
-      options.scan.baudIndex = ScanBaudIndex(value());
-    } else if (name == "--scan-checksum") {
-      options.scan.checksum = ScanChecksum(value());
-    } else if (name == "--scan-timeout") {
-      options.scan.timeoutText = ScanTimeoutText(value());
-    } else if (name == "--node") {
-      options.gateway.nodeText = std::string(value());
-    } else if (name == "--can-baud") {
-      canBaud = value();
-    } else if (name == "--guarding") {
-      note(canopenOption, name);
-      ParseGuarding(value(), options.canopen);
-    } else if (name == "--heartbeat") {
-      note(canopenOption, name);
-      options.canopen.heartbeatText = std::string(value());
-    } else if (const auto slot = std::find(kConnectionOptions.begin(), kConnectionOptions.end(), name);
-               slot != kConnectionOptions.end()) {
-      note(devicenetOption, name);
-      options.devicenet.connections[static_cast<std::size_t>(slot - kConnectionOptions.begin())] =
-          ParseConnection(name, value());
-    } else if (name == "--default") {
-      note(devicenetOption, name);
-      options.devicenet.defaultConnection = DefaultConnection(value());
-    } else if (name == "--list") {
-      noValue();
-      note(devicenetOption, name);
-      options.devicenet.list = true;
-    } else if (name == "--description") {
-      options.gateway.description = std::string(value());
-    } else if (name == "--created-by") {
-      options.gateway.createdBy = std::string(value());
-    } else if (name == "--com2-baud") {
-      options.gateway.com2BaudIndex = ListEntry(name, value(), app::kFieldBaudList);
-    } else if (name == "--com2-checksum") {
-      options.gateway.com2Checksum = OnOff(name, value());
-    } else if (name == "--com2-timeout") {
-      options.gateway.com2TimeoutText = std::string(value());
-    } else if (name == "--out") {
-      options.outDir = std::string(value());
-      if (options.outDir.empty()) throw CliUsageError("--out needs a folder");
-      CheckOutFolder(options.outDir);
-    } else if (name == "--verify") {
-      noValue();
-      note(commitOption, name);
-      options.verify = true;
-    } else if (name == "--safe-order") {
-      noValue();
-      note(commitOption, name);
-      options.safeOrder = true;
-    } else if (name.starts_with("-")) {
-      throw CliUsageError("unknown option " + std::string(name));
-    } else if (!options.command.empty()) {
-      throw CliUsageError("unexpected argument " + std::string(name));
-    } else if (name == "scan" || name == "canopen" || name == "devicenet") {
-      options.command = name;
-    } else {
-      throw CliUsageError("unknown command " + std::string(name));
+  CliOptions options;
+  const QStringList positional = parser.positionalArguments();
+  if (!positional.isEmpty()) {
+    options.command = Bytes(positional.first());
+    if (options.command != "scan" && options.command != "canopen" && options.command != "devicenet") {
+      throw CliUsageError("unknown command " + options.command);
     }
   }
+  if (positional.size() > 1) throw CliUsageError("unexpected argument " + Bytes(positional[1]));
+  options.help = given("--help");
+  options.json = given("--json");
+  options.verify = given("--verify");
+  options.safeOrder = given("--safe-order");
+  options.devicenet.list = given("--list");
+  if (const auto port = value("--port")) ParsePort(*port, options);
+  if (const auto bps = value("--scan-baud")) {
+    options.scan.baudIndex = ListEntry("--scan-baud", *bps, link::kScanBaudEntries);
+  }
+  if (const auto onOff = value("--scan-checksum")) options.scan.checksum = OnOff("--scan-checksum", *onOff);
+  if (const auto ms = value("--scan-timeout")) options.scan.timeoutText = ScanTimeoutText(*ms);
+  options.gateway.nodeText = value("--node");
+  if (const auto guarding = value("--guarding")) ParseGuarding(*guarding, options.canopen);
+  options.canopen.heartbeatText = value("--heartbeat");
+  for (std::size_t slot = 0; slot < kConnectionOptions.size(); ++slot) {
+    if (const auto inOut = value(kConnectionOptions[slot])) {
+      options.devicenet.connections[slot] = ParseConnection(kConnectionOptions[slot], *inOut);
+    }
+  }
+  if (const auto name = value("--default")) options.devicenet.defaultConnection = DefaultConnection(*name);
+  options.gateway.description = value("--description");
+  options.gateway.createdBy = value("--created-by");
+  if (const auto bps = value("--com2-baud")) {
+    options.gateway.com2BaudIndex = ListEntry("--com2-baud", *bps, app::kFieldBaudList);
+  }
+  if (const auto onOff = value("--com2-checksum")) {
+    options.gateway.com2Checksum = OnOff("--com2-checksum", *onOff);
+  }
+  options.gateway.com2TimeoutText = value("--com2-timeout");
+  if (const auto folder = value("--out")) {
+    if (folder->empty()) throw CliUsageError("--out needs a folder");
+    CheckOutFolder(*folder);
+    options.outDir = *folder;
+  }
+
   if (options.command.empty()) {
     if (options.help) return options;
     throw CliUsageError("no command given");
   }
-  if (!canopenOption.empty() && options.command != "canopen") {
-    throw CliUsageError(std::string(canopenOption) + " goes with canopen, not " + options.command);
+  // An option of one profile, or of a commit, with another command.
+  const auto firstGiven = [&](std::initializer_list<std::string_view> names) {
+    const auto found = std::find_if(names.begin(), names.end(), given);
+    return found == names.end() ? std::string() : std::string(*found);
+  };
+  if (const auto option = firstGiven({"--guarding", "--heartbeat"});
+      !option.empty() && options.command != "canopen") {
+    throw CliUsageError(option + " goes with canopen, not " + options.command);
   }
+  const auto devicenetOption = firstGiven({"--poll", "--strobe", "--cos", "--default", "--list"});
   if (!devicenetOption.empty() && options.command != "devicenet") {
-    throw CliUsageError(std::string(devicenetOption) + " goes with devicenet, not " + options.command);
+    throw CliUsageError(devicenetOption + " goes with devicenet, not " + options.command);
   }
+  const auto commitOption = firstGiven({"--verify", "--safe-order"});
   if (!commitOption.empty() && (options.command == "scan" || options.devicenet.list)) {
-    throw CliUsageError(std::string(commitOption) + " goes with a commit (canopen or devicenet)");
+    throw CliUsageError(commitOption + " goes with a commit (canopen or devicenet)");
   }
-  if (canBaud) {
+  if (const auto kbps = value("--can-baud")) {
     options.gateway.canBaudIndex = options.command == "devicenet"
-                                       ? ListEntry("--can-baud", *canBaud, app::kDeviceNetBaudList)
-                                       : ListEntry("--can-baud", *canBaud, app::kCanOpenBaudList);
+                                       ? ListEntry("--can-baud", *kbps, app::kDeviceNetBaudList)
+                                       : ListEntry("--can-baud", *kbps, app::kCanOpenBaudList);
   }
   if (options.canopen.heartbeatText && options.canopen.guardTimeText) {
     throw CliUsageError("--guarding and --heartbeat exclude each other");

@@ -51,9 +51,10 @@ class CliUsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// `args` without the program name. Options may come before or after the
-// command, as "--name value" or "--name=value". Throws CliUsageError for an
-// unknown option or command, a missing or invalid value, a bit rate outside
+// `args` without the program name, read by QCommandLineParser: options may
+// come before or after the command, as "--name value" or "--name=value"; of an
+// option given twice the last value counts. Throws CliUsageError for an
+// unknown option or command (the parser's message), a missing or invalid value, a bit rate outside
 // its list (scan, field port, CAN of the command's profile), a scan time-out
 // outside 0..32767, an --out folder that does not exist or cannot be written
 // (checked now, before the controller is touched), --guarding without its comma, both --guarding and

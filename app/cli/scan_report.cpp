@@ -1,8 +1,12 @@
 #include "app/cli/scan_report.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
 #include <algorithm>
-#include <cstdio>
 #include <sstream>
+#include <string_view>
 #include <vector>
 
 #include "app/app_state.h"
@@ -23,16 +27,14 @@ constexpr std::size_t kChannelWidth = 4;  // "  DO"
 constexpr std::size_t kCounterWidth = 9;  // "  Counter"
 constexpr std::size_t kTypeWidth = 6;     // "  Type"
 constexpr std::size_t kFormatWidth = 8;   // "  Format"
-constexpr unsigned char kFirstLatin1High = 0x80;
-constexpr unsigned char kFirstPrintable = 0x20;
 
 // The records in use, in the order every module table of the program shows
 // them. An order entry outside the table is skipped rather than read.
 std::vector<int> UsedSlots(const modules::ModuleTable& table) {
-  std::vector<int> slots;
+  std::vector<int> used;
   modules::ForEachListedModule(table,
-                               [&](int slot, const modules::ZelkModuleRecord&) { slots.push_back(slot); });
-  return slots;
+                               [&](int slot, const modules::ZelkModuleRecord&) { used.push_back(slot); });
+  return used;
 }
 
 std::string Trimmed(const std::string& text) {
@@ -80,15 +82,15 @@ std::string ScanReportText(const app::AppState& state, const app::Main_F& form) 
   Line(out, "Process image",
        "DO " + std::to_string(table.TotalDOBytes) + ", AO " + std::to_string(table.TotalAOBytes) + ", DI " +
            std::to_string(table.TotalDIBytes) + ", AI " + std::to_string(table.TotalAIBytes) + " bytes");
-  const auto slots = UsedSlots(table);
-  Line(out, "Modules", std::to_string(slots.size()));
-  if (slots.empty()) return out.str();
+  const auto used = UsedSlots(table);
+  Line(out, "Modules", std::to_string(used.size()));
+  if (used.empty()) return out.str();
 
   std::size_t modelWidth = kMinModelWidth;
-  for (const int slot : slots) modelWidth = std::max(modelWidth, table.ModuleList[slot].ModelName.size());
+  for (const int slot : used) modelWidth = std::max(modelWidth, table.ModuleList[slot].ModelName.size());
   out << "\nSlot  Address  " << Padded("Model", modelWidth, false)
       << "  DO  AO  DI  AI  Counter  Type  Format\n";
-  for (const int slot : slots) {
+  for (const int slot : used) {
     const auto& m = table.ModuleList[slot];
     std::string type = ui::H2(m.TypeCode);
     if (m.TypeCodeCount > 1) type += "/" + ui::H2(m.TypeCode2);
@@ -103,68 +105,47 @@ std::string ScanReportText(const app::AppState& state, const app::Main_F& form) 
   return out.str();
 }
 
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < kFirstPrintable) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04X", byte);
-      out += escape;
-    } else if (byte >= kFirstLatin1High) {
-      // Latin-1 to UTF-8: two bytes, 110000xx 10xxxxxx.
-      out += static_cast<char>(0xC0 | (byte >> 6));
-      out += static_cast<char>(0x80 | (byte & 0x3F));
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 std::string ScanReportJson(const app::AppState& state, const app::Main_F& form) {
   const auto& params = state.params;
   const auto& table = state.modules;
-  std::ostringstream out;
-  bool first = true;
-  const auto key = [&](std::string_view name) -> std::ostringstream& {
-    out << (first ? "{\n" : ",\n") << "  \"" << name << "\": ";
-    first = false;
-    return out;
+  // The state's texts are 8-bit text: one byte, one character.
+  const auto text = [](const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
   };
-  key("ControllerPrompt") << JsonString(state.console.ControllerPrompt);
-  key("FirmwareVer") << JsonString(form.FirmwareVer.Text());
-  key("CommunicationState") << JsonString(form.CommunicationState.Text());
-  key("ConfigMismatch") << (state.eeprom.ConfigMismatch ? "true" : "false");
-  key("EepromConfigValid") << state.eeprom.EepromConfigValid;
-  key("ApplicationType") << params.ApplicationType;
-  key("NodeId") << params.NodeId;
-  key("CanBaudIndex") << params.CanBaudIndex;
-  key("Com2BaudIndex") << params.Com2BaudIndex;
-  key("Com2Checksum") << params.Com2Checksum;
-  key("Com2Timeout") << params.Com2Timeout;
-  key("TotalDOBytes") << table.TotalDOBytes;
-  key("TotalAOBytes") << table.TotalAOBytes;
-  key("TotalDIBytes") << table.TotalDIBytes;
-  key("TotalAIBytes") << table.TotalAIBytes;
-  key("ModuleCount") << table.ModuleCount;
-  key("CurrentModule") << table.CurrentModule;
-  key("ModuleList") << '[';
-  const auto slots = UsedSlots(table);
-  for (std::size_t i = 0; i < slots.size(); ++i) {
-    const auto& m = table.ModuleList[slots[i]];
-    out << (i == 0 ? "\n" : ",\n") << "    {\"Slot\": " << slots[i]
-        << ", \"Address\": " << JsonString(m.Address) << ", \"ModelName\": " << JsonString(m.ModelName)
-        << ", \"DOChannels\": " << m.DOChannels << ", \"AOChannels\": " << m.AOChannels
-        << ", \"DIChannels\": " << m.DIChannels << ", \"AIChannels\": " << m.AIChannels
-        << ", \"CounterChannels\": " << m.CounterChannels << ", \"TypeCode\": " << m.TypeCode
-        << ", \"DataFormat\": " << m.DataFormat << ", \"Baud\": " << table.AppObjList[slots[i]].Baud << '}';
+  QJsonArray modules;
+  for (const int slot : UsedSlots(table)) {
+    const auto& m = table.ModuleList[slot];
+    modules.append(QJsonObject{{"Slot", slot},
+                               {"Address", text(m.Address)},
+                               {"ModelName", text(m.ModelName)},
+                               {"DOChannels", m.DOChannels},
+                               {"AOChannels", m.AOChannels},
+                               {"DIChannels", m.DIChannels},
+                               {"AIChannels", m.AIChannels},
+                               {"CounterChannels", m.CounterChannels},
+                               {"TypeCode", m.TypeCode},
+                               {"DataFormat", m.DataFormat},
+                               {"Baud", table.AppObjList[slot].Baud}});
   }
-  out << (slots.empty() ? "]" : "\n  ]") << "\n}\n";
-  return out.str();
+  const QJsonObject report{{"ControllerPrompt", text(state.console.ControllerPrompt)},
+                           {"FirmwareVer", text(form.FirmwareVer.Text())},
+                           {"CommunicationState", text(form.CommunicationState.Text())},
+                           {"ConfigMismatch", state.eeprom.ConfigMismatch},
+                           {"EepromConfigValid", state.eeprom.EepromConfigValid},
+                           {"ApplicationType", params.ApplicationType},
+                           {"NodeId", params.NodeId},
+                           {"CanBaudIndex", params.CanBaudIndex},
+                           {"Com2BaudIndex", params.Com2BaudIndex},
+                           {"Com2Checksum", params.Com2Checksum},
+                           {"Com2Timeout", params.Com2Timeout},
+                           {"TotalDOBytes", table.TotalDOBytes},
+                           {"TotalAOBytes", table.TotalAOBytes},
+                           {"TotalDIBytes", table.TotalDIBytes},
+                           {"TotalAIBytes", table.TotalAIBytes},
+                           {"ModuleCount", table.ModuleCount},
+                           {"CurrentModule", table.CurrentModule},
+                           {"ModuleList", modules}};
+  return QJsonDocument(report).toJson(QJsonDocument::Indented).toStdString();
 }
 
 }  // namespace gw20::cli

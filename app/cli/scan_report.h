@@ -4,7 +4,6 @@
 // JSON object. Only reads the state; the connect has filled it.
 
 #include <string>
-#include <string_view>
 
 namespace gw20::app {
 struct AppState;
@@ -24,11 +23,9 @@ std::string ScanReportText(const app::AppState& state, const app::Main_F& form);
 // NodeId, CanBaudIndex, Com2BaudIndex, Com2Checksum, Com2Timeout, the four
 // Total...Bytes, ModuleCount, CurrentModule and ModuleList (the used records
 // in ModuleOrder order: Slot, Address, ModelName, the five channel counts,
-// TypeCode, DataFormat, Baud). Numbers are decimal. Ends with a line break.
+// TypeCode, DataFormat, Baud), keys in alphabetical order as QJsonObject keeps
+// them. Numbers are decimal; the 8-bit texts are read as Latin-1 and written
+// as UTF-8. Ends with a line break.
 std::string ScanReportJson(const app::AppState& state, const app::Main_F& form);
-
-// `text` (8-bit, Latin-1) as a JSON string literal, quotes included: UTF-8,
-// with quote, backslash and control characters escaped.
-std::string JsonString(std::string_view text);
 
 }  // namespace gw20::cli

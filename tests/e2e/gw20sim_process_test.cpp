@@ -127,7 +127,7 @@ TEST(Gw20simProcess, BadInputExitsWithStatus2AndMessage) {
       {{"--link", link, "--firmware", "2.05-2006/13/07"}, "month"},
       {{"--link", link, "--bogus"}, "--bogus"},
       {{"--model", "GW20A"}, "--link"},
-      {{"--link", link, "--modules-file", files.Path("bad.json")}, "bad.json:2:30: expected a string"},
+      {{"--link", link, "--modules-file", files.Path("bad.json")}, "bad.json:2:30: syntax error"},
       {{"--link", link, "--modules", "0A:RA412,0a:RA850"}, "0A: the address is used twice"},
   };
   for (const auto& [args, message] : cases) {
