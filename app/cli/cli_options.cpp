@@ -18,11 +18,9 @@
 #include <limits>
 #include <optional>
 
-#include "app/fixed_lists.h"
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
-#include "platform/ui/numbers.h"
 
 namespace gw20::cli {
 namespace {
@@ -99,16 +97,15 @@ int OnOff(std::string_view option, std::string_view text) {
   throw CliUsageError(std::string(option) + " " + std::string(text) + ": use on or off");
 }
 
-// The entry of a bit-rate list of the windows (the scan dialog's, the main
-// window's) whose number is `text`, so the index is the entry the operator would pick.
+// The position of bit rate `text` in `rates`: the list entry the operator
+// would pick in the windows, and what the parameters store.
 template <std::size_t N>
-int ListEntry(std::string_view option, std::string_view text, const std::array<std::string_view, N>& list) {
+int ListEntry(std::string_view option, std::string_view text, const std::array<int, N>& rates) {
   const auto rate = WholeNumber(text);
   std::string known;
   for (std::size_t i = 0; i < N; ++i) {
-    const double number = ui::LeadingNumber(list[i]);
-    if (rate && number == static_cast<double>(*rate)) return static_cast<int>(i);
-    known += (known.empty() ? "" : ", ") + std::to_string(ui::RoundHalfEven(number));
+    if (rate && *rate == rates[i]) return static_cast<int>(i);
+    known += (known.empty() ? "" : ", ") + std::to_string(rates[i]);
   }
   throw CliUsageError(std::string(option) + " " + std::string(text) + ": not one of " + known);
 }
@@ -205,7 +202,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   options.devicenet.list = given("--list");
   if (const auto port = value("--port")) ParsePort(*port, options);
   if (const auto bps = value("--scan-baud")) {
-    options.scan.baudIndex = ListEntry("--scan-baud", *bps, link::kScanBaudEntries);
+    options.scan.baudIndex = ListEntry("--scan-baud", *bps, link::kFieldBitRates);
   }
   if (const auto onOff = value("--scan-checksum")) options.scan.checksum = OnOff("--scan-checksum", *onOff);
   if (const auto ms = value("--scan-timeout")) options.scan.timeoutText = ScanTimeoutText(*ms);
@@ -221,7 +218,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   options.gateway.description = value("--description");
   options.gateway.createdBy = value("--created-by");
   if (const auto bps = value("--com2-baud")) {
-    options.gateway.com2BaudIndex = ListEntry("--com2-baud", *bps, app::kFieldBaudList);
+    options.gateway.com2BaudIndex = ListEntry("--com2-baud", *bps, link::kFieldBitRates);
   }
   if (const auto onOff = value("--com2-checksum")) {
     options.gateway.com2Checksum = OnOff("--com2-checksum", *onOff);
@@ -256,8 +253,8 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   }
   if (const auto kbps = value("--can-baud")) {
     options.gateway.canBaudIndex = options.command == "devicenet"
-                                       ? ListEntry("--can-baud", *kbps, app::kDeviceNetBaudList)
-                                       : ListEntry("--can-baud", *kbps, app::kCanOpenBaudList);
+                                       ? ListEntry("--can-baud", *kbps, link::kDeviceNetBitRates)
+                                       : ListEntry("--can-baud", *kbps, link::kCanOpenBitRates);
   }
   if (options.canopen.heartbeatText && options.canopen.guardTimeText) {
     throw CliUsageError("--guarding and --heartbeat exclude each other");
@@ -305,9 +302,13 @@ std::string UsageText() {
          "                          commit reads as no configuration, never a mixed one\n"
          "  --port COMn|DEVICE      console port (default COM1); a device path stands in\n"
          "                          for COM1\n"
-         "  --scan-baud BPS         field-port bit rate of the scan (default 9600)\n"
+         "  --scan-baud BPS         field-port bit rate of the scan (default " +
+         std::to_string(link::kFieldBitRates[link::kDefaultScanBaudIndex]) +
+         ")\n"
          "  --scan-checksum on|off  the modules use the checksum (default off)\n"
-         "  --scan-timeout MS       answer time-out per module, 0..32767 (default 200)\n"
+         "  --scan-timeout MS       answer time-out per module, 0..32767 (default " +
+         std::to_string(link::kDefaultScanTimeoutMs) +
+         ")\n"
          "  --json                  print one JSON object instead of text\n"
          "\n"
          "Exit status: 0 done, 1 the connect, a setting, a choice or the commit failed\n"

@@ -37,12 +37,6 @@ std::vector<int> UsedSlots(const modules::ModuleTable& table) {
   return used;
 }
 
-std::string Trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
 std::string Padded(std::string text, std::size_t width, bool right) {
   if (text.size() >= width) return text;
   const std::string fill(width - text.size(), ' ');
@@ -72,7 +66,7 @@ std::string ScanReportText(const app::AppState& state, const app::Main_F& form) 
   Line(out, "Application", params.ApplicationType == link::kCanOpen ? "CANopen" : "DeviceNet");
   Line(out, "Node ID", std::to_string(params.NodeId));
   // The list shows the application's CAN rates once the connect has opened the CAN panel.
-  const std::string can = Trimmed(form.CANBaudrate.Text());
+  const std::string can(ui::TrimBlanks(form.CANBaudrate.Text()));
   Line(out, "CAN bit rate", can.empty() ? "entry " + std::to_string(params.CanBaudIndex) : can);
   Line(out, "COM2 bit rate", BaudText(params, params.Com2BaudIndex));
   Line(out, "COM2 checksum", params.Com2Checksum != 0 ? "on" : "off");
