@@ -9,6 +9,10 @@
 #                              (docs/PERFORMANCE.md); --quick: 3-module runs only
 #        ./gw20.sh fuzz [SECONDS]  build the libFuzzer targets with clang and run
 #                              each for SECONDS (60); non-zero when one crashed
+#        ./gw20.sh package     build optimised (in build/package) and make the
+#                              Debian package of gw20config and gw20cli with its
+#                              desktop entry; prints the path of the .deb to
+#                              install with: sudo apt install ./build/package/gw20-*.deb
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -21,6 +25,11 @@ packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-de
 # What fuzzing needs besides: clang, libFuzzer and the sanitizer runtimes, and
 # the symbolizer that turns a crash's stack into files and lines.
 fuzz_packages=(cmake make clang libclang-rt-dev llvm nlohmann-json3-dev)
+
+# What packaging needs besides: dpkg-shlibdeps (dpkg-dev) derives the
+# package's dependencies from the libraries the programs link, and CPack finds
+# the programs among the files with `file`.
+package_packages=(dpkg-dev file)
 
 say() { printf '%s\n' "gw20: $*" >&2; }
 
@@ -141,11 +150,29 @@ cmd_fuzz() {
   say "no target found anything"
 }
 
+cmd_package() {
+  install_missing "${packages[@]}" "${package_packages[@]}"
+  local dir="$here/build/package"
+  # Only what the package holds: installing no longer builds everything
+  # (tests and benchmarks) first. Without warnings as errors and without
+  # -Wrestrict: GCC 12's optimiser reports overlaps in std::string
+  # concatenation that cannot happen.
+  build "$dir" gw20config,gw20cli,gw20_icons -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DCMAKE_CXX_FLAGS=-Wno-restrict
+  rm -f "$dir"/gw20-*.deb
+  (cd "$dir" && cpack -G DEB >/dev/null)
+  local deb
+  deb="$(ls "$dir"/gw20-*.deb)"
+  say "package built; install it with: sudo apt install $deb"
+  echo "$deb"
+}
+
 case "${1:-}" in
   run) shift; cmd_run "$@" ;;
   test) shift; cmd_test "$@" ;;
   render) shift; cmd_render "$@" ;;
   bench) shift; cmd_bench "$@" ;;
   fuzz) shift; cmd_fuzz "$@" ;;
-  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS]" >&2; exit 2 ;;
+  package) shift; cmd_package ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package" >&2; exit 2 ;;
 esac

@@ -4,6 +4,7 @@
 
 #include "link/eeprom_procedures.h"
 #include "link/link_messages.h"
+#include "platform/ui/writable_folder.h"
 
 namespace gw20::cli {
 
@@ -35,12 +36,7 @@ void PrintedMessages::Flush() {
   held_.clear();
 }
 
-WorkingFolder::WorkingFolder() {
-  std::error_code error;
-  path_ = std::filesystem::current_path(error);
-  // A deleted working directory leaves "." : writes there fail with their own message.
-  if (error) path_ = ".";
-}
+WorkingFolder::WorkingFolder() : path_(ui::CurrentFolder()) {}
 
 WorkingFolder::WorkingFolder(const std::filesystem::path& folder) : WorkingFolder() {
   if (folder.empty()) return;

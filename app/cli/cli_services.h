@@ -37,7 +37,8 @@ class PrintedMessages : public ui::MessageBoxService {
 };
 
 // The folder the tool was started in, fixed at construction: EDS files go
-// where the operator is, not beside the executable.
+// where the operator is, not beside the executable, so the tool needs no
+// fallback for an installed, read-only program folder.
 class WorkingFolder : public ui::ProgramFolder {
  public:
   WorkingFolder();

@@ -11,6 +11,8 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/ui/writable_folder.h"
+
 namespace gw20::qtui {
 namespace {
 
@@ -83,12 +85,14 @@ ui::DateTime QtCalendarClock::Now() const {
 }
 
 std::filesystem::path QtProgramFolder::Path() const {
+  const std::filesystem::path working = ui::CurrentFolder();
   if (QCoreApplication::instance() != nullptr) {
-    return std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    return ui::WritableFolderOr(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString(),
+                                working);
   }
   std::error_code error;
   const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-  return error ? std::filesystem::current_path() : executable.parent_path();
+  return error ? working : ui::WritableFolderOr(executable.parent_path(), working);
 }
 
 }  // namespace gw20::qtui

@@ -38,7 +38,8 @@ class QtCalendarClock : public ui::CalendarClock {
   ui::DateTime Now() const override;
 };
 
-// The folder of the running executable.
+// The folder of the running executable, or the current directory when the
+// executable's folder cannot be written (an installed program in /usr/bin).
 class QtProgramFolder : public ui::ProgramFolder {
  public:
   std::filesystem::path Path() const override;

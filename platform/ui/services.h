@@ -82,7 +82,9 @@ class CalendarClock {
   virtual DateTime Now() const = 0;
 };
 
-// The folder the program runs from; EDS files are written there.
+// The folder EDS files are written to: the program's own folder as a rule;
+// where that cannot be written, the implementation says where instead
+// (WritableFolderOr). Asked at every write, so the answer is the folder used.
 class ProgramFolder {
  public:
   virtual ~ProgramFolder() = default;

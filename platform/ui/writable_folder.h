@@ -1,0 +1,20 @@
+#pragma once
+// Where the program's files go. An installed program's own folder belongs to
+// the system, not to the operator who runs it, so files written "beside the
+// program" need somewhere else to land.
+
+#include <filesystem>
+
+namespace gw20::ui {
+
+// The current directory, absolute; "." when it has been removed (writes
+// there then fail with their own message).
+std::filesystem::path CurrentFolder();
+
+// `own` (the program's folder) when this user can create files in it (an
+// existing folder it may write into and enter), otherwise `working` (the
+// current directory), whether or not that one can be written.
+std::filesystem::path WritableFolderOr(const std::filesystem::path& own,
+                                       const std::filesystem::path& working);
+
+}  // namespace gw20::ui
