@@ -22,6 +22,8 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   QApplication::setApplicationName(
       QString::fromLatin1(gw20::app::kProgramName.data(), gw20::app::kProgramName.size()));
+  // The installed menu entry's name, so a desktop shows the window with its icon.
+  QApplication::setDesktopFileName(QStringLiteral("gw20config"));
   QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
   // Numbers read and written as text must not follow the operator's locale.
   std::setlocale(LC_NUMERIC, "C");
