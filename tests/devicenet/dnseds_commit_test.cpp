@@ -77,14 +77,7 @@ TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage)
   // RA883Z is told from RA883 by its code alone.
   EXPECT_EQ((moduleBlock[5] >> 8) - (moduleBlock[4] >> 8), 1u);
 
-  std::vector<std::string> expected{"/q", "exit", ".", "exit", "use eeprom", "block 0", "el 40"};
-  for (const auto& line : r.Typed(header)) expected.push_back(line);
-  for (const auto* line : {".", "block 2", "el 0"}) expected.push_back(line);
-  for (const auto& line : r.Typed(moduleBlock)) expected.push_back(line);
-  for (const auto* line : {".", ".", "block 1", "el 0"}) expected.push_back(line);
-  for (const auto& line : r.Typed(deviceNetBlock)) expected.push_back(line);
-  expected.insert(expected.end(), {".", "exit"});
-  EXPECT_EQ(r.LinesSince(before), expected);
+  EXPECT_EQ(r.LinesSince(before), r.CommitLines(header, moduleBlock, deviceNetBlock));
 
   const std::string eds = testing::ReadFile(r.EdsFile(Profile::DeviceNet));
   EXPECT_EQ(

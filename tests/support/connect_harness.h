@@ -50,10 +50,23 @@ struct ConnectHarness {
   std::vector<std::string> LinesSince(std::size_t first) const {
     return testing::LinesSince(controller, first);
   }
-  // Words as the console types them: signed decimal.
-  static std::vector<std::string> Typed(const Words& words) {
-    std::vector<std::string> lines;
-    for (const auto w : words) lines.push_back(std::to_string(static_cast<std::int32_t>(w)));
+  // The lines a commit types after its wake-up: the header words at 0:40,
+  // the module block, and the DeviceNet block when there is one, each word
+  // as the console shows it (signed).
+  static std::vector<std::string> CommitLines(const Words& header, const Words& modules,
+                                              const Words& deviceNet = {}) {
+    std::vector<std::string> lines{"/q", "exit", ".", "exit", "use eeprom", "block 0", "el 40"};
+    const auto type = [&lines](const Words& words) {
+      for (const auto w : words) lines.push_back(std::to_string(static_cast<std::int32_t>(w)));
+    };
+    type(header);
+    lines.insert(lines.end(), {".", "block 2", "el 0"});
+    type(modules);
+    if (!deviceNet.empty()) {
+      lines.insert(lines.end(), {".", ".", "block 1", "el 0"});
+      type(deviceNet);
+    }
+    lines.insert(lines.end(), {".", "exit"});
     return lines;
   }
 
