@@ -21,7 +21,7 @@
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
-#include "tests/app/app_harness.h"
+#include "tests/support/app_harness.h"
 
 namespace gw20::cli {
 namespace {

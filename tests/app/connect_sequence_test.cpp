@@ -21,11 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 using Words = std::vector<std::uint32_t>;
 
-TEST(FirmwareText, PadsMinorMonthAndDayOnly) {
-  EXPECT_EQ(FirmwareText(2, 5, 2006, 3, 7), "2.05-2006/03/07");
-  EXPECT_EQ(FirmwareText(12, 10, 2012, 11, 30), "12.10-2012/11/30");
-}
-
 sim::ControllerOptions Model(const std::string& model, std::vector<sim::FieldModule> modules = {}) {
   sim::ControllerOptions options;
   options.model = model;
@@ -41,14 +36,7 @@ struct Bench : testing::ConnectHarness {
   explicit Bench(sim::ControllerOptions options = Model("GW20M")) : ConnectHarness(std::move(options)) {}
   explicit Bench(const std::string& model) : Bench(Model(model)) {}
 
-  Words Eeprom() const {
-    Words words;
-    for (int block = 0; block < 3; ++block) {
-      const Words part = Block(block);
-      words.insert(words.end(), part.begin(), part.end());
-    }
-    return words;
-  }
+  Words Eeprom() const { return testing::AllEepromWords(controller); }
   // The command lines received, without the values typed back at edit prompts.
   std::vector<std::string> Commands() const {
     std::vector<std::string> commands;

@@ -6,7 +6,7 @@
 
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
-#include "tests/app/app_harness.h"
+#include "tests/support/app_harness.h"
 
 namespace gw20::app {
 namespace {

@@ -9,7 +9,7 @@
 #include "app/extern_setting.h"
 #include "app/fixed_lists.h"
 #include "app/logo.h"
-#include "tests/app/app_harness.h"
+#include "tests/support/app_harness.h"
 
 namespace gw20::app {
 namespace {

@@ -40,11 +40,10 @@
 #include "devicenet/show_ass_obj.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
-#include "modules/module_ch_info.h"
 #include "modules/show_zelk_info.h"
 #include "platform/qt/window_fit.h"
-#include "tests/app/app_harness.h"
-#include "tests/support/scripted_port.h"
+#include "tests/support/app_harness.h"
+#include "tests/support/module_tables.h"
 
 namespace gw20::appqt {
 namespace {
@@ -166,25 +165,15 @@ TEST_F(MainViewTest, MainWindow_OperatorEditsCanPanel_ViewerFollows) {
   EXPECT_TRUE(Find<QLineEdit>(*view, "ViewerText(2)").isReadOnly());
 }
 
-// Fills the module table as a scan of RA412, RA850, RA312 and RA502 would.
-void ScanFourModules(modules::ModuleTable& table) {
-  for (const char* name : {"RA412", "RA850", "RA312", "RA502"}) {
-    table.ModuleList[table.CurrentModule].ModelName = name;
-    table.ModuleList[table.CurrentModule].Address = std::to_string(table.CurrentModule * 9 + 1);
-    ASSERT_TRUE(modules::ModuleChInfo(table, name));
-    ++table.CurrentModule;
-  }
-  modules::BuildModuleOrder(table);
+// The module table as a scan of RA412, RA850, RA312 and RA502 leaves it.
+modules::ModuleTable FourModules() {
+  return testing::Scanned({{"1", "RA412"}, {"10", "RA850"}, {"19", "RA312"}, {"28", "RA502"}});
 }
 
-TEST_F(MainViewTest, DeviceNetPage_ListsShowWholeItemsAndAFrameLocksItsWidgets) {
-  auto& s = harness.state;
-  ScanFourModules(s.modules);
-  ui::TextBox status;
-  devicenet::DNSEdsSet page(devicenet::DeviceNetPageState{s.modules, s.params, s.eeprom, s.console, s.maps,
-                                                          s.eds, s.choices, s.ErrorControlWord, s.CommitBusy},
-                            harness.services, eds::MainWindowLink{status, port, 1, nullptr});
-  page.Load();
+TEST(DeviceNetPageViewTest, ListsShowWholeItemsAndAFrameLocksItsWidgets) {
+  app::PageBench<devicenet::DNSEdsSet> bench;
+  bench.h.state.modules = FourModules();
+  auto& page = bench.Open();
   DnsEdsSetView pageView(page);
   Settle(pageView);
   EXPECT_EQ(LayoutFault(pageView), "");
@@ -261,8 +250,7 @@ std::string TextCutOff(const QTableWidget& table) {
 
 TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   testing::FormRecorder host;
-  modules::ModuleTable table;
-  ScanFourModules(table);
+  modules::ModuleTable table = FourModules();
   auto maps = std::make_unique<canopen::MapTables>();
   ASSERT_TRUE(canopen::BuildPdoMaps(table, *maps));
   link::GatewayParameters params;

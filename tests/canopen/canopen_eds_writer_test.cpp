@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 
 #include "canopen/map_tables.h"
 #include "canopen/object_dictionary.h"
@@ -13,22 +11,18 @@
 #include "eds/eds_file.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
-#include "module_fixture.h"
+#include "tests/support/module_tables.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::canopen {
 namespace {
 
 namespace fs = std::filesystem;
-using test::AddModule;
+using testing::AddModule;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+std::string Expected(const std::string& name) {
+  return testing::ReadFile(fs::path(GW20_CANOPEN_EXPECTED_DIR) / name);
 }
-
-std::string Expected(const std::string& name) { return ReadFile(fs::path(GW20_CANOPEN_EXPECTED_DIR) / name); }
 
 // The commit's state for one configuration, derived as the page derives it.
 class EdsConfiguration : public ::testing::Test {
@@ -90,7 +84,8 @@ TEST_F(EdsConfiguration, NoInputsAndCountersWithoutResetType_LeaveOutTheirSectio
   EXPECT_EQ(BuildCanopenEds(State(), {}).find("[2200]"), std::string::npos);
 }
 
-TEST_F(EdsConfiguration, WriteFile_ReplacesOldFileAndFailsWithFullPathLeavingNoTemporaryFile) {
+// How a save fails is the INI layer's (eds_file_test); here the name and the bytes.
+TEST_F(EdsConfiguration, DigitalGuarding_MatchesHandDerivedFileAndReplacesTheOldFile) {
   // Node guarding, 1000 ms x 3; three modules with 3 DO bytes and 2 DI bytes.
   params.NodeId = 5;
   params.CanBaudIndex = 3;
@@ -100,28 +95,12 @@ TEST_F(EdsConfiguration, WriteFile_ReplacesOldFileAndFailsWithFullPathLeavingNoT
   AddModule(table, 4, "RA874", "10", {.DO = 8});
   const ui::DateTime now{2026, 12, 4, 15, 7, 0};
   EXPECT_EQ(Build(now), Expected("digital_guarding.eds"));
-  const fs::path folder = fs::path(::testing::TempDir()) / "gw20-canopen-eds";
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  const testing::ScratchFolder folder;
   std::ofstream(folder / "COPn5.eds") << "old";
-
-  const eds::FileWriteResult written = WriteCanopenEds(State(), now, folder);
+  const eds::FileWriteResult written = WriteCanopenEds(State(), now, folder.Path());
   EXPECT_TRUE(written.ok) << written.reason;
-  EXPECT_EQ(ReadFile(folder / "COPn5.eds"), Expected("digital_guarding.eds"));
-
-  // A folder in the way of the file: the rename fails, the temporary file goes.
-  params.NodeId = 6;
-  fs::create_directories(folder / "COPn6.eds" / "inside");
-  const eds::FileWriteResult blocked = WriteCanopenEds(State(), now, folder);
-  EXPECT_FALSE(blocked.ok);
-  EXPECT_EQ(eds::CantWriteEdsText(blocked.path),
-            "Can't write the EDS file " + (folder / "COPn6.eds").string() + "!");
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 2);
-
-  const eds::FileWriteResult missing = WriteCanopenEds(State(), now, folder / "absent");
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.path, folder / "absent" / "COPn6.eds");
-  fs::remove_all(folder);
+  EXPECT_EQ(written.path, folder / "COPn5.eds");
+  EXPECT_EQ(testing::ReadFile(written.path), Expected("digital_guarding.eds"));
 }
 
 }  // namespace

@@ -4,50 +4,28 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
 #include "modules/show_zelk_info.h"
-#include "tests/app/app_harness.h"
-#include "tests/canopen/module_fixture.h"
+#include "tests/support/app_harness.h"
+#include "tests/support/module_tables.h"
 
 namespace gw20::canopen {
 namespace {
 
-struct Page {
+// RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3.
+struct Page : app::PageBench<COPEDS_F> {
   Page() {
-    test::AddModule(h.state.modules, 0, "RA412", "3", {.DO = 4, .AO = 1, .DI = 1, .AI = 2});
+    testing::AddModule(h.state.modules, 0, "RA412", "3", {.DO = 4, .AO = 1, .DI = 1, .AI = 2});
     modules::BuildModuleOrder(h.state.modules);
-  }
-  // A fresh page, loaded as the main window opens it.
-  COPEDS_F& Open() {
-    auto& s = h.state;
-    page = std::make_unique<COPEDS_F>(
-        CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds, s.errorControl,
-                         s.CounterModuleCount, s.CommitBusy, s.ErrorControlWord},
-        h.services, eds::MainWindowLink{status, port, 3, [this] { ++mainShown; }});
-    page->Show(false);
-    return *page;
-  }
-  std::vector<std::string> Shown() const {
-    std::vector<std::string> shown;
-    for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
-    return shown;
   }
   // Guard time, life time factor and heartbeat time as the page shows them.
   std::string Times() const {
     return page->GuardTime_T[0].Text() + "," + page->GuardTime_T[1].Text() + "," + page->Heartbeat_T.Text();
   }
-
-  testing::VirtualTime time;
-  testing::ScriptedPort port{time};
-  app::AppHarness h{time, port};
-  ui::TextBox status;
-  int mainShown = 0;
-  std::unique_ptr<COPEDS_F> page;
 };
 
 TEST(COPEDS_F, Load_PresetsErrorControlFromTheStoredWord) {
@@ -101,7 +79,7 @@ TEST(COPEDS_F, Finish_ChecksTheTimesOfTheChosenProtocolOnly) {
     p.h.state.CommitBusy = true;  // Finish then stops right after taking the values
     page.FinishButton.Press();
     const auto& s = p.h.state.errorControl;
-    EXPECT_EQ(p.Shown(), c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown});
+    EXPECT_EQ(p.h.Shown(), c.shown.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.shown});
     EXPECT_EQ(s.GuardTime + s.LifeTimeFactor + s.HeartbeatTime, c.stored) << c.guard << c.life << c.heartbeat;
     EXPECT_EQ(p.h.state.eds[eds::kEdsCreator], c.shown.empty() ? "me" : "");
     EXPECT_EQ(p.port.OpenCalls(), 0);
@@ -113,19 +91,20 @@ TEST(COPEDS_F, ViewersAndBack_NeedChannelsAndWaitForTheCommit) {
   empty.h.state.modules = {};
   auto& bare = empty.Open();
   for (auto* button : {&bare.ShowZelk, &bare.ShowObjDictionary, &bare.ShowSettingResult}) button->Press();
-  EXPECT_EQ(empty.Shown(), (std::vector<std::string>{"|No channel is available!", "|No object is available!",
-                                                     "|No channel is available!"}));
+  EXPECT_EQ(empty.h.Shown(),
+            (std::vector<std::string>{"|No channel is available!", "|No object is available!",
+                                      "|No channel is available!"}));
   EXPECT_EQ(empty.h.forms.shows, std::vector<std::string>{"COPEDS_F"});
 
   Page p;
   auto& page = p.Open();
   for (auto* button : {&page.ShowZelk, &page.ShowObjDictionary, &page.ShowSettingResult}) button->Press();
-  EXPECT_TRUE(p.Shown().empty());
+  EXPECT_TRUE(p.h.Shown().empty());
   ASSERT_NE(page.DictionaryViewer(), nullptr);
   EXPECT_TRUE(p.h.forms.IsShown(*page.DictionaryViewer()) && p.h.forms.IsShown(page));
   p.h.state.CommitBusy = true;
   page.BackButton.Press();
-  EXPECT_EQ(p.Shown(), std::vector<std::string>{"|Module is connecting now!"});
+  EXPECT_EQ(p.h.Shown(), std::vector<std::string>{"|Module is connecting now!"});
   EXPECT_TRUE(page.Loaded() && page.DictionaryViewer()->Loaded() && p.mainShown == 0);
   p.h.state.CommitBusy = false;
   page.BackButton.Press();  // the viewers go with the page

@@ -6,12 +6,12 @@
 #include <memory>
 
 #include "canopen/object_dictionary.h"
-#include "module_fixture.h"
+#include "tests/support/module_tables.h"
 
 namespace gw20::canopen {
 namespace {
 
-using test::AddModule;
+using testing::AddModule;
 using Row = std::vector<std::string>;
 
 // The eight CANopen entries of a record; Padded fills an expected row with placeholders.

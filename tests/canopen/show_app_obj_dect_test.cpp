@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "module_fixture.h"
+#include "tests/support/module_tables.h"
 #include "tests/support/test_services.h"
 
 namespace gw20::canopen {
 namespace {
 
-using test::AddModule;
+using testing::AddModule;
 
 std::vector<std::string> Column(const ui::Grid& grid, int col) {
   std::vector<std::string> cells;
@@ -76,15 +76,17 @@ TEST_F(DictionaryViewer, StandardizedTab_ListsGroupsAndChannelsInModuleOrder) {
   form.ObjDictTableTag.Click(kStandardizedTab);
   ASSERT_EQ(grid.Cols(), kStandardizedCols);
   ASSERT_EQ(grid.Rows(), 3 + 5);  // five analog outputs are the longest object
-  EXPECT_EQ(testing::GridRow(grid, 0), (std::vector<std::string>{"Index", "0x6000", "0x6200", "0x6206", "0x6207", "0x6401",
-                                                    "0x6411", "0x6443", "0x6444"}));
+  EXPECT_EQ(testing::GridRow(grid, 0),
+            (std::vector<std::string>{"Index", "0x6000", "0x6200", "0x6206", "0x6207", "0x6401", "0x6411",
+                                      "0x6443", "0x6444"}));
   EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"Description", "                   Read DI (8-bit)",
                                       "                  Write DO (8-bit)", "            DO Err Mode (8-bit)",
                                       "          DO Err Output (8-bit)", "               Read AI (16-bit)",
                                       "               Read AO (16-bit)", "                AO Err Mode",
                                       " AO Err Output (16-bit)"}));
-  EXPECT_EQ(testing::GridRow(grid, 2), (std::vector<std::string>{"Subindex0", "3", "1", "1", "1", "2", "5", "5", "5"}));
+  EXPECT_EQ(testing::GridRow(grid, 2),
+            (std::vector<std::string>{"Subindex0", "3", "1", "1", "1", "2", "5", "5", "5"}));
   EXPECT_EQ(Column(grid, 1), (std::vector<std::string>{"0x00 (0xA-RA412:00-00)", "0x00 (0x5-RA952:00-07)",
                                                        "0x00 (0x5-RA952:08-11)", "", ""}));
   EXPECT_EQ(grid.TextMatrix(3, 2), "0x00 (0xA-RA412:00-03)");

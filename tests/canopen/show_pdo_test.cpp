@@ -12,13 +12,13 @@
 #include "canopen/map_tables.h"
 #include "canopen/pdo_mapping.h"
 #include "link/gateway_parameters.h"
-#include "module_fixture.h"
+#include "tests/support/module_tables.h"
 #include "tests/support/test_services.h"
 
 namespace gw20::canopen {
 namespace {
 
-using test::AddModule;
+using testing::AddModule;
 const std::string kUnused(kUnusedEntry);
 
 class PdoViewer : public ::testing::Test {

@@ -9,45 +9,18 @@
 
 #include "devicenet/connections.h"
 #include "modules/model_catalog.h"
-#include "tests/devicenet/devicenet_fixture.h"
+#include "tests/support/module_tables.h"
 
 namespace gw20::devicenet {
 namespace {
 
-using test::Scanned;
+using testing::Scanned;
 
-std::vector<std::string> Entries(const MapRecord& record) {
-  return {record.Entries.begin(), record.Entries.begin() + record.EntryCount};
-}
-
-TEST(BuildAssemblyMaps, DigitalBytesThenAnalogWords_PerDirection) {
-  // RA412: 4 DO, 1 AO, 1 DI, 2 AI; RA952: 14 DI; RA517 (counter): 6 AI words.
-  const auto table = Scanned({{"5", "RA412"}, {"31", "RA952"}, {"10", "RA517"}});
-  MapTables maps;
-  maps.OutputMap[5].EntryCount = 9;  // left over from an earlier derivation
-  BuildAssemblyMaps(table, maps);
-
-  EXPECT_EQ(Entries(maps.OutputMap[0]), (std::vector<std::string>{"RA412:00~03"}));
-  EXPECT_EQ(maps.OutputMap[0].EntryKind, eds::kDigitalEntries);
-  EXPECT_EQ(Entries(maps.OutputMap[1]), (std::vector<std::string>{"0x5-RA412:1", "0x5-RA412:1"}));
-  EXPECT_EQ(maps.OutputMap[1].EntryKind, eds::kAnalogEntries);
-  EXPECT_EQ(maps.LastOutputMap, 1);
-  EXPECT_EQ(maps.OutputMap[5].EntryCount, 0);
-
-  EXPECT_EQ(Entries(maps.InputMap[0]),
-            (std::vector<std::string>{"0x5-RA412:00~00", "0x1F-RA952:00~07", "0x1F-RA952:08~13"}));
-  const std::vector<std::string> analogIn{"0x5-RA412:1", "0x5-RA412:1", "0x5-RA412:2", "0x5-RA412:2",
-                                          "0xA-RA517:1", "0xA-RA517:1", "0xA-RA517:1", "0xA-RA517:1",
-                                          "0xA-RA517:2", "0xA-RA517:2", "0xA-RA517:2", "0xA-RA517:2",
-                                          "0xA-RA517:3", "0xA-RA517:3", "0xA-RA517:3", "0xA-RA517:3"};
-  EXPECT_EQ(Entries(maps.InputMap[1]), analogIn);
-  EXPECT_EQ(maps.LastInputMap, 1);
-  EXPECT_EQ(OutputAssemblyCount(maps), 2);
-  EXPECT_EQ(InputAssemblyCount(maps), 2);
-}
-
+// Both kinds both ways, counter words included, are the EDS writer's
+// expected files (poll_cos.eds lists every assembly's entries).
 TEST(BuildAssemblyMaps, OneKindGoesIntoAssemblyZero_NothingLeavesAllEmpty) {
   MapTables maps;
+  maps.OutputMap[5].EntryCount = 9;                                    // left over from an earlier derivation
   BuildAssemblyMaps(Scanned({{"3", "RA690"}, {"4", "RA850"}}), maps);  // 1 AO; 8 AI
   EXPECT_EQ(maps.OutputMap[0].EntryCount, 2);
   EXPECT_EQ(maps.OutputMap[0].EntryKind, eds::kAnalogEntries);
@@ -55,6 +28,7 @@ TEST(BuildAssemblyMaps, OneKindGoesIntoAssemblyZero_NothingLeavesAllEmpty) {
   EXPECT_EQ(maps.InputMap[0].Entries[15], "0x4-RA850:8");
   EXPECT_EQ(maps.LastOutputMap, 0);
   EXPECT_EQ(maps.LastInputMap, 0);
+  EXPECT_EQ(maps.OutputMap[5].EntryCount, 0);
 
   BuildAssemblyMaps(Scanned({}), maps);
   EXPECT_EQ(maps.OutputMap[0].EntryCount + maps.InputMap[0].EntryCount + maps.InputMap[1].EntryCount, 0);

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "devicenet/assembly_maps.h"
 #include "devicenet/connections.h"
@@ -13,21 +12,15 @@
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::devicenet {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
 std::string Expected(const std::string& name) {
-  return ReadFile(fs::path(GW20_DEVICENET_EXPECTED_DIR) / name);
+  return testing::ReadFile(fs::path(GW20_DEVICENET_EXPECTED_DIR) / name);
 }
 
 struct Module {
@@ -36,17 +29,10 @@ struct Module {
 };
 
 // The commit's state, with the module table as a scan leaves it and the
-// assemblies derived from it; a fresh temporary folder per test.
+// assemblies derived from it.
 class DnsEds : public ::testing::Test {
  protected:
-  DnsEds() {
-    image.FirmwareMajor = 2, image.FirmwareMinor = 5;
-    folder = fs::temp_directory_path() /
-             ("gw20-dns-eds-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  ~DnsEds() override { fs::remove_all(folder); }
+  DnsEds() { image.FirmwareMajor = 2, image.FirmwareMinor = 5; }
 
   void Add(int slot, const Module& m) {
     modules::ZelkModuleRecord& r = table.ModuleList[static_cast<std::size_t>(slot)];
@@ -82,7 +68,6 @@ class DnsEds : public ::testing::Test {
   link::EepromImage image;
   ConnectionChoices choices;
   eds::EdsInfo info;
-  fs::path folder;
 };
 
 TEST_F(DnsEds, NoModules_MatchesHandDerivedFile) {
@@ -127,35 +112,16 @@ TEST_F(DnsEds, ControlCharactersInTexts_NeverStartALine) {
   EXPECT_NE(typed.find("\r\n$ Line 4  [Device]\r\n$ Created by J. Smith \r\n"), std::string::npos);
 }
 
+// How a save fails is the INI layer's (eds_file_test); here the name and the bytes.
 TEST_F(DnsEds, WriteFile_NamedByNodeReplacesAnOlderFile) {
-  EXPECT_EQ(DeviceNetEdsFileName(5), "ZELKDNS 5.eds");
   EXPECT_EQ(DeviceNetEdsFileName(12), "ZELKDNS 12.eds");
   PackingLine();
-  const fs::path file = folder / "ZELKDNS 5.eds";
-  std::ofstream(file) << "old";
-  const eds::FileWriteResult written = WriteDnsEds(State(), {2026, 1, 31, 14, 3, 9}, folder);
-  EXPECT_TRUE(written.ok) << written.reason;
-  EXPECT_EQ(written.path, file);
-  EXPECT_EQ(ReadFile(file), Expected("poll_cos.eds"));
-}
-
-TEST_F(DnsEds, WriteFailure_NamesTheFullPathAndLeavesTheOldFile) {
-  PackingLine();
-  std::ofstream(folder / "plain") << "x";
-  const eds::FileWriteResult intoFile = WriteDnsEds(State(), {}, folder / "plain");
-  EXPECT_FALSE(intoFile.ok);
-  EXPECT_EQ(intoFile.path, folder / "plain" / "ZELKDNS 5.eds");
-  const eds::FileWriteResult missing = WriteDnsEds(State(), {}, folder / "absent");
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.path, folder / "absent" / "ZELKDNS 5.eds");
-
-  // The new text cannot be written beside the old file: the old one stays whole.
+  const testing::ScratchFolder folder;
   std::ofstream(folder / "ZELKDNS 5.eds") << "old";
-  fs::create_directories(folder / "ZELKDNS 5.eds.tmp" / "inside");
-  const eds::FileWriteResult blocked = WriteDnsEds(State(), {}, folder);
-  EXPECT_FALSE(blocked.ok);
-  EXPECT_EQ(blocked.path, folder / "ZELKDNS 5.eds");
-  EXPECT_EQ(ReadFile(folder / "ZELKDNS 5.eds"), "old");
+  const eds::FileWriteResult written = WriteDnsEds(State(), {2026, 1, 31, 14, 3, 9}, folder.Path());
+  EXPECT_TRUE(written.ok) << written.reason;
+  EXPECT_EQ(written.path, folder / "ZELKDNS 5.eds");
+  EXPECT_EQ(testing::ReadFile(written.path), Expected("poll_cos.eds"));
 }
 
 }  // namespace

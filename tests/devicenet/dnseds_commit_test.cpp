@@ -1,14 +1,10 @@
 // The whole DeviceNet road against the in-process simulated controller:
 // connect, choose DeviceNet, open the page, choose connections, Finish, and
-// connect again.
+// connect again. A cable pulled during the commit is the fault matrix's.
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,43 +14,20 @@
 namespace gw20::devicenet {
 namespace {
 
-using Words = testing::ConnectHarness::Words;
+using testing::ConnectHarness;
+using testing::Profile;
+using Words = ConnectHarness::Words;
 
 // RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA883 (8 AI) at 4, RA883Z (10 AI) at 5
-// and RA312 (8 DO, 8 DI) at 0x0A: two output and two input assemblies.
-sim::ControllerOptions FourModules() {
-  sim::ControllerOptions options;
-  options.modules = {{.address = 0x03, .model = "RA412", .typeCode = 0x0D},
-                     {.address = 0x04, .model = "RA883"},
-                     {.address = 0x05, .model = "RA883Z"},
-                     {.address = 0x0A, .model = "RA312", .typeCode = 0x40}};
-  return options;
-}
-
-struct Road : testing::ConnectHarness {
-  Road() : ConnectHarness(FourModules()) {}
-
-  // Connects, chooses DeviceNet node 5 at 250 kbit/s and opens the page.
-  DNSEdsSet& ConnectAndOpen() {
-    auto& form = h.form;
-    form.Connect.Press();
-    EXPECT_TRUE(form.Connected);
-    form.ApplicationSelect[1].Choose();
-    form.CANBaudrate.Pick(1);
-    form.CANNodeId.Type("5");
-    form.SettingParameter.Press();
-    h.messages.Clear();
-    form.WriteEDS.Press();
-    EXPECT_NE(form.DeviceNetPage(), nullptr);
-    return *form.DeviceNetPage();
-  }
+// and RA312 (8 DO, 8 DI) at 0x0A: two output and two input assemblies; 250 kbit/s.
+struct Road : testing::PageRoad<DNSEdsSet> {
+  Road()
+      : PageRoad({{.address = 0x03, .model = "RA412", .typeCode = 0x0D},
+                  {.address = 0x04, .model = "RA883"},
+                  {.address = 0x05, .model = "RA883Z"},
+                  {.address = 0x0A, .model = "RA312", .typeCode = 0x40}},
+                 1) {}
 };
-
-std::vector<std::string> Typed(const Words& words) {
-  std::vector<std::string> lines;
-  for (const auto w : words) lines.push_back(std::to_string(static_cast<std::int32_t>(w)));
-  return lines;
-}
 
 std::uint32_t Path(std::uint32_t index, std::uint32_t classId, std::uint32_t instance,
                    std::uint32_t attribute) {
@@ -63,7 +36,7 @@ std::uint32_t Path(std::uint32_t index, std::uint32_t classId, std::uint32_t ins
 
 TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage) {
   Road r;
-  auto& page = r.ConnectAndOpen();
+  auto& page = r.page;
   EXPECT_EQ(r.Shown(), std::vector<std::string>{"|This is a new Setting for DNS gateway"});
   r.h.messages.Clear();
   page.InpPut[kPoll].Pick(1);       // INPUT  01(Assembly): the digital inputs
@@ -76,7 +49,7 @@ TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage)
 
   EXPECT_EQ(r.Shown(), std::vector<std::string>{});
   EXPECT_EQ(r.h.form.CommunicationState.Text(), "Produce .EDS file is OK");
-  EXPECT_EQ(r.h.form.CommunicationState.ToolTip(), (r.folder / "ZELKDNS 5.eds").string());
+  EXPECT_EQ(r.h.form.CommunicationState.ToolTip(), r.EdsFile(Profile::DeviceNet).string());
   EXPECT_TRUE(!page.Loaded() && r.h.forms.IsShown(r.h.form));
   EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
 
@@ -104,21 +77,9 @@ TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage)
   // RA883Z is told from RA883 by its code alone.
   EXPECT_EQ((moduleBlock[5] >> 8) - (moduleBlock[4] >> 8), 1u);
 
-  std::vector<std::string> expected{"/q", "exit", ".", "exit", "use eeprom", "block 0", "el 40"};
-  for (const auto& line : Typed(header)) expected.push_back(line);
-  for (const auto* line : {".", "block 2", "el 0"}) expected.push_back(line);
-  for (const auto& line : Typed(moduleBlock)) expected.push_back(line);
-  for (const auto* line : {".", ".", "block 1", "el 0"}) expected.push_back(line);
-  for (const auto& line : Typed(deviceNetBlock)) expected.push_back(line);
-  expected.push_back(".");
-  expected.push_back("exit");
-  const auto& transcript = r.controller.Transcript();
-  EXPECT_EQ(
-      std::vector<std::string>(transcript.begin() + static_cast<std::ptrdiff_t>(before), transcript.end()),
-      expected);
+  EXPECT_EQ(r.LinesSince(before), r.CommitLines(header, moduleBlock, deviceNetBlock));
 
-  std::ifstream file(r.folder / "ZELKDNS 5.eds", std::ios::binary);
-  const std::string eds{std::istreambuf_iterator<char>(file), {}};
+  const std::string eds = testing::ReadFile(r.EdsFile(Profile::DeviceNet));
   EXPECT_EQ(
       eds.rfind("$ VARLON-DNS Gateway Electronic Data Sheet\r\n$ File Description Section :\r\n$ Line 7\r\n",
                 0),
@@ -137,26 +98,6 @@ TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage)
   EXPECT_EQ(again.OutPut[kPoll].ListIndex(), 2);
   EXPECT_EQ(again.InpPut[kCosCyclic].ListIndex(), 2);
   EXPECT_TRUE(again.IO_Info[kDefaultCos].Value());
-}
-
-TEST(DeviceNetCommit, CablePulledWhileWriting_LeavesThePageOpenAndDisabledWithoutFile) {
-  Road r;
-  auto& page = r.ConnectAndOpen();
-  const auto pullAt = r.controller.Transcript().size() + 25;  // inside block 2
-  r.time.OnAdvance([&r, pullAt](std::chrono::milliseconds) {
-    if (r.controller.Transcript().size() >= pullAt) r.port.SetConnected(false);
-  });
-  r.h.messages.Clear();
-  page.FinishDeviceSet.Press();
-  EXPECT_EQ(r.Shown(), (std::vector<std::string>{
-                           "|Timeout", "|The controller's EEPROM is only partly written: commit again."}));
-  ASSERT_EQ(r.h.messages.Notes().size(), 1u);  // the line that got no answer
-  EXPECT_EQ(r.h.messages.Notes()[0].rfind("gw20.console: no \"", 0), 0u) << r.h.messages.Notes()[0];
-  EXPECT_EQ(r.h.form.CommunicationState.Text(), "Timeout");
-  EXPECT_TRUE(page.Loaded() && r.h.forms.IsShown(page));
-  EXPECT_FALSE(page.Frame1.Enabled() || page.FinishDeviceSet.Enabled());
-  EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
-  EXPECT_FALSE(std::filesystem::exists(r.folder / "ZELKDNS 5.eds"));
 }
 
 }  // namespace

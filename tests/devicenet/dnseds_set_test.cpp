@@ -5,12 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "tests/app/app_harness.h"
-#include "tests/devicenet/devicenet_fixture.h"
+#include "tests/support/app_harness.h"
+#include "tests/support/module_tables.h"
 
 namespace gw20::devicenet {
 namespace {
@@ -18,36 +17,20 @@ namespace {
 constexpr std::uint32_t kTop = 16777216;
 constexpr std::uint32_t kHalf = 65536;
 
-struct Page {
-  // RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA850 (8 AI) at 4, RB331 (32 DI) at
-  // 5 and 6: a digital input assembly of 9 bytes and one of 20 analog bytes.
+// RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA850 (8 AI) at 4, RB331 (32 DI) at
+// 5 and 6: a digital input assembly of 9 bytes and one of 20 analog bytes.
+struct Page : app::PageBench<DNSEdsSet> {
   Page() {
-    h.state.modules = test::Scanned({{"3", "RA412"}, {"4", "RA850"}, {"5", "RB331"}, {"6", "RB331"}});
+    h.state.modules = testing::Scanned({{"3", "RA412"}, {"4", "RA850"}, {"5", "RB331"}, {"6", "RB331"}});
     // A valid stored image: default COS, Poll produces item 2, consumes item 1.
     h.state.eeprom.DeviceNetBlock = {2 * kHalf, 2 * kTop, 0, 0, 1 * kTop, 0, 0, 0, 0, 0, 0};
   }
-  DNSEdsSet& Open() {
-    auto& s = h.state;
-    page = std::make_unique<DNSEdsSet>(DeviceNetPageState{s.modules, s.params, s.eeprom, s.console, s.maps,
-                                                          s.eds, s.choices, s.ErrorControlWord, s.CommitBusy},
-                                       h.services,
-                                       eds::MainWindowLink{status, port, 3, [this] { ++mainShown; }});
-    page->Show(false);
-    return *page;
-  }
+  // The messages shown since the last call, as "title|text".
   std::vector<std::string> Shown() {
-    std::vector<std::string> shown;
-    for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
+    auto shown = h.Shown();
     h.messages.Clear();
     return shown;
   }
-
-  testing::VirtualTime time;
-  testing::ScriptedPort port{time};
-  app::AppHarness h{time, port};
-  ui::TextBox status;
-  int mainShown = 0;
-  std::unique_ptr<DNSEdsSet> page;
 };
 
 TEST(DNSEdsSet, Load_FillsTheListsAndPresetsAValidStoredChoice) {

@@ -6,35 +6,20 @@
 
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "devicenet/assembly_maps.h"
 #include "devicenet/show_app_obj_new.h"
 #include "devicenet/show_ass_obj.h"
 #include "modules/grid_columns.h"
-#include "modules/module_ch_info.h"
 #include "modules/module_table.h"
+#include "tests/support/module_tables.h"
 #include "tests/support/test_services.h"
 
 namespace gw20::devicenet {
 namespace {
 
 using Row = std::vector<std::string>;
-
-// A table as a scan leaves it: each (address, model) identified through the
-// catalog in the next slot; an unknown model leaves its slot unused.
-modules::ModuleTable Scanned(const std::vector<std::pair<std::string, std::string>>& found) {
-  modules::ModuleTable table;
-  for (const auto& [address, model] : found) {
-    table.ModuleList[table.CurrentModule].Address = address;
-    table.ModuleList[table.CurrentModule].ModelName = model;
-    modules::ModuleChInfo(table, model);
-    ++table.CurrentModule;
-  }
-  modules::BuildModuleOrder(table);
-  return table;
-}
 
 class Viewers : public ::testing::Test {
  protected:
@@ -73,7 +58,7 @@ TEST_F(Viewers, ApplicationObjects_NoScannedSlots_ShowOnlyTheHeaderRow) {
 }
 
 TEST_F(Viewers, ApplicationObjects_OneRowPerScannedSlotWithTheRecordsFields) {
-  table = Scanned({{"5", "RA412"}, {"31", "RA517"}, {"7", "NOSUCH"}});
+  table = testing::Scanned({{"5", "RA412"}, {"31", "RA517"}, {"7", "NOSUCH"}});
   table.AppObjList[0].Baud = 6;
   table.AppObjList[0].TypeCode = 0x0D;
   // A module that reports two type codes shows both.
@@ -107,7 +92,7 @@ TEST_F(Viewers, Assemblies_NoData_NoTabsAndOneHeadedMappingColumn) {
 
 TEST_F(Viewers, Assemblies_OnlyInputs_OneInputTabFromId64WithEveryEntry) {
   // RA883Z: ten analog input words, two entries each.
-  const ShowAssObj& form = OpenAssemblies(Scanned({{"1", "RA883Z"}}));
+  const ShowAssObj& form = OpenAssemblies(testing::Scanned({{"1", "RA883Z"}}));
   ASSERT_EQ(form.AssObjParaTableTag.Tabs().size(), 1U);
   EXPECT_EQ(form.AssObjParaTableTag.Tabs()[0].caption, "Input Instance");
   const ui::Grid& grid = form.AssObjParaRecord;
@@ -126,7 +111,7 @@ TEST_F(Viewers, Assemblies_OnlyInputs_OneInputTabFromId64WithEveryEntry) {
 
 TEST_F(Viewers, Assemblies_DigitalAndAnalogBothWays_InputIdsFollowTheOutputIds) {
   // RA412: 4 DO, 1 AO, 1 DI, 2 AI.
-  ShowAssObj& form = OpenAssemblies(Scanned({{"5", "RA412"}}));
+  ShowAssObj& form = OpenAssemblies(testing::Scanned({{"5", "RA412"}}));
   ASSERT_EQ(form.AssObjParaTableTag.Tabs().size(), 2U);
   EXPECT_EQ(form.AssObjParaTableTag.Tabs()[0].caption, "Output Instance");
   const ui::Grid& grid = form.AssObjParaRecord;

@@ -11,8 +11,8 @@
 #include <QJsonObject>
 #include <string>
 
-#include "tests/e2e/eds_reader.h"
-#include "tests/e2e/sim_process.h"
+#include "tests/support/eds_reader.h"
+#include "tests/support/sim_process.h"
 
 namespace gw20::testing {
 namespace {
@@ -21,8 +21,7 @@ QByteArray LastLine(const QByteArray& text) { return text.split('\n').back(); }
 
 TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
   SimProcess sim;
-  ASSERT_TRUE(sim.Start({"--link", sim.Link(), "--transcript", sim.Path("transcript"), "--modules",
-                         "01:RA850:40:01,0A:RA412:41:00,03:RA394", "--field-baud", "19200",
+  ASSERT_TRUE(sim.Start({"--modules", "01:RA850:40:01,0A:RA412:41:00,03:RA394", "--field-baud", "19200",
                          "--field-checksum", "on"}));
   const CliRun run = RunCli({"--port", sim.Link(), "--scan-baud", "19200", "--scan-checksum", "on",
                              "--scan-timeout", "300", "scan", "--json"});
@@ -65,8 +64,7 @@ TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
 
 TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsRejected) {
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(
-      {"--link", sim.Link(), "--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,0A:RA412,03:RA502:50"}));
+  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,0A:RA412,03:RA502:50"}));
   const QStringList canopen{"--port", sim.Link(), "canopen", "--out", sim.Dir()};
   const CliRun rejected = RunCli(canopen + QStringList{"--node", "200"});
   EXPECT_EQ(rejected.exitCode, 1);
@@ -110,8 +108,7 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeAndCommitsThePicks) {
   SimProcess sim;
   // Digital and analog data both ways: two output and two input assemblies;
   // RA850's eight analog inputs make input assembly 2 longer than 8 bytes.
-  ASSERT_TRUE(sim.Start(
-      {"--link", sim.Link(), "--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
+  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
   const QStringList devicenet{"--port", sim.Link(), "devicenet", "--node", "5", "--out", sim.Dir()};
 
   const CliRun list = RunCli({"--port", sim.Link(), "devicenet", "--list", "--json"});

@@ -1,5 +1,7 @@
-// gw20sim as a process: its banner, its console on the link across reopened
-// connections, the scan listing on its own clock, and bad input.
+// gw20sim as a process on a real pseudo-terminal: its banner, its console on
+// the link across reopened connections, the scan listing on its own clock,
+// a long listing to a PC that reads late, the hang-up fault as the PC's port
+// sees it, and bad input.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -14,7 +16,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/e2e/sim_process.h"
+#include "sim/field_module.h"
+#include "tests/support/sim_process.h"
 
 namespace gw20::testing {
 namespace {
@@ -22,18 +25,20 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // Generous, so sanitizer builds on a busy machine don't fail; only an upper bound.
 constexpr auto kPatience = std::chrono::seconds(15);
+constexpr int kPollStepMs = 20;
 
 // Reads from the pty `fd` until `text` has arrived (returns all read) or patience runs out.
 std::optional<std::string> ReadUntil(int fd, std::string_view text) {
   std::string received;
   for (const auto deadline = Clock::now() + kPatience; received.find(text) == std::string::npos;) {
     if (Clock::now() > deadline) {
-      ADD_FAILURE() << "waited in vain for \"" << text << "\", got \"" << received << "\"";
+      ADD_FAILURE() << "waited in vain for \"" << text << "\", got " << received.size() << " characters: \""
+                    << received.substr(0, 200) << "\"";
       return std::nullopt;
     }
     pollfd pfd{fd, POLLIN, 0};
-    char buffer[256];
-    if (poll(&pfd, 1, 50) > 0) {
+    char buffer[4096];
+    if (poll(&pfd, 1, kPollStepMs) > 0) {
       const ssize_t count = read(fd, buffer, sizeof buffer);
       if (count > 0) received.append(buffer, static_cast<std::size_t>(count));
     }
@@ -51,11 +56,8 @@ int OpenRaw(const QString& device) {
   return fd;
 }
 
-void TypeSlowly(int fd, std::string_view text) {
-  for (const char c : text) {
-    ASSERT_EQ(write(fd, &c, 1), 1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));
-  }
+void Send(int fd, std::string_view text) {
+  ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
 }
 
 // The link, even dangling, is still there.
@@ -63,9 +65,17 @@ bool LinkLeft(const QString& link) {
   return std::filesystem::exists(std::filesystem::symlink_status(link.toStdString()));
 }
 
+// The simulator ended on its own with status 0 and took its link along.
+void ExpectEndedCleanly(SimProcess& sim) {
+  ASSERT_TRUE(sim.process().waitForFinished(static_cast<int>(std::chrono::milliseconds(kPatience).count())));
+  EXPECT_EQ(sim.process().exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(sim.process().exitCode(), 0);
+  EXPECT_FALSE(LinkLeft(sim.Link()));
+}
+
 TEST(Gw20simProcess, ServesConsoleOnLinkUntilTerminated) {
   SimProcess sim;
-  ASSERT_TRUE(sim.Start({"--link", sim.Link(), "--transcript", sim.Path("transcript")}));
+  ASSERT_TRUE(sim.Start());
   QProcess& process = sim.process();
   while (!process.canReadLine() && process.waitForReadyRead(15000)) {
   }
@@ -77,13 +87,13 @@ TEST(Gw20simProcess, ServesConsoleOnLinkUntilTerminated) {
   for (int connect = 0; connect < 2; ++connect) {
     const int fd = OpenRaw(sim.Link());
     ASSERT_GE(fd, 0);
-    TypeSlowly(fd, "use eeprom\r");
+    Send(fd, "use eeprom\r");
     EXPECT_TRUE(ReadUntil(fd, "use eeprom\r\n[EEPROM:]"));
-    TypeSlowly(fd, "block 0\r");
+    Send(fd, "block 0\r");
     EXPECT_TRUE(ReadUntil(fd, "block 0\r\n[EEPROM:]"));
-    TypeSlowly(fd, "el 0\r");
+    Send(fd, "el 0\r");
     EXPECT_TRUE(ReadUntil(fd, "Long(0)=517\r\n-->"));
-    TypeSlowly(fd, ".\rexit\r");
+    Send(fd, ".\rexit\r");
     EXPECT_TRUE(ReadUntil(fd, "exit\r\nGW20M>"));
     close(fd);
   }
@@ -91,28 +101,76 @@ TEST(Gw20simProcess, ServesConsoleOnLinkUntilTerminated) {
   EXPECT_EQ(sim.Transcript().front(), "use eeprom");
 
   process.terminate();
-  ASSERT_TRUE(process.waitForFinished(15000));
-  EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(process.exitCode(), 0);
-  EXPECT_FALSE(LinkLeft(sim.Link()));
+  ExpectEndedCleanly(sim);
 }
 
 TEST(Gw20simProcess, ScanListingArrivesAsTheControllerClockRuns) {
   SimProcess sim;
-  ASSERT_TRUE(sim.Start({"--link", sim.Link(), "--fifo", "0", "--modules", "03:RA850:40"}));
+  ASSERT_TRUE(sim.Start({"--modules", "03:RA850:40"}));
   const int fd = OpenRaw(sim.Link());
   ASSERT_GE(fd, 0);
-  TypeSlowly(fd, "use com2\r/timeout 100\r");
+  Send(fd, "use com2\r/timeout 100\r");
   ASSERT_TRUE(ReadUntil(fd, "100 ms\r\n[COM2:]"));
-  TypeSlowly(fd, "/scan\r");
+  Send(fd, "/scan\r");
   const auto listing = ReadUntil(fd, "[COM2:]");
   ASSERT_TRUE(listing);
   EXPECT_NE(listing->find("!03RA850{"), std::string::npos) << *listing;
   // Sixteen addresses take 1.5 s of the controller's clock, so progress marks come in between.
   EXPECT_NE(listing->find('.'), std::string::npos) << *listing;
-  TypeSlowly(fd, "$032\r");
+  Send(fd, "$032\r");
   EXPECT_TRUE(ReadUntil(fd, "!03400600\r\n[COM2:]"));
   close(fd);
+}
+
+TEST(Gw20simPty, LongListingReachesAPcThatReadsLateWhole) {
+  // A hundred entries of some 3 KiB: far more than the pseudo-terminal holds.
+  constexpr int kModules = 100;
+  constexpr std::size_t kModelLength = 3000;
+  QStringList args;
+  std::vector<std::string> entries;
+  for (int address = 1; address <= kModules; ++address) {
+    const std::string model(kModelLength, static_cast<char>('A' + address % 26));
+    args << "--modules" << QString::fromStdString(sim::HexByte(address) + ":" + model);
+    entries.push_back("!" + sim::HexByte(address) + model + "{addr=" + sim::HexByte(address));
+  }
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start(args));
+  const int fd = OpenRaw(sim.Link());
+  ASSERT_GE(fd, 0);
+  Send(fd, "use com2\r/start 1\r/end " + std::to_string(kModules) + "\r");
+  ASSERT_TRUE(ReadUntil(fd, "End address = " + std::to_string(kModules) + "\r\n[COM2:]"));
+  Send(fd, "/scan\r");
+  // The scan takes half a second of the controller's clock; the PC reads only afterwards.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  const auto listing = ReadUntil(fd, "Modules found: " + std::to_string(kModules) + "\r\n[COM2:]");
+  close(fd);
+  ASSERT_TRUE(listing);
+  std::string missing;
+  for (const std::string& entry : entries) {
+    if (listing->find(entry) == std::string::npos) missing += " " + entry.substr(1, 2);
+  }
+  EXPECT_EQ(missing, "") << "entries lost";
+}
+
+TEST(Gw20simPty, HangUpAfterTheLastAnswerClosesTheTerminalAndEnds) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start({"--fault-hangup-after", "2"}));
+  const int fd = OpenRaw(sim.Link());
+  ASSERT_GE(fd, 0);
+  Send(fd, "use eeprom\r");
+  EXPECT_TRUE(ReadUntil(fd, "use eeprom\r\n[EEPROM:]"));
+  Send(fd, "block 0\r");
+  EXPECT_TRUE(ReadUntil(fd, "block 0\r\n[EEPROM:]")) << "the last line is still answered";
+
+  // Then the port reports a hang-up rather than going quiet.
+  pollfd pfd{fd, POLLIN, 0};
+  ASSERT_EQ(poll(&pfd, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())), 1);
+  EXPECT_NE(pfd.revents & (POLLHUP | POLLERR), 0) << pfd.revents;
+  char c = 0;
+  EXPECT_LE(read(fd, &c, 1), 0);
+  EXPECT_LT(write(fd, "\r", 1), 0);
+  close(fd);
+  ExpectEndedCleanly(sim);
 }
 
 TEST(Gw20simProcess, BadInputExitsWithStatus2AndMessage) {
@@ -133,7 +191,8 @@ TEST(Gw20simProcess, BadInputExitsWithStatus2AndMessage) {
   for (const auto& [args, message] : cases) {
     SimProcess sim;
     EXPECT_EQ(sim.RunToEnd(args), 2) << message.toStdString();
-    EXPECT_TRUE(sim.process().readAllStandardError().contains(message.toLocal8Bit())) << message.toStdString();
+    EXPECT_TRUE(sim.process().readAllStandardError().contains(message.toLocal8Bit()))
+        << message.toStdString();
   }
   EXPECT_FALSE(LinkLeft(link));
 }

@@ -10,7 +10,7 @@
 #include "link/console.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
-#include "tests/e2e/sim_process.h"
+#include "tests/support/sim_process.h"
 
 namespace gw20::testing {
 namespace {
@@ -19,8 +19,9 @@ using namespace std::chrono_literals;
 
 class SerialEndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(sim_.Start({"--link", sim_.Link(), "--transcript", sim_.Path("transcript"), "--fifo", "8"}));
+  // Starts the simulator with `args` and opens the program's port on it.
+  void Serve(const QStringList& args = {}) {
+    ASSERT_TRUE(sim_.Start(args));
     setenv("GW20_COM1", sim_.Link().toLocal8Bit().constData(), 1);
     port_.SetPortNumber(1);
     state_.ConsoleTimeout = 3000;  // generous for a loaded machine
@@ -40,6 +41,7 @@ class SerialEndToEnd : public ::testing::Test {
 };
 
 TEST_F(SerialEndToEnd, PacedConsole_ReadsTheFirmwareWord_WhileHoldingThePort) {
+  ASSERT_NO_FATAL_FAILURE(Serve());
   qtui::QtSerialPort second;
   second.SetPortNumber(1);
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Occupied);
@@ -64,7 +66,9 @@ TEST_F(SerialEndToEnd, PacedConsole_ReadsTheFirmwareWord_WhileHoldingThePort) {
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Opened);
 }
 
+// The one test with the controller's own receive buffer of 8 characters.
 TEST_F(SerialEndToEnd, TypingFasterThanTheFifo_LosesCharacters_PacingDoesNot) {
+  ASSERT_NO_FATAL_FAILURE(Serve({"--fifo", "8"}));
   port_.Write("use eeprom\r");
   std::string reply;
   while (port_.WaitForInput(300ms)) reply += port_.ReadAll();

@@ -15,39 +15,27 @@
 #include <string>
 
 #include "eds/ini_writer.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::eds {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
-
 class SaveTest : public ::testing::Test {
  protected:
   SaveTest() {
-    folder = fs::path(::testing::TempDir()) /
-             ("gw20-eds-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
     target = folder / "ZELKDNS 5.eds";
     std::ofstream(target, std::ios::binary) << "old file\r\n";
     for (int i = 0; i < 2000; ++i) big.Line("Line=" + std::to_string(i) + " of a file larger than the limit");
   }
-  ~SaveTest() override {
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder);
-  }
   // The old file is there, unchanged, and nothing else is.
   void ExpectOldFileAlone() {
-    EXPECT_EQ(ReadFile(target), "old file\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 1);
+    EXPECT_EQ(testing::ReadFile(target), "old file\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator{}), 1);
   }
 
-  fs::path folder;
+  testing::ScratchFolder folder{"eds"};
   fs::path target;
   IniWriter big;
 };
@@ -90,17 +78,41 @@ TEST_F(SaveTest, DiskFullOrCrashMidWrite_LeavesTheOldFileIntact) {
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
-  EXPECT_EQ(ReadFile(target), "old file\r\n");
+  EXPECT_EQ(testing::ReadFile(target), "old file\r\n");
   // The dead process's temporary file may stay beside it; the next save replaces it.
   EXPECT_TRUE(big.Save(target).ok);
-  EXPECT_EQ(ReadFile(target), big.Text());
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 1);
+  EXPECT_EQ(testing::ReadFile(target), big.Text());
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator{}), 1);
+}
+
+// Whichever step fails, the result names the file's full path and the
+// reason, the old file stays whole and no temporary file is left.
+TEST_F(SaveTest, NoFolderOrSomethingInTheWay_FailsNamingThePath) {
+  IniWriter small;
+  small.Line("A=1");
+  for (const fs::path& where : {folder / "absent", target}) {  // no folder; a file, not a folder
+    const FileWriteResult saved = small.Save(where / "x.eds");
+    EXPECT_FALSE(saved.ok);
+    EXPECT_EQ(saved.path, where / "x.eds");
+    EXPECT_FALSE(saved.reason.empty());
+  }
+  ExpectOldFileAlone();
+  // A folder where the temporary file goes, then one where the file goes.
+  fs::create_directories(folder / "ZELKDNS 5.eds.tmp" / "inside");
+  EXPECT_FALSE(small.Save(target).ok);
+  EXPECT_EQ(testing::ReadFile(target), "old file\r\n");
+  fs::remove_all(folder / "ZELKDNS 5.eds.tmp");
+  fs::create_directories(folder / "COPn6.eds" / "inside");
+  const FileWriteResult blocked = small.Save(folder / "COPn6.eds");
+  EXPECT_FALSE(blocked.ok);
+  EXPECT_EQ(blocked.path, folder / "COPn6.eds");
+  EXPECT_FALSE(fs::exists(folder / "COPn6.eds.tmp"));
 }
 
 TEST_F(SaveTest, ReadOnlyFolder_FailsWithTheReasonAndKeepsTheOldFile) {
   // Permissions do not bind the superuser: as root the save runs as nobody.
   constexpr uid_t kNobody = 65534;
-  fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+  fs::permissions(folder.Path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                   fs::perm_options::remove);
   const pid_t child = fork();
   ASSERT_GE(child, 0);

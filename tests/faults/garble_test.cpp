@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <filesystem>
 #include <iostream>
 #include <map>
 #include <string>
@@ -17,7 +16,6 @@
 
 namespace gw20::testing {
 namespace {
-
 
 constexpr std::array<double, 5> kRates{0.001, 0.005, 0.01, 0.02, 0.05};
 constexpr std::uint32_t kSeedsPerRate = 200;
@@ -41,39 +39,18 @@ bool SystemMessage(const std::string& shown) {
   return false;
 }
 
-enum class Road { Connect, Canopen, DeviceNet };
-
 void Garble(Road road, const char* name) {
   std::map<std::string, int> outcomes;
   for (const double rate : kRates) {
     for (std::uint32_t seed = 1; seed <= kSeedsPerRate; ++seed) {
       SCOPED_TRACE(std::string(name) + " rate " + std::to_string(rate) + " seed " + std::to_string(seed));
-      sim::ControllerOptions options;
-      options.modules = {{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}};
+      auto options = WithModules({{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}});
       options.garbleSeed = seed;
       ConnectHarness r(std::move(options));
-      auto& form = r.h.form;
-      if (road != Road::Connect) {
-        form.Connect.Press();
-        ASSERT_TRUE(form.Connected);
-        form.ApplicationSelect[road == Road::Canopen ? 0 : 1].Choose();
-        form.CANNodeId.Type("5");
-        form.SettingParameter.Press();
-        form.WriteEDS.Press();
-      }
+      if (road) r.OpenPage(*road);
       r.h.messages.Clear();
       r.controller.SetGarbleRate(rate);
-      switch (road) {
-        case Road::Connect:
-          form.Connect.Press();
-          break;
-        case Road::Canopen:
-          form.CanopenPage()->FinishButton.Press();
-          break;
-        case Road::DeviceNet:
-          form.DeviceNetPage()->FinishDeviceSet.Press();
-          break;
-      }
+      r.Press(road);
       const auto shown = r.Shown();
       for (const auto& message : shown) EXPECT_TRUE(SystemMessage(message)) << message;
       outcomes[shown.empty() ? "success" : shown.front()] += 1;
@@ -87,9 +64,9 @@ void Garble(Road road, const char* name) {
   for (const auto& [outcome, count] : outcomes) std::cout << "  " << count << "  " << outcome << "\n";
 }
 
-TEST(GarbledLines, Connect) { Garble(Road::Connect, "connect"); }
-TEST(GarbledLines, CanopenCommit) { Garble(Road::Canopen, "CANopen commit"); }
-TEST(GarbledLines, DeviceNetCommit) { Garble(Road::DeviceNet, "DeviceNet commit"); }
+TEST(GarbledLines, Connect) { Garble(std::nullopt, "connect"); }
+TEST(GarbledLines, CanopenCommit) { Garble(Profile::Canopen, "CANopen commit"); }
+TEST(GarbledLines, DeviceNetCommit) { Garble(Profile::DeviceNet, "DeviceNet commit"); }
 
 }  // namespace
 }  // namespace gw20::testing

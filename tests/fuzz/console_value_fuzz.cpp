@@ -17,8 +17,8 @@
 #include "link/console.h"
 #include "platform/ui/numbers.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/console_bench.h"
 #include "tests/support/scripted_port.h"
-#include "tests/support/test_services.h"
 
 namespace {
 
@@ -43,15 +43,7 @@ std::vector<testing::TimedChunk> Chunks(FuzzedDataProvider& in, const std::strin
   return chunks;
 }
 
-struct Far {
-  testing::VirtualTime time;
-  testing::VirtualTicks ticks{time};
-  testing::VirtualPump events{time};
-  testing::ScriptedPort port{time};
-  link::ConsoleState state;
-  link::Console console{port, events, ticks, state};
-  Far() { port.Open(); }
-};
+using Far = testing::ConsoleBench<testing::ScriptedPort>;
 
 // The signed text typed back must name the same 32-bit word.
 void CheckTypedBack(std::uint32_t value) {

@@ -18,8 +18,8 @@
 #include "modules/module_table.h"
 #include "platform/ui/number_text.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/console_bench.h"
 #include "tests/support/scripted_port.h"
-#include "tests/support/test_services.h"
 
 namespace {
 
@@ -47,20 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A slot one beyond either end now and then, and now and then an address
   // the scan would never write.
   const int slot = in.ConsumeIntegralInRange(-1, modules::kModuleSlots);
-  const std::string address = in.ConsumeBool() ? in.ConsumeRandomLengthString(6)
-                                               : std::to_string(in.ConsumeIntegralInRange(0, 255));
+  const std::string address =
+      in.ConsumeBool() ? in.ConsumeRandomLengthString(6) : std::to_string(in.ConsumeIntegralInRange(0, 255));
   const std::string answer = in.ConsumeRemainingBytesAsString();
 
-  testing::VirtualTime time;
-  testing::VirtualTicks ticks{time};
-  testing::VirtualPump events{time};
-  testing::ScriptedPort port{time};
-  port.Open();
+  testing::ConsoleBench<testing::ScriptedPort> b;
+  auto& port = b.port;
   port.SetResponder([&answer](const std::string& line) -> std::vector<testing::TimedChunk> {
     return {{std::chrono::milliseconds(1), line + "\r\n" + answer + "\r\n" + std::string(kPrompt)}};
   });
-  link::ConsoleState state;
-  link::Console console{port, events, ticks, state};
   modules::ModuleTable table;
   table.CurrentModule = slot;
   for (auto& record : table.ModuleList) {
@@ -69,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (auto& object : table.AppObjList) object.TypeCode = object.DataFormat = object.Baud = kUntouched;
 
-  const link::ScanResult result = link::ModuleOtherInfo(console, state, table);
+  const link::ScanResult result = link::ModuleOtherInfo(b.console, b.state, table);
 
   // What the answer should give, from the query's contract.
   const auto number = modules::ParseModuleAddress(address);
@@ -101,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& object = table.AppObjList[s];
     if (s == slot && result.Ok()) {
       FUZZ_CHECK(record.TypeCode == *typeCode && record.DataFormat == *dataFormat);
-      FUZZ_CHECK(object.TypeCode == *typeCode && object.DataFormat == *dataFormat && object.Baud == *baudCode);
+      FUZZ_CHECK(object.TypeCode == *typeCode && object.DataFormat == *dataFormat &&
+                 object.Baud == *baudCode);
     } else {
       FUZZ_CHECK(record.TypeCode == kUntouched && record.DataFormat == kUntouched);
       FUZZ_CHECK(object.TypeCode == kUntouched && object.Baud == kUntouched);

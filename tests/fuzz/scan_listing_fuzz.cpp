@@ -14,52 +14,31 @@
 #include "modules/model_catalog.h"
 #include "modules/module_table.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/support/console_bench.h"
 #include "tests/support/scripted_port.h"
-#include "tests/support/test_services.h"
-
-namespace {
 
 using namespace gw20;
-
-// A far end that does what the scan asks and lists `listing`. Every module
-// query gets a well-formed answer, so the listing is read to its end.
-std::vector<testing::TimedChunk> FarEnd(const std::string& line, const std::string& listing) {
-  std::string text = "[COM2:]";
-  if (line == "/scan") {
-    text = listing + "\r\n[COM2:]";
-  } else if (line.starts_with("/timeout ") || line.starts_with("/baud ")) {
-    text = line.substr(line.find(' ') + 1);
-  } else if (line == "/q") {
-    text = "GW20M>";
-  } else if (line.starts_with("$") && line.size() >= 3) {
-    text = "!" + line.substr(1, 2) + "300602\r\n[COM2:]";
-  }
-  return {{std::chrono::milliseconds(0), line + "\r\n" + text}};
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const bool checksum = (data[0] & 1) != 0;
   const std::string listing(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  testing::VirtualTime time;
-  testing::VirtualTicks ticks{time};
-  testing::VirtualPump events{time};
-  testing::ScriptedPort port{time};
-  port.Open();
-  port.SetResponder([&listing](const std::string& line) { return FarEnd(line, listing); });
-  link::ConsoleState state;
-  state.ControllerPrompt = "GW20M>";
-  link::Console console{port, events, ticks, state};
+  // Every module query gets a well-formed answer, so the listing is read to its end.
+  testing::ConsoleBench<testing::ScriptedPort> b;
+  b.port.SetResponder([&listing](const std::string& line) {
+    return testing::ScanFarEnd(
+        line, listing, [](const std::string& query) { return "!" + query.substr(1, 2) + "300602"; },
+        std::chrono::milliseconds(0));
+  });
+  b.state.ControllerPrompt = "GW20M>";
   link::GatewayParameters params;
   params.BaudText = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
   params.ScanChecksum = checksum ? 1 : 0;
   modules::ModuleTable table;
   modules::ResetModuleTable(table);
 
-  const link::ScanResult result = link::ScanFieldPort(console, state, params, table, {});
+  const link::ScanResult result = link::ScanFieldPort(b.console, b.state, params, table, {});
 
   FUZZ_CHECK(table.ModuleCount >= 0 && table.ModuleCount <= modules::kModuleSlots);
   FUZZ_CHECK(table.CurrentModule >= 0 && table.CurrentModule <= modules::kModuleSlots);

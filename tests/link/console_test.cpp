@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/console_bench.h"
 #include "tests/support/scripted_port.h"
-#include "tests/support/test_services.h"
 
 namespace gw20::link {
 namespace {
@@ -23,17 +23,7 @@ using gw20::testing::TimedChunk;
 // is being collected, not during the pauses that follow typing.
 constexpr auto kAfterTyping = 20ms;
 
-class ConsoleTest : public ::testing::Test {
- protected:
-  ConsoleTest() { port.Open(); }
-
-  gw20::testing::VirtualTime time;
-  gw20::testing::VirtualTicks ticks{time};
-  gw20::testing::VirtualPump events{time};
-  ScriptedPort port{time};
-  ConsoleState state;
-  Console console{port, events, ticks, state};
-};
+class ConsoleTest : public ::testing::Test, public gw20::testing::ConsoleBench<ScriptedPort> {};
 
 TEST_F(ConsoleTest, ConsoleExchange_ReplyIsTheTextBeforeTheFirstPrompt) {
   struct Case {
@@ -220,51 +210,41 @@ class SlowReaderPort : public ui::SerialPort {
   std::vector<std::string> lines_;
 };
 
+// A console over a SlowReaderPort, with CharacterPause `pause` (0: the echo alone paces).
+struct SlowBench : gw20::testing::ConsoleBench<SlowReaderPort> {
+  SlowBench(std::size_t fifo, int serviceMs, Echo echo, std::chrono::milliseconds pause = {})
+      : ConsoleBench(fifo, serviceMs, echo) {
+    state.CharacterPause = pause;
+  }
+};
+
 // Each character waits for the echo of the ones before it, so a controller
 // with a one-character buffer that reads every few ms hears every character;
 // a burst of stale text releases one more character, not the whole line.
 TEST(ConsolePacing, EchoPacedTyping_TinyBufferLosesNothing) {
   for (const bool staleBurst : {false, true}) {
-    gw20::testing::VirtualTime time;
-    gw20::testing::VirtualTicks ticks{time};
-    gw20::testing::VirtualPump events{time};
-    SlowReaderPort port{time, staleBurst ? 2u : 1u, 3, Echo::kOnRead};
-    ConsoleState state;
-    state.CharacterPause = std::chrono::milliseconds(0);
-    Console console{port, events, ticks, state};
-    if (staleBurst) time.At(1ms, [&port] { port.Deliver("Unknown command\r\nGW20M>"); });
-    EXPECT_TRUE(console.ConsoleExchange("use eeprom", ">")) << staleBurst;
-    EXPECT_EQ(port.Lines(), std::vector<std::string>{"use eeprom"}) << staleBurst;
+    SlowBench b{staleBurst ? 2u : 1u, 3, Echo::kOnRead};
+    if (staleBurst) b.time.At(1ms, [&b] { b.port.Deliver("Unknown command\r\nGW20M>"); });
+    EXPECT_TRUE(b.console.ConsoleExchange("use eeprom", ">")) << staleBurst;
+    EXPECT_EQ(b.port.Lines(), std::vector<std::string>{"use eeprom"}) << staleBurst;
   }
 }
 
 // The echo is read while typing, but stays part of the reply as one chunk:
 // the blanks inside it are kept.
 TEST(ConsolePacing, EchoReadWhileTyping_IsOneChunkOfTheReply) {
-  gw20::testing::VirtualTime time;
-  gw20::testing::VirtualTicks ticks{time};
-  gw20::testing::VirtualPump events{time};
-  SlowReaderPort port{time, 1, 1, Echo::kOnRead};
-  ConsoleState state;
-  state.CharacterPause = std::chrono::milliseconds(0);
-  Console console{port, events, ticks, state};
-  EXPECT_TRUE(console.ConsoleExchange("/end  15", ">"));
-  EXPECT_EQ(state.ConsoleReply, "/end  15\r\n");
+  SlowBench b{1u, 1, Echo::kOnRead};
+  EXPECT_TRUE(b.console.ConsoleExchange("/end  15", ">"));
+  EXPECT_EQ(b.state.ConsoleReply, "/end  15\r\n");
 }
 
 // A controller slower than the echo limit that does not echo, or echoes
 // before it reads, is served by a longer CharacterPause.
 TEST(ConsolePacing, CharacterPause_LengthensThePauseForASlowController) {
   for (const Echo echo : {Echo::kNone, Echo::kOnArrival, Echo::kOnRead}) {
-    gw20::testing::VirtualTime time;
-    gw20::testing::VirtualTicks ticks{time};
-    gw20::testing::VirtualPump events{time};
-    SlowReaderPort port{time, 1, 10, echo};
-    ConsoleState state;
-    state.CharacterPause = std::chrono::milliseconds(11);
-    Console console{port, events, ticks, state};
-    EXPECT_TRUE(console.ConsoleExchange("block 0", ">")) << static_cast<int>(echo);
-    EXPECT_EQ(port.Lines(), std::vector<std::string>{"block 0"}) << static_cast<int>(echo);
+    SlowBench b{1u, 10, echo, std::chrono::milliseconds(11)};
+    EXPECT_TRUE(b.console.ConsoleExchange("block 0", ">")) << static_cast<int>(echo);
+    EXPECT_EQ(b.port.Lines(), std::vector<std::string>{"block 0"}) << static_cast<int>(echo);
   }
 }
 
@@ -285,31 +265,23 @@ TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
   EXPECT_EQ(ConsoleState{}.CharacterPause, std::chrono::milliseconds(0));
 }
 
-TEST(ConsoleNumbers, WordFromShown_WrapsNegativesClampsGarbage) {
-  EXPECT_EQ(WordFromShown(-1.0), 4294967295u);
-  EXPECT_EQ(WordFromShown(-2147483648.0), 2147483648u);
-  EXPECT_EQ(WordFromShown(517.0), 517u);
-  EXPECT_EQ(WordFromShown(12.7), 12u);
-  EXPECT_EQ(WordFromShown(1e300), 4294967295u);
-  EXPECT_EQ(WordFromShown(-1e300), 2147483648u);
-  EXPECT_EQ(WordFromShown(std::nan("")), 2147483648u);
-}
-
-TEST(ConsoleNumbers, SignedLongText_SignedDecimalWithBlankForNonNegative) {
-  EXPECT_EQ(SignedLongText(4294967295u), "-1");
-  EXPECT_EQ(SignedLongText(36u), " 36");
-  EXPECT_EQ(SignedLongText(0u), " 0");
-  EXPECT_EQ(SignedLongText(2147483647u), " 2147483647");
-  EXPECT_EQ(SignedLongText(2147483648u), "-2147483648");
-  EXPECT_EQ(SignedLongText(4278190080u), "-16777216");
-}
-
-TEST(ConsoleNumbers, HexTextToNumber_EitherCaseOtherCharactersZero) {
-  EXPECT_EQ(HexTextToNumber("0A"), 10.0);
-  EXPECT_EQ(HexTextToNumber("0a"), 10.0);
-  EXPECT_EQ(HexTextToNumber("1G"), 16.0);
-  EXPECT_EQ(HexTextToNumber("fF"), 255.0);
-  EXPECT_EQ(HexTextToNumber(""), 0.0);
+// Words are shown signed and kept unsigned, garbage clamped; a hexadecimal
+// text reads any other character as 0.
+TEST(ConsoleNumbers, ShownWordsTypedBackAndHexText) {
+  const std::vector<std::pair<double, std::uint32_t>> words{
+      {-1.0, 4294967295u}, {-2147483648.0, 2147483648u}, {517.0, 517u},          {12.7, 12u},
+      {1e300, 4294967295u}, {-1e300, 2147483648u},       {std::nan(""), 2147483648u}};
+  for (const auto& [shown, word] : words) EXPECT_EQ(WordFromShown(shown), word) << shown;
+  const std::vector<std::pair<std::uint32_t, std::string>> typed{{4294967295u, "-1"},
+                                                                 {36u, " 36"},
+                                                                 {0u, " 0"},
+                                                                 {2147483647u, " 2147483647"},
+                                                                 {2147483648u, "-2147483648"},
+                                                                 {4278190080u, "-16777216"}};
+  for (const auto& [word, text] : typed) EXPECT_EQ(SignedLongText(word), text);
+  const std::vector<std::pair<std::string, double>> hex{
+      {"0A", 10}, {"0a", 10}, {"1G", 16}, {"fF", 255}, {"", 0}};
+  for (const auto& [text, number] : hex) EXPECT_EQ(HexTextToNumber(text), number) << text;
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "link/console.h"
@@ -16,12 +15,11 @@
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
 #include "link/open_console_port.h"
-#include "modules/module_ch_info.h"
 #include "modules/module_table.h"
-#include "sim/controller.h"
+#include "tests/support/console_bench.h"
+#include "tests/support/module_tables.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/simulated_port.h"
-#include "tests/support/test_services.h"
 
 namespace gw20::link {
 namespace {
@@ -32,45 +30,24 @@ constexpr std::uint32_t kHeaderMagic = 436u << 16;
 
 // Three known modules in slots 0..2, identified as the scan does.
 modules::ModuleTable ThreeModules() {
-  modules::ModuleTable table;
-  const std::pair<const char*, const char*> found[] = {{"1", "RA850"}, {"2", "RA812"}, {"17", "RA394"}};
-  for (const auto& [address, model] : found) {
-    table.ModuleList[table.CurrentModule].Address = address;
-    table.ModuleList[table.CurrentModule].ModelName = model;
-    EXPECT_TRUE(modules::ModuleChInfo(table, model));
-    ++table.CurrentModule;
-  }
-  modules::BuildModuleOrder(table);
-  return table;
+  return gw20::testing::Scanned({{"1", "RA850"}, {"2", "RA812"}, {"17", "RA394"}});
 }
 
-class EepromWithController : public ::testing::Test {
+// A base, so the controller is there before the console bench's port.
+struct WithController {
+  sim::Controller controller{gw20::testing::Unbuffered()};
+};
+
+class EepromWithController : public ::testing::Test,
+                             public WithController,
+                             public gw20::testing::ConsoleBench<gw20::testing::SimulatedPort> {
  protected:
-  EepromWithController() {
-    port.Open();
-    state.ControllerPrompt = "GW20M>";
-  }
-
-  Words AllWords() const {
-    Words words;
-    for (int block = 0; block < 3; ++block) {
-      for (int address = 0; address < 256; address += 4) words.push_back(controller.Word(block, address));
-    }
-    return words;
-  }
-  // The command lines the controller received from `first` on.
+  EepromWithController() : ConsoleBench(controller) { state.ControllerPrompt = "GW20M>"; }
+  Words AllWords() const { return gw20::testing::AllEepromWords(controller); }
   std::vector<std::string> LinesSince(std::size_t first) const {
-    const auto& all = controller.Transcript();
-    return {all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end()};
+    return gw20::testing::LinesSince(controller, first);
   }
 
-  gw20::testing::VirtualTime time;
-  gw20::testing::VirtualTicks ticks{time};
-  gw20::testing::VirtualPump events{time};
-  sim::Controller controller{sim::ControllerOptions{}};
-  gw20::testing::SimulatedPort port{time, controller};
-  ConsoleState state;
-  Console console{port, events, ticks, state};
   EepromImage image;
   GatewayParameters params;
   std::vector<int> progress;
@@ -251,41 +228,29 @@ TEST(CheckStoredConfiguration, EachImplausibleField_SetsMismatchWithoutConsole) 
                                                    {6, word(1, 34)},
                                                    {7, word(1, 1)}};
   for (const auto& [k, stored] : faults) {
-    gw20::testing::VirtualTime time;
-    gw20::testing::VirtualTicks ticks{time};
-    gw20::testing::VirtualPump events{time};
-    gw20::testing::ScriptedPort port{time};
-    port.Open();
-    ConsoleState state;
-    Console console{port, events, ticks, state};
+    gw20::testing::ConsoleBench<gw20::testing::ScriptedPort> b;
     EepromImage image = valid;
     image.ConfigHeader[k] = stored;
     image.EepromConfigValid = 0;
-    const auto result = CheckStoredConfiguration(console, state, image, params, table, {});
-    EXPECT_TRUE(result.Ok());
+    EXPECT_TRUE(CheckStoredConfiguration(b.console, b.state, image, params, table, {}).Ok());
     EXPECT_TRUE(image.ConfigMismatch) << "word " << k << " = " << stored;
     EXPECT_EQ(image.EepromConfigValid, 0);
-    EXPECT_TRUE(port.Lines().empty());
+    EXPECT_TRUE(b.port.Lines().empty());
   }
 }
 
-TEST(OpenConsolePort, EachOutcome_IsReportedWithItsText) {
+// What each refusal shows is the connect's test (connect_sequence_test).
+TEST(OpenConsolePort, AnOpenPortIsKept_ARefusalIsReported) {
   gw20::testing::VirtualTime time;
   gw20::testing::ScriptedPort port{time};
   EXPECT_EQ(OpenConsolePort(port, 3).status, OpenPortStatus::Opened);
   EXPECT_EQ(OpenConsolePort(port, 3).status, OpenPortStatus::Opened);
-  EXPECT_EQ(port.OpenCalls(), 1);  // an open port is kept
+  EXPECT_EQ(port.OpenCalls(), 1);
   port.Close();
-  port.SetOpenResult({ui::OpenStatus::Occupied, {}});
-  EXPECT_EQ(OpenConsolePort(port, 4).status, OpenPortStatus::Occupied);
-  EXPECT_EQ(PortOccupiedText(4), "COM 4 has been occupied");
   port.SetOpenResult({ui::OpenStatus::Failed, "No such device"});
   const auto failed = OpenConsolePort(port, 4);
   EXPECT_EQ(failed.status, OpenPortStatus::Error);
   EXPECT_EQ(failed.description, "No such device");
-  port.SetOpenResult({ui::OpenStatus::Failed, {}});
-  EXPECT_EQ(OpenConsolePort(port, 4).status, OpenPortStatus::CannotOpen);
-  EXPECT_EQ(CantOpenComText(4), "Can't open COM 4!");
 }
 
 }  // namespace

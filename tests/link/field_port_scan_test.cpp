@@ -13,10 +13,9 @@
 #include "link/console.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
-#include "sim/controller.h"
+#include "tests/support/console_bench.h"
 #include "tests/support/scripted_port.h"
 #include "tests/support/simulated_port.h"
-#include "tests/support/test_services.h"
 
 namespace gw20::link {
 namespace {
@@ -38,18 +37,15 @@ struct Outcome {
   std::vector<std::string> status;
 };
 
-// One scan from the main prompt; `port` must be open and wired to a far end.
-Outcome Scan(gw20::testing::VirtualTime& time, ui::SerialPort& port, const GatewayParameters& params) {
-  gw20::testing::VirtualTicks ticks{time};
-  gw20::testing::VirtualPump events{time};
-  ConsoleState state;
-  state.ControllerPrompt = "GW20M>";
-  Console console{port, events, ticks, state};
+// One scan from the main prompt of the bench's far end.
+template <class Port>
+Outcome Scan(gw20::testing::ConsoleBench<Port>& b, const GatewayParameters& params) {
+  b.state.ControllerPrompt = "GW20M>";
   Outcome out;
   modules::ResetModuleTable(out.table);
   const ScanCallbacks callbacks{[&out](int value) { out.progress.push_back(value); },
                                 [&out](std::string text) { out.status.push_back(std::move(text)); }};
-  out.result = ScanFieldPort(console, state, params, out.table, callbacks);
+  out.result = ScanFieldPort(b.console, b.state, params, out.table, callbacks);
   return out;
 }
 
@@ -64,12 +60,9 @@ TEST(ScanFieldPort, SimulatedChainWithChecksums_FillsTableInListingOrder) {
        .dSuffix = true},
       {.address = 0x0A, .model = "RA812", .typeCode = 0x41, .dataFormat = 0x10, .checksum = true},
       {.address = 0x0F, .model = "RA394", .typeCode = 0x0B, .dataFormat = 0x00, .checksum = true}};
-  gw20::testing::VirtualTime time;
-  sim::Controller controller{options};
-  gw20::testing::SimulatedPort port{time, controller};
-  port.Open();
-
-  const auto out = Scan(time, port, ScanParameters(1));
+  sim::Controller controller{gw20::testing::Unbuffered(options)};
+  gw20::testing::ConsoleBench<gw20::testing::SimulatedPort> b{controller};
+  const auto out = Scan(b, ScanParameters(1));
   ASSERT_TRUE(out.result.Ok()) << out.result.description;
   const std::vector<std::string> lines{
       "use com2", "/s1",      "",      "/timeout 200", "",     "",     "",   "/baud 9600",
@@ -94,41 +87,34 @@ TEST(ScanFieldPort, SimulatedChainWithChecksums_FillsTableInListingOrder) {
   EXPECT_EQ(out.table.TotalAIBytes, 34);
 }
 
-// A far end that answers the set-up, lists `listing` and answers each query
-// from `answers` ("Timeout" for any other).
-class ScriptedScan : public ::testing::Test {
- protected:
-  Outcome Run(const std::string& listing, std::map<std::string, std::string> answers, int checksum = 0) {
-    gw20::testing::ScriptedPort port{time};
-    port.Open();
-    port.SetResponder([listing, answers](const std::string& line) -> std::vector<gw20::testing::TimedChunk> {
-      std::string text = "[COM2:]";
-      if (line == "/scan") text = listing + "\r\n[COM2:]";
-      if (line.starts_with("/timeout ") || line.starts_with("/baud ")) text = line.substr(line.find(' ') + 1);
-      if (line == "/q") text = "GW20M>";
-      if (line.starts_with("$")) {
-        const auto found = answers.find(line);
-        text = (found == answers.end() ? std::string("Timeout") : found->second) + "\r\n[COM2:]";
-      }
-      return {{20ms, line + "\r\n" + text}};
-    });
-    auto out = Scan(time, port, ScanParameters(checksum));
-    out.lines = port.Lines();
-    return out;
-  }
+// A scan whose far end answers the set-up, lists `listing` and answers each
+// query from `answers` ("Timeout" for any other).
+Outcome ScanScripted(const std::string& listing, std::map<std::string, std::string> answers,
+                     int checksum = 0) {
+  gw20::testing::ConsoleBench<gw20::testing::ScriptedPort> b;
+  b.port.SetResponder([listing, answers](const std::string& line) {
+    return gw20::testing::ScanFarEnd(
+        line, listing,
+        [&answers](const std::string& query) {
+          const auto found = answers.find(query);
+          return found == answers.end() ? std::string("Timeout") : found->second;
+        },
+        20ms);
+  });
+  auto out = Scan(b, ScanParameters(checksum));
+  out.lines = b.port.Lines();
+  return out;
+}
 
-  gw20::testing::VirtualTime time;
-};
-
-TEST_F(ScriptedScan, ListingVariants_AreParsedWithoutOverrunningTheTable) {
-  const auto empty = Run("Scan 0-15: no module", {});
+TEST(ScriptedScan, ListingVariants_AreParsedWithoutOverrunningTheTable) {
+  const auto empty = ScanScripted("Scan 0-15: no module", {});
   EXPECT_TRUE(empty.result.Ok());
   EXPECT_EQ(empty.table.ModuleCount, 0);
 
   // "D" before "{" is not part of the name; an entry cut off before its "{"
   // ends the listing and leaves its slot empty.
   const auto odd =
-      Run("!05RA850{5}\r\n!0ARA850D{d}\r\n!07RA8", {{"$052", "!05300602"}, {"$0A2", "!0A310600"}});
+      ScanScripted("!05RA850{5}\r\n!0ARA850D{d}\r\n!07RA8", {{"$052", "!05300602"}, {"$0A2", "!0A310600"}});
   ASSERT_TRUE(odd.result.Ok()) << odd.result.description;
   EXPECT_EQ(odd.table.ModuleCount, 2);
   EXPECT_EQ(odd.table.ModuleList[0].ModelName, "RA850");
@@ -139,23 +125,25 @@ TEST_F(ScriptedScan, ListingVariants_AreParsedWithoutOverrunningTheTable) {
 
   std::string sixteen;
   for (int i = 0; i < 16; ++i) sixteen += "!01RA394{x}";
-  const auto tooMany = Run(sixteen, {{"$012", "!01300600"}});
+  const auto tooMany = ScanScripted(sixteen, {{"$012", "!01300600"}});
   EXPECT_EQ(tooMany.result.status, ScanStatus::Error);
   EXPECT_FALSE(tooMany.result.description.empty());
 }
 
-TEST_F(ScriptedScan, BadEntriesAndAnswers_EndTheScanWithTheirFailure) {
+TEST(ScriptedScan, BadEntriesAndAnswers_EndTheScanWithTheirFailure) {
   // Address 00 stops the scan before a later, fine entry is asked.
-  const auto unconfigured = Run("!00RA850{}!05RA850{}", {{"$052", "!05300602"}});
+  const auto unconfigured = ScanScripted("!00RA850{}!05RA850{}", {{"$052", "!05300602"}});
   EXPECT_EQ(unconfigured.result.status, ScanStatus::ModuleNotConfigured);
   EXPECT_EQ(std::count(unconfigured.lines.begin(), unconfigured.lines.end(), "$052"), 0);
 
-  EXPECT_EQ(Run("!05XX999{}", {}).result.status, ScanStatus::ModuleNotSupported);
-  EXPECT_EQ(Run("!05RA850{}", {{"$052", "Timeout"}}).result.status, ScanStatus::ModuleNotSupported);
-  EXPECT_EQ(Run("!05RA850{}", {{"$052", "!05300602 Timeout"}}).result.status, ScanStatus::ModuleNotSupported);
-  EXPECT_EQ(Run("!05RA850{}", {{"$052", "no answer"}}).result.status, ScanStatus::ModuleNotSupported);
+  EXPECT_EQ(ScanScripted("!05XX999{}", {}).result.status, ScanStatus::ModuleNotSupported);
+  EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", "Timeout"}}).result.status, ScanStatus::ModuleNotSupported);
+  EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", "!05300602 Timeout"}}).result.status,
+            ScanStatus::ModuleNotSupported);
+  EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", "no answer"}}).result.status,
+            ScanStatus::ModuleNotSupported);
 
-  const auto garbled = Run("!05RA850{}", {{"$052", "!05ZZ0602"}});
+  const auto garbled = ScanScripted("!05RA850{}", {{"$052", "!05ZZ0602"}});
   EXPECT_EQ(garbled.result.status, ScanStatus::Error);
   EXPECT_NE(garbled.result.description.find("type code"), std::string::npos) << garbled.result.description;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "modules/model_catalog.h"
 #include "modules/module_table.h"
@@ -33,44 +34,32 @@ TEST(ModuleChInfo, NameNotExactlyInCatalog_IsUnknownAndEmptiesAddress) {
   EXPECT_EQ(table.ModuleList[0].Address, "1");
 }
 
+// The application object and the process-image totals of a few telling
+// mixes; a counter module adds only its digital outputs.
 TEST(ModuleChInfo, KnownModel_FillsRecordTotalsAndAppObject) {
-  ModuleTable table;
-  ASSERT_TRUE(Identify(table, 3, "RA812", "18"));
-  const ZelkModuleRecord& r = table.ModuleList[3];
-  EXPECT_EQ(r.DOChannels, 6);
-  EXPECT_EQ(r.AIChannels, 8);
-  EXPECT_EQ(r.TypeCodeCount, 1);
-  EXPECT_EQ(table.TotalDOBytes, 1);
-  EXPECT_EQ(table.TotalAIBytes, 16);
-  EXPECT_EQ(table.TotalDIBytes + table.TotalAOBytes, 0);
-
-  const AppObjectRecord& a = table.AppObjList[3];
-  EXPECT_EQ(a.Name, "RA812");
-  EXPECT_EQ(a.Address, 18);
-  EXPECT_EQ(a.IOType, 8);
-  EXPECT_EQ(a.DOC, 6);
-  EXPECT_EQ(a.DOL, 1);
-  EXPECT_EQ(a.AIC, 8);
-  EXPECT_EQ(a.AIL, 16);
-  EXPECT_EQ(a.TypeCodeCount, 1);
-  EXPECT_EQ(a.TypeCode2, 0);
-
-  // The I/O class of a few telling mixes, as the application object shows it.
   const struct {
     const char* name;
-    int ioType, dol, aol, dil, ail;
-  } cases[] = {{"RA412P", 6, 1, 2, 1, 2}, {"RA318", 7, 1, 0, 1, 2},  {"RA874", 1, 0, 8, 0, 0},
-               {"RB331", 2, 0, 0, 4, 0},  {"RA356B", 4, 1, 0, 1, 0}, {"RB952", 0, 4, 0, 0, 0}};
+    int ioType;
+    std::vector<int> bytes;  // DO, AO, DI and AI
+  } cases[] = {{"RA812", 8, {1, 0, 0, 16}}, {"RA412P", 6, {1, 2, 1, 2}}, {"RA318", 7, {1, 0, 1, 2}},
+               {"RA874", 1, {0, 8, 0, 0}},  {"RB331", 2, {0, 0, 4, 0}},  {"RA356B", 4, {1, 0, 1, 0}},
+               {"RB952", 0, {4, 0, 0, 0}},  {"RA502", 8, {1, 0, 0, 0}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ModuleTable t;
-    ASSERT_TRUE(Identify(t, 0, c.name, "5"));
-    const AppObjectRecord& o = t.AppObjList[0];
-    EXPECT_EQ(o.IOType, c.ioType);
-    EXPECT_EQ(o.DOL, c.dol);
-    EXPECT_EQ(o.AOL, c.aol);
-    EXPECT_EQ(o.DIL, c.dil);
-    EXPECT_EQ(o.AIL, c.ail);
+    ModuleTable table;
+    ASSERT_TRUE(Identify(table, 3, c.name, "18"));
+    const ZelkModuleRecord& r = table.ModuleList[3];
+    const AppObjectRecord& a = table.AppObjList[3];
+    EXPECT_EQ((std::vector<int>{a.DOL, a.AOL, a.DIL, a.AIL}), c.bytes);
+    EXPECT_EQ(
+        (std::vector<int>{table.TotalDOBytes, table.TotalAOBytes, table.TotalDIBytes, table.TotalAIBytes}),
+        c.bytes);
+    EXPECT_EQ((std::vector<int>{a.DOC, a.AOC, a.DIC, a.AIC}),
+              (std::vector<int>{r.DOChannels, r.AOChannels, r.DIChannels, r.AIChannels}));
+    EXPECT_EQ(a.IOType, c.ioType);
+    EXPECT_EQ(a.Name, c.name);
+    EXPECT_EQ(a.Address, 18);
+    EXPECT_EQ((std::vector<int>{r.TypeCodeCount, a.TypeCodeCount, a.TypeCode2}), (std::vector<int>{1, 1, 0}));
   }
 }
 
@@ -84,18 +73,6 @@ TEST(ModuleChInfo, DigitalChannels_RoundUpToWholeBytesPerModule) {
   ASSERT_TRUE(Identify(table, 3, "RB356", "4"));
   EXPECT_EQ(table.TotalDOBytes, 4);
   EXPECT_EQ(table.TotalDIBytes, 4);
-}
-
-TEST(ModuleChInfo, CounterModule_AddsOnlyItsDigitalOutputs) {
-  ModuleTable table;
-  ASSERT_TRUE(Identify(table, 0, "RA502", "7"));
-  EXPECT_EQ(table.ModuleList[0].CounterChannels, 2);
-  EXPECT_EQ(table.TotalDOBytes, 1);
-  EXPECT_EQ(table.TotalAOBytes + table.TotalDIBytes + table.TotalAIBytes, 0);
-  const AppObjectRecord& a = table.AppObjList[0];
-  EXPECT_EQ(a.DOC, 2);
-  EXPECT_EQ(a.DOL, 1);
-  EXPECT_EQ(a.AIC + a.AIL + a.AOC + a.AOL + a.DIC + a.DIL, 0);
 }
 
 TEST(ModuleChInfo, TotalPast255_ThrowsDescriptionAndLeavesTableUnchanged) {

@@ -5,16 +5,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "tests/sim/temp_dir.h"
-#include "tests/support/simulated_port.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::sim {
 namespace {
@@ -230,7 +227,7 @@ void TypeSlowly(Controller& controller, std::string_view text, std::chrono::mill
 
 TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
   using std::chrono::milliseconds;
-  const test::TempDir dir;
+  const gw20::testing::ScratchFolder dir;
   for (const milliseconds latency : {milliseconds(0), milliseconds(40)}) {
     ControllerOptions options;
     options.latency = latency;
@@ -254,12 +251,9 @@ TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
       EXPECT_EQ(times[1].typing, milliseconds(5));
       EXPECT_EQ(times[1].answer, 16 * FieldPort::kDefaultTimeout + latency);
     }
-    std::ifstream file(dir / "times.txt");
-    std::stringstream text;
-    text << file.rdbuf();
     const std::string scan = std::to_string((16 * FieldPort::kDefaultTimeout + latency).count());
     const std::string last = std::to_string(latency.count());
-    EXPECT_EQ(text.str(),
+    EXPECT_EQ(gw20::testing::ReadFile(dir / "times.txt"),
               "100\t16\t" + last + "\tuse com2\n148\t5\t" + scan + "\t/scan\n5154\t0\t" + last + "\t\n");
   }
 }
@@ -275,25 +269,6 @@ TEST(ControllerTest, RefusesFaultSettingsOutOfRange) {
   refused([](ControllerOptions& o) { o.garbleRate = 1.01; });
   refused([](ControllerOptions& o) { o.garbleRate = std::nan(""); });
   refused([](ControllerOptions& o) { o.latency = std::chrono::milliseconds(-1); });
-}
-
-// The in-process port cannot report an error through ui::SerialPort: it stays
-// open, goes silent and says so.
-TEST(ControllerTest, InProcessPortGoesSilentWhenTheControllerHangsUp) {
-  ControllerOptions options;
-  options.fifo = 0;
-  options.hangUpAfterLines = 1;
-  Controller controller(std::move(options));
-  gw20::testing::VirtualTime time;
-  gw20::testing::SimulatedPort port(time, controller);
-  ASSERT_EQ(port.Open().status, ui::OpenStatus::Opened);
-  port.Write("use eeprom\r");
-  ASSERT_TRUE(port.WaitForInput(std::chrono::milliseconds(100)));
-  EXPECT_EQ(port.ReadAll(), "use eeprom\r\n[EEPROM:]");
-  EXPECT_TRUE(port.HungUp());
-  EXPECT_TRUE(port.IsOpen());
-  port.Write("exit\r");
-  EXPECT_FALSE(port.WaitForInput(std::chrono::milliseconds(1000)));
 }
 
 }  // namespace

@@ -1,27 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "sim/controller.h"
-#include "temp_dir.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::sim {
 namespace {
 
-std::string ReadAll(const std::filesystem::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 void WriteAll(const std::filesystem::path& file, const std::string& text) { std::ofstream(file) << text; }
 
-ControllerOptions WithFiles(const test::TempDir& dir) {
+ControllerOptions WithFiles(const gw20::testing::ScratchFolder& dir) {
   ControllerOptions options;
   options.eepromFile = dir / "eeprom.txt";
   options.transcriptFile = dir / "transcript.txt";
@@ -29,13 +21,13 @@ ControllerOptions WithFiles(const test::TempDir& dir) {
 }
 
 TEST(EepromFileTest, CreatedSavedAndReloaded) {
-  const test::TempDir dir;
+  const gw20::testing::ScratchFolder dir;
   {
     ControllerOptions options = WithFiles(dir);
     options.firmwareMajor = 1;
     options.firmwareMinor = 10;
     Controller controller(std::move(options));
-    const std::string created = ReadAll(dir / "eeprom.txt");
+    const std::string created = gw20::testing::ReadFile(dir / "eeprom.txt");
     EXPECT_EQ(created.substr(0, created.find("0:8=")), "0:0=266\n0:4=131465991\n");
     EXPECT_NE(created.find("\n2:252=4294967295\n"), std::string::npos);
     for (const char c : std::string("use eeprom\rblock 2\rel 100\r-2\r")) {
@@ -43,7 +35,7 @@ TEST(EepromFileTest, CreatedSavedAndReloaded) {
     }
     controller.SetWord(1, 0, 42);
   }
-  EXPECT_EQ(ReadAll(dir / "transcript.txt"), "use eeprom\nblock 2\nel 100\n-2\n");
+  EXPECT_EQ(gw20::testing::ReadFile(dir / "transcript.txt"), "use eeprom\nblock 2\nel 100\n-2\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "eeprom.txt.tmp"));
 
   // The file wins over the firmware options once it exists.
@@ -55,10 +47,10 @@ TEST(EepromFileTest, CreatedSavedAndReloaded) {
 }
 
 TEST(EepromFileTest, BadFileIsRejectedNamingFileAndLine) {
-  const test::TempDir dir;
+  const gw20::testing::ScratchFolder dir;
   const std::filesystem::path file = dir / "eeprom.txt";
   { const Controller create(WithFiles(dir)); }
-  const std::string good = ReadAll(file);
+  const std::string good = gw20::testing::ReadFile(file);
   const std::size_t secondLine = good.find('\n') + 1;
   const std::size_t thirdLine = good.find('\n', secondLine) + 1;
   const std::string head = good.substr(0, secondLine);

@@ -1,25 +1,35 @@
 #pragma once
 // A loaded main window wired to the in-process simulated controller on one
-// virtual time, on COM3; the scan dialog is answered through `choose`, then OK.
+// virtual time, on COM3, in a program folder of its own; the scan dialog is
+// answered through `choose`, then OK.
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "link/com_para_setting_f.h"
 #include "sim/controller.h"
-#include "tests/app/app_harness.h"
+#include "tests/support/app_harness.h"
 #include "tests/support/simulated_port.h"
 
 namespace gw20::testing {
 
+enum class Profile { Canopen, DeviceNet };
+// What a test runs: the commit of a profile's open page, or (nullopt) a connect.
+using Road = std::optional<Profile>;
+
 struct ConnectHarness {
   using Words = std::vector<std::uint32_t>;
 
-  explicit ConnectHarness(sim::ControllerOptions options) : controller(std::move(options)) {
+  // The controller's receive buffer is unlimited: the port hands it every
+  // write whole, and no test here is about that buffer.
+  explicit ConnectHarness(sim::ControllerOptions options) : controller(Unbuffered(std::move(options))) {
     h.folder.path = folder;
     h.form.Load();
     h.form.ComPort.SetListIndex(2);  // COM3
@@ -33,17 +43,57 @@ struct ConnectHarness {
     };
   }
 
-  // Message texts and titles shown so far, as "title|text".
-  std::vector<std::string> Shown() const {
-    std::vector<std::string> shown;
-    for (const auto& m : h.messages.Messages()) shown.push_back(m.title + "|" + m.text);
-    return shown;
-  }
-  // `words` EEPROM words of `block` from address `from` on.
+  std::vector<std::string> Shown() const { return h.Shown(); }
   Words Block(int block, int from = 0, int words = 64) const {
-    Words out;
-    for (int k = 0; k < words; ++k) out.push_back(controller.Word(block, from + 4 * k));
-    return out;
+    return EepromWords(controller, block, from, words);
+  }
+  std::vector<std::string> LinesSince(std::size_t first) const {
+    return testing::LinesSince(controller, first);
+  }
+  // The lines a commit types after its wake-up: the header words at 0:40,
+  // the module block, and the DeviceNet block when there is one, each word
+  // as the console shows it (signed).
+  static std::vector<std::string> CommitLines(const Words& header, const Words& modules,
+                                              const Words& deviceNet = {}) {
+    std::vector<std::string> lines{"/q", "exit", ".", "exit", "use eeprom", "block 0", "el 40"};
+    const auto type = [&lines](const Words& words) {
+      for (const auto w : words) lines.push_back(std::to_string(static_cast<std::int32_t>(w)));
+    };
+    type(header);
+    lines.insert(lines.end(), {".", "block 2", "el 0"});
+    type(modules);
+    if (!deviceNet.empty()) {
+      lines.insert(lines.end(), {".", ".", "block 1", "el 0"});
+      type(deviceNet);
+    }
+    lines.insert(lines.end(), {".", "exit"});
+    return lines;
+  }
+
+  // Connects, chooses `profile` at node 5 (and the CAN bit rate of list entry
+  // `baud` unless negative) and opens the profile's page.
+  void OpenPage(Profile profile, int baud = -1) {
+    auto& form = h.form;
+    form.Connect.Press();
+    EXPECT_TRUE(form.Connected);
+    form.ApplicationSelect[profile == Profile::Canopen ? 0 : 1].Choose();
+    if (baud >= 0) form.CANBaudrate.Pick(baud);
+    form.CANNodeId.Type("5");
+    form.SettingParameter.Press();
+    h.messages.Clear();
+    form.WriteEDS.Press();
+    EXPECT_TRUE(profile == Profile::Canopen ? form.CanopenPage() != nullptr
+                                            : form.DeviceNetPage() != nullptr);
+  }
+  // Presses the open page's Finish, or Connect.
+  void Press(Road road) {
+    if (!road) return h.form.Connect.Press();
+    if (road == Profile::Canopen) return h.form.CanopenPage()->FinishButton.Press();
+    h.form.DeviceNetPage()->FinishDeviceSet.Press();
+  }
+  // The EDS file a commit at node 5 writes.
+  std::filesystem::path EdsFile(Profile profile) const {
+    return folder / (profile == Profile::Canopen ? "COPn5.eds" : "ZELKDNS 5.eds");
   }
 
   VirtualTime time;
@@ -54,6 +104,27 @@ struct ConnectHarness {
   // The program's folder: a fresh one of this harness, removed with it.
   ScratchFolder scratch{"connect"};
   const std::filesystem::path& folder = scratch.Path();
+};
+
+// The harness with the page of type Page (canopen::COPEDS_F or
+// devicenet::DNSEdsSet) opened on these modules, at node 5 and the CAN bit
+// rate of list entry `baud`.
+template <class Page>
+struct PageRoad : ConnectHarness {
+  PageRoad(std::vector<sim::FieldModule> modules, int baud)
+      : ConnectHarness(WithModules(std::move(modules))), page(Opened(baud)) {}
+  Page& page;
+
+ private:
+  Page& Opened(int baud) {
+    if constexpr (std::is_same_v<Page, canopen::COPEDS_F>) {
+      OpenPage(Profile::Canopen, baud);
+      return *h.form.CanopenPage();
+    } else {
+      OpenPage(Profile::DeviceNet, baud);
+      return *h.form.DeviceNetPage();
+    }
+  }
 };
 
 }  // namespace gw20::testing

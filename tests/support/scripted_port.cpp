@@ -16,8 +16,7 @@ void ScriptedPort::OnCarriageReturn(int n, std::vector<TimedChunk> chunks) {
   onCr_[n - 1] = std::move(chunks);
 }
 
-void ScriptedPort::SetResponder(
-    std::function<std::vector<TimedChunk>(const std::string& line)> responder) {
+void ScriptedPort::SetResponder(std::function<std::vector<TimedChunk>(const std::string& line)> responder) {
   responder_ = std::move(responder);
 }
 
@@ -89,6 +88,22 @@ void ScriptedPort::Schedule(const std::vector<TimedChunk>& chunks) {
     }
     time_.At(chunk.delay, [received = received_, text = chunk.text] { *received += text; });
   }
+}
+
+std::vector<TimedChunk> ScanFarEnd(const std::string& line, const std::string& listing,
+                                   const std::function<std::string(const std::string& query)>& query,
+                                   std::chrono::milliseconds delay) {
+  std::string text = "[COM2:]";
+  if (line == "/scan") {
+    text = listing + "\r\n[COM2:]";
+  } else if (line.starts_with("/timeout ") || line.starts_with("/baud ")) {
+    text = line.substr(line.find(' ') + 1);
+  } else if (line == "/q") {
+    text = "GW20M>";
+  } else if (line.starts_with("$")) {
+    text = query(line) + "\r\n[COM2:]";
+  }
+  return {{delay, line + "\r\n" + text}};
 }
 
 }  // namespace gw20::testing

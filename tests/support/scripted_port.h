@@ -91,4 +91,12 @@ class ScriptedPort : public ui::SerialPort {
   bool open_ = false;
 };
 
+// The field port's pass-through as a scan meets it, for a responder: the
+// echo of `line`, then its set-up confirmed, `listing` for "/scan", the main
+// prompt for "/q", and for a module query ("$...") what `query` answers;
+// all `delay` after the line.
+std::vector<TimedChunk> ScanFarEnd(const std::string& line, const std::string& listing,
+                                   const std::function<std::string(const std::string& query)>& query,
+                                   std::chrono::milliseconds delay);
+
 }  // namespace gw20::testing

@@ -1,10 +1,29 @@
 #include "tests/support/simulated_port.h"
 
+#include <algorithm>
 #include <utility>
 
-#include "sim/controller.h"
-
 namespace gw20::testing {
+
+std::vector<std::uint32_t> EepromWords(const sim::Controller& controller, int block, int from, int count) {
+  std::vector<std::uint32_t> words;
+  for (int k = 0; k < count; ++k) words.push_back(controller.Word(block, from + 4 * k));
+  return words;
+}
+
+std::vector<std::uint32_t> AllEepromWords(const sim::Controller& controller) {
+  std::vector<std::uint32_t> words;
+  for (int block = 0; block < 3; ++block) {
+    const auto part = EepromWords(controller, block);
+    words.insert(words.end(), part.begin(), part.end());
+  }
+  return words;
+}
+
+std::vector<std::string> LinesSince(const sim::Controller& controller, std::size_t first) {
+  const auto& all = controller.Transcript();
+  return {all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end()};
+}
 
 SimulatedPort::SimulatedPort(VirtualTime& time, sim::Controller& controller)
     : time_(time), controller_(controller), syncedAt_(time.Now()) {}
@@ -58,7 +77,8 @@ void SimulatedPort::Sync() {
   auto output = controller_.TakeOutput();
   // Output of a closed port or a cut cable goes nowhere.
   if (output.empty() || !open_ || !connected_) return;
-  time_.At(std::chrono::milliseconds(1), [received = received_, text = std::move(output)] { *received += text; });
+  time_.At(std::chrono::milliseconds(1),
+           [received = received_, text = std::move(output)] { *received += text; });
 }
 
 }  // namespace gw20::testing

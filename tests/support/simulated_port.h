@@ -8,15 +8,35 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ui/serial_port.h"
+#include "sim/controller.h"
 #include "tests/support/test_services.h"
 
-namespace gw20::sim {
-class Controller;
+namespace gw20::testing {
+
+// `options` with the controller's receive buffer unlimited: for the tests
+// that are not about that buffer.
+inline sim::ControllerOptions Unbuffered(sim::ControllerOptions options = {}) {
+  options.fifo = 0;
+  return options;
+}
+// The default controller with these modules on its field port.
+inline sim::ControllerOptions WithModules(std::vector<sim::FieldModule> modules) {
+  sim::ControllerOptions options;
+  options.modules = std::move(modules);
+  return options;
 }
 
-namespace gw20::testing {
+// `count` EEPROM words of `block` from byte address `from` on; by default the whole block.
+std::vector<std::uint32_t> EepromWords(const sim::Controller& controller, int block, int from = 0,
+                                       int count = 64);
+// Blocks 0, 1 and 2 in a row.
+std::vector<std::uint32_t> AllEepromWords(const sim::Controller& controller);
+// The command lines the controller received from the `first` on.
+std::vector<std::string> LinesSince(const sim::Controller& controller, std::size_t first);
 
 class SimulatedPort : public ui::SerialPort {
  public:

@@ -1,6 +1,11 @@
 #include "tests/support/test_services.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 
 namespace gw20::testing {
 
@@ -40,7 +45,7 @@ void VirtualPump::Pause(std::chrono::milliseconds period) {
 }
 
 ui::MessageAnswer MessageRecorder::Show(const std::string& text, const std::string& title,
-                                       ui::MessageButtons buttons) {
+                                        ui::MessageButtons buttons) {
   messages_.push_back({text, title, buttons});
   if (!script_.empty()) {
     const auto answer = script_.front();
@@ -58,6 +63,28 @@ void FormRecorder::Show(ui::Form& form, bool /*modal*/) {
 
 void FormRecorder::Hide(ui::Form& form) { std::erase(visible_, &form); }
 void FormRecorder::Unloaded(ui::Form& form) { std::erase(visible_, &form); }
+
+ScratchFolder::ScratchFolder(const std::string& tag) {
+  std::string pattern = (std::filesystem::temp_directory_path() / ("gw20-" + tag + "-XXXXXX")).string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a folder like " + pattern);
+  path_ = pattern;
+  using std::filesystem::perms;
+  std::filesystem::permissions(path_, perms::owner_all | perms::group_read | perms::group_exec |
+                                          perms::others_read | perms::others_exec);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  // A test may have taken the write permission away.
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                               ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(file), {}};
+}
 
 bool FormRecorder::IsShown(const ui::Form& form) const {
   return std::find(visible_.begin(), visible_.end(), &form) != visible_.end();

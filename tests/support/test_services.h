@@ -2,8 +2,6 @@
 // Test implementations of the services: virtual time, a recorder of message
 // boxes with scripted answers, a form host without windows.
 
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -124,28 +122,24 @@ class FixedFolder : public ui::ProgramFolder {
   std::filesystem::path Path() const override { return path; }
 };
 
-// A fresh, empty folder of its own under the system's temporary folder,
-// removed with everything in it when the object goes. Unique per process and
-// object, so tests running side by side never share one.
+// A fresh, empty folder of its own under the system's temporary folder
+// (mkdtemp, so tests running side by side never share one), readable by all
+// as a folder the program writes into would be; removed with everything in
+// it when the object goes.
 class ScratchFolder {
  public:
-  explicit ScratchFolder(const std::string& tag) {
-    static int made = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("gw20-" + tag + "-" + std::to_string(getpid()) + "-" + std::to_string(++made));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
+  explicit ScratchFolder(const std::string& tag = "test");
+  ~ScratchFolder();
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
  private:
   std::filesystem::path path_;
 };
+
+// The whole file as bytes; empty when it cannot be read.
+std::string ReadFile(const std::filesystem::path& path);
 
 }  // namespace gw20::testing

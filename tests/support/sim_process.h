@@ -5,7 +5,8 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QStringList>
-#include <QTemporaryDir>
+
+#include "tests/support/test_services.h"
 
 namespace gw20::testing {
 
@@ -13,21 +14,22 @@ class SimProcess {
  public:
   // Terminates the simulator (killing it if it lingers), so none is left behind.
   ~SimProcess();
-  // Starts gw20sim with `args`; returns once it serves its link (false if it
-  // never does or ends first).
-  bool Start(const QStringList& args);
-  // Starts gw20sim with `args` and returns its exit code (-1: it did not end).
+  // Starts gw20sim serving Link() with its transcript in Path("transcript"),
+  // without the receive buffer's limit unless `args` give --fifo; returns
+  // once it serves its link (false if it never does or ends first).
+  bool Start(const QStringList& args = {});
+  // Starts gw20sim with `args` alone and returns its exit code (-1: it did not end).
   int RunToEnd(const QStringList& args);
 
-  QString Dir() const { return dir_.path(); }
-  QString Path(const QString& name) const { return dir_.filePath(name); }
+  QString Dir() const { return QString::fromStdString(dir_.Path().string()); }
+  QString Path(const QString& name) const { return Dir() + "/" + name; }
   QString Link() const { return Path(QStringLiteral("com1")); }
   QByteArray ReadFile(const QString& name) const;
   QStringList Transcript() const;  // Path("transcript"), line by line
   QProcess& process() { return sim_; }
 
  private:
-  QTemporaryDir dir_;
+  ScratchFolder dir_{"sim"};
   QProcess sim_;
 };
 

@@ -1,8 +1,5 @@
-#include "tests/e2e/sim_process.h"
+#include "tests/support/sim_process.h"
 
-#include <gtest/gtest.h>
-
-#include <QCoreApplication>
 #include <QFile>
 #include <QThread>
 
@@ -22,8 +19,11 @@ SimProcess::~SimProcess() {
 }
 
 bool SimProcess::Start(const QStringList& args) {
-  sim_.start(QStringLiteral(GW20SIM_PATH), args);
-  if (!dir_.isValid() || !sim_.waitForStarted(kStartLimitMs)) return false;
+  QStringList all{"--link", Link(), "--transcript", Path(QStringLiteral("transcript"))};
+  // A loaded machine must not make the tests lose typed characters.
+  if (!args.contains(QStringLiteral("--fifo"))) all << QStringLiteral("--fifo") << QStringLiteral("0");
+  sim_.start(QStringLiteral(GW20SIM_PATH), all + args);
+  if (!sim_.waitForStarted(kStartLimitMs)) return false;
   for (int waited = 0; !QFile::exists(Link()); waited += kPollStepMs) {
     if (sim_.state() != QProcess::Running || waited > kStartLimitMs) return false;
     QThread::msleep(kPollStepMs);
@@ -63,9 +63,3 @@ CliRun RunCli(const QStringList& args) {
 }
 
 }  // namespace gw20::testing
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);  // the exchanges pump Qt's events, as in the program
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -1,5 +1,5 @@
 #pragma once
-// Reads an EDS file back for the end-to-end tests: sections and their keys,
+// Reads an EDS file back for the tests: sections and their keys,
 // and every line checked for its CR LF ending.
 
 #include <map>

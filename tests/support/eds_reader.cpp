@@ -1,4 +1,4 @@
-#include "tests/e2e/eds_reader.h"
+#include "tests/support/eds_reader.h"
 
 #include <algorithm>
 
