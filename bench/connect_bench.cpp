@@ -1,16 +1,15 @@
 // Times the desktop program's connect and commits against gw20sim, with the
-// program's own Qt services, forms and views (offscreen): wall time, where it
-// went (from the simulator's answer times), CPU, how long the windows went
-// without processing events (the longest gap between two ticks of a 10 ms
-// timer), and the peak resident memory. Prints Markdown tables; asserts
-// nothing.
+// program's own Qt services, forms and views (offscreen), and sets each
+// against its floor: what the console protocol itself needs (the pacing of
+// typed characters, the controller's answers, the scan's time-outs and the
+// time-outs the sequence waits out on purpose). Also: CPU, characters typed
+// and received, how long the windows went without processing events (the
+// longest gap between two ticks of a 10 ms timer) and this process's peak
+// resident memory. Prints Markdown tables; asserts nothing.
 //
-//   connect_bench [--quick]     --quick: only the 3-module runs
+//   connect_bench [--quick]     --quick: two runs of the main table only
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,13 +22,12 @@
 #include <algorithm>
 #include <chrono>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/app_state.h"
@@ -48,20 +46,29 @@
 #include "platform/qt/qt_form_host.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
+#include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
+#include "sim/pty_server.h"
 
 namespace {
 
 using gw20::bench::SessionTimes;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
-constexpr std::chrono::milliseconds kTick{10};
-constexpr int kScanModules = 3;
+constexpr milliseconds kTick{10};
+constexpr int kChainModules = 15;
 constexpr int kScanTimeoutMs = 200;
-constexpr std::chrono::milliseconds kFixedPause{4};  // the pacing before echo pacing
+// Addresses the connect scans: 0 to 15.
+constexpr int kScannedAddresses = 16;
+constexpr int kRuns = 5;
+constexpr int kQuickRuns = 2;
+constexpr milliseconds kFixedPause{4};  // the pacing before echo pacing
+// The simulated controller reads what has arrived this long after it arrived:
+// the shortest round trip of a character's echo on the pseudo-terminal.
+constexpr milliseconds kControllerReadDelay = gw20::sim::PtyServer::kBusyTime;
 constexpr double kKiBPerMiB = 1024.0;
-// How long gw20config is left running before its memory is read.
-constexpr std::chrono::milliseconds kProgramSettle{3000};
+constexpr double kMsPerSecond = 1000.0;
 
 double CpuSeconds() {
   rusage usage{};
@@ -82,9 +89,9 @@ void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
   std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
-// A field of /proc/PID/status in KiB ("VmRSS", "VmHWM"); -1 when absent.
-long StatusKiB(const std::string& pid, const std::string& field) {
-  std::ifstream status("/proc/" + pid + "/status");
+// A field of /proc/self/status in KiB ("VmHWM"); -1 when absent.
+long StatusKiB(const std::string& field) {
+  std::ifstream status("/proc/self/status");
   std::string key;
   long value = -1;
   while (status >> key) {
@@ -97,10 +104,49 @@ long StatusKiB(const std::string& pid, const std::string& field) {
   return -1;
 }
 
+// The program's serial port, counting the characters that pass.
+class CountingPort : public gw20::ui::SerialPort {
+ public:
+  explicit CountingPort(gw20::ui::SerialPort& port) : port_(port) {}
+
+  void Reset() { typed_ = received_ = 0; }
+  long Typed() const { return typed_; }
+  long Received() const { return received_; }
+
+  void SetPortNumber(int number) override { port_.SetPortNumber(number); }
+  int PortNumber() const override { return port_.PortNumber(); }
+  bool SetSettings(std::string_view settings) override { return port_.SetSettings(settings); }
+  gw20::ui::OpenResult Open() override { return port_.Open(); }
+  bool IsOpen() const override { return port_.IsOpen(); }
+  void Close() override { port_.Close(); }
+  int InBufferCount() override { return port_.InBufferCount(); }
+  void DiscardInput() override {
+    received_ += port_.InBufferCount();
+    port_.DiscardInput();
+  }
+  std::string ReadAll() override {
+    std::string text = port_.ReadAll();
+    received_ += static_cast<long>(text.size());
+    return text;
+  }
+  void Write(std::string_view text) override {
+    typed_ += static_cast<long>(text.size());
+    port_.Write(text);
+  }
+  int OutBufferCount() override { return port_.OutBufferCount(); }
+  bool WaitForInput(milliseconds limit) override { return port_.WaitForInput(limit); }
+
+ private:
+  gw20::ui::SerialPort& port_;
+  long typed_ = 0;
+  long received_ = 0;
+};
+
 // Stands in for the operator at the screen and measures how alive the
-// windows stay. Each tick of a 10 ms timer is timed; at a tick it answers the
-// scan-parameters dialog and closes a message box, as a person would.
-class Operator {
+// windows stay. It answers the scan-parameters dialog and closes a message
+// box as soon as the window is shown, so that no reaction time of its own
+// enters the figures. Each tick of a 10 ms timer is timed.
+class Operator : public QObject {
  public:
   explicit Operator(gw20::app::Main_F& form) : form_(form) {
     timer_.setTimerType(Qt::PreciseTimer);
@@ -108,6 +154,7 @@ class Operator {
     QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
     clock_.start();
     timer_.start();
+    QApplication::instance()->installEventFilter(this);
   }
 
   // Starts measuring a new phase.
@@ -118,11 +165,25 @@ class Operator {
   double LongestGapMs() const { return static_cast<double>(longest_) / 1e6; }
   int scanTimeoutMs = kScanTimeoutMs;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+      // Once the window is up and its modal loop, if any, is running.
+      QTimer::singleShot(0, this, [this] { Answer(); });
+    }
+    return false;
+  }
+
  private:
   void Tick() {
     const qint64 now = clock_.nsecsElapsed();
     longest_ = std::max(longest_, now - last_);
     last_ = now;
+    Answer();
+  }
+
+  void Answer() {
     if (auto* dialog = form_.ScanDialog(); dialog != nullptr && dialog->Loaded()) {
       dialog->ScanTimeout.Type(std::to_string(scanTimeoutMs));
       dialog->ScanSettingOkButton.Press();
@@ -141,30 +202,58 @@ class Operator {
   qint64 longest_ = 0;
 };
 
+// What the console protocol itself needs of a session, in seconds.
+struct Floor {
+  // Each typed character waits for the controller to take it (its echo), or
+  // for the chosen pause when that is longer; each CR for the controller.
+  double pacing = 0;
+  double answers = 0;       // the controller's own answer times, less the scan's time-outs
+  double scanTimeouts = 0;  // the scan time-out on every address nobody answers
+  double waits = 0;         // exchanges that end only by their time-out, and the quiet period before a scan
+  double Total() const { return pacing + answers + scanTimeouts + waits; }
+};
+
 struct Phase {
   bool ok = false;
   double wall = 0;  // s
   double cpu = 0;   // s
   double longestGapMs = 0;
+  long typed = 0;
+  long received = 0;
   SessionTimes times;
+  Floor floor;
+  double Ratio() const { return floor.Total() > 0 ? wall / floor.Total() : 0; }
 };
+
+Floor FloorOf(const SessionTimes& t, int modules, int scanTimeoutMs, milliseconds pause, int consoleTimeoutMs) {
+  Floor f;
+  const double perCharacter = static_cast<double>(std::max(pause, kControllerReadDelay).count());
+  const double perLineEnd = static_cast<double>(kControllerReadDelay.count());
+  f.pacing = (t.commandCharacters * perCharacter + t.lines * perLineEnd) / kMsPerSecond;
+  f.scanTimeouts =
+      static_cast<double>(t.scans) * (kScannedAddresses - modules) * scanTimeoutMs / kMsPerSecond;
+  f.answers = std::max(0.0, t.answering - f.scanTimeouts);
+  f.waits = static_cast<double>(t.waitedTimeouts) * consoleTimeoutMs / kMsPerSecond;
+  return f;
+}
 
 class Bench {
  public:
-  Bench(gw20::app::Main_F& form, gw20::app::AppState& state, Operator& op)
-      : form_(form), state_(state), op_(op) {}
+  Bench(gw20::app::Main_F& form, gw20::app::AppState& state, Operator& op, CountingPort& port)
+      : form_(form), state_(state), op_(op), port_(port) {}
 
   // Runs `action` against a simulator with `modules` modules, the EEPROM kept
   // in `folder` (so a later phase finds what an earlier one wrote); a scan
   // runs with `scanTimeoutMs`.
-  Phase Run(const gw20::bench::ScratchFolder& folder, int modules, int scanTimeoutMs,
-            std::chrono::milliseconds pause, const std::function<bool()>& action) {
+  Phase Run(const gw20::bench::ScratchFolder& folder, int modules, int scanTimeoutMs, milliseconds pause,
+            const std::function<bool()>& action) {
     std::vector<std::string> args{"--eeprom", (folder.Path() / "eeprom.txt").string()};
     if (modules > 0) args.insert(args.end(), {"--modules", gw20::bench::ModuleList(modules)});
     gw20::bench::SimProcess sim(folder.Path(), args);
     setenv("GW20_COM1", sim.Link().c_str(), 1);
     state_.console.CharacterPause = pause;
     op_.scanTimeoutMs = scanTimeoutMs;
+    port_.Reset();
     Phase phase;
     op_.Restart();
     const double cpu = CpuSeconds();
@@ -173,8 +262,11 @@ class Bench {
     phase.wall = std::chrono::duration<double>(Clock::now() - start).count();
     phase.cpu = CpuSeconds() - cpu;
     phase.longestGapMs = op_.LongestGapMs();
+    phase.typed = port_.Typed();
+    phase.received = port_.Received();
     sim.Stop();
     phase.times = gw20::bench::ReadSessionTimes(sim.AnswerTimesFile());
+    phase.floor = FloorOf(phase.times, modules, scanTimeoutMs, pause, state_.console.ConsoleTimeout);
     longestGapMs_ = std::max(longestGapMs_, phase.longestGapMs);
     return phase;
   }
@@ -200,56 +292,123 @@ class Bench {
   gw20::app::Main_F& form_;
   gw20::app::AppState& state_;
   Operator& op_;
+  CountingPort& port_;
   double longestGapMs_ = 0;
 };
 
-void PrintPhaseHeader() {
-  std::printf(
-      "| phase | pacing | result | wall s | typing s | controller answering s | prescribed waits s | "
-      "rest s | lines | CPU %% of one core | longest tick gap ms |\n"
-      "|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+template <typename T>
+T Median(std::vector<T> values) {
+  if (values.empty()) return T{};
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  if (values.size() % 2 == 1) return values[middle];
+  return (values[middle - 1] + values[middle]) / 2;
 }
 
-void PrintPhase(const char* name, const char* pacing, const Phase& p) {
-  const SessionTimes& t = p.times;
-  const double rest = p.wall - t.typing - t.answering - t.prescribedWaits;
-  std::printf("| %s | %s | %s | %.2f | %.2f | %.2f | %.2f | %.2f | %d | %.1f | %.0f |\n", name, pacing,
-              p.ok ? "ok" : "FAILED", p.wall, t.typing, t.answering, t.prescribedWaits, rest, t.lines,
-              p.wall > 0 ? 100.0 * p.cpu / p.wall : 0.0, p.longestGapMs);
+template <typename F>
+double MedianOf(const std::vector<Phase>& runs, F field) {
+  std::vector<double> values;
+  for (const Phase& p : runs) values.push_back(static_cast<double>(field(p)));
+  return Median(values);
+}
+
+// The roads, in the order one run takes them: each commit follows a connect,
+// the second connect finds the configuration the first commit stored.
+const char* const kRoads[] = {"connect, EEPROM never written", "CANopen commit", "connect, configuration stored",
+                              "DeviceNet commit"};
+
+using RoadRuns = std::map<std::string, std::vector<Phase>>;
+
+void RunRoads(Bench& bench, int runs, milliseconds pause, RoadRuns& results, std::vector<long>& memory) {
+  for (int run = 0; run < runs; ++run) {
+    const gw20::bench::ScratchFolder folder;
+    const auto connect = [&] { return bench.Connect(); };
+    const std::function<bool()> actions[] = {connect, [&] { return bench.CommitCanopen(); }, connect,
+                                             [&] { return bench.CommitDeviceNet(); }};
+    for (std::size_t road = 0; road < std::size(kRoads); ++road) {
+      results[kRoads[road]].push_back(bench.Run(folder, kChainModules, kScanTimeoutMs, pause, actions[road]));
+      // The process's peak after its first connect and its first commit.
+      if (memory.size() < 3 && (road == 0 || road == 1)) memory.push_back(StatusKiB("VmHWM"));
+    }
+    std::fprintf(stderr, "connect_bench: run %d of %d done\n", run + 1, runs);
+  }
+}
+
+void PrintRoads(const RoadRuns& results) {
+  std::printf(
+      "| road | runs ok | wall s (median) | wall s (min-max) | CPU %% of wall | exchanges | characters typed | "
+      "characters received | floor: pacing s | floor: controller answers s | floor: scan time-outs s | "
+      "floor: waited time-outs s | floor s | wall / floor | longest tick gap ms |\n"
+      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+  for (const char* road : kRoads) {
+    const auto found = results.find(road);
+    if (found == results.end()) continue;
+    const std::vector<Phase>& runs = found->second;
+    int ok = 0;
+    double least = runs.front().wall;
+    double most = runs.front().wall;
+    double gap = 0;
+    for (const Phase& p : runs) {
+      ok += p.ok ? 1 : 0;
+      least = std::min(least, p.wall);
+      most = std::max(most, p.wall);
+      gap = std::max(gap, p.longestGapMs);
+    }
+    const double wall = MedianOf(runs, [](const Phase& p) { return p.wall; });
+    const double floor = MedianOf(runs, [](const Phase& p) { return p.floor.Total(); });
+    std::printf(
+        "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | "
+        "%.0f |\n",
+        road, ok, runs.size(), wall, least, most,
+        MedianOf(runs, [](const Phase& p) { return p.wall > 0 ? 100.0 * p.cpu / p.wall : 0.0; }),
+        MedianOf(runs, [](const Phase& p) { return p.times.lines; }),
+        MedianOf(runs, [](const Phase& p) { return p.typed; }),
+        MedianOf(runs, [](const Phase& p) { return p.received; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.pacing; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.answers; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.scanTimeouts; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.waits; }), floor, floor > 0 ? wall / floor : 0.0,
+        gap);
+  }
   std::fflush(stdout);
 }
 
-// The three roads with 3 modules, once paced by the echo and once by the
-// fixed pause used before.
-void RunRoads(Bench& bench, std::vector<std::pair<std::string, long>>& memory) {
-  std::printf("\n### Connect and commits: %d modules, scan time-out %d ms\n\n", kScanModules, kScanTimeoutMs);
-  PrintPhaseHeader();
-  for (const auto pause : {std::chrono::milliseconds(0), kFixedPause}) {
-    const char* pacing = pause.count() == 0 ? "echo" : "4 ms pause (before)";
-    const gw20::bench::ScratchFolder folder;
-    const auto connect = [&] { return bench.Connect(); };
-    PrintPhase("connect, EEPROM never written", pacing,
-               bench.Run(folder, kScanModules, kScanTimeoutMs, pause, connect));
-    if (memory.size() == 1) memory.emplace_back("after the first connect", StatusKiB("self", "VmHWM"));
-    PrintPhase("CANopen commit", pacing,
-               bench.Run(folder, kScanModules, kScanTimeoutMs, pause, [&] { return bench.CommitCanopen(); }));
-    if (memory.size() == 2) memory.emplace_back("after the first commit", StatusKiB("self", "VmHWM"));
-    PrintPhase("connect, configuration stored", pacing,
-               bench.Run(folder, kScanModules, kScanTimeoutMs, pause, connect));
-    PrintPhase("DeviceNet commit", pacing, bench.Run(folder, kScanModules, kScanTimeoutMs, pause, [&] {
-      return bench.CommitDeviceNet();
-    }));
+// Where each road's wall time went beyond its floor, from the same runs:
+// typing as the controller saw it against the pacing floor, the gaps between
+// an answer and the next line, and the time outside the console session.
+void PrintBeyondFloor(const RoadRuns& results) {
+  std::printf(
+      "\n| road | wall - floor s | typing as received s | pacing floor s | gaps between exchanges s | "
+      "waited time-outs beyond their time-out s | outside the session s |\n"
+      "|---|---:|---:|---:|---:|---:|---:|\n");
+  for (const char* road : kRoads) {
+    const auto found = results.find(road);
+    if (found == results.end()) continue;
+    const std::vector<Phase>& runs = found->second;
+    const auto median = [&](auto field) { return MedianOf(runs, field); };
+    const double beyond = median([](const Phase& p) { return p.wall - p.floor.Total(); });
+    // On the controller's clock: from the first line's first character to the last answer.
+    const double session = median([](const Phase& p) {
+      const SessionTimes& t = p.times;
+      return t.typing + t.answering + t.prescribedWaits + t.shortGaps;
+    });
+    const double wall = median([](const Phase& p) { return p.wall; });
+    std::printf("| %s | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f |\n", road, beyond,
+                median([](const Phase& p) { return p.times.typing; }),
+                median([](const Phase& p) { return p.floor.pacing; }),
+                median([](const Phase& p) { return p.times.shortGaps; }),
+                median([](const Phase& p) { return p.times.prescribedWaits - p.floor.waits; }), wall - session);
   }
+  std::fflush(stdout);
 }
 
 // Connect time by module count and scan time-out, paced by the echo.
 void RunGrid(Bench& bench) {
-  constexpr int kModuleCounts[] = {0, 3, 8, 15};
+  constexpr int kModuleCounts[] = {0, 1, 5, 15};
   constexpr int kTimeouts[] = {50, 200, 1000};
   std::printf(
-      "\n### Connect by modules and scan time-out (echo pacing, EEPROM never written)\n\n"
-      "(\"scan\" is the controller answering, almost all of it the scan listing.)\n\n"
-      "| modules |");
+      "\n### Connect by modules and scan time-out (echo pacing, EEPROM never written, one run each)\n\n"
+      "Each cell: wall s / floor s (scan time-outs s in the floor).\n\n| modules |");
   for (const int timeout : kTimeouts) std::printf(" time-out %d ms |", timeout);
   std::printf("\n|---:|");
   for (std::size_t i = 0; i < std::size(kTimeouts); ++i) std::printf("---:|");
@@ -258,31 +417,13 @@ void RunGrid(Bench& bench) {
     std::printf("| %d |", modules);
     for (const int timeout : kTimeouts) {
       const gw20::bench::ScratchFolder folder;
-      const Phase p =
-          bench.Run(folder, modules, timeout, std::chrono::milliseconds(0), [&] { return bench.Connect(); });
-      std::printf(" %s%.2f s (scan %.2f) |", p.ok ? "" : "FAILED ", p.wall, p.times.answering);
+      const Phase p = bench.Run(folder, modules, timeout, milliseconds(0), [&] { return bench.Connect(); });
+      std::printf(" %s%.2f / %.2f = %.3f (%.2f) |", p.ok ? "" : "FAILED ", p.wall, p.floor.Total(), p.Ratio(),
+                  p.floor.scanTimeouts);
       std::fflush(stdout);
     }
     std::printf("\n");
   }
-}
-
-// gw20config itself, left running offscreen with its main window shown.
-long ProgramPeakKiB() {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // Its offscreen warnings would interleave with the tables.
-    const int quiet = open("/dev/null", O_WRONLY);
-    dup2(quiet, 2);
-    execl(GW20CONFIG_PATH, GW20CONFIG_PATH, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  if (pid < 0) return -1;
-  std::this_thread::sleep_for(kProgramSettle);
-  const long peak = StatusKiB(std::to_string(pid), "VmHWM");
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  return peak;
 }
 
 }  // namespace
@@ -307,33 +448,49 @@ int main(int argc, char* argv[]) {
   gw20::qtui::QtTickCounter ticks;
   gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(edsFolder.Path());
-  gw20::qtui::QtSerialPort port;
+  gw20::qtui::QtSerialPort qtPort;
+  CountingPort port(qtPort);
   gw20::ui::Services services{messages, forms, events, ticks, clock, folder, port};
   gw20::app::AppState state;
   gw20::app::Logo logo(forms);
   gw20::app::Main_F mainForm(state, services);
   gw20::app::ExternSetting(services, logo, mainForm);
 
-  std::vector<std::pair<std::string, long>> memory{{"main window shown", StatusKiB("self", "VmHWM")}};
+  std::vector<long> memory{StatusKiB("VmHWM")};
   Operator op(mainForm);
-  Bench bench(mainForm, state, op);
+  Bench bench(mainForm, state, op, port);
+  const int runs = quick ? kQuickRuns : kRuns;
   try {
-    RunRoads(bench, memory);
-    if (!quick) RunGrid(bench);
+    RoadRuns echo;
+    RunRoads(bench, runs, milliseconds(0), echo, memory);
+    std::printf("\n### Connect and commits: %d modules, scan time-out %d ms, echo pacing, %d runs\n\n",
+                kChainModules, kScanTimeoutMs, runs);
+    PrintRoads(echo);
+    std::printf("\n### Beyond the floor (medians of the same runs)\n");
+    PrintBeyondFloor(echo);
+    if (!quick) {
+      RoadRuns fixed;
+      std::vector<long> ignored{0, 0, 0};
+      RunRoads(bench, 1, kFixedPause, fixed, ignored);
+      std::printf("\n### The same with a fixed 4 ms pause after each character (GW20_CHAR_PAUSE_MS=4), one run\n\n");
+      PrintRoads(fixed);
+      RunGrid(bench);
+    }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "connect_bench: %s\n", error.what());
     return 1;
   }
-  memory.emplace_back("after every run", StatusKiB("self", "VmHWM"));
+  memory.push_back(StatusKiB("VmHWM"));
 
-  std::printf("\nLongest gap between two ticks of the 10 ms timer over all runs: %.0f ms\n",
-              bench.LongestGapMs());
-  std::printf("\n### Peak resident memory (VmHWM)\n\n| process, moment | MiB |\n|---|---:|\n");
-  for (const auto& [moment, kib] : memory) {
-    std::printf("| the benchmark (the program's objects), %s | %.1f |\n", moment.c_str(),
-                static_cast<double>(kib) / kKiBPerMiB);
+  std::printf("\nLongest gap between two ticks of the 10 ms timer over all runs: %.0f ms\n", bench.LongestGapMs());
+  std::printf(
+      "\n### Peak resident memory (VmHWM) of this process, which holds the program's objects\n\n"
+      "| moment | MiB |\n|---|---:|\n");
+  const char* const moments[] = {"main window shown", "after the first connect", "after the first commit",
+                                 "after every run"};
+  for (std::size_t i = 0; i < memory.size() && i < std::size(moments); ++i) {
+    const std::size_t moment = i + 1 == memory.size() ? std::size(moments) - 1 : i;
+    std::printf("| %s | %.1f |\n", moments[moment], static_cast<double>(memory[i]) / kKiBPerMiB);
   }
-  std::printf("| gw20config itself, main window shown, no connect | %.1f |\n",
-              static_cast<double>(ProgramPeakKiB()) / kKiBPerMiB);
   return 0;
 }
