@@ -7,7 +7,11 @@
 // longest gap between two ticks of a 10 ms timer) and this process's peak
 // resident memory. Prints Markdown tables; asserts nothing.
 //
-//   connect_bench [--quick]     --quick: two runs of the main table only
+//   connect_bench [--quick | --grid]
+//     --quick: two runs of the main table only; --grid: only the table of
+//     connect times by modules and scan time-out
+//   GW20_BENCH_LOGS=DIR keeps every phase's answer times (gw20sim's log) in DIR;
+//   a failed phase's are always kept in the temporary folder.
 
 #include <sys/resource.h>
 
@@ -24,6 +28,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -39,6 +44,7 @@
 #include "app/logo.h"
 #include "app/main_f.h"
 #include "app/qt/register_views.h"
+#include "bench/echo_probe.h"
 #include "bench/session_times.h"
 #include "bench/sim_process.h"
 #include "devicenet/dnseds_set.h"
@@ -48,7 +54,6 @@
 #include "platform/qt/qt_services.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
-#include "sim/pty_server.h"
 
 namespace {
 
@@ -61,12 +66,16 @@ constexpr int kChainModules = 15;
 constexpr int kScanTimeoutMs = 200;
 // Addresses the connect scans: 0 to 15.
 constexpr int kScannedAddresses = 16;
+// Every road has two exchanges that can only end by their time-out (or a
+// quiet period): the connect's "." at the main prompt and the quiet second
+// before "/scan"; a commit's "/q" and "." at the main prompt.
+constexpr int kPrescribedWaits = 2;
 constexpr int kRuns = 5;
 constexpr int kQuickRuns = 2;
 constexpr milliseconds kFixedPause{4};  // the pacing before echo pacing
-// The simulated controller reads what has arrived this long after it arrived:
-// the shortest round trip of a character's echo on the pseudo-terminal.
-constexpr milliseconds kControllerReadDelay = gw20::sim::PtyServer::kBusyTime;
+// Characters typed by the bare client that measures the echo round trip
+// before each phase.
+constexpr int kProbeCharacters = 64;
 constexpr double kKiBPerMiB = 1024.0;
 constexpr double kMsPerSecond = 1000.0;
 
@@ -204,8 +213,9 @@ class Operator : public QObject {
 
 // What the console protocol itself needs of a session, in seconds.
 struct Floor {
-  // Each typed character waits for the controller to take it (its echo), or
-  // for the chosen pause when that is longer; each CR for the controller.
+  // Each typed character, CR included, waits for its echo: the round trip a
+  // bare client measures against the same simulator just before the phase,
+  // or the chosen pause when that is longer.
   double pacing = 0;
   double answers = 0;       // the controller's own answer times, less the scan's time-outs
   double scanTimeouts = 0;  // the scan time-out on every address nobody answers
@@ -215,7 +225,8 @@ struct Floor {
 
 struct Phase {
   bool ok = false;
-  double wall = 0;  // s
+  double echoMs = 0;  // the bare client's echo round trip
+  double wall = 0;    // s
   double cpu = 0;   // s
   double longestGapMs = 0;
   long typed = 0;
@@ -225,15 +236,17 @@ struct Phase {
   double Ratio() const { return floor.Total() > 0 ? wall / floor.Total() : 0; }
 };
 
-Floor FloorOf(const SessionTimes& t, int modules, int scanTimeoutMs, milliseconds pause, int consoleTimeoutMs) {
+Floor FloorOf(const SessionTimes& t, double echoMs, int modules, int scanTimeoutMs, milliseconds pause,
+              int consoleTimeoutMs) {
   Floor f;
-  const double perCharacter = static_cast<double>(std::max(pause, kControllerReadDelay).count());
-  const double perLineEnd = static_cast<double>(kControllerReadDelay.count());
-  f.pacing = (t.commandCharacters * perCharacter + t.lines * perLineEnd) / kMsPerSecond;
+  const double perCharacter = std::max(static_cast<double>(pause.count()), echoMs);
+  // A CR has no pause after it, but the controller must take it before it answers.
+  f.pacing = (t.commandCharacters * perCharacter + t.lines * echoMs) / kMsPerSecond;
   f.scanTimeouts =
       static_cast<double>(t.scans) * (kScannedAddresses - modules) * scanTimeoutMs / kMsPerSecond;
   f.answers = std::max(0.0, t.answering - f.scanTimeouts);
-  f.waits = static_cast<double>(t.waitedTimeouts) * consoleTimeoutMs / kMsPerSecond;
+  // Only the procedure's own: any other long wait is the program's.
+  f.waits = static_cast<double>(std::min(t.waitedTimeouts, kPrescribedWaits)) * consoleTimeoutMs / kMsPerSecond;
   return f;
 }
 
@@ -247,6 +260,12 @@ class Bench {
   // runs with `scanTimeoutMs`.
   Phase Run(const gw20::bench::ScratchFolder& folder, int modules, int scanTimeoutMs, milliseconds pause,
             const std::function<bool()>& action) {
+    Phase phase;
+    {
+      const gw20::bench::ScratchFolder probeFolder;
+      const gw20::bench::SimProcess probe(probeFolder.Path(), {});
+      phase.echoMs = gw20::bench::MedianEchoRoundTripMs(probe.Link(), kProbeCharacters);
+    }
     std::vector<std::string> args{"--eeprom", (folder.Path() / "eeprom.txt").string()};
     if (modules > 0) args.insert(args.end(), {"--modules", gw20::bench::ModuleList(modules)});
     gw20::bench::SimProcess sim(folder.Path(), args);
@@ -254,7 +273,6 @@ class Bench {
     state_.console.CharacterPause = pause;
     op_.scanTimeoutMs = scanTimeoutMs;
     port_.Reset();
-    Phase phase;
     op_.Restart();
     const double cpu = CpuSeconds();
     const auto start = Clock::now();
@@ -265,8 +283,24 @@ class Bench {
     phase.typed = port_.Typed();
     phase.received = port_.Received();
     sim.Stop();
+    ++phases_;
+    if (!phase.ok || keepLogs_ != nullptr) {
+      // Kept for a look at where the conversation stopped, or on request.
+      const auto kept = (keepLogs_ != nullptr ? std::filesystem::path(keepLogs_)
+                                              : std::filesystem::temp_directory_path()) /
+                        ("gw20bench-" + std::string(phase.ok ? "phase-" : "failed-") + std::to_string(phases_) +
+                         ".txt");
+      std::filesystem::copy_file(sim.AnswerTimesFile(), kept, std::filesystem::copy_options::overwrite_existing);
+      if (!phase.ok) std::fprintf(stderr, "connect_bench: a phase failed; its answer times: %s\n", kept.c_str());
+    }
     phase.times = gw20::bench::ReadSessionTimes(sim.AnswerTimesFile());
-    phase.floor = FloorOf(phase.times, modules, scanTimeoutMs, pause, state_.console.ConsoleTimeout);
+    if (phase.ok && phase.times.waitedTimeouts != kPrescribedWaits) {
+      // A long gap elsewhere is the program's, not the procedure's.
+      std::fprintf(stderr, "connect_bench: %d long waits instead of %d in a phase\n", phase.times.waitedTimeouts,
+                   kPrescribedWaits);
+    }
+    phase.floor =
+        FloorOf(phase.times, phase.echoMs, modules, scanTimeoutMs, pause, state_.console.ConsoleTimeout);
     longestGapMs_ = std::max(longestGapMs_, phase.longestGapMs);
     return phase;
   }
@@ -294,6 +328,9 @@ class Bench {
   Operator& op_;
   CountingPort& port_;
   double longestGapMs_ = 0;
+  int phases_ = 0;
+  // A folder to keep every phase's answer times in (GW20_BENCH_LOGS), or null.
+  const char* keepLogs_ = std::getenv("GW20_BENCH_LOGS");
 };
 
 template <typename T>
@@ -305,10 +342,13 @@ T Median(std::vector<T> values) {
   return (values[middle - 1] + values[middle]) / 2;
 }
 
+// Over the runs that succeeded: a failed one ends early and would pull the figures down.
 template <typename F>
 double MedianOf(const std::vector<Phase>& runs, F field) {
   std::vector<double> values;
-  for (const Phase& p : runs) values.push_back(static_cast<double>(field(p)));
+  for (const Phase& p : runs) {
+    if (p.ok) values.push_back(static_cast<double>(field(p)));
+  }
   return Median(values);
 }
 
@@ -337,33 +377,35 @@ void RunRoads(Bench& bench, int runs, milliseconds pause, RoadRuns& results, std
 void PrintRoads(const RoadRuns& results) {
   std::printf(
       "| road | runs ok | wall s (median) | wall s (min-max) | CPU %% of wall | exchanges | characters typed | "
-      "characters received | floor: pacing s | floor: controller answers s | floor: scan time-outs s | "
-      "floor: waited time-outs s | floor s | wall / floor | longest tick gap ms |\n"
-      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+      "characters received | echo round trip ms | floor: pacing s | floor: controller answers s | "
+      "floor: scan time-outs s | floor: waited time-outs s | floor s | wall / floor | longest tick gap ms |\n"
+      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (const char* road : kRoads) {
     const auto found = results.find(road);
     if (found == results.end()) continue;
     const std::vector<Phase>& runs = found->second;
     int ok = 0;
-    double least = runs.front().wall;
-    double most = runs.front().wall;
+    double least = 0;
+    double most = 0;
     double gap = 0;
     for (const Phase& p : runs) {
-      ok += p.ok ? 1 : 0;
-      least = std::min(least, p.wall);
-      most = std::max(most, p.wall);
       gap = std::max(gap, p.longestGapMs);
+      if (!p.ok) continue;
+      least = ok == 0 ? p.wall : std::min(least, p.wall);
+      most = std::max(most, p.wall);
+      ++ok;
     }
     const double wall = MedianOf(runs, [](const Phase& p) { return p.wall; });
     const double floor = MedianOf(runs, [](const Phase& p) { return p.floor.Total(); });
     std::printf(
-        "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | "
-        "%.0f |\n",
+        "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.2f | %.3f | %.3f | %.3f | %.3f | %.3f | "
+        "%.3f | %.0f |\n",
         road, ok, runs.size(), wall, least, most,
         MedianOf(runs, [](const Phase& p) { return p.wall > 0 ? 100.0 * p.cpu / p.wall : 0.0; }),
         MedianOf(runs, [](const Phase& p) { return p.times.lines; }),
         MedianOf(runs, [](const Phase& p) { return p.typed; }),
         MedianOf(runs, [](const Phase& p) { return p.received; }),
+        MedianOf(runs, [](const Phase& p) { return p.echoMs; }),
         MedianOf(runs, [](const Phase& p) { return p.floor.pacing; }),
         MedianOf(runs, [](const Phase& p) { return p.floor.answers; }),
         MedianOf(runs, [](const Phase& p) { return p.floor.scanTimeouts; }),
@@ -373,31 +415,32 @@ void PrintRoads(const RoadRuns& results) {
   std::fflush(stdout);
 }
 
-// Where each road's wall time went beyond its floor, from the same runs:
-// typing as the controller saw it against the pacing floor, the gaps between
-// an answer and the next line, and the time outside the console session.
+// Where each road's wall time went beyond its floor, from the same runs. The
+// four parts add up to wall - floor: typing as the controller saw it (first
+// character to CR) beyond one echo round trip per character; the gaps between
+// an answer and the next line beyond the round trip of that line's first
+// character; the waited time-outs beyond the time-out; and the wall time
+// outside the console session (opening and closing the port, the windows).
 void PrintBeyondFloor(const RoadRuns& results) {
   std::printf(
-      "\n| road | wall - floor s | typing as received s | pacing floor s | gaps between exchanges s | "
-      "waited time-outs beyond their time-out s | outside the session s |\n"
-      "|---|---:|---:|---:|---:|---:|---:|\n");
+      "\n| road | wall - floor s | typing s | between exchanges s | waited time-outs s | "
+      "outside the session s |\n"
+      "|---|---:|---:|---:|---:|---:|\n");
   for (const char* road : kRoads) {
     const auto found = results.find(road);
     if (found == results.end()) continue;
     const std::vector<Phase>& runs = found->second;
     const auto median = [&](auto field) { return MedianOf(runs, field); };
-    const double beyond = median([](const Phase& p) { return p.wall - p.floor.Total(); });
-    // On the controller's clock: from the first line's first character to the last answer.
-    const double session = median([](const Phase& p) {
-      const SessionTimes& t = p.times;
-      return t.typing + t.answering + t.prescribedWaits + t.shortGaps;
-    });
-    const double wall = median([](const Phase& p) { return p.wall; });
-    std::printf("| %s | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f |\n", road, beyond,
-                median([](const Phase& p) { return p.times.typing; }),
-                median([](const Phase& p) { return p.floor.pacing; }),
-                median([](const Phase& p) { return p.times.shortGaps; }),
-                median([](const Phase& p) { return p.times.prescribedWaits - p.floor.waits; }), wall - session);
+    std::printf(
+        "| %s | %.3f | %.3f | %.3f | %.3f | %.3f |\n", road,
+        median([](const Phase& p) { return p.wall - p.floor.Total(); }),
+        median([](const Phase& p) { return p.times.typing - p.times.commandCharacters * p.echoMs / kMsPerSecond; }),
+        median([](const Phase& p) { return p.times.shortGaps - p.times.lines * p.echoMs / kMsPerSecond; }),
+        median([](const Phase& p) { return p.times.prescribedWaits - p.floor.waits; }),
+        median([](const Phase& p) {
+          const SessionTimes& t = p.times;
+          return p.wall - (t.typing + t.answering + t.prescribedWaits + t.shortGaps);
+        }));
   }
   std::fflush(stdout);
 }
@@ -408,7 +451,8 @@ void RunGrid(Bench& bench) {
   constexpr int kTimeouts[] = {50, 200, 1000};
   std::printf(
       "\n### Connect by modules and scan time-out (echo pacing, EEPROM never written, one run each)\n\n"
-      "Each cell: wall s / floor s (scan time-outs s in the floor).\n\n| modules |");
+      "Each cell: wall s / floor s = ratio (the floor's scan time-outs s; the echo round trip).\n\n"
+      "| modules |");
   for (const int timeout : kTimeouts) std::printf(" time-out %d ms |", timeout);
   std::printf("\n|---:|");
   for (std::size_t i = 0; i < std::size(kTimeouts); ++i) std::printf("---:|");
@@ -418,8 +462,8 @@ void RunGrid(Bench& bench) {
     for (const int timeout : kTimeouts) {
       const gw20::bench::ScratchFolder folder;
       const Phase p = bench.Run(folder, modules, timeout, milliseconds(0), [&] { return bench.Connect(); });
-      std::printf(" %s%.2f / %.2f = %.3f (%.2f) |", p.ok ? "" : "FAILED ", p.wall, p.floor.Total(), p.Ratio(),
-                  p.floor.scanTimeouts);
+      std::printf(" %s%.2f / %.2f = %.3f (%.2f; echo %.2f ms) |", p.ok ? "" : "FAILED ", p.wall, p.floor.Total(),
+                  p.Ratio(), p.floor.scanTimeouts, p.echoMs);
       std::fflush(stdout);
     }
     std::printf("\n");
@@ -429,10 +473,11 @@ void RunGrid(Bench& bench) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const bool quick = mode == "--quick";
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // The operator's answers take the place of the log of shown messages.
-  setenv("QT_LOGGING_RULES", "gw20.*=false", 1);
+  setenv("QT_LOGGING_RULES", "gw20.*=false", 0);
 
   qInstallMessageHandler(QuietOffscreen);
   // Assembled as the desktop program assembles itself (app/qt/main.cpp).
@@ -461,6 +506,10 @@ int main(int argc, char* argv[]) {
   Bench bench(mainForm, state, op, port);
   const int runs = quick ? kQuickRuns : kRuns;
   try {
+    if (mode == "--grid") {
+      RunGrid(bench);
+      return 0;
+    }
     RoadRuns echo;
     RunRoads(bench, runs, milliseconds(0), echo, memory);
     std::printf("\n### Connect and commits: %d modules, scan time-out %d ms, echo pacing, %d runs\n\n",
