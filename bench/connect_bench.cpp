@@ -258,8 +258,8 @@ class Bench {
   // Runs `action` against a simulator with `modules` modules, the EEPROM kept
   // in `folder` (so a later phase finds what an earlier one wrote); a scan
   // runs with `scanTimeoutMs`.
-  Phase Run(const gw20::bench::ScratchFolder& folder, int modules, int scanTimeoutMs, milliseconds pause,
-            const std::function<bool()>& action) {
+  Phase Run(const std::string& what, const gw20::bench::ScratchFolder& folder, int modules, int scanTimeoutMs,
+            milliseconds pause, const std::function<bool()>& action) {
     Phase phase;
     {
       const gw20::bench::ScratchFolder probeFolder;
@@ -301,7 +301,10 @@ class Bench {
     }
     phase.floor =
         FloorOf(phase.times, phase.echoMs, modules, scanTimeoutMs, pause, state_.console.ConsoleTimeout);
-    longestGapMs_ = std::max(longestGapMs_, phase.longestGapMs);
+    if (phase.longestGapMs > longestGapMs_) {
+      longestGapMs_ = phase.longestGapMs;
+      longestGapPhase_ = what;
+    }
     return phase;
   }
 
@@ -321,6 +324,7 @@ class Bench {
     return page != nullptr && gw20::cli::FinishDeviceNetPage(*page);
   }
   double LongestGapMs() const { return longestGapMs_; }
+  const std::string& LongestGapPhase() const { return longestGapPhase_; }
 
  private:
   gw20::app::Main_F& form_;
@@ -328,6 +332,7 @@ class Bench {
   Operator& op_;
   CountingPort& port_;
   double longestGapMs_ = 0;
+  std::string longestGapPhase_;
   int phases_ = 0;
   // A folder to keep every phase's answer times in (GW20_BENCH_LOGS), or null.
   const char* keepLogs_ = std::getenv("GW20_BENCH_LOGS");
@@ -366,7 +371,10 @@ void RunRoads(Bench& bench, int runs, milliseconds pause, RoadRuns& results, std
     const std::function<bool()> actions[] = {connect, [&] { return bench.CommitCanopen(); }, connect,
                                              [&] { return bench.CommitDeviceNet(); }};
     for (std::size_t road = 0; road < std::size(kRoads); ++road) {
-      results[kRoads[road]].push_back(bench.Run(folder, kChainModules, kScanTimeoutMs, pause, actions[road]));
+      const std::string what = std::string(kRoads[road]) + ", run " + std::to_string(run + 1) +
+                               (pause.count() > 0 ? ", fixed pause" : "");
+      results[kRoads[road]].push_back(
+          bench.Run(what, folder, kChainModules, kScanTimeoutMs, pause, actions[road]));
       // The process's peak after its first connect and its first commit.
       if (memory.size() < 3 && (road == 0 || road == 1)) memory.push_back(StatusKiB("VmHWM"));
     }
@@ -378,7 +386,8 @@ void PrintRoads(const RoadRuns& results) {
   std::printf(
       "| road | runs ok | wall s (median) | wall s (min-max) | CPU %% of wall | exchanges | characters typed | "
       "characters received | echo round trip ms | floor: pacing s | floor: controller answers s | "
-      "floor: scan time-outs s | floor: waited time-outs s | floor s | wall / floor | longest tick gap ms |\n"
+      "floor: scan time-outs s | floor: waited time-outs s | floor s | wall / floor | "
+      "longest tick gap ms (median of runs, longest) |\n"
       "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (const char* road : kRoads) {
     const auto found = results.find(road);
@@ -399,7 +408,7 @@ void PrintRoads(const RoadRuns& results) {
     const double floor = MedianOf(runs, [](const Phase& p) { return p.floor.Total(); });
     std::printf(
         "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.2f | %.3f | %.3f | %.3f | %.3f | %.3f | "
-        "%.3f | %.0f |\n",
+        "%.3f | %.0f, %.0f |\n",
         road, ok, runs.size(), wall, least, most,
         MedianOf(runs, [](const Phase& p) { return p.wall > 0 ? 100.0 * p.cpu / p.wall : 0.0; }),
         MedianOf(runs, [](const Phase& p) { return p.times.lines; }),
@@ -410,7 +419,7 @@ void PrintRoads(const RoadRuns& results) {
         MedianOf(runs, [](const Phase& p) { return p.floor.answers; }),
         MedianOf(runs, [](const Phase& p) { return p.floor.scanTimeouts; }),
         MedianOf(runs, [](const Phase& p) { return p.floor.waits; }), floor, floor > 0 ? wall / floor : 0.0,
-        gap);
+        MedianOf(runs, [](const Phase& p) { return p.longestGapMs; }), gap);
   }
   std::fflush(stdout);
 }
@@ -461,7 +470,10 @@ void RunGrid(Bench& bench) {
     std::printf("| %d |", modules);
     for (const int timeout : kTimeouts) {
       const gw20::bench::ScratchFolder folder;
-      const Phase p = bench.Run(folder, modules, timeout, milliseconds(0), [&] { return bench.Connect(); });
+      const std::string what =
+          "connect, " + std::to_string(modules) + " modules, scan time-out " + std::to_string(timeout) + " ms";
+      const Phase p =
+          bench.Run(what, folder, modules, timeout, milliseconds(0), [&] { return bench.Connect(); });
       std::printf(" %s%.2f / %.2f = %.3f (%.2f; echo %.2f ms) |", p.ok ? "" : "FAILED ", p.wall, p.floor.Total(),
                   p.Ratio(), p.floor.scanTimeouts, p.echoMs);
       std::fflush(stdout);
@@ -531,7 +543,8 @@ int main(int argc, char* argv[]) {
   }
   memory.push_back(StatusKiB("VmHWM"));
 
-  std::printf("\nLongest gap between two ticks of the 10 ms timer over all runs: %.0f ms\n", bench.LongestGapMs());
+  std::printf("\nLongest gap between two ticks of the 10 ms timer over all runs: %.0f ms (%s)\n",
+              bench.LongestGapMs(), bench.LongestGapPhase().c_str());
   std::printf(
       "\n### Peak resident memory (VmHWM) of this process, which holds the program's objects\n\n"
       "| moment | MiB |\n|---|---:|\n");
