@@ -227,7 +227,7 @@ struct Phase {
   bool ok = false;
   double echoMs = 0;  // the bare client's echo round trip
   double wall = 0;    // s
-  double cpu = 0;   // s
+  double cpu = 0;     // s
   double longestGapMs = 0;
   long typed = 0;
   long received = 0;
@@ -246,7 +246,8 @@ Floor FloorOf(const SessionTimes& t, double echoMs, int modules, int scanTimeout
       static_cast<double>(t.scans) * (kScannedAddresses - modules) * scanTimeoutMs / kMsPerSecond;
   f.answers = std::max(0.0, t.answering - f.scanTimeouts);
   // Only the procedure's own: any other long wait is the program's.
-  f.waits = static_cast<double>(std::min(t.waitedTimeouts, kPrescribedWaits)) * consoleTimeoutMs / kMsPerSecond;
+  f.waits =
+      static_cast<double>(std::min(t.waitedTimeouts, kPrescribedWaits)) * consoleTimeoutMs / kMsPerSecond;
   return f;
 }
 
@@ -286,18 +287,19 @@ class Bench {
     ++phases_;
     if (!phase.ok || keepLogs_ != nullptr) {
       // Kept for a look at where the conversation stopped, or on request.
-      const auto kept = (keepLogs_ != nullptr ? std::filesystem::path(keepLogs_)
-                                              : std::filesystem::temp_directory_path()) /
-                        ("gw20bench-" + std::string(phase.ok ? "phase-" : "failed-") + std::to_string(phases_) +
-                         ".txt");
-      std::filesystem::copy_file(sim.AnswerTimesFile(), kept, std::filesystem::copy_options::overwrite_existing);
-      if (!phase.ok) std::fprintf(stderr, "connect_bench: a phase failed; its answer times: %s\n", kept.c_str());
+      const auto kept =
+          (keepLogs_ != nullptr ? std::filesystem::path(keepLogs_) : std::filesystem::temp_directory_path()) /
+          ("gw20bench-" + std::string(phase.ok ? "phase-" : "failed-") + std::to_string(phases_) + ".txt");
+      std::filesystem::copy_file(sim.AnswerTimesFile(), kept,
+                                 std::filesystem::copy_options::overwrite_existing);
+      if (!phase.ok)
+        std::fprintf(stderr, "connect_bench: a phase failed; its answer times: %s\n", kept.c_str());
     }
     phase.times = gw20::bench::ReadSessionTimes(sim.AnswerTimesFile());
     if (phase.ok && phase.times.waitedTimeouts != kPrescribedWaits) {
       // A long gap elsewhere is the program's, not the procedure's.
-      std::fprintf(stderr, "connect_bench: %d long waits instead of %d in a phase\n", phase.times.waitedTimeouts,
-                   kPrescribedWaits);
+      std::fprintf(stderr, "connect_bench: %d long waits instead of %d in a phase\n",
+                   phase.times.waitedTimeouts, kPrescribedWaits);
     }
     phase.floor =
         FloorOf(phase.times, phase.echoMs, modules, scanTimeoutMs, pause, state_.console.ConsoleTimeout);
@@ -359,8 +361,8 @@ double MedianOf(const std::vector<Phase>& runs, F field) {
 
 // The roads, in the order one run takes them: each commit follows a connect,
 // the second connect finds the configuration the first commit stored.
-const char* const kRoads[] = {"connect, EEPROM never written", "CANopen commit", "connect, configuration stored",
-                              "DeviceNet commit"};
+const char* const kRoads[] = {"connect, EEPROM never written", "CANopen commit",
+                              "connect, configuration stored", "DeviceNet commit"};
 
 using RoadRuns = std::map<std::string, std::vector<Phase>>;
 
@@ -384,8 +386,9 @@ void RunRoads(Bench& bench, int runs, milliseconds pause, RoadRuns& results, std
 
 void PrintRoads(const RoadRuns& results) {
   std::printf(
-      "| road | runs ok | wall s (median) | wall s (min-max) | CPU %% of wall | exchanges | characters typed | "
-      "characters received | echo round trip ms | floor: pacing s | floor: controller answers s | "
+      "| road | runs ok | wall s (median) | wall s (min-max) | CPU %% of wall | exchanges | "
+      "characters typed | characters received | echo round trip ms | floor: pacing s | "
+      "floor: controller answers s | "
       "floor: scan time-outs s | floor: waited time-outs s | floor s | wall / floor | "
       "longest tick gap ms (median of runs, longest) |\n"
       "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
@@ -407,8 +410,8 @@ void PrintRoads(const RoadRuns& results) {
     const double wall = MedianOf(runs, [](const Phase& p) { return p.wall; });
     const double floor = MedianOf(runs, [](const Phase& p) { return p.floor.Total(); });
     std::printf(
-        "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.2f | %.3f | %.3f | %.3f | %.3f | %.3f | "
-        "%.3f | %.0f, %.0f |\n",
+        "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.2f | "
+        "%.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.0f, %.0f |\n",
         road, ok, runs.size(), wall, least, most,
         MedianOf(runs, [](const Phase& p) { return p.wall > 0 ? 100.0 * p.cpu / p.wall : 0.0; }),
         MedianOf(runs, [](const Phase& p) { return p.times.lines; }),
@@ -442,8 +445,9 @@ void PrintBeyondFloor(const RoadRuns& results) {
     const auto median = [&](auto field) { return MedianOf(runs, field); };
     std::printf(
         "| %s | %.3f | %.3f | %.3f | %.3f | %.3f |\n", road,
-        median([](const Phase& p) { return p.wall - p.floor.Total(); }),
-        median([](const Phase& p) { return p.times.typing - p.times.commandCharacters * p.echoMs / kMsPerSecond; }),
+        median([](const Phase& p) { return p.wall - p.floor.Total(); }), median([](const Phase& p) {
+          return p.times.typing - p.times.commandCharacters * p.echoMs / kMsPerSecond;
+        }),
         median([](const Phase& p) { return p.times.shortGaps - p.times.lines * p.echoMs / kMsPerSecond; }),
         median([](const Phase& p) { return p.times.prescribedWaits - p.floor.waits; }),
         median([](const Phase& p) {
@@ -470,12 +474,12 @@ void RunGrid(Bench& bench) {
     std::printf("| %d |", modules);
     for (const int timeout : kTimeouts) {
       const gw20::bench::ScratchFolder folder;
-      const std::string what =
-          "connect, " + std::to_string(modules) + " modules, scan time-out " + std::to_string(timeout) + " ms";
+      const std::string what = "connect, " + std::to_string(modules) + " modules, scan time-out " +
+                               std::to_string(timeout) + " ms";
       const Phase p =
           bench.Run(what, folder, modules, timeout, milliseconds(0), [&] { return bench.Connect(); });
-      std::printf(" %s%.2f / %.2f = %.3f (%.2f; echo %.2f ms) |", p.ok ? "" : "FAILED ", p.wall, p.floor.Total(),
-                  p.Ratio(), p.floor.scanTimeouts, p.echoMs);
+      std::printf(" %s%.2f / %.2f = %.3f (%.2f; echo %.2f ms) |", p.ok ? "" : "FAILED ", p.wall,
+                  p.floor.Total(), p.Ratio(), p.floor.scanTimeouts, p.echoMs);
       std::fflush(stdout);
     }
     std::printf("\n");
@@ -533,7 +537,8 @@ int main(int argc, char* argv[]) {
       RoadRuns fixed;
       std::vector<long> ignored{0, 0, 0};
       RunRoads(bench, 1, kFixedPause, fixed, ignored);
-      std::printf("\n### The same with a fixed 4 ms pause after each character (GW20_CHAR_PAUSE_MS=4), one run\n\n");
+      std::printf(
+          "\n### The same with a fixed 4 ms pause after each character (GW20_CHAR_PAUSE_MS=4), one run\n\n");
       PrintRoads(fixed);
       RunGrid(bench);
     }

@@ -56,7 +56,8 @@ double MedianEchoRoundTripMs(const std::string& device, int count) {
   termios settings{};
   if (tcgetattr(fd.Get(), &settings) != 0) throw std::runtime_error("cannot read the settings of " + device);
   cfmakeraw(&settings);
-  if (tcsetattr(fd.Get(), TCSANOW, &settings) != 0) throw std::runtime_error("cannot make " + device + " raw");
+  if (tcsetattr(fd.Get(), TCSANOW, &settings) != 0)
+    throw std::runtime_error("cannot make " + device + " raw");
   std::vector<double> trips;
   std::string received;
   for (int i = 1; i <= count; ++i) {
