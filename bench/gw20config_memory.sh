@@ -23,14 +23,17 @@ xvfb_pid="" sim_pid="" app_pid=""
 cleanup() {
   local pid
   for pid in "$app_pid" "$sim_pid" "$xvfb_pid"; do
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null
+    [ -n "$pid" ] || continue
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true  # a killed child's status is not a failure here
   done
   rm -rf "$scratch"
 }
 trap cleanup EXIT
 
 # A display of its own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+# Nothing started here keeps this script's output open once it has ended.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/display" >"$scratch/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
 [ -s "$scratch/display" ] || { say "Xvfb did not start"; cat "$scratch/xvfb.log" >&2; exit 1; }
@@ -43,10 +46,10 @@ for address in $(seq 1 "$modules"); do
   list+="${list:+,}$(printf '%02X' "$address"):${models[$(((address - 1) % 3))]}"
 done
 "$simulator" --link "$scratch/com1" --eeprom "$scratch/eeprom.txt" --answer-times "$scratch/answer-times.txt" \
-  --modules "$list" >/dev/null &
+  --modules "$list" >"$scratch/sim.log" 2>&1 &
 sim_pid=$!
 for _ in $(seq 100); do [ -e "$scratch/com1" ] && break; sleep 0.05; done
-[ -e "$scratch/com1" ] || { say "gw20sim did not start"; exit 1; }
+[ -e "$scratch/com1" ] || { say "gw20sim did not start"; cat "$scratch/sim.log" >&2; exit 1; }
 
 # The EDS file goes into the program's folder: a copy of its own keeps the build clean.
 mkdir "$scratch/program"
