@@ -6,7 +6,8 @@
 #                              errors, run the whole test suite headless
 # Extra: ./gw20.sh render [DIR]  render every window to PNG (offscreen)
 #        ./gw20.sh bench [--quick]  build optimised and print the benchmark tables
-#                              (docs/PERFORMANCE.md); --quick: 3-module runs only
+#                              (docs/PERFORMANCE.md); --quick: two runs of the
+#                              main table and the memory of gw20config only
 #        ./gw20.sh fuzz [SECONDS]  build the libFuzzer targets with clang and run
 #                              each for SECONDS (60); non-zero when one crashed
 #        ./gw20.sh package     build optimised (in build/package) and make the
@@ -21,6 +22,9 @@ jobs=2
 # Debian packages the build, the tests and the run need.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev
           nlohmann-json3-dev libgl-dev fonts-dejavu-core xvfb xauth)
+
+# What the benchmark needs besides: keystrokes for gw20config on the virtual display.
+bench_packages=(xdotool)
 
 # What fuzzing needs besides: clang, libFuzzer and the sanitizer runtimes, and
 # the symbolizer that turns a crash's stack into files and lines.
@@ -103,11 +107,12 @@ cmd_render() {
 
 cmd_bench() {
   install_missing
+  install_missing "${bench_packages[@]}"
   local dir="$here/build/bench"
-  build "$dir" console_wait_bench,connect_bench -DCMAKE_BUILD_TYPE=Release
-  export QT_QPA_PLATFORM=offscreen
-  "$dir/bench/console_wait_bench"
-  "$dir/bench/connect_bench" "$@"
+  build "$dir" console_wait_bench,connect_bench,gw20config,gw20sim -DCMAKE_BUILD_TYPE=Release
+  QT_QPA_PLATFORM=offscreen "$dir/bench/console_wait_bench"
+  QT_QPA_PLATFORM=offscreen "$dir/bench/connect_bench" "$@"
+  "$here/bench/gw20config_memory.sh" "$dir/app/qt/gw20config" "$dir/sim/gw20sim"
 }
 
 cmd_fuzz() {

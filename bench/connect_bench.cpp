@@ -1,16 +1,19 @@
 // Times the desktop program's connect and commits against gw20sim, with the
-// program's own Qt services, forms and views (offscreen): wall time, where it
-// went (from the simulator's answer times), CPU, how long the windows went
-// without processing events (the longest gap between two ticks of a 10 ms
-// timer), and the peak resident memory. Prints Markdown tables; asserts
-// nothing.
+// program's own Qt services, forms and views (offscreen), and sets each
+// against its floor: what the console protocol itself needs (the pacing of
+// typed characters, the controller's answers, the scan's time-outs and the
+// time-outs the sequence waits out on purpose). Also: CPU, characters typed
+// and received, how long the windows went without processing events (the
+// longest gap between two ticks of a 10 ms timer) and this process's peak
+// resident memory. Prints Markdown tables; asserts nothing.
 //
-//   connect_bench [--quick]     --quick: only the 3-module runs
+//   connect_bench [--quick | --grid]
+//     --quick: two runs of the main table only; --grid: only the table of
+//     connect times by modules and scan time-out
+//   GW20_BENCH_LOGS=DIR keeps every phase's answer times (gw20sim's log) in DIR;
+//   a failed phase's are always kept in the temporary folder.
 
-#include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,13 +26,13 @@
 #include <algorithm>
 #include <chrono>
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/app_state.h"
@@ -41,6 +44,7 @@
 #include "app/logo.h"
 #include "app/main_f.h"
 #include "app/qt/register_views.h"
+#include "bench/echo_probe.h"
 #include "bench/session_times.h"
 #include "bench/sim_process.h"
 #include "devicenet/dnseds_set.h"
@@ -48,20 +52,32 @@
 #include "platform/qt/qt_form_host.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
+#include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 
 namespace {
 
 using gw20::bench::SessionTimes;
 using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
 
-constexpr std::chrono::milliseconds kTick{10};
-constexpr int kScanModules = 3;
+constexpr milliseconds kTick{10};
+constexpr int kChainModules = 15;
 constexpr int kScanTimeoutMs = 200;
-constexpr std::chrono::milliseconds kFixedPause{4};  // the pacing before echo pacing
+// Addresses the connect scans: 0 to 15.
+constexpr int kScannedAddresses = 16;
+// Every road has two exchanges that can only end by their time-out (or a
+// quiet period): the connect's "." at the main prompt and the quiet second
+// before "/scan"; a commit's "/q" and "." at the main prompt.
+constexpr int kPrescribedWaits = 2;
+constexpr int kRuns = 5;
+constexpr int kQuickRuns = 2;
+constexpr milliseconds kFixedPause{4};  // the pacing before echo pacing
+// Characters typed by the bare client that measures the echo round trip
+// before each phase.
+constexpr int kProbeCharacters = 64;
 constexpr double kKiBPerMiB = 1024.0;
-// How long gw20config is left running before its memory is read.
-constexpr std::chrono::milliseconds kProgramSettle{3000};
+constexpr double kMsPerSecond = 1000.0;
 
 double CpuSeconds() {
   rusage usage{};
@@ -82,9 +98,9 @@ void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QSt
   std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
 }
 
-// A field of /proc/PID/status in KiB ("VmRSS", "VmHWM"); -1 when absent.
-long StatusKiB(const std::string& pid, const std::string& field) {
-  std::ifstream status("/proc/" + pid + "/status");
+// A field of /proc/self/status in KiB ("VmHWM"); -1 when absent.
+long StatusKiB(const std::string& field) {
+  std::ifstream status("/proc/self/status");
   std::string key;
   long value = -1;
   while (status >> key) {
@@ -97,10 +113,49 @@ long StatusKiB(const std::string& pid, const std::string& field) {
   return -1;
 }
 
+// The program's serial port, counting the characters that pass.
+class CountingPort : public gw20::ui::SerialPort {
+ public:
+  explicit CountingPort(gw20::ui::SerialPort& port) : port_(port) {}
+
+  void Reset() { typed_ = received_ = 0; }
+  long Typed() const { return typed_; }
+  long Received() const { return received_; }
+
+  void SetPortNumber(int number) override { port_.SetPortNumber(number); }
+  int PortNumber() const override { return port_.PortNumber(); }
+  bool SetSettings(std::string_view settings) override { return port_.SetSettings(settings); }
+  gw20::ui::OpenResult Open() override { return port_.Open(); }
+  bool IsOpen() const override { return port_.IsOpen(); }
+  void Close() override { port_.Close(); }
+  int InBufferCount() override { return port_.InBufferCount(); }
+  void DiscardInput() override {
+    received_ += port_.InBufferCount();
+    port_.DiscardInput();
+  }
+  std::string ReadAll() override {
+    std::string text = port_.ReadAll();
+    received_ += static_cast<long>(text.size());
+    return text;
+  }
+  void Write(std::string_view text) override {
+    typed_ += static_cast<long>(text.size());
+    port_.Write(text);
+  }
+  int OutBufferCount() override { return port_.OutBufferCount(); }
+  bool WaitForInput(milliseconds limit) override { return port_.WaitForInput(limit); }
+
+ private:
+  gw20::ui::SerialPort& port_;
+  long typed_ = 0;
+  long received_ = 0;
+};
+
 // Stands in for the operator at the screen and measures how alive the
-// windows stay. Each tick of a 10 ms timer is timed; at a tick it answers the
-// scan-parameters dialog and closes a message box, as a person would.
-class Operator {
+// windows stay. It answers the scan-parameters dialog and closes a message
+// box as soon as the window is shown, so that no reaction time of its own
+// enters the figures. Each tick of a 10 ms timer is timed.
+class Operator : public QObject {
  public:
   explicit Operator(gw20::app::Main_F& form) : form_(form) {
     timer_.setTimerType(Qt::PreciseTimer);
@@ -108,6 +163,7 @@ class Operator {
     QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
     clock_.start();
     timer_.start();
+    QApplication::instance()->installEventFilter(this);
   }
 
   // Starts measuring a new phase.
@@ -118,11 +174,25 @@ class Operator {
   double LongestGapMs() const { return static_cast<double>(longest_) / 1e6; }
   int scanTimeoutMs = kScanTimeoutMs;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+      // Once the window is up and its modal loop, if any, is running.
+      QTimer::singleShot(0, this, [this] { Answer(); });
+    }
+    return false;
+  }
+
  private:
   void Tick() {
     const qint64 now = clock_.nsecsElapsed();
     longest_ = std::max(longest_, now - last_);
     last_ = now;
+    Answer();
+  }
+
+  void Answer() {
     if (auto* dialog = form_.ScanDialog(); dialog != nullptr && dialog->Loaded()) {
       dialog->ScanTimeout.Type(std::to_string(scanTimeoutMs));
       dialog->ScanSettingOkButton.Press();
@@ -141,31 +211,69 @@ class Operator {
   qint64 longest_ = 0;
 };
 
+// What the console protocol itself needs of a session, in seconds.
+struct Floor {
+  // Each typed character, CR included, waits for its echo: the round trip a
+  // bare client measures against the same simulator just before the phase,
+  // or the chosen pause when that is longer.
+  double pacing = 0;
+  double answers = 0;       // the controller's own answer times, less the scan's time-outs
+  double scanTimeouts = 0;  // the scan time-out on every address nobody answers
+  double waits = 0;         // exchanges that end only by their time-out, and the quiet period before a scan
+  double Total() const { return pacing + answers + scanTimeouts + waits; }
+};
+
 struct Phase {
   bool ok = false;
-  double wall = 0;  // s
-  double cpu = 0;   // s
+  double echoMs = 0;  // the bare client's echo round trip
+  double wall = 0;    // s
+  double cpu = 0;     // s
   double longestGapMs = 0;
+  long typed = 0;
+  long received = 0;
   SessionTimes times;
+  Floor floor;
+  double Ratio() const { return floor.Total() > 0 ? wall / floor.Total() : 0; }
 };
+
+Floor FloorOf(const SessionTimes& t, double echoMs, int modules, int scanTimeoutMs, milliseconds pause,
+              int consoleTimeoutMs) {
+  Floor f;
+  const double perCharacter = std::max(static_cast<double>(pause.count()), echoMs);
+  // A CR has no pause after it, but the controller must take it before it answers.
+  f.pacing = (t.commandCharacters * perCharacter + t.lines * echoMs) / kMsPerSecond;
+  f.scanTimeouts =
+      static_cast<double>(t.scans) * (kScannedAddresses - modules) * scanTimeoutMs / kMsPerSecond;
+  f.answers = std::max(0.0, t.answering - f.scanTimeouts);
+  // Only the procedure's own: any other long wait is the program's.
+  f.waits =
+      static_cast<double>(std::min(t.waitedTimeouts, kPrescribedWaits)) * consoleTimeoutMs / kMsPerSecond;
+  return f;
+}
 
 class Bench {
  public:
-  Bench(gw20::app::Main_F& form, gw20::app::AppState& state, Operator& op)
-      : form_(form), state_(state), op_(op) {}
+  Bench(gw20::app::Main_F& form, gw20::app::AppState& state, Operator& op, CountingPort& port)
+      : form_(form), state_(state), op_(op), port_(port) {}
 
   // Runs `action` against a simulator with `modules` modules, the EEPROM kept
   // in `folder` (so a later phase finds what an earlier one wrote); a scan
   // runs with `scanTimeoutMs`.
-  Phase Run(const gw20::bench::ScratchFolder& folder, int modules, int scanTimeoutMs,
-            std::chrono::milliseconds pause, const std::function<bool()>& action) {
+  Phase Run(const std::string& what, const gw20::bench::ScratchFolder& folder, int modules, int scanTimeoutMs,
+            milliseconds pause, const std::function<bool()>& action) {
+    Phase phase;
+    {
+      const gw20::bench::ScratchFolder probeFolder;
+      const gw20::bench::SimProcess probe(probeFolder.Path(), {});
+      phase.echoMs = gw20::bench::MedianEchoRoundTripMs(probe.Link(), kProbeCharacters);
+    }
     std::vector<std::string> args{"--eeprom", (folder.Path() / "eeprom.txt").string()};
     if (modules > 0) args.insert(args.end(), {"--modules", gw20::bench::ModuleList(modules)});
     gw20::bench::SimProcess sim(folder.Path(), args);
     setenv("GW20_COM1", sim.Link().c_str(), 1);
     state_.console.CharacterPause = pause;
     op_.scanTimeoutMs = scanTimeoutMs;
-    Phase phase;
+    port_.Reset();
     op_.Restart();
     const double cpu = CpuSeconds();
     const auto start = Clock::now();
@@ -173,9 +281,32 @@ class Bench {
     phase.wall = std::chrono::duration<double>(Clock::now() - start).count();
     phase.cpu = CpuSeconds() - cpu;
     phase.longestGapMs = op_.LongestGapMs();
+    phase.typed = port_.Typed();
+    phase.received = port_.Received();
     sim.Stop();
+    ++phases_;
+    if (!phase.ok || keepLogs_ != nullptr) {
+      // Kept for a look at where the conversation stopped, or on request.
+      const auto kept =
+          (keepLogs_ != nullptr ? std::filesystem::path(keepLogs_) : std::filesystem::temp_directory_path()) /
+          ("gw20bench-" + std::string(phase.ok ? "phase-" : "failed-") + std::to_string(phases_) + ".txt");
+      std::filesystem::copy_file(sim.AnswerTimesFile(), kept,
+                                 std::filesystem::copy_options::overwrite_existing);
+      if (!phase.ok)
+        std::fprintf(stderr, "connect_bench: a phase failed; its answer times: %s\n", kept.c_str());
+    }
     phase.times = gw20::bench::ReadSessionTimes(sim.AnswerTimesFile());
-    longestGapMs_ = std::max(longestGapMs_, phase.longestGapMs);
+    if (phase.ok && phase.times.waitedTimeouts != kPrescribedWaits) {
+      // A long gap elsewhere is the program's, not the procedure's.
+      std::fprintf(stderr, "connect_bench: %d long waits instead of %d in a phase\n",
+                   phase.times.waitedTimeouts, kPrescribedWaits);
+    }
+    phase.floor =
+        FloorOf(phase.times, phase.echoMs, modules, scanTimeoutMs, pause, state_.console.ConsoleTimeout);
+    if (phase.longestGapMs > longestGapMs_) {
+      longestGapMs_ = phase.longestGapMs;
+      longestGapPhase_ = what;
+    }
     return phase;
   }
 
@@ -195,60 +326,145 @@ class Bench {
     return page != nullptr && gw20::cli::FinishDeviceNetPage(*page);
   }
   double LongestGapMs() const { return longestGapMs_; }
+  const std::string& LongestGapPhase() const { return longestGapPhase_; }
 
  private:
   gw20::app::Main_F& form_;
   gw20::app::AppState& state_;
   Operator& op_;
+  CountingPort& port_;
   double longestGapMs_ = 0;
+  std::string longestGapPhase_;
+  int phases_ = 0;
+  // A folder to keep every phase's answer times in (GW20_BENCH_LOGS), or null.
+  const char* keepLogs_ = std::getenv("GW20_BENCH_LOGS");
 };
 
-void PrintPhaseHeader() {
-  std::printf(
-      "| phase | pacing | result | wall s | typing s | controller answering s | prescribed waits s | "
-      "rest s | lines | CPU %% of one core | longest tick gap ms |\n"
-      "|---|---|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+template <typename T>
+T Median(std::vector<T> values) {
+  if (values.empty()) return T{};
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  if (values.size() % 2 == 1) return values[middle];
+  return (values[middle - 1] + values[middle]) / 2;
 }
 
-void PrintPhase(const char* name, const char* pacing, const Phase& p) {
-  const SessionTimes& t = p.times;
-  const double rest = p.wall - t.typing - t.answering - t.prescribedWaits;
-  std::printf("| %s | %s | %s | %.2f | %.2f | %.2f | %.2f | %.2f | %d | %.1f | %.0f |\n", name, pacing,
-              p.ok ? "ok" : "FAILED", p.wall, t.typing, t.answering, t.prescribedWaits, rest, t.lines,
-              p.wall > 0 ? 100.0 * p.cpu / p.wall : 0.0, p.longestGapMs);
+// Over the runs that succeeded: a failed one ends early and would pull the figures down.
+template <typename F>
+double MedianOf(const std::vector<Phase>& runs, F field) {
+  std::vector<double> values;
+  for (const Phase& p : runs) {
+    if (p.ok) values.push_back(static_cast<double>(field(p)));
+  }
+  return Median(values);
+}
+
+// The roads, in the order one run takes them: each commit follows a connect,
+// the second connect finds the configuration the first commit stored.
+const char* const kRoads[] = {"connect, EEPROM never written", "CANopen commit",
+                              "connect, configuration stored", "DeviceNet commit"};
+
+using RoadRuns = std::map<std::string, std::vector<Phase>>;
+
+void RunRoads(Bench& bench, int runs, milliseconds pause, RoadRuns& results, std::vector<long>& memory) {
+  for (int run = 0; run < runs; ++run) {
+    const gw20::bench::ScratchFolder folder;
+    const auto connect = [&] { return bench.Connect(); };
+    const std::function<bool()> actions[] = {connect, [&] { return bench.CommitCanopen(); }, connect,
+                                             [&] { return bench.CommitDeviceNet(); }};
+    for (std::size_t road = 0; road < std::size(kRoads); ++road) {
+      const std::string what = std::string(kRoads[road]) + ", run " + std::to_string(run + 1) +
+                               (pause.count() > 0 ? ", fixed pause" : "");
+      results[kRoads[road]].push_back(
+          bench.Run(what, folder, kChainModules, kScanTimeoutMs, pause, actions[road]));
+      // The process's peak after its first connect and its first commit.
+      if (memory.size() < 3 && (road == 0 || road == 1)) memory.push_back(StatusKiB("VmHWM"));
+    }
+    std::fprintf(stderr, "connect_bench: run %d of %d done\n", run + 1, runs);
+  }
+}
+
+void PrintRoads(const RoadRuns& results) {
+  std::printf(
+      "| road | runs ok | wall s (median) | wall s (min-max) | CPU %% of wall | exchanges | "
+      "characters typed | characters received | echo round trip ms | floor: pacing s | "
+      "floor: controller answers s | "
+      "floor: scan time-outs s | floor: waited time-outs s | floor s | wall / floor | "
+      "longest tick gap ms (median of runs, longest) |\n"
+      "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+  for (const char* road : kRoads) {
+    const auto found = results.find(road);
+    if (found == results.end()) continue;
+    const std::vector<Phase>& runs = found->second;
+    int ok = 0;
+    double least = 0;
+    double most = 0;
+    double gap = 0;
+    for (const Phase& p : runs) {
+      gap = std::max(gap, p.longestGapMs);
+      if (!p.ok) continue;
+      least = ok == 0 ? p.wall : std::min(least, p.wall);
+      most = std::max(most, p.wall);
+      ++ok;
+    }
+    const double wall = MedianOf(runs, [](const Phase& p) { return p.wall; });
+    const double floor = MedianOf(runs, [](const Phase& p) { return p.floor.Total(); });
+    std::printf(
+        "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.2f | "
+        "%.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.0f, %.0f |\n",
+        road, ok, runs.size(), wall, least, most,
+        MedianOf(runs, [](const Phase& p) { return p.wall > 0 ? 100.0 * p.cpu / p.wall : 0.0; }),
+        MedianOf(runs, [](const Phase& p) { return p.times.lines; }),
+        MedianOf(runs, [](const Phase& p) { return p.typed; }),
+        MedianOf(runs, [](const Phase& p) { return p.received; }),
+        MedianOf(runs, [](const Phase& p) { return p.echoMs; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.pacing; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.answers; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.scanTimeouts; }),
+        MedianOf(runs, [](const Phase& p) { return p.floor.waits; }), floor, floor > 0 ? wall / floor : 0.0,
+        MedianOf(runs, [](const Phase& p) { return p.longestGapMs; }), gap);
+  }
   std::fflush(stdout);
 }
 
-// The three roads with 3 modules, once paced by the echo and once by the
-// fixed pause used before.
-void RunRoads(Bench& bench, std::vector<std::pair<std::string, long>>& memory) {
-  std::printf("\n### Connect and commits: %d modules, scan time-out %d ms\n\n", kScanModules, kScanTimeoutMs);
-  PrintPhaseHeader();
-  for (const auto pause : {std::chrono::milliseconds(0), kFixedPause}) {
-    const char* pacing = pause.count() == 0 ? "echo" : "4 ms pause (before)";
-    const gw20::bench::ScratchFolder folder;
-    const auto connect = [&] { return bench.Connect(); };
-    PrintPhase("connect, EEPROM never written", pacing,
-               bench.Run(folder, kScanModules, kScanTimeoutMs, pause, connect));
-    if (memory.size() == 1) memory.emplace_back("after the first connect", StatusKiB("self", "VmHWM"));
-    PrintPhase("CANopen commit", pacing,
-               bench.Run(folder, kScanModules, kScanTimeoutMs, pause, [&] { return bench.CommitCanopen(); }));
-    if (memory.size() == 2) memory.emplace_back("after the first commit", StatusKiB("self", "VmHWM"));
-    PrintPhase("connect, configuration stored", pacing,
-               bench.Run(folder, kScanModules, kScanTimeoutMs, pause, connect));
-    PrintPhase("DeviceNet commit", pacing, bench.Run(folder, kScanModules, kScanTimeoutMs, pause, [&] {
-      return bench.CommitDeviceNet();
-    }));
+// Where each road's wall time went beyond its floor, from the same runs. The
+// four parts add up to wall - floor: typing as the controller saw it (first
+// character to CR) beyond one echo round trip per character; the gaps between
+// an answer and the next line beyond the round trip of that line's first
+// character; the waited time-outs beyond the time-out; and the wall time
+// outside the console session (opening and closing the port, the windows).
+void PrintBeyondFloor(const RoadRuns& results) {
+  std::printf(
+      "\n| road | wall - floor s | typing s | between exchanges s | waited time-outs s | "
+      "outside the session s |\n"
+      "|---|---:|---:|---:|---:|---:|\n");
+  for (const char* road : kRoads) {
+    const auto found = results.find(road);
+    if (found == results.end()) continue;
+    const std::vector<Phase>& runs = found->second;
+    const auto median = [&](auto field) { return MedianOf(runs, field); };
+    std::printf(
+        "| %s | %.3f | %.3f | %.3f | %.3f | %.3f |\n", road,
+        median([](const Phase& p) { return p.wall - p.floor.Total(); }), median([](const Phase& p) {
+          return p.times.typing - p.times.commandCharacters * p.echoMs / kMsPerSecond;
+        }),
+        median([](const Phase& p) { return p.times.shortGaps - p.times.lines * p.echoMs / kMsPerSecond; }),
+        median([](const Phase& p) { return p.times.prescribedWaits - p.floor.waits; }),
+        median([](const Phase& p) {
+          const SessionTimes& t = p.times;
+          return p.wall - (t.typing + t.answering + t.prescribedWaits + t.shortGaps);
+        }));
   }
+  std::fflush(stdout);
 }
 
 // Connect time by module count and scan time-out, paced by the echo.
 void RunGrid(Bench& bench) {
-  constexpr int kModuleCounts[] = {0, 3, 8, 15};
+  constexpr int kModuleCounts[] = {0, 1, 5, 15};
   constexpr int kTimeouts[] = {50, 200, 1000};
   std::printf(
-      "\n### Connect by modules and scan time-out (echo pacing, EEPROM never written)\n\n"
-      "(\"scan\" is the controller answering, almost all of it the scan listing.)\n\n"
+      "\n### Connect by modules and scan time-out (echo pacing, EEPROM never written, one run each)\n\n"
+      "Each cell: wall s / floor s = ratio (the floor's scan time-outs s; the echo round trip).\n\n"
       "| modules |");
   for (const int timeout : kTimeouts) std::printf(" time-out %d ms |", timeout);
   std::printf("\n|---:|");
@@ -258,40 +474,26 @@ void RunGrid(Bench& bench) {
     std::printf("| %d |", modules);
     for (const int timeout : kTimeouts) {
       const gw20::bench::ScratchFolder folder;
+      const std::string what = "connect, " + std::to_string(modules) + " modules, scan time-out " +
+                               std::to_string(timeout) + " ms";
       const Phase p =
-          bench.Run(folder, modules, timeout, std::chrono::milliseconds(0), [&] { return bench.Connect(); });
-      std::printf(" %s%.2f s (scan %.2f) |", p.ok ? "" : "FAILED ", p.wall, p.times.answering);
+          bench.Run(what, folder, modules, timeout, milliseconds(0), [&] { return bench.Connect(); });
+      std::printf(" %s%.2f / %.2f = %.3f (%.2f; echo %.2f ms) |", p.ok ? "" : "FAILED ", p.wall,
+                  p.floor.Total(), p.Ratio(), p.floor.scanTimeouts, p.echoMs);
       std::fflush(stdout);
     }
     std::printf("\n");
   }
 }
 
-// gw20config itself, left running offscreen with its main window shown.
-long ProgramPeakKiB() {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    // Its offscreen warnings would interleave with the tables.
-    const int quiet = open("/dev/null", O_WRONLY);
-    dup2(quiet, 2);
-    execl(GW20CONFIG_PATH, GW20CONFIG_PATH, static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  if (pid < 0) return -1;
-  std::this_thread::sleep_for(kProgramSettle);
-  const long peak = StatusKiB(std::to_string(pid), "VmHWM");
-  kill(pid, SIGTERM);
-  waitpid(pid, nullptr, 0);
-  return peak;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+  const std::string mode = argc > 1 ? argv[1] : "";
+  const bool quick = mode == "--quick";
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // The operator's answers take the place of the log of shown messages.
-  setenv("QT_LOGGING_RULES", "gw20.*=false", 1);
+  setenv("QT_LOGGING_RULES", "gw20.*=false", 0);
 
   qInstallMessageHandler(QuietOffscreen);
   // Assembled as the desktop program assembles itself (app/qt/main.cpp).
@@ -307,33 +509,55 @@ int main(int argc, char* argv[]) {
   gw20::qtui::QtTickCounter ticks;
   gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(edsFolder.Path());
-  gw20::qtui::QtSerialPort port;
+  gw20::qtui::QtSerialPort qtPort;
+  CountingPort port(qtPort);
   gw20::ui::Services services{messages, forms, events, ticks, clock, folder, port};
   gw20::app::AppState state;
   gw20::app::Logo logo(forms);
   gw20::app::Main_F mainForm(state, services);
   gw20::app::ExternSetting(services, logo, mainForm);
 
-  std::vector<std::pair<std::string, long>> memory{{"main window shown", StatusKiB("self", "VmHWM")}};
+  std::vector<long> memory{StatusKiB("VmHWM")};
   Operator op(mainForm);
-  Bench bench(mainForm, state, op);
+  Bench bench(mainForm, state, op, port);
+  const int runs = quick ? kQuickRuns : kRuns;
   try {
-    RunRoads(bench, memory);
-    if (!quick) RunGrid(bench);
+    if (mode == "--grid") {
+      RunGrid(bench);
+      return 0;
+    }
+    RoadRuns echo;
+    RunRoads(bench, runs, milliseconds(0), echo, memory);
+    std::printf("\n### Connect and commits: %d modules, scan time-out %d ms, echo pacing, %d runs\n\n",
+                kChainModules, kScanTimeoutMs, runs);
+    PrintRoads(echo);
+    std::printf("\n### Beyond the floor (medians of the same runs)\n");
+    PrintBeyondFloor(echo);
+    if (!quick) {
+      RoadRuns fixed;
+      std::vector<long> ignored{0, 0, 0};
+      RunRoads(bench, 1, kFixedPause, fixed, ignored);
+      std::printf(
+          "\n### The same with a fixed 4 ms pause after each character (GW20_CHAR_PAUSE_MS=4), one run\n\n");
+      PrintRoads(fixed);
+      RunGrid(bench);
+    }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "connect_bench: %s\n", error.what());
     return 1;
   }
-  memory.emplace_back("after every run", StatusKiB("self", "VmHWM"));
+  memory.push_back(StatusKiB("VmHWM"));
 
-  std::printf("\nLongest gap between two ticks of the 10 ms timer over all runs: %.0f ms\n",
-              bench.LongestGapMs());
-  std::printf("\n### Peak resident memory (VmHWM)\n\n| process, moment | MiB |\n|---|---:|\n");
-  for (const auto& [moment, kib] : memory) {
-    std::printf("| the benchmark (the program's objects), %s | %.1f |\n", moment.c_str(),
-                static_cast<double>(kib) / kKiBPerMiB);
+  std::printf("\nLongest gap between two ticks of the 10 ms timer over all runs: %.0f ms (%s)\n",
+              bench.LongestGapMs(), bench.LongestGapPhase().c_str());
+  std::printf(
+      "\n### Peak resident memory (VmHWM) of this process, which holds the program's objects\n\n"
+      "| moment | MiB |\n|---|---:|\n");
+  const char* const moments[] = {"main window shown", "after the first connect", "after the first commit",
+                                 "after every run"};
+  for (std::size_t i = 0; i < memory.size() && i < std::size(moments); ++i) {
+    const std::size_t moment = i + 1 == memory.size() ? std::size(moments) - 1 : i;
+    std::printf("| %s | %.1f |\n", moments[moment], static_cast<double>(memory[i]) / kKiBPerMiB);
   }
-  std::printf("| gw20config itself, main window shown, no connect | %.1f |\n",
-              static_cast<double>(ProgramPeakKiB()) / kKiBPerMiB);
   return 0;
 }

@@ -25,17 +25,26 @@ SessionTimes ReadSessionTimes(const std::filesystem::path& file) {
     double typedAt = 0;
     double typing = 0;
     std::string answer;
-    if (!(fields >> typedAt >> typing >> answer)) {
+    if (!(fields >> typedAt >> typing >> answer) || fields.get() != '\t') {
       throw std::runtime_error(file.string() + ": malformed line " + std::to_string(times.lines + 1));
     }
+    std::string line;
+    std::getline(fields, line);  // the rest, blanks included
     const double answerMs = answer == "-" ? 0.0 : std::stod(answer);
     if (previousEnd) {
       const double gap = typedAt - *previousEnd;
-      (gap >= kLongGapMs ? times.prescribedWaits : times.shortGaps) += gap / kMsPerSecond;
+      if (gap >= kLongGapMs) {
+        times.prescribedWaits += gap / kMsPerSecond;
+        ++times.waitedTimeouts;
+      } else {
+        times.shortGaps += gap / kMsPerSecond;
+      }
     }
     previousEnd = typedAt + typing + answerMs;
     times.typing += typing / kMsPerSecond;
     times.answering += answerMs / kMsPerSecond;
+    times.commandCharacters += static_cast<int>(line.size());
+    if (line == "/scan") ++times.scans;
     ++times.lines;
   }
   return times;

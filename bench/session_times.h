@@ -6,13 +6,16 @@
 
 namespace gw20::bench {
 
-// Seconds, summed over the session's command lines.
+// Summed over the session's command lines; times in seconds.
 struct SessionTimes {
   int lines = 0;
-  double typing = 0;     // from each line's first character to its CR
-  double answering = 0;  // the controller answering: CR to the last character of its answer
+  int commandCharacters = 0;  // typed characters received, not counting each line's CR
+  int scans = 0;              // "/scan" lines
+  double typing = 0;          // from each line's first character to its CR
+  double answering = 0;       // the controller answering: CR to the last character of its answer
   // Gaps of at least half a second between an answer and the next line: the
   // time-outs and quiet periods the console procedures prescribe.
+  int waitedTimeouts = 0;
   double prescribedWaits = 0;
   double shortGaps = 0;  // the other gaps: the program's own time between exchanges
 };

@@ -46,10 +46,13 @@ class Line {
   Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, std::chrono::milliseconds pause)
       : port_(port), events_(events), ticks_(ticks), pause_(pause) {}
 
-  // Lets `period` ms pass, keeping the windows alive and not spinning.
+  // Lets `period` ms pass, keeping the windows alive and not spinning: the
+  // pause runs the event loop until its end.
   void WaitQuietly(std::int32_t periodMs) {
     const auto start = ticks_.NowMs();
-    while (ui::TicksSince(start, ticks_.NowMs()) < periodMs) events_.Pause(kPollPeriod);
+    for (auto elapsed = 0; elapsed < periodMs; elapsed = ui::TicksSince(start, ticks_.NowMs())) {
+      events_.Pause(std::chrono::milliseconds(periodMs - elapsed));
+    }
   }
 
   void Flush() {
@@ -117,7 +120,8 @@ class Line {
       append(std::exchange(early_, {}) + (port_.InBufferCount() > 0 ? port_.ReadAll() : std::string()));
     }
     for (;;) {
-      if (ui::TicksSince(start, ticks_.NowMs()) >= rules.timeoutMs) return std::string_view::npos;
+      const auto elapsed = ui::TicksSince(start, ticks_.NowMs());
+      if (elapsed >= rules.timeoutMs) return std::string_view::npos;
       if (port_.InBufferCount() > 0) {
         append(port_.ReadAll());
         continue;
@@ -128,9 +132,10 @@ class Line {
         const auto found = reply.find(prompt);
         if (found != std::string::npos) return found;
       }
-      // Nothing waiting: block briefly on the port instead of spinning, then
-      // let the windows breathe.
-      if (port_.WaitForInput(kPollPeriod)) append(port_.ReadAll());
+      // Nothing waiting: block on the port instead of spinning, then let the
+      // windows breathe.
+      const auto wait = std::min<std::int32_t>(kAnswerPollPeriod.count(), rules.timeoutMs - elapsed);
+      if (port_.WaitForInput(std::chrono::milliseconds(wait))) append(port_.ReadAll());
       events_.ProcessEvents();
     }
   }

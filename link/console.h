@@ -34,8 +34,14 @@ inline constexpr std::chrono::milliseconds kEchoWaitLimit{4};
 inline constexpr std::chrono::milliseconds kMaxCharacterPause{1000};
 // Environment variable holding an operator's CharacterPause in ms, e.g. "10".
 inline constexpr const char* kCharacterPauseVariable = "GW20_CHAR_PAUSE_MS";
-// How long one wait on the port lasts before events are pumped again.
+// How long one wait on the port lasts before events are pumped again, while
+// typing (an echo is due within a few ms).
 inline constexpr std::chrono::milliseconds kPollPeriod{2};
+// The same while waiting for an answer, which may take a whole time-out:
+// longer, so that waiting costs few wake-ups. An arriving answer still ends
+// the wait at once, and the windows are served well within what a person
+// notices.
+inline constexpr std::chrono::milliseconds kAnswerPollPeriod{10};
 
 // The CharacterPause a text such as the environment variable's asks for:
 // whole ms, 0..kMaxCharacterPause. Nullopt for no text or any other text.

@@ -194,10 +194,15 @@ void Controller::Advance(std::chrono::milliseconds elapsed) {
 }
 
 std::optional<std::chrono::milliseconds> Controller::NextOutputIn() const {
-  if (held_.empty()) {
-    return std::nullopt;
+  // A module answer is due on the controller's clock: the server must wake
+  // for it then, not at its next periodic look, or every answer would seem
+  // up to a service interval slower than the module gave it.
+  std::optional<std::chrono::milliseconds> due = Deaf() ? std::nullopt : fieldPort_.NextOutputIn();
+  if (!held_.empty()) {
+    const auto held = std::max(held_.front().due - clock_, std::chrono::milliseconds(0));
+    due = due ? std::min(*due, held) : held;
   }
-  return std::max(held_.front().due - clock_, std::chrono::milliseconds(0));
+  return due;
 }
 
 std::uint32_t Controller::Word(int block, int address) const { return eeprom_.Word(block, address); }

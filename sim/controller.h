@@ -76,7 +76,8 @@ class Controller {
   // queries, whose output appears as the time passes, and releases answers
   // held back by the latency fault.
   void Advance(std::chrono::milliseconds elapsed);
-  // How long until held-back output is due; nullopt when none is held.
+  // How long until output is due: held-back output, or the field port's next
+  // print while a scan or query runs; nullopt when none is coming.
   std::optional<std::chrono::milliseconds> NextOutputIn() const;
   // Pulls (true) or plugs back (false) the cable: while silent nothing is
   // received and whatever the controller prints is lost.

@@ -171,6 +171,13 @@ std::string FieldPort::Advance(std::chrono::milliseconds elapsed) {
   return output;
 }
 
+std::optional<std::chrono::milliseconds> FieldPort::NextOutputIn() const {
+  if (!Busy()) {
+    return std::nullopt;
+  }
+  return std::max(std::min(remaining_, kProgressInterval - sinceOutput_), std::chrono::milliseconds(0));
+}
+
 std::string FieldPort::FinishProbe() {
   const FieldModule* module = address_ ? Responder(*address_) : nullptr;
   if (job_ == Job::kQuery) {

@@ -49,6 +49,9 @@ class FieldPort {
   std::string Advance(std::chrono::milliseconds elapsed);
   // A scan or query is running.
   bool Busy() const { return job_ != Job::kNone; }
+  // How long until a running scan or query next prints (an entry, an answer,
+  // a progress dot or the prompt); nullopt when idle.
+  std::optional<std::chrono::milliseconds> NextOutputIn() const;
   // Stops a running scan or query; returns the line saying so (empty when idle).
   std::string Abort();
 

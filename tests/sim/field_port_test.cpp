@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -85,7 +86,10 @@ TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPer
 TEST(FieldPortTest, ConfigurationQueryAnswersPresentModulesAndTimesOutOtherwise) {
   const auto controller = ChainController();
   EXPECT_EQ(Type(*controller, "$0a2\r"), "$0a2\r\n");
+  // The server is told when to wake for the answer, not left to its periodic look.
+  EXPECT_EQ(controller->NextOutputIn(), milliseconds(5));
   EXPECT_EQ(Wait(*controller, milliseconds(5)), "!0A400601\r\n[COM2:]");
+  EXPECT_EQ(controller->NextOutputIn(), std::nullopt);
 
   // Absent, at another bit rate, or not a query: "Timeout" after the set time-out.
   for (const std::string line : {"$052", "$0C2", "$0A3", "hello"}) {
