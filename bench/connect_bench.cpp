@@ -79,15 +79,6 @@ constexpr int kProbeCharacters = 64;
 constexpr double kKiBPerMiB = 1024.0;
 constexpr double kMsPerSecond = 1000.0;
 
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // The offscreen platform cannot raise windows and has no runtime folder;
 // saying so for every window would bury the tables. Everything else is shown.
 void QuietOffscreen(QtMsgType type, const QMessageLogContext& context, const QString& text) {
@@ -275,11 +266,11 @@ class Bench {
     op_.scanTimeoutMs = scanTimeoutMs;
     port_.Reset();
     op_.Restart();
-    const double cpu = CpuSeconds();
+    const double cpu = gw20::bench::CpuSeconds();
     const auto start = Clock::now();
     phase.ok = action();
     phase.wall = std::chrono::duration<double>(Clock::now() - start).count();
-    phase.cpu = CpuSeconds() - cpu;
+    phase.cpu = gw20::bench::CpuSeconds() - cpu;
     phase.longestGapMs = op_.LongestGapMs();
     phase.typed = port_.Typed();
     phase.received = port_.Received();

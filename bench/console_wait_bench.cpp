@@ -14,6 +14,7 @@
 #include <functional>
 #include <string>
 
+#include "bench/session_times.h"
 #include "bench/sim_process.h"
 #include "link/console.h"
 #include "platform/qt/qt_serial_port.h"
@@ -23,22 +24,13 @@ namespace {
 
 constexpr std::chrono::milliseconds kFixedPause{4};  // the pacing before echo pacing
 
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  const auto seconds = [](const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 void Time(const char* what, const char* pacing, const std::function<bool()>& exchange) {
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
-  const double cpu = CpuSeconds();
+  const double cpu = gw20::bench::CpuSeconds();
   const bool ok = exchange();
   const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-  const double used = CpuSeconds() - cpu;
+  const double used = gw20::bench::CpuSeconds() - cpu;
   std::printf("| %s | %s | %s | %.1f | %.1f | %.1f |\n", what, pacing, ok ? "ok" : "FAILED", wall * 1e3,
               used * 1e3, wall > 0 ? 100.0 * used / wall : 0.0);
 }

@@ -1,5 +1,7 @@
 #include "bench/session_times.h"
 
+#include <sys/resource.h>
+
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -48,6 +50,15 @@ SessionTimes ReadSessionTimes(const std::filesystem::path& file) {
     ++times.lines;
   }
   return times;
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 }  // namespace gw20::bench

@@ -24,4 +24,7 @@ struct SessionTimes {
 // naming the file when it cannot be read or a line is malformed.
 SessionTimes ReadSessionTimes(const std::filesystem::path& file);
 
+// Processor time (user and system) this process has used so far, s.
+double CpuSeconds();
+
 }  // namespace gw20::bench
