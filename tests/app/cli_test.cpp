@@ -53,7 +53,7 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   EXPECT_TRUE(commit.verify && commit.safeOrder);
 }
 
-TEST(CliOptions, Parse_RefusesBadUsage) {
+TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
   const std::vector<std::vector<std::string_view>> bad{{},
                                                        {"scan", "frob"},
                                                        {"scan", "--frob"},
@@ -65,11 +65,30 @@ TEST(CliOptions, Parse_RefusesBadUsage) {
                                                        {"--json=yes", "scan"},
                                                        {"scan", "--verify"},
                                                        {"devicenet", "--list", "--safe-order"},
-                                                       {"canopen", "--out", "/nonexistent/folder"}};
+                                                       {"canopen", "--out", "/nonexistent/folder"},
+                                                       {"devicenet", "--poll", "1"},
+                                                       {"devicenet", "--poll", ","},
+                                                       {"devicenet", "--strobe", "-1,2"},
+                                                       {"devicenet", "--cos", "a,1"},
+                                                       {"devicenet", "--poll", "1,2,3"},
+                                                       {"devicenet", "--poll", "1, 2"},
+                                                       {"devicenet", "--poll", "99999999999,"},
+                                                       {"devicenet", "--default", "pol"},
+                                                       {"devicenet", "--can-baud", "1000"},
+                                                       {"devicenet", "--list=yes"},
+                                                       {"devicenet", "--heartbeat", "100"},
+                                                       {"canopen", "--poll", "1,2"},
+                                                       {"scan", "--list"}};
   for (const auto& args : bad) {
     std::string joined;
     for (const auto arg : args) joined += std::string(arg) + ' ';
     EXPECT_THROW(Parse(args), CliUsageError) << joined;
+  }
+  try {
+    Parse({"devicenet", "--strobe", "x"});
+    ADD_FAILURE() << "no usage error";
+  } catch (const CliUsageError& error) {
+    EXPECT_TRUE(std::string(error.what()).starts_with("--strobe x:")) << error.what();
   }
 }
 
@@ -100,33 +119,6 @@ TEST(CliOptions, Parse_DeviceNetConnectionsDefaultAndList) {
   const CliOptions list = Parse({"devicenet", "--list", "--json"});
   EXPECT_TRUE(list.devicenet.list);
   EXPECT_TRUE(list.json);
-}
-
-TEST(CliOptions, Parse_RefusesBadDeviceNetUsage) {
-  const std::vector<std::vector<std::string_view>> bad{{"devicenet", "--poll", "1"},
-                                                       {"devicenet", "--poll", ","},
-                                                       {"devicenet", "--strobe", "-1,2"},
-                                                       {"devicenet", "--cos", "a,1"},
-                                                       {"devicenet", "--poll", "1,2,3"},
-                                                       {"devicenet", "--poll", "1, 2"},
-                                                       {"devicenet", "--poll", "99999999999,"},
-                                                       {"devicenet", "--default", "pol"},
-                                                       {"devicenet", "--can-baud", "1000"},
-                                                       {"devicenet", "--list=yes"},
-                                                       {"devicenet", "--heartbeat", "100"},
-                                                       {"canopen", "--poll", "1,2"},
-                                                       {"scan", "--list"}};
-  for (const auto& args : bad) {
-    std::string joined;
-    for (const auto arg : args) joined += std::string(arg) + ' ';
-    EXPECT_THROW(Parse(args), CliUsageError) << joined;
-  }
-  try {
-    Parse({"devicenet", "--strobe", "x"});
-    ADD_FAILURE() << "no usage error";
-  } catch (const CliUsageError& error) {
-    EXPECT_TRUE(std::string(error.what()).starts_with("--strobe x:")) << error.what();
-  }
 }
 
 TEST(PrintedMessages, TheSystemsTimeoutStaysTheLastLine) {
@@ -193,19 +185,15 @@ TEST_F(ScanReportTest, Json_IsValidAndListsModulesInModuleOrder) {
   QJsonParseError error{};
   const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &error);
   ASSERT_EQ(error.error, QJsonParseError::NoError) << json;
+  // What a real scan reports (prompt, count, addresses, codes) is CliEndToEnd's.
   const QJsonObject root = document.object();
-  EXPECT_EQ(root["ControllerPrompt"].toString(), "GW20M>");
   EXPECT_EQ(root["ConfigMismatch"].toBool(true), false);
-  EXPECT_EQ(root["ModuleCount"].toInt(), 2);
   const QJsonArray list = root["ModuleList"].toArray();
   ASSERT_EQ(list.size(), 2);
   const QJsonObject first = list[0].toObject();
   EXPECT_EQ(first["Slot"].toInt(), 4);
-  EXPECT_EQ(first["Address"].toString(), "12");
   EXPECT_EQ(first["ModelName"].toString(), QString::fromLatin1("RA\"8\xE9"));
   EXPECT_EQ(first["CounterChannels"].toInt(), 2);
-  EXPECT_EQ(first["TypeCode"].toInt(), 0x40);
-  EXPECT_EQ(first["DataFormat"].toInt(), 0x0A);
   EXPECT_EQ(first["Baud"].toInt(), 6);
   EXPECT_EQ(list[1].toObject()["ModelName"].toString(), "RA394");
 }

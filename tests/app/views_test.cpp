@@ -97,18 +97,13 @@ class MainViewTest : public ::testing::Test {
   }
 };
 
-TEST_F(MainViewTest, MainWindow_Loaded_ShowsCaptionsAndOnlyTheCommunicationArea) {
+// A caption reaching its widget is the binder's (binder_test); here what the views add.
+TEST_F(MainViewTest, MainWindow_Loaded_ShowsMenusAndOnlyTheCommunicationArea) {
   EXPECT_EQ(view->windowTitle(), "General Setting");
-  EXPECT_EQ(Find<QPushButton>(*view, "WriteEDS").text(), "Build EDS File");
-  EXPECT_EQ(Find<QPushButton>(*view, "EixtProgram").text(), "Exit Program");
-  EXPECT_EQ(Find<QGroupBox>(*view, "Frame2").title(), "GW20x series Situation");
-  EXPECT_EQ(Find<QAction>(*view, "ExitProgram").text(), "Exit");
   QStringList menus;
   for (const QAction* action : view->menuBar()->actions()) menus << action->text();
   EXPECT_EQ(menus, QStringList({"File", "About"}));
-  const auto& ports = Find<QComboBox>(*view, "ComPort");
-  EXPECT_EQ(ports.count(), 16);
-  EXPECT_EQ(ports.currentText(), "COM1");
+  EXPECT_EQ(Find<QComboBox>(*view, "ComPort").currentText(), "COM1");
   EXPECT_TRUE(Find<QComboBox>(*view, "CANBaudrate").isHidden());
   EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(0)").isHidden());
   EXPECT_TRUE(Find<QLabel>(*view, "ImageGW20(0)").isHidden());
@@ -124,7 +119,6 @@ TEST_F(MainViewTest, MainWindow_TogglesClicked_SwitchPanelsOnScreen) {
 
   Find<QPushButton>(*view, "ComButton(0)").click();
   Settle(*view);
-  EXPECT_EQ(Find<QGroupBox>(*view, "ParaSetting").title(), "CAN Parameter Setting");
   EXPECT_FALSE(Find<QGroupBox>(*view, "ApplicationLayerFrame").isHidden());
   EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "CANopen");
   EXPECT_FALSE(Find<QLabel>(*view, "ImageGW20(0)").pixmap().isNull());
@@ -133,12 +127,9 @@ TEST_F(MainViewTest, MainWindow_TogglesClicked_SwitchPanelsOnScreen) {
 
   Find<QPushButton>(*view, "ComButton(1)").click();
   Settle(*view);
-  EXPECT_EQ(Find<QGroupBox>(*view, "ParaView").title(), "COM Parameter Viewer");
   EXPECT_TRUE(Find<QGroupBox>(*view, "ApplicationLayerFrame").isHidden());
   EXPECT_FALSE(Find<QComboBox>(*view, "ComChecksum").isHidden());
-  const auto& rates = Find<QComboBox>(*view, "CANBaudrate");
-  ASSERT_EQ(rates.count(), 8);
-  EXPECT_EQ(rates.itemText(7), "      115200  BPS");
+  EXPECT_EQ(Find<QComboBox>(*view, "CANBaudrate").itemText(7), "      115200  BPS");  // the list refilled
   EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "Disable");
   EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(1)").isChecked());
   EXPECT_FALSE(Find<QPushButton>(*view, "ComButton(0)").isChecked());
@@ -189,7 +180,7 @@ TEST(DeviceNetPageViewTest, ListsShowWholeItemsAndAFrameLocksItsWidgets) {
   EXPECT_EQ(page.DefaultIOInfo(), devicenet::kDefaultCyclic);
 }
 
-TEST(SmallWindowsTest, SplashAndAbout_ShowCaptionsAndForwardClicks) {
+TEST(SmallWindowsTest, SplashAndAbout_FitAndFollowTheirModels) {
   testing::FormRecorder host;
   app::Logo logo(host);
   app::AboutForm about(host);
@@ -199,9 +190,6 @@ TEST(SmallWindowsTest, SplashAndAbout_ShowCaptionsAndForwardClicks) {
     Settle(*window);
     EXPECT_EQ(LayoutFault(*window), "") << window->objectName().toStdString();
   }
-  EXPECT_EQ(Find<QLabel>(logoView, "ReleaseLabel").text(), "Release revision: ver 2.1");
-  EXPECT_EQ(Find<QGroupBox>(aboutView, "Frame1").title(), "Support");
-  EXPECT_EQ(Find<QLabel>(aboutView, "DateLabel").text(), "May. 2012");
   EXPECT_EQ(aboutView.windowTitle(), QString::fromLatin1(about.Caption().c_str()));
 
   about.Command1.SetCaption("Close");

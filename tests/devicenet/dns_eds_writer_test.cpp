@@ -103,15 +103,6 @@ TEST_F(DnsEds, SlotBeyondTheScan_HasNoRowAndNoEntryAndTheNumbersFollowThePageLis
   EXPECT_EQ(text.find("Output5"), std::string::npos);
 }
 
-TEST_F(DnsEds, ControlCharactersInTexts_NeverStartALine) {
-  PackingLine();
-  const std::string plain = BuildDnsEds(State(), {});
-  info = {"Line 4\r\n[Device]", "J.\tSmith\x7f"};
-  const std::string typed = BuildDnsEds(State(), {});
-  EXPECT_EQ(std::count(typed.begin(), typed.end(), '\n'), std::count(plain.begin(), plain.end(), '\n'));
-  EXPECT_NE(typed.find("\r\n$ Line 4  [Device]\r\n$ Created by J. Smith \r\n"), std::string::npos);
-}
-
 // How a save fails is the INI layer's (eds_file_test); here the name and the bytes.
 TEST_F(DnsEds, WriteFile_NamedByNodeReplacesAnOlderFile) {
   EXPECT_EQ(DeviceNetEdsFileName(12), "ZELKDNS 12.eds");

@@ -5,9 +5,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <algorithm>
-#include <cctype>
-#include <charconv>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -87,25 +84,10 @@ void ReadAnyReply(FuzzedDataProvider& in) {
   CheckTypedBack(value);
 }
 
-// Any character that is no hexadecimal digit counts as 0.
-void HexText(const std::string& text) {
-  const double number = link::HexTextToNumber(text);
-  FUZZ_CHECK(number >= 0.0);
-  if (text.size() > 13) return;  // beyond 52 bits the double rounds
-  std::string digits = text;
-  for (char& c : digits) {
-    if (!std::isxdigit(static_cast<unsigned char>(c))) c = '0';
-  }
-  std::uint64_t expected = 0;
-  if (!digits.empty()) std::from_chars(digits.data(), digits.data() + digits.size(), expected, 16);
-  FUZZ_CHECK(number == static_cast<double>(expected));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
-  HexText(std::string(reinterpret_cast<const char*>(data), std::min<std::size_t>(size, 16)));
   if (in.ConsumeBool()) {
     ReadShownWord(in);
   } else {

@@ -1,6 +1,6 @@
-// The number texts and the reading of typed numbers: every text the program
-// writes reads back as the number it was made from, and rounding stays
-// within half a unit, a half going to the even neighbour.
+// The number texts: every text the program writes reads back as the number
+// it was made from, and rounding stays within half a unit, a half going to
+// the even neighbour. H2 and the reading of typed text are numbers_test's.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -40,21 +40,13 @@ void DecimalTexts(std::int64_t x) {
   }
 }
 
-void HexTexts(std::uint64_t u, std::int64_t x) {
+void HexTexts(std::uint64_t u) {
   const std::string hex = Hex(u);
   FUZZ_CHECK(!hex.empty() && (hex == "0" || hex.front() != '0'));
   std::uint64_t back = 0;
   const auto [end, error] = std::from_chars(hex.data(), hex.data() + hex.size(), back, 16);
   FUZZ_CHECK(error == std::errc{} && end == hex.data() + hex.size() && back == u);
   for (const char c : hex) FUZZ_CHECK(IsDecimalDigit(c) || (c >= 'A' && c <= 'F'));
-
-  const std::string h2 = H2(x);
-  if (x < 0) {
-    FUZZ_CHECK(h2 == "00");
-    return;
-  }
-  const std::string plain = Hex(static_cast<std::uint64_t>(x));
-  FUZZ_CHECK(h2 == (plain.size() < 2 ? "0" + plain : plain));
 }
 
 void Rounding(double value) {
@@ -73,14 +65,6 @@ void Rounding(double value) {
   if (distance == 0.5) FUZZ_CHECK(r % 2 == 0);
 }
 
-// Typed text: leading white space does not count, a sign in front negates.
-void Reading(const std::string& text) {
-  const double value = LeadingNumber(text);
-  FUZZ_CHECK(!std::isnan(value));
-  FUZZ_CHECK(LeadingNumber(" \t\r\n" + text) == value);
-  if (!text.empty() && IsDecimalDigit(text.front())) FUZZ_CHECK(LeadingNumber("-" + text) == -value);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -89,9 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto u = in.ConsumeIntegral<std::uint64_t>();
   const auto bits = in.ConsumeIntegral<std::uint64_t>();
   DecimalTexts(x);
-  HexTexts(u, x);
+  HexTexts(u);
   Rounding(std::bit_cast<double>(bits));
   Rounding(static_cast<double>(x) / 2.0);  // halves, where the even neighbour matters
-  Reading(in.ConsumeRemainingBytesAsString());
   return 0;
 }

@@ -70,19 +70,17 @@ TEST_F(ConsoleTest, ConsoleExchange_CharactersLeaveOneAtATimeWithPauses) {
   EXPECT_GT(events.Pumps(), 0);
 }
 
-TEST_F(ConsoleTest, ConsoleExchange_EmptyPrompt_TimesOutKeepingCollectedText) {
+// An empty prompt never matches: the text collected stays as the reply.
+// Without an answer the reply is empty, and a late answer is not taken for
+// the next exchange's.
+TEST_F(ConsoleTest, ConsoleExchange_NoPromptFound_TimesOut) {
   port.OnCarriageReturn(1, {{1ms, "GW20M>"}});
   EXPECT_FALSE(console.ConsoleExchange("", ""));
   EXPECT_EQ(state.ConsoleReply, "GW20M>");
-}
-
-TEST_F(ConsoleTest, ConsoleExchange_NoAnswer_TimesOutWithEmptyReply) {
-  state.ConsoleReply = "previous";
   EXPECT_FALSE(console.ConsoleExchange("exit", ">"));
   EXPECT_EQ(state.ConsoleReply, "");
-  // A late answer is not taken for the next exchange's reply.
   port.DeliverAfter(0ms, "late>");
-  port.OnCarriageReturn(2, {{1ms, "GW20M>"}});
+  port.OnCarriageReturn(3, {{1ms, "GW20M>"}});
   EXPECT_TRUE(console.ConsoleExchange("exit", ">"));
   EXPECT_EQ(state.ConsoleReply, "GW20M");
 }
@@ -113,9 +111,14 @@ TEST_F(ConsoleTest, ConsoleReadValue_NegativeValue_ReadWithoutTouchingReply) {
   EXPECT_EQ(port.Lines(), std::vector<std::string>{"el 40"});
 }
 
-TEST_F(ConsoleTest, ConsoleReadValue_KeyAbsentOrEmpty_FailsAndLeavesValue) {
-  port.SetResponder([](const std::string&) { return std::vector<TimedChunk>{{1ms, "Long(4)=36\r\n-->"}}; });
+TEST_F(ConsoleTest, ConsoleReadValue_KeyAbsentOrEmptyNoEditPromptOrStuckBuffer_FailsAndLeavesValue) {
   std::uint32_t value = 7;
+  port.OnCarriageReturn(1, {{1ms, "Long(0)=5\r\n[EEPROM:]"}});
+  EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
+  port.SetOutBufferCounts(std::vector<int>(10, 1));
+  port.OnCarriageReturn(2, {{1ms, "Long(0)=5\r\n-->"}});
+  EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
+  port.SetResponder([](const std::string&) { return std::vector<TimedChunk>{{1ms, "Long(4)=36\r\n-->"}}; });
   EXPECT_FALSE(console.ConsoleReadValue("el 40", "Long(40)=", value));
   EXPECT_FALSE(console.ConsoleReadValue("el 4", "", value));
   EXPECT_EQ(value, 7u);
@@ -123,17 +126,7 @@ TEST_F(ConsoleTest, ConsoleReadValue_KeyAbsentOrEmpty_FailsAndLeavesValue) {
   EXPECT_EQ(value, 36u);
 }
 
-TEST_F(ConsoleTest, ConsoleReadValue_NoEditPromptOrStuckBuffer_Fails) {
-  std::uint32_t value = 7;
-  port.OnCarriageReturn(1, {{1ms, "Long(0)=5\r\n[EEPROM:]"}});
-  EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
-  port.SetOutBufferCounts(std::vector<int>(10, 1));
-  port.OnCarriageReturn(2, {{1ms, "Long(0)=5\r\n-->"}});
-  EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
-  EXPECT_EQ(value, 7u);
-}
-
-TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout) {
+TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout_SilenceFails) {
   state.ConsoleTimeout = 100;  // the scan allows 1500 ms of silence
   // Stale text during the quiet period before typing is flushed.
   port.DeliverAfter(10ms, "stale[COM2:]");
@@ -142,11 +135,9 @@ TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout) {
   EXPECT_TRUE(console.ConsoleScanExchange("2"));
   EXPECT_EQ(state.ConsoleReply, "/scan\r\n01 ZE-4050\r\n02 ZE-4017\r\n");
   EXPECT_EQ(port.Lines(), std::vector<std::string>{"/scan"});
-}
 
-TEST_F(ConsoleTest, ConsoleScanExchange_SilenceLongerThanTimeout_Fails) {
-  state.ConsoleTimeout = 100;
-  port.OnCarriageReturn(1, {{100ms, "/scan\r\n01 ZE-4050"}, {1800ms, "\r\n[COM2:]"}});
+  // Silence longer than the scan allows fails.
+  port.OnCarriageReturn(2, {{100ms, "/scan\r\n01 ZE-4050"}, {1800ms, "\r\n[COM2:]"}});
   EXPECT_FALSE(console.ConsoleScanExchange("2"));
   EXPECT_EQ(state.ConsoleReply, "/scan\r\n01 ZE-4050");
 }

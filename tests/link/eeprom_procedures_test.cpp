@@ -59,12 +59,8 @@ TEST_F(EepromWithController, UnwrittenHeader_ConnectsWithDefaultsAndNoBlockTwoRe
   params.NodeId = 9, params.CanBaudIndex = 4, params.ApplicationType = kDeviceNet;
   params.ScanBaudIndex = 5, params.ScanChecksum = 1, params.ScanTimeoutMs = 300;
 
+  // The firmware word as read is Connect.NewController's.
   ASSERT_TRUE(ReadStoredConfiguration(console, state, image).Ok());
-  EXPECT_EQ((std::vector<int>{image.FirmwareMajor, image.FirmwareMinor, image.FirmwareYear,
-                              image.FirmwareMonth, image.FirmwareDay}),
-            (std::vector<int>{2, 5, 2006, 3, 7}));
-  EXPECT_EQ(image.ConfigHeader.size(), 10u);
-  EXPECT_EQ(image.ConfigHeader[0], kHeaderMagic);
   EXPECT_EQ(image.ConfigHeader[1], 4294967295.0);  // erased, shown as -1
 
   const auto afterRead = controller.Transcript().size();
@@ -103,12 +99,6 @@ TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged)
                                           "17321985", "17306114",       "17011729", "."};
   EXPECT_EQ(moduleLines, expected);
   EXPECT_EQ(controller.Word(2, 24), 0xFFFFFFFFu);  // the word after the last stays erased
-  EXPECT_EQ(controller.Word(0, 40), 436u * 65536u + 36u);
-  EXPECT_EQ(controller.Word(0, 48), 5u * 65536u + 2u);
-  EXPECT_EQ(controller.Word(0, 56), 9u * 16777216u + 30u * 65536u + 15u * 256u);
-  EXPECT_EQ(controller.Word(0, 64), 34u);     // DI 0, AI 16 + 16 + 2
-  EXPECT_EQ(controller.Word(0, 68), 65536u);  // DO 1, AO 0
-  EXPECT_EQ(controller.Word(0, 72), 0u);
 
   const auto before = AllWords();
   const auto afterWrite = controller.Transcript().size();
@@ -129,44 +119,29 @@ TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged)
   EXPECT_NE(std::find(readLines.begin(), readLines.end(), errorControlText), readLines.end());
 }
 
-TEST_F(EepromWithController, DeviceNetCommit_WritesBlockOneAndMarksTheHeader) {
+// What a DeviceNet commit writes is DeviceNetCommit's (the whole road).
+TEST_F(EepromWithController, ModelWithoutACode_LeavesImageAndParametersAsTheyWere) {
   auto table = ThreeModules();
-  image.DeviceNetBlock = {4u << 16, 1, 2, 3, 4, 5, 6};
-  ConfigurationValues values;
-  values.DeviceNet = true;
-  values.ModelCode = [](std::string_view) { return 0x123456u; };
-  ASSERT_TRUE(BuildConfigurationImage(values, params, table, image).Ok());
-  EXPECT_EQ(params.ApplicationType, kDeviceNet);
-  ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, true).Ok());
-  EXPECT_EQ(controller.Word(0, 44), 28u * 65536u + 24u);
-  EXPECT_EQ(controller.Word(0, 48), 1u * 65536u + 1u * 256u);
-  EXPECT_EQ(controller.Word(2, 12), 0x12345601u);
-  for (int k = 0; k < 7; ++k)
-    EXPECT_EQ(controller.Word(1, 4 * k), static_cast<std::uint32_t>(image.DeviceNetBlock[k]));
-
-  // A model without a code leaves image and parameters as they were.
+  ASSERT_TRUE(BuildConfigurationImage(ConfigurationValues{}, params, table, image).Ok());
   table.ModuleList[1].ModelName = "XX000";
   const auto kept = image.ModuleBlock;
-  params.ApplicationType = kCanOpen;
-  const auto failed = BuildConfigurationImage(ConfigurationValues{}, params, table, image);
+  params.ApplicationType = kCanOpen;  // a DeviceNet build that went ahead would change it
+  ConfigurationValues deviceNet;
+  deviceNet.DeviceNet = true;
+  const auto failed = BuildConfigurationImage(deviceNet, params, table, image);
   EXPECT_EQ(failed.status, EepromStatus::Error);
   EXPECT_NE(failed.description.find("XX000"), std::string::npos);
   EXPECT_EQ(image.ModuleBlock, kept);
   EXPECT_EQ(params.ApplicationType, kCanOpen);
 }
 
-TEST_F(EepromWithController, WriteFailures_AreReportedNotHidden) {
+TEST_F(EepromWithController, IncompleteImage_IsRefusedBeforeAnythingIsTyped) {
   ASSERT_TRUE(BuildConfigurationImage(ConfigurationValues{}, params, ThreeModules(), image).Ok());
   EepromImage shortImage = image;
   shortImage.ModuleBlock.resize(2);
   const auto incomplete = WriteConfigurationImage(console, state, events, shortImage, false);
   EXPECT_EQ(incomplete.status, EepromStatus::Error);
   EXPECT_TRUE(controller.Transcript().empty());
-
-  port.SetConnected(false);
-  const auto cut = WriteConfigurationImage(console, state, events, image, false);
-  EXPECT_EQ(cut.status, EepromStatus::Timeout);
-  EXPECT_EQ(cut.description, "no \">\" after \"exit\"");
 }
 
 TEST_F(EepromWithController, SafeOrderAndVerify_LeaveTheSameImageAndCatchADifferentWord) {

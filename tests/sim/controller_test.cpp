@@ -83,43 +83,6 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   EXPECT_EQ(controller.Word(0, 252), 4294967295u);
 }
 
-TEST(ControllerTest, FifoLosesWhatArrivesInOneBurstBeyondItsSize) {
-  Controller controller(ControllerOptions{});
-  controller.Receive("use eeprom\r");
-  EXPECT_EQ(controller.TakeOutput(), "use eepr");
-  controller.Receive("\r");
-  EXPECT_EQ(controller.TakeOutput(), "\r\nUnknown command\r\nGW20M>");
-  EXPECT_EQ(controller.Transcript(), std::vector<std::string>{"use eepr"});
-
-  ControllerOptions unlimited;
-  unlimited.fifo = 0;
-  Controller patient(std::move(unlimited));
-  patient.Receive("use eeprom\r");
-  EXPECT_EQ(patient.TakeOutput(), "use eeprom\r\n[EEPROM:]");
-}
-
-// The PC's wake-up: three CRs, "/q", ".", "exit"; the reply to "exit" up to the
-// first ">" must name the model, and the console must end at the main prompt.
-TEST(ControllerTest, WakeUpReachesMainPromptFromEveryMode) {
-  const std::vector<std::string> modes = {"", "use eeprom\r", "use eeprom\rel 8\r", "use com2\r"};
-  for (const std::string model : {"GW20M", "XYZ9"}) {
-    for (const std::string& setup : modes) {
-      ControllerOptions options;
-      options.model = model;
-      Controller controller(std::move(options));
-      Type(controller, setup);
-      for (const std::string_view line : {"\r", "\r", "\r", "/q\r", ".\r"}) {
-        Type(controller, line);
-      }
-      const std::string reply = Type(controller, "exit\r");
-      const std::size_t prompt = reply.find('>');
-      ASSERT_NE(prompt, std::string::npos) << reply;
-      EXPECT_NE(reply.substr(0, prompt).find(model), std::string::npos) << setup << ": " << reply;
-      EXPECT_EQ(controller.Prompt(), model + ">");
-    }
-  }
-}
-
 TEST(ControllerTest, TranscriptHoldsEveryLineAsTyped) {
   ControllerOptions options;
   options.fifo = 0;
