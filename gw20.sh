@@ -3,7 +3,9 @@
 #   ./gw20.sh run              install what is missing, build, start the simulated
 #                              controller as COM1 and open the utility on it
 #   ./gw20.sh test [--sanitize]  install what is missing, build with warnings as
-#                              errors, run the whole test suite headless
+#                              errors, run the whole test suite headless; fails
+#                              too when a C++ file is not laid out as
+#                              .clang-format says
 # Extra: ./gw20.sh render [DIR]  render every window to PNG (offscreen)
 #        ./gw20.sh bench [--quick]  build optimised and print the benchmark tables
 #                              (docs/PERFORMANCE.md); --quick: two runs of the
@@ -14,13 +16,14 @@
 #                              Debian package of gw20config and gw20cli with its
 #                              desktop entry; prints the path of the .deb to
 #                              install with: sudo apt install ./build/package/gw20-*.deb
+#        ./gw20.sh format      lay out every C++ file as .clang-format says
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 jobs=2
 
 # Debian packages the build, the tests and the run need.
-packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev
+packages=(cmake g++ make clang-format qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev
           nlohmann-json3-dev libgl-dev fonts-dejavu-core xvfb xauth)
 
 # What the benchmark needs besides: keystrokes for gw20config on the virtual display.
@@ -61,6 +64,33 @@ build() {  # build DIR TARGETS [cmake options...]; TARGETS "all" or a comma list
   fi
 }
 
+# The C++ files of the repository, one a line.
+source_files() {
+  if git -C "$here" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    git -C "$here" ls-files '*.cpp' '*.h'
+  else
+    (cd "$here" && find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print)
+  fi
+}
+
+# True when every C++ file is as the repository's .clang-format lays it out;
+# otherwise names the files that are not.
+check_format() {
+  local unformatted
+  unformatted="$(cd "$here" && source_files | xargs clang-format --dry-run 2>&1 |
+    sed -n 's/^\(.*\):[0-9]*:[0-9]*: warning: code should be clang-formatted.*/\1/p' | sort -u)"
+  [ -z "$unformatted" ] && return 0
+  say "not laid out as .clang-format says (./gw20.sh format fixes it):"
+  printf '  %s\n' $unformatted >&2
+  return 1
+}
+
+cmd_format() {
+  install_missing
+  (cd "$here" && source_files | xargs clang-format -i)
+  say "every C++ file formatted"
+}
+
 cmd_test() {
   local dir="$here/build/test" opts=(-DGW20_WERROR=ON)
   if [ "${1:-}" = "--sanitize" ]; then
@@ -70,10 +100,14 @@ cmd_test() {
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
   fi
   install_missing
+  # Checked first but reported last, so a layout slip does not hide the tests.
+  local formatted=0
+  check_format || formatted=1
   build "$dir" all "${opts[@]}"
   export QT_QPA_PLATFORM=offscreen
   cd "$dir"
   ctest --output-on-failure -j"$jobs" --timeout 300
+  [ "$formatted" -eq 0 ] || { say "the tests passed, but some files are not formatted (listed above)"; exit 1; }
 }
 
 cmd_run() {
@@ -179,5 +213,6 @@ case "${1:-}" in
   bench) shift; cmd_bench "$@" ;;
   fuzz) shift; cmd_fuzz "$@" ;;
   package) shift; cmd_package ;;
-  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package" >&2; exit 2 ;;
+  format) shift; cmd_format ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package | format" >&2; exit 2 ;;
 esac

@@ -7,9 +7,9 @@
 
 #include "app/app_state.h"
 #include "app/main_f.h"
-#include "link/gateway_parameters.h"
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
+#include "link/gateway_parameters.h"
 #include "link/link_messages.h"
 #include "platform/ui/numbers.h"
 #include "platform/ui/services.h"

@@ -25,7 +25,6 @@ constexpr int kDummyTypes = 7;
 constexpr int kPdoCount = kMapRecords;
 constexpr int kHexIndexDigits = 16;  // PDO indexes below this get a leading "0"
 
-
 std::string Hex0x(std::uint64_t value) { return "0x" + ui::Hex(value); }
 
 // One object or sub-entry section.

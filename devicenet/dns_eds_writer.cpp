@@ -79,7 +79,6 @@ ConnectionSummary Summarise(const ConnectionChoices& c) {
 
 std::string Mask0x(int mask) { return "0x000" + ui::Hex(static_cast<std::uint64_t>(mask)); }
 
-
 std::string Blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
 
 void WriteHeaderComment(eds::IniWriter& ini, const eds::EdsInfo& info) {

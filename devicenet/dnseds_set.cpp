@@ -37,8 +37,8 @@ constexpr int kFirstProducedWord = 1;
 constexpr int kFirstConsumedWord = 4;
 constexpr int kDeviceNetWords = 7;
 constexpr int kMinDeviceNetBlockWords = 11;  // as the connect reads it
-constexpr int kHalfBits = 16;     // the default connections' field
-constexpr int kTopByteBits = 24;  // a connection's list entry
+constexpr int kHalfBits = 16;                // the default connections' field
+constexpr int kTopByteBits = 24;             // a connection's list entry
 // COS and Cyclic consume nothing: the gateway acknowledges through this path.
 constexpr DnsPath kAcknowledgePath{kAcknowledgeClass, 1, 0};
 

@@ -76,11 +76,11 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
 
 // What a commit stores beyond the gateway parameters and the module table.
 struct ConfigurationValues {
-  bool DeviceNet = false;         // DeviceNet commit: ApplicationType 1, a 28-byte block 1
-  ui::DateTime Now;               // the commit's time stamp, PC local time
+  bool DeviceNet = false;  // DeviceNet commit: ApplicationType 1, a 28-byte block 1
+  ui::DateTime Now;        // the commit's time stamp, PC local time
   std::uint32_t ErrorControlWord = 0;
-  int LastOutputMap = 0;          // 0..255
-  int LastInputMap = 0;           // 0..255
+  int LastOutputMap = 0;  // 0..255
+  int LastInputMap = 0;   // 0..255
   // Model code stored for a module, 0..0xFFFFFF; empty: the catalog's ModelCode.
   std::function<std::uint32_t(std::string_view ModelName)> ModelCode;
 };

@@ -33,11 +33,11 @@ inline constexpr int kDefaultScanTimeoutMs = 200;
 
 struct GatewayParameters {
   int ApplicationType = kCanOpen;
-  int NodeId = 1;        // 1..127 CANopen, 1..63 DeviceNet
-  int CanBaudIndex = 0;  // position in the application's CAN bit-rate list
-  int Com2BaudIndex = 0; // position in BaudText
-  int Com2Timeout = 0;   // ms, 1..32767 once set
-  int Com2Checksum = 0;  // 0 off, 1 on
+  int NodeId = 1;         // 1..127 CANopen, 1..63 DeviceNet
+  int CanBaudIndex = 0;   // position in the application's CAN bit-rate list
+  int Com2BaudIndex = 0;  // position in BaudText
+  int Com2Timeout = 0;    // ms, 1..32767 once set
+  int Com2Checksum = 0;   // 0 off, 1 on
   int ScanBaudIndex = kDefaultScanBaudIndex;
   int ScanChecksum = kDefaultScanChecksum;
   int ScanTimeoutMs = kDefaultScanTimeoutMs;

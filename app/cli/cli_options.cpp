@@ -261,7 +261,8 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   }
   // Without --out the file goes to the current directory, which must take it
   // just as well (an installed tool is often started where it cannot write).
-  const bool commits = (options.command == "canopen" || options.command == "devicenet") && !options.devicenet.list;
+  const bool commits =
+      (options.command == "canopen" || options.command == "devicenet") && !options.devicenet.list;
   if (commits && options.outDir.empty() && access(".", W_OK | X_OK) != 0) {
     const std::string reason = std::strerror(errno);
     std::error_code ignored;

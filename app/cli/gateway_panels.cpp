@@ -5,7 +5,6 @@
 namespace gw20::cli {
 namespace {
 
-
 // Opens panel `index` unless its toggle is already down (a second click
 // would release it and hide Setting).
 void OpenPanel(app::Main_F& form, int index) {

@@ -22,9 +22,7 @@ namespace {
 constexpr int kFallbackScreenWidthTwips = 1024 * 15;
 constexpr int kFallbackScreenHeightTwips = 768 * 15;
 
-int PixelsToTwips(int pixels, qreal dpi) {
-  return static_cast<int>(pixels * ui::kTwipsPerInch / dpi);
-}
+int PixelsToTwips(int pixels, qreal dpi) { return static_cast<int>(pixels * ui::kTwipsPerInch / dpi); }
 
 }  // namespace
 
@@ -60,9 +58,8 @@ void QtFormHost::Show(ui::Form& form, bool modal) {
     window = view.get();
     impl_->views.emplace(&form, std::move(view));
   }
-  const bool alreadyModal =
-      std::any_of(impl_->modalLoops.begin(), impl_->modalLoops.end(),
-                  [&form](const auto& entry) { return entry.first == &form; });
+  const bool alreadyModal = std::any_of(impl_->modalLoops.begin(), impl_->modalLoops.end(),
+                                        [&form](const auto& entry) { return entry.first == &form; });
   if (modal && !alreadyModal) window->setWindowModality(Qt::ApplicationModal);
   window->show();
   window->raise();

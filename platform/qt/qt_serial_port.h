@@ -3,10 +3,9 @@
 // Windows; elsewhere the device named by the environment variable GW20_COMn
 // when set, otherwise /dev/ttyS<n-1>.
 
+#include <QSerialPort>
 #include <memory>
 #include <string>
-
-#include <QSerialPort>
 
 #include "platform/ui/serial_port.h"
 

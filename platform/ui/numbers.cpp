@@ -13,10 +13,16 @@ double LeadingNumber(std::string_view text) {
   const std::size_t start = i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   bool digits = false;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') { ++i; digits = true; }
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    ++i;
+    digits = true;
+  }
   if (i < text.size() && text[i] == '.') {
     ++i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') { ++i; digits = true; }
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+      ++i;
+      digits = true;
+    }
   }
   if (!digits) return 0.0;
   // strtod on a copy that holds only the number: no exponent, no hex, no locale surprises

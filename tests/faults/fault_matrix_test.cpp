@@ -123,7 +123,8 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
     // The words the commit meant to leave, as the controller would hold them.
     const auto& image = r.h.state.eeprom;
     const auto words = [](const std::vector<std::uint32_t>& block, std::size_t count) {
-      return ConnectHarness::Words(block.begin(), block.begin() + static_cast<long>(std::min(count, block.size())));
+      return ConnectHarness::Words(block.begin(),
+                                   block.begin() + static_cast<long>(std::min(count, block.size())));
     };
     const std::size_t moduleWords = static_cast<std::size_t>(image.ModuleBlockBytes / 4);
     const std::vector<ConnectHarness::Words> committed{

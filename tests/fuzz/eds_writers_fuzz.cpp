@@ -41,7 +41,8 @@ bool ScannedTable(FuzzedDataProvider& in, modules::ModuleTable& table) {
   for (int i = 0; i < count; ++i) {
     auto& record = table.ModuleList[table.CurrentModule];
     record.Address = std::to_string(in.ConsumeIntegralInRange(1, modules::kMaxAddress));
-    record.ModelName = std::string(catalog[in.ConsumeIntegralInRange<std::size_t>(0, catalog.size() - 1)].Name);
+    record.ModelName =
+        std::string(catalog[in.ConsumeIntegralInRange<std::size_t>(0, catalog.size() - 1)].Name);
     try {
       FUZZ_CHECK(modules::ModuleChInfo(table, record.ModelName));
     } catch (const modules::ModuleTableError&) {

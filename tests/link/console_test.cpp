@@ -260,8 +260,8 @@ TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
 // text reads any other character as 0.
 TEST(ConsoleNumbers, ShownWordsTypedBackAndHexText) {
   const std::vector<std::pair<double, std::uint32_t>> words{
-      {-1.0, 4294967295u}, {-2147483648.0, 2147483648u}, {517.0, 517u},          {12.7, 12u},
-      {1e300, 4294967295u}, {-1e300, 2147483648u},       {std::nan(""), 2147483648u}};
+      {-1.0, 4294967295u},   {-2147483648.0, 2147483648u}, {517.0, 517u}, {12.7, 12u}, {1e300, 4294967295u},
+      {-1e300, 2147483648u}, {std::nan(""), 2147483648u}};
   for (const auto& [shown, word] : words) EXPECT_EQ(WordFromShown(shown), word) << shown;
   const std::vector<std::pair<std::uint32_t, std::string>> typed{{4294967295u, "-1"},
                                                                  {36u, " 36"},

@@ -184,24 +184,24 @@ TEST(CheckStoredConfiguration, EachImplausibleField_SetsMismatchWithoutConsole) 
   ASSERT_TRUE(BuildConfigurationImage(values, params, table, valid).Ok());
   const auto word = [](std::uint32_t high, std::uint32_t low) { return high << 16 | low; };
   const std::vector<std::pair<int, std::uint32_t>> faults{{0, kHeaderMagic},
-                                                   {0, word(437, 36)},
-                                                   {1, word(5, 24)},
-                                                   {1, word(0, 8)},
-                                                   {2, word(0, 0)},
-                                                   {2, word(128, 0)},
-                                                   {2, word(1, 3 * 256)},
-                                                   {2, word(1, 9)},
-                                                   {3, word(32768, 0x0101)},
-                                                   {3, word(2020, 13 * 256)},
-                                                   {3, word(2020, 256 + 32)},
-                                                   {4, word(25 * 256, 0)},
-                                                   {4, word(61, 0)},
-                                                   {4, word(0, 61 * 256)},
-                                                   {5, word(0x0200, 0)},
-                                                   {5, word(8, 100)},
-                                                   {5, word(0, 40000)},
-                                                   {6, word(1, 34)},
-                                                   {7, word(1, 1)}};
+                                                          {0, word(437, 36)},
+                                                          {1, word(5, 24)},
+                                                          {1, word(0, 8)},
+                                                          {2, word(0, 0)},
+                                                          {2, word(128, 0)},
+                                                          {2, word(1, 3 * 256)},
+                                                          {2, word(1, 9)},
+                                                          {3, word(32768, 0x0101)},
+                                                          {3, word(2020, 13 * 256)},
+                                                          {3, word(2020, 256 + 32)},
+                                                          {4, word(25 * 256, 0)},
+                                                          {4, word(61, 0)},
+                                                          {4, word(0, 61 * 256)},
+                                                          {5, word(0x0200, 0)},
+                                                          {5, word(8, 100)},
+                                                          {5, word(0, 40000)},
+                                                          {6, word(1, 34)},
+                                                          {7, word(1, 1)}};
   for (const auto& [k, stored] : faults) {
     gw20::testing::ConsoleBench<gw20::testing::ScriptedPort> b;
     EepromImage image = valid;

@@ -48,8 +48,8 @@ TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   ASSERT_EQ(grid.Rows(), 4);
   EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"1", "0x0A", "RA812", "0x0D", "0x00", "6", "0", "0", "8", "0"}));
-  EXPECT_EQ(testing::GridRow(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F", "2", "0",
-                                                    "0", "0", "2"}));
+  EXPECT_EQ(testing::GridRow(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F",
+                                                                 "2", "0", "0", "0", "2"}));
   // Only the counter models show counter channels.
   EXPECT_EQ(testing::GridRow(grid, 3),
             (std::vector<std::string>{"3", "0x01", "RA412", "0x4A", "0x02", "4", "1", "1", "2", "0"}));

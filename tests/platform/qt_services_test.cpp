@@ -32,7 +32,9 @@ void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::
 
 class QtFormHostTest : public ::testing::Test {
  protected:
-  QtFormHostTest() { host.Register<TestForm>([](TestForm&) { return std::make_unique<QWidget>(); }); }
+  QtFormHostTest() {
+    host.Register<TestForm>([](TestForm&) { return std::make_unique<QWidget>(); });
+  }
   QtFormHost host;
 };
 
