@@ -158,7 +158,7 @@ void Main_F::Form_Load() {
   params.ScanBaudIndex = link::kDefaultScanBaudIndex;
   params.ScanChecksum = link::kDefaultScanChecksum;
   params.ScanTimeoutMs = link::kDefaultScanTimeoutMs;
-  state_.console.ConsoleTimeout = 1000;
+  state_.console.ConsoleTimeout = std::chrono::milliseconds(1000);
   params.CanBaudIndex = 0;
   params.NodeId = 1;
   params.ApplicationType = link::kCanOpen;

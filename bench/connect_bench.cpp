@@ -228,7 +228,7 @@ struct Phase {
 };
 
 Floor FloorOf(const SessionTimes& t, double echoMs, int modules, int scanTimeoutMs, milliseconds pause,
-              int consoleTimeoutMs) {
+              milliseconds consoleTimeout) {
   Floor f;
   const double perCharacter = std::max(static_cast<double>(pause.count()), echoMs);
   // A CR has no pause after it, but the controller must take it before it answers.
@@ -237,8 +237,8 @@ Floor FloorOf(const SessionTimes& t, double echoMs, int modules, int scanTimeout
       static_cast<double>(t.scans) * (kScannedAddresses - modules) * scanTimeoutMs / kMsPerSecond;
   f.answers = std::max(0.0, t.answering - f.scanTimeouts);
   // Only the procedure's own: any other long wait is the program's.
-  f.waits =
-      static_cast<double>(std::min(t.waitedTimeouts, kPrescribedWaits)) * consoleTimeoutMs / kMsPerSecond;
+  f.waits = static_cast<double>(std::min(t.waitedTimeouts, kPrescribedWaits)) *
+            static_cast<double>(consoleTimeout.count()) / kMsPerSecond;
   return f;
 }
 

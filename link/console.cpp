@@ -33,10 +33,10 @@ constexpr double kLargestWord = 4294967295.0;
 
 // How one member of the exchange family differs from the others.
 struct ExchangeRules {
-  std::int32_t quietMs = 0;  // before flushing, let the line settle this long
+  std::chrono::milliseconds quiet{0};  // before flushing, let the line settle this long
   bool pumpWhileDraining = true;
-  // ms without a new chunk (or since the start when not restarted).
-  std::int32_t timeoutMs = 0;
+  // Without a new chunk (or since the start when not restarted).
+  std::chrono::milliseconds timeout{0};
   bool restartTimeoutOnChunk = false;
 };
 
@@ -46,13 +46,18 @@ class Line {
   Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, std::chrono::milliseconds pause)
       : port_(port), events_(events), ticks_(ticks), pause_(pause) {}
 
-  // Lets `period` ms pass, keeping the windows alive and not spinning: the
+  // Lets `period` pass, keeping the windows alive and not spinning: the
   // pause runs the event loop until its end.
-  void WaitQuietly(std::int32_t periodMs) {
+  void WaitQuietly(std::chrono::milliseconds period) {
     const auto start = ticks_.NowMs();
-    for (auto elapsed = 0; elapsed < periodMs; elapsed = ui::TicksSince(start, ticks_.NowMs())) {
-      events_.Pause(std::chrono::milliseconds(periodMs - elapsed));
+    for (std::chrono::milliseconds elapsed{0}; elapsed < period; elapsed = Since(start)) {
+      events_.Pause(period - elapsed);
     }
+  }
+
+  // Time since the tick count `start`, as the tick counter takes differences.
+  std::chrono::milliseconds Since(std::int32_t start) const {
+    return std::chrono::milliseconds(ui::TicksSince(start, ticks_.NowMs()));
   }
 
   void Flush() {
@@ -75,18 +80,18 @@ class Line {
   // max(kEchoWaitLimit, CharacterPause); pumps events at least once.
   void AwaitEcho() {
     const auto start = ticks_.NowMs();
-    const auto shortest = static_cast<std::int32_t>(pause_.count());
-    const auto longest = static_cast<std::int32_t>(std::max(kEchoWaitLimit, pause_).count());
+    const auto shortest = pause_;
+    const auto longest = std::max(kEchoWaitLimit, pause_);
     bool arrived = false;
     for (;;) {
-      const auto elapsed = ui::TicksSince(start, ticks_.NowMs());
+      const auto elapsed = Since(start);
       if (elapsed >= longest) return;
       if (arrived && early_.size() >= typed_) {
         if (elapsed >= shortest) return;
-        events_.Pause(std::chrono::milliseconds(shortest - elapsed));
+        events_.Pause(shortest - elapsed);
         continue;
       }
-      if (port_.WaitForInput(std::min(kPollPeriod, std::chrono::milliseconds(longest - elapsed)))) {
+      if (port_.WaitForInput(std::min(kPollPeriod, longest - elapsed))) {
         const std::string text = port_.ReadAll();
         arrived = arrived || !text.empty();
         early_ += text;
@@ -120,8 +125,8 @@ class Line {
       append(std::exchange(early_, {}) + (port_.InBufferCount() > 0 ? port_.ReadAll() : std::string()));
     }
     for (;;) {
-      const auto elapsed = ui::TicksSince(start, ticks_.NowMs());
-      if (elapsed >= rules.timeoutMs) return std::string_view::npos;
+      const auto elapsed = Since(start);
+      if (elapsed >= rules.timeout) return std::string_view::npos;
       if (port_.InBufferCount() > 0) {
         append(port_.ReadAll());
         continue;
@@ -134,8 +139,8 @@ class Line {
       }
       // Nothing waiting: block on the port instead of spinning, then let the
       // windows breathe.
-      const auto wait = std::min<std::int32_t>(kAnswerPollPeriod.count(), rules.timeoutMs - elapsed);
-      if (port_.WaitForInput(std::chrono::milliseconds(wait))) append(port_.ReadAll());
+      const auto wait = std::min<std::chrono::milliseconds>(kAnswerPollPeriod, rules.timeout - elapsed);
+      if (port_.WaitForInput(wait)) append(port_.ReadAll());
       events_.ProcessEvents();
     }
   }
@@ -143,7 +148,7 @@ class Line {
   // Steps shared by the family up to the start of collecting. False when the
   // transmit buffer did not drain.
   bool Send(std::string_view command, const ExchangeRules& rules) {
-    if (rules.quietMs > 0) WaitQuietly(rules.quietMs);
+    if (rules.quiet > std::chrono::milliseconds::zero()) WaitQuietly(rules.quiet);
     Flush();
     Type(command);
     if (!Drained(rules.pumpWhileDraining)) return false;
@@ -172,7 +177,7 @@ Console::Console(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& t
     : port_(port), events_(events), ticks_(ticks), state_(state) {}
 
 bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt) {
-  const ExchangeRules rules{.timeoutMs = state_.ConsoleTimeout};
+  const ExchangeRules rules{.timeout = state_.ConsoleTimeout};
   Line line(port_, events_, ticks_, state_.CharacterPause);
   if (!line.Send(Command, rules)) return false;
   const auto found = line.Collect(state_.ConsoleReply, Prompt, rules);
@@ -182,7 +187,7 @@ bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt)
 }
 
 bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value) {
-  const ExchangeRules rules{.pumpWhileDraining = false, .timeoutMs = state_.ConsoleTimeout};
+  const ExchangeRules rules{.pumpWhileDraining = false, .timeout = state_.ConsoleTimeout};
   Line line(port_, events_, ticks_, state_.CharacterPause);
   if (!line.Send(Command, rules)) return false;
   std::string text;  // its own buffer: the caller's ConsoleReply stays as it was
@@ -202,8 +207,8 @@ bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, s
 }
 
 bool Console::ConsoleScanExchange(std::string_view PortDigit) {
-  const ExchangeRules rules{.quietMs = state_.ConsoleTimeout,
-                            .timeoutMs = kScanTimeoutFactor * state_.ConsoleTimeout,
+  const ExchangeRules rules{.quiet = state_.ConsoleTimeout,
+                            .timeout = kScanTimeoutFactor * state_.ConsoleTimeout,
                             .restartTimeoutOnChunk = true};
   Line line(port_, events_, ticks_, state_.CharacterPause);
   if (!line.Send(kScanCommand, rules)) return false;

@@ -53,7 +53,7 @@ struct ConsoleState {
   // Text collected by the last ConsoleExchange or ConsoleScanExchange: before
   // the prompt after a success, everything collected after a time-out.
   std::string ConsoleReply;
-  int ConsoleTimeout = 1000;  // ms, one exchange
+  std::chrono::milliseconds ConsoleTimeout{1000};  // one exchange
   // Shortest pause after each typed character, echo or not, for a controller
   // too slow for echo pacing alone; waits then last up to
   // max(kEchoWaitLimit, CharacterPause). 0 = the echo alone paces.
@@ -72,7 +72,7 @@ class Console {
   Console(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, ConsoleState& state);
 
   // Types Command and a carriage return, collects the reply into ConsoleReply
-  // until Prompt. False on time-out (ConsoleTimeout ms), an empty Prompt, or a
+  // until Prompt. False on time-out (ConsoleTimeout), an empty Prompt, or a
   // transmit buffer that did not drain.
   bool ConsoleExchange(std::string_view Command, std::string_view Prompt);
   // Types Command, waits for the edit prompt "-->" and reads the word shown

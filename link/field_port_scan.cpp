@@ -154,8 +154,7 @@ ScanResult ScanFieldPort(Console& console, ConsoleState& state, const GatewayPar
 
 std::chrono::milliseconds ScanListingBudget(const GatewayParameters& params, const ConsoleState& state) {
   constexpr int kScannedAddresses = kLastScanAddress + 1;
-  return std::chrono::milliseconds(state.ConsoleTimeout) +
-         kScannedAddresses * std::chrono::milliseconds(params.ScanTimeoutMs);
+  return state.ConsoleTimeout + kScannedAddresses * std::chrono::milliseconds(params.ScanTimeoutMs);
 }
 
 ScanResult ModuleOtherInfo(Console& console, ConsoleState& state, modules::ModuleTable& table) {

@@ -24,7 +24,7 @@ class SerialEndToEnd : public ::testing::Test {
     ASSERT_TRUE(sim_.Start(args));
     setenv("GW20_COM1", sim_.Link().toLocal8Bit().constData(), 1);
     port_.SetPortNumber(1);
-    state_.ConsoleTimeout = 3000;  // generous for a loaded machine
+    state_.ConsoleTimeout = std::chrono::milliseconds(3000);  // generous for a loaded machine
     ASSERT_EQ(port_.Open().status, ui::OpenStatus::Opened);
   }
   void TearDown() override {

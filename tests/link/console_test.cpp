@@ -127,7 +127,7 @@ TEST_F(ConsoleTest, ConsoleReadValue_KeyAbsentOrEmptyNoEditPromptOrStuckBuffer_F
 }
 
 TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout_SilenceFails) {
-  state.ConsoleTimeout = 100;  // the scan allows 1500 ms of silence
+  state.ConsoleTimeout = std::chrono::milliseconds(100);  // the scan allows 1500 ms of silence
   // Stale text during the quiet period before typing is flushed.
   port.DeliverAfter(10ms, "stale[COM2:]");
   port.OnCarriageReturn(
