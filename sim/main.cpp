@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   try {
     options = ParseCommandLine(args);
   } catch (const CommandLineError& error) {
-    std::cerr << "gw20sim: " << error.what() << "\n" << CommandLineUsage();
+    std::cerr << "gw20sim: " << error.what() << "\nTry 'gw20sim --help' for the options.\n";
     return kExitBadInput;
   }
   if (options.help) {
