@@ -26,7 +26,7 @@ struct ParseState {
 };
 
 // One option: its name, whether it takes a value, and what the value sets.
-struct OptionSpec {
+struct KnownOption {
   const char* name;
   bool takesValue;
   std::function<void(std::string_view value, ParseState& state)> apply;
@@ -166,17 +166,17 @@ void ApplyLatency(std::string_view text, ParseState& state) {
 
 // getopt_long takes an abbreviation for the one option it starts; `given`
 // ("--name") is none, or starts several.
-CommandLineError UnknownLongOption(std::string_view given, const std::vector<OptionSpec>& specs) {
+CommandLineError UnknownLongOption(std::string_view given, const std::vector<KnownOption>& known) {
   std::string candidates;
-  for (const OptionSpec& spec : specs) {
-    if (("--" + std::string(spec.name)).starts_with(given)) candidates += " --" + std::string(spec.name);
+  for (const KnownOption& entry : known) {
+    if (("--" + std::string(entry.name)).starts_with(given)) candidates += " --" + std::string(entry.name);
   }
   return CommandLineError(candidates.empty()
                               ? "unknown option \"" + std::string(given) + "\""
                               : "ambiguous option \"" + std::string(given) + "\", one of" + candidates);
 }
 
-std::vector<OptionSpec> OptionSpecs() {
+std::vector<KnownOption> KnownOptions() {
   return {
       {"help", false, [](std::string_view, ParseState& s) { s.options.help = true; }},
       {"link", true, [](std::string_view v, ParseState& s) { s.options.link = NonEmpty("link", v); }},
@@ -219,13 +219,13 @@ std::vector<OptionSpec> OptionSpecs() {
 }  // namespace
 
 SimOptions ParseCommandLine(const std::vector<std::string>& args) {
-  const std::vector<OptionSpec> specs = OptionSpecs();
+  const std::vector<KnownOption> known = KnownOptions();
   // getopt_long returns an option's index plus this, clear of any character
   // it returns for a short option or an error.
   constexpr int kFirstIndex = 256;
   std::vector<option> longOptions;
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    longOptions.push_back({specs[i].name, specs[i].takesValue ? required_argument : no_argument, nullptr,
+  for (std::size_t i = 0; i < known.size(); ++i) {
+    longOptions.push_back({known[i].name, known[i].takesValue ? required_argument : no_argument, nullptr,
                            kFirstIndex + static_cast<int>(i)});
   }
   longOptions.push_back({});
@@ -244,20 +244,20 @@ SimOptions ParseCommandLine(const std::vector<std::string>& args) {
   // The leading ":" has a missing value reported as ':' rather than '?'.
   while ((found = getopt_long(argc, argv.data(), ":", longOptions.data(), nullptr)) != -1) {
     if (found != ':' && found != '?') {
-      specs[static_cast<std::size_t>(found - kFirstIndex)].apply(optarg == nullptr ? "" : optarg, state);
+      known[static_cast<std::size_t>(found - kFirstIndex)].apply(optarg == nullptr ? "" : optarg, state);
       continue;
     }
     // optopt: the option whose value is missing or unwanted, the letter of an
     // unknown short option, or 0 for an unknown long one.
     const int index = optopt - kFirstIndex;
-    if (index >= 0 && static_cast<std::size_t>(index) < specs.size()) {
-      throw CommandLineError("--" + std::string(specs[static_cast<std::size_t>(index)].name) +
+    if (index >= 0 && static_cast<std::size_t>(index) < known.size()) {
+      throw CommandLineError("--" + std::string(known[static_cast<std::size_t>(index)].name) +
                              (found == ':' ? " needs a value" : " takes no value"));
     }
     if (optopt != 0)
       throw CommandLineError("unknown option \"-" + std::string{static_cast<char>(optopt)} + "\"");
     const std::string_view given = argv[optind - 1];
-    throw UnknownLongOption(given.substr(0, given.find('=')), specs);
+    throw UnknownLongOption(given.substr(0, given.find('=')), known);
   }
   // getopt moved the arguments that are not options to the end.
   if (optind < argc) {

@@ -1,7 +1,4 @@
 #include "app/cli/cli_options.h"
-
-#include <unistd.h>
-
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
@@ -9,9 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <iterator>
@@ -21,6 +16,7 @@
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
+#include "platform/ui/writable_folder.h"
 
 namespace gw20::cli {
 namespace {
@@ -83,12 +79,8 @@ void ParsePort(std::string_view text, CliOptions& options) {
 // commit that reaches the EEPROM and then cannot write its file is the worst
 // way to find out.
 void CheckOutFolder(const std::string& folder) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  if (!fs::is_directory(folder, error)) throw CliUsageError("--out " + folder + ": no such folder");
-  if (access(folder.c_str(), W_OK | X_OK) != 0) {
-    throw CliUsageError("--out " + folder + ": " + std::strerror(errno));
-  }
+  std::string why;
+  if (!ui::CanCreateFilesIn(folder, &why)) throw CliUsageError("--out " + folder + ": " + why);
 }
 
 int OnOff(std::string_view option, std::string_view text) {
@@ -263,11 +255,10 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   // just as well (an installed tool is often started where it cannot write).
   const bool commits =
       (options.command == "canopen" || options.command == "devicenet") && !options.devicenet.list;
-  if (commits && options.outDir.empty() && access(".", W_OK | X_OK) != 0) {
-    const std::string reason = std::strerror(errno);
-    std::error_code ignored;
-    throw CliUsageError("the current directory " + std::filesystem::current_path(ignored).string() +
-                        " cannot take the EDS file (" + reason + "): give --out DIR");
+  std::string why;
+  if (commits && options.outDir.empty() && !ui::CanCreateFilesIn(".", &why)) {
+    throw CliUsageError("the current directory " + ui::CurrentFolder().string() +
+                        " cannot take the EDS file (" + why + "): give --out DIR");
   }
   return options;
 }

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <system_error>
 
 namespace gw20::ui {
@@ -12,13 +14,22 @@ std::filesystem::path CurrentFolder() {
   return error ? std::filesystem::path(".") : folder;
 }
 
+bool CanCreateFilesIn(const std::filesystem::path& folder, std::string* reason) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(folder, error)) {
+    if (reason) *reason = "no such folder";
+    return false;
+  }
+  if (access(folder.c_str(), W_OK | X_OK) != 0) {
+    if (reason) *reason = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
 std::filesystem::path WritableFolderOr(const std::filesystem::path& own,
                                        const std::filesystem::path& working) {
-  std::error_code error;
-  // Creating a file (the EDS writer's temporary one, renamed into place)
-  // takes the rights to write the folder and to enter it.
-  const bool writable = std::filesystem::is_directory(own, error) && access(own.c_str(), W_OK | X_OK) == 0;
-  return writable ? own : working;
+  return CanCreateFilesIn(own) ? own : working;
 }
 
 }  // namespace gw20::ui

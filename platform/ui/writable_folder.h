@@ -4,6 +4,7 @@
 // program" need somewhere else to land.
 
 #include <filesystem>
+#include <string>
 
 namespace gw20::ui {
 
@@ -11,9 +12,15 @@ namespace gw20::ui {
 // there then fail with their own message).
 std::filesystem::path CurrentFolder();
 
-// `own` (the program's folder) when this user can create files in it (an
-// existing folder it may write into and enter), otherwise `working` (the
-// current directory), whether or not that one can be written.
+// Whether this user can create files in `folder`: an existing folder it may
+// write into and enter (the EDS writer creates a temporary file and renames
+// it into place). When not, `reason` (if given) says why: "no such folder" or
+// the system's text.
+bool CanCreateFilesIn(const std::filesystem::path& folder, std::string* reason = nullptr);
+
+// `own` (the program's folder) when this user can create files in it,
+// otherwise `working` (the current directory), whether or not that one can be
+// written.
 std::filesystem::path WritableFolderOr(const std::filesystem::path& own,
                                        const std::filesystem::path& working);
 
