@@ -1,4 +1,5 @@
 #include "app/cli/cli_options.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
