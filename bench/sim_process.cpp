@@ -64,17 +64,6 @@ void SimProcess::Stop() {
   pid_ = 0;
 }
 
-ScratchFolder::ScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "gw20bench-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a temporary folder");
-  path_ = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
 std::string ModuleList(int count) {
   // Model, type code and data format as the connect expects them of each model.
   constexpr std::array<const char*, 3> kModels{"RA412:0D:00", "RA850:08:02", "RA312:40:00"};

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_services.h"
+
 namespace gw20::bench {
 
 class SimProcess {
@@ -31,19 +33,9 @@ class SimProcess {
   pid_t pid_ = 0;
 };
 
-// A fresh folder under the system's temporary folder, removed with its contents.
-class ScratchFolder {
- public:
-  // Throws std::runtime_error when it cannot be made.
-  ScratchFolder();
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
+// The tests' scratch folder: fresh under the system's temporary folder,
+// removed with its contents.
+using testing::ScratchFolder;
 
 // The --modules text of `count` modules at addresses 1, 2, ... (at most 15),
 // cycling through a digital, an analog and a mixed model.
