@@ -60,16 +60,6 @@ TEST_F(ConsoleTest, ConsoleExchange_ReplyIsTheTextBeforeTheFirstPrompt) {
   }
 }
 
-TEST_F(ConsoleTest, ConsoleExchange_CharactersLeaveOneAtATimeWithPauses) {
-  port.OnCarriageReturn(1, {{1ms, "[EEPROM:]"}});
-  EXPECT_TRUE(console.ConsoleExchange("block 0", "[EEPROM:]"));
-  const std::vector<std::string> expected{"b", "l", "o", "c", "k", " ", "0", "\r"};
-  EXPECT_EQ(port.Writes(), expected);
-  const auto& times = port.WriteTimes();
-  for (std::size_t i = 1; i < times.size(); ++i) EXPECT_LT(times[i - 1], times[i]) << "write " << i;
-  EXPECT_GT(events.Pumps(), 0);
-}
-
 // An empty prompt never matches: the text collected stays as the reply.
 // Without an answer the reply is empty, and a late answer is not taken for
 // the next exchange's.

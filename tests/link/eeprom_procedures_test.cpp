@@ -14,7 +14,6 @@
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
-#include "link/open_console_port.h"
 #include "modules/module_table.h"
 #include "tests/support/console_bench.h"
 #include "tests/support/module_tables.h"
@@ -212,20 +211,6 @@ TEST(CheckStoredConfiguration, EachImplausibleField_SetsMismatchWithoutConsole) 
     EXPECT_EQ(image.EepromConfigValid, 0);
     EXPECT_TRUE(b.port.Lines().empty());
   }
-}
-
-// What each refusal shows is the connect's test (connect_sequence_test).
-TEST(OpenConsolePort, AnOpenPortIsKept_ARefusalIsReported) {
-  gw20::testing::VirtualTime time;
-  gw20::testing::ScriptedPort port{time};
-  EXPECT_EQ(OpenConsolePort(port, 3).status, OpenPortStatus::Opened);
-  EXPECT_EQ(OpenConsolePort(port, 3).status, OpenPortStatus::Opened);
-  EXPECT_EQ(port.OpenCalls(), 1);
-  port.Close();
-  port.SetOpenResult({ui::OpenStatus::Failed, "No such device"});
-  const auto failed = OpenConsolePort(port, 4);
-  EXPECT_EQ(failed.status, OpenPortStatus::Error);
-  EXPECT_EQ(failed.description, "No such device");
 }
 
 }  // namespace
