@@ -247,19 +247,13 @@ TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
 }
 
 // Words are shown signed and kept unsigned, garbage clamped; a hexadecimal
-// text reads any other character as 0.
+// text reads any other character as 0. How a word is typed back is the
+// console value fuzz target's.
 TEST(ConsoleNumbers, ShownWordsTypedBackAndHexText) {
   const std::vector<std::pair<double, std::uint32_t>> words{
       {-1.0, 4294967295u},   {-2147483648.0, 2147483648u}, {517.0, 517u}, {12.7, 12u}, {1e300, 4294967295u},
       {-1e300, 2147483648u}, {std::nan(""), 2147483648u}};
   for (const auto& [shown, word] : words) EXPECT_EQ(WordFromShown(shown), word) << shown;
-  const std::vector<std::pair<std::uint32_t, std::string>> typed{{4294967295u, "-1"},
-                                                                 {36u, " 36"},
-                                                                 {0u, " 0"},
-                                                                 {2147483647u, " 2147483647"},
-                                                                 {2147483648u, "-2147483648"},
-                                                                 {4278190080u, "-16777216"}};
-  for (const auto& [word, text] : typed) EXPECT_EQ(SignedLongText(word), text);
   const std::vector<std::pair<std::string, double>> hex{
       {"0A", 10}, {"0a", 10}, {"1G", 16}, {"fF", 255}, {"", 0}};
   for (const auto& [text, number] : hex) EXPECT_EQ(HexTextToNumber(text), number) << text;

@@ -47,9 +47,6 @@ std::string ScriptedPort::ReadAll() {
 }
 
 void ScriptedPort::Write(std::string_view text) {
-  written_ += text;
-  writes_.emplace_back(text);
-  writeTimes_.push_back(time_.Now());
   for (const char c : text) {
     if (c != '\r') {
       line_ += c;

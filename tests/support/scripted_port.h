@@ -41,11 +41,6 @@ class ScriptedPort : public ui::SerialPort {
   void SetOpenResult(ui::OpenResult result) { openResult_ = std::move(result); }
 
   // What the program did.
-  // All text written, in order.
-  const std::string& Written() const { return written_; }
-  // The text of each Write call, and the virtual time (ms) it happened.
-  const std::vector<std::string>& Writes() const { return writes_; }
-  const std::vector<std::uint32_t>& WriteTimes() const { return writeTimes_; }
   // Completed lines (the characters before each CR).
   const std::vector<std::string>& Lines() const { return lines_; }
   int OutBufferCountCalls() const { return outBufferCountCalls_; }
@@ -78,9 +73,6 @@ class ScriptedPort : public ui::SerialPort {
   std::vector<int> outCounts_;
   std::size_t nextOutCount_ = 0;
   ui::OpenResult openResult_{ui::OpenStatus::Opened, {}};
-  std::string written_;
-  std::vector<std::string> writes_;
-  std::vector<std::uint32_t> writeTimes_;
   std::vector<std::string> lines_;
   std::string line_;
   std::string settings_;
