@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "modules/module_ch_info.h"
 
 namespace gw20::modules {
@@ -16,9 +18,8 @@ TEST(ModuleTable, ResetThenRescan_KeepsNamesClearsCountsAndOrderFollowsUsedSlots
   }
   BuildModuleOrder(table);
   EXPECT_EQ(table.ModuleCount, 3);
-  EXPECT_EQ(table.ModuleOrder[0], 1);
-  EXPECT_EQ(table.ModuleOrder[1], 4);
-  EXPECT_EQ(table.ModuleOrder[2], 14);
+  EXPECT_EQ((std::vector<int>{table.ModuleOrder[0], table.ModuleOrder[1], table.ModuleOrder[2]}),
+            (std::vector<int>{1, 4, 14}));
 
   ResetModuleTable(table);
   EXPECT_EQ(table.ModuleCount, 0);
@@ -33,9 +34,8 @@ TEST(ModuleTable, ResetThenRescan_KeepsNamesClearsCountsAndOrderFollowsUsedSlots
   // A smaller second scan: stale order entries behind the new count are cleared.
   table.ModuleList[7].Address = "8";
   BuildModuleOrder(table);
-  EXPECT_EQ(table.ModuleCount, 1);
-  EXPECT_EQ(table.ModuleOrder[0], 7);
-  EXPECT_EQ(table.ModuleOrder[2], 0);
+  EXPECT_EQ((std::vector<int>{table.ModuleCount, table.ModuleOrder[0], table.ModuleOrder[2]}),
+            (std::vector<int>{1, 7, 0}));
 }
 
 }  // namespace

@@ -68,9 +68,9 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   EXPECT_EQ(Type(controller, "-2147483649\r"), "-2147483649\r\nInvalid value\r\nLong(52)=-1\r\n-->");
   EXPECT_EQ(Type(controller, "+5\r"), "+5\r\nInvalid value\r\nLong(52)=-1\r\n-->");
   EXPECT_EQ(Type(controller, ".\r"), ".\r\n[EEPROM:]");
-  EXPECT_EQ(controller.Word(0, 44), 2147483648u);
-  EXPECT_EQ(controller.Word(0, 48), 2147483648u);
-  EXPECT_EQ(controller.Word(0, 52), 4294967295u);
+  EXPECT_EQ(
+      (std::vector<std::uint32_t>{controller.Word(0, 44), controller.Word(0, 48), controller.Word(0, 52)}),
+      (std::vector<std::uint32_t>{2147483648u, 2147483648u, 4294967295u}));
   EXPECT_EQ(Type(controller, "el 44\r"), "el 44\r\nLong(44)=-2147483648\r\n-->");
   Type(controller, ".\r");
 
@@ -78,9 +78,9 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   controller.SetWord(1, 248, 7);
   EXPECT_EQ(Type(controller, "block 1\rel 248\r"), "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->");
   EXPECT_EQ(Type(controller, "1\r2\r"), "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]");
-  EXPECT_EQ(controller.Word(1, 248), 1u);
-  EXPECT_EQ(controller.Word(1, 252), 2u);
-  EXPECT_EQ(controller.Word(0, 252), 4294967295u);
+  EXPECT_EQ(
+      (std::vector<std::uint32_t>{controller.Word(1, 248), controller.Word(1, 252), controller.Word(0, 252)}),
+      (std::vector<std::uint32_t>{1, 2, 4294967295u}));
 }
 
 TEST(ControllerTest, TranscriptHoldsEveryLineAsTyped) {

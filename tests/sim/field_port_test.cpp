@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -63,18 +62,9 @@ TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPer
   listing += Wait(*controller, milliseconds(1));
   ASSERT_TRUE(listing.ends_with("\r\n[COM2:]")) << listing;
   EXPECT_EQ(listing.find_first_of(">]"), listing.size() - 1) << "only the prompt holds ] or >";
+  // The checksum module at 0F is left out; with checksum on it is the one that answers
+  // (ScanFieldPort.SimulatedChainWithChecksums_FillsTableInListingOrder).
   EXPECT_EQ(Entries(listing), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}));
-
-  // With checksum on only the checksum module answers, its name followed by two hexadecimal digits.
-  Type(*controller, "/s1\r");
-  listing = Type(*controller, "/scan\r");
-  listing += Wait(*controller, milliseconds(16 * 100));
-  int sum = 0;
-  for (const char c : std::string("!0FRA412")) sum += c;
-  char digits[3];
-  std::snprintf(digits, sizeof digits, "%02X", sum % 256);
-  EXPECT_EQ(Entries(listing), std::vector<std::string>{"!0FRA412" + std::string(digits) + "{"});
-  EXPECT_TRUE(listing.ends_with("Modules found: 1\r\n[COM2:]")) << listing;
 }
 
 TEST(FieldPortTest, ConfigurationQueryAnswersPresentModulesAndTimesOutOtherwise) {

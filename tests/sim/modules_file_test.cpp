@@ -15,16 +15,14 @@ TEST(ModulesFileTest, ReadsEveryKeyWithDefaultsForTheOptionalOnes) {
      "baud": 115200, "checksum": true, "dSuffix": true},
     {"model": "RA850", "address": "00"}
   ] )");
-  ASSERT_EQ(modules.size(), 2u);
-  EXPECT_EQ(modules[0].address, 10);
-  EXPECT_EQ(modules[0].model, "RA4\"12");
-  EXPECT_EQ(modules[0].typeCode, 0x40);
-  EXPECT_EQ(modules[0].dataFormat, 0x0F);
-  EXPECT_EQ(modules[0].baud, 115200);
-  EXPECT_TRUE(modules[0].checksum && modules[0].dSuffix);
-  EXPECT_EQ(modules[1].address, 0);
-  EXPECT_EQ(modules[1].baud, 9600);
-  EXPECT_FALSE(modules[1].checksum || modules[1].dSuffix);
+  // Address, model, type code, data format, bit rate, checksum and "D".
+  std::string read;
+  for (const auto& m : modules) {
+    for (const int n : {m.address, m.typeCode, m.dataFormat, m.baud, int{m.checksum}, int{m.dSuffix}})
+      read += std::to_string(n) + " ";
+    read += m.model + ";";
+  }
+  EXPECT_EQ(read, "10 64 15 115200 1 1 RA4\"12;0 0 0 9600 0 0 RA850;");
   EXPECT_TRUE(ParseModulesJson("[]").empty());
 }
 
