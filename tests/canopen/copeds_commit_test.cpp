@@ -37,16 +37,10 @@ TEST(CanopenCommit, WritesTheImageAndTheFile_AndTheNextConnectReadsThemBack) {
   EXPECT_TRUE(!r.page.Loaded() && r.h.forms.IsShown(r.h.form));
   EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
 
-  // Node 5 at 125 kbit/s, two modules; committed 2026-12-06 09:30:15.
-  const Words header{436u << 16 | 36,
-                     20,
-                     5u << 16 | 3,
-                     2026u << 16 | 12u << 8 | 6,
-                     9u << 24 | 30u << 16 | 15u << 8,
-                     3u << 16 | 200,
-                     1u << 16 | 20,
-                     2u << 16 | 2,
-                     0};
+  // Magic and header bytes; DeviceNet and module block bytes; node 5, CANopen, 125 kbit/s (3);
+  // 2026-12-06; 09:30:15; field port checksum off, 9600 bit/s (3), 200 ms; DI and AI bytes; DO and AO bytes.
+  const Words header{0x01B40024, 0x00000014, 0x00050003, 0x07EA0C06, 0x091E0F00,
+                     0x000300C8, 0x00010014, 0x00020002, 0};
   const Words moduleBlock{0x04012C00, 0, 3u << 24 | 3u << 16, 0x01041203, 0x0108120A};
   EXPECT_EQ(r.Block(0, 40, 9), header);
   EXPECT_EQ(r.Block(2, 0, 5), moduleBlock);

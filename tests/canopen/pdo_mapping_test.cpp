@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "canopen/error_control.h"
 #include "canopen/object_dictionary.h"
 #include "tests/support/module_tables.h"
 
@@ -46,29 +47,6 @@ TEST_F(PdoMaps, NoModules_ReservedPdosHoldPlaceholdersAndEarlierTextsAreGone) {
   }
   EXPECT_EQ(maps->OutputMap[0].Entries[0] + maps->InputMap[9].Entries[200], "");
   EXPECT_EQ(maps->InputMap[9].EntryCount, 0);
-}
-
-TEST_F(PdoMaps, DigitalEndingAtPdoBoundary_SkipsOnePdoAndAnalogContinuesAfterIt) {
-  AddModule(table, 0, "RA917", "1", {.DO = 64});
-  AddModule(table, 1, "RA952", "2", {.AO = 14});
-  Build({5, 4, 5, 3});
-  EXPECT_EQ(maps->OutputMap[0].Entries[7], "0x1-RA917:56~63");
-  EXPECT_EQ(Bytes(maps->OutputMap[4]), Row(kPdoDataBytes, ""));
-  EXPECT_EQ(maps->OutputMap[3].Entries[6], "0x2-RA952:11");
-  EXPECT_EQ(Bytes(maps->OutputMap[5]),
-            Padded({"0x2-RA952:12", "0x2-RA952:12", "0x2-RA952:13", "0x2-RA952:13"}));
-  EXPECT_EQ(maps->OutputMap[5].EntryKind, kAnalogEntries);
-  EXPECT_EQ(MappedObjectCount(maps->OutputMap[5]), 2);
-  EXPECT_EQ(MappedObjectCount(maps->OutputMap[0]), 8);
-}
-
-TEST_F(PdoMaps, NineDigitalBytes_NinthGoesToPdo4AndReservedPdosStayPlaceholders) {
-  for (int slot = 0; slot < 3; ++slot) AddModule(table, slot, "RA696", std::to_string(slot + 1), {.DO = 24});
-  Build({5, 4, 4, 3});
-  EXPECT_EQ(maps->OutputMap[0].Entries[7], "0x3-RA696:08~15");
-  EXPECT_EQ(Bytes(maps->OutputMap[4]), Padded({"0x3-RA696:16~23"}));
-  EXPECT_EQ(Bytes(maps->OutputMap[2]), Padded({}));
-  EXPECT_EQ(MappedObjectCount(maps->OutputMap[4]), 1);
 }
 
 TEST_F(PdoMaps, MixedModulesWithGaps_FollowSlotOrderPerDirection) {
@@ -116,6 +94,16 @@ TEST(MappingCounters, KindByIndexAndSubIndexLimits) {
     ASSERT_EQ(inputs.Next(MappedKind::Analog).outcome, MappingWord::Outcome::Value);
   EXPECT_EQ(inputs.Next(MappedKind::Analog).outcome, MappingWord::Outcome::End);
   EXPECT_EQ(inputs.Next(MappedKind::Digital).outcome, MappingWord::Outcome::End);
+}
+
+// Unpacking is the page's load (COPEDS_F.Load_PresetsErrorControlFromTheStoredWord).
+TEST(ErrorControlWord, Pack_StoresOnlyTheSelectedProtocolAndKeepsOtherFlagBits) {
+  // Heartbeat mode: the guarding values the page still holds are not stored.
+  ErrorControlSettings settings{
+      .ErrorControlFlags = 0x85, .GuardTime = 1000, .LifeTimeFactor = 3, .HeartbeatTime = 65535};
+  EXPECT_EQ(PackErrorControlWord(settings), 0x85FFFF00U);
+  settings.ErrorControlFlags = 0x81;
+  EXPECT_EQ(PackErrorControlWord(settings), 0x8103E803U);
 }
 
 }  // namespace

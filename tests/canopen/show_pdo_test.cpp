@@ -36,41 +36,31 @@ class PdoViewer : public ::testing::Test {
   }
 };
 
-TEST_F(PdoViewer, Loaded_ShowsReceivePdosWithHeadersAndPredefinedCobIds) {
-  params.NodeId = 1;
-  AddModule(table, 0, "RA412", "10", {.DO = 4, .AO = 1, .DI = 1, .AI = 2});
-  const auto form = Open();
-  ASSERT_EQ(form->PDOParaTableTag.Tabs().size(), 2U);
-  EXPECT_EQ(form->PDOParaTableTag.SelectedIndex(), kReceivePdoTab);
-
-  const ui::Grid& grid = form->PDOParaRecord;
-  ASSERT_EQ(grid.Cols(), kShowPdoCols);
-  ASSERT_EQ(grid.Rows(), 5);  // PDOs 1..4: the reserved analog PDOs always show
-  EXPECT_EQ(testing::GridRow(grid, 0),
-            (std::vector<std::string>{"PDO NO.", "COB-ID (Hex)", "Transmission Type", "Inhibit Time",
-                                      "Event Timer", "Mapping 0", "Mapping 1", "Mapping 2", "Mapping 3",
-                                      "Mapping 4", "Mapping 5", "Mapping 6", "Mapping 7"}));
-  EXPECT_EQ(testing::GridRow(grid, 1),
-            (std::vector<std::string>{"1", "201", "255", "Reversed", "Reversed", "0xA-RA412:00~03", kUnused,
-                                      kUnused, kUnused, kUnused, kUnused, kUnused, kUnused}));
-  EXPECT_EQ(grid.TextMatrix(2, 1), "301");
-  EXPECT_EQ(grid.TextMatrix(2, 5), "0xA-RA412:0");
-  EXPECT_EQ(grid.TextMatrix(2, 6), "0xA-RA412:0");
-  EXPECT_EQ(grid.TextMatrix(4, 1), "501");
-  EXPECT_EQ(grid.ColAlignment(12), ui::Alignment::Left);
-}
-
-TEST_F(PdoViewer, TabsSwitched_ShowEachDirectionWithItsOwnRowCountAndParameters) {
+// Three RA917 (24 DO each) and an RA952 (14 DI) at node 127: the ninth
+// output byte goes to PDO 5; the reserved analog PDOs 2 to 4 always show.
+TEST_F(PdoViewer, ShowsEachDirectionWithItsHeadersRowsAndPredefinedCobIds) {
   params.NodeId = 127;
   for (int slot = 0; slot < 3; ++slot) AddModule(table, slot, "RA917", std::to_string(slot + 1), {.DO = 24});
   AddModule(table, 3, "RA952", "4", {.DI = 14});
   const auto form = Open();
+  ASSERT_EQ(form->PDOParaTableTag.Tabs().size(), 2U);
+  EXPECT_EQ(form->PDOParaTableTag.SelectedIndex(), kReceivePdoTab);
   const ui::Grid& grid = form->PDOParaRecord;
-  ASSERT_EQ(grid.Rows(), 6);  // 9 output bytes reach PDO 5
-  EXPECT_EQ(grid.TextMatrix(1, 1), "27F");
-  EXPECT_EQ(grid.TextMatrix(5, 0), "5");
-  EXPECT_EQ(grid.TextMatrix(5, 1), "80000000");
-  EXPECT_EQ(grid.TextMatrix(5, 5), "0x3-RA917:16~23");
+  ASSERT_EQ(grid.Cols(), kShowPdoCols);
+  ASSERT_EQ(grid.Rows(), 6);
+  EXPECT_EQ(testing::GridRow(grid, 0),
+            (std::vector<std::string>{"PDO NO.", "COB-ID (Hex)", "Transmission Type", "Inhibit Time",
+                                      "Event Timer", "Mapping 0", "Mapping 1", "Mapping 2", "Mapping 3",
+                                      "Mapping 4", "Mapping 5", "Mapping 6", "Mapping 7"}));
+  EXPECT_EQ(
+      testing::GridRow(grid, 1),
+      (std::vector<std::string>{"1", "27F", "255", "Reversed", "Reversed", "0x1-RA917:00~07",
+                                "0x1-RA917:08~15", "0x1-RA917:16~23", "0x2-RA917:00~07", "0x2-RA917:08~15",
+                                "0x2-RA917:16~23", "0x3-RA917:00~07", "0x3-RA917:08~15"}));
+  EXPECT_EQ(grid.TextMatrix(4, 1), "57F");
+  EXPECT_EQ(grid.TextMatrix(5, 0) + " " + grid.TextMatrix(5, 1) + " " + grid.TextMatrix(5, 5),
+            "5 80000000 0x3-RA917:16~23");
+  EXPECT_EQ(grid.ColAlignment(12), ui::Alignment::Left);
 
   form->PDOParaTableTag.Click(kTransmitPdoTab);
   ASSERT_EQ(grid.Rows(), 5);

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <fstream>
 #include <memory>
 
 #include "devicenet/assembly_maps.h"
@@ -101,18 +99,6 @@ TEST_F(DnsEds, SlotBeyondTheScan_HasNoRowAndNoEntryAndTheNumbersFollowThePageLis
   EXPECT_EQ(ConsumedItems(table, *maps).size(), 5U);  // None, 2 assemblies, DO and AO of slot 0
   EXPECT_NE(text.find("Output4 = \r\n                   2,"), std::string::npos);
   EXPECT_EQ(text.find("Output5"), std::string::npos);
-}
-
-// How a save fails is the INI layer's (eds_file_test); here the name and the bytes.
-TEST_F(DnsEds, WriteFile_NamedByNodeReplacesAnOlderFile) {
-  EXPECT_EQ(DeviceNetEdsFileName(12), "ZELKDNS 12.eds");
-  PackingLine();
-  const testing::ScratchFolder folder;
-  std::ofstream(folder / "ZELKDNS 5.eds") << "old";
-  const eds::FileWriteResult written = WriteDnsEds(State(), {2026, 1, 31, 14, 3, 9}, folder.Path());
-  EXPECT_TRUE(written.ok) << written.reason;
-  EXPECT_EQ(written.path, folder / "ZELKDNS 5.eds");
-  EXPECT_EQ(testing::ReadFile(written.path), Expected("poll_cos.eds"));
 }
 
 }  // namespace

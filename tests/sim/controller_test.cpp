@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,11 +15,18 @@
 namespace gw20::sim {
 namespace {
 
+using std::chrono::milliseconds;
+
 // Types `text` one character per burst, as a patient PC does, and returns the reply.
 std::string Type(Controller& controller, std::string_view text) {
   for (const char c : text) {
     controller.Receive(std::string_view(&c, 1));
   }
+  return controller.TakeOutput();
+}
+
+std::string Wait(Controller& controller, milliseconds elapsed) {
+  controller.Advance(elapsed);
   return controller.TakeOutput();
 }
 
@@ -52,6 +58,11 @@ TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
        {Console::kUnknownCommand, Console::kInvalidValue, Console::kInvalidBlock, Console::kInvalidAddress}) {
     EXPECT_EQ(error.find_first_of(">]"), std::string_view::npos) << error;
   }
+
+  // The transcript keeps lines as typed (ScanFieldPort's holds blank ones and
+  // doubled blanks), each to its first 128 characters.
+  Type(controller, std::string(200, 'x') + "\r");
+  EXPECT_EQ(controller.Transcript().back(), std::string(128, 'x'));
 }
 
 TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
@@ -68,9 +79,9 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   EXPECT_EQ(Type(controller, "-2147483649\r"), "-2147483649\r\nInvalid value\r\nLong(52)=-1\r\n-->");
   EXPECT_EQ(Type(controller, "+5\r"), "+5\r\nInvalid value\r\nLong(52)=-1\r\n-->");
   EXPECT_EQ(Type(controller, ".\r"), ".\r\n[EEPROM:]");
-  EXPECT_EQ(controller.Word(0, 44), 2147483648u);
-  EXPECT_EQ(controller.Word(0, 48), 2147483648u);
-  EXPECT_EQ(controller.Word(0, 52), 4294967295u);
+  EXPECT_EQ(
+      (std::vector<std::uint32_t>{controller.Word(0, 44), controller.Word(0, 48), controller.Word(0, 52)}),
+      (std::vector<std::uint32_t>{2147483648u, 2147483648u, 4294967295u}));
   EXPECT_EQ(Type(controller, "el 44\r"), "el 44\r\nLong(44)=-2147483648\r\n-->");
   Type(controller, ".\r");
 
@@ -78,20 +89,9 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   controller.SetWord(1, 248, 7);
   EXPECT_EQ(Type(controller, "block 1\rel 248\r"), "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->");
   EXPECT_EQ(Type(controller, "1\r2\r"), "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]");
-  EXPECT_EQ(controller.Word(1, 248), 1u);
-  EXPECT_EQ(controller.Word(1, 252), 2u);
-  EXPECT_EQ(controller.Word(0, 252), 4294967295u);
-}
-
-TEST(ControllerTest, TranscriptHoldsEveryLineAsTyped) {
-  ControllerOptions options;
-  options.fifo = 0;
-  Controller controller(std::move(options));
-  Type(controller, "use eeprom\r\r el  4 \r.\rexit\r\n");
-  const std::string tooLong(200, 'x');
-  Type(controller, tooLong + "\r");
-  const std::vector<std::string> expected = {"use eeprom", "", " el  4 ", ".", "exit", std::string(128, 'x')};
-  EXPECT_EQ(controller.Transcript(), expected);
+  EXPECT_EQ(
+      (std::vector<std::uint32_t>{controller.Word(1, 248), controller.Word(1, 252), controller.Word(0, 252)}),
+      (std::vector<std::uint32_t>{1, 2, 4294967295u}));
 }
 
 constexpr std::string_view kSession = "use eeprom\rblock 0\rel 0\r.\rexit\ruse com2\r/q\rhelp\r";
@@ -126,7 +126,7 @@ TEST(ControllerTest, LineNoiseRepeatsForASeedAndHitsCharactersAtTheRate) {
   EXPECT_EQ(changed(garbage), clean.size());
 }
 
-ControllerOptions Slow(std::chrono::milliseconds latency) {
+ControllerOptions Slow(milliseconds latency) {
   ControllerOptions options;
   options.fifo = 0;
   options.latency = latency;
@@ -134,13 +134,7 @@ ControllerOptions Slow(std::chrono::milliseconds latency) {
   return options;
 }
 
-std::string Wait(Controller& controller, std::chrono::milliseconds elapsed) {
-  controller.Advance(elapsed);
-  return controller.TakeOutput();
-}
-
 TEST(ControllerTest, LatencyHoldsEveryAnswerBackButNotTheEcho) {
-  using std::chrono::milliseconds;
   Controller controller(Slow(milliseconds(100)));
   EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\n");
   EXPECT_EQ(controller.NextOutputIn(), milliseconds(100));
@@ -160,7 +154,6 @@ TEST(ControllerTest, LatencyHoldsEveryAnswerBackButNotTheEcho) {
 }
 
 TEST(ControllerTest, HangUpFollowsTheLastAnswerAndIsFinal) {
-  using std::chrono::milliseconds;
   ControllerOptions options = Slow(milliseconds(50));
   options.hangUpAfterLines = 2;
   Controller controller(std::move(options));
@@ -181,7 +174,7 @@ TEST(ControllerTest, HangUpFollowsTheLastAnswerAndIsFinal) {
 }
 
 // Types `text` one character every `step` of the controller's clock.
-void TypeSlowly(Controller& controller, std::string_view text, std::chrono::milliseconds step) {
+void TypeSlowly(Controller& controller, std::string_view text, milliseconds step) {
   for (const char c : text) {
     controller.Receive(std::string_view(&c, 1));
     controller.Advance(step);
@@ -189,7 +182,6 @@ void TypeSlowly(Controller& controller, std::string_view text, std::chrono::mill
 }
 
 TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
-  using std::chrono::milliseconds;
   const gw20::testing::ScratchFolder dir;
   for (const milliseconds latency : {milliseconds(0), milliseconds(40)}) {
     ControllerOptions options;
@@ -221,17 +213,88 @@ TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
   }
 }
 
-TEST(ControllerTest, RefusesFaultSettingsOutOfRange) {
-  const auto refused = [](auto set) {
-    ControllerOptions options;
-    set(options);
-    EXPECT_THROW(Controller{std::move(options)}, std::invalid_argument);
+// The field port behind "use com2": scan, configuration query and its faults.
+// The "!" entries of a listing, each up to and including its "{".
+std::vector<std::string> Entries(const std::string& listing) {
+  std::vector<std::string> entries;
+  for (std::size_t p = listing.find('!'); p != std::string::npos; p = listing.find('!', p + 1)) {
+    entries.push_back(listing.substr(p, listing.find('{', p) - p + 1));
+  }
+  return entries;
+}
+
+std::unique_ptr<Controller> ChainController() {
+  ControllerOptions options;
+  options.fifo = 0;
+  options.modules = {
+      {.address = 0x00, .model = "RA412"},
+      {.address = 0x0A, .model = "RA850", .typeCode = 0x40, .dataFormat = 0x01, .dSuffix = true},
+      {.address = 0x0C, .model = "RA8", .baud = 19200},
+      {.address = 0x0F, .model = "RA412", .checksum = true},
   };
-  refused([](ControllerOptions& o) { o.hangUpAfterLines = 0; });
-  refused([](ControllerOptions& o) { o.garbleRate = -0.01; });
-  refused([](ControllerOptions& o) { o.garbleRate = 1.01; });
-  refused([](ControllerOptions& o) { o.garbleRate = std::nan(""); });
-  refused([](ControllerOptions& o) { o.latency = std::chrono::milliseconds(-1); });
+  auto controller = std::make_unique<Controller>(std::move(options));
+  Type(*controller, "use com2\r");
+  return controller;
+}
+
+TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPerAbsentAddress) {
+  const auto controller = ChainController();
+  EXPECT_EQ(Type(*controller, "/timeout 100\r"), "/timeout 100\r\nTime-out = 100 ms\r\n[COM2:]");
+  EXPECT_EQ(Type(*controller, "/baud 9600\r"), "/baud 9600\r\nBaud rate = 9600\r\n[COM2:]");
+  EXPECT_EQ(Type(*controller, "/start 0\r"), "/start 0\r\nStart address = 0\r\n[COM2:]");
+  EXPECT_EQ(Type(*controller, "/end  15\r"), "/end  15\r\nEnd address = 15\r\n[COM2:]");
+
+  // Two modules answer (5 ms each), fourteen addresses time out on the controller's clock.
+  std::string listing = Type(*controller, "/scan\r");
+  listing += Wait(*controller, milliseconds(2 * 5 + 14 * 100 - 1));
+  EXPECT_EQ(listing.find(']'), std::string::npos) << listing;
+  EXPECT_NE(listing.find("."), std::string::npos) << "a long scan shows progress";
+  listing += Wait(*controller, milliseconds(1));
+  ASSERT_TRUE(listing.ends_with("\r\n[COM2:]")) << listing;
+  EXPECT_EQ(listing.find_first_of(">]"), listing.size() - 1) << "only the prompt holds ] or >";
+  // The checksum module at 0F is left out; with checksum on it is the one that answers
+  // (ScanFieldPort.SimulatedChainWithChecksums_FillsTableInListingOrder).
+  EXPECT_EQ(Entries(listing), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}));
+}
+
+TEST(FieldPortTest, ConfigurationQueryAnswersPresentModulesAndTimesOutOtherwise) {
+  const auto controller = ChainController();
+  EXPECT_EQ(Type(*controller, "$0a2\r"), "$0a2\r\n");
+  // The server is told when to wake for the answer, not left to its periodic look.
+  EXPECT_EQ(controller->NextOutputIn(), milliseconds(5));
+  EXPECT_EQ(Wait(*controller, milliseconds(5)), "!0A400601\r\n[COM2:]");
+  EXPECT_EQ(controller->NextOutputIn(), std::nullopt);
+
+  // Absent, at another bit rate, or not a query: "Timeout" after the set time-out.
+  for (const std::string line : {"$052", "$0C2", "$0A3", "hello"}) {
+    EXPECT_EQ(Type(*controller, line + "\r"), line + "\r\n");
+    EXPECT_EQ(Wait(*controller, milliseconds(199)), "") << line;
+    EXPECT_EQ(Wait(*controller, milliseconds(1)), "Timeout\r\n[COM2:]") << line;
+  }
+
+  // Bad settings are refused and keep the old value; a line typed during a scan stops it.
+  EXPECT_EQ(Type(*controller, "/baud 9601\r"), "/baud 9601\r\nInvalid value\r\n[COM2:]");
+  EXPECT_EQ(Type(*controller, "/timeout -5\r"), "/timeout -5\r\nInvalid value\r\n[COM2:]");
+  EXPECT_EQ(Type(*controller, "/sleep\r"), "/sleep\r\nUnknown command\r\n[COM2:]");
+  Type(*controller, "/scan\r");
+  EXPECT_EQ(Type(*controller, "/q\r"), "/q\r\nAborted\r\nGW20M>");
+  EXPECT_EQ(Wait(*controller, milliseconds(10000)), "");
+}
+
+TEST(FieldPortTest, FaultsSilenceTheCableOrGarbleOneAnswer) {
+  ControllerOptions options;
+  options.fifo = 0;
+  options.silentAfterLines = 2;
+  options.garbleLine = 1;
+  Controller controller(std::move(options));
+  EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\n#######");
+  EXPECT_EQ(Type(controller, "$012\r"), "$012\r\n");
+  EXPECT_EQ(Wait(controller, milliseconds(200)), "") << "the cable was pulled before the answer";
+  EXPECT_EQ(Type(controller, "/q\r"), "");
+  EXPECT_EQ(controller.Transcript().size(), 2u);
+
+  controller.SetSilent(false);
+  EXPECT_EQ(Type(controller, "/q\r"), "/q\r\nGW20M>");
 }
 
 }  // namespace
