@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,37 +13,19 @@
 namespace gw20::sim {
 namespace {
 
+// `line` split at its blanks, as a shell would split it.
+std::vector<std::string> Words(const std::string& line) {
+  std::istringstream in(line);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
 // The field-port settings apply to every module of the list wherever they stand.
 TEST(CommandLineTest, ParsesEveryOption) {
-  const SimOptions options = ParseCommandLine({"--link",
-                                               "/tmp/x",
-                                               "--model=GW20A",
-                                               "--firmware",
-                                               "3.12-2010/11/30",
-                                               "--eeprom",
-                                               "e.txt",
-                                               "--transcript",
-                                               "t.txt",
-                                               "--answer-times",
-                                               "a.txt",
-                                               "--fifo",
-                                               "0",
-                                               "--modules",
-                                               "01:RA412,0a:RA850:40:0F",
-                                               "--field-checksum",
-                                               "on",
-                                               "--field-baud=19200",
-                                               "--fault-silent-after",
-                                               "0",
-                                               "--fault-garble-line",
-                                               "3",
-                                               "--fault-hangup-after",
-                                               "4",
-                                               "--fault-garble",
-                                               "0.025",
-                                               "--seed=4294967295",
-                                               "--fault-latency",
-                                               "250"});
+  const SimOptions options = ParseCommandLine(
+      Words("--link /tmp/x --model=GW20A --firmware 3.12-2010/11/30 --eeprom e.txt --transcript t.txt "
+            "--answer-times a.txt --fifo 0 --modules 01:RA412,0a:RA850:40:0F --field-checksum on "
+            "--field-baud=19200 --fault-silent-after 0 --fault-garble-line 3 --fault-hangup-after 4 "
+            "--fault-garble 0.025 --seed=4294967295 --fault-latency 250"));
   const ControllerOptions& c = options.controller;
   EXPECT_FALSE(options.help);
   EXPECT_EQ(
