@@ -1,7 +1,6 @@
-// gw20sim as a process on a real pseudo-terminal: its banner and ending, a
-// long listing to a PC that reads late, the hang-up fault as the PC's port
-// sees it, and bad input. Its console over the link, across the connections
-// each gw20cli run opens anew, is CliEndToEnd's.
+// gw20sim as a process on a real pseudo-terminal: a long listing to a PC that reads late, the hang-up fault
+// as the PC's port sees it, and bad input. Its console over the link, across the connections each gw20cli run
+// opens anew, is CliEndToEnd's.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -71,20 +70,6 @@ void ExpectEndedCleanly(SimProcess& sim) {
   EXPECT_EQ(sim.process().exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(sim.process().exitCode(), 0);
   EXPECT_FALSE(LinkLeft(sim.Link()));
-}
-
-TEST(Gw20simProcess, AnnouncesItsLinkAndEndsCleanlyWhenTerminated) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.Start());
-  QProcess& process = sim.process();
-  while (!process.canReadLine() && process.waitForReadyRead(15000)) {
-  }
-  const QString banner = QString::fromLocal8Bit(process.readLine());
-  EXPECT_TRUE(banner.startsWith("gw20sim: serving GW20M on /dev/pts/")) << banner.toStdString();
-  EXPECT_TRUE(banner.endsWith(" as " + sim.Link() + "\n")) << banner.toStdString();
-
-  process.terminate();
-  ExpectEndedCleanly(sim);
 }
 
 TEST(Gw20simPty, LongListingReachesAPcThatReadsLateWhole) {

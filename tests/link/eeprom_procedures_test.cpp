@@ -118,31 +118,6 @@ TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged)
   EXPECT_NE(std::find(readLines.begin(), readLines.end(), errorControlText), readLines.end());
 }
 
-// What a DeviceNet commit writes is DeviceNetCommit's (the whole road).
-TEST_F(EepromWithController, ModelWithoutACode_LeavesImageAndParametersAsTheyWere) {
-  auto table = ThreeModules();
-  ASSERT_TRUE(BuildConfigurationImage(ConfigurationValues{}, params, table, image).Ok());
-  table.ModuleList[1].ModelName = "XX000";
-  const auto kept = image.ModuleBlock;
-  params.ApplicationType = kCanOpen;  // a DeviceNet build that went ahead would change it
-  ConfigurationValues deviceNet;
-  deviceNet.DeviceNet = true;
-  const auto failed = BuildConfigurationImage(deviceNet, params, table, image);
-  EXPECT_EQ(failed.status, EepromStatus::Error);
-  EXPECT_NE(failed.description.find("XX000"), std::string::npos);
-  EXPECT_EQ(image.ModuleBlock, kept);
-  EXPECT_EQ(params.ApplicationType, kCanOpen);
-}
-
-TEST_F(EepromWithController, IncompleteImage_IsRefusedBeforeAnythingIsTyped) {
-  ASSERT_TRUE(BuildConfigurationImage(ConfigurationValues{}, params, ThreeModules(), image).Ok());
-  EepromImage shortImage = image;
-  shortImage.ModuleBlock.resize(2);
-  const auto incomplete = WriteConfigurationImage(console, state, events, shortImage, false);
-  EXPECT_EQ(incomplete.status, EepromStatus::Error);
-  EXPECT_TRUE(controller.Transcript().empty());
-}
-
 TEST_F(EepromWithController, SafeOrderAndVerify_LeaveTheSameImageAndCatchADifferentWord) {
   ConfigurationValues deviceNet;
   deviceNet.DeviceNet = true;

@@ -126,53 +126,6 @@ TEST(ControllerTest, LineNoiseRepeatsForASeedAndHitsCharactersAtTheRate) {
   EXPECT_EQ(changed(garbage), clean.size());
 }
 
-ControllerOptions Slow(milliseconds latency) {
-  ControllerOptions options;
-  options.fifo = 0;
-  options.latency = latency;
-  options.modules = {{.address = 0x0A, .model = "RA850"}};
-  return options;
-}
-
-TEST(ControllerTest, LatencyHoldsEveryAnswerBackButNotTheEcho) {
-  Controller controller(Slow(milliseconds(100)));
-  EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\n");
-  EXPECT_EQ(controller.NextOutputIn(), milliseconds(100));
-  EXPECT_EQ(Wait(controller, milliseconds(99)), "");
-  EXPECT_EQ(Wait(controller, milliseconds(1)), "[COM2:]");
-  EXPECT_EQ(controller.NextOutputIn(), std::nullopt);
-
-  // What the field port prints later keeps its own pace, shifted as a whole.
-  EXPECT_EQ(Type(controller, "$0A2\r"), "$0A2\r\n");
-  EXPECT_EQ(Wait(controller, milliseconds(104)), "");
-  EXPECT_EQ(Wait(controller, milliseconds(1)), "!0A000600\r\n[COM2:]");
-
-  // An echo never overtakes an answer still on its way.
-  controller.Receive("/s1\r/s0");
-  EXPECT_EQ(controller.TakeOutput(), "/s1\r\n");
-  EXPECT_EQ(Wait(controller, milliseconds(100)), "Checksum on\r\n[COM2:]/s0");
-}
-
-TEST(ControllerTest, HangUpFollowsTheLastAnswerAndIsFinal) {
-  ControllerOptions options = Slow(milliseconds(50));
-  options.hangUpAfterLines = 2;
-  Controller controller(std::move(options));
-  Type(controller, "use com2\r");
-  EXPECT_EQ(Wait(controller, milliseconds(50)), "[COM2:]");
-  EXPECT_EQ(Type(controller, "/scan\r"), "/scan\r\n");
-  EXPECT_FALSE(controller.HungUp()) << "the answer is still on its way";
-  EXPECT_EQ(Type(controller, "/q\r"), "") << "nothing is received after the last line";
-  EXPECT_EQ(Wait(controller, milliseconds(50)),
-            "Scanning addresses 00 to 0F at 9600 bit/s, checksum off\r\n");
-  EXPECT_TRUE(controller.HungUp());
-
-  // The rest of the scan never comes, and plugging a cable back in does not revive the line.
-  controller.SetSilent(false);
-  EXPECT_EQ(Type(controller, "/q\r"), "");
-  EXPECT_EQ(Wait(controller, milliseconds(10000)), "");
-  EXPECT_EQ(controller.Transcript().size(), 2u);
-}
-
 // Types `text` one character every `step` of the controller's clock.
 void TypeSlowly(Controller& controller, std::string_view text, milliseconds step) {
   for (const char c : text) {
