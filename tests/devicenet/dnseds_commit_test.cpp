@@ -56,16 +56,8 @@ TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage)
   // As CanopenCommit's, with a 28-byte DeviceNet block, DeviceNet (1) at 250 kbit/s (1) and 40 AI bytes.
   const Words header{0x01B40024, 0x001C001C, 0x00050101, 0x07EA0C06, 0x091E0F00,
                      0x000300C8, 0x00020028, 0x00020002, 0};
-  const auto module = [](const char* model, std::uint32_t address) {
-    return DeviceNetModelCode(model) << 8 | address;
-  };
-  const Words moduleBlock{0,
-                          0,
-                          1u << 24 | 1u << 16,
-                          module("RA412", 3),
-                          module("RA883", 4),
-                          module("RA883Z", 5),
-                          module("RA312", 10)};
+  // Module words: RA412 and RA883 store ten times their catalog code, RA883Z one more.
+  const Words moduleBlock{0, 0, 1u << 24 | 1u << 16, 0x0A28B403, 0x0A551E04, 0x0A551F05, 0x0103120A};
   const Words deviceNetBlock{2u << 16,         Path(1, 4, 3, 3), Path(0, 4, 0, 3), Path(2, 4, 4, 3),
                              Path(2, 4, 2, 3), Path(0, 4, 0, 3), Path(0, 43, 1, 0)};
   EXPECT_EQ(r.Block(0, 40, 9), header);
