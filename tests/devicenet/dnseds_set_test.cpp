@@ -104,13 +104,9 @@ TEST(DNSEdsSet, Strobe_RefusesNineBytesOrMoreAndKeepsTheOldChoice) {
   EXPECT_TRUE(p.Shown().empty());
 }
 
-TEST(DNSEdsSet, DisabledFrameRefusesTheOperator_BackReopensFromTheImage) {
+TEST(DNSEdsSet, Back_WarnsAndReopensFromTheImage) {
   Page p;
   auto& page = p.Open();
-  page.Frame1.SetEnabled(false);
-  page.InpPut[kPoll].Pick(5);
-  EXPECT_EQ(p.h.state.choices.ProducedChoice[kPoll], 2);
-  page.Frame1.SetEnabled(true);
   page.InpPut[kPoll].Pick(5);
   page.IO_Info[kDefaultCyclic].Choose();
   EXPECT_EQ(page.DefaultIOInfo(), kDefaultCyclic);
