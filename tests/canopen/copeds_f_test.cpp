@@ -57,7 +57,6 @@ TEST(COPEDS_F, Finish_ChecksTheTimesOfTheChosenProtocolOnly) {
   };
   const std::vector<Case> cases{
       {kNodeGuarding, "65535", "255", "x", "", 65535 + 255},
-      {kNodeGuarding, "", "2.5", "-1", "", 2},  // empty is 0; halves round to even
       {kNodeGuarding, "65536", "1", "0", "|Guard Time is overflow", 0},
       {kNodeGuarding, "10", "-1", "0", "|Life factor is overflow", 0},
       {kHeartbeat, "abc", "999", "65535", "", 65535},  // its overflow is HostileInput's

