@@ -63,26 +63,6 @@ TEST_F(EdsConfiguration, NoModules_MatchesHandDerivedFile) {
   EXPECT_EQ(Build({2026, 6, 30, 12, 30, 0}), Expected("no_modules.eds"));
 }
 
-TEST_F(EdsConfiguration, NoInputsAndCountersWithoutResetType_LeaveOutTheirSections) {
-  params.NodeId = 9;
-  AddModule(table, 0, "RA917", "1", {.DO = 16});
-  AddModule(table, 1, "RA502B", "2", {}, 0x40);
-  AddModule(table, 2, "RA502C", "3", {});  // not a counter module
-  const std::string text = Build({2026, 1, 1, 13, 0, 0});
-  EXPECT_EQ(State().CounterModuleCount, 1);
-  for (const char* absent : {"[1800]", "=0x1A00", "[2201]"})
-    EXPECT_EQ(text.find(absent), std::string::npos) << absent;
-  // The placeholder PDOs, the creation time and the optional-object list
-  // naming 0x2201 all the same are the hand-derived files'.
-  for (const char* present :
-       {"[OptionalObjects]\r\nSupportedObjects=77\r\n", "[2200sub2]\r\nParameterName=Module Cannel 2\r\n"})
-    EXPECT_NE(text.find(present), std::string::npos) << present;
-
-  // Only ModuleOrder positions below ModuleCount count: with none, neither counter object is written.
-  table.ModuleCount = 0;
-  EXPECT_EQ(BuildCanopenEds(State(), {}).find("[2200]"), std::string::npos);
-}
-
 // The file's name and its replacing an older one are CanopenCommit's and the save's (eds_file_test).
 TEST_F(EdsConfiguration, DigitalGuarding_MatchesHandDerivedFile) {
   // Node guarding, 1000 ms x 3; three modules with 3 DO bytes and 2 DI bytes.

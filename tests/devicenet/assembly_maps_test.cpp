@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "devicenet/connections.h"
-#include "modules/model_catalog.h"
 #include "tests/support/module_tables.h"
 
 namespace gw20::devicenet {
@@ -16,9 +15,9 @@ namespace {
 
 using testing::Scanned;
 
-// Both kinds both ways, counter words included, are the EDS writer's
-// expected files (poll_cos.eds lists every assembly's entries).
-TEST(BuildAssemblyMaps, OneKindGoesIntoAssemblyZero_NothingLeavesAllEmpty) {
+// Both kinds both ways, counter words included, and no modules at all are the
+// EDS writer's expected files (poll_cos.eds lists every assembly's entries).
+TEST(BuildAssemblyMaps, OneKindGoesIntoAssemblyZero_EarlierEntriesAreGone) {
   MapTables maps;
   maps.OutputMap[5].EntryCount = 9;                                    // left over from an earlier derivation
   BuildAssemblyMaps(Scanned({{"3", "RA690"}, {"4", "RA850"}}), maps);  // 1 AO; 8 AI
@@ -29,10 +28,6 @@ TEST(BuildAssemblyMaps, OneKindGoesIntoAssemblyZero_NothingLeavesAllEmpty) {
   EXPECT_EQ(maps.LastOutputMap, 0);
   EXPECT_EQ(maps.LastInputMap, 0);
   EXPECT_EQ(maps.OutputMap[5].EntryCount, 0);
-
-  BuildAssemblyMaps(Scanned({}), maps);
-  EXPECT_EQ(maps.OutputMap[0].EntryCount + maps.InputMap[0].EntryCount + maps.InputMap[1].EntryCount, 0);
-  EXPECT_EQ(OutputAssemblyCount(maps) + InputAssemblyCount(maps), 0);
 }
 
 TEST(BuildAssemblyMaps, StopsAt251Entries) {
@@ -48,36 +43,20 @@ TEST(BuildAssemblyMaps, StopsAt251Entries) {
   EXPECT_EQ(maps.InputMap[0].Entries[250], "0xD-RB486:6");
 }
 
-TEST(ConnectionLists, PathsOfTheItems) {
+TEST(ConnectionLists, PathsOfTheApplicationObjectItems) {
   // RA412 at 3 and RA312 (8 DO, 8 DI) at 10: two output and two input assemblies.
   const auto table = Scanned({{"3", "RA412"}, {"10", "RA312"}});
   MapTables maps;
   BuildAssemblyMaps(table, maps);
   const auto consumed = ConsumedItems(table, maps);
   const auto produced = ProducedItems(table, maps);
-  ASSERT_EQ(consumed.size() + produced.size(), 12U);  // the items' texts are DNSEdsSet.Load's
+  // The items' texts are DNSEdsSet.Load's; the assemblies' and None's paths DeviceNetCommit's.
+  ASSERT_EQ(consumed.size() + produced.size(), 12U);
 
-  EXPECT_EQ(GetDNSInfo(2, produced[2], maps), (DnsPath{kAssemblyClass, 4, kAssemblyData}));
-  EXPECT_EQ(GetDNSInfo(1, consumed[1], maps), (DnsPath{kAssemblyClass, 1, kAssemblyData}));
   EXPECT_EQ(GetDNSInfo(3, consumed[3], maps), (DnsPath{kApplicationClass, 1, kDOData}));
   EXPECT_EQ(GetDNSInfo(5, consumed[5], maps), (DnsPath{kApplicationClass, 1, kAOData}));
   EXPECT_EQ(GetDNSInfo(4, produced[4], maps), (DnsPath{kApplicationClass, 2, kDIData}));
   EXPECT_EQ(GetDNSInfo(5, produced[5], maps), (DnsPath{kApplicationClass, 1, kAIData}));
-  EXPECT_EQ(GetDNSInfo(0, "None", maps), (DnsPath{kAssemblyClass, 0, kAssemblyData}));
-  EXPECT_EQ(GetDNSInfo(0, "", maps), (DnsPath{kAssemblyClass, 0, kAssemblyData}));
-
-  // Index 1, class 4, instance 3, attribute 3.
-  EXPECT_EQ(ConnectionPath(1, GetDNSInfo(1, produced[1], maps)), 1u * 16777216 + 4 * 65536 + 3 * 256 + 3);
-}
-
-TEST(DeviceNetModelCode, VariantsStoreTenTimesTheBaseCodePlusOne) {
-  const auto code = [](const char* model) { return modules::FindModel(model)->ModelCode; };
-  EXPECT_EQ(DeviceNetModelCode("RA883Z"), DeviceNetModelCode("RA883") + 1);
-  EXPECT_EQ(DeviceNetModelCode("RA883BL"), 10 * code("RA883"));
-  EXPECT_EQ(DeviceNetModelCode("RA412P"), 10 * code("RA412") + 1);
-  EXPECT_EQ(DeviceNetModelCode("RB883Z"), 10 * code("RB883") + 1);
-  EXPECT_EQ(DeviceNetModelCode("RA850"), code("RA850"));
-  EXPECT_EQ(DeviceNetModelCode("nothing"), 0u);
 }
 
 }  // namespace

@@ -90,16 +90,5 @@ TEST_F(DnsEds, CosOnlyWithInputsOnly_MatchesHandDerivedFile) {
   EXPECT_EQ(BuildDnsEds(State(), {2026, 7, 1, 0, 0, 0}), Expected("cos_only.eds"));
 }
 
-TEST_F(DnsEds, SlotBeyondTheScan_HasNoRowAndNoEntryAndTheNumbersFollowThePageList) {
-  PackingLine();
-  table.CurrentModule = 10;  // slot 11 (RA690) was never reached
-  const std::string text = BuildDnsEds(State(), {});
-  EXPECT_EQ(text.find("RA690    20"), std::string::npos);
-  EXPECT_EQ(text.find("20 64 24 0C"), std::string::npos);
-  EXPECT_EQ(ConsumedItems(table, *maps).size(), 5U);  // None, 2 assemblies, DO and AO of slot 0
-  EXPECT_NE(text.find("Output4 = \r\n                   2,"), std::string::npos);
-  EXPECT_EQ(text.find("Output5"), std::string::npos);
-}
-
 }  // namespace
 }  // namespace gw20::devicenet

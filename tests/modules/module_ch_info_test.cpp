@@ -21,29 +21,27 @@ bool Identify(ModuleTable& table, int slot, const std::string& name, const std::
 
 TEST(ModuleChInfo, NameNotExactlyInCatalog_IsUnknownAndEmptiesAddress) {
   ModuleTable table;
-  ASSERT_TRUE(Identify(table, 0, "RA850", "1"));
-  const int aiBefore = table.TotalAIBytes;
   for (const char* name : {"RA850 ", "ra850", "Ra850", "RA8501", "RA850CX", "RA85", "RB706", "RB883W", ""}) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(FindModel(name), nullptr);
     EXPECT_FALSE(Identify(table, 1, name, "2"));
     EXPECT_EQ(table.ModuleList[1].Address, "");
     EXPECT_EQ(table.ModuleList[1].AIChannels, 0);
   }
-  EXPECT_EQ(table.TotalAIBytes, aiBefore);
-  EXPECT_EQ(table.ModuleList[0].Address, "1");
+  EXPECT_EQ(table.TotalAIBytes, 0);
 }
 
-// The application object and the process-image totals of a few telling
-// mixes; a counter module adds only its digital outputs.
+// The application object and the process-image totals of each kind alone, all
+// four, and a counter module, which adds only its digital outputs.
 TEST(ModuleChInfo, KnownModel_FillsRecordTotalsAndAppObject) {
   const struct {
     const char* name;
     int ioType;
     std::vector<int> bytes;  // DO, AO, DI and AI
-  } cases[] = {{"RA812", 8, {1, 0, 0, 16}}, {"RA412P", 6, {1, 2, 1, 2}}, {"RA318", 7, {1, 0, 1, 2}},
-               {"RA874", 1, {0, 8, 0, 0}},  {"RB331", 2, {0, 0, 4, 0}},  {"RA356B", 4, {1, 0, 1, 0}},
-               {"RB952", 0, {4, 0, 0, 0}},  {"RA502", 8, {1, 0, 0, 0}}};
+  } cases[] = {{"RA812", 8, {1, 0, 0, 16}},
+               {"RA412P", 6, {1, 2, 1, 2}},
+               {"RA874", 1, {0, 8, 0, 0}},
+               {"RB331", 2, {0, 0, 4, 0}},
+               {"RA502", 8, {1, 0, 0, 0}}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ModuleTable table;
@@ -57,9 +55,7 @@ TEST(ModuleChInfo, KnownModel_FillsRecordTotalsAndAppObject) {
     EXPECT_EQ((std::vector<int>{a.DOC, a.AOC, a.DIC, a.AIC}),
               (std::vector<int>{r.DOChannels, r.AOChannels, r.DIChannels, r.AIChannels}));
     EXPECT_EQ(a.IOType, c.ioType);
-    EXPECT_EQ(a.Name, c.name);
-    EXPECT_EQ(a.Address, 18);
-    EXPECT_EQ((std::vector<int>{r.TypeCodeCount, a.TypeCodeCount, a.TypeCode2}), (std::vector<int>{1, 1, 0}));
+    EXPECT_EQ(a.Name + " " + std::to_string(a.Address), std::string(c.name) + " 18");
   }
 }
 
@@ -75,58 +71,42 @@ TEST(ModuleChInfo, DigitalChannels_RoundUpToWholeBytesPerModule) {
   EXPECT_EQ(table.TotalDIBytes, 4);
 }
 
-TEST(ModuleChInfo, TotalPast255_ThrowsDescriptionAndLeavesTableUnchanged) {
+// A total past 255 bytes, a slot or an address out of range: thrown before
+// the table changes, so a failed connect leaves a consistent table behind.
+TEST(ModuleChInfo, TotalPast255OrBadSlotOrAddress_ThrowsAndLeavesTableUnchanged) {
   ModuleTable table;
-  for (int slot = 0; slot < 12; ++slot) {
-    ASSERT_TRUE(Identify(table, slot, "RA883Z", std::to_string(slot + 1)));  // 20 bytes each
-  }
-  EXPECT_EQ(table.TotalAIBytes, 240);
+  for (int slot = 0; slot < 12; ++slot)
+    ASSERT_TRUE(Identify(table, slot, "RA883Z", std::to_string(slot + 1)));
   try {
     Identify(table, 12, "RA883Z", "13");
     FAIL() << "no overflow reported";
   } catch (const ModuleTableError& e) {
-    const std::string text = e.what();
-    for (const char* part : {"TotalAIBytes", "260", "RA883Z"})
-      EXPECT_NE(text.find(part), std::string::npos) << text;
+    EXPECT_STREQ(e.what(),
+                 "Overflow: TotalAIBytes would be 260 bytes (at most 255) with module RA883Z at address 13");
   }
   EXPECT_EQ(table.TotalAIBytes, 240);
   EXPECT_EQ(table.ModuleList[12].AIChannels, 0);
   EXPECT_EQ(table.AppObjList[12].Name, "");
-}
 
-TEST(ModuleChInfo, BadSlotOrAddress_ThrowsInsteadOfWritingOutOfBounds) {
-  ModuleTable table;
   table.CurrentModule = kModuleSlots;
   EXPECT_THROW(ModuleChInfo(table, "RA394"), ModuleTableError);
-  EXPECT_THROW(ModuleCode(table, -1, 3), ModuleTableError);
   for (const char* address : {"256", "x1", "1 ", ""}) {
     SCOPED_TRACE(address);
-    EXPECT_THROW(Identify(table, 0, "RA394", address), ModuleTableError);
-    EXPECT_EQ(table.TotalAIBytes, 0);
+    EXPECT_THROW(Identify(table, 12, "RA394", address), ModuleTableError);
+    EXPECT_EQ(table.TotalAIBytes, 240);
   }
 }
 
-TEST(ModuleTable, ResetThenRescan_KeepsNamesClearsCountsAndOrderFollowsUsedSlots) {
+TEST(ModuleTable, ResetThenRescan_ClearsCountsAndOrderFollowsUsedSlots) {
   ModuleTable table;
-  for (int slot : {1, 4, 14}) {
-    table.CurrentModule = slot;
-    table.ModuleList[slot] = {.ModelName = "RA412", .Address = std::to_string(slot + 1)};
-    ASSERT_TRUE(ModuleChInfo(table, "RA412"));
-  }
+  for (int slot : {1, 4, 14}) ASSERT_TRUE(Identify(table, slot, "RA412", std::to_string(slot + 1)));
   BuildModuleOrder(table);
-  EXPECT_EQ(table.ModuleCount, 3);
-  EXPECT_EQ((std::vector<int>{table.ModuleOrder[0], table.ModuleOrder[1], table.ModuleOrder[2]}),
-            (std::vector<int>{1, 4, 14}));
-
   ResetModuleTable(table);
-  EXPECT_EQ(table.ModuleCount, 0);
-  EXPECT_EQ(table.ModuleOrder[1], 0);
+  EXPECT_EQ(table.ModuleCount + table.ModuleOrder[1], 0);
   EXPECT_EQ(table.TotalDOBytes + table.TotalAOBytes + table.TotalDIBytes + table.TotalAIBytes, 0);
   const ZelkModuleRecord& r = table.ModuleList[4];
   EXPECT_EQ(r.Address, "");
   EXPECT_EQ(r.DOChannels + r.AOChannels + r.DIChannels + r.AIChannels + r.CounterChannels, 0);
-  EXPECT_EQ(r.ModelName, "RA412");
-  EXPECT_EQ(table.AppObjList[4].Name, "RA412");
 
   // A smaller second scan: stale order entries behind the new count are cleared.
   table.ModuleList[7].Address = "8";

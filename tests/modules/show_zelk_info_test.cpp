@@ -1,15 +1,13 @@
-// The module viewer: header texts and widths, one row per module in
-// ModuleOrder, and the number formats of its cells.
+// The module viewer: one row per module in ModuleOrder, and the number
+// formats of its cells.
 
 #include "modules/show_zelk_info.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "modules/grid_columns.h"
 #include "modules/module_table.h"
 #include "tests/support/test_services.h"
 
@@ -32,13 +30,7 @@ TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   ShowZelkInfo form(table, host);
   form.Show();
   const ui::Grid& grid = form.ZelkInfoRecord;
-  // Every column shows at once: the window is as wide as the grid needs.
-  EXPECT_GT(form.Width(), std::max(kZelkInfoWidth - 1, GridWidthTwips(grid)));
-  EXPECT_EQ(form.Left(), (host.ScreenWidthTwips() - form.Width()) / 2);
   ASSERT_EQ(grid.Rows(), 4);
-  EXPECT_EQ(testing::GridRow(grid, 0),
-            (std::vector<std::string>{"No.", "Address", "   Name", "Type Code", "Data Format", "DO Ch Num",
-                                      "AO Ch Num", " DI Ch Num", " AI Ch Num", "Count/Frequency Ch Num"}));
   EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"1", "0x0A", "RA812", "0x0D", "0x00", "6", "0", "0", "8", "0"}));
   EXPECT_EQ(testing::GridRow(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F",
@@ -46,20 +38,6 @@ TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   // Only the counter models show counter channels.
   EXPECT_EQ(testing::GridRow(grid, 3),
             (std::vector<std::string>{"3", "0x01", "RA412", "0x4A", "0x02", "4", "1", "1", "2", "0"}));
-
-  // A later connect found fewer modules, then none: a new load shows only those.
-  form.Unload();
-  table.ModuleList[2].Address.clear();
-  table.ModuleList[3].Address.clear();
-  BuildModuleOrder(table);
-  form.Load();
-  ASSERT_EQ(grid.Rows(), 2);
-  EXPECT_EQ(grid.TextMatrix(1, 2), "RA812");
-  form.Unload();
-  table.ModuleList[0].Address.clear();
-  BuildModuleOrder(table);
-  form.Load();
-  EXPECT_EQ(grid.Rows(), 1);
 }
 
 }  // namespace
