@@ -21,9 +21,8 @@
 namespace gw20::qtui {
 namespace {
 
-// Visibility, enabling, option buttons, locked boxes, refilled lists, menu
-// captions, tabs, grid cells and either side going first are pinned by the
-// views' tests.
+// Visibility, enabling, option buttons, locked boxes, refilled lists, tabs,
+// grid cells and either side going first are pinned by the views' tests.
 TEST(Binder, ModelChangesReachTheWidgets_AndOperatorActionsReachTheModels) {
   ui::Label label;
   ui::ComboBox combo;
