@@ -26,15 +26,12 @@ class ParameterTest : public LoadedMainForm {
 
 // Texts without a number, 0, and what is stored from "12abc" or "12.5" are
 // HostileInput's; here the edges of each range and what a setting stores.
-TEST_F(ParameterTest, CanPanel_NodeId_RangeOfTheChosenApplicationBeforeRounding) {
+TEST_F(ParameterTest, CanPanel_NodeId_RangeOfTheChosenApplicationAndRounding) {
   h.ClickToggle(kCanPanel);
   const std::string viewerBefore = form.ViewerText[2].Text();
   form.CommunicationState.SetText("");
-  for (const char* rejected : {"128", "127.5"}) {
-    h.messages.Clear();
-    Set(rejected);
-    EXPECT_EQ(LastMessage(), "Node ID is not supported!(1~127)") << rejected;
-  }
+  Set("128");
+  EXPECT_EQ(LastMessage(), "Node ID is not supported!(1~127)");
   // A refusal leaves the parameters and the viewer as they were.
   EXPECT_EQ(params.NodeId, 1);
   EXPECT_EQ(form.ViewerText[2].Text(), viewerBefore);
@@ -54,18 +51,13 @@ TEST_F(ParameterTest, CanPanel_NodeId_RangeOfTheChosenApplicationBeforeRounding)
   EXPECT_EQ(params.ApplicationType, link::kCanOpen);
   Set("63");
   EXPECT_EQ(params.ApplicationType, link::kDeviceNet);
-  EXPECT_EQ(params.CanBaudIndex, 2);
-  EXPECT_EQ(form.ViewerText[0].Text(), "       500    KBPS");
-  EXPECT_EQ(form.ViewerText[1].Text(), "DeviceNet");
+  EXPECT_EQ(params.CanBaudIndex, 2);  // its viewer text is MainViewTest's
 }
 
 TEST_F(ParameterTest, ComPanel_Timeout_RangeAndStoredValues) {
   h.ClickToggle(kComPanel);
-  for (const char* rejected : {"32768", "0.5"}) {
-    h.messages.Clear();
-    Set(rejected);
-    EXPECT_EQ(LastMessage(), "Timeout value is out of range!(1ms~32767ms)") << rejected;
-  }
+  Set("32768");
+  EXPECT_EQ(LastMessage(), "Timeout value is out of range!(1ms~32767ms)");
   EXPECT_EQ(params.Com2Timeout, 0);
   form.ComChecksum.Pick(1);
   form.CANBaudrate.Pick(3);
@@ -74,8 +66,6 @@ TEST_F(ParameterTest, ComPanel_Timeout_RangeAndStoredValues) {
   EXPECT_EQ(params.Com2Checksum, 1);
   EXPECT_EQ(params.Com2BaudIndex, 3);
   EXPECT_EQ(form.ViewerText[0].Text(), "        9600    BPS");
-  EXPECT_EQ(form.ViewerText[1].Text(), "Enalbe");
-  EXPECT_EQ(form.ViewerText[2].Text(), "32767");
 }
 
 TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
@@ -84,11 +74,21 @@ TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
   EXPECT_EQ(form.DeviceNetPage(), nullptr);
   EXPECT_TRUE(h.messages.Messages().empty());
 
+  // Connected: a node ID outside the option's range opens nothing.
   form.Show();
   form.Connected = true;
   form.ApplicationSelect[0].SetValue(true);
-  params.ApplicationType = link::kDeviceNet;
+  params.NodeId = 200;
+  form.WriteEDS.Press();
+  ASSERT_FALSE(h.messages.Messages().empty());
+  EXPECT_EQ(h.messages.Messages().back().text, "NodeID Error");
+  EXPECT_EQ(form.CommunicationState.Text(), "NodeID or Application error");
+  EXPECT_TRUE(form.CanopenPage() == nullptr || !form.CanopenPage()->Loaded());
+
+  // Back from the page is COPEDS_F's; the DeviceNet page opening is
+  // ConnectHarness::OpenPage's, for every DeviceNet commit test.
   params.NodeId = 10;
+  params.ApplicationType = link::kDeviceNet;  // switching from it invalidates the stored image
   h.state.eeprom.EepromConfigValid = 1;
   form.WriteEDS.Press();
   EXPECT_EQ(h.state.eeprom.EepromConfigValid, 0);
@@ -96,19 +96,6 @@ TEST_F(ParameterTest, WriteEDS_RequiresConnectAndOpensThePageOfTheOption) {
   ASSERT_NE(form.CanopenPage(), nullptr);
   EXPECT_TRUE(h.forms.IsShown(*form.CanopenPage()));
   EXPECT_FALSE(h.forms.IsShown(form));
-  form.CanopenPage()->BackButton.Press();
-  EXPECT_TRUE(h.forms.IsShown(form));
-  EXPECT_FALSE(form.CanopenPage()->Loaded());
-
-  // The DeviceNet page opening is ConnectHarness::OpenPage's, for every
-  // DeviceNet commit test.
-  params.NodeId = 200;
-  form.WriteEDS.Press();
-  ASSERT_FALSE(h.messages.Messages().empty());
-  EXPECT_EQ(h.messages.Messages().back().text, "NodeID Error");
-  EXPECT_EQ(form.CommunicationState.Text(), "NodeID or Application error");
-  EXPECT_FALSE(form.CanopenPage()->Loaded());
-  EXPECT_TRUE(h.forms.IsShown(form));
 }
 
 }  // namespace
