@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "link/field_port_scan.h"
 #include "tests/support/connect_harness.h"
 
 namespace gw20::app {
@@ -105,6 +107,35 @@ TEST(Connect, GW20A_IsAcceptedWithItsPrompt) {
   b.h.form.Connect.Press();
   EXPECT_EQ(b.h.state.console.ControllerPrompt, "GW20A>");
   EXPECT_TRUE(b.h.form.Connected);  // the state after a connect is NewController's
+}
+
+// A scan at a bit rate the modules do not use finds none but completes, and
+// its rate becomes the default. Sixteen absent addresses at one second each
+// take a quarter of a minute: the bar moves on in between its scan stages 3
+// and 5, never back.
+TEST(Connect, ScanAtAnotherBitRate_FindsNoModulesAndMovesTheBarBetweenItsStages) {
+  Bench b{Model("GW20M", kTwoModules)};
+  b.choose = [](link::ComParaSetting_F& dialog) {
+    dialog.ScanBaudrateCombol.SetListIndex(4);
+    dialog.ScanTimeout.Type("1000");
+  };
+  auto& bar = b.h.form.ConnectProgress;
+  std::vector<int> shown;
+  bar.Observe([&] { shown.push_back(bar.Value()); });
+  b.h.form.Connect.Press();
+
+  ASSERT_TRUE(b.h.form.Connected);
+  const auto commands = b.Commands();
+  EXPECT_NE(std::find(commands.begin(), commands.end(), "/baud 19200"), commands.end());
+  EXPECT_EQ(b.h.state.modules.ModuleCount, 0);
+  EXPECT_EQ(b.h.state.params.Com2BaudIndex, 4);
+  const auto during = std::count_if(shown.begin(), shown.end(), [](int value) {
+    return value > link::kProgressScanStarted * kProgressPerStage &&
+           value < link::kProgressScanned * kProgressPerStage;
+  });
+  EXPECT_GE(during, 10);
+  EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end()));
+  EXPECT_EQ(shown.back(), kProgressMax);
 }
 
 TEST(Connect, ForeignControllerOrSilentLine_EndsWithTimeoutStatus) {

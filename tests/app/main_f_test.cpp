@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
 #include "app/about_form.h"
+#include "app/extern_setting.h"
+#include "app/logo.h"
 #include "tests/support/app_harness.h"
 
 namespace gw20::app {
@@ -94,6 +97,21 @@ TEST_F(MainFormTest, FormUnload_RefusedWhileBusy_AskedOtherwise) {
   form.EixtProgram.Press();  // answered Yes
   EXPECT_FALSE(form.Loaded());
   EXPECT_FALSE(form.AboutWindow()->Loaded());
+}
+
+TEST(StartUp, ExternSetting_ShowsSplashForASecondThenMainWindow) {
+  testing::VirtualTime time;
+  testing::ScriptedPort port{time};
+  AppHarness h{time, port};
+  Logo logo{h.forms};
+  bool splashSeen = false;
+  h.time.At(std::chrono::milliseconds(500), [&] { splashSeen = h.forms.IsShown(logo); });
+  const auto start = h.time.Now();
+  ExternSetting(h.services, logo, h.form);
+  EXPECT_TRUE(splashSeen);
+  EXPECT_GE(h.time.Now() - start, 1000u);
+  EXPECT_FALSE(logo.Loaded());
+  EXPECT_EQ(h.forms.shows, (std::vector<std::string>{"Logo", "Main_F"}));
 }
 
 }  // namespace

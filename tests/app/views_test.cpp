@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -91,7 +94,27 @@ class MainViewTest : public ::testing::Test {
 };
 
 // A caption reaching its widget is the binder's (binder_test); here what the views add.
+// Every caption the loaded window shows, as "name=text" sorted by name.
+std::string Captions(const QMainWindow& window) {
+  QStringList captions{"title=" + window.windowTitle()};
+  for (const QAction* menu : window.menuBar()->actions()) captions << "menu=" + menu->text();
+  for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+    if (!button->text().isEmpty()) captions << button->objectName() + "=" + button->text();
+  }
+  for (const QGroupBox* frame : window.findChildren<QGroupBox*>()) {
+    captions << frame->objectName() + "=" + frame->title();
+  }
+  captions.sort();
+  return captions.join('|').toStdString();
+}
+
 TEST_F(MainViewTest, MainWindow_LoadedBare_TogglesSwitchPanels_EditsReachTheViewer) {
+  EXPECT_EQ(
+      Captions(*view),
+      "ApplicationLayerFrame=Application Layer|ApplicationSelect(0)=CANopen|ApplicationSelect(1)=DeviceNet|"
+      "CommunicationRegion=Communication|Connect=Connect|EixtProgram=Exit Program|"
+      "Frame2=GW20x series Situation|ParaSetting=|ParaView=|SettingParameter=Setting|"
+      "WriteEDS=Build EDS File|menu=About|menu=File|title=General Setting");
   EXPECT_EQ(port.Settings(), "115200,n,8,1");
   EXPECT_EQ(Find<QComboBox>(*view, "ComPort").currentText(), "COM1");
   EXPECT_TRUE(Find<QComboBox>(*view, "CANBaudrate").isHidden());
@@ -108,6 +131,7 @@ TEST_F(MainViewTest, MainWindow_LoadedBare_TogglesSwitchPanels_EditsReachTheView
   Settle(*view);
   EXPECT_FALSE(Find<QGroupBox>(*view, "ApplicationLayerFrame").isHidden());
   EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "CANopen");
+  EXPECT_EQ(Find<QGroupBox>(*view, "ParaSetting").title(), "CAN Parameter Setting");
   EXPECT_EQ(LayoutFault(*view), "");
 
   Find<QPushButton>(*view, "ComButton(1)").click();
@@ -116,6 +140,7 @@ TEST_F(MainViewTest, MainWindow_LoadedBare_TogglesSwitchPanels_EditsReachTheView
   EXPECT_FALSE(Find<QComboBox>(*view, "ComChecksum").isHidden());
   EXPECT_EQ(Find<QComboBox>(*view, "CANBaudrate").itemText(7), "      115200  BPS");  // the list refilled
   EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "Disable");
+  EXPECT_EQ(Find<QGroupBox>(*view, "ParaView").title(), "COM Parameter Viewer");
   EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(1)").isChecked());
   EXPECT_FALSE(Find<QPushButton>(*view, "ComButton(0)").isChecked());
   EXPECT_EQ(LayoutFault(*view), "");
@@ -184,7 +209,22 @@ TEST(ScanDialogViewTest, EnterPressesOk_EscapeCloses_TitleFits) {
   }
 }
 
-TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndLayOutTheirControls) {
+// The first cell whose text is wider than its column in the font the table
+// draws it with (bold header cells included), or "".
+std::string TextCutOff(const QTableWidget& table) {
+  constexpr int kCellMargins = 6;  // pixels the style keeps free in a cell
+  for (int row = 0; row < table.rowCount(); ++row) {
+    for (int col = 0; col < table.columnCount(); ++col) {
+      const QTableWidgetItem* item = table.item(row, col);
+      if (item == nullptr) continue;
+      const int needed = QFontMetrics(item->font()).horizontalAdvance(item->text()) + kCellMargins;
+      if (needed > table.columnWidth(col)) return item->text().toStdString();
+    }
+  }
+  return {};
+}
+
+TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   testing::FormRecorder host;
   modules::ModuleTable table = FourModules();
   auto maps = std::make_unique<canopen::MapTables>();
@@ -214,6 +254,7 @@ TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndLayOutTheirControls) {
   for (const QWidget* view : {static_cast<QWidget*>(&zelkView), static_cast<QWidget*>(&pdoView),
                               static_cast<QWidget*>(&dictionaryView), static_cast<QWidget*>(&applicationView),
                               static_cast<QWidget*>(&assemblyView)}) {
+    EXPECT_EQ(TextCutOff(*view->findChild<QTableWidget*>()), "") << view->objectName().toStdString();
     EXPECT_EQ(LayoutFault(*view), "") << view->objectName().toStdString();
   }
 }

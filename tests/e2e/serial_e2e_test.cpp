@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "link/console.h"
@@ -41,11 +42,17 @@ class SerialEndToEnd : public ::testing::Test {
   link::Console console_{port_, events_, ticks_, state_};
 };
 
-TEST_F(SerialEndToEnd, AnOpenPortIsOccupied_UntilClosed) {
+TEST_F(SerialEndToEnd, AnOpenPortIsOccupiedUnderEitherName_UntilClosed) {
   ASSERT_NO_FATAL_FAILURE(Serve());
   qtui::QtSerialPort second;
   second.SetPortNumber(1);
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Occupied);
+  // The same device under its own name is just as occupied.
+  setenv("GW20_COM2", std::filesystem::canonical(sim_.Link().toStdString()).c_str(), 1);
+  qtui::QtSerialPort byDeviceName;
+  byDeviceName.SetPortNumber(2);
+  EXPECT_EQ(byDeviceName.Open().status, ui::OpenStatus::Occupied);
+  unsetenv("GW20_COM2");
   port_.Close();  // released: the next holder gets it
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Opened);
 }
