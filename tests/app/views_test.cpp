@@ -19,8 +19,12 @@
 #include <QTest>
 #include <memory>
 
+#include "app/about_form.h"
+#include "app/logo.h"
+#include "app/qt/about_form_view.h"
 #include "app/qt/com_para_setting_f_view.h"
 #include "app/qt/dnseds_set_view.h"
+#include "app/qt/logo_view.h"
 #include "app/qt/main_f_view.h"
 #include "app/qt/show_app_obj_dect_view.h"
 #include "app/qt/show_app_obj_new_view.h"
@@ -182,6 +186,19 @@ TEST(DeviceNetPageViewTest, ListsFollowThePageAndAFrameLocksItsWidgets) {
   EXPECT_TRUE(Find<QComboBox>(pageView, "InpPut(0)").isEnabled());
   Find<QRadioButton>(pageView, "IO_Info(3)").click();
   EXPECT_EQ(page.DefaultIOInfo(), devicenet::kDefaultCyclic);
+}
+
+TEST(SmallWindowsTest, SplashAndAbout_FitAndShowTheirCaption) {
+  testing::FormRecorder host;
+  app::Logo logo(host);
+  app::AboutForm about(host);
+  LogoView logoView(logo);
+  AboutFormView aboutView(about);
+  for (QWidget* window : {static_cast<QWidget*>(&logoView), static_cast<QWidget*>(&aboutView)}) {
+    Settle(*window);
+    EXPECT_EQ(LayoutFault(*window), "") << window->objectName().toStdString();
+  }
+  EXPECT_EQ(aboutView.windowTitle(), QString::fromLatin1(about.Caption().c_str()));
 }
 
 // Enter is OK and Escape closes (the dialog has no Cancel; closing keeps what
