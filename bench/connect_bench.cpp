@@ -357,6 +357,15 @@ const char* const kRoads[] = {"connect, EEPROM never written", "CANopen commit",
 
 using RoadRuns = std::map<std::string, std::vector<Phase>>;
 
+// Calls print(road, runs) for every road that has runs, in the tables' order.
+template <typename Print>
+void ForEachRoad(const RoadRuns& results, Print print) {
+  for (const char* road : kRoads) {
+    const auto found = results.find(road);
+    if (found != results.end()) print(road, found->second);
+  }
+}
+
 void RunRoads(Bench& bench, int runs, milliseconds pause, RoadRuns& results, std::vector<long>& memory) {
   for (int run = 0; run < runs; ++run) {
     const gw20::bench::ScratchFolder folder;
@@ -383,10 +392,7 @@ void PrintRoads(const RoadRuns& results) {
       "floor: scan time-outs s | floor: waited time-outs s | floor s | wall / floor | "
       "longest tick gap ms (median of runs, longest) |\n"
       "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
-  for (const char* road : kRoads) {
-    const auto found = results.find(road);
-    if (found == results.end()) continue;
-    const std::vector<Phase>& runs = found->second;
+  ForEachRoad(results, [](const char* road, const std::vector<Phase>& runs) {
     int ok = 0;
     double least = 0;
     double most = 0;
@@ -414,7 +420,7 @@ void PrintRoads(const RoadRuns& results) {
         MedianOf(runs, [](const Phase& p) { return p.floor.scanTimeouts; }),
         MedianOf(runs, [](const Phase& p) { return p.floor.waits; }), floor, floor > 0 ? wall / floor : 0.0,
         MedianOf(runs, [](const Phase& p) { return p.longestGapMs; }), gap);
-  }
+  });
   std::fflush(stdout);
 }
 
@@ -429,10 +435,7 @@ void PrintBeyondFloor(const RoadRuns& results) {
       "\n| road | wall - floor s | typing s | between exchanges s | waited time-outs s | "
       "outside the session s |\n"
       "|---|---:|---:|---:|---:|---:|\n");
-  for (const char* road : kRoads) {
-    const auto found = results.find(road);
-    if (found == results.end()) continue;
-    const std::vector<Phase>& runs = found->second;
+  ForEachRoad(results, [](const char* road, const std::vector<Phase>& runs) {
     const auto median = [&](auto field) { return MedianOf(runs, field); };
     std::printf(
         "| %s | %.3f | %.3f | %.3f | %.3f | %.3f |\n", road,
@@ -445,7 +448,7 @@ void PrintBeyondFloor(const RoadRuns& results) {
           const SessionTimes& t = p.times;
           return p.wall - (t.typing + t.answering + t.prescribedWaits + t.shortGaps);
         }));
-  }
+  });
   std::fflush(stdout);
 }
 

@@ -53,11 +53,9 @@ class VirtualPump : public ui::EventPump {
   explicit VirtualPump(VirtualTime& time) : time_(time) {}
   void ProcessEvents() override;
   void Pause(std::chrono::milliseconds period) override;
-  int Pumps() const { return pumps_; }
 
  private:
   VirtualTime& time_;
-  int pumps_ = 0;
 };
 
 struct ShownMessage {
