@@ -150,7 +150,7 @@ bool ConnectSequence::Connect(int portNumber) {
 
   const auto read = link::ReadStoredConfiguration(console, state_.console, state_.eeprom);
   if (read.status == link::EepromStatus::Timeout) return FailTimeout(read.description);
-  if (!read.Ok()) return Fail(read.description, kNoTitle, "");
+  if (!read.Ok()) return Fail(read.description, kErrorTitle, "");
 
   ChooseScanParameters();
   if (!ScanFieldPort(console, listing)) return false;
@@ -158,7 +158,7 @@ bool ConnectSequence::Connect(int portNumber) {
   const auto check = link::CheckStoredConfiguration(console, state_.console, state_.eeprom, state_.params,
                                                     state_.modules, [this](int stage) { ShowStage(stage); });
   if (check.status == link::EepromStatus::Timeout) return FailTimeout(check.description);
-  if (!check.Ok()) return Fail(check.description, kNoTitle, "");
+  if (!check.Ok()) return Fail(check.description, kErrorTitle, "");
 
   Finish(picture);
   return true;

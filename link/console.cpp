@@ -40,11 +40,20 @@ struct ExchangeRules {
   bool restartTimeoutOnChunk = false;
 };
 
+// How typing a command went.
+enum class Typed { Ok, EchoDiffers, NoEcho };
+
 // The port, pump and tick counter of one exchange, and the steps they share.
 class Line {
  public:
-  Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, std::chrono::milliseconds pause)
-      : port_(port), events_(events), ticks_(ticks), pause_(pause) {}
+  Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, std::chrono::milliseconds pause,
+       std::chrono::milliseconds echoTimeout, bool& echoes)
+      : port_(port),
+        events_(events),
+        ticks_(ticks),
+        pause_(pause),
+        echoTimeout_(echoTimeout),
+        echoes_(echoes) {}
 
   // Lets `period` pass, keeping the windows alive and not spinning: the
   // pause runs the event loop until its end.
@@ -64,20 +73,31 @@ class Line {
     if (port_.InBufferCount() > 0) static_cast<void>(port_.ReadAll());
   }
 
-  // One character per write, each followed by its echo; no pause follows the
-  // carriage return (the caller waits for its echo after the drain check).
-  void Type(std::string_view command) {
-    for (const char c : command) {
-      Write(c);
-      AwaitEcho();
+  // One character per write, each followed by its echo, compared character
+  // for character with what was typed. Enter follows only when the whole
+  // command came back as typed (or the console has not echoed at all): a
+  // line that lost or changed a character on its way is never entered as it
+  // stands. No pause follows Enter (the caller waits for its echo after the
+  // drain check).
+  Typed Type(std::string_view command) {
+    for (std::size_t i = 0; i < command.size(); ++i) {
+      Write(command[i]);
+      const Typed typed = AwaitEchoOf(command.substr(0, i + 1));
+      if (typed != Typed::Ok) return typed;
     }
+    if (!command.empty() && early_ == command) echoes_ = true;
     Write(kCarriageReturn);
+    return Typed::Ok;
   }
+
+  // What came back while typing: the echo, or whatever stood in its place.
+  const std::string& Echo() const { return early_; }
 
   // Waits until everything typed has been echoed: as many characters back as
   // typed, and something new since the last one, so that one burst of stale
   // text cannot release a run of characters. At least CharacterPause, at most
-  // max(kEchoWaitLimit, CharacterPause); pumps events at least once.
+  // max(kEchoWaitLimit, CharacterPause); pumps events at least once. Used
+  // after Enter, whose echo comes with the answer.
   void AwaitEcho() {
     const auto start = ticks_.NowMs();
     const auto shortest = pause_;
@@ -109,10 +129,14 @@ class Line {
     return false;
   }
 
-  // Collects chunks into `reply` (emptied first) until `prompt` is found while
-  // the line is quiet. Returns the position of the prompt, or npos on time-out
-  // (then `reply` holds everything collected). An empty prompt never matches.
-  std::size_t Collect(std::string& reply, std::string_view prompt, const ExchangeRules& rules) {
+  // Collects chunks into `reply` (emptied first) until one of `prompts` is
+  // found while the line is quiet. Returns where the earliest prompt starts
+  // and which one it is, or npos on time-out (then `reply` holds everything
+  // collected). An empty prompt never matches.
+  std::pair<std::size_t, std::size_t> Collect(std::string& reply,
+                                              std::initializer_list<std::string_view> prompts,
+                                              const ExchangeRules& rules) {
+    constexpr auto kNone = std::string_view::npos;
     reply.clear();
     auto start = ticks_.NowMs();
     const auto append = [&](std::string chunk) {
@@ -126,17 +150,21 @@ class Line {
     }
     for (;;) {
       const auto elapsed = Since(start);
-      if (elapsed >= rules.timeout) return std::string_view::npos;
+      if (elapsed >= rules.timeout) return {kNone, 0};
       if (port_.InBufferCount() > 0) {
         append(port_.ReadAll());
         continue;
       }
       // The prompt is searched only now, on all text collected so far, so a
       // prompt split over two chunks is still found.
-      if (!prompt.empty()) {
-        const auto found = reply.find(prompt);
-        if (found != std::string::npos) return found;
+      std::pair<std::size_t, std::size_t> first{kNone, 0};
+      std::size_t index = 0;
+      for (const auto prompt : prompts) {
+        const auto found = prompt.empty() ? kNone : reply.find(prompt);
+        if (found < first.first) first = {found, index};
+        ++index;
       }
+      if (first.first != kNone) return first;
       // Nothing waiting: block on the port instead of spinning, then let the
       // windows breathe.
       const auto wait = std::min<std::chrono::milliseconds>(kAnswerPollPeriod, rules.timeout - elapsed);
@@ -145,19 +173,49 @@ class Line {
     }
   }
 
-  // Steps shared by the family up to the start of collecting. False when the
-  // transmit buffer did not drain.
-  bool Send(std::string_view command, const ExchangeRules& rules) {
+  // Steps shared by the family up to the start of collecting.
+  ConsoleFailure Send(std::string_view command, const ExchangeRules& rules) {
     if (rules.quiet > std::chrono::milliseconds::zero()) WaitQuietly(rules.quiet);
     Flush();
-    Type(command);
-    if (!Drained(rules.pumpWhileDraining)) return false;
+    switch (Type(command)) {
+      case Typed::Ok:
+        break;
+      case Typed::EchoDiffers:
+        return ConsoleFailure::EchoDiffers;
+      case Typed::NoEcho:
+        return ConsoleFailure::NoEcho;
+    }
+    if (!Drained(rules.pumpWhileDraining)) return ConsoleFailure::NotDrained;
     // The carriage return's echo usually comes with the answer's start.
     AwaitEcho();
-    return true;
+    return ConsoleFailure::None;
   }
 
  private:
+  // Waits for the echo of `typed`, everything typed since the flush: Ok once
+  // it is all back (and CharacterPause has passed), EchoDiffers as soon as
+  // anything else came back. A console that has echoed in this conversation
+  // (or on this line) gets up to echoTimeout_ for it, else NoEcho; one that
+  // has not gets kEchoWaitLimit, after which typing goes on unchecked.
+  Typed AwaitEchoOf(std::string_view typed) {
+    const auto start = ticks_.NowMs();
+    for (;;) {
+      if (!typed.starts_with(early_)) return Typed::EchoDiffers;
+      const bool complete = early_.size() == typed.size();
+      const bool echoing = echoes_ || !early_.empty();
+      const auto longest = echoing ? std::max(echoTimeout_, pause_) : std::max(kEchoWaitLimit, pause_);
+      const auto elapsed = Since(start);
+      if (complete && elapsed >= pause_) return Typed::Ok;
+      if (elapsed >= longest) return complete || !echoing ? Typed::Ok : Typed::NoEcho;
+      if (complete) {
+        events_.Pause(pause_ - elapsed);
+        continue;
+      }
+      if (port_.WaitForInput(std::min(kPollPeriod, longest - elapsed))) early_ += port_.ReadAll();
+      events_.ProcessEvents();
+    }
+  }
+
   void Write(char c) {
     port_.Write(std::string_view(&c, 1));
     ++typed_;
@@ -167,6 +225,8 @@ class Line {
   ui::EventPump& events_;
   ui::TickCounter& ticks_;
   std::chrono::milliseconds pause_;
+  std::chrono::milliseconds echoTimeout_;
+  bool& echoes_;
   std::size_t typed_ = 0;  // characters written since the flush
   std::string early_;      // everything read since the flush, not yet collected
 };
@@ -176,47 +236,99 @@ class Line {
 Console::Console(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, ConsoleState& state)
     : port_(port), events_(events), ticks_(ticks), state_(state) {}
 
+bool Console::Finish(bool ok, ConsoleFailure failure) {
+  failure_ = ok ? ConsoleFailure::None : failure;
+  return ok;
+}
+
 bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt) {
   const ExchangeRules rules{.timeout = state_.ConsoleTimeout};
-  Line line(port_, events_, ticks_, state_.CharacterPause);
-  if (!line.Send(Command, rules)) return false;
-  const auto found = line.Collect(state_.ConsoleReply, Prompt, rules);
-  if (found == std::string::npos) return false;
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  if (const auto failed = line.Send(Command, rules); failed != ConsoleFailure::None) {
+    echo_ = line.Echo();
+    return Finish(false, failed);
+  }
+  const auto found = line.Collect(state_.ConsoleReply, {Prompt}, rules).first;
+  if (found == std::string::npos) return Finish(false, ConsoleFailure::Timeout);
   state_.ConsoleReply.resize(found);
-  return true;
+  return Finish(true, ConsoleFailure::None);
+}
+
+int Console::ConsoleEnter(std::initializer_list<std::string_view> Prompts) {
+  const ExchangeRules rules{.timeout = state_.ConsoleTimeout};
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  if (const auto failed = line.Send({}, rules); failed != ConsoleFailure::None) {
+    Finish(false, failed);
+    return -1;
+  }
+  const auto [found, which] = line.Collect(state_.ConsoleReply, Prompts, rules);
+  if (found == std::string::npos) {
+    Finish(false, ConsoleFailure::Timeout);
+    return -1;
+  }
+  state_.ConsoleReply.resize(found);
+  Finish(true, ConsoleFailure::None);
+  return static_cast<int>(which);
 }
 
 bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value) {
+  bool clean = false;
+  return ConsoleReadValue(Command, Key, Value, clean);
+}
+
+bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value,
+                               bool& Clean) {
   const ExchangeRules rules{.pumpWhileDraining = false, .timeout = state_.ConsoleTimeout};
-  Line line(port_, events_, ticks_, state_.CharacterPause);
-  if (!line.Send(Command, rules)) return false;
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  if (const auto failed = line.Send(Command, rules); failed != ConsoleFailure::None) {
+    echo_ = line.Echo();
+    return Finish(false, failed);
+  }
   std::string text;  // its own buffer: the caller's ConsoleReply stays as it was
-  const auto prompt = line.Collect(text, kEditPrompt, rules);
-  if (prompt == std::string::npos || Key.empty()) return false;
+  const auto prompt = line.Collect(text, {kEditPrompt}, rules).first;
+  if (prompt == std::string::npos || Key.empty()) return Finish(false, ConsoleFailure::Timeout);
 
   // The key is searched without its outer blanks, but the number is taken
   // after the key as given, up to the prompt.
   const auto key = std::string(ui::TrimBlanks(Key));
   const auto where = std::string(ui::TrimBlanks(text)).find(key);
-  if (where == std::string::npos) return false;
+  if (where == std::string::npos) return Finish(false, ConsoleFailure::Timeout);
   const auto valueStart = where + Key.size();
   // A key that only occurs after the prompt answers nothing about this word.
-  if (valueStart > prompt) return false;
-  Value = WordFromShown(ui::LeadingNumber(std::string_view(text).substr(valueStart, prompt - valueStart)));
-  return true;
+  if (valueStart > prompt) return Finish(false, ConsoleFailure::Timeout);
+  const auto shown = std::string_view(text).substr(valueStart, prompt - valueStart);
+  Value = WordFromShown(ui::LeadingNumber(shown));
+  Clean = IsCleanShownValue(shown);
+  return Finish(true, ConsoleFailure::None);
 }
 
 bool Console::ConsoleScanExchange(std::string_view PortDigit) {
   const ExchangeRules rules{.quiet = state_.ConsoleTimeout,
                             .timeout = kScanTimeoutFactor * state_.ConsoleTimeout,
                             .restartTimeoutOnChunk = true};
-  Line line(port_, events_, ticks_, state_.CharacterPause);
-  if (!line.Send(kScanCommand, rules)) return false;
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  if (const auto failed = line.Send(kScanCommand, rules); failed != ConsoleFailure::None) {
+    echo_ = line.Echo();
+    return Finish(false, failed);
+  }
   const auto prompt = "[COM" + std::string(PortDigit) + ":]";
-  const auto found = line.Collect(state_.ConsoleReply, prompt, rules);
-  if (found == std::string::npos) return false;
+  const auto found = line.Collect(state_.ConsoleReply, {prompt}, rules).first;
+  if (found == std::string::npos) return Finish(false, ConsoleFailure::Timeout);
   state_.ConsoleReply.resize(found);
-  return true;
+  return Finish(true, ConsoleFailure::None);
+}
+
+bool IsCleanShownValue(std::string_view text) {
+  constexpr std::string_view kAround = " \t\r\n";
+  const auto first = text.find_first_not_of(kAround);
+  if (first == std::string_view::npos) return false;
+  text = text.substr(first, text.find_last_not_of(kAround) - first + 1);
+  std::int64_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  constexpr std::int64_t kSmallest = -2147483648LL;
+  constexpr std::int64_t kLargest = 4294967295LL;
+  return error == std::errc{} && end == text.data() + text.size() && number >= kSmallest &&
+         number <= kLargest;
 }
 
 std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,9 +27,11 @@ inline constexpr std::string_view kEepromPrompt = "[EEPROM:]";
 
 // Typing is paced by the echo: the next character goes out once the
 // controller has echoed the ones before it, so at most one waits in its small
-// receive buffer however slowly it reads. Longest wait for that echo: a line
-// that echoes nothing (cut, or a controller that never echoes) is typed at
-// this pace, which is the fixed pause used before echo pacing.
+// receive buffer however long the controller is busy elsewhere. Until a
+// conversation has seen an echo at all, a character without one is followed
+// by the next after this long, so a console that does not echo still works;
+// once it has echoed, a missing echo is waited for up to ConsoleTimeout and
+// then ends the exchange, Enter untyped.
 inline constexpr std::chrono::milliseconds kEchoWaitLimit{4};
 // Longest CharacterPause the environment may set.
 inline constexpr std::chrono::milliseconds kMaxCharacterPause{1000};
@@ -66,6 +69,15 @@ struct ConsoleState {
   bool VerifyWrites = false;
 };
 
+// Why the last exchange failed.
+enum class ConsoleFailure {
+  None,
+  Timeout,      // the awaited prompt did not come in time (or Prompt was empty)
+  NotDrained,   // the transmit buffer did not empty
+  EchoDiffers,  // what came back while typing is not what was typed: Enter was not typed
+  NoEcho,       // the echo stopped coming (a console known to echo): Enter was not typed
+};
+
 class Console {
  public:
   // The port must be open while exchanges run.
@@ -79,16 +91,41 @@ class Console {
   // between Key and "-->" into Value (see WordFromShown). ConsoleReply is not
   // touched; Value is written only on success.
   bool ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value);
+  // The same; Clean tells whether the text between Key and "-->" was one
+  // number a word can hold, with nothing but blanks and line ends around it,
+  // i.e. whether typing Value back leaves the word as it is.
+  bool ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value, bool& Clean);
+  // Types Enter alone, completing whatever the console holds half-typed, and
+  // collects the answer into ConsoleReply until the first of Prompts. The
+  // index of the prompt found, or -1 on time-out.
+  int ConsoleEnter(std::initializer_list<std::string_view> Prompts);
   // After a quiet period, types "/scan" and collects the listing until
   // "[COM" + PortDigit + ":]", with an inactivity time-out of 15 x ConsoleTimeout.
   bool ConsoleScanExchange(std::string_view PortDigit);
 
+  // Why the last exchange failed (None after a success), and for an echo
+  // failure what had come back of the command by then.
+  ConsoleFailure LastFailure() const { return failure_; }
+  const std::string& LastEcho() const { return echo_; }
+
  private:
+  // The end of an exchange: remembers why it failed.
+  bool Finish(bool ok, ConsoleFailure failure);
   ui::SerialPort& port_;
   ui::EventPump& events_;
   ui::TickCounter& ticks_;
   ConsoleState& state_;
+  // The console has echoed what was typed in this conversation: from then on
+  // every character waits for its echo.
+  bool echoes_ = false;
+  ConsoleFailure failure_ = ConsoleFailure::None;
+  std::string echo_;
 };
+
+// Whether `text` (what stood between a key and the edit prompt) is one number
+// a word can hold (-2147483648 .. 4294967295), with nothing but blanks, tabs
+// and line ends around it.
+bool IsCleanShownValue(std::string_view text);
 
 // The EEPROM word a number shown by the console stands for. The console shows
 // words signed, so -1 is 4294967295. A fraction is dropped, and a number

@@ -1,9 +1,10 @@
 #pragma once
 // The required exchanges of a procedure: each one is passed on to the
 // console, and the first that fails is remembered so the procedure can say
-// which command got no answer.
+// which command got no answer, or came back other than typed.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -16,17 +17,26 @@ class ConsoleSteps {
   // `console` must outlive the steps.
   explicit ConsoleSteps(Console& console) : console_(console) {}
 
-  // ConsoleExchange; false (and remembered) when Prompt did not arrive in time.
+  // ConsoleExchange; false (and remembered) when Prompt did not arrive in time
+  // or the command's echo differed (EchoDiffered).
   bool Exchange(std::string_view Command, std::string_view Prompt);
   // ConsoleReadValue; false (and remembered) when Key and the edit prompt did
-  // not arrive in time. Value is written only on success.
+  // not arrive in time or the command's echo differed. Value and Clean are
+  // written only on success.
   bool Read(std::string_view Command, std::string_view Key, std::uint32_t& Value);
+  bool Read(std::string_view Command, std::string_view Key, std::uint32_t& Value, bool& Clean);
+  // ConsoleEnter: Enter alone; the index of the prompt that came, -1 (and
+  // remembered) when none did.
+  int Enter(std::initializer_list<std::string_view> Prompts);
   // ConsoleExchange whose result does not count: it only brings the console
   // into a known state.
   void Try(std::string_view Command, std::string_view Prompt);
 
-  // Where the last failure happened, e.g. `no "[EEPROM:]" after "block 0"`;
-  // empty while nothing failed.
+  // The last failed step came back other than typed: its Enter was not
+  // typed, so the command is still half-typed in the console's line.
+  bool EchoDiffered() const { return echoDiffered_; }
+  // Where the last failure happened, e.g. `no "[EEPROM:]" after "block 0"`
+  // or `"bl#" came back for "block 0"`; empty while nothing failed.
   const std::string& FailureText() const { return failure_; }
 
  private:
@@ -34,6 +44,7 @@ class ConsoleSteps {
 
   Console& console_;
   std::string failure_;
+  bool echoDiffered_ = false;
 };
 
 }  // namespace gw20::link

@@ -12,7 +12,9 @@
 #include "link/console.h"
 #include "link/console_steps.h"
 #include "link/eeprom_image.h"
+#include "link/eeprom_words.h"
 #include "link/gateway_parameters.h"
+#include "link/link_messages.h"
 #include "modules/model_catalog.h"
 #include "modules/module_table.h"
 
@@ -68,13 +70,6 @@ int ShownHighHalf(std::uint32_t word) { return static_cast<std::int32_t>(word) >
 int HighByte(int half) { return half >> kByteBits; }
 int LowByte(int half) { return static_cast<int>(half & kByteMask); }
 
-std::string LongKey(int address) { return "Long(" + std::to_string(address) + ")="; }
-
-std::string WithoutBlanks(std::string text) {
-  std::erase(text, ' ');
-  return text;
-}
-
 void Report(const ProgressCallback& progress, int value) {
   if (progress) progress(value);
 }
@@ -82,30 +77,22 @@ void Report(const ProgressCallback& progress, int value) {
 EepromResult TimedOut(const ConsoleSteps& steps) { return {EepromStatus::Timeout, steps.FailureText()}; }
 EepromResult Failed(std::string description) { return {EepromStatus::Error, std::move(description)}; }
 
-// Opens the word at `firstAddress` and reads `count` words on, answering each
-// edit prompt with the value shown so nothing changes; then ends the edit.
-bool ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count) {
-  if (!steps.Read("el " + std::to_string(firstAddress), LongKey(firstAddress), words[0])) return false;
-  for (int i = 1; i < count; ++i) {
-    const int address = firstAddress + kWordBytes * i;
-    if (!steps.Read(SignedLongText(words[i - 1]), LongKey(address), words[i])) return false;
+// Reads `count` words of `block` (already selected) from `firstAddress`: the
+// words read, or the operator's message. A word shown garbled ends the read
+// with a message of its own, since its value is unknown; "." has left it as
+// it was.
+EepromResult ReadBlock(ConsoleSteps& steps, int block, int firstAddress, std::vector<std::uint32_t>& words,
+                       int count) {
+  const auto read = ReadWords(steps, firstAddress, words, count);
+  switch (read.outcome) {
+    case WordsRead::Outcome::Ok:
+      return {};
+    case WordsRead::Outcome::Timeout:
+      return TimedOut(steps);
+    case WordsRead::Outcome::Garbled:
+      break;
   }
-  return steps.Exchange(kEndEdit, kEepromPrompt);
-}
-
-// Opens the word at `firstAddress` and stores `count` words from there on,
-// counting each word in `typed` as it is typed; the edit stays open at the
-// word after them.
-bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<std::uint32_t>& words, int count,
-                int& typed) {
-  std::uint32_t shown = 0;
-  if (!steps.Read("el " + std::to_string(firstAddress), LongKey(firstAddress), shown)) return false;
-  for (int i = 1; i <= count; ++i) {
-    const int address = firstAddress + kWordBytes * i;
-    ++typed;
-    if (!steps.Read(WithoutBlanks(SignedLongText(words[i - 1])), LongKey(address), shown)) return false;
-  }
-  return true;
+  return Failed(GarbledWordText(block, firstAddress + kWordBytes * read.index));
 }
 
 // The header's fields one by one: every field out of range or not matching
@@ -183,7 +170,7 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
     return TimedOut(steps);
   }
   std::vector<std::uint32_t> firmware(kFirmwareBlockWords, 0);
-  if (!ReadWords(steps, 0, firmware, kFirmwareBlockWords)) return TimedOut(steps);
+  if (auto read = ReadBlock(steps, 0, 0, firmware, kFirmwareBlockWords); !read.Ok()) return read;
 
   const std::uint32_t version = firmware[0];
   const std::uint32_t date = firmware[1];
@@ -203,15 +190,15 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
 
   image.HeaderBytes = kHeaderBytes;
   image.ConfigHeader.assign(kHeaderWords, 0);
-  if (!ReadWords(steps, kHeaderAddress, image.ConfigHeader, kHeaderWords)) return TimedOut(steps);
+  if (auto read = ReadBlock(steps, 0, kHeaderAddress, image.ConfigHeader, kHeaderWords); !read.Ok()) {
+    return read;
+  }
 
   if (image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
     image.DeviceNetBlock.resize(kDeviceNetWords, 0);
   }
-  if (!steps.Exchange("block 1", kEepromPrompt) ||
-      !ReadWords(steps, 0, image.DeviceNetBlock, kDeviceNetUsedWords)) {
-    return TimedOut(steps);
-  }
+  if (!steps.Exchange("block 1", kEepromPrompt)) return TimedOut(steps);
+  if (auto read = ReadBlock(steps, 1, 0, image.DeviceNetBlock, kDeviceNetUsedWords); !read.Ok()) return read;
 
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   return {};
@@ -236,10 +223,8 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
   ConsoleSteps steps(console);
   if (!steps.Exchange("use eeprom", kEepromPrompt)) return TimedOut(steps);
   image.EepromBlock = 2;
-  if (!steps.Exchange("block 2", kEepromPrompt) ||
-      !ReadWords(steps, 0, image.ModuleBlock, kModuleBlockReadWords)) {
-    return TimedOut(steps);
-  }
+  if (!steps.Exchange("block 2", kEepromPrompt)) return TimedOut(steps);
+  if (auto read = ReadBlock(steps, 2, 0, image.ModuleBlock, kModuleBlockReadWords); !read.Ok()) return read;
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   image.EepromConfigValid = 1;
   return {};
@@ -360,8 +345,11 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   const auto write = [&](std::string_view block, int address, const std::vector<std::uint32_t>& words,
                          int first, int count) {
     const std::vector<std::uint32_t> part(words.begin() + first, words.begin() + first + count);
-    return steps.Exchange(block, kEepromPrompt) && WriteWords(steps, address, part, count, typed) &&
-           steps.Exchange(kEndEdit, kEepromPrompt);
+    std::uint32_t after = 0;
+    bool afterClean = false;
+    return steps.Exchange(block, kEepromPrompt) &&
+           WriteWords(steps, address, part, count, typed, after, afterClean) &&
+           EndEdit(steps, address + kWordBytes * count, after, afterClean);
   };
 
   // Whatever mode an earlier conversation left the console in, these bring
@@ -379,11 +367,7 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
     const std::vector<std::uint32_t> unwritten{0};
     if (!write("block 0", kHeaderAddress, unwritten, 0, 1)) return timedOut();
   } else {
-    if (!steps.Exchange("block 0", kEepromPrompt) ||
-        !WriteWords(steps, kHeaderAddress, image.ConfigHeader, headerWords, typed)) {
-      return timedOut();
-    }
-    if (!steps.Exchange(kEndEdit, kEepromPrompt)) return timedOut();
+    if (!write("block 0", kHeaderAddress, image.ConfigHeader, 0, headerWords)) return timedOut();
   }
 
   image.EepromBlock = 2;
@@ -426,12 +410,13 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
   for (const Block& block : blocks) {
     if (block.count < 1 || block.words.size() < static_cast<std::size_t>(block.count)) continue;
     std::vector<std::uint32_t> read(static_cast<std::size_t>(block.count), 0);
-    if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt) ||
-        !ReadWords(steps, block.address, read, block.count)) {
-      return TimedOut(steps);
-    }
+    if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt)) return TimedOut(steps);
+    const auto got = ReadWords(steps, block.address, read, block.count);
+    if (got.outcome == WordsRead::Outcome::Timeout) return TimedOut(steps);
+    // A word shown garbled is not confirmed: the verify fails there.
+    const bool garbled = got.outcome == WordsRead::Outcome::Garbled;
     for (int w = 0; w < block.count; ++w) {
-      if (read[w] != block.words[w]) {
+      if (read[w] != block.words[w] || (garbled && w == got.index)) {
         (void)steps.Exchange("exit", state.ControllerPrompt);
         return Failed("EEPROM verify failed at block " + std::to_string(block.number) + " word " +
                       std::to_string(w));

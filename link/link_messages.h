@@ -21,6 +21,13 @@ inline constexpr std::string_view kScanningStatus = "Scaning...";
 // Every window that a running conversation keeps open refuses to close with it.
 inline constexpr char kBusyMessage[] = "Module is connecting now!";
 
+// A connect that met a word its console showed garbled: typing that back
+// could have changed the word, so "." left it and the connect stops.
+inline std::string GarbledWordText(int block, int address) {
+  return "The controller's console showed EEPROM word Long(" + std::to_string(address) + ") of block " +
+         std::to_string(block) + " garbled; it was left unchanged. Connect again.";
+}
+
 // Message box titles. An empty title means the box has none of its own.
 inline constexpr char kErrorTitle[] = "Error";
 inline constexpr char kWarningTitle[] = "Warning";

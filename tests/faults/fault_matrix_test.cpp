@@ -145,7 +145,7 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
         EXPECT_EQ(shown[1], "|The controller's EEPROM is only partly written: commit again.");
       }
       const auto& notes = r.h.messages.Notes();
-      EXPECT_TRUE(notes.size() == 1 && notes[0].starts_with("gw20.console: no \""))
+      EXPECT_TRUE(notes.size() == 1 && notes[0].starts_with("gw20.console: no "))
           << ::testing::PrintToString(notes);
       EXPECT_EQ(r.h.form.CommunicationState.Text(), "Timeout");
       EXPECT_EQ(ReadFile(r.EdsFile(*road)), "older file\r\n");

@@ -1,0 +1,48 @@
+#pragma once
+// Words read and stored at the controller's EEPROM edit prompt. Every line
+// typed there is checked by its echo before Enter (see Console); a line that
+// came back other than typed is never trusted: it is entered, the word is
+// reopened with "el", read, given the intended value when it differs, and
+// read back, all with the console's own commands. A value the console shows
+// garbled is never typed back.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace gw20::link {
+
+class ConsoleSteps;
+
+// "Long(40)=": the key the console shows a word of the open block with.
+std::string LongKey(int address);
+
+struct WordsRead {
+  enum class Outcome {
+    Ok,
+    Timeout,  // an exchange got no answer, or a repair did not settle
+    Garbled,  // word `index` was not shown as one number; "." ended the edit there
+  };
+  Outcome outcome = Outcome::Ok;
+  int index = 0;
+};
+
+// Opens the word at byte address `firstAddress` of the selected block and
+// reads `count` words (into words[0..count-1]), typing each value back as it
+// was shown so nothing changes, then ends the edit with ".".
+WordsRead ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count);
+
+// Opens the word at `firstAddress` and stores words[0..count-1] from there on,
+// counting each word in `typed` as it is typed; the edit stays open at the
+// word after them, whose value goes to `next` (`nextClean`: shown as one
+// number). False when an exchange got no answer or a repair did not settle.
+bool WriteWords(ConsoleSteps& steps, int firstAddress, const std::vector<std::uint32_t>& words, int count,
+                int& typed, std::uint32_t& next, bool& nextClean);
+
+// Types "." at the edit prompt of the word at `address`, which shows `shown`
+// (`shownClean`: as one number), ending the edit without changing it. When
+// the "." came back other than typed and the word's value is known, the word
+// is repaired back to `shown`.
+bool EndEdit(ConsoleSteps& steps, int address, std::uint32_t shown, bool shownClean);
+
+}  // namespace gw20::link
