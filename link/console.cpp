@@ -85,7 +85,7 @@ class Line {
       const Typed typed = AwaitEchoOf(command.substr(0, i + 1));
       if (typed != Typed::Ok) return typed;
     }
-    if (!command.empty() && early_ == command) echoes_ = true;
+    if (!command.empty() && echoAt_ != std::string::npos) echoes_ = true;
     Write(kCarriageReturn);
     return Typed::Ok;
   }
@@ -194,19 +194,29 @@ class Line {
  private:
   // Waits for the echo of `typed`, everything typed since the flush: Ok once
   // it is all back (and CharacterPause has passed), EchoDiffers as soon as
-  // anything else came back. A console that has echoed in this conversation
-  // (or on this line) gets up to echoTimeout_ for it, else NoEcho; one that
-  // has not gets kEchoWaitLimit, after which typing goes on unchecked.
+  // the echo goes other than typed. Text before the echo's first character
+  // is the end of an earlier answer that came late (the awaited prompt may
+  // stand in the echo), not part of the echo. A console that has echoed in
+  // this conversation, or sent anything since the flush, gets up to
+  // echoTimeout_ for the echo, and then the line counts as come back wrong
+  // (NoEcho when nothing at all came); one that has not gets
+  // kEchoWaitLimit, after which typing goes on unchecked.
   Typed AwaitEchoOf(std::string_view typed) {
     const auto start = ticks_.NowMs();
     for (;;) {
-      if (!typed.starts_with(early_)) return Typed::EchoDiffers;
-      const bool complete = early_.size() == typed.size();
+      if (echoAt_ == std::string::npos) echoAt_ = EchoStart(early_, typed);
+      const std::size_t echoed = echoAt_ == std::string::npos ? 0 : early_.size() - echoAt_;
+      if (echoed > 0 && !typed.starts_with(std::string_view(early_).substr(echoAt_)))
+        return Typed::EchoDiffers;
+      const bool complete = echoed == typed.size();
       const bool echoing = echoes_ || !early_.empty();
       const auto longest = echoing ? std::max(echoTimeout_, pause_) : std::max(kEchoWaitLimit, pause_);
       const auto elapsed = Since(start);
       if (complete && elapsed >= pause_) return Typed::Ok;
-      if (elapsed >= longest) return complete || !echoing ? Typed::Ok : Typed::NoEcho;
+      if (elapsed >= longest) {
+        if (complete || !echoing) return Typed::Ok;
+        return early_.empty() ? Typed::NoEcho : Typed::EchoDiffers;
+      }
       if (complete) {
         events_.Pause(pause_ - elapsed);
         continue;
@@ -214,6 +224,15 @@ class Line {
       if (port_.WaitForInput(std::min(kPollPeriod, longest - elapsed))) early_ += port_.ReadAll();
       events_.ProcessEvents();
     }
+  }
+
+  // Where in `received` the echo of `typed` begins: the earliest position
+  // from which the rest is a start of `typed`; npos while none is.
+  static std::size_t EchoStart(std::string_view received, std::string_view typed) {
+    for (std::size_t at = 0; at < received.size(); ++at) {
+      if (typed.starts_with(received.substr(at))) return at;
+    }
+    return std::string::npos;
   }
 
   void Write(char c) {
@@ -227,8 +246,9 @@ class Line {
   std::chrono::milliseconds pause_;
   std::chrono::milliseconds echoTimeout_;
   bool& echoes_;
-  std::size_t typed_ = 0;  // characters written since the flush
-  std::string early_;      // everything read since the flush, not yet collected
+  std::size_t typed_ = 0;                   // characters written since the flush
+  std::string early_;                       // everything read since the flush, not yet collected
+  std::size_t echoAt_ = std::string::npos;  // where in early_ the echo begins
 };
 
 }  // namespace
