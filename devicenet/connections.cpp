@@ -94,6 +94,21 @@ std::uint32_t ConnectionPath(int listIndex, const DnsPath& path) {
          byte(path.Instance) * kByteFactor + byte(path.Attribute);
 }
 
+std::uint32_t ConnectionWord(int slot, bool consumed, int Index, const std::string& ItemText,
+                             const MapTables& maps) {
+  if (consumed && slot == kCosCyclic) return ConnectionPath(Index, kAcknowledgeHandlerPath);
+  return ConnectionPath(Index, GetDNSInfo(Index, ItemText, maps));
+}
+
+std::optional<int> StoredConnectionEntry(int slot, bool consumed, std::uint32_t word,
+                                         const std::vector<std::string>& items, const MapTables& maps) {
+  const auto index = static_cast<std::size_t>(word / kTopByteFactor);
+  if (index >= items.size()) return std::nullopt;
+  const int entry = static_cast<int>(index);
+  if (ConnectionWord(slot, consumed, entry, items[index], maps) != word) return std::nullopt;
+  return entry;
+}
+
 std::uint32_t DeviceNetModelCode(const std::string& ModelName) {
   struct Variant {
     std::string_view model;

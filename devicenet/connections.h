@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,21 @@ bool HasApplicationObject(const modules::ModuleTable& table, int slot);
 // One word of block 1: list index x 16777216 + class x 65536 + instance x
 // 256 + attribute. Fields are taken modulo their byte.
 std::uint32_t ConnectionPath(int listIndex, const DnsPath& path);
+
+// COS and Cyclic consume nothing: whatever their consumed list shows, the
+// gateway acknowledges through the acknowledge handler object.
+inline constexpr DnsPath kAcknowledgeHandlerPath{kAcknowledgeClass, 1, 0};
+
+// The block 1 word a commit stores for entry `Index` (text `ItemText`) of
+// slot `slot`'s produced list or, with `consumed`, its consumed list.
+std::uint32_t ConnectionWord(int slot, bool consumed, int Index, const std::string& ItemText,
+                             const eds::MapTables& maps);
+
+// The entry of such a list (`items`) that a commit stores as `word`: the one
+// at the list index in the word's top byte, if it names the word's path.
+// Nullopt when the list has none, so `word` cannot be kept by picking.
+std::optional<int> StoredConnectionEntry(int slot, bool consumed, std::uint32_t word,
+                                         const std::vector<std::string>& items, const eds::MapTables& maps);
 
 // The model code block 2 stores for a module on a DeviceNet commit: the
 // catalog's, except that the variants RA412P, RA883Z and RB883Z store

@@ -58,14 +58,17 @@ int RunDeviceNet(const gw20::cli::CliOptions& options, gw20::app::AppState& stat
               << std::flush;
     return kExitConnected;
   }
-  if (const std::string problem = gw20::cli::ConnectionIndexProblem(*page, options.devicenet);
-      !problem.empty()) {
+  gw20::cli::DeviceNetAnswers answers = options.devicenet;
+  std::string problem = gw20::cli::ConnectionIndexProblem(*page, answers);
+  // What no option names stays as stored; what cannot stay is refused
+  // before anything is sent, never replaced by "None".
+  if (problem.empty()) problem = gw20::cli::KeepStoredChoices(*page, state.eeprom, state.maps, answers);
+  if (!problem.empty()) {
     std::cerr << "gw20cli: " << problem << std::endl;
     return kExitFailed;
   }
   // A refused choice has shown its message; Finish would commit something else.
-  if (!gw20::cli::SetDeviceNetPage(*page, state.choices, options.gateway, options.devicenet))
-    return kExitFailed;
+  if (!gw20::cli::SetDeviceNetPage(*page, state.choices, options.gateway, answers)) return kExitFailed;
   if (!gw20::cli::FinishDeviceNetPage(*page)) {
     ReportSilentFailure(messages, before, mainForm, "the DeviceNet configuration did not complete");
     return kExitFailed;

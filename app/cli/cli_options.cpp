@@ -30,11 +30,24 @@ constexpr std::string_view kValueOptions[] = {
     "--can-baud",   "--guarding",  "--heartbeat",     "--default",      "--description",
     "--created-by", "--com2-baud", "--com2-checksum", "--com2-timeout", "--out"};
 
-// Latin-1 both ways: every byte is one character, so a value comes back byte for byte.
+// Latin-1 both ways: every byte is one character, so a value comes back byte
+// for byte (a path stays the file system's bytes).
 QString Latin1(std::string_view text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 std::string Bytes(const QString& text) { return text.toLatin1().toStdString(); }
+
+// An argument typed into a box, converted as the window's box converts what
+// the operator types: the argument is the locale's text, the logic's text is
+// 8-bit (Latin-1), and a character outside Latin-1 becomes one "?".
+std::string TypedText(const std::string& bytes) {
+  constexpr char32_t kLastLatin1 = 0xFF;
+  const QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  std::string latin1;
+  for (const char32_t c : text.toUcs4()) latin1 += c <= kLastLatin1 ? static_cast<char>(c) : '?';
+  return latin1;
+}
+
 // "--name" as QCommandLineParser names it.
 QString QtName(std::string_view option) { return Latin1(option.substr(2)); }
 
@@ -178,6 +191,10 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     if (!given(name)) return std::nullopt;
     return Bytes(parser.value(QtName(name)));
   };
+  const auto typed = [&](std::string_view name) -> std::optional<std::string> {
+    if (!given(name)) return std::nullopt;
+    return TypedText(*value(name));
+  };
 
   CliOptions options;
   const QStringList positional = parser.positionalArguments();
@@ -199,24 +216,24 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   }
   if (const auto onOff = value("--scan-checksum")) options.scan.checksum = OnOff("--scan-checksum", *onOff);
   if (const auto ms = value("--scan-timeout")) options.scan.timeoutText = ScanTimeoutText(*ms);
-  options.gateway.nodeText = value("--node");
-  if (const auto guarding = value("--guarding")) ParseGuarding(*guarding, options.canopen);
-  options.canopen.heartbeatText = value("--heartbeat");
+  options.gateway.nodeText = typed("--node");
+  if (const auto guarding = typed("--guarding")) ParseGuarding(*guarding, options.canopen);
+  options.canopen.heartbeatText = typed("--heartbeat");
   for (std::size_t slot = 0; slot < kConnectionOptions.size(); ++slot) {
     if (const auto inOut = value(kConnectionOptions[slot])) {
       options.devicenet.connections[slot] = ParseConnection(kConnectionOptions[slot], *inOut);
     }
   }
   if (const auto name = value("--default")) options.devicenet.defaultConnection = DefaultConnection(*name);
-  options.gateway.description = value("--description");
-  options.gateway.createdBy = value("--created-by");
+  options.gateway.description = typed("--description");
+  options.gateway.createdBy = typed("--created-by");
   if (const auto bps = value("--com2-baud")) {
     options.gateway.com2BaudIndex = ListEntry("--com2-baud", *bps, link::kFieldBitRates);
   }
   if (const auto onOff = value("--com2-checksum")) {
     options.gateway.com2Checksum = OnOff("--com2-checksum", *onOff);
   }
-  options.gateway.com2TimeoutText = value("--com2-timeout");
+  options.gateway.com2TimeoutText = typed("--com2-timeout");
   if (const auto folder = value("--out")) {
     if (folder->empty()) throw CliUsageError("--out needs a folder");
     CheckOutFolder(*folder);
@@ -292,11 +309,20 @@ std::string UsageText() {
          "  --poll, --strobe, --cos IN,OUT\n"
          "                          devicenet: the connection's produced (IN) and\n"
          "                          consumed (OUT) data, as indexes of the page's lists\n"
-         "                          (0 is None); leave a side empty to keep it: 2, or ,1\n"
+         "                          (0 is None); one side may be empty: 2, or ,1\n"
          "  --default poll|strobe|cos|cyclic   devicenet: the default connection\n"
+         "                          devicenet: a side of a connection or the default\n"
+         "                          not given keeps what the controller has stored when\n"
+         "                          it holds a valid configuration (one without gets\n"
+         "                          the page's presets: None, default poll); a stored\n"
+         "                          connection no list entry gives is refused and\n"
+         "                          nothing is written\n"
          "  --list                  devicenet: print the lists with their indexes for the\n"
          "                          connected modules and stop; nothing is written\n"
-         "  --description TEXT, --created-by TEXT   the EDS file's information texts\n"
+         "  --description TEXT, --created-by TEXT   the EDS file's information texts,\n"
+         "                          read in the locale's encoding and written as Latin-1:\n"
+         "                          a character outside Latin-1 becomes ?, a control\n"
+         "                          character a blank\n"
          "  --out DIR               folder of the EDS file (default: current directory);\n"
          "                          checked before anything is sent\n"
          "  --verify                read every written EEPROM word back after the commit\n"

@@ -60,9 +60,11 @@ class CliUsageError : public std::runtime_error {
 // (checked now, before the controller is touched), --guarding without its comma, both --guarding and
 // --heartbeat, a connection that is not IN,OUT of list indexes (either side
 // may be empty, not both), an option of one profile with another command,
-// or no command at all. Node ID and the times are typed into the windows as
-// given, and list indexes checked against the page's lists: the windows and
-// the page decide.
+// or no command at all. Node ID, the times and the EDS texts are typed into
+// the windows as given, read as the locale's text and converted to Latin-1
+// as the windows' boxes convert what is typed (a character outside Latin-1
+// becomes "?"); list indexes are checked against the page's lists: the
+// windows and the page decide. Paths stay the bytes given.
 CliOptions ParseCliOptions(const std::vector<std::string_view>& args);
 
 // The usage text, ending with a line break.

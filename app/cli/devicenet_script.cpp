@@ -8,12 +8,35 @@
 
 #include "app/main_f.h"
 #include "devicenet/dnseds_set.h"
+#include "eds/map_tables.h"
+#include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 
 namespace gw20::cli {
 namespace {
 
 using devicenet::kConnectionSlots;
+
+// Block 1: word 0 the default connection in its high half, words 1..3 the
+// produced and 4..6 the consumed connections of Poll, Strobe and COS/Cyclic.
+constexpr std::size_t kDefaultWord = 0;
+constexpr std::size_t kFirstProducedWord = 1;
+constexpr std::size_t kFirstConsumedWord = 4;
+constexpr std::size_t kConnectionWords = kFirstConsumedWord + kConnectionSlots;
+constexpr int kDefaultShift = 16;
+// Header word 1: the size of block 1 in its high half, 28 for a DeviceNet image.
+constexpr int kBlockSizeShift = 16;
+constexpr std::uint32_t kDeviceNetBlockBytes = 28;
+
+// Why the stored block 1 word `word` (`stored`) cannot be kept, with the
+// option that replaces it.
+std::string NotKeptText(int slot, bool consumed, std::size_t word, std::uint32_t stored) {
+  const std::string option(kConnectionOptions[slot]);
+  return option + ": the " + (consumed ? "consumed" : "produced") +
+         " connection the controller has stored (block 1 word " + std::to_string(word) + ", " +
+         std::to_string(stored) + ") is no entry of the list for the modules connected; choose one with " +
+         option + (consumed ? " ,OUT" : " IN,") + " (devicenet --list shows the lists)";
+}
 
 // Every slot's lists hold the same items; the Poll slot's stand for all.
 const ui::ComboBox& ProducedList(const devicenet::DNSEdsSet& page) { return page.InpPut[devicenet::kPoll]; }
@@ -62,6 +85,40 @@ std::string ConnectionIndexProblem(const devicenet::DNSEdsSet& page, const Devic
     if (a.consumed && *a.consumed >= page.OutPut[k].ListCount()) {
       return IndexProblem(kConnectionOptions[k], "consumed", *a.consumed, page.OutPut[k]);
     }
+  }
+  return {};
+}
+
+std::string KeepStoredChoices(const devicenet::DNSEdsSet& page, const link::EepromImage& image,
+                              const eds::MapTables& maps, DeviceNetAnswers& answers) {
+  // The page's load sets ConfigMismatch for a stored default it cannot show:
+  // then nothing counts as stored. A stored CANopen configuration leaves
+  // block 1 as an earlier commit left it: nothing there counts either.
+  if (image.EepromConfigValid != 1 || image.ConfigMismatch ||
+      image.DeviceNetBlock.size() < kConnectionWords || image.ConfigHeader.size() < 2 ||
+      image.ConfigHeader[1] >> kBlockSizeShift != kDeviceNetBlockBytes) {
+    return {};
+  }
+  struct Side {
+    std::optional<int>& answer;
+    std::size_t word;
+    bool consumed;
+    const ui::ComboBox& list;
+  };
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    ConnectionAnswer& a = answers.connections[k];
+    const auto slot = static_cast<std::size_t>(k);
+    for (const Side& side : {Side{a.produced, kFirstProducedWord + slot, false, page.InpPut[k]},
+                             Side{a.consumed, kFirstConsumedWord + slot, true, page.OutPut[k]}}) {
+      if (side.answer) continue;
+      const std::uint32_t stored = image.DeviceNetBlock[side.word];
+      side.answer = devicenet::StoredConnectionEntry(k, side.consumed, stored, side.list.Items(), maps);
+      if (!side.answer) return NotKeptText(k, side.consumed, side.word, stored);
+    }
+  }
+  const auto stored = image.DeviceNetBlock[kDefaultWord] >> kDefaultShift;
+  if (!answers.defaultConnection && stored < devicenet::kDefaultConnections) {
+    answers.defaultConnection = static_cast<int>(stored);
   }
   return {};
 }

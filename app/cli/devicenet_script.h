@@ -3,7 +3,8 @@
 // DeviceNet and set the parameter panels, open the DeviceNet page with
 // "Build EDS File", pick its connections and default, type its texts and
 // press Finish. Every check and message is the windows' own; this side only
-// refuses list indexes the page's lists do not have.
+// refuses list indexes the page's lists do not have, and a stored connection
+// it should keep that no list entry gives.
 
 #include <array>
 #include <optional>
@@ -19,6 +20,9 @@ class Main_F;
 namespace gw20::devicenet {
 class DNSEdsSet;
 }
+namespace gw20::link {
+struct EepromImage;
+}
 
 namespace gw20::cli {
 
@@ -26,7 +30,8 @@ namespace gw20::cli {
 inline constexpr std::array<std::string_view, devicenet::kConnectionSlots> kConnectionOptions{
     "--poll", "--strobe", "--cos"};
 
-// List indexes to pick in one slot; a side not given keeps the page's preset.
+// List indexes to pick in one slot; a side not given keeps what is stored
+// (KeepStoredChoices) or else the page's preset.
 struct ConnectionAnswer {
   std::optional<int> produced;  // InpPut
   std::optional<int> consumed;  // OutPut
@@ -45,6 +50,16 @@ devicenet::DNSEdsSet* OpenDeviceNetPage(app::Main_F& form, const GatewayAnswers&
 // The first index of `answers` beyond its list on `page`, said with its
 // option, the index and the list's size; empty when every index fits.
 std::string ConnectionIndexProblem(const devicenet::DNSEdsSet& page, const DeviceNetAnswers& answers);
+
+// Fills what `answers` leave open with what the controller has stored, when
+// the page took a stored configuration at load (valid at connect and
+// plausible to the page): each side of a slot gets the entry of its list that
+// a commit stores as the stored block 1 word, and the default the stored
+// default. A controller without one keeps the page's presets. Returns the
+// first stored connection no entry gives, said with its option and word;
+// empty when everything was found or nothing is stored.
+std::string KeepStoredChoices(const devicenet::DNSEdsSet& page, const link::EepromImage& image,
+                              const eds::MapTables& maps, DeviceNetAnswers& answers);
 
 // Picks the connections slot by slot, produced before consumed, clicks the
 // default and types the EDS texts. False, before anything further is

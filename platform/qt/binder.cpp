@@ -35,7 +35,15 @@ QString Latin1(const std::string& text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string Latin1(const QString& text) { return text.toLatin1().toStdString(); }
+// The logic's text is 8-bit (Latin-1): a character outside it becomes one
+// "?", as gw20cli converts its arguments (QString::toLatin1 would give one
+// per UTF-16 unit, two for an emoji).
+std::string Latin1(const QString& text) {
+  constexpr char32_t kLastLatin1 = 0xFF;
+  std::string latin1;
+  for (const char32_t c : text.toUcs4()) latin1 += c <= kLastLatin1 ? static_cast<char>(c) : '?';
+  return latin1;
+}
 
 int TwipsToPixelsY(int twips, const QWidget& widget) {
   return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiY() / ui::kTwipsPerInch);

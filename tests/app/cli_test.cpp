@@ -37,8 +37,14 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   EXPECT_EQ(device.portNumber, 1);
   EXPECT_EQ(device.device, "/dev/pts/4");
   EXPECT_EQ(device.scan.baudIndex, 0);
-  // Any byte of a text comes back as given, whatever the locale.
-  EXPECT_EQ(Parse({"canopen", "--description", "Caf\xE9 \xC3\xA9"}).gateway.description, "Caf\xE9 \xC3\xA9");
+  // A typed text is the locale's (UTF-8) and reaches the window as Latin-1,
+  // one "?" per character outside it (an invalid byte too); control
+  // characters are the writers' to blank. A path keeps its bytes.
+  const CliOptions typed = Parse({"--port", "/tmp/M\xC3\xBCller", "canopen", "--description",
+                                  "M\xC3\xBCller \xE2\x82\xAC\xF0\x9F\x98\x80", "--created-by", "Caf\xE9\t"});
+  EXPECT_EQ(typed.gateway.description, "M\xFCller ??");
+  EXPECT_EQ(typed.gateway.createdBy, "Caf?\t");
+  EXPECT_EQ(typed.device, "/tmp/M\xC3\xBCller");
   // A relative device path is taken where the operator stands.
   EXPECT_EQ(Parse({"--port", "gw20-com1", "scan"}).device,
             (std::filesystem::current_path() / "gw20-com1").string());

@@ -2,7 +2,8 @@
 // pseudo-terminal: scan --json lists the modules found with the scan options,
 // canopen commits to the controller's EEPROM and writes an EDS file that
 // reads back whole; devicenet lists, refuses a Strobe choice the page
-// refuses, and commits the connections picked.
+// refuses, commits the connections picked, keeps them on a re-commit that
+// names none and refuses to keep one the lists cannot give.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -101,7 +102,7 @@ TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsR
   }
 }
 
-TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeAndCommitsThePicks) {
+TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOnARecommit) {
   SimProcess sim;
   // Digital and analog data both ways: two output and two input assemblies;
   // RA850's eight analog inputs make input assembly 2 longer than 8 bytes.
@@ -120,20 +121,59 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeAndCommitsThePicks) {
   EXPECT_FALSE(QFile::exists(sim.Path("ZELKDNS 5.eds")));
   EXPECT_TRUE(sim.ReadFile("eeprom").contains("\n1:0=4294967295\n"));
 
-  const CliRun run = RunCli(
-      devicenet + QStringList{"--can-baud", "250", "--poll", "1,2", "--cos", "2,", "--default", "cos"});
+  // The texts arrive as UTF-8 and go into the file as Latin-1.
+  const CliRun run = RunCli(devicenet + QStringList{"--can-baud", "250", "--poll", "1,2", "--strobe", ",1",
+                                                    "--cos", "2,2", "--default", "cos", "--description",
+                                                    QString::fromUtf8("M\xC3\xBCller \xE2\x82\xAC"),
+                                                    "--created-by", "QA\tline"});
   ASSERT_EQ(run.exitCode, 0) << run.err.constData();
   EXPECT_EQ(run.out, sim.Path("ZELKDNS 5.eds").toLocal8Bit());
-  EXPECT_TRUE(QFile::exists(sim.Path("ZELKDNS 5.eds")));
+  const QByteArray file = sim.ReadFile("ZELKDNS 5.eds");
+  EXPECT_TRUE(file.contains("\r\n$ M\xFCller ?\r\n$ Created by QA line\r\n")) << file.constData();
 
   // Node 5, DeviceNet at 250 kbit/s; block 1: default COS, Poll produces
   // input assembly 1 (instance 3, after the two output ones) and consumes
-  // output assembly 2, COS produces input assembly 2 (instance 4).
+  // output assembly 2, Strobe produces the fresh controller's preset None
+  // and consumes output assembly 1, COS produces input assembly 2
+  // (instance 4) and consumes item 2 through the acknowledge handler.
   const QByteArray eeprom = sim.ReadFile("eeprom");
   for (const char* word :
-       {"\n0:48=327937\n", "\n1:0=131072\n", "\n1:4=17040131\n", "\n1:16=33817091\n", "\n1:12=33817603\n"}) {
+       {"\n0:48=327937\n", "\n1:0=131072\n", "\n1:4=17040131\n", "\n1:8=262147\n", "\n1:12=33817603\n",
+        "\n1:16=33817091\n", "\n1:20=17039619\n", "\n1:24=36372736\n"}) {
     EXPECT_TRUE(eeprom.contains(word)) << word;
   }
+
+  // A re-commit naming only the node keeps block 1 as stored.
+  const auto blockOne = [&sim] {
+    QByteArrayList words;
+    for (const QByteArray& line : sim.ReadFile("eeprom").split('\n')) {
+      if (line.startsWith("1:") && line.mid(2).split('=').front().toInt() <= 24) words << line;
+    }
+    return words;
+  };
+  const QByteArrayList stored = blockOne();
+  ASSERT_EQ(stored.size(), 7);
+  const CliRun again = RunCli({"--port", sim.Link(), "devicenet", "--node", "6", "--out", sim.Dir()});
+  ASSERT_EQ(again.exitCode, 0) << again.err.constData();
+  EXPECT_TRUE(sim.ReadFile("eeprom").contains("\n0:48=393473\n"));
+  EXPECT_EQ(blockOne(), stored);
+
+  // A stored connection no list entry gives (Strobe consumed item 60) is
+  // refused before anything is sent.
+  SimProcess other;
+  QByteArray image = sim.ReadFile("eeprom");
+  image.replace("\n1:20=17039619\n", "\n1:20=1006895363\n");
+  QFile imageFile(other.Path("eeprom"));
+  ASSERT_TRUE(imageFile.open(QIODevice::WriteOnly) && imageFile.write(image) == image.size());
+  imageFile.close();
+  ASSERT_TRUE(other.Start({"--eeprom", other.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
+  const CliRun refusedToKeep =
+      RunCli({"--port", other.Link(), "devicenet", "--node", "7", "--out", other.Dir()});
+  EXPECT_EQ(refusedToKeep.exitCode, 1);
+  EXPECT_TRUE(LastLine(refusedToKeep.err).startsWith("gw20cli: --strobe: the consumed connection"))
+      << refusedToKeep.err.constData();
+  EXPECT_EQ(other.ReadFile("eeprom"), image);
+  EXPECT_FALSE(QFile::exists(other.Path("ZELKDNS 7.eds")));
 }
 
 }  // namespace
