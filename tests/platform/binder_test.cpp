@@ -55,6 +55,9 @@ TEST(Binder, ModelChangesReachTheWidgets_AndOperatorActionsReachTheModels) {
   EXPECT_EQ(combo.Text(), "COM2");
   EXPECT_EQ(comboClicks, 1);
 
+  // Outside Latin-1: one "?" a character, as gw20cli converts its arguments.
+  emit textView->textEdited(QString::fromUtf8("\u20ac \U0001F600"));
+  EXPECT_EQ(text.Text(), "? ?");
   emit textView->textEdited(QString::fromUtf8("12\u00b0"));
   EXPECT_EQ(text.Text(), "12\xB0");
   text.SetLocked(true);
