@@ -10,6 +10,7 @@
 #include "canopen/object_dictionary.h"
 #include "canopen/pdo_mapping.h"
 #include "eds/eds_file.h"
+#include "eds/ini_writer.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
@@ -410,11 +411,6 @@ eds::IniWriter BuildEdsFile(const CanopenEdsState& state, const ui::DateTime& no
 
 std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& now) {
   return BuildEdsFile(state, now).Text();
-}
-
-eds::FileWriteResult WriteCanopenEds(const CanopenEdsState& state, const ui::DateTime& now,
-                                     const std::filesystem::path& folder) {
-  return BuildEdsFile(state, now).Save(folder / CanopenEdsFileName(state.params.NodeId));
 }
 
 }  // namespace gw20::canopen

@@ -2,12 +2,10 @@
 // The CANopen Electronic Data Sheet of the gateway: the text a CAN master
 // configures it with, and the file COPn<node>.eds that holds it.
 
-#include <filesystem>
 #include <string>
 
 #include "canopen/error_control.h"
 #include "eds/eds_info.h"
-#include "eds/ini_writer.h"
 #include "platform/ui/services.h"
 
 namespace gw20::modules {
@@ -44,12 +42,6 @@ std::string CanopenEdsFileName(int nodeId);
 // The whole file, lines ended by CR LF. `now` (PC local time) gives the
 // creation and modification date and time.
 std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& now);
-
-// Writes BuildCanopenEds into folder/CanopenEdsFileName(NodeId), replacing an
-// existing file atomically. On failure nothing is changed and the result
-// names the full path.
-eds::FileWriteResult WriteCanopenEds(const CanopenEdsState& state, const ui::DateTime& now,
-                                     const std::filesystem::path& folder);
 
 // "hh:mmAM" up to 12:59, "hh:mmPM" from 13:00 (15:07 -> 03:07PM, 12:30 ->
 // 12:30AM, 00:05 -> 00:05AM): the file's time format.

@@ -223,7 +223,8 @@ void COPEDS_F::FinishButton_MouseUp() {
   Frame1.SetEnabled(false);
   state_.CommitBusy = true;
   if (RunCommit([this] {
-        return BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, false) && WriteEdsFile();
+        return BuildImage() && StageEdsFile() && steps_.OpenPort() &&
+               steps_.WriteImage(state_.eeprom, false) && PlaceEdsFile();
       })) {
     Unload();
   }
@@ -243,16 +244,20 @@ bool COPEDS_F::BuildImage() {
   return false;
 }
 
-bool COPEDS_F::WriteEdsFile() {
-  steps_.ClosePort();
+bool COPEDS_F::StageEdsFile() {
   // The object dictionary viewer may never have been opened.
   state_.CounterModuleCount = CountCounterModules(state_.modules);
   const CanopenEdsState eds{
       state_.modules,           state_.maps, state_.params, state_.eeprom, state_.errorControl, state_.eds,
       state_.CounterModuleCount};
-  // The EEPROM holds the new image already; a failure leaves Finish to be
-  // pressed again once the folder is writable.
-  return steps_.FileSaved(WriteCanopenEds(eds, services_.clock.Now(), services_.folder.Path()));
+  return steps_.StageFile(services_.folder.Path() / CanopenEdsFileName(state_.params.NodeId),
+                          BuildCanopenEds(eds, services_.clock.Now()));
+}
+
+bool COPEDS_F::PlaceEdsFile() {
+  steps_.ClosePort();
+  // A failure leaves Finish to be pressed again once the folder is back.
+  return steps_.PlaceFile();
 }
 
 }  // namespace gw20::canopen

@@ -1,7 +1,7 @@
 #pragma once
 // The CANopen configuration page: error-control protocol and times, the two
 // EDS information texts, the viewers of the derived tables, and Finish, which
-// writes the configuration into the controller's EEPROM and then the EDS file.
+// writes the configuration into the controller's EEPROM and the EDS file.
 // Headless model; the Qt view only arranges widgets and binds them.
 
 #include <array>
@@ -84,9 +84,11 @@ class COPEDS_F : public eds::EdsPage {
   void ShowObjDictionary_Click();
   void ShowSettingResult_Click();
   void BackButton_Click();
-  // The commit: validates the times, builds and writes the EEPROM image, then
-  // writes the EDS file into the program's folder and closes the page. Does
-  // nothing while CommitBusy. Every failure is shown and leaves the page open.
+  // The commit: validates the times, builds the EEPROM image, stages the EDS
+  // file in the program's folder, writes the image, then puts the file in
+  // place and closes the page. Does nothing while CommitBusy. Every failure
+  // is shown and leaves the page open; a folder that cannot take the file
+  // is found before anything is sent.
   void FinishButton_MouseUp();
 
   // Viewers, null until first opened (the module viewer: ZelkViewer).
@@ -113,8 +115,10 @@ class COPEDS_F : public eds::EdsPage {
   void CloseViewers();
   // Each shows its message and returns false when the step failed.
   bool BuildImage();
+  // The file the image describes, written before the port opens.
+  bool StageEdsFile();
   // Closes the port first: the controller has its image by now.
-  bool WriteEdsFile();
+  bool PlaceEdsFile();
 
   CanopenPageState state_;
   std::unique_ptr<ShowPDO> pdo_;

@@ -8,6 +8,7 @@
 #include "devicenet/assembly_maps.h"
 #include "devicenet/connections.h"
 #include "eds/eds_file.h"
+#include "eds/ini_writer.h"
 #include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
@@ -322,11 +323,6 @@ std::string DeviceNetEdsFileName(int nodeId) { return "ZELKDNS" + ui::Str(nodeId
 
 std::string BuildDnsEds(const DeviceNetEdsState& state, const ui::DateTime& now) {
   return BuildFile(state, now).Text();
-}
-
-eds::FileWriteResult WriteDnsEds(const DeviceNetEdsState& state, const ui::DateTime& now,
-                                 const std::filesystem::path& folder) {
-  return BuildFile(state, now).Save(folder / DeviceNetEdsFileName(state.params.NodeId));
 }
 
 }  // namespace gw20::devicenet

@@ -4,11 +4,9 @@
 // [Device] and [IO_Info] sections and the Input and Output connection
 // entries a DeviceNet master configures the gateway with.
 
-#include <filesystem>
 #include <string>
 
 #include "eds/eds_info.h"
-#include "eds/ini_writer.h"
 #include "platform/ui/services.h"
 
 namespace gw20::modules {
@@ -44,11 +42,5 @@ std::string DeviceNetEdsFileName(int nodeId);
 // gives the creation and modification date and time. Control characters in
 // the EDS texts are written as blanks, so no text can start a line of its own.
 std::string BuildDnsEds(const DeviceNetEdsState& state, const ui::DateTime& now);
-
-// Writes BuildDnsEds into folder/DeviceNetEdsFileName(NodeId), replacing an
-// existing file atomically. On failure nothing is changed and the result
-// names the full path.
-eds::FileWriteResult WriteDnsEds(const DeviceNetEdsState& state, const ui::DateTime& now,
-                                 const std::filesystem::path& folder);
 
 }  // namespace gw20::devicenet

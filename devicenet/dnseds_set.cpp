@@ -264,7 +264,8 @@ void DNSEdsSet::FinishDeviceSet_MouseUp() {
   state_.CommitBusy = true;
   FinishDeviceSet.SetEnabled(false);
   if (!RunCommit([this] {
-        return BuildImage() && steps_.OpenPort() && steps_.WriteImage(state_.eeprom, true) && WriteEdsFile();
+        return BuildImage() && StageEdsFile() && steps_.OpenPort() &&
+               steps_.WriteImage(state_.eeprom, true) && PlaceEdsFile();
       })) {
     return;
   }
@@ -285,8 +286,7 @@ bool DNSEdsSet::BuildImage() {
   if (!built.Ok()) {
     // Nothing was sent: the operator may correct the cause and press Finish again.
     Message(built.description);
-    Frame1.SetEnabled(true);
-    FinishDeviceSet.SetEnabled(true);
+    UnlockFinish();
     state_.CommitBusy = false;
     return false;
   }
@@ -306,16 +306,30 @@ bool DNSEdsSet::BuildImage() {
   return true;
 }
 
-bool DNSEdsSet::WriteEdsFile() {
-  steps_.ClosePort();
+bool DNSEdsSet::StageEdsFile() {
   const DeviceNetEdsState eds{state_.modules, state_.maps,    state_.params,
                               state_.eeprom,  state_.choices, state_.eds};
-  if (steps_.FileSaved(WriteDnsEds(eds, services_.clock.Now(), services_.folder.Path()))) return true;
+  if (steps_.StageFile(services_.folder.Path() / DeviceNetEdsFileName(state_.params.NodeId),
+                       BuildDnsEds(eds, services_.clock.Now()))) {
+    return true;
+  }
+  // Nothing was sent: the operator may correct the folder and press Finish again.
+  UnlockFinish();
+  return false;
+}
+
+bool DNSEdsSet::PlaceEdsFile() {
+  steps_.ClosePort();
+  if (steps_.PlaceFile()) return true;
   // The EEPROM holds the new image already; only the file is missing, and
-  // Finish may be pressed again once the folder is writable.
+  // Finish may be pressed again once the folder is back.
+  UnlockFinish();
+  return false;
+}
+
+void DNSEdsSet::UnlockFinish() {
   Frame1.SetEnabled(true);
   FinishDeviceSet.SetEnabled(true);
-  return false;
 }
 
 }  // namespace gw20::devicenet

@@ -2,8 +2,8 @@
 // The DeviceNet configuration page: the produced and consumed connection of
 // Poll, Strobe and COS/Cyclic, the default connection, the two EDS
 // information texts, the viewers of the derived tables, and Finish, which
-// writes the configuration into the controller's EEPROM and then the EDS
-// file. Headless model; the Qt view only arranges widgets and binds them.
+// writes the configuration into the controller's EEPROM and the EDS file.
+// Headless model; the Qt view only arranges widgets and binds them.
 
 #include <array>
 #include <cstdint>
@@ -85,10 +85,12 @@ class DNSEdsSet : public eds::EdsPage {
   void AppObj_Click();
   void ShowSettingResult_Click();
   void BackButton_Click();
-  // The commit: builds blocks 0, 2 and 1, writes them through the console,
-  // then writes the EDS file into the program's folder and closes the page.
-  // Does nothing while CommitBusy. A failure is shown and leaves the page
-  // open with Frame1 and Finish disabled.
+  // The commit: builds blocks 0, 2 and 1, stages the EDS file in the
+  // program's folder, writes the blocks through the console, then puts the
+  // file in place and closes the page. Does nothing while CommitBusy. A
+  // failure is shown and leaves the page open, with Frame1 and Finish
+  // disabled after a console failure and enabled after a file failure (a
+  // folder that cannot take the file is found before anything is sent).
   void FinishDeviceSet_MouseUp();
   // The path the item at `Index` of a connection list names, by its text.
   DnsPath GetDNSInfo(int Index, const std::string& ItemText) const;
@@ -122,8 +124,12 @@ class DNSEdsSet : public eds::EdsPage {
   void CloseViewers();
   // Each shows its message and returns false when the step failed.
   bool BuildImage();
+  // The file the blocks describe, written before the port opens.
+  bool StageEdsFile();
   // Closes the port first: the controller has its image by now.
-  bool WriteEdsFile();
+  bool PlaceEdsFile();
+  // Frame1 and Finish enabled again after a failure Finish may be retried on.
+  void UnlockFinish();
 
   DeviceNetPageState state_;
   int defaultIOInfo_ = kDefaultPoll;

@@ -13,6 +13,13 @@
 
 namespace gw20::eds {
 
+bool CommitSteps::StageFile(const std::filesystem::path& path, std::string_view text) {
+  const FileWriteResult staged = file_.Stage(path, text);
+  if (staged.ok) return true;
+  FileFailed(staged);
+  return false;
+}
+
 bool CommitSteps::OpenPort() {
   const int number = main_.PortNumber;
   const auto opened = link::OpenConsolePort(main_.MSComm1, number);
@@ -58,18 +65,25 @@ bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
 
 void CommitSteps::ClosePort() { main_.MSComm1.Close(); }
 
-bool CommitSteps::FileSaved(const FileWriteResult& saved) {
-  written_ = saved.path;
-  if (saved.ok) return true;
-  Message(CantWriteEdsText(saved.path), link::kErrorTitle);
+bool CommitSteps::PlaceFile() {
+  const FileWriteResult placed = file_.Place();
+  if (placed.ok) return true;
+  FileFailed(placed);
+  Message(std::string(kEepromAlreadyWrittenMessage));
+  return false;
+}
+
+void CommitSteps::FileFailed(const FileWriteResult& failed) {
+  // The system's message names the file only; the log says why.
+  services_.messages.Note("gw20.eds", failed.path.string() + ": " + failed.reason);
+  Message(CantWriteEdsText(failed.path), link::kErrorTitle);
   main_.CommunicationState.SetText(std::string(kEdsErrorStatus));
   commitBusy_ = false;
-  return false;
 }
 
 void CommitSteps::Succeeded() {
   main_.CommunicationState.SetText(std::string(kEdsOkStatus));
-  main_.CommunicationState.SetToolTip(written_.string());
+  main_.CommunicationState.SetToolTip(file_.Target().string());
   commitBusy_ = false;
 }
 

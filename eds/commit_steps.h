@@ -1,14 +1,15 @@
 #pragma once
 // The steps both configuration pages' Finish share once their image is
-// built: open the console port, write the image through the console, close
-// the port, and report the EDS file. Each step words its own failure to the
-// operator and leaves CommitBusy cleared; the page decides what stays
-// enabled.
+// built: stage the EDS file, open the console port, write the image through
+// the console, close the port, and put the EDS file in place. Each step
+// words its own failure to the operator and leaves CommitBusy cleared; the
+// page decides what stays enabled.
 
 #include <filesystem>
+#include <string_view>
 
-#include "eds/ini_writer.h"
 #include "eds/main_window_link.h"
+#include "eds/staged_file.h"
 
 namespace gw20::ui {
 struct Services;
@@ -26,6 +27,11 @@ class CommitSteps {
   CommitSteps(MainWindowLink& main, ui::Services& services, link::ConsoleState& console, bool& CommitBusy)
       : main_(main), services_(services), console_(console), commitBusy_(CommitBusy) {}
 
+  // Writes the EDS text beside `path` before anything is sent, so a folder
+  // that cannot take the file stops the commit while the controller is
+  // untouched. Failure: "Can't write the EDS file <path>!" (title "Error")
+  // and the status "EDS file error"; the system's reason goes to the log.
+  bool StageFile(const std::filesystem::path& path, std::string_view text);
   // Opens the main window's COM port. Failure: "Can't open COM n!" (title
   // "Warning"), "COM n has been occupied" or the port's own description.
   bool OpenPort();
@@ -37,9 +43,13 @@ class CommitSteps {
   bool WriteImage(link::EepromImage& image, bool deviceNetBlock);
   // Closes the port: the controller has its image by now.
   void ClosePort();
-  // Reports a written EDS file. Failure: "Can't write the EDS file <path>!"
-  // (title "Error") and the status "EDS file error".
-  bool FileSaved(const FileWriteResult& saved);
+  // Puts the staged EDS file in place, over an older one. Failure (the
+  // folder went away meanwhile): StageFile's message and status, followed
+  // by kEepromAlreadyWrittenMessage.
+  bool PlaceFile();
+  // Removes a staged file that was not placed: whatever ended the commit,
+  // no temporary file stays and an older EDS file stays as it was.
+  void DiscardFile() { file_.Discard(); }
   // The commit is complete: the status says so, its tool tip names the file
   // written (so the operator can read and copy the path), and CommitBusy is
   // cleared.
@@ -49,12 +59,13 @@ class CommitSteps {
 
  private:
   void Message(const std::string& text, const std::string& title = {});
+  void FileFailed(const FileWriteResult& failed);
 
   MainWindowLink& main_;
   ui::Services& services_;
   link::ConsoleState& console_;
   bool& commitBusy_;
-  std::filesystem::path written_;
+  StagedFile file_;
 };
 
 }  // namespace gw20::eds

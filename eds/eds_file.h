@@ -22,6 +22,11 @@ std::string OneLineText(std::string text);
 // "MM-DD-YYYY", the year with at least four digits: 12-04-2026.
 std::string EdsDateText(const ui::DateTime& now);
 
+// Follows CantWriteEdsText when the file could not be put in place after the
+// controller's EEPROM was written.
+inline constexpr std::string_view kEepromAlreadyWrittenMessage =
+    "The controller's EEPROM already holds the new configuration.";
+
 // The operator's message for a failed write: "Can't write the EDS file " +
 // the full path + "!" (shown with the title "Error").
 std::string CantWriteEdsText(const std::filesystem::path& path);

@@ -54,6 +54,8 @@ bool EdsPage::RunCommit(const std::function<bool()>& steps) {
     Message(error.what());
     ProcessError();
   }
+  // Whatever stopped the commit, no staged EDS file stays behind.
+  steps_.DiscardFile();
   if (done) steps_.Succeeded();
   return done;
 }

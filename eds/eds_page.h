@@ -57,7 +57,8 @@ class EdsPage : public ui::Form {
   void CloseZelkViewer();
   // Runs the page's commit steps in order. A run-time error must not leave
   // the port open and every later commit refused: it is reported by its own
-  // description, like a failed connect. On success the status says so.
+  // description, like a failed connect. A staged EDS file the steps did not
+  // place is removed. On success the status says so.
   bool RunCommit(const std::function<bool()>& steps);
   void Message(const std::string& text, const std::string& title = {});
 

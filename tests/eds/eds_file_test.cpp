@@ -1,4 +1,5 @@
-// The EDS file appears whole or not at all, and no typed text can break it.
+// The EDS file appears whole or not at all, only when placed, never through
+// a planted link, and no typed text can break it.
 
 #include "eds/eds_file.h"
 
@@ -14,7 +15,7 @@
 #include <iterator>
 #include <string>
 
-#include "eds/ini_writer.h"
+#include "eds/staged_file.h"
 #include "tests/support/test_services.h"
 
 namespace gw20::eds {
@@ -22,22 +23,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class SaveTest : public ::testing::Test {
+class StagedFileTest : public ::testing::Test {
  protected:
-  SaveTest() {
+  StagedFileTest() {
     target = folder / "ZELKDNS 5.eds";
     std::ofstream(target, std::ios::binary) << "old file\r\n";
-    for (int i = 0; i < 2000; ++i) big.Line("Line=" + std::to_string(i) + " of a file larger than the limit");
+    for (int i = 0; i < 2000; ++i)
+      big += "Line=" + std::to_string(i) + " of a file larger than the limit\r\n";
+  }
+  std::size_t Entries() const {
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator{}));
   }
   // The old file is there, unchanged, and nothing else is.
   void ExpectOldFileAlone() {
     EXPECT_EQ(testing::ReadFile(target), "old file\r\n");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator{}), 1);
+    EXPECT_EQ(Entries(), 1u);
   }
 
   testing::ScratchFolder folder{"eds"};
   fs::path target;
-  IniWriter big;
+  std::string big;
 };
 
 TEST(OneLineText, ControlCharactersBecomeBlanks_EightBitTextStays) {
@@ -49,81 +55,69 @@ TEST(OneLineText, ControlCharactersBecomeBlanks_EightBitTextStays) {
   EXPECT_EQ(OneLineText(""), "");
 }
 
-TEST_F(SaveTest, DiskFullOrCrashMidWrite_LeavesTheOldFileIntact) {
-  constexpr rlim_t kRoomLeft = 4096;  // bytes a file may grow to: the disk is "full" beyond
-
-  // A full disk: the write fails, the program goes on and says why.
-  rlimit before{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit limited = before;
-  limited.rlim_cur = kRoomLeft;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  const FileWriteResult full = big.Save(target);
-  setrlimit(RLIMIT_FSIZE, &before);
-  std::signal(SIGXFSZ, oldHandler);
-  EXPECT_FALSE(full.ok);
-  EXPECT_FALSE(full.reason.empty());
+// Staged, the new content waits beside the old file; only Place replaces
+// it, and whatever is not placed goes.
+TEST_F(StagedFileTest, OldFileStaysUntilPlaced_NothingUnplacedStays) {
+  const mode_t umaskBefore = umask(022);
+  {
+    StagedFile file;
+    ASSERT_TRUE(file.Stage(target, "A=1\r\n").ok);
+    ASSERT_TRUE(file.Stage(target, big).ok);  // staged again: the first one goes
+    EXPECT_EQ(testing::ReadFile(target), "old file\r\n");
+    EXPECT_EQ(Entries(), 2u);
+  }
   ExpectOldFileAlone();
 
-  // A crash mid-write: the process dies inside the write.
+  StagedFile file;
+  ASSERT_TRUE(file.Stage(target, big).ok);
+  const FileWriteResult placed = file.Place();
+  EXPECT_TRUE(placed.ok && placed.path == target);
+  EXPECT_TRUE(testing::ReadFile(target) == big);
+  EXPECT_EQ(Entries(), 1u);
+  // Readable by others as any new file, not private as a bare mkstemp's.
+  EXPECT_EQ(fs::status(target).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_FALSE(file.Place().ok);  // placed once, nothing is staged any more
+  umask(umaskBefore);
+}
+
+// A full disk, a read-only or a vanished folder are CommitFile's, on both
+// pages; here what a page cannot show.
+TEST_F(StagedFileTest, CrashMidWrite_LeavesTheOldFileIntact) {
   const pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
     std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limited{};
+    getrlimit(RLIMIT_FSIZE, &limited);
+    limited.rlim_cur = 4096;  // bytes: the process dies inside the write
     setrlimit(RLIMIT_FSIZE, &limited);
-    (void)big.Save(target);
+    StagedFile dying;
+    (void)dying.Stage(target, big);
     _exit(0);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(testing::ReadFile(target), "old file\r\n");
-  // The dead process's temporary file may stay beside it; the next save replaces it.
-  EXPECT_TRUE(big.Save(target).ok);
-  EXPECT_EQ(testing::ReadFile(target), big.Text());
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator{}), 1);
+  // The dead process's temporary file may stay beside it; it is in no one's way.
+  StagedFile file;
+  EXPECT_TRUE(file.Stage(target, big).ok && file.Place().ok);
+  EXPECT_TRUE(testing::ReadFile(target) == big);
 }
 
-// Whichever step fails, the result names the file's full path and the
-// reason, the old file stays whole and no temporary file is left.
-TEST_F(SaveTest, NoFolderOrSomethingInTheWay_FailsNamingThePath) {
-  IniWriter small;
-  small.Line("A=1");
-  for (const fs::path& where : {folder / "absent", target}) {  // no folder; a file, not a folder
-    const FileWriteResult saved = small.Save(where / "x.eds");
-    EXPECT_FALSE(saved.ok);
-    EXPECT_EQ(saved.path, where / "x.eds");
-    EXPECT_FALSE(saved.reason.empty());
-  }
-  ExpectOldFileAlone();
-  // A folder where the temporary file goes, then one where the file goes.
-  fs::create_directories(folder / "ZELKDNS 5.eds.tmp" / "inside");
-  EXPECT_FALSE(small.Save(target).ok);
-  EXPECT_EQ(testing::ReadFile(target), "old file\r\n");
-  fs::remove_all(folder / "ZELKDNS 5.eds.tmp");
+// No folder; a file, not a folder; a folder where the file goes (the rename
+// would fail only after the controller was written): staging fails naming
+// the file's full path and the reason, and leaves nothing.
+TEST_F(StagedFileTest, NoFolderOrSomethingInTheWay_FailsNamingThePath) {
+  StagedFile file;
   fs::create_directories(folder / "COPn6.eds" / "inside");
-  const FileWriteResult blocked = small.Save(folder / "COPn6.eds");
-  EXPECT_FALSE(blocked.ok);
-  EXPECT_EQ(blocked.path, folder / "COPn6.eds");
-  EXPECT_FALSE(fs::exists(folder / "COPn6.eds.tmp"));
-}
-
-TEST_F(SaveTest, ReadOnlyFolder_FailsWithTheReasonAndKeepsTheOldFile) {
-  // Permissions do not bind the superuser: as root the save runs as nobody.
-  constexpr uid_t kNobody = 65534;
-  fs::permissions(folder.Path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                  fs::perm_options::remove);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) _exit(2);
-    const FileWriteResult saved = big.Save(target);
-    _exit(!saved.ok && saved.path == target && saved.reason.find("ermission") != std::string::npos ? 0 : 1);
+  for (const fs::path& where : {folder / "absent" / "x.eds", target / "x.eds", folder / "COPn6.eds"}) {
+    const FileWriteResult staged = file.Stage(where, "A=1\r\n");
+    EXPECT_FALSE(staged.ok || staged.reason.empty());
+    EXPECT_EQ(staged.path, where);
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit " << WEXITSTATUS(status);
+  fs::remove_all(folder / "COPn6.eds");
   ExpectOldFileAlone();
 }
 
