@@ -7,9 +7,10 @@
 // longest gap between two ticks of a 10 ms timer) and this process's peak
 // resident memory. Prints Markdown tables; asserts nothing.
 //
-//   connect_bench [--quick | --grid]
+//   connect_bench [--quick | --grid | --verify-cost]
 //     --quick: two runs of the main table only; --grid: only the table of
-//     connect times by modules and scan time-out
+//     connect times by modules and scan time-out; --verify-cost: only the
+//     table of commits with and without reading every written word back
 //   GW20_BENCH_LOGS=DIR keeps every phase's answer times (gw20sim's log) in DIR;
 //   a failed phase's are always kept in the temporary folder.
 
@@ -350,6 +351,26 @@ double MedianOf(const std::vector<Phase>& runs, F field) {
   return Median(values);
 }
 
+// The wall times of the runs that succeeded.
+struct Walls {
+  int ok = 0;
+  double median = 0;
+  double least = 0;
+  double most = 0;
+};
+
+Walls WallsOf(const std::vector<Phase>& runs) {
+  Walls walls;
+  for (const Phase& p : runs) {
+    if (!p.ok) continue;
+    walls.least = walls.ok == 0 ? p.wall : std::min(walls.least, p.wall);
+    walls.most = std::max(walls.most, p.wall);
+    ++walls.ok;
+  }
+  walls.median = MedianOf(runs, [](const Phase& p) { return p.wall; });
+  return walls;
+}
+
 // The roads, in the order one run takes them: each commit follows a connect,
 // the second connect finds the configuration the first commit stored.
 const char* const kRoads[] = {"connect, EEPROM never written", "CANopen commit",
@@ -393,18 +414,9 @@ void PrintRoads(const RoadRuns& results) {
       "longest tick gap ms (median of runs, longest) |\n"
       "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   ForEachRoad(results, [](const char* road, const std::vector<Phase>& runs) {
-    int ok = 0;
-    double least = 0;
-    double most = 0;
     double gap = 0;
-    for (const Phase& p : runs) {
-      gap = std::max(gap, p.longestGapMs);
-      if (!p.ok) continue;
-      least = ok == 0 ? p.wall : std::min(least, p.wall);
-      most = std::max(most, p.wall);
-      ++ok;
-    }
-    const double wall = MedianOf(runs, [](const Phase& p) { return p.wall; });
+    for (const Phase& p : runs) gap = std::max(gap, p.longestGapMs);
+    const auto [ok, wall, least, most] = WallsOf(runs);
     const double floor = MedianOf(runs, [](const Phase& p) { return p.floor.Total(); });
     std::printf(
         "| %s | %d/%zu | %.3f | %.3f-%.3f | %.1f | %.0f | %.0f | %.0f | %.2f | "
@@ -480,6 +492,66 @@ void RunGrid(Bench& bench) {
   }
 }
 
+// What reading every written word back (gw20cli --verify) adds to each
+// commit. Each run connects, then commits the profile twice, without and
+// with the read-back, in turns first one way and then the other so that a
+// drift of the machine's load does not fall on one side.
+void RunVerifyCost(Bench& bench, gw20::link::ConsoleState& console, int runs) {
+  struct Commit {
+    const char* name;
+    std::function<bool()> action;
+  };
+  const Commit commits[] = {{"CANopen commit", [&] { return bench.CommitCanopen(); }},
+                            {"DeviceNet commit", [&] { return bench.CommitDeviceNet(); }}};
+  RoadRuns plain;
+  RoadRuns verified;
+  const bool verifyBefore = console.VerifyWrites;
+  for (int run = 0; run < runs; ++run) {
+    const gw20::bench::ScratchFolder folder;
+    for (const Commit& commit : commits) {
+      const std::string what = std::string(commit.name) + ", run " + std::to_string(run + 1);
+      bench.Run("connect before " + what, folder, kChainModules, kScanTimeoutMs, milliseconds(0),
+                [&] { return bench.Connect(); });
+      for (const bool verify : {run % 2 == 1, run % 2 == 0}) {
+        console.VerifyWrites = verify;
+        (verify ? verified : plain)[commit.name].push_back(bench.Run(what + (verify ? ", verified" : ""),
+                                                                     folder, kChainModules, kScanTimeoutMs,
+                                                                     milliseconds(0), commit.action));
+      }
+    }
+    std::fprintf(stderr, "connect_bench: verify run %d of %d done\n", run + 1, runs);
+  }
+  console.VerifyWrites = verifyBefore;
+  std::printf(
+      "\n### Read-back verification: %d modules, echo pacing, %d runs\n\n"
+      "| commit | runs ok (without, with) | wall s without: median (min-max) | "
+      "wall s with: median (min-max) | exchanges without, with | waited time-outs without, with | "
+      "verify's share %% (with / without - 1) | the same less the added waited time-outs %% |\n"
+      "|---|---:|---:|---:|---:|---:|---:|---:|\n",
+      kChainModules, runs);
+  for (const Commit& commit : commits) {
+    const std::vector<Phase>& without = plain[commit.name];
+    const std::vector<Phase>& with = verified[commit.name];
+    const Walls a = WallsOf(without);
+    const Walls b = WallsOf(with);
+    const auto lines = [](const Phase& p) { return p.times.lines; };
+    const auto waits = [](const Phase& p) { return p.times.waitedTimeouts; };
+    // An exchange that can only end by its time-out costs the time-out, however quick the rest.
+    const auto waited = [](const Phase& p) { return p.times.prescribedWaits; };
+    const double addedWaits = MedianOf(with, waited) - MedianOf(without, waited);
+    const auto share = [&](double added) {
+      return a.median > 0 ? 100.0 * ((b.median - added) / a.median - 1) : 0;
+    };
+    std::printf(
+        "| %s | %d/%zu, %d/%zu | %.3f (%.3f-%.3f) | %.3f (%.3f-%.3f) | %.0f, %.0f | %.0f, %.0f | %.1f | %.1f "
+        "|\n",
+        commit.name, a.ok, without.size(), b.ok, with.size(), a.median, a.least, a.most, b.median, b.least,
+        b.most, MedianOf(without, lines), MedianOf(with, lines), MedianOf(without, waits),
+        MedianOf(with, waits), share(0), share(addedWaits));
+  }
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -520,6 +592,10 @@ int main(int argc, char* argv[]) {
       RunGrid(bench);
       return 0;
     }
+    if (mode == "--verify-cost") {
+      RunVerifyCost(bench, state.console, kRuns);
+      return 0;
+    }
     RoadRuns echo;
     RunRoads(bench, runs, milliseconds(0), echo, memory);
     std::printf("\n### Connect and commits: %d modules, scan time-out %d ms, echo pacing, %d runs\n\n",
@@ -535,6 +611,7 @@ int main(int argc, char* argv[]) {
           "\n### The same with a fixed 4 ms pause after each character (GW20_CHAR_PAUSE_MS=4), one run\n\n");
       PrintRoads(fixed);
       RunGrid(bench);
+      RunVerifyCost(bench, state.console, kRuns);
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "connect_bench: %s\n", error.what());

@@ -164,6 +164,16 @@ void ApplyLatency(std::string_view text, ParseState& state) {
   state.options.controller.latency = std::chrono::milliseconds(*ms);
 }
 
+void ApplyStallTime(std::string_view text, ParseState& state) {
+  constexpr std::size_t kStallDigits = 9;
+  const auto ms = ParseDigits(text, kStallDigits);
+  if (!ms || *ms < 1) {
+    throw CommandLineError("bad --fault-stall-ms \"" + std::string(text) +
+                           "\": expected a number of milliseconds, at least 1");
+  }
+  state.options.controller.stallTime = std::chrono::milliseconds(*ms);
+}
+
 // getopt_long takes an abbreviation for the one option it starts; `given`
 // ("--name") is none, or starts several.
 CommandLineError UnknownLongOption(std::string_view given, const std::vector<KnownOption>& known) {
@@ -213,6 +223,11 @@ std::vector<KnownOption> KnownOptions() {
       {"fault-garble", true, ApplyGarbleRate},
       {"seed", true, ApplySeed},
       {"fault-latency", true, ApplyLatency},
+      {"fault-stall-after", true,
+       [](std::string_view v, ParseState& s) {
+         s.options.controller.stallAfterLines = ParseLineCount("fault-stall-after", v, 1);
+       }},
+      {"fault-stall-ms", true, ApplyStallTime},
   };
 }
 
@@ -274,6 +289,14 @@ SimOptions ParseCommandLine(const std::vector<std::string>& args) {
   } catch (const std::invalid_argument& error) {
     throw CommandLineError(std::string("--modules: ") + error.what());
   }
+  // A stall needs both its line and its length; neither means anything alone.
+  const bool stallTimeGiven = options.controller.stallTime.count() > 0;
+  if (options.controller.stallAfterLines && !stallTimeGiven) {
+    throw CommandLineError("--fault-stall-after needs --fault-stall-ms MS as well");
+  }
+  if (stallTimeGiven && !options.controller.stallAfterLines) {
+    throw CommandLineError("--fault-stall-ms needs --fault-stall-after N as well");
+  }
   if (!options.help && options.link.empty()) {
     throw CommandLineError("--link is required");
   }
@@ -287,6 +310,7 @@ std::string CommandLineUsage() {
          "on|off]\n"
          "               [--fault-silent-after N] [--fault-garble-line N] [--fault-hangup-after N]\n"
          "               [--fault-garble RATE [--seed S]] [--fault-latency MS]\n"
+         "               [--fault-stall-after N --fault-stall-ms MS]\n"
          "Simulates a GW20 controller's serial console on a pseudo-terminal.\n"
          "  --link PATH        symbolic link to create to the pseudo-terminal device\n"
          "  --model NAME       model shown in the main prompt (default GW20M)\n"
@@ -316,6 +340,12 @@ std::string CommandLineUsage() {
          "  --seed S           seed of --fault-garble, so a run repeats (default 1)\n"
          "  --fault-latency MS  start every answer MS milliseconds late; the echo of\n"
          "                     typed characters stays immediate\n"
+         "  --fault-stall-after N --fault-stall-ms MS  once the answer to the N-th\n"
+         "                     command line (and a scan or query it started) is out,\n"
+         "                     stop reading the console for MS milliseconds (a busy\n"
+         "                     controller); what arrives meanwhile waits in the --fifo\n"
+         "                     buffer, the excess is lost, and the rest is echoed and\n"
+         "                     handled when the stall ends\n"
          "  --help             show this text\n"
          "After \"use com2\": /s1 /s0 /timeout MS /baud BPS /start N /end N set up /scan;\n"
          "$AA2 asks module AA for its configuration; /q leaves. Typing stops a scan.\n"

@@ -17,6 +17,7 @@ constexpr int kDayMax = 31;
 constexpr int kByteBits = 8;
 constexpr int kHalfWordBits = 16;
 constexpr double kDrawRange = 4294967296.0;  // std::mt19937 draws 0 .. 2^32 - 1
+constexpr const char* kStallTimeError = "the stall time must be at least 1 ms";
 
 void CheckRange(std::string_view what, int value, int min, int max) {
   if (value < min || value > max) {
@@ -53,7 +54,8 @@ const std::string& CheckedModel(const ControllerOptions& options) {
 ControllerOptions CheckedFaults(ControllerOptions options) {
   for (const auto& [name, count, min] : {std::tuple("silent-after line count", options.silentAfterLines, 0),
                                          std::tuple("garbled line number", options.garbleLine, 1),
-                                         std::tuple("hang-up line count", options.hangUpAfterLines, 1)}) {
+                                         std::tuple("hang-up line count", options.hangUpAfterLines, 1),
+                                         std::tuple("stall line count", options.stallAfterLines, 1)}) {
     if (count && *count < min) {
       throw std::invalid_argument(std::string("the ") + name + " must be at least " + std::to_string(min));
     }
@@ -64,6 +66,9 @@ ControllerOptions CheckedFaults(ControllerOptions options) {
   }
   if (options.latency.count() < 0) {
     throw std::invalid_argument("the latency must not be negative");
+  }
+  if (options.stallAfterLines && options.stallTime.count() < 1) {
+    throw std::invalid_argument(kStallTimeError);
   }
   return options;
 }
@@ -139,14 +144,61 @@ void Controller::Release() {
     hungUp_ = hungUp_ || cut_ == Cut::kHangUp;
     cut_ = Cut::kNone;
   }
+  // A stall begins once the line's answer, and a scan or query it started, is out.
+  if (stallDue_ && held_.empty() && !fieldPort_.Busy() && !Stalled()) {
+    stallDue_ = false;
+    stallEnd_ = clock_ + options_.stallTime;
+  }
+}
+
+void Controller::SetStallAfter(std::optional<int> lines, std::chrono::milliseconds time) {
+  if (lines && *lines < 1) {
+    throw std::invalid_argument("the stall line count must be at least 1");
+  }
+  if (lines && time.count() < 1) {
+    throw std::invalid_argument(kStallTimeError);
+  }
+  stallDue_ = false;
+  options_.stallAfterLines = lines;
+  if (!lines) {
+    return;
+  }
+  options_.stallTime = time;
+  if (*lines <= linesReceived_) {
+    // Already past that line: the stall is due now.
+    stallDue_ = true;
+    Release();
+  }
+}
+
+void Controller::EndStall() {
+  if (!stallEnd_ || clock_ < *stallEnd_) {
+    return;
+  }
+  stallEnd_.reset();
+  const std::string waiting = std::exchange(stalledInput_, std::string());
+  Handle(waiting);
 }
 
 void Controller::Receive(std::string_view burst) {
   if (options_.fifo != 0 && burst.size() > options_.fifo) {
     burst = burst.substr(0, options_.fifo);
   }
-  for (const char c : burst) {
+  Handle(burst);
+}
+
+void Controller::Handle(std::string_view characters) {
+  for (std::size_t i = 0; i < characters.size(); ++i) {
+    const char c = characters[i];
     if (Deaf()) {
+      return;
+    }
+    if (Stalled()) {
+      // The rest waits in the receive buffer as far as it has room; the others are lost.
+      const std::size_t room = options_.fifo == 0
+                                   ? std::string_view::npos
+                                   : options_.fifo - std::min(options_.fifo, stalledInput_.size());
+      stalledInput_ += characters.substr(i, room);
       return;
     }
     if (c == kLineFeed) {
@@ -165,6 +217,7 @@ void Controller::Receive(std::string_view burst) {
       } else if (options_.silentAfterLines == linesReceived_) {
         cut_ = Cut::kSilence;
       }
+      stallDue_ = stallDue_ || options_.stallAfterLines == linesReceived_;
       Release();
       continue;
     }
@@ -185,11 +238,16 @@ void Controller::Advance(std::chrono::milliseconds elapsed) {
     // listing keeps its pace, and the answer-time log sees when it was
     // printed. An idle controller takes the rest in one step.
     const bool printing = options_.latency.count() > 0 || fieldPort_.Busy();
-    const auto part = printing ? std::min(std::chrono::milliseconds(1), elapsed) : elapsed;
+    auto part = printing ? std::min(std::chrono::milliseconds(1), elapsed) : elapsed;
+    if (stallEnd_) {
+      // The buffered characters are handled the moment the stall ends.
+      part = std::min(part, *stallEnd_ - clock_);
+    }
     clock_ += part;
     elapsed -= part;
     Send(console_.Advance(part));
     Release();
+    EndStall();
   } while (elapsed.count() > 0);
 }
 
@@ -201,6 +259,10 @@ std::optional<std::chrono::milliseconds> Controller::NextOutputIn() const {
   if (!held_.empty()) {
     const auto held = std::max(held_.front().due - clock_, std::chrono::milliseconds(0));
     due = due ? std::min(*due, held) : held;
+  }
+  if (stallEnd_ && !stalledInput_.empty() && !Deaf()) {
+    const auto end = *stallEnd_ - clock_;
+    due = due ? std::min(*due, end) : end;
   }
   return due;
 }

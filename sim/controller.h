@@ -46,6 +46,15 @@ struct ControllerOptions {
   // A slow controller: all it sends for a command line starts this much later
   // on its clock. The echo is immediate but never overtakes an earlier answer.
   std::chrono::milliseconds latency{0};
+  // A busy controller (writing its EEPROM, serving its field port): once the
+  // answer to this command line (counted from 1) is out, and a scan or query
+  // the line started has ended, the controller stops reading its console for
+  // stallTime on its clock. Meanwhile nothing is echoed or handled:
+  // characters wait in its receive buffer of `fifo` characters and those that
+  // find it full are lost. When the stall ends the waiting ones are handled
+  // as if they had just arrived. stallTime must be positive when this is set.
+  std::optional<int> stallAfterLines;
+  std::chrono::milliseconds stallTime{0};
 };
 
 // The simulated controller as seen from its serial port: a receive FIFO, the
@@ -59,15 +68,16 @@ class Controller {
   // Loads or creates the EEPROM file, opens the transcript and answer-time files.
   // Throws std::invalid_argument for an empty model, firmware numbers that
   // do not fit the firmware words, a module chain CheckModules refuses, a
-  // fault line count out of range, a garble rate outside 0..1 or a negative
-  // latency, std::runtime_error (message names the file, and the line for a
-  // malformed EEPROM file) for a bad file.
+  // fault line count out of range, a garble rate outside 0..1, a negative
+  // latency or a stall without a positive time, std::runtime_error (message
+  // names the file, and the line for a malformed EEPROM file) for a bad file.
   explicit Controller(ControllerOptions options);
   Controller(const Controller&) = delete;
   Controller& operator=(const Controller&) = delete;
 
-  // Characters that arrived together; those beyond the FIFO size are lost.
-  // Every kept character is echoed (CR as "\r\n", LF ignored); a CR completes
+  // Characters that arrived together; those beyond the FIFO size are lost
+  // (during a stall, those beyond what the FIFO still holds). Every kept
+  // character is echoed (CR as "\r\n", LF ignored); a CR completes
   // the line, which is logged and answered.
   void Receive(std::string_view burst);
   // Everything the controller sent since the last call.
@@ -76,8 +86,9 @@ class Controller {
   // queries, whose output appears as the time passes, and releases answers
   // held back by the latency fault.
   void Advance(std::chrono::milliseconds elapsed);
-  // How long until output is due: held-back output, or the field port's next
-  // print while a scan or query runs; nullopt when none is coming.
+  // How long until output is due: held-back output, the field port's next
+  // print while a scan or query runs, or the end of a stall that has
+  // characters waiting; nullopt when none is coming.
   std::optional<std::chrono::milliseconds> NextOutputIn() const;
   // Pulls (true) or plugs back (false) the cable: while silent nothing is
   // received and whatever the controller prints is lost.
@@ -98,6 +109,14 @@ class Controller {
     hungUp_ = false;
     if (cut_ == Cut::kHangUp) cut_ = Cut::kNone;
   }
+  // Stalls for `time` once `lines` command lines in all have been received
+  // and what the last of them brought on is out (as soon as it is when that
+  // many are in already), as the stall fault does; nullopt drops a stall not
+  // yet begun (one under way runs to its end). Throws std::invalid_argument
+  // for `lines` below 1 or a `time` that is not positive.
+  void SetStallAfter(std::optional<int> lines, std::chrono::milliseconds time = std::chrono::milliseconds(0));
+  // The controller is not reading its console.
+  bool Stalled() const { return stallEnd_.has_value(); }
   // Line noise from now on, as the garble-rate fault (0..1; clamped); the
   // seed's sequence goes on where it stands.
   void SetGarbleRate(double rate) { options_.garbleRate = rate > 0 ? (rate < 1 ? rate : 1) : 0; }
@@ -131,8 +150,12 @@ class Controller {
   // Console output: garbled while it answers the faulty line, delayed by the latency.
   void Send(std::string text);
   void Emit(std::string text, std::chrono::milliseconds delay);
-  // Moves held-back output that is due to what is sent, then lets a pending cut strike.
+  // Moves held-back output that is due to what is sent, then lets a pending cut or stall strike.
   void Release();
+  // Echoes, assembles and answers characters the receive buffer has passed on.
+  void Handle(std::string_view characters);
+  // Ends a stall that is over and handles what waited in the buffer.
+  void EndStall();
   // Applies the line-noise fault.
   std::string Noisy(std::string text);
 
@@ -148,6 +171,11 @@ class Controller {
   std::chrono::milliseconds clock_{0};
   std::mt19937 noise_;
   int linesReceived_ = 0;
+  // The stall fault: due to begin once all output is out; under way until this time.
+  bool stallDue_ = false;
+  std::optional<std::chrono::milliseconds> stallEnd_;
+  // What arrived during the stall and found room in the receive buffer.
+  std::string stalledInput_;
   Cut cut_ = Cut::kNone;
   bool silent_ = false;
   bool hungUp_ = false;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <iterator>
-#include <set>
 #include <stdexcept>
 
 namespace gw20::sim {
@@ -90,24 +89,30 @@ std::optional<int> ParseHexByte(std::string_view text) {
   return *high * kHexBase + *low;
 }
 
+void CheckModule(const FieldModule& module, UsedAddresses& used) {
+  if (module.address < 0 || module.address > kByteMax) {
+    throw std::invalid_argument(ModuleName(module) + ": the address must be 0..255");
+  }
+  const auto address = static_cast<std::size_t>(module.address);
+  if (used.test(address)) {
+    throw std::invalid_argument(ModuleName(module) + ": the address is used twice");
+  }
+  used.set(address);
+  CheckModel(module);
+  if (module.typeCode < 0 || module.typeCode > kByteMax || module.dataFormat < 0 ||
+      module.dataFormat > kByteMax) {
+    throw std::invalid_argument(ModuleName(module) + ": type code and data format must be 0..255");
+  }
+  if (!BaudCode(module.baud)) {
+    throw std::invalid_argument(ModuleName(module) + ": bit rate " + std::to_string(module.baud) +
+                                " is not one of 1200 2400 4800 9600 19200 38400 57600 115200");
+  }
+}
+
 void CheckModules(const std::vector<FieldModule>& modules) {
-  std::set<int> addresses;
+  UsedAddresses used;
   for (const FieldModule& module : modules) {
-    if (module.address < 0 || module.address > kByteMax) {
-      throw std::invalid_argument(ModuleName(module) + ": the address must be 0..255");
-    }
-    if (!addresses.insert(module.address).second) {
-      throw std::invalid_argument(ModuleName(module) + ": the address is used twice");
-    }
-    CheckModel(module);
-    if (module.typeCode < 0 || module.typeCode > kByteMax || module.dataFormat < 0 ||
-        module.dataFormat > kByteMax) {
-      throw std::invalid_argument(ModuleName(module) + ": type code and data format must be 0..255");
-    }
-    if (!BaudCode(module.baud)) {
-      throw std::invalid_argument(ModuleName(module) + ": bit rate " + std::to_string(module.baud) +
-                                  " is not one of 1200 2400 4800 9600 19200 38400 57600 115200");
-    }
+    CheckModule(module, used);
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,13 @@ std::optional<int> ParseHexByte(std::string_view text);
 // the prompt characters (">", "[", "]"), codes 0..255, bit rates from
 // kFieldBauds. Throws std::invalid_argument naming the module's address.
 void CheckModules(const std::vector<FieldModule>& modules);
+
+// The addresses a chain already uses, one bit per address 0..255.
+using UsedAddresses = std::bitset<256>;
+
+// Checks one module as it joins a chain, as CheckModules does, and marks its
+// address in `used`: a long chain is checked in one pass.
+void CheckModule(const FieldModule& module, UsedAddresses& used);
 
 // Parses "AA:MODEL[:TT[:FF]]" entries separated by commas (TT and FF default
 // 00); every module gets `baud` and `checksum`. Checks the entries as

@@ -111,6 +111,85 @@ FieldModule ReadModule(const json& entry) {
   return module;
 }
 
+// Reads the text once without building it, to note where each entry of the
+// list starts (after the "[" or the end of the one before, its comma and
+// blanks) and to refuse a key given twice, which the parse tree would silently
+// drop. Syntax errors are thrown as ModulesFileError. A SAX pass, because the
+// library's parser callback searches the whole list each time an entry ends.
+class EntryPositions : public json::json_sax_t {
+ public:
+  explicit EntryPositions(std::string_view text) : text_(text) {}
+
+  // What the reader has taken so far; it counts here.
+  std::size_t& Taken() { return taken_; }
+  const std::vector<std::size_t>& Starts() const { return starts_; }
+
+  bool null() override { return Value(); }
+  bool boolean(bool /*value*/) override { return Value(); }
+  bool number_integer(number_integer_t /*value*/) override { return Value(); }
+  bool number_unsigned(number_unsigned_t /*value*/) override { return Value(); }
+  bool number_float(number_float_t /*value*/, const string_t& /*text*/) override { return Value(); }
+  bool string(string_t& /*value*/) override { return Value(); }
+  bool binary(binary_t& /*value*/) override { return Value(); }
+  bool start_object(std::size_t /*elements*/) override { return Open(); }
+  bool start_array(std::size_t /*elements*/) override {
+    if (depth_ == 0) afterPrevious_ = taken_;
+    return Open();
+  }
+  bool end_object() override { return Close(); }
+  bool end_array() override { return Close(); }
+  bool key(string_t& name) override {
+    if (depth_ == 2 && !keys_.insert(name).second) {
+      throw ErrorAt(text_, starts_.back(), "key \"" + name + "\" given twice");
+    }
+    return true;
+  }
+  bool parse_error(std::size_t /*position*/, const std::string& /*token*/,
+                   const json::exception& error) override {
+    if (const auto* syntax = dynamic_cast<const json::parse_error*>(&error)) {
+      // byte counts the offending character itself.
+      throw ErrorAt(text_, syntax->byte == 0 ? 0 : syntax->byte - 1, ReasonOf(error, ": "));
+    }
+    // A number beyond a double's range: a value, not syntax.
+    throw ErrorAt(text_, starts_.empty() ? text_.find_first_not_of(kBlanks) : starts_.back(),
+                  ReasonOf(error, "] "));
+  }
+
+ private:
+  // An entry of the list begins at depth 1.
+  void EntryStarts() {
+    if (depth_ == 1) {
+      starts_.push_back(text_.find_first_not_of(kBlanksAndCommas, afterPrevious_));
+      keys_.clear();
+    }
+  }
+  void EntryEnds() {
+    if (depth_ == 1) afterPrevious_ = taken_;
+  }
+  bool Value() {
+    EntryStarts();
+    EntryEnds();
+    return true;
+  }
+  bool Open() {
+    EntryStarts();
+    ++depth_;
+    return true;
+  }
+  bool Close() {
+    --depth_;
+    EntryEnds();
+    return true;
+  }
+
+  std::string_view text_;
+  std::size_t taken_ = 0;
+  std::size_t afterPrevious_ = 0;
+  int depth_ = 0;
+  std::vector<std::size_t> starts_;
+  std::set<std::string> keys_;
+};
+
 }  // namespace
 
 ModulesFileError::ModulesFileError(int line, int column, const std::string& message)
@@ -119,48 +198,23 @@ ModulesFileError::ModulesFileError(int line, int column, const std::string& mess
       column_(column) {}
 
 std::vector<FieldModule> ParseModulesJson(std::string_view text) {
-  // The parse tree keeps no positions: the callback notes where each entry of
-  // the list starts (after the "[" or the end of the one before, its comma and
-  // blanks), and refuses a key given twice, which the tree would silently drop.
-  std::size_t taken = 0;
-  std::size_t afterPrevious = 0;
-  std::vector<std::size_t> starts;
-  std::set<std::string> keys;
-  const auto note = [&](int depth, json::parse_event_t event, json& parsed) {
-    using Event = json::parse_event_t;
-    const bool value = event == Event::value;
-    if (depth == 0 && event == Event::array_start) afterPrevious = taken;
-    if (depth == 1 && (value || event == Event::object_start || event == Event::array_start)) {
-      starts.push_back(text.find_first_not_of(kBlanksAndCommas, afterPrevious));
-      keys.clear();
-    }
-    if (depth == 1 && (value || event == Event::object_end || event == Event::array_end)) {
-      afterPrevious = taken;
-    }
-    if (depth == 2 && event == Event::key && !keys.insert(parsed.get<std::string>()).second) {
-      throw ErrorAt(text, starts.back(), "key \"" + parsed.get<std::string>() + "\" given twice");
-    }
-    return true;
-  };
-  json chain;
-  try {
-    chain = json::parse(CountingReader(text.data(), taken), CountingReader(text.data() + text.size(), taken),
-                        note);
-  } catch (const json::parse_error& error) {
-    // error.byte counts the offending character itself.
-    throw ErrorAt(text, error.byte == 0 ? 0 : error.byte - 1, ReasonOf(error, ": "));
-  } catch (const json::exception& error) {  // a number beyond a double's range: a value, not syntax
-    throw ErrorAt(text, starts.empty() ? text.find_first_not_of(kBlanks) : starts.back(),
-                  ReasonOf(error, "] "));
-  }
+  EntryPositions positions(text);
+  std::size_t& taken = positions.Taken();
+  json::sax_parse(CountingReader(text.data(), taken), CountingReader(text.data() + text.size(), taken),
+                  &positions);
+  // The text is sound JSON now; this pass builds the tree.
+  const json chain = json::parse(text);
   if (!chain.is_array()) {
     throw ErrorAt(text, text.find_first_not_of(kBlanks), "expected a \"[\" opening the list of modules");
   }
+  const std::vector<std::size_t>& starts = positions.Starts();
   std::vector<FieldModule> modules;
+  modules.reserve(chain.size());
+  UsedAddresses used;
   for (std::size_t i = 0; i < chain.size(); ++i) {
     try {
       modules.push_back(ReadModule(chain[i]));
-      CheckModules(modules);
+      CheckModule(modules.back(), used);
     } catch (const std::invalid_argument& error) {
       throw ErrorAt(text, starts[i], error.what());
     }

@@ -25,7 +25,8 @@ TEST(CommandLineTest, ParsesEveryOption) {
       Words("--link /tmp/x --model=GW20A --firmware 3.12-2010/11/30 --eeprom e.txt --transcript t.txt "
             "--answer-times a.txt --fifo 0 --modules 01:RA412,0a:RA850:40:0F --field-checksum on "
             "--field-baud=19200 --fault-silent-after 0 --fault-garble-line 3 --fault-hangup-after 4 "
-            "--fault-garble 0.025 --seed=4294967295 --fault-latency 250"));
+            "--fault-garble 0.025 --seed=4294967295 --fault-latency 250 --fault-stall-after 7 "
+            "--fault-stall-ms=35"));
   const ControllerOptions& c = options.controller;
   EXPECT_FALSE(options.help);
   EXPECT_EQ(
@@ -34,8 +35,8 @@ TEST(CommandLineTest, ParsesEveryOption) {
   EXPECT_EQ((std::vector<long long>{c.firmwareMajor, c.firmwareMinor, c.firmwareYear, c.firmwareMonth,
                                     c.firmwareDay, static_cast<long long>(c.fifo), c.silentAfterLines.value(),
                                     c.garbleLine.value(), c.hangUpAfterLines.value(), c.garbleSeed,
-                                    c.latency.count()}),
-            (std::vector<long long>{3, 12, 2010, 11, 30, 0, 0, 3, 4, 4294967295, 250}));
+                                    c.latency.count(), c.stallAfterLines.value(), c.stallTime.count()}),
+            (std::vector<long long>{3, 12, 2010, 11, 30, 0, 0, 3, 4, 4294967295, 250, 7, 35}));
   EXPECT_DOUBLE_EQ(c.garbleRate, 0.025);
   // Address, model, type code, data format, bit rate, checksum.
   std::string modules;
@@ -49,7 +50,7 @@ TEST(CommandLineTest, ParsesEveryOption) {
   EXPECT_DOUBLE_EQ(ParseCommandLine({"--link", "l", "--fault-garble", "1"}).controller.garbleRate, 1.0);
   const ControllerOptions none = ParseCommandLine({"--link", "l"}).controller;
   EXPECT_TRUE(none.fifo == 8 && !none.garbleLine && !none.hangUpAfterLines && none.garbleRate == 0 &&
-              none.garbleSeed == 1 && none.latency.count() == 0);
+              none.garbleSeed == 1 && none.latency.count() == 0 && !none.stallAfterLines);
 }
 
 TEST(CommandLineTest, RejectsBadArguments) {
@@ -84,6 +85,12 @@ TEST(CommandLineTest, RejectsBadArguments) {
       {{"--link", "l", "--fault-garble", "1.5"}, "--fault-garble \"1.5\""},
       {{"--link", "l", "--seed", "x"}, "--seed \"x\""},
       {{"--link", "l", "--fault-latency", "-5"}, "--fault-latency \"-5\""},
+      // A stall takes both options, a line from 1 on and at least a millisecond.
+      {{"--link", "l", "--fault-stall-after", "3"}, "--fault-stall-after needs --fault-stall-ms"},
+      {{"--link", "l", "--fault-stall-ms", "35"}, "--fault-stall-ms needs --fault-stall-after"},
+      {{"--link", "l", "--fault-stall-after", "0", "--fault-stall-ms", "35"}, "--fault-stall-after \"0\""},
+      {{"--link", "l", "--fault-stall-after", "1", "--fault-stall-ms", "0"}, "--fault-stall-ms \"0\""},
+      {{"--link", "l", "--fault-stall-after", "1", "--fault-stall-ms", "35ms"}, "--fault-stall-ms \"35ms\""},
       {{"--link", "l", "--bogus=1"}, "unknown option \"--bogus\""},
       {{"--link", "l", "-xy"}, "unknown option \"-x\""},
       {{"--link", "l", "--fault-g=1"},
@@ -123,7 +130,7 @@ TEST(ModulesFileTest, ReadsEveryKeyWithDefaultsForTheOptionalOnes) {
 // Text that is not JSON: at the offending character. A module that cannot be
 // used: at the start of its entry.
 TEST(ModulesFileTest, RefusesAnythingElseSayingWhere) {
-  const std::vector<std::pair<std::string, std::string>> bad = {
+  std::vector<std::pair<std::string, std::string>> bad = {
       {"", "1:1: syntax error"},
       {"[\n  {\"address\": \"0A\", \"model\": RA412}\n]", "2:30: syntax error"},
       {"[{\"address\": \"01\", \"model\": \"X\"},]", "1:34: syntax error"},
@@ -143,6 +150,13 @@ TEST(ModulesFileTest, RefusesAnythingElseSayingWhere) {
        "1:2: \"checksum\": expected true or false"},
       {"[{\"address\": \"01\", \"model\": \"A B\"}]", "1:2: module 01: the model name"},
   };
+  // Ten thousand entries, one a line: refused where the addresses run out, at the 257th.
+  std::string longList = "[";
+  for (int i = 0; i < 10000; ++i) {
+    longList +=
+        (i == 0 ? "" : ",\n") + std::string("{\"address\": \"") + HexByte(i % 256) + "\", \"model\": \"X\"}";
+  }
+  bad.emplace_back(longList + "]", "257:1: module 00: the address is used twice");
   for (const auto& [text, message] : bad) {
     try {
       ParseModulesJson(text);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -164,6 +165,54 @@ TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
     EXPECT_EQ(gw20::testing::ReadFile(dir / "times.txt"),
               "100\t16\t" + last + "\tuse com2\n148\t5\t" + scan + "\t/scan\n5154\t0\t" + last + "\t\n");
   }
+}
+
+TEST(ControllerTest, StallKeepsWhatFitsTheBufferAndHandlesItAfterwards) {
+  ControllerOptions options;
+  options.fifo = 4;
+  options.stallAfterLines = 2;
+  options.stallTime = milliseconds(35);
+  options.modules = {{.address = 0x0A, .model = "RA850"}};
+  Controller controller(std::move(options));
+  Type(controller, "use eeprom\r");
+  EXPECT_EQ(Type(controller, "block 0\r"), "block 0\r\n[EEPROM:]");
+  // Typed one character at a time, yet only the buffer's four are kept; nothing is echoed.
+  EXPECT_EQ(Type(controller, "el 40\r"), "");
+  EXPECT_EQ(controller.NextOutputIn(), milliseconds(35)) << "the server must wake when the stall ends";
+  EXPECT_EQ(Wait(controller, milliseconds(34)), "");
+  EXPECT_EQ(Wait(controller, milliseconds(1)), "el 4");
+  EXPECT_EQ(Type(controller, "\r"), "\r\nLong(4)=131465991\r\n-->");
+  EXPECT_EQ(controller.Transcript().back(), "el 4");
+
+  // Placed in a running conversation, the line's CR arriving with what follows
+  // it: the buffer fills across bursts.
+  const auto lines = [&] { return static_cast<int>(controller.Transcript().size()); };
+  controller.SetStallAfter(lines() + 1, milliseconds(10));
+  controller.Receive(".\rex");
+  EXPECT_EQ(controller.TakeOutput(), ".\r\n[EEPROM:]");
+  controller.Receive("it\r");
+  EXPECT_EQ(Wait(controller, milliseconds(10)), "exit");
+  EXPECT_EQ(Type(controller, "\r"), "\r\nGW20M>");
+
+  // After a module query the stall waits for the module's answer; a whole
+  // line that waited is answered when it ends.
+  controller.SetStallAfter(lines() + 2, milliseconds(20));
+  Type(controller, "use com2\r$0A2\r");
+  EXPECT_FALSE(controller.Stalled());
+  EXPECT_TRUE(Wait(controller, milliseconds(5)).ends_with("[COM2:]"));
+  EXPECT_TRUE(controller.Stalled());
+  EXPECT_EQ(Type(controller, "/q\r"), "");
+  EXPECT_EQ(Wait(controller, milliseconds(20)), "/q\r\nGW20M>");
+
+  // Cleared before it begins; refused without a line or a time.
+  controller.SetStallAfter(lines() + 1, milliseconds(10));
+  controller.SetStallAfter(std::nullopt);
+  EXPECT_EQ(Type(controller, "\r\r"), "\r\nGW20M>\r\nGW20M>");
+  EXPECT_THROW(controller.SetStallAfter(0, milliseconds(10)), std::invalid_argument);
+  EXPECT_THROW(controller.SetStallAfter(1, milliseconds(0)), std::invalid_argument);
+  ControllerOptions timeless;
+  timeless.stallAfterLines = 1;
+  EXPECT_THROW(Controller{timeless}, std::invalid_argument);
 }
 
 // The field port behind "use com2": scan, configuration query and its faults.
