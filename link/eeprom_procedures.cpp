@@ -402,8 +402,8 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
                             {2, 0, image.ModuleBlock, image.ModuleBlockBytes / kWordBytes}};
   if (deviceNetBlock) blocks.push_back({1, 0, image.DeviceNetBlock, kDeviceNetUsedWords});
 
+  // The write ended at the main prompt: "exit" is answered there at once.
   ConsoleSteps steps(console);
-  steps.Try(kEndEdit, kEepromPrompt);
   if (!steps.Exchange("exit", kMainPromptEnd) || !steps.Exchange("use eeprom", kEepromPrompt)) {
     return TimedOut(steps);
   }

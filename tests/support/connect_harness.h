@@ -27,9 +27,10 @@ using Road = std::optional<Profile>;
 struct ConnectHarness {
   using Words = std::vector<std::uint32_t>;
 
-  // The controller's receive buffer is unlimited: the port hands it every
-  // write whole, and no test here is about that buffer.
-  explicit ConnectHarness(sim::ControllerOptions options) : controller(Unbuffered(std::move(options))) {
+  // The controller's receive buffer is unlimited unless `keepBuffer`: the
+  // port hands it every write whole, and most tests are not about that buffer.
+  explicit ConnectHarness(sim::ControllerOptions options, bool keepBuffer = false)
+      : controller(keepBuffer ? std::move(options) : Unbuffered(std::move(options))) {
     h.folder.path = folder;
     h.form.Load();
     h.form.ComPort.SetListIndex(2);  // COM3

@@ -1,0 +1,117 @@
+// A controller that stops reading its console for 35 ms to 200 ms (writing
+// its own EEPROM, serving its field port) after any command line of a
+// connect on a configured controller, a CANopen commit or a DeviceNet
+// commit, its 8-character receive buffer losing what overflows: no commit
+// ends without a message unless every word is as intended, and no connect
+// changes a stored word.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "canopen/copeds_f.h"
+#include "devicenet/dnseds_set.h"
+#include "eds/eds_file.h"
+#include "tests/support/connect_harness.h"
+
+namespace gw20::testing {
+namespace {
+
+using std::chrono::milliseconds;
+
+std::string Name(Road road) {
+  return !road ? "connect" : *road == Profile::Canopen ? "CANopen commit" : "DeviceNet commit";
+}
+
+// RA412 at 3 and RA312 at 10, behind the controller's own 8-character buffer.
+struct StallRun : ConnectHarness {
+  explicit StallRun(Road what)
+      : ConnectHarness(
+            WithModules({{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}}), true),
+        road(what) {}
+
+  // A commit's page open, or a controller configured by a DeviceNet commit
+  // (block 1 too) for a connect.
+  void Prepare() {
+    OpenPage(road.value_or(Profile::DeviceNet));
+    if (road != Profile::Canopen) {
+      auto& page = *h.form.DeviceNetPage();
+      page.InpPut[devicenet::kPoll].Pick(1);
+      page.OutPut[devicenet::kStrobe].Pick(1);
+    }
+    if (!road) {
+      Press(Profile::DeviceNet);
+      EXPECT_EQ(h.form.CommunicationState.Text(), eds::kEdsOkStatus);
+      h.form.DeviceNetPage()->BackButton.Press();
+    }
+    h.messages.Clear();
+  }
+  // Every word the commit meant to write is in the controller.
+  bool AsIntended() const {
+    const auto& image = h.state.eeprom;
+    const auto words = [](const std::vector<std::uint32_t>& block, int count) {
+      return Words(block.begin(), block.begin() + count);
+    };
+    const int moduleWords = image.ModuleBlockBytes / 4;
+    return Block(0, 40, 9) == words(image.ConfigHeader, 9) &&
+           Block(2, 0, moduleWords) == words(image.ModuleBlock, moduleWords) &&
+           (road != Profile::DeviceNet || Block(1, 0, 7) == words(image.DeviceNetBlock, 7));
+  }
+
+  Road road;
+};
+
+std::size_t LinesOf(Road road) {
+  StallRun healthy(road);
+  healthy.Prepare();
+  const std::size_t before = healthy.controller.Transcript().size();
+  healthy.Press(road);
+  return healthy.controller.Transcript().size() - before;
+}
+
+// 43 ms on virtual time is where, typed on without the echo, a line's last
+// digit would find the buffer full and its Enter would not: the stall that
+// once stored a shortened number.
+TEST(Stalls, AtEveryLineOfEveryRoad_NothingWrongIsWrittenSilently) {
+  for (const Road road : {Road{}, Road{Profile::Canopen}, Road{Profile::DeviceNet}}) {
+    const std::size_t lines = LinesOf(road);
+    for (const milliseconds stall : {milliseconds(35), milliseconds(43), milliseconds(200)}) {
+      int ok = 0, wrongButOk = 0, failed = 0, connectsChangingAWord = 0;
+      for (std::size_t n = 1; n <= lines; ++n) {
+        SCOPED_TRACE(Name(road) + ", " + std::to_string(stall.count()) + " ms stall after line " +
+                     std::to_string(n));
+        StallRun r(road);
+        r.Prepare();
+        const auto stored = AllEepromWords(r.controller);
+        r.controller.SetStallAfter(static_cast<int>(r.controller.Transcript().size() + n), stall);
+        r.Press(road);
+        const bool succeeded = road ? r.h.form.CommunicationState.Text() == eds::kEdsOkStatus
+                                    : r.h.form.Connected && r.Shown().empty();
+        if (!succeeded) {
+          ++failed;
+          EXPECT_FALSE(r.Shown().empty());  // never a failure without a word
+        } else if (road && !r.AsIntended()) {
+          ++wrongButOk;
+        } else {
+          ++ok;
+        }
+        if (!road && AllEepromWords(r.controller) != stored) ++connectsChangingAWord;
+      }
+      std::cout << Name(road) << ", " << stall.count() << " ms stall after each of " << lines
+                << " lines: " << ok << " succeeded as intended, " << wrongButOk
+                << " succeeded with a wrong word, " << failed << " failed with a message";
+      if (!road) std::cout << ", " << connectsChangingAWord << " changed a stored word";
+      std::cout << "\n";
+      EXPECT_EQ(wrongButOk, 0) << Name(road);
+      EXPECT_EQ(connectsChangingAWord, 0) << Name(road);
+      // Echo pacing keeps the buffer from overflowing: a stall is only a delay.
+      EXPECT_EQ(failed, 0) << Name(road);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gw20::testing
