@@ -49,7 +49,9 @@ inline constexpr std::chrono::milliseconds kAnswerPollPeriod{10};
 // The CharacterPause a text such as the environment variable's asks for:
 // whole ms, 0..kMaxCharacterPause. Nullopt for no text or any other text.
 std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text);
-// kCharacterPauseVariable read now; 0 when unset or not a valid pause.
+// kCharacterPauseVariable read now; 0 when unset or not a valid pause. The
+// programs read it once at start-up, so nothing below them depends on the
+// caller's environment.
 std::chrono::milliseconds CharacterPauseFromEnvironment();
 
 struct ConsoleState {
@@ -60,7 +62,7 @@ struct ConsoleState {
   // Shortest pause after each typed character, echo or not, for a controller
   // too slow for echo pacing alone; waits then last up to
   // max(kEchoWaitLimit, CharacterPause). 0 = the echo alone paces.
-  std::chrono::milliseconds CharacterPause = CharacterPauseFromEnvironment();
+  std::chrono::milliseconds CharacterPause{0};
   // The identified controller's main prompt, "GW20M>" or "GW20A>".
   std::string ControllerPrompt;
   // How commits write the image; the windows keep both off, gw20cli sets

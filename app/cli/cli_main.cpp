@@ -88,6 +88,7 @@ int Run(const gw20::cli::CliOptions& options) {
   gw20::qtui::QtSerialPort port;
   gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port};
   gw20::app::AppState state;
+  state.console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
   state.console.VerifyWrites = options.verify;
   state.console.SafeWriteOrder = options.safeOrder;
   gw20::app::Main_F mainForm(state, services);

@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
   gw20::ui::Services services{messages, forms, events, ticks, clock, folder, port};
 
   gw20::app::AppState state;
+  state.console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
   gw20::app::Logo logo(forms);
   gw20::app::Main_F mainForm(state, services);
   gw20::app::ExternSetting(services, logo, mainForm);
