@@ -24,7 +24,7 @@ namespace {
 
 constexpr std::string_view kComPrefix = "COM";
 // The options besides --help and the connection options, by what they take.
-constexpr std::string_view kSwitches[] = {"--json", "--list", "--verify", "--safe-order"};
+constexpr std::string_view kSwitches[] = {"--json", "--list", "--verify", "--no-verify", "--safe-order"};
 constexpr std::string_view kValueOptions[] = {
     "--port",       "--scan-baud", "--scan-checksum", "--scan-timeout", "--node",
     "--can-baud",   "--guarding",  "--heartbeat",     "--default",      "--description",
@@ -207,7 +207,10 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   if (positional.size() > 1) throw CliUsageError("unexpected argument " + Bytes(positional[1]));
   options.help = given("--help");
   options.json = given("--json");
-  options.verify = given("--verify");
+  // Reading back costs about a sixth of a commit: on unless turned off.
+  if (given("--verify") && given("--no-verify"))
+    throw CliUsageError("--verify and --no-verify exclude each other");
+  options.verify = !given("--no-verify");
   options.safeOrder = given("--safe-order");
   options.devicenet.list = given("--list");
   if (const auto port = value("--port")) ParsePort(*port, options);
@@ -257,7 +260,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   if (!devicenetOption.empty() && options.command != "devicenet") {
     throw CliUsageError(devicenetOption + " goes with devicenet, not " + options.command);
   }
-  const auto commitOption = firstGiven({"--verify", "--safe-order"});
+  const auto commitOption = firstGiven({"--verify", "--no-verify", "--safe-order"});
   if (!commitOption.empty() && (options.command == "scan" || options.devicenet.list)) {
     throw CliUsageError(commitOption + " goes with a commit (canopen or devicenet)");
   }
@@ -287,12 +290,12 @@ std::string UsageText() {
          "       gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]\n"
          "               [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]\n"
          "               [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]\n"
-         "               [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]\n"
+         "               [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]\n"
          "       gw20cli [port and scan options] devicenet [--node N] [--can-baud KBPS]\n"
          "               [--poll IN,OUT] [--strobe IN,OUT] [--cos IN,OUT]\n"
          "               [--default poll|strobe|cos|cyclic] [--description TEXT]\n"
          "               [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]\n"
-         "               [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]\n"
+         "               [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]\n"
          "               [--list [--json]]\n"
          "\n"
          "  scan                    connect to the controller, scan its field port and\n"
@@ -325,7 +328,8 @@ std::string UsageText() {
          "                          character a blank\n"
          "  --out DIR               folder of the EDS file (default: current directory);\n"
          "                          checked before anything is sent\n"
-         "  --verify                read every written EEPROM word back after the commit\n"
+         "  --no-verify             do not read every written EEPROM word back after the\n"
+         "                          commit (it is read back unless this is given)\n"
          "  --safe-order            write the EEPROM header last, so an interrupted\n"
          "                          commit reads as no configuration, never a mixed one\n"
          "  --port COMn|DEVICE      console port (default COM1); a device path stands in\n"

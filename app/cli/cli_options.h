@@ -5,12 +5,12 @@
 //   gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]
 //           [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]
 //           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
-//           [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]
+//           [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]
 //   gw20cli [port and scan options] devicenet [--node N] [--can-baud KBPS]
 //           [--poll IN,OUT] [--strobe IN,OUT] [--cos IN,OUT]
 //           [--default poll|strobe|cos|cyclic] [--description TEXT]
 //           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
-//           [--com2-timeout MS] [--out DIR] [--verify] [--safe-order]
+//           [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]
 //           [--list [--json]]
 
 #include <stdexcept>
@@ -41,7 +41,7 @@ struct CliOptions {
   CanopenAnswers canopen;
   DeviceNetAnswers devicenet;
   std::string outDir;      // canopen, devicenet: folder of the EDS file; empty = current directory
-  bool verify = false;     // canopen, devicenet: read the written words back
+  bool verify = true;      // canopen, devicenet: read the written words back (--no-verify: not)
   bool safeOrder = false;  // canopen, devicenet: the EEPROM header written last
 };
 

@@ -52,6 +52,8 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   const CliOptions commit =
       Parse({"canopen", "--verify", "--safe-order", "--out", std::filesystem::temp_directory_path().c_str()});
   EXPECT_TRUE(commit.verify && commit.safeOrder);
+  EXPECT_TRUE(Parse({"canopen"}).verify);  // read back unless turned off
+  EXPECT_FALSE(Parse({"canopen", "--no-verify"}).verify);
 }
 
 TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
@@ -59,7 +61,8 @@ TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
   // Command lines separated by ";", their arguments by blanks.
   std::istringstream bad(
       "scan frob;scan --frob;scan --port;--port COM17 scan;--scan-baud 9601 scan;--scan-timeout 32768 scan;"
-      "--scan-timeout 99999999999999999999 scan;--json=yes scan;scan --verify;devicenet --list --safe-order;"
+      "--scan-timeout 99999999999999999999 scan;--json=yes scan;scan --verify;scan --no-verify;canopen "
+      "--verify --no-verify;devicenet --list --safe-order;"
       "canopen --out /nonexistent/folder;devicenet --poll 1;devicenet --poll ,;devicenet --cos a,1;"
       "devicenet --poll 99999999999,;devicenet --default pol;devicenet --can-baud 1000;devicenet --list=yes;"
       "devicenet --heartbeat 100;canopen --poll 1,2;scan --list");
