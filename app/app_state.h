@@ -14,6 +14,13 @@
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
 
+namespace gw20::canopen {
+struct CanopenPageState;
+}
+namespace gw20::devicenet {
+struct DeviceNetPageState;
+}
+
 namespace gw20::app {
 
 struct AppState {
@@ -38,5 +45,11 @@ struct AppState {
   // dictionary viewer and by every CANopen commit.
   int CounterModuleCount = 0;
 };
+
+// What each configuration page works on: references into `state`, which
+// must outlive the page. Whoever opens a page (the main window, a test)
+// takes its state from here.
+canopen::CanopenPageState CanopenPageStateOf(AppState& state);
+devicenet::DeviceNetPageState DeviceNetPageStateOf(AppState& state);
 
 }  // namespace gw20::app

@@ -42,11 +42,6 @@ constexpr int kTogglePoint = 330;
 // How long one wait for the scan-parameters dialog lasts before the flag is
 // looked at again; events are pumped meanwhile.
 constexpr std::chrono::milliseconds kDialogPoll{10};
-
-// Progress values of the stages the sequence itself reports; the scan and
-// the check report theirs through callbacks.
-constexpr int kProgressPrepared = 1;
-constexpr int kProgressPortClosed = 9;
 // While the listing arrives the bar moves on once per this much of its budget.
 constexpr std::chrono::milliseconds kListingStep{500};
 
@@ -209,9 +204,9 @@ void ConnectSequence::Prepare() {
   form_.SelectedPanel = kNoPanel;
   state_.eeprom.EepromConfigValid = 0;
   form_.ConnectProgress.SetRange(0, kProgressMax);
-  form_.ConnectProgress.SetValue(0);
+  ShowStage(link::kProgressStart);
   form_.ConnectProgress.SetVisible(true);
-  ShowStage(kProgressPrepared);
+  ShowStage(link::kProgressPrepared);
 }
 
 bool ConnectSequence::WakeConsole(link::Console& console) {
@@ -219,7 +214,7 @@ bool ConnectSequence::WakeConsole(link::Console& console) {
   // bring it back to the main prompt; only the last one has to succeed.
   for (int i = 0; i < kWakeUpLines; ++i) console.ConsoleExchange("", kMainPromptEnd);
   console.ConsoleExchange("/q", kMainPromptEnd);
-  console.ConsoleExchange(".", kEepromPrompt);
+  console.ConsoleExchange(link::kEndEdit, kEepromPrompt);
   return console.ConsoleExchange("exit", kMainPromptEnd);
 }
 
@@ -283,7 +278,7 @@ void ConnectSequence::ShowStage(int stage) { form_.ConnectProgress.SetValue(stag
 
 void ConnectSequence::Finish(int pictureIndex) {
   form_.MSComm1.Close();
-  ShowStage(kProgressPortClosed);
+  ShowStage(link::kProgressPortClosed);
   form_.ImageGW20[pictureIndex].SetVisible(true);
   for (int i = 0; i < 2; ++i) {
     form_.ComImage[i].SetVisible(true);
@@ -314,7 +309,7 @@ void ConnectSequence::Finish(int pictureIndex) {
   form_.Connect.SetEnabled(true);
   form_.Connected = true;
   state_.CommitBusy = false;
-  form_.ConnectProgress.SetValue(kProgressMax);
+  ShowStage(link::kProgressDone);
   form_.ConnectProgress.SetVisible(false);
 
   if (eeprom.ConfigMismatch) {

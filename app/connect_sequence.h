@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "link/connect_progress.h"
+
 namespace gw20::ui {
 struct Services;
 }
@@ -21,11 +23,11 @@ struct AppState;
 class Main_F;
 class ListingProgress;
 
-// Progress bar of the sequence: its stages are the progress values 0..10 the
-// procedures report, each kProgressPerStage units wide, so the bar can move
-// on within a long stage (the scan listing).
+// Progress bar of the sequence: its stages are the connect's progress values
+// (link/connect_progress.h), each kProgressPerStage units wide, so the bar can
+// move on within a long stage (the scan listing).
 inline constexpr int kProgressPerStage = 100;
-inline constexpr int kProgressMax = 10 * kProgressPerStage;
+inline constexpr int kProgressMax = link::kProgressDone * kProgressPerStage;
 
 // Firmware version and date as shown: major + "." + minor + "-" + year + "/"
 // + month + "/" + day, minor, month and day with at least two digits
@@ -57,7 +59,7 @@ class ConnectSequence {
   // False when the scan failed; the message has been shown. `listing` is the
   // event pump of `console`: it moves the bar while the listing arrives.
   bool ScanFieldPort(link::Console& console, ListingProgress& listing);
-  // Shows a procedure's progress value (0..10).
+  // Shows a progress value of the connect (kProgressStart..kProgressDone).
   void ShowStage(int stage);
   void Finish(int pictureIndex);
   // Ends the session after `text` (title `title`, may be empty) and sets the

@@ -1,6 +1,8 @@
 #include "app/main_f.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/about_form.h"
 #include "app/app_state.h"
@@ -24,10 +26,9 @@ using link::kErrorTitle;
 constexpr const char* kExitQuestion = "Are you sure to exit this program?";
 constexpr const char* kExitTitle = "Exit Query";
 
-template <std::size_t N>
-void Fill(ui::ComboBox& box, const std::array<std::string_view, N>& entries) {
+void Fill(ui::ComboBox& box, std::vector<std::string> entries) {
   box.Clear();
-  for (const auto entry : entries) box.AddItem(std::string(entry));
+  for (auto& entry : entries) box.AddItem(std::move(entry));
 }
 
 }  // namespace
@@ -103,8 +104,7 @@ void Main_F::SetCaptions() {
   MousePoint[1].SetCaption("COM2");
   SettingParameter.SetCaption("Setting");
   ApplicationLayerFrame.SetCaption("Application Layer");
-  ApplicationSelect[0].SetCaption("CANopen");
-  ApplicationSelect[1].SetCaption("DeviceNet");
+  for (int i = 0; i < 2; ++i) ApplicationSelect[i].SetCaption(std::string(link::kCanApplications[i].Name));
   ParaSettingC1.SetCaption("Baud rate");
   ParaSettingC2[0].SetCaption("NODE ID");
   ParaSettingC2[1].SetCaption("Timeout");
@@ -150,7 +150,7 @@ void Main_F::Form_Load() {
   for (std::size_t i = 0; i < link::kFieldBitRates.size(); ++i) {
     params.BaudText[i] = std::to_string(link::kFieldBitRates[i]);
   }
-  Fill(ComChecksum, kChecksumList);
+  Fill(ComChecksum, ChecksumList());
   ComChecksum.SetListIndex(0);
   state_.maps.LastOutputMap = 0;
   state_.maps.LastInputMap = 0;
@@ -160,7 +160,7 @@ void Main_F::Form_Load() {
   params.ScanTimeoutMs = link::kDefaultScanTimeoutMs;
   state_.console.ConsoleTimeout = std::chrono::milliseconds(1000);
   params.CanBaudIndex = 0;
-  params.NodeId = 1;
+  params.NodeId = link::kMinNodeId;
   params.ApplicationType = link::kCanOpen;
   FirmwareVer.SetText("");
   CommunicationState.SetText("");
@@ -286,16 +286,18 @@ void Main_F::ShowCanPanel() {
 void Main_F::SetCanParameters() {
   auto& params = state_.params;
   const bool deviceNet = params.ApplicationType != link::kCanOpen;
-  FillBaudList(deviceNet ? link::kDeviceNet : link::kCanOpen);
+  const auto& application = link::ApplicationOf(params.ApplicationType);
+  FillBaudList(params.ApplicationType);
   ApplicationSelect[0].SetValue(!deviceNet);
   ApplicationSelect[1].SetValue(deviceNet);
-  ViewerText[1].SetText(deviceNet ? "DeviceNet" : "CANopen");
-  const int maxNode = deviceNet ? link::kMaxDeviceNetNodeId : link::kMaxCanOpenNodeId;
+  ViewerText[1].SetText(std::string(application.Name));
   // A node ID the application cannot use is replaced, not shown.
-  if (params.NodeId < link::kMinNodeId || params.NodeId > maxNode) params.NodeId = link::kMinNodeId;
+  if (params.NodeId < link::kMinNodeId || params.NodeId > application.MaxNodeId) {
+    params.NodeId = link::kMinNodeId;
+  }
   CANNodeId.SetText(std::to_string(params.NodeId));
   ViewerText[2].SetText(std::to_string(params.NodeId));
-  if (params.CanBaudIndex >= 0 && params.CanBaudIndex < link::kBaudCount) {
+  if (params.CanBaudIndex >= 0 && params.CanBaudIndex < static_cast<int>(link::kCanOpenBitRates.size())) {
     // DeviceNet has three entries: an index of 3..7 selects nothing here.
     CANBaudrate.SetListIndex(params.CanBaudIndex);
   } else {
@@ -306,7 +308,7 @@ void Main_F::SetCanParameters() {
 }
 
 void Main_F::ShowComPanel() {
-  Fill(CANBaudrate, kFieldBaudList);
+  Fill(CANBaudrate, FieldBaudList());
   ApplicationLayerFrame.SetVisible(false);
   ComChecksum.SetVisible(true);
   ParaSettingC0.SetVisible(true);
@@ -323,9 +325,9 @@ void Main_F::ShowComPanel() {
 
 void Main_F::SetFieldPortParameters() {
   const auto& params = state_.params;
-  const bool checksum = params.Com2Checksum != 0;
-  ComChecksum.SetListIndex(checksum ? 1 : 0);
-  ViewerText[1].SetText(checksum ? "Enalbe" : "Disable");
+  const int checksum = params.Com2Checksum != link::kChecksumOff ? link::kChecksumOn : link::kChecksumOff;
+  ComChecksum.SetListIndex(checksum);
+  ViewerText[1].SetText(std::string(link::kChecksumTexts[checksum].ViewerText));
   const bool known = params.Com2BaudIndex >= 0 && params.Com2BaudIndex < link::kBaudCount;
   CANBaudrate.SetListIndex(known ? params.Com2BaudIndex : 0);
   ViewerText[0].SetText(CANBaudrate.Text());
@@ -337,11 +339,7 @@ void Main_F::SetFieldPortParameters() {
 }
 
 void Main_F::FillBaudList(int applicationType) {
-  if (applicationType == link::kDeviceNet) {
-    Fill(CANBaudrate, kDeviceNetBaudList);
-  } else {
-    Fill(CANBaudrate, kCanOpenBaudList);
-  }
+  Fill(CANBaudrate, CanBaudList(link::ApplicationOf(applicationType)));
 }
 
 void Main_F::ApplicationSelect_Click(int Index) {

@@ -1,5 +1,6 @@
 // The parameter side of the main window: validating and storing what the
-// operator typed on the open panel, and opening the configuration page.
+// operator typed on the open panel, and opening the configuration page with
+// its view of the program's state.
 
 #include <memory>
 #include <string>
@@ -20,43 +21,39 @@ namespace {
 
 using link::kErrorTitle;
 
-constexpr const char* kTimeoutRange = "Timeout value is out of range!(1ms~32767ms)";
-constexpr const char* kCanOpenNodeRange = "Node ID is not supported!(1~127)";
-constexpr const char* kDeviceNetNodeRange = "Node ID is not supported!(1~63)";
 // The bit-rate list can be left without a selection (a stored index the
 // DeviceNet list does not have); storing that would keep an invalid index.
 constexpr const char* kNoBaudRate = "Please select a baud rate!";
-constexpr double kMinTimeoutMs = 1;
-constexpr double kMaxTimeoutMs = 32767;
-constexpr int kChecksumOn = 1;
 
 }  // namespace
 
 void Main_F::SettingParameter_Click() {
   auto& params = state_.params;
-  auto reject = [this](const char* text) {
+  auto reject = [this](const std::string& text) {
     services_.messages.Show(text, kErrorTitle, ui::MessageButtons::Ok);
   };
   // The range check applies to the typed value, before it is rounded.
   const double typed = ui::LeadingNumber(CANNodeId.Text());
   if (SelectedPanel != kCanPanel) {
-    if (typed < kMinTimeoutMs || typed > kMaxTimeoutMs) return reject(kTimeoutRange);
+    if (typed < link::kMinCom2TimeoutMs || typed > link::kMaxCom2TimeoutMs) {
+      return reject(link::Com2TimeoutRangeText());
+    }
     if (CANBaudrate.ListIndex() < 0) return reject(kNoBaudRate);
-    params.Com2Checksum = ComChecksum.ListIndex() == kChecksumOn ? 1 : 0;
-    ViewerText[1].SetText(params.Com2Checksum == kChecksumOn ? "Enalbe" : "Disable");
+    params.Com2Checksum =
+        ComChecksum.ListIndex() == link::kChecksumOn ? link::kChecksumOn : link::kChecksumOff;
+    ViewerText[1].SetText(std::string(link::kChecksumTexts[params.Com2Checksum].ViewerText));
     params.Com2BaudIndex = CANBaudrate.ListIndex();
     ViewerText[0].SetText(CANBaudrate.Text());
     params.Com2Timeout = static_cast<int>(ui::RoundHalfEven(typed));
     ViewerText[2].SetText(std::to_string(params.Com2Timeout));
   } else {
-    const bool canOpen = ApplicationSelect[0].Value();
-    const double maxNode = canOpen ? link::kMaxCanOpenNodeId : link::kMaxDeviceNetNodeId;
-    if (typed < link::kMinNodeId || typed > maxNode) {
-      return reject(canOpen ? kCanOpenNodeRange : kDeviceNetNodeRange);
-    }
+    const int applicationType = ApplicationSelect[0].Value() ? link::kCanOpen : link::kDeviceNet;
+    const auto& application = link::kCanApplications[applicationType];
+    if (typed < link::kMinNodeId || typed > application.MaxNodeId)
+      return reject(link::NodeIdRangeText(application));
     if (CANBaudrate.ListIndex() < 0) return reject(kNoBaudRate);
-    params.ApplicationType = canOpen ? link::kCanOpen : link::kDeviceNet;
-    ViewerText[1].SetText(canOpen ? "CANopen" : "DeviceNet");
+    params.ApplicationType = applicationType;
+    ViewerText[1].SetText(std::string(application.Name));
     params.CanBaudIndex = CANBaudrate.ListIndex();
     ViewerText[0].SetText(CANBaudrate.Text());
     params.NodeId = static_cast<int>(ui::RoundHalfEven(typed));
@@ -75,7 +72,7 @@ void Main_F::WriteEDS_MouseUp() {
   if (ApplicationSelect[0].Value()) {
     if (params.ApplicationType == link::kDeviceNet) state_.eeprom.EepromConfigValid = 0;
     params.ApplicationType = link::kCanOpen;
-    if (params.NodeId > link::kMaxCanOpenNodeId) {
+    if (params.NodeId > link::kCanApplications[link::kCanOpen].MaxNodeId) {
       services_.messages.Show("NodeID Error", kErrorTitle, ui::MessageButtons::Ok);
       CommunicationState.SetText("NodeID or Application error");
       EndSession();
@@ -113,20 +110,29 @@ void Main_F::OpenConfigurationPage(int applicationType) {
   const int port = state_.params.PortNumber[entry >= 0 && entry < link::kPortCount ? entry : 0];
   eds::MainWindowLink link{CommunicationState, MSComm1, port, [this] { Show(false); }};
   if (applicationType == link::kCanOpen) {
-    const canopen::CanopenPageState pageState{state_.modules,      state_.params,
-                                              state_.eeprom,       state_.console,
-                                              state_.maps,         state_.eds,
-                                              state_.errorControl, state_.CounterModuleCount,
-                                              state_.CommitBusy,   state_.ErrorControlWord};
-    canopenPage_ = std::make_unique<canopen::COPEDS_F>(pageState, services_, std::move(link));
+    canopenPage_ =
+        std::make_unique<canopen::COPEDS_F>(CanopenPageStateOf(state_), services_, std::move(link));
     canopenPage_->Show(false);
     return;
   }
-  const devicenet::DeviceNetPageState pageState{
-      state_.modules, state_.params,  state_.eeprom,           state_.console,   state_.maps,
-      state_.eds,     state_.choices, state_.ErrorControlWord, state_.CommitBusy};
-  deviceNetPage_ = std::make_unique<devicenet::DNSEdsSet>(pageState, services_, std::move(link));
+  deviceNetPage_ =
+      std::make_unique<devicenet::DNSEdsSet>(DeviceNetPageStateOf(state_), services_, std::move(link));
   deviceNetPage_->Show(false);
+}
+
+// Every member of a page state has a type of its own, so a list out of the
+// members' order does not compile.
+canopen::CanopenPageState CanopenPageStateOf(AppState& s) {
+  return {s.modules,      s.params,
+          s.eeprom,       s.console,
+          s.maps,         s.eds,
+          s.errorControl, s.CounterModuleCount,
+          s.CommitBusy,   s.ErrorControlWord};
+}
+
+devicenet::DeviceNetPageState DeviceNetPageStateOf(AppState& s) {
+  return {s.modules, s.params,  s.eeprom,           s.console,   s.maps,
+          s.eds,     s.choices, s.ErrorControlWord, s.CommitBusy};
 }
 
 }  // namespace gw20::app

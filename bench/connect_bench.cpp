@@ -19,14 +19,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QStyleFactory>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,20 +38,15 @@
 #include "app/cli/cli_services.h"
 #include "app/cli/devicenet_script.h"
 #include "app/cli/gateway_panels.h"
-#include "app/extern_setting.h"
-#include "app/logo.h"
 #include "app/main_f.h"
-#include "app/qt/register_views.h"
+#include "app/qt/desktop_program.h"
 #include "bench/echo_probe.h"
 #include "bench/session_times.h"
 #include "bench/sim_process.h"
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
-#include "platform/qt/qt_form_host.h"
 #include "platform/qt/qt_serial_port.h"
-#include "platform/qt/qt_services.h"
 #include "platform/ui/serial_port.h"
-#include "platform/ui/services.h"
 
 namespace {
 
@@ -116,7 +108,7 @@ class CountingPort : public gw20::ui::SerialPort {
 
   void SetPortNumber(int number) override { port_.SetPortNumber(number); }
   int PortNumber() const override { return port_.PortNumber(); }
-  bool SetSettings(std::string_view settings) override { return port_.SetSettings(settings); }
+  bool SetSettings(const gw20::ui::SerialSettings& settings) override { return port_.SetSettings(settings); }
   gw20::ui::OpenResult Open() override { return port_.Open(); }
   bool IsOpen() const override { return port_.IsOpen(); }
   void Close() override { port_.Close(); }
@@ -562,26 +554,18 @@ int main(int argc, char* argv[]) {
   setenv("QT_LOGGING_RULES", "gw20.*=false", 0);
 
   qInstallMessageHandler(QuietOffscreen);
-  // Assembled as the desktop program assembles itself (app/qt/main.cpp).
+  // Assembled as the desktop program assembles itself, but for where EDS
+  // files go and a port that counts.
   QApplication application(argc, argv);
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-  std::setlocale(LC_NUMERIC, "C");
-  QLocale::setDefault(QLocale::c());
+  gw20::appqt::StyleApplication();
   const gw20::bench::ScratchFolder edsFolder;
-  gw20::qtui::QtMessageBox messages;
-  gw20::qtui::QtFormHost forms;
-  gw20::appqt::RegisterViews(forms);
-  gw20::qtui::QtEventPump events;
-  gw20::qtui::QtTickCounter ticks;
-  gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(edsFolder.Path());
   gw20::qtui::QtSerialPort qtPort;
   CountingPort port(qtPort);
-  gw20::ui::Services services{messages, forms, events, ticks, clock, folder, port};
-  gw20::app::AppState state;
-  gw20::app::Logo logo(forms);
-  gw20::app::Main_F mainForm(state, services);
-  gw20::app::ExternSetting(services, logo, mainForm);
+  gw20::appqt::DesktopProgram program({.folder = &folder, .port = &port});
+  gw20::app::AppState& state = program.State();
+  gw20::app::Main_F& mainForm = program.MainForm();
+  program.Start();
 
   std::vector<long> memory{StatusKiB("VmHWM")};
   Operator op(mainForm);

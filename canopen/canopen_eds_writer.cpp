@@ -6,9 +6,10 @@
 #include <utility>
 #include <vector>
 
-#include "canopen/map_tables.h"
+#include "canopen/eds_sections.h"
 #include "canopen/object_dictionary.h"
 #include "canopen/pdo_mapping.h"
+#include "canopen/pdo_records.h"
 #include "eds/eds_file.h"
 #include "eds/ini_writer.h"
 #include "link/eeprom_image.h"
@@ -23,54 +24,6 @@ constexpr std::string_view kDefaultDescription = "VARLON CANopen slave/ZELK mast
 constexpr std::string_view kDefaultCreator = "VARLON";
 constexpr int kNoonHour = 12;
 constexpr int kDummyTypes = 7;
-constexpr int kPdoCount = kMapRecords;
-constexpr int kHexIndexDigits = 16;  // PDO indexes below this get a leading "0"
-
-std::string Hex0x(std::uint64_t value) { return "0x" + ui::Hex(value); }
-
-// One object or sub-entry section.
-struct ObjectLines {
-  std::string_view name;
-  std::string_view dataType;
-  std::string_view access;
-  std::optional<std::string> defaultValue;  // nullopt: no DefaultValue line
-  std::string_view pdoMapping = "0";
-};
-
-class EdsText {
- public:
-  void Variable(const std::string& section, const ObjectLines& v) {
-    ini.Section(section);
-    ini.Key("ParameterName", v.name);
-    ini.Key("ObjectType", "0x7");
-    ini.Key("DataType", v.dataType);
-    ini.Key("AccessType", v.access);
-    if (v.defaultValue) ini.Key("DefaultValue", *v.defaultValue);
-    ini.Key("PDOMapping", v.pdoMapping);
-    ini.Blank();
-  }
-
-  // A record or array header; subNumber < 0: no SubNumber line.
-  void Header(const std::string& section, int subNumber, std::string_view name, std::string_view objectType) {
-    ini.Section(section);
-    if (subNumber >= 0) ini.Key("SubNumber", std::to_string(subNumber));
-    ini.Key("ParameterName", name);
-    ini.Key("ObjectType", objectType);
-    ini.Blank();
-  }
-
-  eds::IniWriter ini;
-};
-
-// Object index of PDO pdoIndex in a PDO range: ("14", 10) gives "140A", ("14", 31) "141F".
-std::string PdoObject(std::string_view base, int pdoIndex) {
-  return std::string(base) + (pdoIndex < kHexIndexDigits ? "0" : "") +
-         ui::Hex(static_cast<std::uint64_t>(pdoIndex));
-}
-
-std::string Sub(const std::string& object, int sub) {
-  return object + "sub" + ui::Hex(static_cast<std::uint64_t>(sub));
-}
 
 void WriteFileInfo(eds::IniWriter& ini, const CanopenEdsState& s, const ui::DateTime& now) {
   const std::string description = eds::OneLineText(s.edsInfo[eds::kEdsDescription]);
@@ -115,82 +68,64 @@ void WriteDeviceInfo(eds::IniWriter& ini, const CanopenEdsState& s) {
   ini.Section("DummyUsage");
   for (int type = 1; type <= kDummyTypes; ++type) ini.Key("Dummy000" + std::to_string(type), "0");
   ini.Blank();
-  ini.Section("MandatoryObjects");
-  ini.Line("SupportedObjects=3");
-  ini.Line("1=0x1000");
-  ini.Line("2=0x1001");
-  ini.Line("3=0x1018");
-  ini.Blank();
 }
 
-void WriteMandatoryObjects(EdsText& eds, const CanopenEdsState& s) {
-  eds.Variable("1000", {"Device Type", "0x0007", "ro", Hex0x(DeviceType(s.modules))});
-  eds.Variable("1001", {"Error Register", "0x0005", "ro", std::nullopt});
-  eds.Header("1018", 5, "Identity Object", "0x9");
-  eds.Variable("1018sub0", {"number of entries", "0x0005", "ro", "0x4"});
-  constexpr std::array<std::string_view, 4> kIdentity{"Vendor ID", "Product code", "Revision number",
-                                                      "Serial number"};
-  for (int sub = 1; sub <= static_cast<int>(kIdentity.size()); ++sub) {
-    eds.Variable(Sub("1018", sub), {kIdentity[sub - 1], "0x0007", "ro", ""});
-  }
+ObjectParts MandatoryParts(const CanopenEdsState& s) {
+  ObjectParts parts;
+  parts.push_back(VariablePart("1000", {"Device Type", "0x0007", "ro", Hex0x(DeviceType(s.modules))}));
+  parts.push_back(VariablePart("1001", {"Error Register", "0x0005", "ro", std::nullopt}));
+  parts.push_back({{"1018"}, [](EdsText& eds) {
+                     eds.Header("1018", 5, "Identity Object", "0x9");
+                     eds.Variable("1018sub0", {"number of entries", "0x0005", "ro", "0x4"});
+                     constexpr std::array<std::string_view, 4> kIdentity{"Vendor ID", "Product code",
+                                                                         "Revision number", "Serial number"};
+                     for (int sub = 1; sub <= static_cast<int>(kIdentity.size()); ++sub) {
+                       eds.Variable(Sub("1018", sub), {kIdentity[sub - 1], "0x0007", "ro", ""});
+                     }
+                   }});
+  return parts;
 }
 
-void WriteOptionalObjects(eds::IniWriter& ini, const CanopenEdsState& s) {
-  const modules::ModuleTable& m = s.modules;
-  const bool guarding = !s.errorControl.Heartbeat();
-  std::vector<std::string> list{"1003", "1005", "1008", "1009", "100A"};
-  if (guarding) list.insert(list.end(), {"100C", "100D"});
-  list.insert(list.end(), {"1014", "1015"});
-  if (!guarding) list.emplace_back("1017");
-  list.emplace_back("1200");
-  const auto addPdos = [&list](std::string_view comm, std::string_view mapping) {
-    for (int i = 0; i < kPdoCount; ++i) list.push_back(PdoObject(comm, i));
-    for (int i = 0; i < kPdoCount; ++i) list.push_back(PdoObject(mapping, i));
-  };
-  if (m.TotalDOBytes + m.TotalAOBytes > 0) addPdos("14", "16");
-  if (m.TotalDIBytes + m.TotalAIBytes > 0) addPdos("18", "1A");
-  if (m.TotalDIBytes > 0) list.emplace_back("6000");
-  if (m.TotalDOBytes > 0) list.insert(list.end(), {"6200", "6206", "6207"});
-  if (m.TotalAIBytes > 0) list.emplace_back("6401");
-  if (m.TotalAOBytes > 0) list.insert(list.end(), {"6411", "6443", "6444"});
-
-  ini.Section("OptionalObjects");
-  ini.Key("SupportedObjects", std::to_string(list.size()));
-  for (std::size_t n = 0; n < list.size(); ++n) ini.Key(std::to_string(n + 1), "0x" + list[n]);
-  ini.Blank();
-}
-
-void WriteCommunicationObjects(EdsText& eds, const CanopenEdsState& s) {
+// The error-control protocol decides between 0x100C/0x100D (guarding) and
+// 0x1017 (heartbeat).
+ObjectParts CommunicationParts(const CanopenEdsState& s) {
   const link::EepromImage& fw = s.image;
-  eds.Header("1003", 6, "pre-defined error field", "0x08");
-  eds.Variable("1003sub0", {"number of errors", "0x0005", "rw", "0x0"});
-  constexpr int kErrorFields = 5;
-  for (int sub = 1; sub <= kErrorFields; ++sub) {
-    eds.Variable(Sub("1003", sub), {"standard error field", "0x0007", "ro", "0x0"});
-  }
-  eds.Variable("1005", {"COB-ID SYNC", "0x0007", "rw", "0x80"});
-  eds.Variable("1008", {"Manufacturer device name", "0x0009", "const", "GW20A+EXB9 gateway"});
-  eds.Variable("1009", {"Manufacturer hardware version", "0x0009", "const", "01"});
+  const ErrorControlSettings& ec = s.errorControl;
+  const auto hex = [](int value) { return Hex0x(static_cast<std::uint32_t>(value)); };
+  ObjectParts parts;
+  parts.push_back({{"1003"}, [](EdsText& eds) {
+                     eds.Header("1003", 6, "pre-defined error field", "0x08");
+                     eds.Variable("1003sub0", {"number of errors", "0x0005", "rw", "0x0"});
+                     constexpr int kErrorFields = 5;
+                     for (int sub = 1; sub <= kErrorFields; ++sub) {
+                       eds.Variable(Sub("1003", sub), {"standard error field", "0x0007", "ro", "0x0"});
+                     }
+                   }});
+  parts.push_back(VariablePart("1005", {"COB-ID SYNC", "0x0007", "rw", "0x80"}));
+  parts.push_back(
+      VariablePart("1008", {"Manufacturer device name", "0x0009", "const", "GW20A+EXB9 gateway"}));
+  parts.push_back(VariablePart("1009", {"Manufacturer hardware version", "0x0009", "const", "01"}));
   const std::string software = std::to_string(fw.FirmwareMajor) + "." + ui::D2(fw.FirmwareMinor) + "-" +
                                std::to_string(fw.FirmwareYear) + ui::D2(fw.FirmwareMonth) +
                                ui::D2(fw.FirmwareDay);
-  eds.Variable("100A", {"Manufacturer software version", "0x0009", "const", software});
-  const ErrorControlSettings& ec = s.errorControl;
+  parts.push_back(VariablePart("100A", {"Manufacturer software version", "0x0009", "const", software}));
   if (!ec.Heartbeat()) {
-    eds.Variable("100C", {"Guard Time", "0x0006", "rw", Hex0x(static_cast<std::uint32_t>(ec.GuardTime))});
-    eds.Variable("100D",
-                 {"life time factor", "0x0005", "rw", Hex0x(static_cast<std::uint32_t>(ec.LifeTimeFactor))});
+    parts.push_back(VariablePart("100C", {"Guard Time", "0x0006", "rw", hex(ec.GuardTime)}));
+    parts.push_back(VariablePart("100D", {"life time factor", "0x0005", "rw", hex(ec.LifeTimeFactor)}));
   }
-  eds.Variable("1014", {"COB-ID Emergency Message", "0x0007", "rw", "$NODEID+0x80"});
-  eds.Variable("1015", {"Inhibit Time EMCY", "0x0006", "rw", "0x0"});
+  parts.push_back(VariablePart("1014", {"COB-ID Emergency Message", "0x0007", "rw", "$NODEID+0x80"}));
+  parts.push_back(VariablePart("1015", {"Inhibit Time EMCY", "0x0006", "rw", "0x0"}));
   if (ec.Heartbeat()) {
-    eds.Variable("1017", {"Producer Heartbeat Time", "0x0006", "rw",
-                          Hex0x(static_cast<std::uint32_t>(ec.HeartbeatTime))});
+    parts.push_back(VariablePart("1017", {"Producer Heartbeat Time", "0x0006", "rw", hex(ec.HeartbeatTime)}));
   }
-  eds.Header("1200", 3, "Server SDO Parameter", "0x09");
-  eds.Variable("1200sub0", {"number of entries", "0x0005", "ro", "0x02"});
-  eds.Variable("1200sub1", {"COB_ID Client->Server (rx)", "0x0007", "ro", "$NODEID+0x600"});
-  eds.Variable("1200sub2", {"COB_ID Server ->Client (tx)", "0x0007", "ro", "$NODEID+0x580"});
+  parts.push_back(
+      {{"1200"}, [](EdsText& eds) {
+         eds.Header("1200", 3, "Server SDO Parameter", "0x09");
+         eds.Variable("1200sub0", {"number of entries", "0x0005", "ro", "0x02"});
+         eds.Variable("1200sub1", {"COB_ID Client->Server (rx)", "0x0007", "ro", "$NODEID+0x600"});
+         eds.Variable("1200sub2", {"COB_ID Server ->Client (tx)", "0x0007", "ro", "$NODEID+0x580"});
+       }});
+  return parts;
 }
 
 void WritePdoParameters(EdsText& eds, PdoDirection direction, int nodeId) {
@@ -210,25 +145,41 @@ void WritePdoParameters(EdsText& eds, PdoDirection direction, int nodeId) {
   }
 }
 
-void WritePdoMappings(EdsText& eds, PdoDirection direction, const std::array<MapRecord, kMapRecords>& map,
-                      int nextFreePdo) {
-  const bool receive = direction == PdoDirection::Receive;
-  MappingCounters counters(direction);
+void WritePdoMappings(EdsText& eds, const PdoTable& pdos) {
+  const bool receive = pdos.Direction() == PdoDirection::Receive;
+  MappingCounters counters(pdos.Direction());
   for (int i = 0; i < kPdoCount; ++i) {
-    const int count = MappedObjectCount(map[i]);
+    const int count = pdos[i].MappedObjectCount();
     const std::string object = PdoObject(receive ? "16" : "1A", i);
     const std::string name = (receive ? "Receive PDO " : "Transmit PDO ") + std::to_string(i) + " Mapping";
     eds.Header(object, count + 1, name, "0x9");
     eds.Variable(Sub(object, 0),
                  {"Number of Mapped Objects", "0x0005", "rw", Hex0x(static_cast<std::uint32_t>(count))});
     for (int k = 1; k <= count; ++k) {
-      const MappingWord word = counters.Next(MappedKindOf(i, nextFreePdo));
+      const MappingWord word = counters.Next(MappedKindOf(i, pdos.NextFree()));
       if (word.outcome == MappingWord::Outcome::End) return;
       std::optional<std::string> value;
       if (word.outcome == MappingWord::Outcome::Value) value = "0x" + ui::Hex(word.value);
       eds.Variable(Sub(object, k), {"PDO mapping for the application object", "0x0007", "rw", value});
     }
   }
+}
+
+// The communication and mapping objects of one direction's 32 PDOs, when the
+// gateway has data of that direction.
+void AddPdoPart(ObjectParts& parts, const CanopenEdsState& s, PdoDirection direction) {
+  const modules::ModuleTable& m = s.modules;
+  const bool receive = direction == PdoDirection::Receive;
+  if ((receive ? m.TotalDOBytes + m.TotalAOBytes : m.TotalDIBytes + m.TotalAIBytes) <= 0) return;
+  ObjectPart part;
+  for (std::string_view range : {receive ? "14" : "18", receive ? "16" : "1A"}) {
+    for (int i = 0; i < kPdoCount; ++i) part.indexes.push_back(PdoObject(range, i));
+  }
+  part.write = [&s, direction](EdsText& eds) {
+    WritePdoParameters(eds, direction, s.params.NodeId);
+    WritePdoMappings(eds, PdoTable(s.maps, direction));
+  };
+  parts.push_back(std::move(part));
 }
 
 enum class EntryNaming { ByteRange, Number };
@@ -274,19 +225,23 @@ std::string EntryName(const ProfileObject& object, int k) {
   return std::string(object.entryPrefix) + ui::Hex(first) + "h to " + ui::Hex(last) + "h";
 }
 
-void WriteProfileObjects(EdsText& eds, const ObjectSizes& sizes) {
+// The I/O profile objects whose size is not 0.
+void AddProfileParts(ObjectParts& parts, const ObjectSizes& sizes) {
   for (const ProfileObject& object : kProfileObjects) {
     const int count = sizes.*object.size;
     if (count <= 0) continue;
     const std::string index(object.index);
-    eds.Header(index, count + 1, object.name, "0x8");
-    eds.Variable(Sub(index, 0), {object.countName, "0x0005", "ro", Hex0x(static_cast<std::uint32_t>(count))});
-    for (int k = 1; k <= std::min(count, kMaxSubIndex); ++k) {
-      std::optional<std::string> value;
-      if (object.defaultValue) value = std::string(*object.defaultValue);
-      eds.Variable(Sub(index, k),
-                   {EntryName(object, k), object.dataType, object.access, value, object.pdoMapping});
-    }
+    parts.push_back({{index}, [&object, index, count](EdsText& eds) {
+                       eds.Header(index, count + 1, object.name, "0x8");
+                       eds.Variable(Sub(index, 0), {object.countName, "0x0005", "ro",
+                                                    Hex0x(static_cast<std::uint32_t>(count))});
+                       for (int k = 1; k <= std::min(count, kMaxSubIndex); ++k) {
+                         std::optional<std::string> value;
+                         if (object.defaultValue) value = std::string(*object.defaultValue);
+                         eds.Variable(Sub(index, k), {EntryName(object, k), object.dataType, object.access,
+                                                      value, object.pdoMapping});
+                       }
+                     }});
   }
 }
 
@@ -303,7 +258,6 @@ constexpr std::array<ModuleObject, 4> kModuleObjects{{
     {"2003", "ZELK Module WDT Status", "0x0005"},
 }};
 constexpr std::array<std::string_view, 6> kManufacturerList{"2000", "2001", "2002", "2003", "2200", "2201"};
-constexpr int kChannelsPerCounter = 2;
 
 // The sub0 of the counter arrays is written with blanks after some "=": the
 // masters that read these files expect the lines as they have always been.
@@ -326,7 +280,7 @@ void WriteCounterEntries(EdsText& eds, const modules::ModuleTable& m, std::strin
   int sub = 0;
   modules::ForEachListedModule(m, [&](int, const modules::ZelkModuleRecord& record) {
     if (!IsCounterModule(record.ModelName) || !select(record)) return;
-    for (int channel = 1; channel <= kChannelsPerCounter && sub < kMaxSubIndex; ++channel) {
+    for (int channel = 1; channel <= kCounterModuleChannels && sub < kMaxSubIndex; ++channel) {
       ObjectLines v = entry;
       const std::string name = std::string(namePrefix) + std::to_string(channel);
       v.name = name;
@@ -382,23 +336,16 @@ std::string CanopenEdsFileName(int nodeId) { return "COPn" + std::to_string(node
 namespace {
 
 eds::IniWriter BuildEdsFile(const CanopenEdsState& state, const ui::DateTime& now) {
-  const modules::ModuleTable& m = state.modules;
-  const ObjectSizes sizes = ComputeObjectSizes(m, state.CounterModuleCount);
+  const ObjectSizes sizes = ComputeObjectSizes(state.modules, state.CounterModuleCount);
   EdsText eds;
   WriteFileInfo(eds.ini, state, now);
   WriteDeviceInfo(eds.ini, state);
-  WriteMandatoryObjects(eds, state);
-  WriteOptionalObjects(eds.ini, state);
-  WriteCommunicationObjects(eds, state);
-  if (m.TotalDOBytes + m.TotalAOBytes > 0) {
-    WritePdoParameters(eds, PdoDirection::Receive, state.params.NodeId);
-    WritePdoMappings(eds, PdoDirection::Receive, state.maps.OutputMap, state.maps.NextFreeRxPdo);
-  }
-  if (m.TotalDIBytes + m.TotalAIBytes > 0) {
-    WritePdoParameters(eds, PdoDirection::Transmit, state.params.NodeId);
-    WritePdoMappings(eds, PdoDirection::Transmit, state.maps.InputMap, state.maps.NextFreeTxPdo);
-  }
-  WriteProfileObjects(eds, sizes);
+  WriteObjects(eds, "MandatoryObjects", MandatoryParts(state));
+  ObjectParts optional = CommunicationParts(state);
+  AddPdoPart(optional, state, PdoDirection::Receive);
+  AddPdoPart(optional, state, PdoDirection::Transmit);
+  AddProfileParts(optional, sizes);
+  WriteObjects(eds, "OptionalObjects", optional);
   WriteManufacturerObjects(eds, state, sizes);
   eds.ini.Blank();
   eds.ini.Section("Comments");

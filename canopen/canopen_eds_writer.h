@@ -5,24 +5,10 @@
 #include <string>
 
 #include "canopen/error_control.h"
-#include "eds/eds_info.h"
-#include "platform/ui/services.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
-namespace gw20::link {
-struct EepromImage;
-struct GatewayParameters;
-}  // namespace gw20::link
-
-namespace gw20::eds {
-struct MapTables;
-}
+#include "canopen/pdo_records.h"
+#include "eds/eds_inputs.h"
 
 namespace gw20::canopen {
-
-using eds::MapTables;
 
 // Everything the file is made from, read only. The tables must come from
 // BuildPdoMaps over the same module table.

@@ -5,12 +5,12 @@
 #include <utility>
 
 #include "canopen/canopen_eds_writer.h"
-#include "canopen/map_tables.h"
 #include "canopen/object_dictionary.h"
 #include "canopen/pdo_mapping.h"
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
 #include "link/eeprom_image.h"
+#include "link/eeprom_layout.h"
 #include "link/eeprom_procedures.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
@@ -28,7 +28,6 @@ constexpr std::string_view kNoObjectText = "No object is available!";
 constexpr std::string_view kGuardTimeOverflow = "Guard Time is overflow";
 constexpr std::string_view kLifeFactorOverflow = "Life factor is overflow";
 constexpr std::string_view kHeartbeatOverflow = "Consumer Heartbeat Time is overflow";
-constexpr int kErrorControlWordIndex = 0;  // block 2 word holding the error control
 
 // A typed time within 0..limit, or nothing.
 bool InRange(double value, int limit) { return value >= 0 && value <= limit; }
@@ -51,19 +50,9 @@ COPEDS_F::~COPEDS_F() = default;
 
 void COPEDS_F::NameControls() {
   NameEdsRegion();
-  Frame1.SetName("Frame1");
   ui::NameArray(ErrControl, "ErrControl");
   ui::NameArray(ParameterSetting_frame, "ParameterSetting_frame");
   ui::NameArray(GuardTime_T, "GuardTime_T");
-  Label1.SetName("Label1");
-  Label2.SetName("Label2");
-  Heartbeat_T.SetName("Heartbeat_T");
-  Label4.SetName("Label4");
-  ShowObjDictionary.SetName("ShowObjDictionary");
-  ShowZelk.SetName("ShowZelk");
-  ShowSettingResult.SetName("ShowSettingResult");
-  BackButton.SetName("BackButton");
-  FinishButton.SetName("FinishButton");
   Frame1.Hold({&ErrControl[kNodeGuarding], &ErrControl[kHeartbeat]});
 }
 
@@ -105,9 +94,9 @@ void COPEDS_F::Form_Load() {
 
 void COPEDS_F::LoadErrorControl() {
   auto& settings = state_.errorControl;
-  const auto& block = state_.eeprom.ModuleBlock;
-  if (state_.eeprom.EepromConfigValid == 1 && block.size() > kErrorControlWordIndex) {
-    settings = UnpackErrorControlWord(block[kErrorControlWordIndex]);
+  const auto stored = link::UnpackModuleBlock(state_.eeprom.ModuleBlock, state_.eeprom.ModuleBlockBytes);
+  if (state_.eeprom.EepromConfigValid == 1 && stored) {
+    settings = UnpackErrorControlWord(stored->ErrorControlWord);
     if (settings.Heartbeat()) {
       for (auto& box : GuardTime_T) box.SetText("0");
       Heartbeat_T.SetText(std::to_string(settings.HeartbeatTime));
@@ -222,12 +211,7 @@ void COPEDS_F::FinishButton_MouseUp() {
   // The protocol written now is the one the file will describe.
   Frame1.SetEnabled(false);
   state_.CommitBusy = true;
-  if (RunCommit([this] {
-        return BuildImage() && StageEdsFile() && steps_.OpenPort() &&
-               steps_.WriteImage(state_.eeprom, false) && PlaceEdsFile();
-      })) {
-    Unload();
-  }
+  if (Commit(state_.eeprom, false)) Unload();
 }
 
 bool COPEDS_F::BuildImage() {
@@ -244,20 +228,15 @@ bool COPEDS_F::BuildImage() {
   return false;
 }
 
-bool COPEDS_F::StageEdsFile() {
+std::string COPEDS_F::EdsFileName() const { return CanopenEdsFileName(state_.params.NodeId); }
+
+std::string COPEDS_F::EdsFileText() {
   // The object dictionary viewer may never have been opened.
   state_.CounterModuleCount = CountCounterModules(state_.modules);
   const CanopenEdsState eds{
       state_.modules,           state_.maps, state_.params, state_.eeprom, state_.errorControl, state_.eds,
       state_.CounterModuleCount};
-  return steps_.StageFile(services_.folder.Path() / CanopenEdsFileName(state_.params.NodeId),
-                          BuildCanopenEds(eds, services_.clock.Now()));
-}
-
-bool COPEDS_F::PlaceEdsFile() {
-  steps_.ClosePort();
-  // A failure leaves Finish to be pressed again once the folder is back.
-  return steps_.PlaceFile();
+  return BuildCanopenEds(eds, services_.clock.Now());
 }
 
 }  // namespace gw20::canopen

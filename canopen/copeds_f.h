@@ -6,35 +6,18 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "canopen/error_control.h"
-#include "eds/eds_info.h"
-#include "eds/eds_page.h"
-#include "platform/ui/control.h"
+#include "canopen/pdo_records.h"
+#include "pages/eds_page.h"
 
-namespace gw20::ui {
-class SerialPort;
-struct Services;
-}  // namespace gw20::ui
 namespace gw20::link {
-struct ConsoleState;
-struct EepromImage;
 struct GatewayParameters;
-}  // namespace gw20::link
-namespace gw20::modules {
-struct ModuleTable;
-}
-
-namespace gw20::eds {
-struct MapTables;
 }
 
 namespace gw20::canopen {
-
-using eds::MapTables;
 
 class ShowPDO;
 class ShowAppObjDect;
@@ -69,15 +52,16 @@ class COPEDS_F : public eds::EdsPage {
   COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::MainWindowLink main);
   ~COPEDS_F() override;
 
-  ui::Frame Frame1;                                 // "Error Control Protocol"
+  ui::Frame Frame1{"Frame1"};                       // "Error Control Protocol"
   std::array<ui::OptionButton, 2> ErrControl;       // kNodeGuarding, kHeartbeat
   std::array<ui::Frame, 2> ParameterSetting_frame;  // per protocol
   std::array<ui::TextBox, 2> GuardTime_T;           // guard time (ms), life factor
-  ui::Label Label1, Label2;
-  ui::TextBox Heartbeat_T;  // consumer heartbeat time (ms)
-  ui::Label Label4;
-  ui::Button ShowObjDictionary, ShowZelk, ShowSettingResult;
-  ui::Button BackButton, FinishButton;
+  ui::Label Label1{"Label1"}, Label2{"Label2"};
+  ui::TextBox Heartbeat_T{"Heartbeat_T"};  // consumer heartbeat time (ms)
+  ui::Label Label4{"Label4"};
+  ui::Button ShowObjDictionary{"ShowObjDictionary"}, ShowZelk{"ShowZelk"},
+      ShowSettingResult{"ShowSettingResult"};
+  ui::Button BackButton{"BackButton"}, FinishButton{"FinishButton"};
 
   void ErrControl_Click(int Index);
   void ShowZelk_Click();
@@ -113,12 +97,11 @@ class COPEDS_F : public eds::EdsPage {
   // True when the modules have no channel at all (the viewers have nothing).
   bool NoChannels() const;
   void CloseViewers();
-  // Each shows its message and returns false when the step failed.
-  bool BuildImage();
-  // The file the image describes, written before the port opens.
-  bool StageEdsFile();
-  // Closes the port first: the controller has its image by now.
-  bool PlaceEdsFile();
+  // The commit's parts: blocks 0 and 2 with the packed error control, and
+  // COPn<node>.eds.
+  bool BuildImage() override;
+  std::string EdsFileName() const override;
+  std::string EdsFileText() override;
 
   CanopenPageState state_;
   std::unique_ptr<ShowPDO> pdo_;

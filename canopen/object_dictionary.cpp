@@ -7,7 +7,6 @@ namespace gw20::canopen {
 namespace {
 
 constexpr int kAnalogBytesPerChannel = 2;
-constexpr int kCounterChannelsPerModule = 2;
 
 constexpr std::uint32_t kProfile401 = 0x191;
 constexpr std::uint32_t kHasDigitalInputs = 0x10000;
@@ -41,12 +40,12 @@ ObjectSizes ComputeObjectSizes(const modules::ModuleTable& table, int counterMod
   sizes.WriteAnalogOutput = table.TotalAOBytes / kAnalogBytesPerChannel;
   sizes.ModuleObjects = table.ModuleCount;
   if (counterModuleCount > 0) {
-    sizes.CounterChannels = kCounterChannelsPerModule * counterModuleCount;
+    sizes.CounterChannels = kCounterModuleChannels * counterModuleCount;
     int resettable = 0;
     modules::ForEachListedModule(table, [&](int, const modules::ZelkModuleRecord& module) {
       if (module.TypeCode == kCounterResetTypeCode) ++resettable;
     });
-    sizes.CounterResetChannels = kCounterChannelsPerModule * resettable;
+    sizes.CounterResetChannels = kCounterModuleChannels * resettable;
   }
   return sizes;
 }

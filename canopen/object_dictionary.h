@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "canopen/pdo_mapping.h"
+#include "canopen/pdo_records.h"
 
 namespace gw20::modules {
 struct ModuleTable;
@@ -16,6 +16,7 @@ namespace gw20::canopen {
 inline constexpr int kMaxSubIndex = 255;            // every entry loop stops here at the latest
 inline constexpr int kFirstDisabledPdo = 4;         // PDOs from this index start disabled
 inline constexpr int kCounterResetTypeCode = 0x50;  // counter modules that can be reset
+inline constexpr int kCounterModuleChannels = 2;    // entries of 0x2200 and 0x2201 per counter module
 
 // Number of sub-entries after sub-index 0 of each object; 0 = the object is
 // absent. Not capped at kMaxSubIndex: writers cap their loops.

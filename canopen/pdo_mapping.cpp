@@ -22,16 +22,17 @@ std::string ModulePrefix(const modules::ZelkModuleRecord& record) {
 }
 
 // Walks one direction of the derivation: digital groups from PDO 0, then
-// analog channels from PDO 1, as the controller's firmware expects them.
+// analog channels from PDO 1, as the controller's firmware expects them. The
+// derivation is the one place that writes the records in CANopen terms.
 class DirectionBuilder {
  public:
-  explicit DirectionBuilder(std::array<MapRecord, kMapRecords>& map) : map_(map) {}
+  explicit DirectionBuilder(std::array<eds::MapRecord, kPdoCount>& map) : map_(map) {}
 
   bool AddDigital(const modules::ZelkModuleRecord& record, int channels) {
     const std::string prefix = ModulePrefix(record);
     for (int first = 0; first < channels; first += kChannelsPerGroup) {
       const int last = std::min(first + kChannelsPerGroup, channels) - 1;
-      if (!Put(prefix + ":" + ui::D2(first) + "~" + ui::D2(last), 1, kDigitalEntries)) return false;
+      if (!Put(prefix + ":" + ui::D2(first) + "~" + ui::D2(last), 1, eds::kDigitalEntries)) return false;
       if (Advance() && pdo_ == kFirstAnalogPdo) pdo_ = kFirstExtraPdo;
     }
     return true;
@@ -49,7 +50,7 @@ class DirectionBuilder {
   bool AddAnalog(const modules::ZelkModuleRecord& record, int channels) {
     const std::string prefix = ModulePrefix(record);
     for (int channel = 0; channel < channels; ++channel) {
-      if (!Put(prefix + ":" + std::to_string(channel), kEntriesPerChannel, kAnalogEntries)) return false;
+      if (!Put(prefix + ":" + std::to_string(channel), kEntriesPerChannel, eds::kAnalogEntries)) return false;
       if (Advance() && pdo_ == kFirstExtraPdo) pdo_ = nextFree_;
     }
     return true;
@@ -73,8 +74,8 @@ class DirectionBuilder {
  private:
   // Writes `text` into `count` consecutive bytes; false past the last PDO.
   bool Put(const std::string& text, int count, int kind) {
-    if (pdo_ >= kMapRecords) return false;
-    MapRecord& record = map_[pdo_];
+    if (pdo_ >= kPdoCount) return false;
+    eds::MapRecord& record = map_[pdo_];
     for (int i = 0; i < count; ++i) record.Entries[slot_ + i] = text;
     record.EntryKind = kind;
     slot_ += count;
@@ -90,11 +91,11 @@ class DirectionBuilder {
   }
 
   void FillUnused(int pdo, int from) {
-    if (pdo >= kMapRecords) return;
+    if (pdo >= kPdoCount) return;
     for (int i = from; i < kPdoDataBytes; ++i) map_[pdo].Entries[i] = std::string(kUnusedEntry);
   }
 
-  std::array<MapRecord, kMapRecords>& map_;
+  std::array<eds::MapRecord, kPdoCount>& map_;
   int pdo_ = kDigitalPdo;
   int slot_ = 0;
   int nextFree_ = kFirstExtraPdo;
@@ -106,7 +107,7 @@ struct DirectionResult {
   int last = kFirstExtraPdo - 1;
 };
 
-DirectionResult BuildDirection(const modules::ModuleTable& table, std::array<MapRecord, kMapRecords>& map,
+DirectionResult BuildDirection(const modules::ModuleTable& table, std::array<eds::MapRecord, kPdoCount>& map,
                                int modules::ZelkModuleRecord::*digital,
                                int modules::ZelkModuleRecord::*analog) {
   DirectionBuilder builder(map);
@@ -120,7 +121,7 @@ DirectionResult BuildDirection(const modules::ModuleTable& table, std::array<Map
     if (modules::InUse(record) && record.*analog > 0)
       result.fits &= builder.AddAnalog(record, record.*analog);
   }
-  result.last = std::min(builder.EndAnalog(), kMapRecords - 1);
+  result.last = std::min(builder.EndAnalog(), kPdoCount - 1);
   return result;
 }
 
@@ -128,7 +129,7 @@ DirectionResult BuildDirection(const modules::ModuleTable& table, std::array<Map
 
 bool BuildPdoMaps(const modules::ModuleTable& table, MapTables& tables) {
   using Record = modules::ZelkModuleRecord;
-  ClearMapTables(tables);
+  eds::ClearMapTables(tables);
   const DirectionResult out =
       BuildDirection(table, tables.OutputMap, &Record::DOChannels, &Record::AOChannels);
   const DirectionResult in = BuildDirection(table, tables.InputMap, &Record::DIChannels, &Record::AIChannels);
@@ -137,13 +138,6 @@ bool BuildPdoMaps(const modules::ModuleTable& table, MapTables& tables) {
   tables.NextFreeTxPdo = in.nextFree;
   tables.LastInputMap = in.last;
   return out.fits && in.fits;
-}
-
-int MappedObjectCount(const MapRecord& record) {
-  int used = 0;
-  while (used < kPdoDataBytes && !record.Entries[used].empty() && record.Entries[used] != kUnusedEntry)
-    ++used;
-  return record.EntryKind == kAnalogEntries ? used / kEntriesPerChannel : used;
 }
 
 MappedKind MappedKindOf(int pdoIndex, int nextFreePdo) {

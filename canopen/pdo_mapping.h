@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "canopen/map_tables.h"
+#include "canopen/pdo_records.h"
 
 namespace gw20::modules {
 struct ModuleTable;
@@ -21,12 +21,6 @@ namespace gw20::canopen {
 // more than 32 PDOs in a direction (no module set the catalog knows does).
 bool BuildPdoMaps(const modules::ModuleTable& table, MapTables& tables);
 
-// Number of mapped objects of one PDO record: the entries 0..7 before the
-// first "" or kUnusedEntry, counted one per byte for a digital record and one
-// per two bytes for an analog record.
-int MappedObjectCount(const MapRecord& record);
-
-enum class PdoDirection { Receive, Transmit };
 enum class MappedKind { Digital, Analog };
 
 // The kind of object PDO pdoIndex maps, chosen by its index, not by its

@@ -17,11 +17,9 @@ namespace {
 
 using Cells = std::vector<std::string>;
 
-constexpr int kIndexRow = 0;
-constexpr int kDescriptionRow = 1;
-constexpr int kSubIndex0Row = 2;
+enum HeaderRow { kIndexRow, kDescriptionRow, kSubIndex0Row };
+static_assert(kSubIndex0Row + 1 == kDictionaryHeaderRows);
 constexpr int kChannelsPerGroup = 8;
-constexpr int kCounterChannelsPerModule = 2;
 constexpr int kAnalogBytesPerChannel = 2;
 
 constexpr std::array<std::string_view, kManufacturerCols> kManufacturerIndex{
@@ -156,13 +154,13 @@ void ShowAppObjDect::FillManufacturerTab() {
     const std::string cell = "0 (" + ModuleTag(module) + ")";
     perModule.push_back(cell);
     if (!IsCounterModule(module.ModelName)) return;
-    for (int channel = 0; channel < kCounterChannelsPerModule; ++channel) {
+    for (int channel = 0; channel < kCounterModuleChannels; ++channel) {
       counters.push_back(cell + "_Ch" + std::to_string(channel));
     }
   });
   // 0x2000..0x2003 list every module; 0x2200 and 0x2201 the counter channels.
   const std::string moduleCount = std::to_string(table_.ModuleCount);
-  const std::string counterChannels = std::to_string(kCounterChannelsPerModule * counterModuleCount_);
+  const std::string counterChannels = std::to_string(kCounterModuleChannels * counterModuleCount_);
   const std::array<std::string, kManufacturerCols - 1> subIndex0{
       moduleCount, moduleCount, moduleCount, moduleCount, counterChannels, counterChannels};
   const std::array<Cells, kManufacturerCols - 1> columns{perModule, perModule, perModule,

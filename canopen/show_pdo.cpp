@@ -1,13 +1,12 @@
 #include "canopen/show_pdo.h"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 #include <string>
 #include <string_view>
 
-#include "canopen/map_tables.h"
 #include "canopen/object_dictionary.h"
+#include "canopen/pdo_records.h"
 #include "link/gateway_parameters.h"
 #include "modules/grid_columns.h"
 #include "platform/ui/number_text.h"
@@ -58,9 +57,8 @@ void ShowPDO::Form_Load() {
 
 void ShowPDO::PDOParaTableTag_Click() {
   const bool receive = PDOParaTableTag.SelectedIndex() != kTransmitPdoTab;
-  const auto& map = receive ? maps_.OutputMap : maps_.InputMap;
-  const int last = std::clamp(receive ? maps_.LastOutputMap : maps_.LastInputMap, 0, kMapRecords - 1);
-  const PdoDirection direction = receive ? PdoDirection::Receive : PdoDirection::Transmit;
+  const PdoTable pdos(maps_, receive ? PdoDirection::Receive : PdoDirection::Transmit);
+  const int last = pdos.Last();
 
   // Columns are made anew, so their widths start from the default each time.
   ui::Grid& grid = PDOParaRecord;
@@ -86,14 +84,14 @@ void ShowPDO::PDOParaTableTag_Click() {
     const int row = pdo + 1;
     grid.SetTextMatrix(row, kNumberCol, std::to_string(pdo + 1));
     grid.SetTextMatrix(row, kCobIdCol,
-                       pdo < kFirstDisabledPdo ? ui::Hex(PdoCobId(direction, pdo, params_.NodeId))
+                       pdo < kFirstDisabledPdo ? ui::Hex(PdoCobId(pdos.Direction(), pdo, params_.NodeId))
                                                : std::string(kDisabledCobIdText));
     grid.SetTextMatrix(row, kTransmissionTypeCol, std::string(kTransmissionType));
     const std::string_view timing = receive ? kReceiveAbsent : kTransmitZero;
     grid.SetTextMatrix(row, kInhibitTimeCol, std::string(timing));
     grid.SetTextMatrix(row, kEventTimerCol, std::string(timing));
     for (int entry = 0; entry < kPdoDataBytes; ++entry) {
-      grid.SetTextMatrix(row, kMappingCol + entry, map[pdo].Entries[entry]);
+      grid.SetTextMatrix(row, kMappingCol + entry, pdos[pdo].Entry(entry));
     }
   }
   modules::FitColumnsToText(grid);

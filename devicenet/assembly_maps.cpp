@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <string_view>
 
+#include "modules/model_catalog.h"
 #include "modules/module_table.h"
 #include "platform/ui/number_text.h"
 
 namespace gw20::devicenet {
 namespace {
 
+using eds::MapRecord;
 using modules::ZelkModuleRecord;
 
 constexpr int kBitsPerByte = 8;
@@ -22,7 +24,8 @@ std::string AddressTag(const ZelkModuleRecord& record) {
   return "0x" + ui::Hex(static_cast<std::uint64_t>(modules::AddressValue(record))) + "-" + record.ModelName;
 }
 
-// Appends entries to one record, refusing quietly past its last entry.
+// Appends entries to one record, refusing quietly past its last entry. The
+// derivation is the one place that writes the records in DeviceNet terms.
 class RecordFiller {
  public:
   RecordFiller(MapRecord& record, int kind) : record_(record), kind_(kind) {}
@@ -73,20 +76,7 @@ int BuildDirection(std::array<MapRecord, eds::kMapRecords>& map, int digitalByte
   return digitalBytes != 0 && analogBytes != 0 ? analogRecord : 0;
 }
 
-int CountAssemblies(const std::array<MapRecord, eds::kMapRecords>& map, int last) {
-  int count = 0;
-  while (count <= last && count < eds::kMapRecords && map[count].EntryCount != 0) ++count;
-  return count;
-}
-
 }  // namespace
-
-bool IsCounterModel(const std::string& ModelName) {
-  for (std::string_view name : {"RA502", "RA502B", "RA517", "RA517B", "RB706"}) {
-    if (ModelName == name) return true;
-  }
-  return false;
-}
 
 void BuildAssemblyMaps(const modules::ModuleTable& table, MapTables& maps) {
   eds::ClearMapTables(maps);
@@ -111,13 +101,9 @@ void BuildAssemblyMaps(const modules::ModuleTable& table, MapTables& maps) {
       },
       [&](RecordFiller& filler) {
         modules::ForEachSlotInUse(table, [&](int, const ZelkModuleRecord& r) {
-          if (r.AIChannels > 0) AppendAnalog(filler, r, r.AIChannels, IsCounterModel(r.ModelName));
+          if (r.AIChannels > 0) AppendAnalog(filler, r, r.AIChannels, modules::HasCounterWords(r.ModelName));
         });
       });
 }
-
-int OutputAssemblyCount(const MapTables& maps) { return CountAssemblies(maps.OutputMap, maps.LastOutputMap); }
-
-int InputAssemblyCount(const MapTables& maps) { return CountAssemblies(maps.InputMap, maps.LastInputMap); }
 
 }  // namespace gw20::devicenet

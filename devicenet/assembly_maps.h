@@ -5,27 +5,13 @@
 // assembly 1 the analog output words when both kinds exist; the same for the
 // inputs. One entry text per data byte says which module channel sits there.
 
-#include <string>
-
-#include "eds/map_tables.h"
+#include "devicenet/assembly_records.h"
 
 namespace gw20::modules {
 struct ModuleTable;
 }
 
 namespace gw20::devicenet {
-
-using eds::MapRecord;
-using eds::MapTables;
-
-// Instance id of the first assembly in the EDS file (class 0x04, 0x64).
-inline constexpr int kFirstAssemblyInstance = 0x64;
-
-// Models whose analog input words count in pairs (counter and frequency
-// values); their entries are labelled by pair, not by word. Not the catalog's
-// counter models: these count on the analog side, and RB706 is no catalog
-// model at all.
-bool IsCounterModel(const std::string& ModelName);
 
 // Rebuilds OutputMap, InputMap, LastOutputMap and LastInputMap from the
 // modules in use (slots 0..14) and the table's byte totals. The tables are
@@ -34,15 +20,10 @@ bool IsCounterModel(const std::string& ModelName);
 //   digital output byte  ModelName + ":" + first bit + "~" + last bit
 //   digital input byte   "0x" + Hex(address) + "-" + ModelName + ":00~07"
 //   analog word k        "0x" + Hex(address) + "-" + ModelName + ":" + k, twice
-// with bit numbers of two digits and, for the counter models' input words,
-// the label 1 for words 1-2, 2 for words 3-4 and 3 from word 5 on. A record
-// stops growing at 251 entries; EntryCount is then 251.
+// with bit numbers of two digits and, for the input words of the models
+// whose words count in pairs (modules::HasCounterWords), the label 1 for
+// words 1-2, 2 for words 3-4 and 3 from word 5 on. A record stops growing at
+// 251 entries; EntryCount is then 251.
 void BuildAssemblyMaps(const modules::ModuleTable& table, MapTables& maps);
-
-// Output assemblies in use (NOut): records 0.. up to LastOutputMap, stopping
-// at the first empty one. 0, 1 or 2 for a DeviceNet derivation.
-int OutputAssemblyCount(const MapTables& maps);
-// Input assemblies in use (NIn), likewise.
-int InputAssemblyCount(const MapTables& maps);
 
 }  // namespace gw20::devicenet

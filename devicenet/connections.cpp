@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "devicenet/assembly_maps.h"
 #include "modules/model_catalog.h"
 #include "modules/module_table.h"
 #include "platform/ui/number_text.h"
@@ -26,25 +25,22 @@ constexpr std::uint32_t kHalfFactor = 65536;
 constexpr std::uint32_t kByteFactor = 256;
 constexpr std::uint32_t kByteMask = 0xFF;
 
-constexpr std::uint32_t kVariantFactor = 10;
-
 std::string Field(const std::string& text, std::size_t at) {
   return at < text.size() ? text.substr(at, kFieldChars) : std::string();
 }
 
 // "None", the assembly items, then the application items of each slot whose
-// length `first` and then `second` is not 0.
+// length of each kind of `data` in turn is not 0.
 std::vector<std::string> Items(const modules::ModuleTable& table, int assemblies, std::string_view prefix,
-                               int modules::AppObjectRecord::*first, std::string_view firstKind,
-                               int modules::AppObjectRecord::*second, std::string_view secondKind) {
+                               const std::array<AppData, 2>& data) {
   std::vector<std::string> items{"None"};
   int number = 0;
   for (int j = 0; j < assemblies; ++j)
     items.push_back(std::string(prefix) + ui::D2(++number) + std::string(kAssemblySuffix));
-  for (auto [length, kind] : {std::pair{first, firstKind}, std::pair{second, secondKind}}) {
+  for (const AppData& kind : data) {
     for (int s = 0; s < modules::kModuleSlots; ++s) {
-      if (!HasApplicationObject(table, s) || table.AppObjList[s].*length == 0) continue;
-      items.push_back(std::string(prefix) + ui::D2(++number) + "(" + std::string(kind) + ",App." +
+      if (!HasApplicationObject(table, s) || table.AppObjList[s].*kind.length == 0) continue;
+      items.push_back(std::string(prefix) + ui::D2(++number) + "(" + std::string(kind.kind) + ",App." +
                       ui::D2(s + 1) + ")");
     }
   }
@@ -61,16 +57,22 @@ DnsPath GetDNSInfo(int Index, const std::string& ItemText, const MapTables& maps
   const std::string kind = Field(ItemText, kKindAt);
   if (kind == "As") {
     if (ItemText.rfind("IN", 0) != 0) return {kAssemblyClass, Index, kAssemblyData};
-    const int last = maps.LastOutputMap;
-    const bool lastInUse = last >= 0 && last < eds::kMapRecords && maps.OutputMap[last].EntryCount != 0;
-    return {kAssemblyClass, last + Index + (lastInUse ? 1 : 0), kAssemblyData};
+    // The controller counts the input assemblies on after the output ones.
+    const AssemblyTable outputs(maps, AssemblyDirection::Output);
+    const int last = outputs.Last();
+    return {kAssemblyClass, last + Index + (outputs[last].Length() != 0 ? 1 : 0), kAssemblyData};
   }
   const int instance = static_cast<int>(ui::RoundHalfEven(ui::LeadingNumber(Field(ItemText, kInstanceAt))));
-  if (kind == "DI") return {kApplicationClass, instance, kDIData};
-  if (kind == "AI") return {kApplicationClass, instance, kAIData};
-  if (kind == "DO") return {kApplicationClass, instance, kDOData};
-  if (kind == "AO") return {kApplicationClass, instance, kAOData};
+  for (const auto* data : {&kProducedData, &kConsumedData}) {
+    for (const AppData& named : *data) {
+      if (kind == named.kind) return {kApplicationClass, instance, named.attribute};
+    }
+  }
   return {};
+}
+
+std::string EdsPathText(const DnsPath& path) {
+  return "20 " + ui::H2(path.ClassId) + " 24 " + ui::H2(path.Instance) + " 30 " + ui::H2(path.Attribute);
 }
 
 bool HasApplicationObject(const modules::ModuleTable& table, int slot) {
@@ -79,13 +81,11 @@ bool HasApplicationObject(const modules::ModuleTable& table, int slot) {
 }
 
 std::vector<std::string> ConsumedItems(const modules::ModuleTable& table, const MapTables& maps) {
-  return Items(table, OutputAssemblyCount(maps), kOutputPrefix, &modules::AppObjectRecord::DOL, "DO",
-               &modules::AppObjectRecord::AOL, "AO");
+  return Items(table, AssemblyTable(maps, AssemblyDirection::Output).Count(), kOutputPrefix, kConsumedData);
 }
 
 std::vector<std::string> ProducedItems(const modules::ModuleTable& table, const MapTables& maps) {
-  return Items(table, InputAssemblyCount(maps), kInputPrefix, &modules::AppObjectRecord::DIL, "DI",
-               &modules::AppObjectRecord::AIL, "AI");
+  return Items(table, AssemblyTable(maps, AssemblyDirection::Input).Count(), kInputPrefix, kProducedData);
 }
 
 std::uint32_t ConnectionPath(int listIndex, const DnsPath& path) {
@@ -110,23 +110,7 @@ std::optional<int> StoredConnectionEntry(int slot, bool consumed, std::uint32_t 
 }
 
 std::uint32_t DeviceNetModelCode(const std::string& ModelName) {
-  struct Variant {
-    std::string_view model;
-    std::string_view base;
-    std::uint32_t offset;
-  };
-  static constexpr Variant kVariants[] = {
-      {"RA412", "RA412", 0},  {"RA412P", "RA412", 1},  {"RA883", "RA883", 0},  {"RA883P", "RA883", 0},
-      {"RA883R", "RA883", 0}, {"RA883BL", "RA883", 0}, {"RA883Z", "RA883", 1}, {"RB883", "RB883", 0},
-      {"RB883W", "RB883", 0}, {"RB883R", "RB883", 0},  {"RB883Z", "RB883", 1},
-  };
-  for (const Variant& v : kVariants) {
-    if (ModelName != v.model) continue;
-    const modules::ModelEntry* base = modules::FindModel(v.base);
-    return base == nullptr ? 0 : kVariantFactor * base->ModelCode + v.offset;
-  }
-  const modules::ModelEntry* model = modules::FindModel(ModelName);
-  return model == nullptr ? 0 : model->ModelCode;
+  return modules::DeviceNetModelCode(ModelName);
 }
 
 }  // namespace gw20::devicenet

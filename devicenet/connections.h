@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "eds/map_tables.h"
+#include "devicenet/assembly_records.h"
+#include "modules/app_object_record.h"
 
 namespace gw20::modules {
 struct ModuleTable;
@@ -40,16 +42,14 @@ struct ConnectionChoices {
 };
 
 // Class ids of a DeviceNet path.
-inline constexpr int kAssemblyClass = 4;
-inline constexpr int kApplicationClass = 100;
-inline constexpr int kAcknowledgeClass = 43;  // the acknowledge handler object
-// Attributes of class 100: digital and analog output data, digital and
-// analog input data.
-inline constexpr int kDOData = 20;
-inline constexpr int kAOData = 21;
-inline constexpr int kDIData = 22;
-inline constexpr int kAIData = 23;
-inline constexpr int kAssemblyData = 3;
+enum DnsClass : int {
+  kAssemblyClass = 4,
+  kAcknowledgeClass = 43,  // the acknowledge handler object
+  kApplicationClass = 100,
+};
+// Data attributes: an assembly's, and class 100's digital and analog output
+// and input data.
+enum DnsAttribute : int { kAssemblyData = 3, kDOData = 20, kAOData = 21, kDIData = 22, kAIData = 23 };
 
 struct DnsPath {
   int ClassId = kAssemblyClass;
@@ -58,20 +58,37 @@ struct DnsPath {
   friend bool operator==(const DnsPath&, const DnsPath&) = default;
 };
 
+// The path as an EDS connection entry spells it: class, instance and
+// attribute as two hexadecimal digits each, "20 04 24 64 30 03".
+std::string EdsPathText(const DnsPath& path);
+
+// The data an application object offers as a connection of one direction,
+// digital first: its kind in the list items ("DO" in "OUTPUT 03(DO,App.01)"),
+// its length in bytes and its attribute.
+struct AppData {
+  std::string_view kind;
+  int modules::AppObjectRecord::*length;
+  int attribute;
+};
+inline constexpr std::array<AppData, 2> kConsumedData{
+    {{"DO", &modules::AppObjectRecord::DOL, kDOData}, {"AO", &modules::AppObjectRecord::AOL, kAOData}}};
+inline constexpr std::array<AppData, 2> kProducedData{
+    {{"DI", &modules::AppObjectRecord::DIL, kDIData}, {"AI", &modules::AppObjectRecord::AIL, kAIData}}};
+
 // Decodes a list item ("INPUT  02(Assembly)", "OUTPUT 03(DO,App.01)",
 // "None") chosen at list index `Index`. An output assembly item names
 // instance Index; an input assembly item counts on after the output
 // assemblies. Application items name class 100, the instance given in the
 // text and the data attribute of their kind. "None", an empty or any other
 // text gives class 4, instance 0, attribute 3.
-DnsPath GetDNSInfo(int Index, const std::string& ItemText, const eds::MapTables& maps);
+DnsPath GetDNSInfo(int Index, const std::string& ItemText, const MapTables& maps);
 
 // The items of the consumed (output) and produced (input) lists for the
 // modules and assemblies of the last derivation: "None", the assembly items,
 // then one item per module slot with digital and then with analog data.
 // Item i names the EDS file's Output (Input) connection entry i.
-std::vector<std::string> ConsumedItems(const modules::ModuleTable& table, const eds::MapTables& maps);
-std::vector<std::string> ProducedItems(const modules::ModuleTable& table, const eds::MapTables& maps);
+std::vector<std::string> ConsumedItems(const modules::ModuleTable& table, const MapTables& maps);
+std::vector<std::string> ProducedItems(const modules::ModuleTable& table, const MapTables& maps);
 
 // Slots 0..CurrentModule - 1 that hold a module: those with an application
 // object the connection lists and the EDS file name.
@@ -88,19 +105,19 @@ inline constexpr DnsPath kAcknowledgeHandlerPath{kAcknowledgeClass, 1, 0};
 // The block 1 word a commit stores for entry `Index` (text `ItemText`) of
 // slot `slot`'s produced list or, with `consumed`, its consumed list.
 std::uint32_t ConnectionWord(int slot, bool consumed, int Index, const std::string& ItemText,
-                             const eds::MapTables& maps);
+                             const MapTables& maps);
 
 // The entry of such a list (`items`) that a commit stores as `word`: the one
 // at the list index in the word's top byte, if it names the word's path.
 // Nullopt when the list has none, so `word` cannot be kept by picking.
 std::optional<int> StoredConnectionEntry(int slot, bool consumed, std::uint32_t word,
-                                         const std::vector<std::string>& items, const eds::MapTables& maps);
+                                         const std::vector<std::string>& items, const MapTables& maps);
 
 // The model code block 2 stores for a module on a DeviceNet commit: the
 // catalog's, except that the variants RA412P, RA883Z and RB883Z store
-// 10 x the catalog code of their base model + 1, and their base models
-// (RA412; RA883, RA883P, RA883R, RA883BL; RB883, RB883W, RB883R) 10 x it.
-// 0 for a model the catalog does not know.
+// 10 x the catalog code of their group + 1, and the other models of their
+// groups 10 x it (modules::DeviceNetModelCode). 0 for a model the catalog
+// does not know.
 std::uint32_t DeviceNetModelCode(const std::string& ModelName);
 
 }  // namespace gw20::devicenet

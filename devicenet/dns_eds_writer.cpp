@@ -5,11 +5,10 @@
 #include <string_view>
 #include <utility>
 
-#include "devicenet/assembly_maps.h"
+#include "devicenet/assembly_records.h"
 #include "devicenet/connections.h"
 #include "eds/eds_file.h"
 #include "eds/ini_writer.h"
-#include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
@@ -110,26 +109,28 @@ void WriteApplicationTable(eds::IniWriter& ini, const modules::ModuleTable& tabl
   ini.Line("$");
 }
 
-// One direction of the gateway's data: its assemblies and the application
-// object data it offers as connections.
+// One direction of the gateway's data: its assemblies and how the file
+// names their kinds.
 struct Direction {
-  const std::array<MapRecord, eds::kMapRecords>& map;
-  int assemblies;     // NOut or NIn
-  int firstInstance;  // instance id of assembly 0
+  AssemblyTable assemblies;
   std::string_view digitalKind;
   std::string_view analogKind;
+
+  std::string_view Kind(const Assembly& assembly) const {
+    return assembly.Analog() ? analogKind : digitalKind;
+  }
+  DnsPath Path(int r) const { return {kAssemblyClass, assemblies.FirstInstance() + r, kAssemblyData}; }
 };
 
 void WriteAssemblyLines(eds::IniWriter& ini, const Direction& d) {
-  for (int r = 0; r < d.assemblies; ++r) {
-    const MapRecord& record = d.map[static_cast<std::size_t>(r)];
-    const bool analog = record.EntryKind == eds::kAnalogEntries;
-    std::string kind(analog ? d.analogKind : d.digitalKind);
+  for (int r = 0; r < d.assemblies.Count(); ++r) {
+    const Assembly assembly = d.assemblies[r];
+    std::string kind(d.Kind(assembly));
     constexpr std::size_t kKindWidth = 19;
     kind.resize(kKindWidth, ' ');
-    std::string line = "$ ID: 0x" + ui::Hex(static_cast<std::uint64_t>(d.firstInstance + r)) + "         " +
-                       ui::D2(record.EntryCount) + "       " + kind;
-    for (int e = 0; e < record.EntryCount; ++e) line += "  " + record.Entries[static_cast<std::size_t>(e)];
+    std::string line = "$ ID: 0x" + ui::Hex(static_cast<std::uint64_t>(d.Path(r).Instance)) + "         " +
+                       ui::D2(assembly.Length()) + "       " + kind;
+    for (const std::string& entry : assembly.Entries()) line += "  " + entry;
     ini.Line(line);
   }
 }
@@ -214,10 +215,15 @@ struct Entry {
   int number;
   int bytes;
   std::string kind;  // after "$ n Bytes"
-  std::string path;  // "20 04 24 66 30 03"
-  std::string comment;
+  DnsPath path;
   EntryLayout layout;
 };
+
+// "Assembly Object Instance 0x66", "Application Object Instance 0x01".
+std::string PathComment(const DnsPath& path) {
+  return std::string(path.ClassId == kAssemblyClass ? "Assembly" : "Application") + " Object Instance 0x" +
+         ui::H2(path.Instance);
+}
 
 void WriteEntry(eds::IniWriter& ini, const EntryText& t, const Entry& e) {
   const std::string body = Blanks(e.layout.bodyIndent);
@@ -227,66 +233,56 @@ void WriteEntry(eds::IniWriter& ini, const EntryText& t, const Entry& e) {
   ini.Line(Blanks(kMaskIndent) + Mask0x(t.mask) + ",      $ " + t.list);
   ini.Line(body + "\"" + std::string(t.dataName) + "\", $ Name String ");
   ini.Line(body + "6,            $ Path Size");
-  ini.Line(body + "\"" + e.path + "\",    $ " + e.comment);
+  ini.Line(body + "\"" + EdsPathText(e.path) + "\",    $ " + PathComment(e.path));
   ini.Line(body + std::string(kHelpText));
   ini.Blank();
 }
-
-// Application object data offered as a connection: which length, how the
-// entry describes it and the data attribute its path names.
-struct AppData {
-  int AppObjectRecord::*length;
-  std::string_view kind;
-  std::string_view attribute;
-};
 
 struct Connections {
   std::string_view header;
   EntryText text;
   Direction direction;
   EntryLayout assemblyLayout;
-  std::array<AppData, 2> appData;  // digital, then analog
+  // The application object data the page's list offers, and how the entry
+  // describes each kind.
+  const std::array<AppData, 2>& appData;
+  std::array<std::string_view, 2> appDataKinds;
 };
 
 void WriteConnections(eds::IniWriter& ini, const modules::ModuleTable& table, const Connections& c) {
   const Direction& d = c.direction;
   int number = 0;
-  if (d.map[0].EntryCount != 0) {
+  if (d.assemblies[0].Length() != 0) {
     ini.Line(c.header);
-    for (int r = 0; r < d.assemblies; ++r) {
-      const MapRecord& record = d.map[static_cast<std::size_t>(r)];
-      const bool analog = record.EntryKind == eds::kAnalogEntries;
-      const std::string instance = ui::Hex(static_cast<std::uint64_t>(d.firstInstance + r));
+    for (int r = 0; r < d.assemblies.Count(); ++r) {
+      const Assembly assembly = d.assemblies[r];
       WriteEntry(
           ini, c.text,
-          {++number, record.EntryCount, "  " + std::string(analog ? d.analogKind : d.digitalKind),
-           "20 04 24 " + instance + " 30 03", "Assembly Object Instance 0x" + instance, c.assemblyLayout});
+          {++number, assembly.Length(), "  " + std::string(d.Kind(assembly)), d.Path(r), c.assemblyLayout});
     }
   }
   // Numbered on after the assemblies in the order the page lists them, so a
   // list index chosen there names the entry of the same number.
-  number = d.assemblies;
-  for (const AppData& data : c.appData) {
+  number = d.assemblies.Count();
+  for (std::size_t k = 0; k < c.appData.size(); ++k) {
+    const AppData& data = c.appData[k];
     for (int slot = 0; slot < modules::kModuleSlots; ++slot) {
       const int bytes = table.AppObjList[static_cast<std::size_t>(slot)].*data.length;
       if (!HasApplicationObject(table, slot) || bytes == 0) continue;
-      const std::string instance = ui::H2(slot + 1);
       WriteEntry(ini, c.text,
-                 {++number, bytes, std::string(data.kind),
-                  "20 64 24 " + instance + " 30 " + std::string(data.attribute),
-                  "Application Object Instance 0x" + instance, kUsualEntry});
+                 {++number,
+                  bytes,
+                  std::string(c.appDataKinds[k]),
+                  {kApplicationClass, slot + 1, data.attribute},
+                  kUsualEntry});
     }
   }
 }
 
 eds::IniWriter BuildFile(const DeviceNetEdsState& state, const ui::DateTime& now) {
   const modules::ModuleTable& table = state.modules;
-  const int outputs = OutputAssemblyCount(state.maps);
-  const int inputs = InputAssemblyCount(state.maps);
-  const Direction output{state.maps.OutputMap, outputs, kFirstAssemblyInstance, "Digital Output",
-                         "Analog Output"};
-  const Direction input{state.maps.InputMap, inputs, kFirstAssemblyInstance + outputs, "Digital Input",
-                        "Analog Input"};
+  const Direction output{{state.maps, AssemblyDirection::Output}, "Digital Output", "Analog Output"};
+  const Direction input{{state.maps, AssemblyDirection::Input}, "Digital Input", "Analog Input"};
   const ConnectionSummary summary = Summarise(state.choices);
 
   eds::IniWriter ini;
@@ -298,21 +294,22 @@ eds::IniWriter BuildFile(const DeviceNetEdsState& state, const ui::DateTime& now
   ini.Line(kRule);
   WriteFileSection(ini, state.image, now);
   WriteDeviceSection(ini, state.image);
-  if (inputs >= 1 || outputs >= 1) WriteIoInfo(ini, state.choices, summary);
+  if (input.assemblies.Count() >= 1 || output.assemblies.Count() >= 1)
+    WriteIoInfo(ini, state.choices, summary);
   WriteConnections(ini, table,
                    {"$ ============= Input Connection ===================================================",
                     {"Input", "INPUT DATA", summary.List, summary.InMask},
                     input,
                     kUsualEntry,
-                    {{{&AppObjectRecord::DIL, "-Digital Input ", "16"},
-                      {&AppObjectRecord::AIL, "-Analog Input ", "17"}}}});
+                    kProducedData,
+                    {"-Digital Input ", "-Analog Input "}});
   WriteConnections(ini, table,
                    {"$ ============= Output Connection ===================================================",
                     {"Output", "OUTPUT DATA", summary.List, summary.OutMask},
                     output,
                     kOutputAssemblyEntry,
-                    {{{&AppObjectRecord::DOL, "-Digital Output", "14"},
-                      {&AppObjectRecord::AOL, "-Analog Output ", "15"}}}});
+                    kConsumedData,
+                    {"-Digital Output", "-Analog Output "}});
   ini.Line("$ End of VARLON-DNS EDS File");
   return ini;
 }

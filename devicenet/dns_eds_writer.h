@@ -6,19 +6,8 @@
 
 #include <string>
 
-#include "eds/eds_info.h"
-#include "platform/ui/services.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
-namespace gw20::link {
-struct EepromImage;
-struct GatewayParameters;
-}  // namespace gw20::link
-namespace gw20::eds {
-struct MapTables;
-}
+#include "devicenet/assembly_records.h"
+#include "eds/eds_inputs.h"
 
 namespace gw20::devicenet {
 
@@ -28,7 +17,7 @@ struct ConnectionChoices;
 // BuildAssemblyMaps over the same module table.
 struct DeviceNetEdsState {
   const modules::ModuleTable& modules;    // ModuleList, AppObjList, CurrentModule
-  const eds::MapTables& maps;             // the assemblies
+  const MapTables& maps;                  // the assemblies
   const link::GatewayParameters& params;  // NodeId
   const link::EepromImage& image;         // the firmware version read at connect
   const ConnectionChoices& choices;

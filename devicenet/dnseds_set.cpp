@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "devicenet/assembly_maps.h"
+#include "devicenet/assembly_records.h"
 #include "devicenet/dns_eds_writer.h"
 #include "devicenet/show_app_obj_new.h"
 #include "devicenet/show_ass_obj.h"
-#include "eds/map_tables.h"
 #include "link/eeprom_image.h"
+#include "link/eeprom_layout.h"
 #include "link/eeprom_procedures.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
@@ -30,22 +31,13 @@ constexpr std::string_view kNotFinishedMessage = "You have not fininshing!";
 // Strobe data travels in one 8-byte frame.
 constexpr int kMaxStrobeBytes = 8;
 
-// Block 1: word 0 the default connection in its high half, words 1..3 the
-// produced and 4..6 the consumed connections of Poll, Strobe and COS/Cyclic.
-constexpr int kDefaultWord = 0;
-constexpr int kFirstProducedWord = 1;
-constexpr int kFirstConsumedWord = 4;
-constexpr int kDeviceNetWords = 7;
-constexpr int kMinDeviceNetBlockWords = 11;  // as the connect reads it
-constexpr int kHalfBits = 16;                // the default connections' field
-constexpr int kTopByteBits = 24;             // a connection's list entry
-// COS and Cyclic consume nothing: the gateway acknowledges through this path.
-constexpr DnsPath kAcknowledgePath{kAcknowledgeClass, 1, 0};
+// Block 1 keeps a path word for each connection slot.
+static_assert(kConnectionSlots == link::kConnectionPathSlots);
 
-// A block word's field from bit `shift` up; -1 for a missing word.
-int StoredField(const std::vector<std::uint32_t>& block, int word, int shift) {
-  if (word < 0 || static_cast<std::size_t>(word) >= block.size()) return -1;
-  return static_cast<int>(block[word] >> shift);
+// The list entry a stored connection path names, from its top byte.
+int StoredListEntry(std::uint32_t path) {
+  constexpr int kTopByteBits = 24;
+  return static_cast<int>(path >> kTopByteBits);
 }
 
 }  // namespace
@@ -64,20 +56,11 @@ DNSEdsSet::~DNSEdsSet() = default;
 
 void DNSEdsSet::NameControls() {
   NameEdsRegion();
-  Frame1.SetName("Frame1");
-  Frame2.SetName("Frame2");
-  Frame3.SetName("Frame3");
   ui::NameArray(InpPut, "InpPut");
   ui::NameArray(OutPut, "OutPut");
   ui::NameArray(ProducedLabel, "ProducedLabel");
   ui::NameArray(ConsumedLabel, "ConsumedLabel");
-  Frame5.SetName("Frame5");
   ui::NameArray(IO_Info, "IO_Info");
-  ShowZelkInf.SetName("ShowZelkInf");
-  AppObj.SetName("AppObj");
-  ShowSettingResult.SetName("ShowSettingResult");
-  BackButton.SetName("BackButton");
-  FinishDeviceSet.SetName("FinishDeviceSet");
   const std::array<ui::Frame*, kConnectionSlots> frames{&Frame1, &Frame2, &Frame3};
   for (int k = 0; k < kConnectionSlots; ++k) {
     frames[k]->Hold({&InpPut[k], &OutPut[k], &ProducedLabel[k], &ConsumedLabel[k]});
@@ -151,9 +134,8 @@ void DNSEdsSet::ResetChoices() {
 
 void DNSEdsSet::PresetChoices() {
   auto& image = state_.eeprom;
-  const auto& block = image.DeviceNetBlock;
-  const int stored = StoredField(block, kDefaultWord, kHalfBits);
-  if (stored < 0 || stored >= kDefaultConnections) image.ConfigMismatch = true;
+  const auto stored = link::UnpackDeviceNetBlock(image.DeviceNetBlock);
+  if (!stored || stored->DefaultIOInfo >= kDefaultConnections) image.ConfigMismatch = true;
   if (image.ConfigMismatch) {
     Message(std::string(kNewSettingMessage));
     ResetChoices();
@@ -162,11 +144,11 @@ void DNSEdsSet::PresetChoices() {
   std::array<int, kConnectionSlots> produced{};
   bool fits = true;
   for (int k = 0; k < kConnectionSlots; ++k) {
-    produced[k] = StoredField(block, kFirstProducedWord + k, kTopByteBits);
-    fits = fits && produced[k] >= 0 && produced[k] < InpPut[k].ListCount();
+    produced[k] = StoredListEntry(stored->ProducedPath[k]);
+    fits = fits && produced[k] < InpPut[k].ListCount();
   }
-  const int consumed = StoredField(block, kFirstConsumedWord + kPoll, kTopByteBits);
-  fits = fits && consumed >= 0 && consumed < OutPut[kPoll].ListCount();
+  const int consumed = StoredListEntry(stored->ConsumedPath[kPoll]);
+  fits = fits && consumed < OutPut[kPoll].ListCount();
   if (!fits) {
     Message(std::string(kEepromErrorMessage));
     ResetChoices();
@@ -179,8 +161,8 @@ void DNSEdsSet::PresetChoices() {
   state_.choices.ConsumedChoice[kPoll] = consumed;
   OutPut[kPoll].SetListIndex(consumed);
   // The stored default shows, so the operator sees what Finish will keep.
-  for (int i = 0; i < kDefaultConnections; ++i) IO_Info[i].SetValue(i == stored);
-  defaultIOInfo_ = stored;
+  for (int i = 0; i < kDefaultConnections; ++i) IO_Info[i].SetValue(i == stored->DefaultIOInfo);
+  defaultIOInfo_ = stored->DefaultIOInfo;
 }
 
 void DNSEdsSet::IO_Info_Click(int Index) {
@@ -203,7 +185,7 @@ int DNSEdsSet::ProducedLength(int Index) const {
     return 0;
   }
   if (path.ClassId == kAssemblyClass && Index >= 1 && Index <= eds::kMapRecords) {
-    return state_.maps.InputMap[Index - 1].EntryCount;
+    return AssemblyTable(state_.maps, AssemblyDirection::Input)[Index - 1].Length();
   }
   return 0;
 }
@@ -263,12 +245,7 @@ void DNSEdsSet::FinishDeviceSet_MouseUp() {
   Frame1.SetEnabled(false);
   state_.CommitBusy = true;
   FinishDeviceSet.SetEnabled(false);
-  if (!RunCommit([this] {
-        return BuildImage() && StageEdsFile() && steps_.OpenPort() &&
-               steps_.WriteImage(state_.eeprom, true) && PlaceEdsFile();
-      })) {
-    return;
-  }
+  if (!Commit(state_.eeprom, true)) return;
   finished_ = true;
   FinishDeviceSet.SetEnabled(true);
   Unload();
@@ -282,6 +259,14 @@ bool DNSEdsSet::BuildImage() {
   values.LastOutputMap = state_.maps.LastOutputMap;
   values.LastInputMap = state_.maps.LastInputMap;
   values.ModelCode = [](std::string_view name) { return DeviceNetModelCode(std::string(name)); };
+  auto& block = values.DeviceNetBlock;
+  block.DefaultIOInfo = defaultIOInfo_;
+  const auto& choices = state_.choices;
+  for (int k = 0; k < kConnectionSlots; ++k) {
+    block.ProducedPath[k] =
+        ConnectionWord(k, false, choices.ProducedChoice[k], InpPut[k].Text(), state_.maps);
+    block.ConsumedPath[k] = ConnectionWord(k, true, choices.ConsumedChoice[k], OutPut[k].Text(), state_.maps);
+  }
   const auto built = link::BuildConfigurationImage(values, state_.params, state_.modules, state_.eeprom);
   if (!built.Ok()) {
     // Nothing was sent: the operator may correct the cause and press Finish again.
@@ -290,41 +275,15 @@ bool DNSEdsSet::BuildImage() {
     state_.CommitBusy = false;
     return false;
   }
-  auto& block = state_.eeprom.DeviceNetBlock;
-  if (block.size() < static_cast<std::size_t>(kMinDeviceNetBlockWords))
-    block.resize(kMinDeviceNetBlockWords, 0);
-  const auto& choices = state_.choices;
-  block[kDefaultWord] = static_cast<std::uint32_t>(defaultIOInfo_) << kHalfBits;
-  for (int k = 0; k < kConnectionSlots; ++k) {
-    const int produced = choices.ProducedChoice[k];
-    const int consumed = choices.ConsumedChoice[k];
-    block[kFirstProducedWord + k] = ConnectionPath(produced, GetDNSInfo(produced, InpPut[k].Text()));
-    const DnsPath consumedPath = k == kCosCyclic ? kAcknowledgePath : GetDNSInfo(consumed, OutPut[k].Text());
-    block[kFirstConsumedWord + k] = ConnectionPath(consumed, consumedPath);
-  }
-  static_assert(kFirstConsumedWord + kConnectionSlots == kDeviceNetWords);
   return true;
 }
 
-bool DNSEdsSet::StageEdsFile() {
+std::string DNSEdsSet::EdsFileName() const { return DeviceNetEdsFileName(state_.params.NodeId); }
+
+std::string DNSEdsSet::EdsFileText() {
   const DeviceNetEdsState eds{state_.modules, state_.maps,    state_.params,
                               state_.eeprom,  state_.choices, state_.eds};
-  if (steps_.StageFile(services_.folder.Path() / DeviceNetEdsFileName(state_.params.NodeId),
-                       BuildDnsEds(eds, services_.clock.Now()))) {
-    return true;
-  }
-  // Nothing was sent: the operator may correct the folder and press Finish again.
-  UnlockFinish();
-  return false;
-}
-
-bool DNSEdsSet::PlaceEdsFile() {
-  steps_.ClosePort();
-  if (steps_.PlaceFile()) return true;
-  // The EEPROM holds the new image already; only the file is missing, and
-  // Finish may be pressed again once the folder is back.
-  UnlockFinish();
-  return false;
+  return BuildDnsEds(eds, services_.clock.Now());
 }
 
 void DNSEdsSet::UnlockFinish() {

@@ -11,23 +11,10 @@
 #include <string>
 
 #include "devicenet/connections.h"
-#include "eds/eds_info.h"
-#include "eds/eds_page.h"
-#include "platform/ui/control.h"
+#include "pages/eds_page.h"
 
-namespace gw20::ui {
-struct Services;
-}
 namespace gw20::link {
-struct ConsoleState;
-struct EepromImage;
 struct GatewayParameters;
-}  // namespace gw20::link
-namespace gw20::modules {
-struct ModuleTable;
-}
-namespace gw20::eds {
-struct MapTables;
 }
 
 namespace gw20::devicenet {
@@ -39,11 +26,13 @@ inline constexpr int kDnsEdsSetWidth = 9600;   // twips
 inline constexpr int kDnsEdsSetHeight = 5900;  // twips
 
 // IO_Info positions, the default connection stored in block 1.
-inline constexpr int kDefaultPoll = 0;
-inline constexpr int kDefaultStrobe = 1;
-inline constexpr int kDefaultCos = 2;
-inline constexpr int kDefaultCyclic = 3;
-inline constexpr int kDefaultConnections = 4;
+enum DefaultConnection : int {
+  kDefaultPoll,
+  kDefaultStrobe,
+  kDefaultCos,
+  kDefaultCyclic,
+  kDefaultConnections
+};
 
 // The program state the page reads and writes; everything must outlive it.
 struct DeviceNetPageState {
@@ -51,7 +40,7 @@ struct DeviceNetPageState {
   link::GatewayParameters& params;
   link::EepromImage& eeprom;
   link::ConsoleState& console;
-  eds::MapTables& maps;
+  MapTables& maps;
   eds::EdsInfo& eds;
   ConnectionChoices& choices;
   const std::uint32_t& ErrorControlWord;  // stored unchanged in block 2
@@ -68,14 +57,14 @@ class DNSEdsSet : public eds::EdsPage {
 
   // Frame1 "Poll Info", Frame2 "Strobe Info", Frame3 "COS/Cyclic Info", each
   // holding InpPut(k) and OutPut(k) of its slot with their labels.
-  ui::Frame Frame1, Frame2, Frame3;
+  ui::Frame Frame1{"Frame1"}, Frame2{"Frame2"}, Frame3{"Frame3"};
   std::array<ui::ComboBox, kConnectionSlots> InpPut;  // produced connection
   std::array<ui::ComboBox, kConnectionSlots> OutPut;  // consumed connection
   std::array<ui::Label, kConnectionSlots> ProducedLabel, ConsumedLabel;
-  ui::Frame Frame5;  // "Default IO Info"
+  ui::Frame Frame5{"Frame5"};  // "Default IO Info"
   std::array<ui::OptionButton, kDefaultConnections> IO_Info;
-  ui::Button ShowZelkInf, AppObj, ShowSettingResult;
-  ui::Button BackButton, FinishDeviceSet;
+  ui::Button ShowZelkInf{"ShowZelkInf"}, AppObj{"AppObj"}, ShowSettingResult{"ShowSettingResult"};
+  ui::Button BackButton{"BackButton"}, FinishDeviceSet{"FinishDeviceSet"};
 
   void IO_Info_Click(int Index);
   // Index 1 (Strobe) refuses an item of 9 or more data bytes first.
@@ -122,12 +111,11 @@ class DNSEdsSet : public eds::EdsPage {
   // Data bytes of the produced item at `Index`, 0 when it names none.
   int ProducedLength(int Index) const;
   void CloseViewers();
-  // Each shows its message and returns false when the step failed.
-  bool BuildImage();
-  // The file the blocks describe, written before the port opens.
-  bool StageEdsFile();
-  // Closes the port first: the controller has its image by now.
-  bool PlaceEdsFile();
+  // The commit's parts: blocks 0, 2 and 1, and ZELKDNS<node>.eds.
+  bool BuildImage() override;
+  std::string EdsFileName() const override;
+  std::string EdsFileText() override;
+  void CommitRetryable() override { UnlockFinish(); }
   // Frame1 and Finish enabled again after a failure Finish may be retried on.
   void UnlockFinish();
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "devicenet/assembly_maps.h"
 #include "modules/grid_columns.h"
+#include "modules/model_catalog.h"
 #include "modules/module_table.h"
 #include "modules/show_zelk_info.h"
 #include "platform/ui/number_text.h"
@@ -96,7 +96,8 @@ void ShowAppObjNew::FillRow(int row, const modules::AppObjectRecord& object) {
   grid.SetTextMatrix(row, kAOC, ui::Dec(object.AOC));
   grid.SetTextMatrix(row, kDIC, ui::Dec(object.DIC));
   grid.SetTextMatrix(
-      row, kAIC, ui::Dec(IsCounterModel(object.Name) ? object.AIC / kWordsPerCounterChannel : object.AIC));
+      row, kAIC,
+      ui::Dec(modules::HasCounterWords(object.Name) ? object.AIC / kWordsPerCounterChannel : object.AIC));
 }
 
 }  // namespace gw20::devicenet

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "devicenet/assembly_maps.h"
-#include "eds/map_tables.h"
+#include "devicenet/assembly_records.h"
 #include "modules/grid_columns.h"
 #include "modules/module_table.h"
 #include "platform/ui/number_text.h"
@@ -61,14 +60,11 @@ void ShowAssObj::AssObjParaTableTag_Click() {
 }
 
 void ShowAssObj::FillGrid(bool output) {
-  const auto& map = output ? maps_.OutputMap : maps_.InputMap;
-  const int last = std::clamp(output ? maps_.LastOutputMap : maps_.LastInputMap, 0, eds::kMapRecords - 1);
-  // Input instances are numbered on after the output ones.
-  const int firstId = kFirstAssemblyInstance + (output ? 0 : OutputAssemblyCount(maps_));
-  const bool written = map[0].EntryCount != 0;
-  const auto entryCount = [&map](int r) { return std::clamp(map[r].EntryCount, 0, eds::kMapRecordEntries); };
+  const AssemblyTable assemblies(maps_, output ? AssemblyDirection::Output : AssemblyDirection::Input);
+  const int last = assemblies.Last();
+  const bool written = assemblies[0].Length() != 0;
   int widest = 1;
-  for (int r = 0; written && r <= last; ++r) widest = std::max(widest, entryCount(r));
+  for (int r = 0; written && r <= last; ++r) widest = std::max(widest, assemblies[r].Length());
 
   // Columns are made anew, so their widths start from the default each time.
   ui::Grid& grid = AssObjParaRecord;
@@ -87,12 +83,13 @@ void ShowAssObj::FillGrid(bool output) {
   }
   for (int r = 0; written && r <= last; ++r) {
     const int row = r + 1;
+    const Assembly assembly = assemblies[r];
     grid.SetTextMatrix(row, kNumberCol, ui::Dec(row));
-    grid.SetTextMatrix(row, kInstanceIdCol, ui::Hex(static_cast<std::uint64_t>(firstId + r)));
-    grid.SetTextMatrix(row, kLengthCol, ui::Dec(map[r].EntryCount));
-    for (int entry = 0; entry < entryCount(r); ++entry) {
-      grid.SetTextMatrix(row, kAssemblyFixedCols + entry, map[r].Entries[entry]);
-    }
+    grid.SetTextMatrix(row, kInstanceIdCol,
+                       ui::Hex(static_cast<std::uint64_t>(assemblies.FirstInstance() + r)));
+    grid.SetTextMatrix(row, kLengthCol, ui::Dec(assembly.Length()));
+    int col = kAssemblyFixedCols;
+    for (const std::string& entry : assembly.Entries()) grid.SetTextMatrix(row, col++, entry);
   }
   modules::FitColumnsToText(grid);
 }

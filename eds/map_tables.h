@@ -2,7 +2,8 @@
 // The two mapping tables both profiles derive from the module table, one
 // entry text per data byte: PDOs on the CANopen side, assembly instances on
 // the DeviceNet side. Whichever configuration page loaded last decides their
-// content.
+// content. This is the storage the pages share; each profile reads it
+// through its own view (canopen::PdoTable, devicenet::AssemblyTable).
 
 #include <array>
 #include <string>

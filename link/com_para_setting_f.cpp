@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "link/gateway_parameters.h"
 #include "platform/ui/numbers.h"
@@ -16,6 +17,9 @@ int TimeoutFromText(const std::string& text) {
   const std::int64_t value = ui::RoundHalfEven(ui::LeadingNumber(text));
   return static_cast<int>(std::clamp<std::int64_t>(value, 0, kMaxScanTimeoutMs));
 }
+
+// "     9600 BPS": the numbers end in line.
+RatePadding ScanPadding(int digits) { return {13 - 2 * digits, 1}; }
 
 }  // namespace
 
@@ -48,9 +52,11 @@ ComParaSetting_F::ComParaSetting_F(GatewayParameters& params, bool& ScanParamsDo
 
 void ComParaSetting_F::Form_Load() {
   ScanBaudrateCombol.Clear();
-  for (const auto entry : kScanBaudEntries) ScanBaudrateCombol.AddItem(std::string(entry));
+  for (auto& entry : RateEntries(kFieldBitRates, ScanPadding, "BPS")) {
+    ScanBaudrateCombol.AddItem(std::move(entry));
+  }
   ScanChecksumCombol.Clear();
-  for (const auto entry : kScanChecksumEntries) ScanChecksumCombol.AddItem(std::string(entry));
+  for (const auto& texts : kChecksumTexts) ScanChecksumCombol.AddItem(std::string(texts.ScanEntry));
   ScanBaudrateCombol.SetListIndex(params_.ScanBaudIndex);
   ScanChecksumCombol.SetListIndex(params_.ScanChecksum);
   ScanTimeout.SetText(std::to_string(params_.ScanTimeoutMs));

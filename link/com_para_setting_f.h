@@ -5,30 +5,19 @@
 // ScanParamsDone and pumps events until the dialog sets it again on closing.
 // Headless model; the Qt view only arranges widgets and binds them.
 
-#include <array>
-#include <string_view>
-
+#include "link/gateway_parameters.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 
 namespace gw20::link {
 
-struct GatewayParameters;
-
 // Dialog size in twips.
 inline constexpr int kComParaSettingWidth = 4455;
 inline constexpr int kComParaSettingHeight = 3390;
 
-// Entries of ScanBaudrateCombol, index 0 to 7 in BaudText order; the blanks
-// line the numbers up in the list.
-inline constexpr std::array<std::string_view, 8> kScanBaudEntries{
-    "     1200 BPS", "     2400 BPS", "     4800 BPS", "     9600 BPS",
-    "   19200 BPS",  "   38400 BPS",  "   57600 BPS",  " 115200 BPS"};
-// Entries of ScanChecksumCombol: index 0 off, 1 on.
-inline constexpr std::array<std::string_view, 2> kScanChecksumEntries{" Disable", "Enable"};
 // ScanTimeoutMs is a 16-bit signed field: a typed time-out is clamped into
 // 0..kMaxScanTimeoutMs (ms).
-inline constexpr int kMaxScanTimeoutMs = 32767;
+inline constexpr int kMaxScanTimeoutMs = kIntegerMax;
 
 class ComParaSetting_F : public ui::Form {
  public:
@@ -52,7 +41,7 @@ class ComParaSetting_F : public ui::Form {
   // Any close (OK or the window frame): stores the three values, enables the
   // main window, sets ScanParamsDone. Never cancels. A list with nothing
   // selected leaves its parameter unchanged; the time-out is the leading
-  // number of the text (none gives 0), rounded, clamped to 0..32767.
+  // number of the text (none gives 0), rounded, clamped to 0..kMaxScanTimeoutMs.
   void Form_Unload(int& Cancel) override;
   // Closes (unloads) the dialog.
   void ScanSettingOkButton_MouseUp();

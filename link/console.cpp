@@ -139,7 +139,7 @@ class Line {
     constexpr auto kNone = std::string_view::npos;
     reply.clear();
     auto start = ticks_.NowMs();
-    const auto append = [&](std::string chunk) {
+    const auto append = [&](const std::string& chunk) {
       reply += ui::TrimBlanks(chunk);
       if (rules.restartTimeoutOnChunk) start = ticks_.NowMs();
     };

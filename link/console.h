@@ -24,6 +24,9 @@ namespace gw20::link {
 inline constexpr std::string_view kMainPromptEnd = ">";
 inline constexpr std::string_view kFieldPortPromptEnd = "]";  // "[COM2:]"
 inline constexpr std::string_view kEepromPrompt = "[EEPROM:]";
+// Typed at the EEPROM editor's edit prompt, ends the edit and leaves the word
+// shown as it was.
+inline constexpr std::string_view kEndEdit = ".";
 
 // Typing is paced by the echo: the next character goes out once the
 // controller has echoed the ones before it, so at most one waits in its small

@@ -1,17 +1,15 @@
 #include "link/eeprom_procedures.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
-#include <system_error>
 #include <utility>
 #include <vector>
 
 #include "link/console.h"
 #include "link/console_steps.h"
 #include "link/eeprom_image.h"
+#include "link/eeprom_layout.h"
 #include "link/eeprom_words.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
@@ -21,58 +19,19 @@
 namespace gw20::link {
 namespace {
 
-constexpr std::string_view kEndEdit = ".";
-
-constexpr int kWordBytes = 4;
-constexpr int kFirmwareBlockWords = 3;  // Long(0), Long(4), Long(8)
-constexpr int kHeaderAddress = 40;
-constexpr int kHeaderWords = 10;  // the header and one word behind it
-constexpr int kHeaderBytes = 36;
-constexpr int kDeviceNetWords = 11;
-constexpr int kDeviceNetUsedWords = 7;
-constexpr int kDeviceNetBlockBytes = kDeviceNetUsedWords * kWordBytes;
-constexpr int kModuleBlockReadWords = 4;
-constexpr int kModuleBlockFixedBytes = 12;
-constexpr int kFirstModuleWord = 3;
-
-// Long(40): the magic in the high half, so a header at or below 436 x 65536
-// was never written by a commit.
-constexpr int kConfigMagic = 436;
-constexpr int kHalfBits = 16;
-constexpr int kByteBits = 8;
-constexpr int kTopByteBits = 24;
-constexpr std::uint32_t kUnwrittenHeaderLimit = std::uint32_t{kConfigMagic} << kHalfBits;
-constexpr std::uint32_t kHalfMask = 0xFFFF;
-constexpr int kByteMask = 0xFF;
-constexpr std::int64_t kLargestWord = 0xFFFFFFFF;
-
-// Plausible ranges of the stored fields.
-constexpr int kMaxMonth = 12;
-constexpr int kMaxDay = 31;
-constexpr int kMaxHour = 24;
-constexpr int kMaxMinuteOrSecond = 60;
-constexpr int kMaxStoredYear = 32767;
+// The largest plausible value of each field of a stored time stamp (and of
+// the firmware date's month and day).
+constexpr ui::DateTime kLatestTime{kIntegerMax, 12, 31, 24, 60, 60};
+// Plausible ranges of the other stored fields. The connect's checks are
+// looser than the lists: an application of 2 and a CAN bit-rate index of 8
+// pass.
 constexpr int kMaxApplicationType = 2;
 constexpr int kMaxCanBaudIndex = 8;
-constexpr int kMaxChecksum = 1;
-constexpr int kMaxCom2BaudIndex = 7;
-constexpr int kMaxCom2Timeout = 32767;
-constexpr int kDefaultNodeId = 1;
-
-constexpr int kProgressHeaderChecked = 7;
-constexpr int kProgressChecked = 8;
-
-int HighHalf(std::uint32_t word) { return static_cast<int>(word >> kHalfBits); }
-int LowHalf(std::uint32_t word) { return static_cast<int>(word & kHalfMask); }
-// The high half of a word taken as the console shows it, signed: how the
-// firmware words are decoded, since the controller writes them itself.
-int ShownHighHalf(std::uint32_t word) { return static_cast<std::int32_t>(word) >> kHalfBits; }
-int HighByte(int half) { return half >> kByteBits; }
-int LowByte(int half) { return static_cast<int>(half & kByteMask); }
-
-void Report(const ProgressCallback& progress, int value) {
-  if (progress) progress(value);
-}
+constexpr int kMaxChecksum = kChecksumOn;
+constexpr int kMaxCom2BaudIndex = static_cast<int>(kFieldBitRates.size()) - 1;
+// A stored node ID is checked against the CANopen range whatever the
+// application: the DeviceNet page takes it as it is.
+constexpr int kMaxStoredNodeId = kCanApplications[kCanOpen].MaxNodeId;
 
 EepromResult TimedOut(const ConsoleSteps& steps) { return {EepromStatus::Timeout, steps.FailureText()}; }
 EepromResult Failed(std::string description) { return {EepromStatus::Error, std::move(description)}; }
@@ -95,71 +54,71 @@ EepromResult ReadBlock(ConsoleSteps& steps, int block, int firstAddress, std::ve
   return Failed(GarbledWordText(block, firstAddress + kWordBytes * read.index));
 }
 
-// The header's fields one by one: every field out of range or not matching
-// the modules sets ConfigMismatch; the values are taken over anyway
+// The stored header's fields one by one: every field out of range or not
+// matching the modules sets ConfigMismatch; the values are taken over anyway
 // where the procedure keeps them.
-void CheckHeader(EepromImage& image, GatewayParameters& params, const modules::ModuleTable& table,
-                 const ProgressCallback& progress) {
-  const auto& h = image.ConfigHeader;
+void CheckHeader(const HeaderFields& h, EepromImage& image, GatewayParameters& params,
+                 const modules::ModuleTable& table, const ProgressCallback& progress) {
   const auto flag = [&image](bool implausible) {
     if (implausible) image.ConfigMismatch = true;
   };
-  flag(HighHalf(h[0]) != kConfigMagic || LowHalf(h[0]) == 0);
+  flag(h.ConfigMagic != kConfigMagic || h.HeaderBytes == 0);
 
-  const int blockOneBytes = HighHalf(h[1]);
-  flag((blockOneBytes != 0 && blockOneBytes != kDeviceNetBlockBytes) ||
-       LowHalf(h[1]) < kModuleBlockFixedBytes);
+  flag((h.DeviceNetBlockBytes != 0 && h.DeviceNetBlockBytes != kDeviceNetBlockBytes) ||
+       h.ModuleBlockBytes < kModuleBlockFixedBytes);
   image.DeviceNetBlockBytes = 0;
   image.ModuleBlockBytes = kModuleBlockFixedBytes;
 
-  const int nodeId = HighHalf(h[2]);
-  if (nodeId >= kMinNodeId && nodeId <= kMaxCanOpenNodeId) {
-    params.NodeId = nodeId;
+  if (h.NodeId >= kMinNodeId && h.NodeId <= kMaxStoredNodeId) {
+    params.NodeId = h.NodeId;
   } else {
     flag(true);
   }
-  params.ApplicationType = HighByte(LowHalf(h[2]));
-  params.CanBaudIndex = LowByte(LowHalf(h[2]));
+  params.ApplicationType = h.ApplicationType;
+  params.CanBaudIndex = h.CanBaudIndex;
   flag(params.ApplicationType > kMaxApplicationType || params.CanBaudIndex > kMaxCanBaudIndex);
 
-  if (HighHalf(h[3]) > kMaxStoredYear) {
+  // Every field is taken over but a year out of range.
+  auto& time = image.ConfigTime;
+  const int keptYear = time.year;
+  time = h.ConfigTime;
+  if (time.year > kLatestTime.year) {
     flag(true);
-  } else {
-    image.ConfigYear = HighHalf(h[3]);
+    time.year = keptYear;
   }
-  image.ConfigMonth = HighByte(LowHalf(h[3]));
-  image.ConfigDay = LowByte(LowHalf(h[3]));
-  image.ConfigHour = HighByte(HighHalf(h[4]));
-  image.ConfigMinute = LowByte(HighHalf(h[4]));
-  image.ConfigSecond = HighByte(LowHalf(h[4]));
-  flag(image.ConfigMonth > kMaxMonth || image.ConfigDay > kMaxDay || image.ConfigHour > kMaxHour ||
-       image.ConfigMinute > kMaxMinuteOrSecond || image.ConfigSecond > kMaxMinuteOrSecond);
-  Report(progress, kProgressHeaderChecked);
+  flag(time.month > kLatestTime.month || time.day > kLatestTime.day || time.hour > kLatestTime.hour ||
+       time.minute > kLatestTime.minute || time.second > kLatestTime.second);
+  ReportProgress(progress, kProgressHeaderChecked);
 
-  params.Com2Checksum = HighByte(HighHalf(h[5]));
-  params.Com2BaudIndex = LowByte(HighHalf(h[5]));
+  params.Com2Checksum = h.Com2Checksum;
+  params.Com2BaudIndex = h.Com2BaudIndex;
   flag(params.Com2Checksum > kMaxChecksum || params.Com2BaudIndex > kMaxCom2BaudIndex);
-  if (LowHalf(h[5]) > kMaxCom2Timeout) {
-    params.Com2Timeout = kMaxCom2Timeout;
+  if (h.Com2Timeout > kMaxCom2TimeoutMs) {
+    params.Com2Timeout = kMaxCom2TimeoutMs;
     flag(true);
   } else {
-    params.Com2Timeout = LowHalf(h[5]);
+    params.Com2Timeout = h.Com2Timeout;
   }
 
-  flag(HighHalf(h[6]) != table.TotalDIBytes || LowHalf(h[6]) != table.TotalAIBytes);
-  flag(HighHalf(h[7]) != table.TotalDOBytes || LowHalf(h[7]) != table.TotalAOBytes);
+  flag(h.TotalDIBytes != table.TotalDIBytes || h.TotalAIBytes != table.TotalAIBytes);
+  flag(h.TotalDOBytes != table.TotalDOBytes || h.TotalAOBytes != table.TotalAOBytes);
 }
 
 // The parameters a connect shows when the stored image cannot be trusted:
 // the field port as just scanned, everything else as after start-up.
 void UseDefaults(EepromImage& image, GatewayParameters& params) {
-  params.NodeId = kDefaultNodeId;
+  params.NodeId = kMinNodeId;
   params.CanBaudIndex = 0;
   params.Com2BaudIndex = params.ScanBaudIndex;
   params.Com2Checksum = params.ScanChecksum;
   params.Com2Timeout = params.ScanTimeoutMs;
-  image.ConfigYear = image.ConfigMonth = image.ConfigDay = 0;
-  image.ConfigHour = image.ConfigMinute = image.ConfigSecond = 0;
+  image.ConfigTime = {0, 0, 0, 0, 0, 0};
+}
+
+// "A value of EEPROM word Long(n) of block b is out of range."
+EepromResult OutOfRange(int block, int address) {
+  return Failed("A value of EEPROM word Long(" + std::to_string(address) + ") of block " +
+                std::to_string(block) + " is out of range.");
 }
 
 }  // namespace
@@ -169,36 +128,35 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
   if (!steps.Exchange("use eeprom", kEepromPrompt) || !steps.Exchange("block 0", kEepromPrompt)) {
     return TimedOut(steps);
   }
-  std::vector<std::uint32_t> firmware(kFirmwareBlockWords, 0);
-  if (auto read = ReadBlock(steps, 0, 0, firmware, kFirmwareBlockWords); !read.Ok()) return read;
+  std::vector<std::uint32_t> firmware(kFirmwareWords, 0);
+  if (auto read = ReadBlock(steps, 0, 0, firmware, kFirmwareWords); !read.Ok()) return read;
 
-  const std::uint32_t version = firmware[0];
-  const std::uint32_t date = firmware[1];
-  image.FirmwareMajor = HighByte(LowHalf(version));
-  image.FirmwareMinor = LowByte(LowHalf(version));
-  image.FirmwareYear = ShownHighHalf(date);
-  image.FirmwareMonth = HighByte(LowHalf(date));
-  image.FirmwareDay = LowByte(LowHalf(date));
-  if (image.FirmwareMonth > kMaxMonth) {
+  const FirmwareFields shown = UnpackFirmware(firmware[0], firmware[1]);
+  image.FirmwareMajor = shown.FirmwareMajor;
+  image.FirmwareMinor = shown.FirmwareMinor;
+  image.FirmwareYear = shown.FirmwareYear;
+  image.FirmwareMonth = shown.FirmwareMonth;
+  image.FirmwareDay = shown.FirmwareDay;
+  if (image.FirmwareMonth > kLatestTime.month) {
     image.FirmwareMonth = 0;
     image.ConfigMismatch = true;
   }
-  if (image.FirmwareDay > kMaxDay) {
+  if (image.FirmwareDay > kLatestTime.day) {
     image.FirmwareDay = 0;
     image.ConfigMismatch = true;
   }
 
   image.HeaderBytes = kHeaderBytes;
-  image.ConfigHeader.assign(kHeaderWords, 0);
-  if (auto read = ReadBlock(steps, 0, kHeaderAddress, image.ConfigHeader, kHeaderWords); !read.Ok()) {
+  image.ConfigHeader.assign(kHeaderImageWords, 0);
+  if (auto read = ReadBlock(steps, 0, kHeaderAddress, image.ConfigHeader, kHeaderImageWords); !read.Ok()) {
     return read;
   }
 
-  if (image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
-    image.DeviceNetBlock.resize(kDeviceNetWords, 0);
+  if (image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetImageWords)) {
+    image.DeviceNetBlock.resize(kDeviceNetImageWords, 0);
   }
   if (!steps.Exchange("block 1", kEepromPrompt)) return TimedOut(steps);
-  if (auto read = ReadBlock(steps, 1, 0, image.DeviceNetBlock, kDeviceNetUsedWords); !read.Ok()) return read;
+  if (auto read = ReadBlock(steps, 1, 0, image.DeviceNetBlock, kDeviceNetWords); !read.Ok()) return read;
 
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   return {};
@@ -207,13 +165,13 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
 EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image,
                                       GatewayParameters& params, const modules::ModuleTable& table,
                                       const ProgressCallback& progress) {
-  const bool headerRead = image.ConfigHeader.size() >= static_cast<std::size_t>(kHeaderBytes / kWordBytes);
-  if (!headerRead || image.ConfigHeader[0] <= kUnwrittenHeaderLimit) {
+  const auto header = UnpackHeader(image.ConfigHeader);
+  if (!header || !HeaderWritten(*header)) {
     image.ConfigMismatch = true;
   } else {
-    CheckHeader(image, params, table, progress);
+    CheckHeader(*header, image, params, table, progress);
   }
-  Report(progress, kProgressChecked);
+  ReportProgress(progress, kProgressChecked);
   image.ModuleBlock.assign(kModuleBlockReadWords, 0);
 
   if (image.ConfigMismatch) {
@@ -232,7 +190,7 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
 
 EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayParameters& params,
                                      const modules::ModuleTable& table, EepromImage& image) {
-  std::vector<std::uint32_t> moduleWords;
+  ModuleBlockFields moduleBlock{values.ErrorControlWord, values.LastOutputMap, values.LastInputMap, {}};
   for (const auto& record : table.ModuleList) {
     if (!modules::InUse(record)) continue;
     const auto address = modules::ParseModuleAddress(record.Address);
@@ -248,69 +206,57 @@ EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayP
     if (code > modules::kMaxModelCode) {
       return Failed("The model code of module \"" + record.ModelName + "\" does not fit its EEPROM word.");
     }
-    moduleWords.push_back(code << kByteBits | static_cast<std::uint32_t>(*address));
+    moduleBlock.Modules.push_back({code, *address});
+  }
+
+  HeaderFields header;
+  header.DeviceNetBlockBytes = values.DeviceNet ? kDeviceNetBlockBytes : 0;
+  header.ModuleBlockBytes =
+      kModuleBlockFixedBytes + kWordBytes * static_cast<int>(moduleBlock.Modules.size());
+  header.NodeId = params.NodeId;
+  header.ApplicationType = values.DeviceNet ? kDeviceNet : params.ApplicationType;
+  header.CanBaudIndex = params.CanBaudIndex;
+  header.ConfigTime = values.Now;
+  header.Com2Checksum = params.Com2Checksum;
+  header.Com2BaudIndex = params.Com2BaudIndex;
+  header.Com2Timeout = params.Com2Timeout;
+  header.TotalDIBytes = table.TotalDIBytes;
+  header.TotalAIBytes = table.TotalAIBytes;
+  header.TotalDOBytes = table.TotalDOBytes;
+  header.TotalAOBytes = table.TotalAOBytes;
+
+  const PackedWords headerWords = PackHeader(header);
+  if (headerWords.outOfRange) return OutOfRange(0, *headerWords.outOfRange);
+  const PackedWords moduleWords = PackModuleBlock(moduleBlock);
+  if (moduleWords.outOfRange) return OutOfRange(2, *moduleWords.outOfRange);
+  PackedWords deviceNetWords;
+  if (values.DeviceNet) {
+    deviceNetWords = PackDeviceNetBlock(values.DeviceNetBlock);
+    if (deviceNetWords.outOfRange) return OutOfRange(1, *deviceNetWords.outOfRange);
   }
 
   EepromImage built = image;
-  const int applicationType = values.DeviceNet ? kDeviceNet : params.ApplicationType;
   built.EepromBlock = 0;
-  built.HeaderBytes = kHeaderBytes;
-  built.DeviceNetBlockBytes = values.DeviceNet ? kDeviceNetBlockBytes : 0;
-  built.ModuleBlockBytes = kModuleBlockFixedBytes + kWordBytes * static_cast<int>(moduleWords.size());
-  built.ConfigYear = values.Now.year;
-  built.ConfigMonth = values.Now.month;
-  built.ConfigDay = values.Now.day;
-  built.ConfigHour = values.Now.hour;
-  built.ConfigMinute = values.Now.minute;
-  built.ConfigSecond = values.Now.second;
-
-  // Fields are packed wide: one out of its range makes a word out of range
-  // instead of spilling into its neighbours.
-  const auto pack = [](std::int64_t top, std::int64_t high, std::int64_t low, std::int64_t bottom) {
-    return (top << kTopByteBits) + (high << kHalfBits) + (low << kByteBits) + bottom;
-  };
-  const std::array<std::int64_t, kHeaderWords> header{
-      pack(0, kConfigMagic, 0, built.HeaderBytes),
-      pack(0, built.DeviceNetBlockBytes, 0, built.ModuleBlockBytes),
-      pack(0, params.NodeId, applicationType, params.CanBaudIndex),
-      pack(0, built.ConfigYear, built.ConfigMonth, built.ConfigDay),
-      pack(built.ConfigHour, built.ConfigMinute, built.ConfigSecond, 0),
-      pack(params.Com2Checksum, params.Com2BaudIndex, 0, params.Com2Timeout),
-      pack(0, table.TotalDIBytes, 0, table.TotalAIBytes),
-      pack(0, table.TotalDOBytes, 0, table.TotalAOBytes),
-      0,
-      0};
-  const std::array<std::int64_t, kFirstModuleWord> moduleHeader{
-      values.ErrorControlWord, 0, pack(values.LastOutputMap, values.LastInputMap, 0, 0)};
-  const auto outOfRange = [](std::int64_t word) { return word < 0 || word > kLargestWord; };
-  for (int k = 0; k < kHeaderWords; ++k) {
-    if (outOfRange(header[k])) {
-      return Failed("A value of EEPROM word Long(" + std::to_string(kHeaderAddress + kWordBytes * k) +
-                    ") of block 0 is out of range.");
-    }
-  }
-  for (int k = 0; k < kFirstModuleWord; ++k) {
-    if (outOfRange(moduleHeader[k])) {
-      return Failed("A value of EEPROM word Long(" + std::to_string(kWordBytes * k) +
-                    ") of block 2 is out of range.");
-    }
-  }
-
-  built.ConfigHeader.assign(header.begin(), header.end());
-  auto& m = built.ModuleBlock;
-  m.assign(built.ModuleBlockBytes / kWordBytes + 1, 0);
-  std::copy(moduleHeader.begin(), moduleHeader.end(), m.begin());
-  std::copy(moduleWords.begin(), moduleWords.end(), m.begin() + kFirstModuleWord);
-
+  built.HeaderBytes = header.HeaderBytes;
+  built.DeviceNetBlockBytes = header.DeviceNetBlockBytes;
+  built.ModuleBlockBytes = header.ModuleBlockBytes;
+  built.ConfigTime = header.ConfigTime;
+  built.ConfigHeader = headerWords.words;
+  built.ConfigHeader.resize(kHeaderImageWords, 0);
+  // One zero word behind the last module.
+  built.ModuleBlock = moduleWords.words;
+  built.ModuleBlock.resize(moduleWords.words.size() + 1, 0);
   if (!values.DeviceNet) {
-    built.DeviceNetBlock.assign(kDeviceNetWords, 0);
-  } else if (built.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
-    built.DeviceNetBlock.resize(kDeviceNetWords, 0);
+    built.DeviceNetBlock.assign(kDeviceNetImageWords, 0);
+  } else {
+    auto& block = built.DeviceNetBlock;
+    if (block.size() < static_cast<std::size_t>(kDeviceNetImageWords)) block.resize(kDeviceNetImageWords, 0);
+    std::copy(deviceNetWords.words.begin(), deviceNetWords.words.end(), block.begin());
   }
   built.EepromConfigValid = 1;
 
   image = std::move(built);
-  params.ApplicationType = applicationType;
+  params.ApplicationType = header.ApplicationType;
   return {};
 }
 
@@ -329,8 +275,8 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   if (moduleWords < 0 || image.ModuleBlock.size() < static_cast<std::size_t>(moduleWords)) {
     return incomplete(2, image.ModuleBlock.size(), moduleWords);
   }
-  if (writeDeviceNetBlock && image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetUsedWords)) {
-    return incomplete(1, image.DeviceNetBlock.size(), kDeviceNetUsedWords);
+  if (writeDeviceNetBlock && image.DeviceNetBlock.size() < static_cast<std::size_t>(kDeviceNetWords)) {
+    return incomplete(1, image.DeviceNetBlock.size(), kDeviceNetWords);
   }
 
   ConsoleSteps steps(console);
@@ -374,7 +320,7 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   if (!write("block 2", 0, image.ModuleBlock, 0, moduleWords)) return timedOut();
   if (writeDeviceNetBlock) {
     if (!steps.Exchange(kEndEdit, kEepromPrompt) ||
-        !write("block 1", 0, image.DeviceNetBlock, 0, kDeviceNetUsedWords)) {
+        !write("block 1", 0, image.DeviceNetBlock, 0, kDeviceNetWords)) {
       return timedOut();
     }
   }
@@ -400,7 +346,7 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
   };
   std::vector<Block> blocks{{0, kHeaderAddress, image.ConfigHeader, image.HeaderBytes / kWordBytes},
                             {2, 0, image.ModuleBlock, image.ModuleBlockBytes / kWordBytes}};
-  if (deviceNetBlock) blocks.push_back({1, 0, image.DeviceNetBlock, kDeviceNetUsedWords});
+  if (deviceNetBlock) blocks.push_back({1, 0, image.DeviceNetBlock, kDeviceNetWords});
 
   // The write ended at the main prompt: "exit" is answered there at once.
   ConsoleSteps steps(console);

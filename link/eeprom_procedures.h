@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/connect_progress.h"
+#include "link/eeprom_layout.h"
 #include "platform/ui/services.h"
 
 namespace gw20::modules {
@@ -50,14 +52,11 @@ struct WriteOptions {
   bool safeOrder = false;
 };
 
-// Receives the connect's progress values (0..10); may be empty.
-using ProgressCallback = std::function<void(int)>;
-
 // Reads blocks 0 and 1 at connect; the console must be at its main prompt and
 // ends there (state.ControllerPrompt) on success. Fills the firmware values
 // (a month above 12 or a day above 31 becomes 0 and sets ConfigMismatch),
-// HeaderBytes, ConfigHeader (10 words) and DeviceNetBlock (11 words, 0..6
-// read). Every word opened is
+// HeaderBytes, ConfigHeader (kHeaderImageWords) and DeviceNetBlock
+// (kDeviceNetImageWords, kDeviceNetWords of them read). Every word opened is
 // answered with the value it showed, so the EEPROM is left unchanged.
 // Timeout when any exchange fails; the image may then be partly filled.
 EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image);
@@ -68,30 +67,33 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
 // used (NodeId 1, CanBaudIndex 0, field-port parameters = the scan's, time
 // stamp 0, ApplicationType kept), block 2 is not read and EepromConfigValid
 // stays as it is. Otherwise words 0..3 of block 2 are read into ModuleBlock
-// and EepromConfigValid becomes 1. Progress values 7 and
-// 8. Timeout when a block 2 exchange fails.
+// and EepromConfigValid becomes 1. Progress kProgressHeaderChecked (for a
+// written header) and kProgressChecked. Timeout when a block 2 exchange fails.
 EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& state, EepromImage& image,
                                       GatewayParameters& params, const modules::ModuleTable& table,
                                       const ProgressCallback& progress);
 
 // What a commit stores beyond the gateway parameters and the module table.
 struct ConfigurationValues {
-  bool DeviceNet = false;  // DeviceNet commit: ApplicationType 1, a 28-byte block 1
+  bool DeviceNet = false;  // DeviceNet commit: ApplicationType 1, block 1 from DeviceNetBlock
   ui::DateTime Now;        // the commit's time stamp, PC local time
   std::uint32_t ErrorControlWord = 0;
   int LastOutputMap = 0;  // 0..255
   int LastInputMap = 0;   // 0..255
   // Model code stored for a module, 0..0xFFFFFF; empty: the catalog's ModelCode.
   std::function<std::uint32_t(std::string_view ModelName)> ModelCode;
+  DeviceNetBlockFields DeviceNetBlock;  // DeviceNet commit only
 };
 
 // Builds blocks 0 and 2 for a commit from `values`, the gateway parameters and
 // the modules in use (slot order), sets EepromBlock 0, the block sizes, the
 // Config time stamp and EepromConfigValid 1. A CANopen commit empties block 1
-// (11 zero words); a DeviceNet commit sets ApplicationType 1 and keeps block 1
-// for the page to fill (at least 11 words). CommitBusy is the caller's.
-// Error, with the image and parameters unchanged, when a module's address is
-// not a number 0..255 or its model code is unknown or beyond 24 bits.
+// (kDeviceNetImageWords zero words); a DeviceNet commit sets ApplicationType 1
+// and stores values.DeviceNetBlock in words 0..6 of block 1 (which keeps at
+// least kDeviceNetImageWords). CommitBusy is the caller's. Error, with the
+// image and parameters unchanged, when a module's address is not a number
+// 0..255, its model code is unknown or beyond 24 bits, or a value makes its
+// word out of range (PackedWords).
 EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayParameters& params,
                                      const modules::ModuleTable& table, EepromImage& image);
 

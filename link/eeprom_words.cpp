@@ -4,13 +4,12 @@
 
 #include "link/console.h"
 #include "link/console_steps.h"
+#include "link/eeprom_layout.h"
 
 namespace gw20::link {
 namespace {
 
-constexpr int kWordBytes = 4;
 constexpr std::string_view kEditPrompt = "-->";
-constexpr std::string_view kEndEdit = ".";
 // A repair reads the word back each round; more rounds than this and the
 // line is too bad to go on.
 constexpr int kRepairRounds = 4;

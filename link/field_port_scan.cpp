@@ -36,10 +36,6 @@ constexpr std::size_t kTypeCodeOffset = 3;
 constexpr std::size_t kBaudCodeOffset = 5;
 constexpr std::size_t kDataFormatOffset = 7;
 
-void Report(const std::function<void(int)>& progress, int value) {
-  if (progress) progress(value);
-}
-
 ScanResult Result(ScanStatus status, std::string description = {}) {
   return {status, std::move(description)};
 }
@@ -131,11 +127,11 @@ ScanResult ScanFieldPort(Console& console, ConsoleState& state, const GatewayPar
   // The address is written as a number is, with a blank for its sign.
   if (!steps.Exchange("/end  " + std::to_string(kLastScanAddress), kComPrompt)) return timedOut();
 
-  Report(callbacks.progress, kProgressScanStarted);
+  ReportProgress(callbacks.progress, kProgressScanStarted);
   if (!console.ConsoleScanExchange(kFieldPortDigit)) {
     return Result(ScanStatus::Timeout, "no \"" + std::string(kComPrompt) + "\" after \"/scan\"");
   }
-  Report(callbacks.progress, kProgressScanned);
+  ReportProgress(callbacks.progress, kProgressScanned);
 
   try {
     auto parsed = ParseListing(console, state, params.ScanChecksum == 1, table);
@@ -144,7 +140,7 @@ ScanResult ScanFieldPort(Console& console, ConsoleState& state, const GatewayPar
     return Result(ScanStatus::Error, error.what());
   }
 
-  Report(callbacks.progress, kProgressScanClosed);
+  ReportProgress(callbacks.progress, kProgressScanClosed);
   if (!steps.Exchange("/q", state.ControllerPrompt) || !steps.Exchange("/q", state.ControllerPrompt)) {
     return timedOut();
   }

@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "link/connect_progress.h"
+
 namespace gw20::modules {
 struct ModuleTable;
 }
@@ -34,13 +36,8 @@ struct ScanResult {
   bool Ok() const { return status == ScanStatus::Ok; }
 };
 
-// The connect's progress values (0..10) the scan reports.
-inline constexpr int kProgressScanStarted = 3;  // "/scan" is about to be typed
-inline constexpr int kProgressScanned = 5;      // the listing has arrived
-inline constexpr int kProgressScanClosed = 6;   // every module listed has answered its query
-
 struct ScanCallbacks {
-  std::function<void(int)> progress;        // the values above, in that order; may be empty
+  ProgressCallback progress;                // kProgressScanStarted, kProgressScanned, kProgressScanClosed
   std::function<void(std::string)> status;  // "Scaning..." once in pass-through; may be empty
 };
 

@@ -135,24 +135,86 @@ constexpr bool ModelCodesFollowGroups() {
   return true;
 }
 
+// What the DeviceNet side does differently for a few catalog models: the
+// firmware tells the letter variants of three groups apart by the code a
+// commit stores, 10 x ModelCode + Variant; the counter models' analog input
+// words count in pairs.
+constexpr int kNoVariant = -1;  // the code is ModelCode as it is
+struct DeviceNetTraits {
+  std::string_view Name;
+  int Variant = kNoVariant;
+  bool CounterWords = false;
+};
+// clang-format off
+constexpr std::array<DeviceNetTraits, 14> kDeviceNetTraits{{
+    {"RA412", 0}, {"RA412P", 1},
+    {"RA883", 0}, {"RA883P", 0}, {"RA883R", 0}, {"RA883BL", 0}, {"RA883Z", 1},
+    {"RB883", 0}, {"RB883R", 0}, {"RB883Z", 1},
+    {"RA502", kNoVariant, true}, {"RA502B", kNoVariant, true}, {"RA517", kNoVariant, true},
+    {"RA517B", kNoVariant, true},
+}};
+// clang-format on
+
+constexpr const ModelEntry* CatalogEntry(std::string_view name) {
+  for (const ModelEntry& entry : kCatalog) {
+    if (entry.Name == name) return &entry;
+  }
+  return nullptr;
+}
+
+constexpr const DeviceNetTraits* TraitsOf(std::string_view name) {
+  for (const DeviceNetTraits& traits : kDeviceNetTraits) {
+    if (traits.Name == name) return &traits;
+  }
+  return nullptr;
+}
+
+// Every name is a catalog model, and every model of a listed group is listed
+// alike, so a new letter variant cannot miss its group's rule.
+constexpr bool DeviceNetTraitsFollowGroups() {
+  for (const DeviceNetTraits& traits : kDeviceNetTraits) {
+    const ModelEntry* model = CatalogEntry(traits.Name);
+    if (model == nullptr) return false;
+    for (const ModelEntry& other : kCatalog) {
+      if (other.ModelCode != model->ModelCode) continue;
+      const DeviceNetTraits* same = TraitsOf(other.Name);
+      if (same == nullptr || (same->Variant == kNoVariant) != (traits.Variant == kNoVariant) ||
+          same->CounterWords != traits.CounterWords) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
 static_assert(NamesAreUnique());
 static_assert(IOTypesMatchChannels());
 static_assert(ModelCodesFollowGroups());
+static_assert(DeviceNetTraitsFollowGroups());
 
 }  // namespace
 
 std::span<const ModelEntry> ModelCatalog() { return kCatalog; }
 
-const ModelEntry* FindModel(std::string_view ModuleName) {
-  for (const ModelEntry& entry : kCatalog) {
-    if (entry.Name == ModuleName) return &entry;
-  }
-  return nullptr;
-}
+const ModelEntry* FindModel(std::string_view ModuleName) { return CatalogEntry(ModuleName); }
 
 bool HasCounterChannels(std::string_view ModuleName) {
   const ModelEntry* model = FindModel(ModuleName);
   return model != nullptr && model->CounterChannels > 0;
+}
+
+bool HasCounterWords(std::string_view ModuleName) {
+  const DeviceNetTraits* traits = TraitsOf(ModuleName);
+  return traits != nullptr && traits->CounterWords;
+}
+
+std::uint32_t DeviceNetModelCode(std::string_view ModuleName) {
+  constexpr std::uint32_t kVariantFactor = 10;
+  const ModelEntry* model = FindModel(ModuleName);
+  if (model == nullptr) return 0;
+  const DeviceNetTraits* traits = TraitsOf(ModuleName);
+  if (traits == nullptr || traits->Variant == kNoVariant) return model->ModelCode;
+  return kVariantFactor * model->ModelCode + static_cast<std::uint32_t>(traits->Variant);
 }
 
 }  // namespace gw20::modules

@@ -60,4 +60,16 @@ const ModelEntry* FindModel(std::string_view ModuleName);
 // counter objects and the counter column count.
 bool HasCounterChannels(std::string_view ModuleName);
 
+// A catalog model whose analog input words count in pairs ("RA502", "RA502B",
+// "RA517", "RA517B"). The DeviceNet rules also name RB706, which is no
+// catalog model: the scan rejects it, so it never reaches them.
+bool HasCounterWords(std::string_view ModuleName);
+
+// The code block 2 stores for a module on a DeviceNet commit: ModelCode,
+// except in the groups whose letter variants the firmware tells apart:
+// 10 x ModelCode for RA412; RA883, RA883P, RA883R, RA883BL; RB883, RB883R,
+// and one more for the variants RA412P, RA883Z, RB883Z. 0 for a model the
+// catalog does not know (RB883W, which the DeviceNet rules name, is none).
+std::uint32_t DeviceNetModelCode(std::string_view ModuleName);
+
 }  // namespace gw20::modules

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QPixmap>
 #include <QSize>
-#include <QStyleFactory>
 #include <QTemporaryFile>
 #include <QWidget>
 #include <algorithm>
@@ -24,7 +23,7 @@
 #include "app/connect_sequence.h"
 #include "app/logo.h"
 #include "app/main_f.h"
-#include "app/qt/register_views.h"
+#include "app/qt/desktop_program.h"
 #include "canopen/copeds_f.h"
 #include "canopen/pdo_mapping.h"
 #include "canopen/show_app_obj_dect.h"
@@ -38,10 +37,9 @@
 #include "modules/module_ch_info.h"
 #include "modules/module_table.h"
 #include "modules/show_zelk_info.h"
-#include "platform/qt/qt_form_host.h"
-#include "platform/qt/qt_services.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
+#include "platform/widgets/qt_form_host.h"
 
 namespace {
 
@@ -70,7 +68,7 @@ class AbsentPort : public gw20::ui::SerialPort {
  public:
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
-  bool SetSettings(std::string_view) override { return true; }
+  bool SetSettings(const gw20::ui::SerialSettings&) override { return true; }
   gw20::ui::OpenResult Open() override {
     return {gw20::ui::OpenStatus::Failed, "The renderer has no serial port"};
   }
@@ -248,17 +246,12 @@ bool RenderDeviceNetPage(Renderer& renderer, gw20::app::Main_F& mainForm) {
 
 int RenderAll(const QString& folder) {
   PrintedMessages messages;
-  gw20::qtui::QtFormHost host;
-  gw20::appqt::RegisterViews(host);
-  gw20::qtui::QtEventPump events;
-  gw20::qtui::QtTickCounter ticks;
-  gw20::qtui::QtCalendarClock clock;
-  gw20::qtui::QtProgramFolder programFolder;
   AbsentPort port;
-  gw20::ui::Services services{messages, host, events, ticks, clock, programFolder, port};
-  gw20::app::AppState state;
-  gw20::app::Logo logo(host);
-  gw20::app::Main_F mainForm(state, services);
+  gw20::appqt::DesktopProgram program({.messages = &messages, .port = &port});
+  gw20::qtui::QtFormHost& host = program.Forms();
+  gw20::app::AppState& state = program.State();
+  gw20::app::Logo& logo = program.Splash();
+  gw20::app::Main_F& mainForm = program.MainForm();
   Renderer renderer(host, folder);
 
   bool ok = renderer.Render(logo, QStringLiteral("logo"));
@@ -359,7 +352,7 @@ int main(int argc, char* argv[]) {
   }
 
   QApplication application(argc, argv);
-  QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+  gw20::appqt::StyleApplication();
   const int result = RenderAll(folder);
   // Views of unloaded forms are deleted later; let that happen while Qt is up.
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

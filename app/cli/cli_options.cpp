@@ -17,6 +17,7 @@
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
+#include "platform/qt/latin1.h"
 #include "platform/ui/writable_folder.h"
 
 namespace gw20::cli {
@@ -30,26 +31,19 @@ constexpr std::string_view kValueOptions[] = {
     "--can-baud",   "--guarding",  "--heartbeat",     "--default",      "--description",
     "--created-by", "--com2-baud", "--com2-checksum", "--com2-timeout", "--out"};
 
-// Latin-1 both ways: every byte is one character, so a value comes back byte
-// for byte (a path stays the file system's bytes).
-QString Latin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-std::string Bytes(const QString& text) { return text.toLatin1().toStdString(); }
+// Arguments pass the parser as Latin-1 both ways (qtui::ToQString and
+// ToLatin1): every byte is one character, so a value comes back byte for
+// byte (a path stays the file system's bytes).
 
 // An argument typed into a box, converted as the window's box converts what
 // the operator types: the argument is the locale's text, the logic's text is
 // 8-bit (Latin-1), and a character outside Latin-1 becomes one "?".
 std::string TypedText(const std::string& bytes) {
-  constexpr char32_t kLastLatin1 = 0xFF;
-  const QString text = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  std::string latin1;
-  for (const char32_t c : text.toUcs4()) latin1 += c <= kLastLatin1 ? static_cast<char>(c) : '?';
-  return latin1;
+  return qtui::ToLatin1(QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
 // "--name" as QCommandLineParser names it.
-QString QtName(std::string_view option) { return Latin1(option.substr(2)); }
+QString QtName(std::string_view option) { return qtui::ToQString(option.substr(2)); }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -183,13 +177,13 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   std::for_each(std::begin(kValueOptions), std::end(kValueOptions), addWithValue);
   std::for_each(kConnectionOptions.begin(), kConnectionOptions.end(), addWithValue);
   QStringList arguments{"gw20cli"};
-  for (const std::string_view arg : args) arguments << Latin1(arg);
-  if (!parser.parse(arguments)) throw CliUsageError(Bytes(parser.errorText()));
+  for (const std::string_view arg : args) arguments << qtui::ToQString(arg);
+  if (!parser.parse(arguments)) throw CliUsageError(qtui::ToLatin1(parser.errorText()));
   const auto given = [&](std::string_view name) { return parser.isSet(QtName(name)); };
   // The last value of an option given more than once counts.
   const auto value = [&](std::string_view name) -> std::optional<std::string> {
     if (!given(name)) return std::nullopt;
-    return Bytes(parser.value(QtName(name)));
+    return qtui::ToLatin1(parser.value(QtName(name)));
   };
   const auto typed = [&](std::string_view name) -> std::optional<std::string> {
     if (!given(name)) return std::nullopt;
@@ -199,12 +193,12 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   CliOptions options;
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) {
-    options.command = Bytes(positional.first());
+    options.command = qtui::ToLatin1(positional.first());
     if (options.command != "scan" && options.command != "canopen" && options.command != "devicenet") {
       throw CliUsageError("unknown command " + options.command);
     }
   }
-  if (positional.size() > 1) throw CliUsageError("unexpected argument " + Bytes(positional[1]));
+  if (positional.size() > 1) throw CliUsageError("unexpected argument " + qtui::ToLatin1(positional[1]));
   options.help = given("--help");
   options.json = given("--json");
   // Reading back costs about a sixth of a commit: on unless turned off.

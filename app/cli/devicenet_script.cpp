@@ -11,6 +11,7 @@
 #include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
+#include "platform/qt/latin1.h"
 
 namespace gw20::cli {
 namespace {
@@ -62,8 +63,7 @@ void ListText(std::ostream& out, std::string_view heading, const ui::ComboBox& l
 QJsonArray ListJson(const ui::ComboBox& list) {
   QJsonArray items;
   // Item texts are 8-bit text: one byte, one character.
-  for (const auto& item : list.Items())
-    items.append(QString::fromLatin1(item.data(), static_cast<qsizetype>(item.size())));
+  for (const auto& item : list.Items()) items.append(qtui::ToQString(item));
   return items;
 }
 

@@ -12,6 +12,7 @@
 #include "app/app_state.h"
 #include "app/main_f.h"
 #include "modules/module_table.h"
+#include "platform/qt/latin1.h"
 #include "platform/ui/number_text.h"
 
 namespace gw20::cli {
@@ -103,9 +104,7 @@ std::string ScanReportJson(const app::AppState& state, const app::Main_F& form) 
   const auto& params = state.params;
   const auto& table = state.modules;
   // The state's texts are 8-bit text: one byte, one character.
-  const auto text = [](const std::string& bytes) {
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
-  };
+  const auto text = [](const std::string& bytes) { return qtui::ToQString(bytes); };
   QJsonArray modules;
   for (const int slot : UsedSlots(table)) {
     const auto& m = table.ModuleList[slot];

@@ -11,7 +11,7 @@
 
 #include "app/qt/widget_factory.h"
 #include "link/com_para_setting_f.h"
-#include "platform/qt/window_fit.h"
+#include "platform/widgets/window_fit.h"
 
 namespace gw20::appqt {
 namespace {

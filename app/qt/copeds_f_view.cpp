@@ -9,7 +9,7 @@
 
 #include "app/qt/widget_factory.h"
 #include "canopen/copeds_f.h"
-#include "platform/qt/window_fit.h"
+#include "platform/widgets/window_fit.h"
 
 namespace gw20::appqt {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "app/qt/widget_factory.h"
 #include "devicenet/dnseds_set.h"
-#include "platform/qt/window_fit.h"
+#include "platform/widgets/window_fit.h"
 
 namespace gw20::appqt {
 namespace {

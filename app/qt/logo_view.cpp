@@ -5,7 +5,7 @@
 
 #include "app/logo.h"
 #include "app/qt/widget_factory.h"
-#include "platform/qt/window_fit.h"
+#include "platform/widgets/window_fit.h"
 
 namespace gw20::appqt {
 namespace {

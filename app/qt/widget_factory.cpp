@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QSizePolicy>
 
-#include "eds/eds_page.h"
+#include "pages/eds_page.h"
 
 // The pictures are compiled into this static library and nothing refers to
 // them by symbol, so they are registered by hand or the linker drops them.

@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <initializer_list>
 
-#include "platform/qt/binder.h"
 #include "platform/ui/control.h"
+#include "platform/widgets/binder.h"
 
 class QBoxLayout;
 class QGroupBox;

@@ -2,14 +2,9 @@
 
 #include <QSerialPort>
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 #include <thread>
-#include <vector>
-
-#include "platform/ui/number_text.h"
 
 #ifndef Q_OS_WIN
 #include <sys/file.h>
@@ -19,52 +14,12 @@
 namespace gw20::qtui {
 namespace {
 
-std::vector<std::string_view> SplitFields(std::string_view text) {
-  std::vector<std::string_view> fields;
-  for (std::size_t comma; (comma = text.find(',')) != std::string_view::npos;) {
-    fields.push_back(ui::TrimBlanks(text.substr(0, comma)));
-    text.remove_prefix(comma + 1);
-  }
-  fields.push_back(ui::TrimBlanks(text));
-  return fields;
-}
-
-std::optional<int> WholeNumber(std::string_view text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-std::optional<QSerialPort::Parity> ParityOf(std::string_view text) {
-  if (text.size() != 1) return std::nullopt;
-  switch (text.front()) {
-    case 'n':
-    case 'N':
-      return QSerialPort::NoParity;
-    case 'e':
-    case 'E':
-      return QSerialPort::EvenParity;
-    case 'o':
-    case 'O':
-      return QSerialPort::OddParity;
-    case 'm':
-    case 'M':
-      return QSerialPort::MarkParity;
-    case 's':
-    case 'S':
-      return QSerialPort::SpaceParity;
-    default:
-      return std::nullopt;
-  }
-}
-
-std::optional<QSerialPort::StopBits> StopBitsOf(std::string_view text) {
-  if (text == "1") return QSerialPort::OneStop;
-  if (text == "1.5") return QSerialPort::OneAndHalfStop;
-  if (text == "2") return QSerialPort::TwoStop;
-  return std::nullopt;
-}
+// Qt's values in the order of ui::Parity and ui::StopBits.
+constexpr QSerialPort::Parity kQtParity[] = {QSerialPort::NoParity, QSerialPort::EvenParity,
+                                             QSerialPort::OddParity, QSerialPort::MarkParity,
+                                             QSerialPort::SpaceParity};
+constexpr QSerialPort::StopBits kQtStopBits[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
+                                                 QSerialPort::TwoStop};
 
 std::string Local8Bit(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
@@ -87,26 +42,18 @@ QtSerialPort::~QtSerialPort() = default;
 
 void QtSerialPort::SetPortNumber(int number) { number_ = number; }
 
-bool QtSerialPort::SetSettings(std::string_view settings) {
-  constexpr int kMinDataBits = 5;
-  constexpr int kMaxDataBits = 8;
-  const auto fields = SplitFields(settings);
-  if (fields.size() != 4) return false;
-  const auto baud = WholeNumber(fields[0]);
-  const auto parity = ParityOf(fields[1]);
-  const auto dataBits = WholeNumber(fields[2]);
-  const auto stopBits = StopBitsOf(fields[3]);
-  if (!baud || *baud <= 0 || !parity || !dataBits || *dataBits < kMinDataBits || *dataBits > kMaxDataBits ||
-      !stopBits) {
+bool QtSerialPort::SetSettings(const ui::SerialSettings& settings) {
+  if (settings.baud <= 0 || settings.dataBits < ui::kMinDataBits || settings.dataBits > ui::kMaxDataBits)
     return false;
-  }
-  settings_ = {*baud, *parity, static_cast<QSerialPort::DataBits>(*dataBits), *stopBits};
+  settings_ = settings;
   return !IsOpen() || ApplySettings();
 }
 
 bool QtSerialPort::ApplySettings() {
-  return port_->setBaudRate(settings_.baud) && port_->setParity(settings_.parity) &&
-         port_->setDataBits(settings_.dataBits) && port_->setStopBits(settings_.stopBits) &&
+  return port_->setBaudRate(settings_.baud) &&
+         port_->setParity(kQtParity[static_cast<int>(settings_.parity)]) &&
+         port_->setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits)) &&
+         port_->setStopBits(kQtStopBits[static_cast<int>(settings_.stopBits)]) &&
          port_->setFlowControl(QSerialPort::NoFlowControl);
 }
 

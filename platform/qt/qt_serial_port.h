@@ -20,7 +20,9 @@ class QtSerialPort : public ui::SerialPort {
   ~QtSerialPort() override;
   void SetPortNumber(int number) override;
   int PortNumber() const override { return number_; }
-  bool SetSettings(std::string_view settings) override;
+  using ui::SerialPort::SetSettings;
+  // False for a baud rate or data bits Qt cannot take.
+  bool SetSettings(const ui::SerialSettings& settings) override;
   // Occupied when another program holds the port (QSerialPort reports that as
   // a permission error when it cannot lock the device).
   ui::OpenResult Open() override;
@@ -34,19 +36,13 @@ class QtSerialPort : public ui::SerialPort {
   bool WaitForInput(std::chrono::milliseconds limit) override;
 
  private:
-  struct LineSettings {
-    qint32 baud = 115200;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-  };
   // Moves what the OS has received into the port's buffer, without waiting.
   void PullInput();
   bool ApplySettings();
 
   std::unique_ptr<QSerialPort> port_;
   int number_ = 1;
-  LineSettings settings_;
+  ui::SerialSettings settings_;
 };
 
 }  // namespace gw20::qtui

@@ -1,23 +1,14 @@
 #pragma once
-// Qt implementations of the small services.
+// Qt implementations of the small services that need no window (QtCore
+// only); the message box and form host are platform/widgets'.
 
 #include <QElapsedTimer>
 
 #include "platform/ui/services.h"
 
-class QWidget;
-
 namespace gw20::qtui {
 
-// QMessageBox, application-modal; an empty title leaves the program's name.
-class QtMessageBox : public ui::MessageBoxService {
- public:
-  ui::MessageAnswer Show(const std::string& text, const std::string& title,
-                         ui::MessageButtons buttons) override;
-  // Written to the log under `category`.
-  void Note(const std::string& category, const std::string& text) override;
-};
-
+// Works with a QCoreApplication or a QApplication; without either it sleeps.
 class QtEventPump : public ui::EventPump {
  public:
   void ProcessEvents() override;

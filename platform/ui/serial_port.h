@@ -2,10 +2,33 @@
 // The PC's COM port wired to the controller's console.
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace gw20::ui {
+
+enum class Parity { None, Even, Odd, Mark, Space };
+enum class StopBits { One, OneAndHalf, Two };
+
+inline constexpr int kMinDataBits = 5;
+inline constexpr int kMaxDataBits = 8;
+
+// The line settings of a COM port.
+struct SerialSettings {
+  int baud = 115200;  // bit/s, above 0
+  Parity parity = Parity::None;
+  int dataBits = 8;  // kMinDataBits..kMaxDataBits
+  StopBits stopBits = StopBits::One;
+  bool operator==(const SerialSettings&) const = default;
+};
+
+// Settings written as text, "115200,n,8,1": baud, parity (n, e, o, m or s,
+// either case), data bits 5..8 and stop bits 1, 1.5 or 2, separated by
+// commas, blanks around a field allowed. Nothing for any other text.
+std::optional<SerialSettings> ParseSerialSettings(std::string_view text);
+// The settings as that text ("115200,n,8,1").
+std::string SerialSettingsText(const SerialSettings& settings);
 
 enum class OpenStatus {
   Opened,
@@ -26,8 +49,12 @@ class SerialPort {
   // PC COM port number 1..16, used by the next Open.
   virtual void SetPortNumber(int number) = 0;
   virtual int PortNumber() const = 0;
-  // Settings as "115200,n,8,1". Returns false for a text it cannot apply.
-  virtual bool SetSettings(std::string_view settings) = 0;
+  // The line settings for the next Open, applied at once to an open port.
+  // False when the port cannot apply them; it keeps the ones it had.
+  virtual bool SetSettings(const SerialSettings& settings) = 0;
+  // The same written as text ("115200,n,8,1", ParseSerialSettings); false
+  // for a text that is no settings.
+  bool SetSettings(std::string_view text);
   virtual OpenResult Open() = 0;
   virtual bool IsOpen() const = 0;
   virtual void Close() = 0;

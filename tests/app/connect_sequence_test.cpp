@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/field_port_scan.h"
+#include "link/connect_progress.h"
 #include "tests/support/connect_harness.h"
 
 namespace gw20::app {

@@ -49,6 +49,27 @@ TEST_F(MainFormTest, ComButton_SwitchingPanels_RefillsListAndShowsEachSidesValue
   EXPECT_FALSE(form.ApplicationSelect[0].Value());
 }
 
+// Every entry of the lists the panels fill, as the window spells them.
+TEST_F(MainFormTest, Lists_SpellEveryEntryBlankForBlank) {
+  form.SelectedPanel = kNoPanel;
+  h.ClickToggle(kCanPanel);
+  EXPECT_EQ(form.CANBaudrate.Items(),
+            (std::vector<std::string>{"         10    KBPS", "         20    KBPS", "         50    KBPS",
+                                      "       125    KBPS", "       250    KBPS", "       500    KBPS",
+                                      "       800    KBPS", "     1000    KBPS"}));
+  form.ApplicationSelect[1].Choose();
+  EXPECT_EQ(form.CANBaudrate.Items(),
+            (std::vector<std::string>{"       125    KBPS", "       250    KBPS", "       500    KBPS"}));
+  h.ClickToggle(kComPanel);
+  EXPECT_EQ(form.CANBaudrate.Items(),
+            (std::vector<std::string>{"        1200    BPS", "        2400    BPS", "        4800    BPS",
+                                      "        9600    BPS", "       19200   BPS", "       38400   BPS",
+                                      "       57600   BPS", "      115200  BPS"}));
+  EXPECT_EQ(form.ComChecksum.Items(),
+            (std::vector<std::string>{"              Disable", "              Enable"}));
+  EXPECT_EQ(form.ViewerText[1].Text(), "Disable");
+}
+
 TEST_F(MainFormTest, CanPanel_StoredValuesTheListCannotShow_AreReplacedOrLeftUnselected) {
   form.SelectedPanel = kNoPanel;
   params.ApplicationType = link::kDeviceNet;

@@ -26,11 +26,7 @@
 #include "app/qt/dnseds_set_view.h"
 #include "app/qt/logo_view.h"
 #include "app/qt/main_f_view.h"
-#include "app/qt/show_app_obj_dect_view.h"
-#include "app/qt/show_app_obj_new_view.h"
-#include "app/qt/show_ass_obj_view.h"
-#include "app/qt/show_pdo_view.h"
-#include "app/qt/show_zelk_info_view.h"
+#include "app/qt/viewer_view.h"
 #include "canopen/pdo_mapping.h"
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
@@ -41,7 +37,7 @@
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
 #include "modules/show_zelk_info.h"
-#include "platform/qt/window_fit.h"
+#include "platform/widgets/window_fit.h"
 #include "tests/support/app_harness.h"
 #include "tests/support/module_tables.h"
 
@@ -256,11 +252,11 @@ TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   devicenet::ShowAppObjNew application(table, host);
   devicenet::ShowAssObj assembly(table, *assemblies, host);
   zelk.Load(), pdo.Load(), dictionary.Load(), application.Load(), assembly.Load();
-  ShowZelkInfoView zelkView(zelk);
-  ShowPdoView pdoView(pdo);
-  ShowAppObjDectView dictionaryView(dictionary);
-  ShowAppObjNewView applicationView(application);
-  ShowAssObjView assemblyView(assembly);
+  ViewerView zelkView(zelk);
+  ViewerView pdoView(pdo);
+  ViewerView dictionaryView(dictionary);
+  ViewerView applicationView(application);
+  ViewerView assemblyView(assembly);
   Settle(zelkView), Settle(pdoView), Settle(dictionaryView), Settle(applicationView), Settle(assemblyView);
   Find<QTabBar>(pdoView, "PDOParaTableTag").setCurrentIndex(canopen::kTransmitPdoTab);
   Find<QTabBar>(dictionaryView, "ObjDictTableTag").setCurrentIndex(canopen::kStandardizedTab);

@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "canopen/map_tables.h"
 #include "canopen/object_dictionary.h"
 #include "canopen/pdo_mapping.h"
+#include "canopen/pdo_records.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "tests/support/module_tables.h"

@@ -15,9 +15,11 @@ namespace {
 using testing::AddModule;
 using Row = std::vector<std::string>;
 
-// The eight CANopen entries of a record; Padded fills an expected row with placeholders.
-Row Bytes(const MapRecord& record) {
-  return {record.Entries.begin(), record.Entries.begin() + kPdoDataBytes};
+// The eight entries of a PDO; Padded fills an expected row with placeholders.
+Row Bytes(PdoRecord pdo) {
+  Row row;
+  for (int byte = 0; byte < kPdoDataBytes; ++byte) row.push_back(pdo.Entry(byte));
+  return row;
 }
 Row Padded(Row row) {
   row.resize(kPdoDataBytes, std::string(kUnusedEntry));
@@ -32,6 +34,9 @@ class PdoMaps : public ::testing::Test {
     EXPECT_EQ((std::array{maps->NextFreeRxPdo, maps->NextFreeTxPdo, maps->LastOutputMap, maps->LastInputMap}),
               next);
   }
+  PdoTable Receive() const { return {*maps, PdoDirection::Receive}; }
+  PdoTable Transmit() const { return {*maps, PdoDirection::Transmit}; }
+
   modules::ModuleTable table;
   std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
 };
@@ -53,13 +58,25 @@ TEST_F(PdoMaps, MixedModulesWithGaps_FollowSlotOrderPerDirection) {
   modules::BuildModuleOrder(table);
   std::swap(table.ModuleOrder[0], table.ModuleOrder[1]);
   Build({4, 4, 3, 3});
-  EXPECT_EQ(Bytes(maps->OutputMap[0]),
+  EXPECT_EQ(Bytes(Receive()[0]),
             Padded({"0xA-RA412:00~03", "0x3-RA394:00~07", "0x3-RA394:08~15", "0x3-RA394:16~19"}));
-  EXPECT_EQ(Bytes(maps->InputMap[0]), Padded({"0x3-RA394:00~05"}));
-  EXPECT_EQ(Bytes(maps->InputMap[1]), Padded({"0xA-RA412:0", "0xA-RA412:0", "0xA-RA412:1", "0xA-RA412:1",
-                                              "0xA-RA412:2", "0xA-RA412:2"}));
-  EXPECT_EQ(MappedObjectCount(maps->InputMap[1]), 3);
-  EXPECT_EQ(Bytes(maps->OutputMap[1]), Padded({}));
+  EXPECT_EQ(Bytes(Transmit()[0]), Padded({"0x3-RA394:00~05"}));
+  EXPECT_EQ(Bytes(Transmit()[1]), Padded({"0xA-RA412:0", "0xA-RA412:0", "0xA-RA412:1", "0xA-RA412:1",
+                                          "0xA-RA412:2", "0xA-RA412:2"}));
+  EXPECT_EQ(Transmit()[1].MappedObjectCount(), 3);
+  EXPECT_EQ(Bytes(Receive()[1]), Padded({}));
+}
+
+TEST_F(PdoMaps, FullPdos_CountEightDigitalOrFourAnalogObjects) {
+  AddModule(table, 0, "RA917", "1", {.DO = 64});
+  AddModule(table, 1, "RA952", "2", {.AO = 4});
+  Build({5, 4, 4, 3});
+  EXPECT_EQ(Receive()[0].MappedObjectCount(), 8);
+  EXPECT_FALSE(Receive()[0].Analog());
+  EXPECT_EQ(Receive()[1].MappedObjectCount(), 4);
+  EXPECT_TRUE(Receive()[1].Analog());
+  EXPECT_EQ(Receive()[4].MappedObjectCount(), 0);  // skipped: the digital bytes ended with PDO 0
+  EXPECT_EQ(Transmit().NextFree(), 4);
 }
 
 TEST_F(PdoMaps, MoreAnalogChannelsThan32Pdos_ReportsThatTheyDoNotFit) {

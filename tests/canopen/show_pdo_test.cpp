@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "canopen/map_tables.h"
 #include "canopen/pdo_mapping.h"
+#include "canopen/pdo_records.h"
 #include "link/gateway_parameters.h"
 #include "tests/support/module_tables.h"
 #include "tests/support/test_services.h"

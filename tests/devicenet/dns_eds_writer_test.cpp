@@ -6,7 +6,6 @@
 
 #include "devicenet/assembly_maps.h"
 #include "devicenet/connections.h"
-#include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"

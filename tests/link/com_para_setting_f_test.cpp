@@ -24,6 +24,11 @@ TEST(ComParaSetting, ListsPresetTheStoredChoiceAndAreNotDoubled) {
   // "/timeout 200"; the list's rates, CliEndToEnd's "/baud 19200".
   dialog.Show();
   EXPECT_EQ(dialog.ScanChecksumCombol.Text(), " Disable");
+  // Every entry as the dialog spells it, blanks included.
+  EXPECT_EQ(dialog.ScanBaudrateCombol.Items(),
+            (std::vector<std::string>{"     1200 BPS", "     2400 BPS", "     4800 BPS", "     9600 BPS",
+                                      "   19200 BPS", "   38400 BPS", "   57600 BPS", " 115200 BPS"}));
+  EXPECT_EQ(dialog.ScanChecksumCombol.Items(), (std::vector<std::string>{" Disable", "Enable"}));
   // A second opening shows the previous choice, and the lists are not doubled.
   dialog.Unload();
   params.ScanBaudIndex = 7;

@@ -153,7 +153,7 @@ class SlowReaderPort : public ui::SerialPort {
 
   void SetPortNumber(int) override {}
   int PortNumber() const override { return 1; }
-  bool SetSettings(std::string_view) override { return true; }
+  bool SetSettings(const ui::SerialSettings&) override { return true; }
   ui::OpenResult Open() override { return {ui::OpenStatus::Opened, {}}; }
   bool IsOpen() const override { return true; }
   void Close() override {}

@@ -110,7 +110,7 @@ TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged)
   EXPECT_EQ(read.EepromConfigValid, 1);
   EXPECT_EQ(read.ModuleBlock[0], values.ErrorControlWord);
   EXPECT_EQ((std::vector<int>{connected.NodeId, connected.CanBaudIndex, connected.Com2BaudIndex,
-                              connected.Com2Timeout, read.ConfigYear, read.ConfigSecond}),
+                              connected.Com2Timeout, read.ConfigTime.year, read.ConfigTime.second}),
             (std::vector<int>{5, 2, 3, 250, 2026, 15}));
   EXPECT_EQ(progress, (std::vector<int>{7, 8}));
   // The negative word is typed back as the text it showed.

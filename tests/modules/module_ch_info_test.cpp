@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,31 @@ TEST(ModuleChInfo, TotalPast255OrBadSlotOrAddress_ThrowsAndLeavesTableUnchanged)
     SCOPED_TRACE(address);
     EXPECT_THROW(Identify(table, 12, "RA394", address), ModuleTableError);
     EXPECT_EQ(table.TotalAIBytes, 240);
+  }
+}
+
+// The firmware's DeviceNet codes of the variant groups, and the models whose
+// analog words count in pairs; a model the catalog does not know has neither.
+TEST(ModelCatalog, DeviceNetColumns) {
+  const struct {
+    const char* name;
+    std::uint32_t code;
+    bool counterWords;
+  } cases[] = {{"RA412", 10 * 0x010412U, false},
+               {"RA412P", 10 * 0x010412U + 1, false},
+               {"RA883BL", 10 * 0x010883U, false},
+               {"RA883Z", 10 * 0x010883U + 1, false},
+               {"RB883R", 10 * 0x020883U, false},
+               {"RB883Z", 10 * 0x020883U + 1, false},
+               {"RA850F", 0x010850U, false},
+               {"RA517B", 0x010517U, true},
+               {"RA502", 0x010502U, true},
+               {"RB883W", 0, false},
+               {"RB706", 0, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DeviceNetModelCode(c.name), c.code);
+    EXPECT_EQ(HasCounterWords(c.name), c.counterWords);
   }
 }
 

@@ -1,4 +1,4 @@
-#include "platform/qt/binder.h"
+#include "platform/widgets/binder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/binding.h"
 #include "platform/ui/control.h"
 #include "platform/ui/tabstrip.h"  // the grid
+#include "platform/widgets/binding.h"
 
 namespace gw20::qtui {
 namespace {

@@ -1,75 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QEvent>
-#include <QPointer>
-#include <QTimer>
-#include <QWidget>
+#include <QString>
 #include <cstdlib>
 
-#include "platform/qt/binder.h"
-#include "platform/qt/qt_form_host.h"
+#include "platform/qt/latin1.h"
 #include "platform/qt/qt_serial_port.h"
-#include "platform/ui/form.h"
 
 namespace gw20::qtui {
 namespace {
-
-class TestForm : public ui::Form {
- public:
-  explicit TestForm(ui::FormHost& host, std::string name = "TestForm") : Form(std::move(name), host) {}
-  bool refuseUnload = false;
-
- protected:
-  void Form_Unload(int& Cancel) override { Cancel = refuseUnload ? 1 : 0; }
-};
-
-void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-
-class QtFormHostTest : public ::testing::Test {
- protected:
-  QtFormHostTest() {
-    host.Register<TestForm>([](TestForm&) { return std::make_unique<QWidget>(); });
-  }
-  QtFormHost host;
-};
-
-TEST_F(QtFormHostTest, ShowCloseUnloadAndDestruction_FollowTheForm) {
-  TestForm form(host);
-  form.SetSize(8240, 7130);
-  form.Show();
-  QPointer<QWidget> view = host.ViewOf(form);
-  ASSERT_NE(view, nullptr);
-  EXPECT_TRUE(view->isVisible());
-  EXPECT_EQ(view->width(), 8240 * view->logicalDpiX() / 1440);
-
-  form.refuseUnload = true;
-  EXPECT_FALSE(view->close());
-  EXPECT_TRUE(view->isVisible());
-  form.refuseUnload = false;
-  EXPECT_TRUE(view->close());
-  EXPECT_FALSE(form.Loaded());
-  EXPECT_EQ(host.ViewOf(form), nullptr);
-  RunDeferredDeletes();
-  EXPECT_TRUE(view.isNull());
-
-  form.Show();  // a fresh view after an unload
-  view = host.ViewOf(form);
-  ASSERT_NE(view, nullptr);
-  QTimer::singleShot(0, [&] { form.Hide(); });
-  form.Show(true);  // returns only because the hide ends the modal loop
-  EXPECT_FALSE(view->isVisible());
-  EXPECT_EQ(view->windowModality(), Qt::NonModal);
-
-  // A form destroyed while shown releases its view.
-  {
-    TestForm shortLived(host, "ShortLived");
-    shortLived.Show();
-    view = host.ViewOf(shortLived);
-  }
-  RunDeferredDeletes();
-  EXPECT_TRUE(view.isNull());
-}
 
 // A port's own device is COMn's; a configured one is SerialEndToEnd's.
 TEST(QtSerialPort, PortNamesAndSettings) {
@@ -77,6 +15,19 @@ TEST(QtSerialPort, PortNamesAndSettings) {
   EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
   QtSerialPort port;
   EXPECT_TRUE(port.SetSettings("115200,n,8,1"));  // the one form the program sets
+  EXPECT_TRUE(port.SetSettings(ui::SerialSettings{9600, ui::Parity::Even, 7, ui::StopBits::Two}));
+  EXPECT_FALSE(port.SetSettings("115200,n,8"));
+  EXPECT_FALSE(port.SetSettings(ui::SerialSettings{115200, ui::Parity::None, 9, ui::StopBits::One}));
+  EXPECT_FALSE(port.SetSettings(ui::SerialSettings{0, ui::Parity::None, 8, ui::StopBits::One}));
+}
+
+TEST(Latin1, EveryByteIsOneCharacter_AndACharacterOutsideLatin1OneQuestionMark) {
+  const std::string bytes("A\0\xE9\xFF", 4);
+  const QString text = ToQString(bytes);
+  EXPECT_EQ(text, QStringLiteral("A") + QChar(0) + QChar(0xE9) + QChar(0xFF));
+  EXPECT_EQ(ToLatin1(text), bytes);
+  // The euro sign is one UTF-16 unit, the emoji two: each one "?".
+  EXPECT_EQ(ToLatin1(QString::fromUtf8("\u20ac \U0001F600")), "? ?");
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // may grow, and never gets larger than the
 // screen's available area: then it shrinks, stays centred, and scrolls.
 
-#include "platform/qt/window_fit.h"
+#include "platform/widgets/window_fit.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 #include <QWidget>
 #include <memory>
 
-#include "platform/qt/qt_form_host.h"
 #include "platform/ui/form.h"
+#include "platform/widgets/qt_form_host.h"
 
 namespace gw20::qtui {
 namespace {

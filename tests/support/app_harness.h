@@ -67,19 +67,15 @@ class LoadedMainForm : public ::testing::Test {
 template <class Page>
 struct PageBench {
   Page& Open() {
-    auto& s = h.state;
     eds::MainWindowLink link{status, port, 3, [this] { ++mainShown; }};
-    if constexpr (std::is_same_v<Page, canopen::COPEDS_F>) {
-      page = std::make_unique<Page>(
-          canopen::CanopenPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds, s.errorControl,
-                                    s.CounterModuleCount, s.CommitBusy, s.ErrorControlWord},
-          h.services, std::move(link));
-    } else {
-      page = std::make_unique<Page>(
-          devicenet::DeviceNetPageState{s.modules, s.params, s.eeprom, s.console, s.maps, s.eds, s.choices,
-                                        s.ErrorControlWord, s.CommitBusy},
-          h.services, std::move(link));
-    }
+    const auto pageState = [this] {
+      if constexpr (std::is_same_v<Page, canopen::COPEDS_F>) {
+        return CanopenPageStateOf(h.state);
+      } else {
+        return DeviceNetPageStateOf(h.state);
+      }
+    }();
+    page = std::make_unique<Page>(pageState, h.services, std::move(link));
     page->Show(false);
     return *page;
   }

@@ -25,8 +25,8 @@ void ScriptedPort::SetOutBufferCounts(std::vector<int> counts) {
   nextOutCount_ = 0;
 }
 
-bool ScriptedPort::SetSettings(std::string_view settings) {
-  settings_ = settings;
+bool ScriptedPort::SetSettings(const ui::SerialSettings& settings) {
+  settings_ = ui::SerialSettingsText(settings);
   return true;
 }
 

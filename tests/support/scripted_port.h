@@ -45,11 +45,12 @@ class ScriptedPort : public ui::SerialPort {
   const std::vector<std::string>& Lines() const { return lines_; }
   int OutBufferCountCalls() const { return outBufferCountCalls_; }
   int OpenCalls() const { return openCalls_; }
+  // The last settings given, as text ("115200,n,8,1"); empty before any.
   std::string Settings() const { return settings_; }
 
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
-  bool SetSettings(std::string_view settings) override;
+  bool SetSettings(const ui::SerialSettings& settings) override;
   ui::OpenResult Open() override;
   bool IsOpen() const override { return open_; }
   void Close() override { open_ = false; }

@@ -57,7 +57,7 @@ class SimulatedPort : public ui::SerialPort {
 
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
-  bool SetSettings(std::string_view) override { return true; }
+  bool SetSettings(const ui::SerialSettings&) override { return true; }
   ui::OpenResult Open() override;
   bool IsOpen() const override { return open_; }
   void Close() override { open_ = false; }

@@ -1,4 +1,4 @@
-#include "eds/eds_page.h"
+#include "pages/eds_page.h"
 
 #include <exception>
 #include <utility>
@@ -19,12 +19,7 @@ EdsPage::EdsPage(std::string name, ui::Services& services, MainWindowLink main,
 // Out of line: the viewer is an incomplete type in the header.
 EdsPage::~EdsPage() = default;
 
-void EdsPage::NameEdsRegion() {
-  EDSRegion.SetName("EDSRegion");
-  ui::NameArray(EDSInfo, "EDSInfo");
-  Label6.SetName("Label6");
-  Label5.SetName("Label5");
-}
+void EdsPage::NameEdsRegion() { ui::NameArray(EDSInfo, "EDSInfo"); }
 
 void EdsPage::CaptionEdsRegion() {
   EDSRegion.SetCaption("EDS File Information");
@@ -46,10 +41,11 @@ void EdsPage::CloseZelkViewer() {
   if (zelk_) zelk_->Unload();
 }
 
-bool EdsPage::RunCommit(const std::function<bool()>& steps) {
+bool EdsPage::Commit(link::EepromImage& image, bool deviceNetBlock) {
   bool done = false;
   try {
-    done = steps();
+    done = BuildImage() && StageEdsFile() && steps_.OpenPort() && steps_.WriteImage(image, deviceNetBlock) &&
+           PlaceEdsFile();
   } catch (const std::exception& error) {
     Message(error.what());
     ProcessError();
@@ -58,6 +54,20 @@ bool EdsPage::RunCommit(const std::function<bool()>& steps) {
   steps_.DiscardFile();
   if (done) steps_.Succeeded();
   return done;
+}
+
+bool EdsPage::StageEdsFile() {
+  if (steps_.StageFile(services_.folder.Path() / EdsFileName(), EdsFileText())) return true;
+  CommitRetryable();
+  return false;
+}
+
+bool EdsPage::PlaceEdsFile() {
+  // The controller has its image by now.
+  steps_.ClosePort();
+  if (steps_.PlaceFile()) return true;
+  CommitRetryable();
+  return false;
 }
 
 void EdsPage::Message(const std::string& text, const std::string& title) {

@@ -1,4 +1,4 @@
-#include "platform/qt/binding.h"
+#include "platform/widgets/binding.h"
 
 #include <QMetaObject>
 

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_form_host.h"
+#include "platform/widgets/qt_form_host.h"
 
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/binder.h"
-#include "platform/qt/binding.h"
 #include "platform/ui/form.h"
+#include "platform/widgets/binder.h"
+#include "platform/widgets/binding.h"
 
 namespace gw20::qtui {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/qt/binder.h"
+#include "platform/widgets/binder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -19,31 +19,18 @@
 #include <QTableWidgetItem>
 #include <memory>
 
-#include "platform/qt/binding.h"
-#include "platform/qt/window_fit.h"
+#include "platform/qt/latin1.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 #include "platform/ui/tabstrip.h"
+#include "platform/widgets/binding.h"
+#include "platform/widgets/window_fit.h"
 
 namespace gw20::qtui {
 namespace {
 
 // Header cells of a grid, as the classic fixed rows looked.
 const QColor kFixedCellColor(192, 192, 192);
-
-QString Latin1(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The logic's text is 8-bit (Latin-1): a character outside it becomes one
-// "?", as gw20cli converts its arguments (QString::toLatin1 would give one
-// per UTF-16 unit, two for an emoji).
-std::string Latin1(const QString& text) {
-  constexpr char32_t kLastLatin1 = 0xFF;
-  std::string latin1;
-  for (const char32_t c : text.toUcs4()) latin1 += c <= kLastLatin1 ? static_cast<char>(c) : '?';
-  return latin1;
-}
 
 int TwipsToPixelsY(int twips, const QWidget& widget) {
   return static_cast<int>(static_cast<long long>(twips) * widget.logicalDpiY() / ui::kTwipsPerInch);
@@ -52,7 +39,7 @@ int TwipsToPixelsY(int twips, const QWidget& widget) {
 void SyncCommon(QWidget& widget, const ui::Control& model) {
   widget.setVisible(model.Visible());
   widget.setEnabled(model.Enabled());
-  widget.setToolTip(Latin1(model.ToolTip()));
+  widget.setToolTip(ToQString(model.ToolTip()));
 }
 
 Qt::Alignment ToQt(ui::Alignment alignment) {
@@ -85,7 +72,7 @@ class PictureBinding : public Binding {
   static void Sync(QLabel& label, const ui::Picture& model) {
     SyncCommon(label, model);
     label.setAlignment(Qt::AlignCenter);
-    label.setPixmap(Render(Latin1(model.Source()), label.size(), label.devicePixelRatioF()));
+    label.setPixmap(Render(ToQString(model.Source()), label.size(), label.devicePixelRatioF()));
   }
 
   // Drawn at the screen's device pixels so pictures stay sharp on high-DPI
@@ -119,7 +106,7 @@ class ButtonBinding : public Binding {
       : Binding(widget, model,
                 [&widget, &model] {
                   SyncCommon(widget, model);
-                  widget.setText(Latin1(model.Caption()));
+                  widget.setText(ToQString(model.Caption()));
                 }),
         model_(model) {
     widget.installEventFilter(this);
@@ -164,7 +151,7 @@ void PlaceWindow(QWidget& window, const ui::Form& model) {
 }
 
 void SyncWindow(QWidget& window, const ui::Form& model, AppliedGeometry& applied) {
-  window.setWindowTitle(Latin1(model.Caption()));
+  window.setWindowTitle(ToQString(model.Caption()));
   window.setEnabled(model.Enabled());
   LimitMinimumSize(window);  // the caption may need a wider window
   const QSize size(model.Width(), model.Height());
@@ -244,7 +231,7 @@ void SyncGrid(QTableWidget& table, const ui::Grid& model) {
         item->setFlags(Qt::ItemIsEnabled);
         table.setItem(row, col, item);
       }
-      const QString text = Latin1(model.TextMatrix(row, col));
+      const QString text = ToQString(model.TextMatrix(row, col));
       if (item->text() != text) item->setText(text);
       item->setTextAlignment(fixed ? Qt::AlignCenter : ToQt(model.ColAlignment(col)));
       QFont font = item->font();
@@ -265,14 +252,14 @@ void Bind(QLabel& widget, ui::Label& model) {
   widget.setTextFormat(Qt::PlainText);
   new Binding(widget, model, [&widget, &model] {
     SyncCommon(widget, model);
-    widget.setText(Latin1(model.Caption()));
+    widget.setText(ToQString(model.Caption()));
   });
 }
 
 void Bind(QGroupBox& widget, ui::Frame& model) {
   new Binding(widget, model, [&widget, &model] {
     SyncCommon(widget, model);
-    widget.setTitle(Latin1(model.Caption()));
+    widget.setTitle(ToQString(model.Caption()));
   });
 }
 
@@ -282,7 +269,7 @@ void Bind(QPushButton& widget, ui::ToggleButton& model) {
   widget.setCheckable(true);
   auto* binding = new Binding(widget, model, [&widget, &model] {
     SyncCommon(widget, model);
-    widget.setText(Latin1(model.Caption()));
+    widget.setText(ToQString(model.Caption()));
     widget.setChecked(model.Value());
     const ui::Rgb back = model.BackColor();
     QPalette palette = widget.palette();
@@ -303,7 +290,7 @@ void Bind(QRadioButton& widget, ui::OptionButton& model) {
   widget.setAutoExclusive(false);
   auto* binding = new Binding(widget, model, [&widget, &model] {
     SyncCommon(widget, model);
-    widget.setText(Latin1(model.Caption()));
+    widget.setText(ToQString(model.Caption()));
     widget.setChecked(model.Value());
   });
   QObject::connect(&widget, &QRadioButton::clicked, binding, [binding, &model] {
@@ -317,7 +304,7 @@ void Bind(QComboBox& widget, ui::ComboBox& model) {
   auto* binding = new Binding(widget, model, [&widget, &model] {
     SyncCommon(widget, model);
     QStringList items;
-    for (const std::string& item : model.Items()) items << Latin1(item);
+    for (const std::string& item : model.Items()) items << ToQString(item);
     QStringList shown;
     for (int i = 0; i < widget.count(); ++i) shown << widget.itemText(i);
     if (items != shown) {
@@ -337,13 +324,13 @@ void Bind(QLineEdit& widget, ui::TextBox& model) {
   auto* binding = new Binding(widget, model, [&widget, &model] {
     SyncCommon(widget, model);
     widget.setReadOnly(model.Locked());
-    const QString text = Latin1(model.Text());
+    const QString text = ToQString(model.Text());
     // Setting the same text again would move the operator's cursor.
     if (widget.text() != text) widget.setText(text);
   });
   QObject::connect(&widget, &QLineEdit::textEdited, binding, [binding, &model](const QString& text) {
     if (binding->Model() == nullptr) return;
-    model.Type(Latin1(text));
+    model.Type(ToLatin1(text));  // outside Latin-1: one "?" a character
     binding->Resync();
   });
 }
@@ -360,7 +347,7 @@ void Bind(QProgressBar& widget, ui::ProgressBar& model) {
 
 void Bind(QAction& action, ui::Menu& model) {
   auto* binding = new Binding(action, model, [&action, &model] {
-    action.setText(Latin1(model.Caption()));
+    action.setText(ToQString(model.Caption()));
     action.setVisible(model.Visible());
     action.setEnabled(model.Enabled());
   });
@@ -379,7 +366,7 @@ void Bind(QTabBar& widget, ui::TabStrip& model) {
     const auto& tabs = model.Tabs();
     while (widget.count() > static_cast<int>(tabs.size())) widget.removeTab(widget.count() - 1);
     for (int i = 0; i < static_cast<int>(tabs.size()); ++i) {
-      const QString caption = Latin1(tabs[i].caption);
+      const QString caption = ToQString(tabs[i].caption);
       if (i < widget.count()) {
         widget.setTabText(i, caption);
       } else {

@@ -4,7 +4,7 @@
 // then only layout: create widgets, place them, Bind each to its model.
 // A binding lives as long as the widget; the model must outlive the widget
 // (forms release their views when they unload or are destroyed).
-// Text crosses the edge as Latin-1, the models' 8-bit text.
+// Text crosses the edge as Latin-1, the models' 8-bit text (latin1.h).
 
 class QAction;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "eds/commit_steps.h"
+#include "pages/commit_steps.h"
 
 #include <string>
 

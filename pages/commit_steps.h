@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <string_view>
 
-#include "eds/main_window_link.h"
 #include "eds/staged_file.h"
+#include "pages/main_window_link.h"
 
 namespace gw20::ui {
 struct Services;

@@ -1,4 +1,4 @@
-#include "platform/qt/window_fit.h"
+#include "platform/widgets/window_fit.h"
 
 #include <QApplication>
 #include <QBoxLayout>

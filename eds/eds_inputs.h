@@ -1,0 +1,20 @@
+#pragma once
+// The program state both profiles' EDS files are made from, declared for the
+// writers' headers: the module table, the mapping tables, the gateway
+// parameters and the EEPROM image read at connect (its firmware version),
+// beside the operator's two texts and the time of the commit. Each writer's
+// state names the parts it reads.
+
+#include "eds/eds_info.h"
+#include "platform/ui/services.h"
+
+namespace gw20::modules {
+struct ModuleTable;
+}
+namespace gw20::link {
+struct EepromImage;
+struct GatewayParameters;
+}  // namespace gw20::link
+namespace gw20::eds {
+struct MapTables;
+}
