@@ -1,0 +1,60 @@
+#pragma once
+// A small, strict JSON reader that keeps where every value stands, and the
+// string quoting of a JSON writer. Generic: it knows nothing of plans. The
+// plan layer above it gives the values their meaning and says where a bad one
+// is, which a general-purpose library could not (it forgets positions and
+// silently keeps one of two equal keys).
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gw20::plans {
+
+// A place in the text: line and column from 1, the column counted in
+// characters (a character outside ASCII is one column, as editors show it).
+struct JsonPosition {
+  int line = 1;
+  int column = 1;
+  friend bool operator==(const JsonPosition&, const JsonPosition&) = default;
+};
+
+enum class JsonKind { Null, Boolean, Number, String, Array, Object };
+
+struct JsonValue {
+  JsonKind kind = JsonKind::Null;
+  JsonPosition at;  // where the value starts
+  bool boolean = false;
+  // String: the decoded text, UTF-8. Number: the literal as written.
+  std::string text;
+  // Array: the elements. Object: the values, in the order written.
+  std::vector<JsonValue> items;
+  // Object only, parallel to items: each key (decoded, UTF-8) and where it stands.
+  std::vector<std::string> keys;
+  std::vector<JsonPosition> keyAt;
+
+  // The value of `key` in an object; nullptr when absent or not an object.
+  const JsonValue* Member(std::string_view key) const;
+};
+
+struct JsonSyntaxError {
+  JsonPosition at;
+  std::string reason;
+};
+
+// How deep arrays and objects may nest; deeper text is refused rather than
+// recursed into without end.
+inline constexpr int kMaxJsonDepth = 32;
+
+// Reads exactly one value, with only white space around it (a UTF-8 byte
+// order mark at the start is skipped). Refuses, with the position of the
+// first fault: anything outside the JSON grammar, text that is not UTF-8,
+// a key given twice in one object, and nesting past kMaxJsonDepth.
+std::optional<JsonValue> ParseJson(std::string_view text, JsonSyntaxError& error);
+
+// `utf8` as a JSON string literal with its quotes: '"', '\\' and the control
+// characters escaped, everything else as it is.
+std::string JsonQuote(std::string_view utf8);
+
+}  // namespace gw20::plans

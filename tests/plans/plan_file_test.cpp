@@ -1,0 +1,244 @@
+#include "plans/plan_file.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <utility>
+
+#include "devicenet/assembly_maps.h"
+#include "devicenet/connections.h"
+#include "eds/map_tables.h"
+#include "modules/module_ch_info.h"
+#include "modules/module_table.h"
+#include "plans/json_document.h"
+#include "plans/plan.h"
+#include "tests/support/test_services.h"
+
+namespace gw20::plans {
+namespace {
+
+// Every field away from its default, texts with quotes, escapes and Latin-1.
+Plan GuardingPlan() {
+  Plan plan;
+  plan.nodeId = 127;
+  plan.canBitRateKbps = 1000;
+  plan.fieldPort = {115200, true, 32767};
+  plan.scan = {1200, false, 0};
+  plan.modules = {{0x01, "RA412", 0x40, 0x00}, {0xFF, "RB952", 0xAB, 0xCD}};
+  plan.edsInfo = {"Gr\xFC\xDF \"line\" \\ 3\t\x01", "\xFF"};
+  plan.errorControl = {ErrorControlProtocol::NodeGuarding, 65535, 255, 0, 0x83};
+  return plan;
+}
+
+Plan HeartbeatPlan() {
+  Plan plan;
+  plan.errorControl = {ErrorControlProtocol::Heartbeat, 0, 0, 300, 0x01};
+  return plan;
+}
+
+// Fifteen modules, the most a chain holds, and a non-Poll default.
+Plan DeviceNetPlan() {
+  Plan plan;
+  plan.profile = Profile::DeviceNet;
+  plan.nodeId = 63;
+  plan.canBitRateKbps = 250;
+  for (int a = 1; a <= modules::kModuleSlots; ++a) plan.modules.push_back({a, "RA850", 0x08, a});
+  plan.deviceNet.connections = {{{"INPUT  01(Assembly)", "OUTPUT 01(Assembly)"},
+                                 {"INPUT  03(AI,App.01)", "None"},
+                                 {"None", "OUTPUT 02(AO,App.15)"}}};
+  plan.deviceNet.defaultConnection = "Cyclic";
+  return plan;
+}
+
+// Columns count characters, not the bytes of their UTF-8 form.
+std::pair<int, int> LineAndColumn(const std::string& text, std::size_t at) {
+  int line = 1;
+  int column = 1;
+  for (std::size_t i = 0; i < at; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return {line, column};
+}
+
+TEST(PlanFile, WrittenThenRead_GivesTheSamePlanAndText) {
+  for (const Plan& plan : {GuardingPlan(), HeartbeatPlan(), DeviceNetPlan(), Plan{}}) {
+    ASSERT_FALSE(CheckPlan(plan)) << CheckPlan(plan)->path;
+    const std::string text = WritePlanText(plan);
+    SCOPED_TRACE(text);
+    EXPECT_TRUE(text.starts_with("{\n  \"format\": \"gw20-plan/1\",\n  \"profile\": \"")) << text;
+    EXPECT_TRUE(text.ends_with("\n}\n"));
+    const PlanReadResult read = ParsePlan(text, "plan.json");
+    ASSERT_TRUE(read.Ok()) << read.error.Text();
+    EXPECT_EQ(*read.plan, plan);
+    EXPECT_EQ(WritePlanText(*read.plan), text);
+  }
+  // Latin-1 travels as UTF-8, control characters as escapes.
+  const std::string text = WritePlanText(GuardingPlan());
+  EXPECT_NE(text.find("\"Gr\xC3\xBC\xC3\x9F \\\"line\\\" \\\\ 3\\t\\u0001\""), std::string::npos);
+  EXPECT_NE(text.find("\"address\": \"FF\",\n      \"model\": \"RB952\""), std::string::npos);
+  EXPECT_NE(text.find("\"otherFlags\": \"83\"\n  }\n}"), std::string::npos);
+
+  // Another writer's spelling of the same plan reads the same: keys in any
+  // order, lower-case hex digits, \u escapes, no line breaks.
+  std::string compact = WritePlanText(HeartbeatPlan());
+  compact.erase(std::remove(compact.begin(), compact.end(), '\n'), compact.end());
+  compact.replace(compact.find("\"createdBy\": \"\""), 15, "\"createdBy\": \"\\u00ff\\/\"");
+  compact.replace(compact.find("\"otherFlags\": \"01\""), 18, "\"otherFlags\": \"0a\"");
+  const PlanReadResult read = ParsePlan("\xEF\xBB\xBF" + compact, "compact.json");
+  ASSERT_TRUE(read.Ok()) << read.error.Text();
+  EXPECT_EQ(read.plan->edsInfo[eds::kEdsCreator], "\xFF/");
+  EXPECT_EQ(read.plan->errorControl.otherFlags, 0x0A);
+}
+
+// Each way a plan can be bad: the reason, the key path, and the place of
+// the value, key or character at fault (the first `marker` in the text).
+TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
+  const std::string canopen = WritePlanText(GuardingPlan());
+  const std::string devicenet = WritePlanText(DeviceNetPlan());
+  Plan tooMany = DeviceNetPlan();
+  tooMany.modules.push_back({0x10, "RA394", 0, 0});
+  Plan overflow;  // 13 modules of ten analog inputs: 260 bytes
+  for (int a = 1; a <= 13; ++a) overflow.modules.push_back({a, "RA883Z", 0, 0});
+  const struct {
+    const std::string& base;
+    std::string from, to;  // first `from` replaced by `to`; `from` empty: `to` appended
+    std::string path, reason, marker;
+  } cases[] = {
+      {canopen, "127,", "127", "", "expected ',' or '}', found '\"'", "\"canBitRateKbps\""},
+      {canopen, "", "x", "", "text after the end of the document: found 'x'", "x"},
+      {canopen, "Gr\xC3\xBC", "Gr\xFC", "", "not UTF-8 text", "\xFC"},
+      {canopen, "\\t", "\\ud800", "", "\\u escape of a lone surrogate", "\\ud800"},
+      {canopen, "\"nodeId\": 127", "\"nodeId\": 1, \"nodeId\": 127", "", "the key \"nodeId\" is given twice",
+       "\"nodeId\": 127"},
+      {canopen, "gw20-plan/1", "gw20-plan/2", "format",
+       "\"gw20-plan/2\" is not a format this program reads; it reads \"gw20-plan/1\"", "\"gw20-plan/2\""},
+      {canopen, "\"checksum\": true,\n", "", "fieldPort.checksum", "missing",
+       "{\n    \"bitRateBps\": 115200"},
+      {canopen, "32767\n", "32767, \"baud\": 1\n", "fieldPort.baud",
+       "unknown key; here the keys are bitRateBps, checksum, timeoutMs", "\"baud\""},
+      {canopen, "\"canopen\": {", "\"deviceNet\": {", "deviceNet", "a CANopen plan has no DeviceNet part",
+       "\"deviceNet\""},
+      {canopen, "\"guardTimeMs\"", "\"heartbeatTimeMs\"", "canopen.heartbeatTimeMs",
+       "goes with \"errorControl\": \"heartbeat\"", "\"heartbeatTimeMs\""},
+      {canopen, "127,", "\"127\",", "nodeId", "must be a whole number", "\"127\""},
+      {canopen, "127,", "12.5,", "nodeId", "must be a whole number", "12.5"},
+      {canopen, "true", "\"on\"", "fieldPort.checksum", "must be true or false", "\"on\""},
+      {canopen, "127,", "128,", "nodeId", "Node ID is not supported!(1~127)", "128"},
+      {devicenet, "63,", "64,", "nodeId", "Node ID is not supported!(1~63)", "64"},
+      {canopen, "1000,", "1001,", "canBitRateKbps",
+       "1001 kbit/s is not a CANopen bit rate; use 10, 20, 50, 125, 250, 500, 800 or 1000", "1001"},
+      {devicenet, "250,", "1000,", "canBitRateKbps",
+       "1000 kbit/s is not a DeviceNet bit rate; use 125, 250 or 500", "1000"},
+      {canopen, "115200", "14400", "fieldPort.bitRateBps",
+       "14400 bit/s is not a field-port bit rate; use 1200, 2400, 4800, 9600, 19200, 38400, 57600 or 115200",
+       "14400"},
+      {canopen, "32767", "0", "fieldPort.timeoutMs", "Timeout value is out of range!(1ms~32767ms)", "0\n"},
+      {canopen, "\"timeoutMs\": 0", "\"timeoutMs\": 99999999999999999999", "scan.timeoutMs",
+       "the scan time-out is 0 to 32767 ms", "99999"},
+      {canopen, "\"01\"", "\"0G\"", "modules[0].address", "must be two hexadecimal digits, like \"0A\"",
+       "\"0G\""},
+      {canopen, "\"01\"", "\"00\"", "modules[0].address",
+       "address 00 is a module that is not configured yet; use 01 to FF", "\"00\""},
+      {canopen, "\"FF\"", "\"01\"", "modules[1].address",
+       "address 01 is also modules[0]'s; each module has its own", "\"01\",\n      \"model\": \"RB952\""},
+      {canopen, "\"AB\"", "\"A\"", "modules[1].typeCode", "must be two hexadecimal digits, like \"0A\"",
+       "\"A\""},
+      {canopen, "\"RB952\"", "\"rb952\"", "modules[1].model",
+       "model \"rb952\" is not in the catalog (names are exact: \"RB952\")", "\"rb952\""},
+      {canopen, "\"\xC3\xBF\"", "\"\\u20ac\"", "edsInfo.createdBy",
+       "holds a character outside Latin-1; the program's texts are 8-bit", "\"\\u20ac\""},
+      {canopen, "\"83\"", "\"84\"", "canopen.otherFlags",
+       "bit 04 is the heartbeat bit; choose it with \"errorControl\": \"heartbeat\"", "\"84\""},
+      {devicenet, "\"Cyclic\"", "\"Poll\"", "deviceNet.defaultConnection",
+       "\"Poll\" is not a default connection; use \"Poll \", \"Strobe\", \"COS\" or \"Cyclic\"", "\"Poll\""},
+      {devicenet, "\"None\"\n", "null\n", "deviceNet.strobe.consumed", "must be a text in double quotes",
+       "null"},
+      {WritePlanText(tooMany), "", "", "modules", "16 modules; a controller masters at most 15", "[\n"},
+      {WritePlanText(overflow), "", "", "modules[12]",
+       "Overflow: TotalAIBytes would be 260 bytes (at most 255) with module RA883Z at address 13",
+       "{\n      \"address\": \"0D\""},
+  };
+  for (const auto& c : cases) {
+    std::string text = c.base;
+    if (c.from.empty()) {
+      text += c.to;
+    } else {
+      ASSERT_NE(text.find(c.from), std::string::npos) << c.from;
+      text.replace(text.find(c.from), c.from.size(), c.to);
+    }
+    SCOPED_TRACE(c.reason);
+    const PlanReadResult read = ParsePlan(text, "line3.json");
+    ASSERT_FALSE(read.Ok());
+    EXPECT_EQ(read.error.path, c.path);
+    EXPECT_EQ(read.error.reason, c.reason);
+    ASSERT_NE(text.find(c.marker), std::string::npos);
+    const auto [line, column] = LineAndColumn(text, text.find(c.marker));
+    EXPECT_EQ(std::pair(read.error.line, read.error.column), std::pair(line, column));
+    EXPECT_EQ(read.error.Text(), "line3.json:" + std::to_string(line) + ":" + std::to_string(column) + ": " +
+                                     (c.path.empty() ? "" : c.path + ": ") + c.reason);
+  }
+  EXPECT_EQ(ParsePlan("[]", "x").error.reason, "a plan is one JSON object: { ... }");
+  EXPECT_EQ(ParsePlan(std::string(kMaxJsonDepth + 1, '['), "x").error.reason, "nested deeper than 32 levels");
+}
+
+TEST(PlanFile, WritePlan_ReplacesWholeFileAndRefusesInvalidPlanWritingNothing) {
+  testing::ScratchFolder folder("plans");
+  const auto path = folder / "line3.json";
+  ASSERT_FALSE(WritePlan(path, HeartbeatPlan()));
+  ASSERT_FALSE(WritePlan(path, GuardingPlan()));
+  EXPECT_EQ(ReadPlan(path).plan, GuardingPlan());
+
+  Plan bad = DeviceNetPlan();
+  bad.errorControl.guardTimeMs = 10;  // a CANopen setting in a DeviceNet plan would be lost on the way
+  const auto refused = WritePlan(path, bad);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->Text(), path.string() + ": canopen: a DeviceNet plan has no CANopen part");
+  EXPECT_EQ(testing::ReadFile(path), WritePlanText(GuardingPlan()));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+
+  EXPECT_EQ(ReadPlan(folder / "none.json").error.Text(),
+            (folder / "none.json").string() + ": No such file or directory");
+  EXPECT_EQ(ReadPlan(folder.Path()).error.reason, "Is a directory");
+  EXPECT_EQ(WritePlan(folder / "no" / "x.json", Plan{})->reason, "No such file or directory");
+}
+
+// The documented examples load, are written as the writer writes them, and
+// choose only entries their chain's DeviceNet lists offer.
+TEST(PlanFile, DocumentedExamples_LoadAsWritten) {
+  const std::filesystem::path dir = GW20_PLAN_EXAMPLES_DIR;
+  for (const char* name : {"canopen-example.json", "devicenet-example.json"}) {
+    SCOPED_TRACE(name);
+    const PlanReadResult read = ReadPlan(dir / name);
+    ASSERT_TRUE(read.Ok()) << read.error.Text();
+    EXPECT_EQ(WritePlanText(*read.plan), testing::ReadFile(dir / name));
+    if (read.plan->profile != Profile::DeviceNet) continue;
+
+    modules::ModuleTable table;
+    modules::ResetModuleTable(table);
+    for (const PlanModule& m : read.plan->modules) {
+      table.ModuleList[table.CurrentModule].ModelName = m.model;
+      table.ModuleList[table.CurrentModule].Address = std::to_string(m.address);
+      ASSERT_TRUE(modules::ModuleChInfo(table, m.model));
+      ++table.CurrentModule;
+    }
+    modules::BuildModuleOrder(table);
+    eds::MapTables maps;
+    devicenet::BuildAssemblyMaps(table, maps);
+    const auto produced = devicenet::ProducedItems(table, maps);
+    const auto consumed = devicenet::ConsumedItems(table, maps);
+    for (const PlanConnection& c : read.plan->deviceNet.connections) {
+      EXPECT_NE(std::find(produced.begin(), produced.end(), c.produced), produced.end()) << c.produced;
+      EXPECT_NE(std::find(consumed.begin(), consumed.end(), c.consumed), consumed.end()) << c.consumed;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace gw20::plans
