@@ -108,7 +108,7 @@ void Main_F::OpenConfigurationPage(int applicationType) {
   const int entry = ComPort.ListIndex();
   // Connected implies a port was chosen; the first entry stands in otherwise.
   const int port = state_.params.PortNumber[entry >= 0 && entry < link::kPortCount ? entry : 0];
-  eds::MainWindowLink link{CommunicationState, MSComm1, port, [this] { Show(false); }};
+  pages::MainWindowLink link{CommunicationState, MSComm1, port, [this] { Show(false); }};
   if (applicationType == link::kCanOpen) {
     canopenPage_ =
         std::make_unique<canopen::COPEDS_F>(CanopenPageStateOf(state_), services_, std::move(link));

@@ -36,8 +36,8 @@ int Rounded(double value) { return static_cast<int>(ui::RoundHalfEven(value)); }
 
 }  // namespace
 
-COPEDS_F::COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::MainWindowLink main)
-    : eds::EdsPage("COPEDS_F", services, std::move(main), state.modules, state.console, state.CommitBusy),
+COPEDS_F::COPEDS_F(const CanopenPageState& state, ui::Services& services, pages::MainWindowLink main)
+    : pages::EdsPage("COPEDS_F", services, std::move(main), state.modules, state.console, state.CommitBusy),
       state_(state) {
   NameControls();
   SetCaptions();

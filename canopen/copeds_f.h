@@ -45,11 +45,11 @@ struct CanopenPageState {
 };
 
 // The EDS information region, ProcessError and DetachMainWindow come from
-// eds::EdsPage.
-class COPEDS_F : public eds::EdsPage {
+// pages::EdsPage.
+class COPEDS_F : public pages::EdsPage {
  public:
   // `state`, `services` and the main window's controls must outlive the page.
-  COPEDS_F(const CanopenPageState& state, ui::Services& services, eds::MainWindowLink main);
+  COPEDS_F(const CanopenPageState& state, ui::Services& services, pages::MainWindowLink main);
   ~COPEDS_F() override;
 
   ui::Frame Frame1{"Frame1"};                       // "Error Control Protocol"

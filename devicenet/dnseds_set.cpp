@@ -42,8 +42,8 @@ int StoredListEntry(std::uint32_t path) {
 
 }  // namespace
 
-DNSEdsSet::DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, eds::MainWindowLink main)
-    : eds::EdsPage("DNSEdsSet", services, std::move(main), state.modules, state.console, state.CommitBusy),
+DNSEdsSet::DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, pages::MainWindowLink main)
+    : pages::EdsPage("DNSEdsSet", services, std::move(main), state.modules, state.console, state.CommitBusy),
       state_(state) {
   NameControls();
   SetCaptions();

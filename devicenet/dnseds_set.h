@@ -48,11 +48,11 @@ struct DeviceNetPageState {
 };
 
 // The EDS information region, ProcessError and DetachMainWindow come from
-// eds::EdsPage.
-class DNSEdsSet : public eds::EdsPage {
+// pages::EdsPage.
+class DNSEdsSet : public pages::EdsPage {
  public:
   // `state`, `services` and the main window's controls must outlive the page.
-  DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, eds::MainWindowLink main);
+  DNSEdsSet(const DeviceNetPageState& state, ui::Services& services, pages::MainWindowLink main);
   ~DNSEdsSet() override;
 
   // Frame1 "Poll Info", Frame2 "Strobe Info", Frame3 "COS/Cyclic Info", each

@@ -11,10 +11,10 @@
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 
-namespace gw20::eds {
+namespace gw20::pages {
 
 bool CommitSteps::StageFile(const std::filesystem::path& path, std::string_view text) {
-  const FileWriteResult staged = file_.Stage(path, text);
+  const eds::FileWriteResult staged = file_.Stage(path, text);
   if (staged.ok) return true;
   FileFailed(staged);
   return false;
@@ -66,23 +66,23 @@ bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
 void CommitSteps::ClosePort() { main_.MSComm1.Close(); }
 
 bool CommitSteps::PlaceFile() {
-  const FileWriteResult placed = file_.Place();
+  const eds::FileWriteResult placed = file_.Place();
   if (placed.ok) return true;
   FileFailed(placed);
-  Message(std::string(kEepromAlreadyWrittenMessage));
+  Message(std::string(eds::kEepromAlreadyWrittenMessage));
   return false;
 }
 
-void CommitSteps::FileFailed(const FileWriteResult& failed) {
+void CommitSteps::FileFailed(const eds::FileWriteResult& failed) {
   // The system's message names the file only; the log says why.
   services_.messages.Note("gw20.eds", failed.path.string() + ": " + failed.reason);
-  Message(CantWriteEdsText(failed.path), link::kErrorTitle);
-  main_.CommunicationState.SetText(std::string(kEdsErrorStatus));
+  Message(eds::CantWriteEdsText(failed.path), link::kErrorTitle);
+  main_.CommunicationState.SetText(std::string(eds::kEdsErrorStatus));
   commitBusy_ = false;
 }
 
 void CommitSteps::Succeeded() {
-  main_.CommunicationState.SetText(std::string(kEdsOkStatus));
+  main_.CommunicationState.SetText(std::string(eds::kEdsOkStatus));
   main_.CommunicationState.SetToolTip(file_.Target().string());
   commitBusy_ = false;
 }
@@ -96,4 +96,4 @@ void CommitSteps::Message(const std::string& text, const std::string& title) {
   services_.messages.Show(text, title, ui::MessageButtons::Ok);
 }
 
-}  // namespace gw20::eds
+}  // namespace gw20::pages

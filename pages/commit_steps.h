@@ -19,7 +19,7 @@ struct ConsoleState;
 struct EepromImage;
 }  // namespace gw20::link
 
-namespace gw20::eds {
+namespace gw20::pages {
 
 class CommitSteps {
  public:
@@ -59,13 +59,13 @@ class CommitSteps {
 
  private:
   void Message(const std::string& text, const std::string& title = {});
-  void FileFailed(const FileWriteResult& failed);
+  void FileFailed(const eds::FileWriteResult& failed);
 
   MainWindowLink& main_;
   ui::Services& services_;
   link::ConsoleState& console_;
   bool& commitBusy_;
-  StagedFile file_;
+  eds::StagedFile file_;
 };
 
-}  // namespace gw20::eds
+}  // namespace gw20::pages

@@ -6,7 +6,7 @@
 #include "modules/show_zelk_info.h"
 #include "platform/ui/services.h"
 
-namespace gw20::eds {
+namespace gw20::pages {
 
 EdsPage::EdsPage(std::string name, ui::Services& services, MainWindowLink main,
                  const modules::ModuleTable& modules, link::ConsoleState& console, bool& CommitBusy)
@@ -27,9 +27,9 @@ void EdsPage::CaptionEdsRegion() {
   Label5.SetCaption("Created By:");
 }
 
-void EdsPage::TakeEdsInfo(EdsInfo& eds) const {
-  eds[kEdsDescription] = EDSInfo[kEdsDescription].Text();
-  eds[kEdsCreator] = EDSInfo[kEdsCreator].Text();
+void EdsPage::TakeEdsInfo(eds::EdsInfo& eds) const {
+  eds[eds::kEdsDescription] = EDSInfo[eds::kEdsDescription].Text();
+  eds[eds::kEdsCreator] = EDSInfo[eds::kEdsCreator].Text();
 }
 
 void EdsPage::ShowZelkViewer() {
@@ -74,4 +74,4 @@ void EdsPage::Message(const std::string& text, const std::string& title) {
   services_.messages.Show(text, title, ui::MessageButtons::Ok);
 }
 
-}  // namespace gw20::eds
+}  // namespace gw20::pages

@@ -2,8 +2,7 @@
 // What both configuration pages are made of besides their own settings: the
 // EDS information region, the module viewer, the message boxes and the
 // commit run. A page derives from it and adds its profile's controls,
-// viewers, image and file. (Namespace eds: the main window and the views
-// name the page parts eds::EdsPage and eds::MainWindowLink.)
+// viewers, image and file.
 
 #include <array>
 #include <memory>
@@ -21,14 +20,14 @@ struct ModuleTable;
 class ShowZelkInfo;
 }  // namespace gw20::modules
 
-namespace gw20::eds {
+namespace gw20::pages {
 
 class EdsPage : public ui::Form {
  public:
   ~EdsPage() override;
 
   ui::Frame EDSRegion{"EDSRegion"};              // "EDS File Information"
-  std::array<ui::TextBox, 2> EDSInfo;            // kEdsDescription, kEdsCreator
+  std::array<ui::TextBox, 2> EDSInfo;            // eds::kEdsDescription, eds::kEdsCreator
   ui::Label Label6{"Label6"}, Label5{"Label5"};  // "Description:", "Created By:"
 
   // Closes the console port if it is open and clears CommitBusy.
@@ -47,7 +46,7 @@ class EdsPage : public ui::Form {
   void NameEdsRegion();
   void CaptionEdsRegion();
   // The operator's two texts, as typed.
-  void TakeEdsInfo(EdsInfo& eds) const;
+  void TakeEdsInfo(eds::EdsInfo& eds) const;
   void ShowZelkViewer();
   void CloseZelkViewer();
 
@@ -86,4 +85,4 @@ class EdsPage : public ui::Form {
   std::unique_ptr<modules::ShowZelkInfo> zelk_;
 };
 
-}  // namespace gw20::eds
+}  // namespace gw20::pages

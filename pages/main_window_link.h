@@ -9,7 +9,7 @@ class SerialPort;
 class TextBox;
 }  // namespace gw20::ui
 
-namespace gw20::eds {
+namespace gw20::pages {
 
 struct MainWindowLink {
   ui::TextBox& CommunicationState;  // status line
@@ -20,4 +20,4 @@ struct MainWindowLink {
   std::function<void()> ShowMainWindow;
 };
 
-}  // namespace gw20::eds
+}  // namespace gw20::pages

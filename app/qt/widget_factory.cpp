@@ -58,7 +58,7 @@ void UseFixedPitch(QWidget& widget) {
   widget.setFont(font);
 }
 
-QGroupBox& MakeEdsRegion(QWidget& page, eds::EdsPage& form) {
+QGroupBox& MakeEdsRegion(QWidget& page, pages::EdsPage& form) {
   auto& region = MakeBound<QGroupBox>(page, form.EDSRegion);
   auto* grid = new QGridLayout(&region);
   grid->addWidget(&MakeBound<QLabel>(region, form.Label6), 0, 0);

@@ -13,7 +13,7 @@
 class QBoxLayout;
 class QGroupBox;
 
-namespace gw20::eds {
+namespace gw20::pages {
 class EdsPage;
 }
 
@@ -42,7 +42,7 @@ void UseFixedPitch(QWidget& widget);
 
 // A configuration page's "EDS File Information" box: the two texts, each
 // beside its label.
-QGroupBox& MakeEdsRegion(QWidget& page, eds::EdsPage& form);
+QGroupBox& MakeEdsRegion(QWidget& page, pages::EdsPage& form);
 
 // A configuration page's foot: its viewer buttons in a row, then Back and
 // Finish at the right, Finish the default button.

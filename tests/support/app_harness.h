@@ -67,7 +67,7 @@ class LoadedMainForm : public ::testing::Test {
 template <class Page>
 struct PageBench {
   Page& Open() {
-    eds::MainWindowLink link{status, port, 3, [this] { ++mainShown; }};
+    pages::MainWindowLink link{status, port, 3, [this] { ++mainShown; }};
     const auto pageState = [this] {
       if constexpr (std::is_same_v<Page, canopen::COPEDS_F>) {
         return CanopenPageStateOf(h.state);
