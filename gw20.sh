@@ -17,6 +17,8 @@
 #                              desktop entry; prints the path of the .deb to
 #                              install with: sudo apt install ./build/package/gw20-*.deb
 #        ./gw20.sh format      lay out every C++ file as .clang-format says
+#        ./gw20.sh lint        run clang-tidy with the checks of .clang-tidy over
+#                              every C++ source file; non-zero on any finding
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -189,6 +191,23 @@ cmd_fuzz() {
   say "no target found anything"
 }
 
+cmd_lint() {
+  install_missing
+  install_missing clang-tidy
+  local dir="$here/build/lint"
+  # Only the compile commands are needed: nothing is built.
+  cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
+  local log="$dir/lint.log"
+  (cd "$here" && git ls-files '*.cpp' | grep -v '^tests/fuzz/' |
+    xargs -P"$jobs" -n8 clang-tidy -p "$dir" --quiet) >"$log" 2>&1 || true
+  if grep -qE '(warning|error):' "$log"; then
+    grep -E '(warning|error):' "$log" | sort -u >&2
+    say "lint: findings above (full log $log)"
+    exit 1
+  fi
+  say "lint: nothing found"
+}
+
 cmd_package() {
   install_missing "${packages[@]}" "${package_packages[@]}"
   local dir="$here/build/package"
@@ -214,5 +233,6 @@ case "${1:-}" in
   fuzz) shift; cmd_fuzz "$@" ;;
   package) shift; cmd_package ;;
   format) shift; cmd_format ;;
-  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package | format" >&2; exit 2 ;;
+  lint) shift; cmd_lint ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package | format | lint" >&2; exit 2 ;;
 esac

@@ -254,7 +254,7 @@ bool ConnectSequence::ScanFieldPort(link::Console& console, ListingProgress& lis
       listing.Stop();
     }
   };
-  callbacks.status = [this](std::string text) { form_.CommunicationState.SetText(text); };
+  callbacks.status = [this](const std::string& text) { form_.CommunicationState.SetText(text); };
   // The scan also leaves the pass-through ("/q" twice) when it succeeds.
   const auto scan = link::ScanFieldPort(console, state_.console, state_.params, state_.modules, callbacks);
   listing.Stop();  // the listing may have failed

@@ -36,6 +36,7 @@ inline std::vector<std::string> FieldBaudList() {
 // ComChecksum: Com2Checksum 0 off, 1 on.
 inline std::vector<std::string> ChecksumList() {
   std::vector<std::string> entries;
+  entries.reserve(link::kChecksumTexts.size());
   for (const auto& texts : link::kChecksumTexts) entries.emplace_back(texts.PanelEntry);
   return entries;
 }

@@ -55,20 +55,27 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr milliseconds kTick{10};
+
+// The chain and scan time-out of the connects outside the grid, and the runs
+// of the tables that repeat (--quick: the main table's fewer).
 constexpr int kChainModules = 15;
 constexpr int kScanTimeoutMs = 200;
-// Addresses the connect scans: 0 to 15.
+constexpr int kRuns = 5;
+constexpr int kQuickRuns = 2;
+
+// Pacing.
+constexpr milliseconds kFixedPause{4};  // the pacing before echo pacing
+// Characters typed by the bare client that measures the echo round trip
+// before each phase.
+constexpr int kProbeCharacters = 64;
+
+// The floor. Addresses the connect scans: 0 to 15.
 constexpr int kScannedAddresses = 16;
 // Every road has two exchanges that can only end by their time-out (or a
 // quiet period): the connect's "." at the main prompt and the quiet second
 // before "/scan"; a commit's "/q" and "." at the main prompt.
 constexpr int kPrescribedWaits = 2;
-constexpr int kRuns = 5;
-constexpr int kQuickRuns = 2;
-constexpr milliseconds kFixedPause{4};  // the pacing before echo pacing
-// Characters typed by the bare client that measures the echo round trip
-// before each phase.
-constexpr int kProbeCharacters = 64;
+
 constexpr double kKiBPerMiB = 1024.0;
 constexpr double kMsPerSecond = 1000.0;
 

@@ -30,6 +30,7 @@ SimProcess::SimProcess(const std::filesystem::path& folder, const std::vector<st
   std::vector<std::string> all{GW20SIM_PATH, "--link", Link(), "--answer-times", AnswerTimesFile().string()};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(all.size() + 1);
   for (std::string& arg : all) argv.push_back(arg.data());
   argv.push_back(nullptr);
   // Its greeting would interleave with the tables.

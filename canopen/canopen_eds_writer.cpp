@@ -220,8 +220,8 @@ const std::array<ProfileObject, 8> kProfileObjects{{
 std::string EntryName(const ProfileObject& object, int k) {
   constexpr int kBitsPerEntry = 8;
   if (object.naming == EntryNaming::Number) return std::string(object.entryPrefix) + std::to_string(k);
-  const auto first = static_cast<std::uint64_t>((k - 1) * kBitsPerEntry + 1);
-  const auto last = static_cast<std::uint64_t>(k * kBitsPerEntry);
+  const std::uint64_t first = static_cast<std::uint64_t>(k - 1) * kBitsPerEntry + 1;
+  const std::uint64_t last = static_cast<std::uint64_t>(k) * kBitsPerEntry;
   return std::string(object.entryPrefix) + ui::Hex(first) + "h to " + ui::Hex(last) + "h";
 }
 

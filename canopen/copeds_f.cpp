@@ -21,13 +21,8 @@
 namespace gw20::canopen {
 namespace {
 
-using link::kErrorTitle;
-
 constexpr std::string_view kNoChannelText = "No channel is available!";
 constexpr std::string_view kNoObjectText = "No object is available!";
-constexpr std::string_view kGuardTimeOverflow = "Guard Time is overflow";
-constexpr std::string_view kLifeFactorOverflow = "Life factor is overflow";
-constexpr std::string_view kHeartbeatOverflow = "Consumer Heartbeat Time is overflow";
 
 // A typed time within 0..limit, or nothing.
 bool InRange(double value, int limit) { return value >= 0 && value <= limit; }
@@ -182,7 +177,7 @@ bool COPEDS_F::TakeTimes() {
     // The guard-time boxes do not count in this mode, whatever they hold.
     const double heartbeat = ui::LeadingNumber(Heartbeat_T.Text());
     if (!InRange(heartbeat, kMaxErrorControlTime)) {
-      Message(std::string(kHeartbeatOverflow));
+      Message(std::string(kHeartbeatOverflowText));
       return false;
     }
     settings.HeartbeatTime = Rounded(heartbeat);
@@ -191,11 +186,11 @@ bool COPEDS_F::TakeTimes() {
   const double guard = ui::LeadingNumber(GuardTime_T[0].Text());
   const double life = ui::LeadingNumber(GuardTime_T[1].Text());
   if (!InRange(guard, kMaxErrorControlTime)) {
-    Message(std::string(kGuardTimeOverflow));
+    Message(std::string(kGuardTimeOverflowText));
     return false;
   }
   if (!InRange(life, kMaxLifeTimeFactor)) {
-    Message(std::string(kLifeFactorOverflow));
+    Message(std::string(kLifeFactorOverflowText));
     return false;
   }
   settings.GuardTime = Rounded(guard);

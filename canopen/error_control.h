@@ -3,6 +3,7 @@
 // 32-bit word in which the controller keeps them.
 
 #include <cstdint>
+#include <string_view>
 
 namespace gw20::canopen {
 
@@ -10,6 +11,11 @@ namespace gw20::canopen {
 inline constexpr int kHeartbeatFlag = 4;
 inline constexpr int kMaxErrorControlTime = 65535;  // ms, GuardTime and HeartbeatTime
 inline constexpr int kMaxLifeTimeFactor = 255;
+
+// What an operator is told when a time or the life time factor is over its maximum.
+inline constexpr std::string_view kGuardTimeOverflowText = "Guard Time is overflow";
+inline constexpr std::string_view kLifeFactorOverflowText = "Life factor is overflow";
+inline constexpr std::string_view kHeartbeatOverflowText = "Consumer Heartbeat Time is overflow";
 
 struct ErrorControlSettings {
   int ErrorControlFlags = 0;  // byte; bits other than kHeartbeatFlag are carried along

@@ -85,8 +85,9 @@ void ShowAssObj::FillGrid(bool output) {
     const int row = r + 1;
     const Assembly assembly = assemblies[r];
     grid.SetTextMatrix(row, kNumberCol, ui::Dec(row));
-    grid.SetTextMatrix(row, kInstanceIdCol,
-                       ui::Hex(static_cast<std::uint64_t>(assemblies.FirstInstance() + r)));
+    grid.SetTextMatrix(
+        row, kInstanceIdCol,
+        ui::Hex(static_cast<std::uint64_t>(assemblies.FirstInstance()) + static_cast<std::uint64_t>(r)));
     grid.SetTextMatrix(row, kLengthCol, ui::Dec(assembly.Length()));
     int col = kAssemblyFixedCols;
     for (const std::string& entry : assembly.Entries()) grid.SetTextMatrix(row, col++, entry);

@@ -15,11 +15,6 @@
 namespace gw20::plans {
 namespace {
 
-// The main window's and the CANopen page's own messages for the same values.
-constexpr std::string_view kTimeoutRange = "Timeout value is out of range!(1ms~32767ms)";
-constexpr std::string_view kGuardTimeOverflow = "Guard Time is overflow";
-constexpr std::string_view kLifeFactorOverflow = "Life factor is overflow";
-constexpr std::string_view kHeartbeatOverflow = "Consumer Heartbeat Time is overflow";
 constexpr int kMaxByte = 255;
 
 bool InRange(int value, int low, int high) { return value >= low && value <= high; }
@@ -108,15 +103,15 @@ std::optional<PlanProblem> ErrorControlProblem(const PlanErrorControl& e) {
   const bool heartbeat = e.protocol == ErrorControlProtocol::Heartbeat;
   if (!heartbeat) {
     if (!InRange(e.guardTimeMs, 0, canopen::kMaxErrorControlTime)) {
-      return PlanProblem{"canopen.guardTimeMs", std::string(kGuardTimeOverflow)};
+      return PlanProblem{"canopen.guardTimeMs", std::string(canopen::kGuardTimeOverflowText)};
     }
     if (!InRange(e.lifeTimeFactor, 0, canopen::kMaxLifeTimeFactor)) {
-      return PlanProblem{"canopen.lifeTimeFactor", std::string(kLifeFactorOverflow)};
+      return PlanProblem{"canopen.lifeTimeFactor", std::string(canopen::kLifeFactorOverflowText)};
     }
     if (e.heartbeatTimeMs != 0) return PlanProblem{"canopen.heartbeatTimeMs", "must be 0 with node guarding"};
   } else {
     if (!InRange(e.heartbeatTimeMs, 0, canopen::kMaxErrorControlTime)) {
-      return PlanProblem{"canopen.heartbeatTimeMs", std::string(kHeartbeatOverflow)};
+      return PlanProblem{"canopen.heartbeatTimeMs", std::string(canopen::kHeartbeatOverflowText)};
     }
     if (e.guardTimeMs != 0) return PlanProblem{"canopen.guardTimeMs", "must be 0 with heartbeat"};
     if (e.lifeTimeFactor != 0) return PlanProblem{"canopen.lifeTimeFactor", "must be 0 with heartbeat"};
@@ -168,8 +163,9 @@ std::optional<PlanProblem> CheckPlan(const Plan& plan) {
                                              std::string(application.Name) + " bit rate; use " +
                                              Choices(application.BitRates)};
   }
+  // The main window's message for the same value.
   if (auto problem = SerialProblem(plan.fieldPort, "fieldPort", link::kMinCom2TimeoutMs,
-                                   link::kMaxCom2TimeoutMs, kTimeoutRange)) {
+                                   link::kMaxCom2TimeoutMs, link::Com2TimeoutRangeText())) {
     return problem;
   }
   const std::string scanRange =

@@ -5,17 +5,15 @@
 #include <tuple>
 #include <utility>
 
+#include "sim/bytes.h"
+
 namespace gw20::sim {
 namespace {
 
 constexpr char kCarriageReturn = '\r';
 constexpr char kLineFeed = '\n';
-constexpr int kByteMax = 0xFF;
-constexpr int kYearMax = 0xFFFF;
 constexpr int kMonthMax = 12;
 constexpr int kDayMax = 31;
-constexpr int kByteBits = 8;
-constexpr int kHalfWordBits = 16;
 constexpr double kDrawRange = 4294967296.0;  // std::mt19937 draws 0 .. 2^32 - 1
 constexpr const char* kStallTimeError = "the stall time must be at least 1 ms";
 
@@ -36,7 +34,7 @@ std::uint32_t VersionWord(const ControllerOptions& options) {
 
 // year * 65536 + month * 256 + day.
 std::uint32_t DateWord(const ControllerOptions& options) {
-  CheckRange("year", options.firmwareYear, 0, kYearMax);
+  CheckRange("year", options.firmwareYear, 0, kHalfWordMax);
   CheckRange("month", options.firmwareMonth, 1, kMonthMax);
   CheckRange("day", options.firmwareDay, 1, kDayMax);
   return static_cast<std::uint32_t>(options.firmwareYear) << kHalfWordBits |

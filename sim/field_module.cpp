@@ -4,10 +4,11 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "sim/bytes.h"
+
 namespace gw20::sim {
 namespace {
 
-constexpr int kByteMax = 0xFF;
 constexpr int kFirstBaudCode = 3;
 constexpr int kHexBase = 16;
 // The listing's entry and prompt markers; a model name holding one would confuse the PC's parser.

@@ -6,6 +6,8 @@
 #include <system_error>
 #include <utility>
 
+#include "sim/bytes.h"
+
 namespace gw20::sim {
 namespace {
 
@@ -17,9 +19,6 @@ constexpr std::string_view kAborted = "Aborted";
 constexpr char kProgressMark = '.';
 constexpr char kQueryMark = '$';
 constexpr char kConfigurationCommand = '2';
-constexpr int kByteMax = 0xFF;
-constexpr int kByteModulus = 0x100;
-constexpr int kTimeoutMax = 0xFFFF;
 constexpr int kCommandIndex = 0;
 constexpr int kAddressIndex = 1;
 constexpr int kQueryLength = 4;
@@ -79,7 +78,7 @@ std::string FieldPort::HandleSetting(std::string_view command, std::string_view 
   }
   const std::string value(argument);
   if (command == "/timeout") {
-    const auto ms = ParseDecimal(argument, 0, kTimeoutMax);
+    const auto ms = ParseDecimal(argument, 0, kHalfWordMax);
     if (!ms) {
       return Reply(kInvalidValue);
     }

@@ -20,13 +20,15 @@
 namespace gw20::appqt {
 namespace {
 
-// Minimum sizes in twips; the layouts give more room when there is some.
-constexpr int kControllerPictureWidth = 1500;
-constexpr int kControllerPictureHeight = 1900;
-constexpr int kPortPictureWidth = 1650;
-constexpr int kPortPictureHeight = 620;
-constexpr int kModulesPictureWidth = 3000;
-constexpr int kModulesPictureHeight = 850;
+// A picture's minimum size in twips; the layouts give more room when there is some.
+struct PictureSize {
+  int width;
+  int height;
+};
+constexpr PictureSize kControllerPicture{1500, 1900};
+constexpr PictureSize kPortPicture{1650, 620};
+constexpr PictureSize kModulesPicture{3000, 850};
+// The other sizes, in twips unless marked.
 constexpr int kToggleSide = 420;
 constexpr int kPortGap = 300;
 constexpr int kHintSpacing = 2;  // pixels
@@ -120,7 +122,7 @@ QGroupBox& MainFView::BuildSituation(QWidget& parent, app::Main_F& form) {
   // Only one controller picture shows at a time; both share the place.
   auto* controller = new QGridLayout;
   for (auto& picture : form.ImageGW20) {
-    auto& label = MakePicture(frame, picture, kControllerPictureWidth, kControllerPictureHeight);
+    auto& label = MakePicture(frame, picture, kControllerPicture.width, kControllerPicture.height);
     KeepPlaceWhenHidden(label);
     controller->addWidget(&label, 0, 0);
   }
@@ -131,7 +133,7 @@ QGroupBox& MainFView::BuildSituation(QWidget& parent, app::Main_F& form) {
   ports->addLayout(MakePortBlock(frame, form, 1), 1);
   top->addLayout(ports, 1);
   column->addLayout(top, 1);
-  auto& modules = MakePicture(frame, form.ModulesImage, kModulesPictureWidth, kModulesPictureHeight);
+  auto& modules = MakePicture(frame, form.ModulesImage, kModulesPicture.width, kModulesPicture.height);
   KeepPlaceWhenHidden(modules);
   column->addWidget(&modules);
   return frame;
@@ -142,7 +144,7 @@ QVBoxLayout* MainFView::MakePortBlock(QWidget& parent, app::Main_F& form, int in
   const int side = qtui::TwipsToPixels(kToggleSide, parent);
   toggle.setFixedSize(side, side);
   auto& caption = MakeBound<QLabel>(parent, form.ComCaption[index]);
-  auto& picture = MakePicture(parent, form.ComImage[index], kPortPictureWidth, kPortPictureHeight);
+  auto& picture = MakePicture(parent, form.ComImage[index], kPortPicture.width, kPortPicture.height);
   auto& hint = MakeBound<QLabel>(parent, form.MousePoint[index]);
   hint.setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   for (QWidget* widget : {static_cast<QWidget*>(&toggle), static_cast<QWidget*>(&caption),

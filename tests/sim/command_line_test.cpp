@@ -54,54 +54,56 @@ TEST(CommandLineTest, ParsesEveryOption) {
 }
 
 TEST(CommandLineTest, RejectsBadArguments) {
-  const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"--link", "l", "--fifo", "-1"},
-      {"--link", "l", "--firmware", "2.05"},
-      {"--link", "l", "--firmware", "2.x5-2006/03/07"},
-      {"--link", "l", "--model", ""},
-      {"--link", "l", "--modules", "1:RA412"},
-      {"--link", "l", "--modules", "01:RA412:4"},
-      {"--link", "l", "--modules", "01:RA412,"},
-      {"--link", "l", "--modules", "01:RA412", "--modules", "01:RA850"},
-      {"--link", "l", "--field-baud", "9601"},
-      {"--link", "l", "--field-checksum", "yes"},
-      {"--link", "l", "--modules-file", "/nonexistent/modules.json"},
-      {"--link", "l", "--fault-garble-line", "0"},
-      {"--link", "l", "--fault-silent-after", "-1"},
-      {"--link", "l", "--fault-hangup-after", "two"},
-      {"--link", "l", "--fault-garble", "nan"},
-      {"--link", "l", "--fault-garble", ""},
-      {"--link", "l", "--seed", "4294967296"},
-      {"--link", "l", "--fault-latency", "5ms"},
+  // Each bad command line, split at its blanks; "" is no arguments at all.
+  const char* const badLines[] = {
+      "",
+      "--link l --fifo -1",
+      "--link l --firmware 2.05",
+      "--link l --firmware 2.x5-2006/03/07",
+      "--link l --modules 1:RA412",
+      "--link l --modules 01:RA412:4",
+      "--link l --modules 01:RA412,",
+      "--link l --modules 01:RA412 --modules 01:RA850",
+      "--link l --field-baud 9601",
+      "--link l --field-checksum yes",
+      "--link l --modules-file /nonexistent/modules.json",
+      "--link l --fault-garble-line 0",
+      "--link l --fault-silent-after -1",
+      "--link l --fault-hangup-after two",
+      "--link l --fault-garble nan",
+      "--link l --seed 4294967296",
+      "--link l --fault-latency 5ms",
   };
-  for (const auto& args : bad) {
-    EXPECT_THROW(ParseCommandLine(args), CommandLineError) << testing::PrintToString(args);
+  for (const char* line : badLines) {
+    EXPECT_THROW(ParseCommandLine(Words(line)), CommandLineError) << line;
+  }
+  // An empty value, which a line split at blanks cannot hold.
+  for (const char* option : {"--model", "--fault-garble"}) {
+    EXPECT_THROW(ParseCommandLine({"--link", "l", option, ""}), CommandLineError) << option;
   }
 
   // These are refused too, the message naming the option and the value it refuses.
-  const std::vector<std::pair<std::vector<std::string>, std::string>> messages = {
-      {{"--link", "l", "--fault-hangup-after", "0"}, "--fault-hangup-after \"0\""},
-      {{"--link", "l", "--fault-garble", "1.5"}, "--fault-garble \"1.5\""},
-      {{"--link", "l", "--seed", "x"}, "--seed \"x\""},
-      {{"--link", "l", "--fault-latency", "-5"}, "--fault-latency \"-5\""},
+  const std::vector<std::pair<std::string, std::string>> messages = {
+      {"--link l --fault-hangup-after 0", "--fault-hangup-after \"0\""},
+      {"--link l --fault-garble 1.5", "--fault-garble \"1.5\""},
+      {"--link l --seed x", "--seed \"x\""},
+      {"--link l --fault-latency -5", "--fault-latency \"-5\""},
       // A stall takes both options, a line from 1 on and at least a millisecond.
-      {{"--link", "l", "--fault-stall-after", "3"}, "--fault-stall-after needs --fault-stall-ms"},
-      {{"--link", "l", "--fault-stall-ms", "35"}, "--fault-stall-ms needs --fault-stall-after"},
-      {{"--link", "l", "--fault-stall-after", "0", "--fault-stall-ms", "35"}, "--fault-stall-after \"0\""},
-      {{"--link", "l", "--fault-stall-after", "1", "--fault-stall-ms", "0"}, "--fault-stall-ms \"0\""},
-      {{"--link", "l", "--fault-stall-after", "1", "--fault-stall-ms", "35ms"}, "--fault-stall-ms \"35ms\""},
-      {{"--link", "l", "--bogus=1"}, "unknown option \"--bogus\""},
-      {{"--link", "l", "-xy"}, "unknown option \"-x\""},
-      {{"--link", "l", "--fault-g=1"},
-       "ambiguous option \"--fault-g\", one of --fault-garble-line --fault-garble"},
-      {{"--model", "M", "--link"}, "--link needs a value"},
-      {{"--help=yes"}, "--help takes no value"},
-      {{"extra", "--link", "l"}, "unexpected argument \"extra\""},
+      {"--link l --fault-stall-after 3", "--fault-stall-after needs --fault-stall-ms"},
+      {"--link l --fault-stall-ms 35", "--fault-stall-ms needs --fault-stall-after"},
+      {"--link l --fault-stall-after 0 --fault-stall-ms 35", "--fault-stall-after \"0\""},
+      {"--link l --fault-stall-after 1 --fault-stall-ms 0", "--fault-stall-ms \"0\""},
+      {"--link l --fault-stall-after 1 --fault-stall-ms 35ms", "--fault-stall-ms \"35ms\""},
+      {"--link l --bogus=1", "unknown option \"--bogus\""},
+      {"--link l -xy", "unknown option \"-x\""},
+      {"--link l --fault-g=1", "ambiguous option \"--fault-g\", one of --fault-garble-line --fault-garble"},
+      {"--model M --link", "--link needs a value"},
+      {"--help=yes", "--help takes no value"},
+      {"extra --link l", "unexpected argument \"extra\""},
   };
-  for (const auto& [args, message] : messages) {
+  for (const auto& [line, message] : messages) {
     try {
-      ParseCommandLine(args);
+      ParseCommandLine(Words(line));
       ADD_FAILURE() << message << " accepted";
     } catch (const CommandLineError& error) {
       EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -26,6 +28,19 @@ std::string Type(Controller& controller, std::string_view text) {
   return controller.TakeOutput();
 }
 
+// Something typed and the reply it gets.
+struct Exchange {
+  std::string_view typed;
+  std::string_view reply;
+};
+
+// Types each exchange's text in turn and checks each reply.
+void ExpectReplies(Controller& controller, std::span<const Exchange> exchanges) {
+  for (const auto& [typed, reply] : exchanges) {
+    EXPECT_EQ(Type(controller, typed), reply) << "typed " << ::testing::PrintToString(std::string(typed));
+  }
+}
+
 std::string Wait(Controller& controller, milliseconds elapsed) {
   controller.Advance(elapsed);
   return controller.TakeOutput();
@@ -34,25 +49,33 @@ std::string Wait(Controller& controller, milliseconds elapsed) {
 TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
   Controller controller(ControllerOptions{});
   EXPECT_EQ(controller.Prompt(), "GW20M>");
-  EXPECT_EQ(Type(controller, "\r"), "\r\nGW20M>");
-  EXPECT_EQ(Type(controller, "\n"), "");
-  EXPECT_EQ(Type(controller, "help\r"), "help\r\nUnknown command\r\nGW20M>");
-  EXPECT_EQ(Type(controller, "use eeprom\r"), "use eeprom\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "\r"), "\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\nUnknown command\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "block 3\r"), "block 3\r\nInvalid block\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "el 2\r"), "el 2\r\nInvalid address\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "el 256\r"), "el 256\r\nInvalid address\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "block 0\r"), "block 0\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "el 0\r"), "el 0\r\nLong(0)=517\r\n-->");
+  // The main prompt, then the EEPROM mode down to a word's edit prompt.
+  const Exchange toAnEdit[] = {
+      {"\r", "\r\nGW20M>"},
+      {"\n", ""},
+      {"help\r", "help\r\nUnknown command\r\nGW20M>"},
+      {"use eeprom\r", "use eeprom\r\n[EEPROM:]"},
+      {"\r", "\r\n[EEPROM:]"},
+      {"use com2\r", "use com2\r\nUnknown command\r\n[EEPROM:]"},
+      {"block 3\r", "block 3\r\nInvalid block\r\n[EEPROM:]"},
+      {"el 2\r", "el 2\r\nInvalid address\r\n[EEPROM:]"},
+      {"el 256\r", "el 256\r\nInvalid address\r\n[EEPROM:]"},
+      {"block 0\r", "block 0\r\n[EEPROM:]"},
+      {"el 0\r", "el 0\r\nLong(0)=517\r\n-->"},
+  };
+  ExpectReplies(controller, toAnEdit);
   EXPECT_EQ(controller.Prompt(), "-->");
-  EXPECT_EQ(Type(controller, "\r"), "\r\nLong(0)=517\r\n-->");
-  EXPECT_EQ(Type(controller, "12x\r"), "12x\r\nInvalid value\r\nLong(0)=517\r\n-->");
-  EXPECT_EQ(Type(controller, ".\r"), ".\r\n[EEPROM:]");
-  EXPECT_EQ(Type(controller, "exit\r"), "exit\r\nGW20M>");
-  EXPECT_EQ(Type(controller, "use com2\r"), "use com2\r\n[COM2:]");
-  EXPECT_EQ(Type(controller, "\r"), "\r\n[COM2:]");
-  EXPECT_EQ(Type(controller, "/q\r"), "/q\r\nGW20M>");
+  // Out of the edit and the EEPROM mode, into the field port's and out.
+  const Exchange outAndThroughCom2[] = {
+      {"\r", "\r\nLong(0)=517\r\n-->"},
+      {"12x\r", "12x\r\nInvalid value\r\nLong(0)=517\r\n-->"},
+      {".\r", ".\r\n[EEPROM:]"},
+      {"exit\r", "exit\r\nGW20M>"},
+      {"use com2\r", "use com2\r\n[COM2:]"},
+      {"\r", "\r\n[COM2:]"},
+      {"/q\r", "/q\r\nGW20M>"},
+  };
+  ExpectReplies(controller, outAndThroughCom2);
 
   // The PC finds prompts by these texts, so no error line may contain them.
   for (const std::string_view error :
@@ -74,12 +97,17 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   EXPECT_EQ(Type(controller, "el 40\r"), "el 40\r\nLong(40)=-1\r\n-->");
   EXPECT_EQ(Type(controller, "-1\r"), "-1\r\nLong(44)=-1\r\n-->");
   EXPECT_EQ(controller.Word(0, 40), 4294967295u);
-  EXPECT_EQ(Type(controller, "2147483648\r"), "2147483648\r\nLong(48)=-1\r\n-->");
-  EXPECT_EQ(Type(controller, "-2147483648\r"), "-2147483648\r\nLong(52)=-1\r\n-->");
-  EXPECT_EQ(Type(controller, "4294967296\r"), "4294967296\r\nInvalid value\r\nLong(52)=-1\r\n-->");
-  EXPECT_EQ(Type(controller, "-2147483649\r"), "-2147483649\r\nInvalid value\r\nLong(52)=-1\r\n-->");
-  EXPECT_EQ(Type(controller, "+5\r"), "+5\r\nInvalid value\r\nLong(52)=-1\r\n-->");
-  EXPECT_EQ(Type(controller, ".\r"), ".\r\n[EEPROM:]");
+  // Each end of the 32-bit ranges and one past it, a "+" the controller refuses,
+  // and "." ending the edit.
+  const Exchange pastTheLimits[] = {
+      {"2147483648\r", "2147483648\r\nLong(48)=-1\r\n-->"},
+      {"-2147483648\r", "-2147483648\r\nLong(52)=-1\r\n-->"},
+      {"4294967296\r", "4294967296\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
+      {"-2147483649\r", "-2147483649\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
+      {"+5\r", "+5\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
+      {".\r", ".\r\n[EEPROM:]"},
+  };
+  ExpectReplies(controller, pastTheLimits);
   EXPECT_EQ(
       (std::vector<std::uint32_t>{controller.Word(0, 44), controller.Word(0, 48), controller.Word(0, 52)}),
       (std::vector<std::uint32_t>{2147483648u, 2147483648u, 4294967295u}));
