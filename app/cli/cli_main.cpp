@@ -2,7 +2,8 @@
 // forms an operator would (loads the main window, picks the port, presses
 // Connect, answers the scan dialog from its options; for canopen and
 // devicenet also sets the parameters, opens the profile's page, sets it and
-// presses Finish) and prints the result.
+// presses Finish) and prints the result. save, eds and apply do the same
+// with a plan file: what the operator would have typed and picked, kept.
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -18,12 +19,19 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
 #include "app/cli/devicenet_script.h"
+#include "app/cli/gateway_panels.h"
+#include "app/cli/plan_commands.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
 #include "app/main_f.h"
 #include "canopen/canopen_eds_writer.h"
+#include "canopen/copeds_f.h"
 #include "devicenet/dns_eds_writer.h"
 #include "devicenet/dnseds_set.h"
+#include "eds/eds_file.h"
+#include "link/gateway_parameters.h"
+#include "plans/plan_file.h"
+#include "plans/plan_state.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
 #include "platform/ui/services.h"
@@ -78,7 +86,118 @@ int RunDeviceNet(const gw20::cli::CliOptions& options, gw20::app::AppState& stat
   return kExitConnected;
 }
 
-int Run(const gw20::cli::CliOptions& options) {
+int RunSave(const gw20::cli::CliOptions& options, const gw20::app::AppState& state) {
+  const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
+  if (!stored.plan) {
+    std::cerr << "gw20cli: no plan written: " << stored.problem << std::endl;
+    return kExitFailed;
+  }
+  if (const auto error = gw20::plans::WritePlan(options.planPath, *stored.plan)) {
+    std::cerr << "gw20cli: " << error->Text() << std::endl;
+    return kExitFailed;
+  }
+  std::cout << options.planPath << std::endl;
+  return kExitConnected;
+}
+
+// The plan's page opened, its choices made and Finish pressed, as an
+// operator would; kExitUsage for a choice the page refuses (nothing was sent).
+int CommitPlan(const gw20::plans::Plan& plan, gw20::app::AppState& state, gw20::app::Main_F& mainForm,
+               const gw20::cli::PrintedMessages& messages) {
+  const int before = messages.Count();
+  const auto gateway = gw20::cli::GatewayAnswersOf(plan);
+  if (plan.profile == gw20::plans::Profile::CANopen) {
+    if (!gw20::cli::SetGatewayPanels(mainForm, gw20::link::kCanOpen, gateway)) return kExitFailed;
+    mainForm.WriteEDS.Press();
+    auto* page = mainForm.CanopenPage();
+    if (page == nullptr || !page->Loaded()) {
+      ReportSilentFailure(messages, before, mainForm, "the CANopen page did not open");
+      return kExitFailed;
+    }
+    gw20::cli::MakeCanopenChoices(*page, state.errorControl, plan);
+    page->FinishButton.Press();
+    if (page->Loaded() || mainForm.CommunicationState.Text() != gw20::eds::kEdsOkStatus) {
+      ReportSilentFailure(messages, before, mainForm, "the CANopen configuration did not complete");
+      return kExitFailed;
+    }
+    return kExitConnected;
+  }
+  auto* page = gw20::cli::OpenDeviceNetPage(mainForm, gateway);
+  if (page == nullptr) {
+    ReportSilentFailure(messages, before, mainForm, "the DeviceNet page did not open");
+    return kExitFailed;
+  }
+  std::string problem;
+  switch (gw20::cli::MakeDeviceNetChoices(*page, state.choices, plan, problem)) {
+    case gw20::cli::ChoiceOutcome::NotInList:
+      std::cerr << "gw20cli: " << problem << std::endl;
+      return kExitUsage;
+    case gw20::cli::ChoiceOutcome::Refused:
+      return kExitUsage;
+    case gw20::cli::ChoiceOutcome::Made:
+      break;
+  }
+  if (!gw20::cli::FinishDeviceNetPage(*page)) {
+    ReportSilentFailure(messages, before, mainForm, "the DeviceNet configuration did not complete");
+    return kExitFailed;
+  }
+  return kExitConnected;
+}
+
+int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan, gw20::app::AppState& state,
+             gw20::app::Main_F& mainForm, const gw20::cli::PrintedMessages& messages,
+             const gw20::cli::WorkingFolder& folder) {
+  const auto differences = gw20::plans::ChainDifferences(plan.modules, gw20::plans::ChainOf(state.modules));
+  if (!differences.empty()) {
+    std::cerr << "gw20cli: the modules connected are not the plan's chain; nothing written:\n";
+    for (const auto& line : differences) std::cerr << "gw20cli:   " << line << "\n";
+    std::cerr << std::flush;
+    return kExitFailed;
+  }
+  if (const int done = CommitPlan(plan, state, mainForm, messages); done != kExitConnected) return done;
+  const bool deviceNet = plan.profile == gw20::plans::Profile::DeviceNet;
+  const std::filesystem::path eds =
+      folder.Path() / (deviceNet ? gw20::devicenet::DeviceNetEdsFileName(state.params.NodeId)
+                                 : gw20::canopen::CanopenEdsFileName(state.params.NodeId));
+  if (!options.recordPath.empty()) {
+    const gw20::cli::CommissioningRecord record{state.console.ControllerPrompt,
+                                                mainForm.FirmwareVer.Text(),
+                                                gw20::cli::LocalTimeNow(),
+                                                options.planPath,
+                                                gw20::cli::FileSha256(options.planPath),
+                                                gw20::cli::WrittenBlocks(state.eeprom, deviceNet),
+                                                eds,
+                                                gw20::cli::FileSha256(eds),
+                                                options.verify};
+    if (const auto why =
+            gw20::cli::WriteFileAtomically(options.recordPath, gw20::cli::CommissioningRecordJson(record))) {
+      // The controller and the EDS file are done; only the record is missing.
+      std::cout << eds.string() << std::endl;
+      std::cerr << "gw20cli: cannot write the record " << options.recordPath << ": " << *why << std::endl;
+      return kExitFailed;
+    }
+  }
+  std::cout << eds.string() << std::endl;
+  return kExitConnected;
+}
+
+int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
+           const gw20::link::FirmwareFields& firmware) {
+  gw20::qtui::QtEventPump qtEvents;
+  gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, {});
+  gw20::cli::PrintedMessages messages(std::cerr);
+  gw20::qtui::QtTickCounter ticks;
+  gw20::qtui::QtCalendarClock clock;
+  gw20::cli::WorkingFolder folder(options.outDir);
+  gw20::qtui::QtSerialPort port;  // never opened
+  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port};
+  const auto written = gw20::cli::WritePlanEds(plan, firmware, services, std::cerr);
+  if (!written.path) return written.exitCode;
+  std::cout << written.path->string() << std::endl;
+  return kExitConnected;
+}
+
+int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   gw20::qtui::QtEventPump qtEvents;
   gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, options.scan);
   gw20::cli::PrintedMessages messages(std::cerr);
@@ -117,6 +236,8 @@ int Run(const gw20::cli::CliOptions& options) {
     return kExitConnected;
   }
   if (options.command == "devicenet") return RunDeviceNet(options, state, mainForm, messages, folder);
+  if (options.command == "save") return RunSave(options, state);
+  if (options.command == "apply") return RunApply(options, *plan, state, mainForm, messages, folder);
   std::cout << (options.json ? gw20::cli::ScanReportJson(state, mainForm)
                              : gw20::cli::ScanReportText(state, mainForm))
             << std::flush;
@@ -149,5 +270,34 @@ int main(int argc, char* argv[]) {
   // Numbers read and written as text must not follow the operator's locale.
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
-  return Run(options);
+  if (options.command != "eds" && options.command != "apply") return Run(options, nullptr);
+
+  // A plan is refused whole before any port is opened.
+  const auto read = gw20::plans::ReadPlan(options.planPath);
+  if (!read.Ok()) {
+    std::cerr << "gw20cli: " << read.error.Text() << std::endl;
+    return kExitUsage;
+  }
+  if (const auto problem = gw20::plans::CheckPlanAgainstChain(*read.plan)) {
+    const gw20::plans::PlanError error{options.planPath, 0, 0, problem->path, problem->reason};
+    std::cerr << "gw20cli: " << error.Text() << std::endl;
+    return kExitUsage;
+  }
+  if (options.command == "eds") {
+    gw20::link::FirmwareFields firmware;
+    if (!options.firmware.empty()) {
+      const auto given = gw20::cli::ParseFirmwareText(options.firmware);
+      if (!given) {
+        std::cerr << "gw20cli: --firmware " << options.firmware
+                  << ": use MAJOR.MINOR-YYYY/MM/DD as the scan shows it, e.g. 2.05-2006/03/07\n"
+                  << "Try 'gw20cli --help' for the commands and options.\n";
+        return kExitUsage;
+      }
+      firmware = *given;
+    }
+    return RunEds(options, *read.plan, firmware);
+  }
+  gw20::cli::CliOptions planned = options;
+  planned.scan = gw20::cli::ScanAnswersOf(*read.plan);
+  return Run(planned, &*read.plan);
 }

@@ -27,9 +27,23 @@ constexpr std::string_view kComPrefix = "COM";
 // The options besides --help and the connection options, by what they take.
 constexpr std::string_view kSwitches[] = {"--json", "--list", "--verify", "--no-verify", "--safe-order"};
 constexpr std::string_view kValueOptions[] = {
-    "--port",       "--scan-baud", "--scan-checksum", "--scan-timeout", "--node",
-    "--can-baud",   "--guarding",  "--heartbeat",     "--default",      "--description",
-    "--created-by", "--com2-baud", "--com2-checksum", "--com2-timeout", "--out"};
+    "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
+    "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
+    "--com2-checksum", "--com2-timeout", "--out",           "--record",       "--firmware"};
+
+bool IsPlanCommand(std::string_view command) {
+  return command == "save" || command == "eds" || command == "apply";
+}
+
+// The folder a file named on the command line goes into must take it before
+// the controller is touched.
+void CheckFileFolder(std::string_view option, const std::string& file) {
+  const std::filesystem::path parent = std::filesystem::path(file).parent_path();
+  std::string why;
+  if (!ui::CanCreateFilesIn(parent.empty() ? std::filesystem::path(".") : parent, &why)) {
+    throw CliUsageError(std::string(option) + " " + file + ": " + why);
+  }
+}
 
 // Arguments pass the parser as Latin-1 both ways (qtui::ToQString and
 // ToLatin1): every byte is one character, so a value comes back byte for
@@ -164,6 +178,38 @@ std::string ScanTimeoutText(std::string_view text) {
   return std::to_string(*ms);
 }
 
+// What each plan command refuses: the plan holds the configuration (and,
+// for apply, the scan's set-up); eds talks to no controller.
+template <typename FirstGiven>
+void CheckPlanCommandOptions(const std::string& command, const FirstGiven& firstGiven) {
+  if (const auto option = firstGiven({"--record"}); !option.empty() && command != "apply") {
+    throw CliUsageError(option + " goes with apply, not " + command);
+  }
+  if (const auto option = firstGiven({"--firmware"}); !option.empty() && command != "eds") {
+    throw CliUsageError(option + " goes with eds, not " + command);
+  }
+  if (!IsPlanCommand(command)) return;
+  if (const auto option =
+          firstGiven({"--node", "--can-baud", "--com2-baud", "--com2-checksum", "--com2-timeout",
+                      "--description", "--created-by", "--guarding", "--heartbeat", "--poll", "--strobe",
+                      "--cos", "--default", "--list", "--json"});
+      !option.empty()) {
+    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
+  }
+  if (command == "save") {
+    if (const auto option = firstGiven({"--out"}); !option.empty()) {
+      throw CliUsageError(option + " does not go with save: the plan is written where PLAN names it");
+    }
+    return;
+  }
+  if (const auto option = firstGiven({"--scan-baud", "--scan-checksum", "--scan-timeout"}); !option.empty()) {
+    throw CliUsageError(option + " does not go with " + command + ": the plan holds the scan parameters");
+  }
+  if (const auto option = firstGiven({"--port"}); !option.empty() && command == "eds") {
+    throw CliUsageError(option + " does not go with eds: it needs no controller");
+  }
+}
+
 }  // namespace
 
 CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
@@ -194,11 +240,22 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   const QStringList positional = parser.positionalArguments();
   if (!positional.isEmpty()) {
     options.command = qtui::ToLatin1(positional.first());
-    if (options.command != "scan" && options.command != "canopen" && options.command != "devicenet") {
+    if (options.command != "scan" && options.command != "canopen" && options.command != "devicenet" &&
+        !IsPlanCommand(options.command)) {
       throw CliUsageError("unknown command " + options.command);
     }
   }
-  if (positional.size() > 1) throw CliUsageError("unexpected argument " + qtui::ToLatin1(positional[1]));
+  const qsizetype positionalCount = IsPlanCommand(options.command) ? 2 : 1;
+  if (IsPlanCommand(options.command) && positional.size() < 2) {
+    throw CliUsageError(options.command + " needs a PLAN file");
+  }
+  if (positional.size() > positionalCount) {
+    throw CliUsageError("unexpected argument " + qtui::ToLatin1(positional[positionalCount]));
+  }
+  if (positionalCount == 2) {
+    options.planPath = qtui::ToLatin1(positional[1]);
+    if (options.planPath.empty()) throw CliUsageError(options.command + " needs a PLAN file");
+  }
   options.help = given("--help");
   options.json = given("--json");
   // Reading back costs about a sixth of a commit: on unless turned off.
@@ -246,6 +303,14 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     const auto found = std::find_if(names.begin(), names.end(), given);
     return found == names.end() ? std::string() : std::string(*found);
   };
+  CheckPlanCommandOptions(options.command, firstGiven);
+  if (const auto record = value("--record")) {
+    if (record->empty()) throw CliUsageError("--record needs a file");
+    CheckFileFolder("--record", *record);
+    options.recordPath = *record;
+  }
+  if (const auto firmware = value("--firmware")) options.firmware = *firmware;
+  if (options.command == "save") CheckFileFolder("save", options.planPath);
   if (const auto option = firstGiven({"--guarding", "--heartbeat"});
       !option.empty() && options.command != "canopen") {
     throw CliUsageError(option + " goes with canopen, not " + options.command);
@@ -255,8 +320,9 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     throw CliUsageError(devicenetOption + " goes with devicenet, not " + options.command);
   }
   const auto commitOption = firstGiven({"--verify", "--no-verify", "--safe-order"});
-  if (!commitOption.empty() && (options.command == "scan" || options.devicenet.list)) {
-    throw CliUsageError(commitOption + " goes with a commit (canopen or devicenet)");
+  if (!commitOption.empty() && (options.command == "scan" || options.command == "save" ||
+                                options.command == "eds" || options.devicenet.list)) {
+    throw CliUsageError(commitOption + " goes with a commit (canopen, devicenet or apply)");
   }
   if (const auto kbps = value("--can-baud")) {
     options.gateway.canBaudIndex = options.command == "devicenet"
@@ -268,8 +334,9 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   }
   // Without --out the file goes to the current directory, which must take it
   // just as well (an installed tool is often started where it cannot write).
-  const bool commits =
-      (options.command == "canopen" || options.command == "devicenet") && !options.devicenet.list;
+  const bool commits = (options.command == "canopen" || options.command == "devicenet" ||
+                        options.command == "eds" || options.command == "apply") &&
+                       !options.devicenet.list;
   std::string why;
   if (commits && options.outDir.empty() && !ui::CanCreateFilesIn(".", &why)) {
     throw CliUsageError("the current directory " + ui::CurrentFolder().string() +
@@ -291,6 +358,10 @@ std::string UsageText() {
          "               [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]\n"
          "               [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]\n"
          "               [--list [--json]]\n"
+         "       gw20cli [port and scan options] save PLAN\n"
+         "       gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]\n"
+         "       gw20cli [--port COMn|DEVICE] apply PLAN [--out DIR] [--no-verify]\n"
+         "               [--safe-order] [--record FILE]\n"
          "\n"
          "  scan                    connect to the controller, scan its field port and\n"
          "                          print the controller, its parameters and the modules\n"
@@ -298,6 +369,20 @@ std::string UsageText() {
          "                          or DeviceNet configuration, write it into the\n"
          "                          controller and write the EDS file; prints the file's\n"
          "                          path\n"
+         "  save PLAN               connect, read the configuration the controller has\n"
+         "                          stored and write the plan file that reproduces it;\n"
+         "                          a controller without a valid one is refused\n"
+         "  eds PLAN                write the EDS file a commit of the plan writes, with\n"
+         "                          no controller; prints the file's path\n"
+         "  apply PLAN              connect with the plan's scan parameters, check that\n"
+         "                          the modules found are the plan's chain, set the\n"
+         "                          plan's parameters and choices, commit and write the\n"
+         "                          EDS file; prints the file's path\n"
+         "  --record FILE           apply: write a commissioning record (JSON): the\n"
+         "                          controller, the time, the plan's and the EDS file's\n"
+         "                          SHA-256, every word written, the verify result\n"
+         "  --firmware MAJOR.MINOR-YYYY/MM/DD   eds: the controller's firmware, which the\n"
+         "                          file names (as the scan shows it; default 0.00-0/00/00)\n"
          "  --node N, --can-baud KBPS          CAN panel: node ID, CAN bit rate\n"
          "  --com2-baud BPS, --com2-checksum on|off, --com2-timeout MS\n"
          "                          field-port panel: bit rate, checksum, time-out\n"
@@ -337,8 +422,9 @@ std::string UsageText() {
          ")\n"
          "  --json                  print one JSON object instead of text\n"
          "\n"
-         "Exit status: 0 done, 1 the connect, a setting, a choice or the commit failed\n"
-         "(the reason is the last line on standard error), 2 bad usage.\n";
+         "Exit status: 0 done, 1 the connect, a setting, a choice or the commit failed,\n"
+         "or the modules differ from the plan's chain (the reason is the last line on\n"
+         "standard error), 2 bad usage or a plan refused before anything is sent.\n";
 }
 
 }  // namespace gw20::cli

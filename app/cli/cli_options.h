@@ -12,6 +12,11 @@
 //           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
 //           [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]
 //           [--list [--json]]
+//   gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]
+//           [--scan-timeout MS] save PLAN
+//   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
+//   gw20cli [--port COMn|DEVICE] apply PLAN [--out DIR] [--no-verify]
+//           [--safe-order] [--record FILE]
 
 #include <stdexcept>
 #include <string>
@@ -28,7 +33,11 @@ namespace gw20::cli {
 inline constexpr int kDefaultPortNumber = 1;
 
 struct CliOptions {
-  std::string command;  // "scan", "canopen" or "devicenet"; empty only with help
+  // "scan", "canopen", "devicenet", "save", "eds" or "apply"; empty only with help
+  std::string command;
+  std::string planPath;    // save, eds, apply: the plan file (bytes as given)
+  std::string recordPath;  // apply: the commissioning record to write; empty: none
+  std::string firmware;    // eds: the firmware the file names, as given; empty: none given
   bool help = false;
   // COM port entry to select, 1..16. With a device path it is 1 and the
   // device stands in for COM1.
@@ -60,7 +69,11 @@ class CliUsageError : public std::runtime_error {
 // (checked now, before the controller is touched), --guarding without its comma, both --guarding and
 // --heartbeat, a connection that is not IN,OUT of list indexes (either side
 // may be empty, not both), an option of one profile with another command,
-// or no command at all. Node ID, the times and the EDS texts are typed into
+// or no command at all; for save, eds and apply also a missing PLAN, an
+// option the plan stands for, --out with save, scan options or --port with
+// eds, scan options with apply, --record but with apply, --firmware but with
+// eds, and a PLAN (save) or --record file whose folder cannot take it. The
+// plan itself is read by the caller. Node ID, the times and the EDS texts are typed into
 // the windows as given, read as the locale's text and converted to Latin-1
 // as the windows' boxes convert what is typed (a character outside Latin-1
 // becomes "?"); list indexes are checked against the page's lists: the

@@ -15,16 +15,18 @@
 
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
+#include "app/cli/plan_commands.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
 #include "devicenet/connections.h"
 #include "devicenet/dnseds_set.h"
+#include "link/eeprom_image.h"
 #include "tests/support/app_harness.h"
 
 namespace gw20::cli {
 namespace {
 
-CliOptions Parse(std::vector<std::string_view> args) { return ParseCliOptions(args); }
+CliOptions Parse(const std::vector<std::string_view>& args) { return ParseCliOptions(args); }
 
 TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   const CliOptions com = Parse({"--port", "com16", "--scan-baud=115200", "--scan-checksum", "on", "scan",
@@ -93,6 +95,53 @@ TEST(CliOptions, Parse_DeviceNetConnectionsHalvesADefaultAndARateFirst) {
   // Any case: the one name not in the end-to-end run.
   EXPECT_EQ(Parse({"devicenet", "--default", "Strobe"}).devicenet.defaultConnection,
             devicenet::kDefaultStrobe);
+}
+
+TEST(CliOptions, Parse_PlanCommandsTakeAPlanAndOnlyTheirOwnOptions) {
+  const std::string tmp = std::filesystem::temp_directory_path().string();
+  const CliOptions apply = Parse({"--port", "COM2", "apply", "line.json", "--no-verify", "--safe-order",
+                                  "--out", tmp, "--record", tmp + "/record.json"});
+  EXPECT_EQ(apply.command, "apply");
+  EXPECT_EQ(apply.planPath, "line.json");
+  EXPECT_EQ(apply.recordPath, tmp + "/record.json");
+  EXPECT_TRUE(!apply.verify && apply.safeOrder && apply.portNumber == 2);
+  EXPECT_EQ(Parse({"eds", "p.json", "--firmware", "2.05-2006/03/07"}).firmware, "2.05-2006/03/07");
+  EXPECT_EQ(Parse({"--scan-baud", "19200", "save", tmp + "/p.json"}).scan.baudIndex, 4);
+
+  std::istringstream bad(
+      "save;apply;eds a.json b.json;save p.json --node 3;apply p.json --poll 1,2;apply p.json --scan-baud "
+      "9600;"
+      "apply p.json --json;eds p.json --port COM1;eds p.json --scan-timeout 5;eds p.json --verify;"
+      "save p.json --out .;save p.json --safe-order;save p.json --record r.json;canopen --record r.json;"
+      "apply p.json --firmware 1.00-2000/01/01;apply p.json --record /nonexistent/folder/r.json;"
+      "save /nonexistent/folder/p.json");
+  for (std::string line; std::getline(bad, line, ';');) {
+    std::istringstream words(line);
+    const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+    EXPECT_THROW(Parse(std::vector<std::string_view>(args.begin(), args.end())), CliUsageError) << line;
+  }
+}
+
+TEST(PlanCommands, FirmwareTextAndWrittenBlocks) {
+  const auto firmware = ParseFirmwareText("2.05-2006/03/07");
+  ASSERT_TRUE(firmware);
+  EXPECT_EQ(firmware->FirmwareMajor * 10000 + firmware->FirmwareMinor * 100 + firmware->FirmwareDay, 20507);
+  for (const char* text : {"2.05", "2.05-2006/13/07", "2-2006/03/07", "x.05-2006/03/07", "2.05-2006/03/"}) {
+    EXPECT_FALSE(ParseFirmwareText(text)) << text;
+  }
+  link::EepromImage image;
+  image.ConfigHeader.assign(link::kHeaderImageWords, 1);
+  image.DeviceNetBlock.assign(link::kDeviceNetImageWords, 2);
+  image.ModuleBlock.assign(6, 3);
+  image.ModuleBlockBytes = 20;  // two modules
+  const auto blocks = WrittenBlocks(image, true);
+  ASSERT_EQ(blocks.size(), 3u);
+  EXPECT_EQ(blocks[0].address, link::kHeaderAddress);
+  EXPECT_EQ(blocks[0].words.size(), static_cast<std::size_t>(link::kHeaderWords));
+  EXPECT_EQ(blocks[1].block, 1);
+  EXPECT_EQ(blocks[1].words.size(), static_cast<std::size_t>(link::kDeviceNetWords));
+  EXPECT_EQ(blocks[2].words.size(), 5u);
+  EXPECT_EQ(WrittenBlocks(image, false).size(), 2u);  // a CANopen commit leaves block 1 alone
 }
 
 TEST(PrintedMessages, TheSystemsTimeoutStaysTheLastLine) {

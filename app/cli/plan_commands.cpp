@@ -1,0 +1,307 @@
+#include "app/cli/plan_commands.h"
+
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QString>
+#include <array>
+#include <charconv>
+
+#include "app/app_state.h"
+#include "app/cli/devicenet_script.h"
+#include "canopen/canopen_eds_writer.h"
+#include "canopen/copeds_f.h"
+#include "canopen/error_control.h"
+#include "canopen/object_dictionary.h"
+#include "devicenet/dns_eds_writer.h"
+#include "devicenet/dnseds_set.h"
+#include "eds/staged_file.h"
+#include "link/eeprom_image.h"
+#include "link/eeprom_procedures.h"
+#include "plans/plan_state.h"
+#include "platform/qt/latin1.h"
+#include "platform/ui/services.h"
+
+namespace gw20::cli {
+namespace {
+
+// Forwards the windows' messages, except while muted: a page loaded for a
+// file alone greets no operator ("This is a new Setting for DNS gateway").
+class MutableMessages : public ui::MessageBoxService {
+ public:
+  explicit MutableMessages(ui::MessageBoxService& to) : to_(to) {}
+  ui::MessageAnswer Show(const std::string& text, const std::string& title,
+                         ui::MessageButtons buttons) override {
+    if (muted) return ui::MessageAnswer::Ok;
+    return to_.Show(text, title, buttons);
+  }
+  void Note(const std::string& category, const std::string& text) override {
+    if (!muted) to_.Note(category, text);
+  }
+  bool muted = false;
+
+ private:
+  ui::MessageBoxService& to_;
+};
+
+std::optional<int> Number(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0)
+    return std::nullopt;
+  return value;
+}
+
+// The commit's own image and file, for the page's choices now made: what
+// Finish builds before it sends anything.
+std::optional<std::string> CanopenFileText(app::AppState& state, const plans::Plan& plan,
+                                           ui::Services& services, std::ostream& err) {
+  auto& settings = state.errorControl;
+  settings.GuardTime = plan.errorControl.guardTimeMs;
+  settings.LifeTimeFactor = plan.errorControl.lifeTimeFactor;
+  settings.HeartbeatTime = plan.errorControl.heartbeatTimeMs;
+  const ui::DateTime now = services.clock.Now();
+  link::ConfigurationValues values;
+  values.Now = now;
+  state.ErrorControlWord = canopen::PackErrorControlWord(settings);
+  values.ErrorControlWord = state.ErrorControlWord;
+  values.LastOutputMap = state.maps.LastOutputMap;
+  values.LastInputMap = state.maps.LastInputMap;
+  const auto built = link::BuildConfigurationImage(values, state.params, state.modules, state.eeprom);
+  if (!built.Ok()) {
+    err << built.description << std::endl;
+    return std::nullopt;
+  }
+  state.CounterModuleCount = canopen::CountCounterModules(state.modules);
+  const canopen::CanopenEdsState eds{
+      state.modules, state.maps, state.params, state.eeprom, settings, state.eds, state.CounterModuleCount};
+  return canopen::BuildCanopenEds(eds, now);
+}
+
+std::optional<std::string> DeviceNetFileText(app::AppState& state, const devicenet::DNSEdsSet& page,
+                                             ui::Services& services, std::ostream& err) {
+  const ui::DateTime now = services.clock.Now();
+  link::ConfigurationValues values;
+  values.DeviceNet = true;
+  values.Now = now;
+  values.ErrorControlWord = state.ErrorControlWord;
+  values.LastOutputMap = state.maps.LastOutputMap;
+  values.LastInputMap = state.maps.LastInputMap;
+  values.ModelCode = [](std::string_view name) { return devicenet::DeviceNetModelCode(std::string(name)); };
+  values.DeviceNetBlock.DefaultIOInfo = page.DefaultIOInfo();
+  for (int k = 0; k < devicenet::kConnectionSlots; ++k) {
+    const auto slot = static_cast<std::size_t>(k);
+    values.DeviceNetBlock.ProducedPath[slot] = devicenet::ConnectionWord(
+        k, false, state.choices.ProducedChoice[slot], page.InpPut[slot].Text(), state.maps);
+    values.DeviceNetBlock.ConsumedPath[slot] = devicenet::ConnectionWord(
+        k, true, state.choices.ConsumedChoice[slot], page.OutPut[slot].Text(), state.maps);
+  }
+  const auto built = link::BuildConfigurationImage(values, state.params, state.modules, state.eeprom);
+  if (!built.Ok()) {
+    err << built.description << std::endl;
+    return std::nullopt;
+  }
+  const devicenet::DeviceNetEdsState eds{state.modules, state.maps,    state.params,
+                                         state.eeprom,  state.choices, state.eds};
+  return devicenet::BuildDnsEds(eds, now);
+}
+
+void TakeEdsTexts(const std::array<ui::TextBox, eds::kEdsInfoCount>& boxes, eds::EdsInfo& info) {
+  for (std::size_t i = 0; i < info.size(); ++i) info[i] = boxes[i].Text();
+}
+
+QJsonValue Text(const std::string& latin1) { return qtui::ToQString(latin1); }
+
+}  // namespace
+
+GatewayAnswers GatewayAnswersOf(const plans::Plan& plan) {
+  GatewayAnswers answers;
+  answers.nodeText = std::to_string(plan.nodeId);
+  answers.canBaudIndex = plans::CanBaudIndexOf(plan.profile, plan.canBitRateKbps);
+  answers.com2TimeoutText = std::to_string(plan.fieldPort.timeoutMs);
+  answers.com2BaudIndex = plans::FieldBaudIndexOf(plan.fieldPort.bitRateBps);
+  answers.com2Checksum = plan.fieldPort.checksum ? 1 : 0;
+  answers.description = plan.edsInfo[eds::kEdsDescription];
+  answers.createdBy = plan.edsInfo[eds::kEdsCreator];
+  return answers;
+}
+
+ScanAnswers ScanAnswersOf(const plans::Plan& plan) {
+  ScanAnswers answers;
+  answers.baudIndex = plans::FieldBaudIndexOf(plan.scan.bitRateBps).value_or(link::kDefaultScanBaudIndex);
+  answers.checksum = plan.scan.checksum ? 1 : 0;
+  answers.timeoutText = std::to_string(plan.scan.timeoutMs);
+  return answers;
+}
+
+void MakeCanopenChoices(canopen::COPEDS_F& page, canopen::ErrorControlSettings& settings,
+                        const plans::Plan& plan) {
+  const auto& e = plan.errorControl;
+  if (e.protocol == plans::ErrorControlProtocol::Heartbeat) {
+    page.ErrControl[canopen::kHeartbeat].Choose();
+    page.Heartbeat_T.Type(std::to_string(e.heartbeatTimeMs));
+  } else {
+    page.ErrControl[canopen::kNodeGuarding].Choose();
+    page.GuardTime_T[0].Type(std::to_string(e.guardTimeMs));
+    page.GuardTime_T[1].Type(std::to_string(e.lifeTimeFactor));
+  }
+  settings.ErrorControlFlags = (settings.ErrorControlFlags & canopen::kHeartbeatFlag) | e.otherFlags;
+  TypeEdsTexts(page.EDSInfo, GatewayAnswersOf(plan));
+}
+
+ChoiceOutcome MakeDeviceNetChoices(devicenet::DNSEdsSet& page, const devicenet::ConnectionChoices& choices,
+                                   const plans::Plan& plan, std::string& problem) {
+  const auto picks = plans::PicksOf(plan.deviceNet, page.InpPut[devicenet::kPoll].Items(),
+                                    page.OutPut[devicenet::kPoll].Items());
+  if (!picks.picks) {
+    problem = picks.problem->path + ": " + picks.problem->reason;
+    return ChoiceOutcome::NotInList;
+  }
+  DeviceNetAnswers answers;
+  for (std::size_t k = 0; k < answers.connections.size(); ++k) {
+    answers.connections[k] = {picks.picks->produced[k], picks.picks->consumed[k]};
+  }
+  answers.defaultConnection = picks.picks->defaultConnection;
+  return SetDeviceNetPage(page, choices, GatewayAnswersOf(plan), answers) ? ChoiceOutcome::Made
+                                                                          : ChoiceOutcome::Refused;
+}
+
+std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text) {
+  const auto dot = text.find('.');
+  const auto dash = text.find('-');
+  const auto slash1 = text.find('/');
+  const auto slash2 = text.rfind('/');
+  if (dot == std::string_view::npos || dash == std::string_view::npos || slash1 == std::string_view::npos ||
+      !(dot < dash && dash < slash1 && slash1 < slash2)) {
+    return std::nullopt;
+  }
+  const auto major = Number(text.substr(0, dot));
+  const auto minor = Number(text.substr(dot + 1, dash - dot - 1));
+  const auto year = Number(text.substr(dash + 1, slash1 - dash - 1));
+  const auto month = Number(text.substr(slash1 + 1, slash2 - slash1 - 1));
+  const auto day = Number(text.substr(slash2 + 1));
+  constexpr int kByte = 255;
+  if (!major || !minor || !year || !month || !day || *major > kByte || *minor > kByte ||
+      *year > link::kIntegerMax || *month > 12 || *day > 31) {
+    return std::nullopt;
+  }
+  return link::FirmwareFields{*major, *minor, *year, *month, *day};
+}
+
+PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
+                           ui::Services& services, std::ostream& err) {
+  app::AppState state;
+  plans::SetGatewayParameters(plan, state.params);
+  plans::LoadChain(plan, state.modules);
+  state.eeprom.FirmwareMajor = firmware.FirmwareMajor;
+  state.eeprom.FirmwareMinor = firmware.FirmwareMinor;
+  state.eeprom.FirmwareYear = firmware.FirmwareYear;
+  state.eeprom.FirmwareMonth = firmware.FirmwareMonth;
+  state.eeprom.FirmwareDay = firmware.FirmwareDay;
+  MutableMessages messages(services.messages);
+  ui::Services quiet{messages,       services.forms,  services.events, services.ticks,
+                     services.clock, services.folder, services.port};
+  ui::TextBox status{"CommunicationState"};
+  const pages::MainWindowLink main{status, services.port, 1, {}};
+
+  std::optional<std::string> text;
+  std::string name;
+  if (plan.profile == plans::Profile::CANopen) {
+    canopen::COPEDS_F page(app::CanopenPageStateOf(state), quiet, main);
+    messages.muted = true;
+    page.Load();
+    messages.muted = false;
+    MakeCanopenChoices(page, state.errorControl, plan);
+    TakeEdsTexts(page.EDSInfo, state.eds);
+    name = canopen::CanopenEdsFileName(state.params.NodeId);
+    text = CanopenFileText(state, plan, services, err);
+  } else {
+    devicenet::DNSEdsSet page(app::DeviceNetPageStateOf(state), quiet, main);
+    messages.muted = true;
+    page.Load();
+    messages.muted = false;
+    std::string problem;
+    const ChoiceOutcome outcome = MakeDeviceNetChoices(page, state.choices, plan, problem);
+    if (outcome != ChoiceOutcome::Made) {
+      if (!problem.empty()) err << "gw20cli: " << problem << std::endl;
+      return {std::nullopt, 2};
+    }
+    TakeEdsTexts(page.EDSInfo, state.eds);
+    name = devicenet::DeviceNetEdsFileName(state.params.NodeId);
+    text = DeviceNetFileText(state, page, services, err);
+  }
+  if (!text) return {std::nullopt, 1};
+  const std::filesystem::path path = services.folder.Path() / name;
+  eds::StagedFile file;
+  auto written = file.Stage(path, *text);
+  if (written.ok) written = file.Place();
+  if (!written.ok) {
+    err << "gw20cli: cannot write " << written.path.string() << ": " << written.reason << std::endl;
+    return {std::nullopt, 1};
+  }
+  return {path, 0};
+}
+
+std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet) {
+  const auto first = [](const std::vector<std::uint32_t>& words, std::size_t count) {
+    return std::vector<std::uint32_t>(
+        words.begin(), words.begin() + static_cast<std::ptrdiff_t>(std::min(count, words.size())));
+  };
+  std::vector<WrittenBlock> blocks;
+  blocks.push_back({0, link::kHeaderAddress, first(image.ConfigHeader, link::kHeaderWords)});
+  if (deviceNet) blocks.push_back({1, 0, first(image.DeviceNetBlock, link::kDeviceNetWords)});
+  blocks.push_back(
+      {2, 0, first(image.ModuleBlock, static_cast<std::size_t>(image.ModuleBlockBytes / link::kWordBytes))});
+  return blocks;
+}
+
+std::string FileSha256(const std::filesystem::path& path) {
+  QFile file(QString::fromStdString(path.string()));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  if (!hash.addData(&file)) return {};
+  return hash.result().toHex().toStdString();
+}
+
+std::string LocalTimeNow() {
+  const QDateTime now = QDateTime::currentDateTime();
+  return now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString();
+}
+
+std::string CommissioningRecordJson(const CommissioningRecord& record) {
+  QJsonArray blocks;
+  for (const WrittenBlock& b : record.blocks) {
+    QJsonArray words;
+    for (const std::uint32_t w : b.words) words.append(static_cast<double>(w));
+    blocks.append(QJsonObject{{"block", b.block}, {"address", b.address}, {"words", words}});
+  }
+  const QJsonObject root{
+      {"controllerPrompt", Text(record.controllerPrompt)},
+      {"firmware", Text(record.firmware)},
+      {"time", Text(record.time)},
+      {"plan", QJsonObject{{"file", QString::fromStdString(record.planFile.string())},
+                           {"sha256", Text(record.planSha256)}}},
+      {"blocks", blocks},
+      {"eds", QJsonObject{{"file", QString::fromStdString(record.edsFile.string())},
+                          {"sha256", Text(record.edsSha256)}}},
+      {"verify", record.verified ? "passed" : "not requested"},
+  };
+  return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
+}
+
+std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path, const std::string& text) {
+  QSaveFile file(QString::fromStdString(path.string()));
+  if (!file.open(QIODevice::WriteOnly) ||
+      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+      !file.commit()) {
+    return file.errorString().toStdString();
+  }
+  return std::nullopt;
+}
+
+}  // namespace gw20::cli

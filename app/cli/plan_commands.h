@@ -1,0 +1,106 @@
+#pragma once
+// What gw20cli's plan commands add to the operator's part: the answers a
+// plan gives the windows, the plan's choices made on a loaded page, the EDS
+// file a plan's commit would write (made without a controller), and the
+// commissioning record of an apply.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/cli/gateway_panels.h"
+#include "app/cli/scripted_operator.h"
+#include "link/eeprom_layout.h"
+#include "plans/plan.h"
+
+namespace gw20::canopen {
+class COPEDS_F;
+struct ErrorControlSettings;
+}  // namespace gw20::canopen
+namespace gw20::devicenet {
+class DNSEdsSet;
+struct ConnectionChoices;
+}  // namespace gw20::devicenet
+namespace gw20::link {
+struct EepromImage;
+}
+namespace gw20::ui {
+struct Services;
+}
+
+namespace gw20::cli {
+
+// What the operator types and picks on the two panels and the page's EDS
+// texts, and what he answers in the scan dialog, for `plan`.
+GatewayAnswers GatewayAnswersOf(const plans::Plan& plan);
+ScanAnswers ScanAnswersOf(const plans::Plan& plan);
+
+// Chooses the plan's error control on a loaded CANopen page, types its times
+// and EDS texts, and carries the plan's other flag bits into `settings` (the
+// page's own state, which Finish packs), as a stored configuration would.
+void MakeCanopenChoices(canopen::COPEDS_F& page, canopen::ErrorControlSettings& settings,
+                        const plans::Plan& plan);
+
+enum class ChoiceOutcome {
+  Made,
+  NotInList,  // a text is no entry of the page's lists: `problem` names the allowed texts
+  Refused,    // the page refused a pick and has said why
+};
+// Picks the plan's connections and default on a loaded DeviceNet page and
+// types its EDS texts.
+ChoiceOutcome MakeDeviceNetChoices(devicenet::DNSEdsSet& page, const devicenet::ConnectionChoices& choices,
+                                   const plans::Plan& plan, std::string& problem);
+
+// "MAJOR.MINOR-YYYY/MM/DD" as the main window shows the firmware; nullopt
+// for anything else.
+std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text);
+
+struct PlanEdsResult {
+  std::optional<std::filesystem::path> path;  // the file written
+  int exitCode = 0;                           // 0 written, 1 not written, 2 a choice the page refused
+};
+// Writes the EDS file a commit of `plan` writes, without a controller: the
+// module table as a scan of the plan's chain leaves it, the gateway
+// parameters, the profile's page loaded unseen with the plan's choices made,
+// the image built and the file written by the commit's own writer into
+// services.folder. `firmware` stands for what a connect reads. Problems go to
+// services.messages or `err`.
+PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
+                           ui::Services& services, std::ostream& err);
+
+// The words a commit wrote, block by block: block 0 from Long(40), block 2
+// from Long(0) and, for DeviceNet, block 1 from Long(0).
+struct WrittenBlock {
+  int block = 0;
+  int address = 0;
+  std::vector<std::uint32_t> words;
+};
+std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet);
+
+// Hexadecimal SHA-256 of a file's bytes; empty when it cannot be read.
+std::string FileSha256(const std::filesystem::path& path);
+
+struct CommissioningRecord {
+  std::string controllerPrompt;
+  std::string firmware;
+  std::string time;  // ISO 8601, local time with its offset
+  std::filesystem::path planFile;
+  std::string planSha256;
+  std::vector<WrittenBlock> blocks;
+  std::filesystem::path edsFile;
+  std::string edsSha256;
+  bool verified = false;  // every written word was read back and matched
+};
+// The record as one indented JSON object.
+std::string CommissioningRecordJson(const CommissioningRecord& record);
+// The local time now, ISO 8601 with the offset: "2024-05-01T14:03:07+02:00".
+std::string LocalTimeNow();
+
+// Writes `text` to `path` whole or not at all; the system's reason on failure.
+std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path, const std::string& text);
+
+}  // namespace gw20::cli
