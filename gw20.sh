@@ -114,8 +114,9 @@ cmd_test() {
 
 cmd_run() {
   install_missing
-  local dir="$here/build/run"
-  build "$dir" gw20config,gw20sim
+  # The tree ./gw20.sh test builds: after a test run nothing is left to compile.
+  local dir="$here/build/test"
+  build "$dir" gw20config,gw20sim -DGW20_WERROR=ON
   # Global, not local: the exit trap runs after this function has returned.
   run_state="${XDG_RUNTIME_DIR:-/tmp}/gw20-$$"
   mkdir -p "$run_state"
@@ -127,14 +128,14 @@ cmd_run() {
   trap 'exit 130' INT TERM  # so the exit trap stops the simulator on Ctrl-C too
   for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done
   [ -e "$link" ] || { say "the simulated controller did not start"; exit 1; }
-  say "simulated controller on COM1 ($link)"
+  say "simulated controller on COM1 ($link); close the window (or press Ctrl-C here) to stop both"
   GW20_COM1="$link" "$dir/app/qt/gw20config" "$@"
 }
 
 cmd_render() {
   install_missing
-  local dir="$here/build/run"
-  build "$dir" gw20render
+  local dir="$here/build/test"
+  build "$dir" gw20render -DGW20_WERROR=ON
   local out="${1:-$here/out/windows}"
   QT_QPA_PLATFORM=offscreen "$dir/tools/gw20render" "$out"
   QT_QPA_PLATFORM=offscreen "$dir/tools/gw20render" --scale 2 "$out/2x"
