@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <system_error>
 
 namespace gw20::ui {
@@ -27,9 +28,18 @@ bool CanCreateFilesIn(const std::filesystem::path& folder, std::string* reason) 
   return true;
 }
 
+bool IsSystemFolder(const std::filesystem::path& folder) {
+  std::error_code error;
+  auto resolved = std::filesystem::weakly_canonical(folder, error);
+  if (error) resolved = folder.lexically_normal();
+  const auto top =
+      resolved.begin() == resolved.end() ? std::filesystem::path() : *std::next(resolved.begin());
+  return resolved.is_absolute() && (top == "usr" || top == "opt" || top == "bin" || top == "sbin");
+}
+
 std::filesystem::path WritableFolderOr(const std::filesystem::path& own,
                                        const std::filesystem::path& working) {
-  return CanCreateFilesIn(own) ? own : working;
+  return !IsSystemFolder(own) && CanCreateFilesIn(own) ? own : working;
 }
 
 }  // namespace gw20::ui

@@ -18,9 +18,15 @@ std::filesystem::path CurrentFolder();
 // the system's text.
 bool CanCreateFilesIn(const std::filesystem::path& folder, std::string* reason = nullptr);
 
-// `own` (the program's folder) when this user can create files in it,
-// otherwise `working` (the current directory), whether or not that one can be
-// written.
+// Whether `folder` is where installed programs live (/bin, /sbin and every
+// folder under /usr or /opt, links resolved): files are never written there,
+// whoever runs the program; root could, and the files would outlive the
+// package.
+bool IsSystemFolder(const std::filesystem::path& folder);
+
+// `own` (the program's folder) when it is no system folder and this user can
+// create files in it, otherwise `working` (the current directory), whether or
+// not that one can be written.
 std::filesystem::path WritableFolderOr(const std::filesystem::path& own,
                                        const std::filesystem::path& working);
 

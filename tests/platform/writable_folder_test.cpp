@@ -24,6 +24,13 @@ TEST(WritableFolderOr, OwnFolderWhenWritableElseTheWorkingOne) {
   EXPECT_EQ(WritableFolderOr(scratch.Path() / "gone", working), working);
   std::ofstream(scratch.Path() / "file") << "x";
   EXPECT_EQ(WritableFolderOr(scratch.Path() / "file", working), working);
+  // An installed program's folder takes nothing, even from root, who may write there.
+  for (const char* system : {"/usr/bin", "/usr/local/bin", "/opt/gw20/bin", "/bin", "/usr/bin/../sbin"}) {
+    EXPECT_TRUE(IsSystemFolder(system)) << system;
+    EXPECT_EQ(WritableFolderOr(system, working), working) << system;
+  }
+  EXPECT_FALSE(IsSystemFolder(own));
+  EXPECT_FALSE(IsSystemFolder("/usrlocal/bin"));
 
   // A read-only folder, as an installed program's. Permissions do not bind
   // the superuser: as root the decision is taken as nobody.
