@@ -11,6 +11,10 @@ inline constexpr std::string_view kProgramName = "GW20 Configuration Utility";
 inline constexpr std::string_view kMakerName = "GW20 Series Field-Bus Gateways";
 inline constexpr std::string_view kRelease = "Release revision: ver 2.1";
 inline constexpr std::string_view kAboutVersion = "ver. 2.1";
+// The release as the build names it (the package's version too); the About
+// window's text shows the same.
+inline constexpr std::string_view kVersion = GW20_VERSION;
+static_assert(kAboutVersion.ends_with(kVersion), "the About window shows another version than the build");
 inline constexpr std::string_view kAboutDate = "May. 2012";
 inline constexpr std::string_view kSupportText = "GD-1-DeviceNet Slave/ZELK master Gateway";
 

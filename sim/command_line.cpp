@@ -189,6 +189,7 @@ CommandLineError UnknownLongOption(std::string_view given, const std::vector<Kno
 std::vector<KnownOption> KnownOptions() {
   return {
       {"help", false, [](std::string_view, ParseState& s) { s.options.help = true; }},
+      {"version", false, [](std::string_view, ParseState& s) { s.options.version = true; }},
       {"link", true, [](std::string_view v, ParseState& s) { s.options.link = NonEmpty("link", v); }},
       {"model", true,
        [](std::string_view v, ParseState& s) { s.options.controller.model = NonEmpty("model", v); }},
@@ -298,7 +299,7 @@ SimOptions ParseCommandLine(const std::vector<std::string>& args) {
   if (stallTimeGiven && !options.controller.stallAfterLines) {
     throw CommandLineError("--fault-stall-ms needs --fault-stall-after N as well");
   }
-  if (!options.help && options.link.empty()) {
+  if (!options.help && !options.version && options.link.empty()) {
     throw CommandLineError("--link is required");
   }
   return options;
@@ -348,6 +349,7 @@ std::string CommandLineUsage() {
          "                     buffer, the excess is lost, and the rest is echoed and\n"
          "                     handled when the stall ends\n"
          "  --help             show this text\n"
+         "  --version          show the release\n"
          "After \"use com2\": /s1 /s0 /timeout MS /baud BPS /start N /end N set up /scan;\n"
          "$AA2 asks module AA for its configuration; /q leaves. Typing stops a scan.\n"
          "Stops on SIGINT or SIGTERM, or once --fault-hangup-after strikes.\n";

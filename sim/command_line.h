@@ -12,6 +12,7 @@ namespace gw20::sim {
 // What gw20sim was asked to do.
 struct SimOptions {
   bool help = false;
+  bool version = false;
   std::filesystem::path link;
   ControllerOptions controller;
 };

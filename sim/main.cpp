@@ -34,6 +34,10 @@ int main(int argc, char** argv) {
     std::cout << CommandLineUsage();
     return kExitOk;
   }
+  if (options.version) {
+    std::cout << "gw20sim " << GW20_VERSION << "\n";
+    return kExitOk;
+  }
   try {
     // Before anything can fail half-way, so a stop signal always ends in a clean exit.
     StopSignals stopSignals;

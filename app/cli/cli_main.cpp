@@ -24,6 +24,7 @@
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
 #include "app/main_f.h"
+#include "app/program_info.h"
 #include "canopen/canopen_eds_writer.h"
 #include "canopen/copeds_f.h"
 #include "devicenet/dns_eds_writer.h"
@@ -259,6 +260,10 @@ int main(int argc, char* argv[]) {
   }
   if (options.help) {
     std::cout << gw20::cli::UsageText();
+    return kExitConnected;
+  }
+  if (options.version) {
+    std::cout << "gw20cli " << gw20::app::kVersion << "\n";
     return kExitConnected;
   }
   // The port layer maps COM ports to devices through these variables.

@@ -216,6 +216,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   QCommandLineParser parser;
   // The usage text is ours (UsageText), so the options need no descriptions.
   parser.addOption(QCommandLineOption({"h", "help"}, {}));
+  parser.addOption(QCommandLineOption(QStringLiteral("version")));
   for (const std::string_view name : kSwitches) parser.addOption(QCommandLineOption(QtName(name)));
   const auto addWithValue = [&](std::string_view name) {
     parser.addOption(QCommandLineOption(QtName(name), {}, "value"));
@@ -294,8 +295,9 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     options.outDir = *folder;
   }
 
+  options.version = parser.isSet(QStringLiteral("version"));
   if (options.command.empty()) {
-    if (options.help) return options;
+    if (options.help || options.version) return options;
     throw CliUsageError("no command given");
   }
   // An option of one profile, or of a commit, with another command.
@@ -346,7 +348,8 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
 }
 
 std::string UsageText() {
-  return "usage: gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]\n"
+  return "usage: gw20cli --help | --version\n"
+         "       gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]\n"
          "               [--scan-timeout MS] scan [--json]\n"
          "       gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]\n"
          "               [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]\n"

@@ -39,6 +39,7 @@ struct CliOptions {
   std::string recordPath;  // apply: the commissioning record to write; empty: none
   std::string firmware;    // eds: the firmware the file names, as given; empty: none given
   bool help = false;
+  bool version = false;  // print "gw20cli " and the release, and stop
   // COM port entry to select, 1..16. With a device path it is 1 and the
   // device stands in for COM1.
   int portNumber = kDefaultPortNumber;

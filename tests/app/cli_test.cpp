@@ -55,6 +55,7 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
       Parse({"canopen", "--verify", "--safe-order", "--out", std::filesystem::temp_directory_path().c_str()});
   EXPECT_TRUE(commit.verify && commit.safeOrder);
   EXPECT_TRUE(Parse({"canopen"}).verify);  // read back unless turned off
+  EXPECT_TRUE(Parse({"--version"}).version);
   EXPECT_FALSE(Parse({"canopen", "--no-verify"}).verify);
 }
 

@@ -136,8 +136,9 @@ TEST(PlanEndToEnd, RefusesAChainThatDiffersAndAControllerWithoutAConfiguration) 
   EXPECT_FALSE(QFile::exists(sim.Path("plan.json")));
 
   // The documented example expects RA822 at 02 and RA850 at 0A.
-  const CliRun apply = RunCli({"--port", sim.Link(), "apply", PLAN_EXAMPLES_DIR "/canopen-example.json",
-                               "--out", sim.Dir(), "--record", sim.Path("record.json")});
+  const QString example = QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json";
+  const CliRun apply = RunCli(
+      {"--port", sim.Link(), "apply", example, "--out", sim.Dir(), "--record", sim.Path("record.json")});
   EXPECT_EQ(apply.exitCode, 1);
   EXPECT_TRUE(
       apply.err.contains("gw20cli:   slot 2: expected 02 RA822 (type code 40, data format 00), found "

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "canopen/copeds_f.h"
@@ -56,7 +57,7 @@ struct Commit : ConnectHarness {
   // Runs `action` once, as soon as `lines` more command lines reached the controller.
   void AtLine(std::size_t lines, std::function<void()> action) {
     const std::size_t at = controller.Transcript().size() + lines;
-    time.OnAdvance([this, at, action, done = false](std::chrono::milliseconds) mutable {
+    time.OnAdvance([this, at, action = std::move(action), done = false](std::chrono::milliseconds) mutable {
       if (done || controller.Transcript().size() < at) return;
       done = true;
       action();

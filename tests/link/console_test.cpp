@@ -148,7 +148,7 @@ class SlowReaderPort : public ui::SerialPort {
     });
   }
   // Arrives at once, between two services, as a late answer would.
-  void Deliver(std::string text) { received_ += text; }
+  void Deliver(const std::string& text) { received_ += text; }
   const std::vector<std::string>& Lines() const { return lines_; }
 
   void SetPortNumber(int) override {}

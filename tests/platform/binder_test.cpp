@@ -80,8 +80,8 @@ TEST(Binder, ModelChangesReachTheWidgets_AndOperatorActionsReachTheModels) {
 TEST(Binder, Button_AnyMouseButtonReleasedOverIt_RunsTheMouseUpHandler) {
   ui::Button model;
   std::vector<std::string> ran;
-  model.OnMouseUp = [&] { ran.push_back("up"); };
-  model.OnClick = [&] { ran.push_back("click"); };
+  model.OnMouseUp = [&] { ran.emplace_back("up"); };
+  model.OnClick = [&] { ran.emplace_back("click"); };
   QPushButton view;
   view.resize(120, 40);
   Bind(view, model);

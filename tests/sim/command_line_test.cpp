@@ -47,6 +47,7 @@ TEST(CommandLineTest, ParsesEveryOption) {
   EXPECT_EQ(modules, "1 RA412 0 0 19200 on;10 RA850 64 15 19200 on;");
 
   EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+  EXPECT_TRUE(ParseCommandLine({"--version"}).version);  // no --link needed
   EXPECT_DOUBLE_EQ(ParseCommandLine({"--link", "l", "--fault-garble", "1"}).controller.garbleRate, 1.0);
   const ControllerOptions none = ParseCommandLine({"--link", "l"}).controller;
   EXPECT_TRUE(none.fifo == 8 && !none.garbleLine && !none.hangUpAfterLines && none.garbleRate == 0 &&

@@ -278,7 +278,7 @@ TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPer
   std::string listing = Type(*controller, "/scan\r");
   listing += Wait(*controller, milliseconds(2 * 5 + 14 * 100 - 1));
   EXPECT_EQ(listing.find(']'), std::string::npos) << listing;
-  EXPECT_NE(listing.find("."), std::string::npos) << "a long scan shows progress";
+  EXPECT_NE(listing.find('.'), std::string::npos) << "a long scan shows progress";
   listing += Wait(*controller, milliseconds(1));
   ASSERT_TRUE(listing.ends_with("\r\n[COM2:]")) << listing;
   EXPECT_EQ(listing.find_first_of(">]"), listing.size() - 1) << "only the prompt holds ] or >";

@@ -7,6 +7,7 @@ namespace gw20::testing {
 
 std::vector<std::uint32_t> EepromWords(const sim::Controller& controller, int block, int from, int count) {
   std::vector<std::uint32_t> words;
+  words.reserve(static_cast<std::size_t>(std::max(count, 0)));
   for (int k = 0; k < count; ++k) words.push_back(controller.Word(block, from + 4 * k));
   return words;
 }
