@@ -18,6 +18,7 @@
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
 #include "platform/qt/latin1.h"
+#include "platform/ui/numbers.h"
 #include "platform/ui/writable_folder.h"
 
 namespace gw20::cli {
@@ -272,6 +273,16 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   if (const auto onOff = value("--scan-checksum")) options.scan.checksum = OnOff("--scan-checksum", *onOff);
   if (const auto ms = value("--scan-timeout")) options.scan.timeoutText = ScanTimeoutText(*ms);
   options.gateway.nodeText = typed("--node");
+  // What the panel would refuse is refused before connecting, in the panel's
+  // words: the number typed is its leading number, as the panel reads it.
+  if (options.gateway.nodeText && (options.command == "canopen" || options.command == "devicenet")) {
+    const auto& application =
+        link::kCanApplications[options.command == "devicenet" ? link::kDeviceNet : link::kCanOpen];
+    const double node = ui::LeadingNumber(*options.gateway.nodeText);
+    if (node < link::kMinNodeId || node > application.MaxNodeId) {
+      throw CliUsageError(link::NodeIdRangeText(application));
+    }
+  }
   if (const auto guarding = typed("--guarding")) ParseGuarding(*guarding, options.canopen);
   options.canopen.heartbeatText = typed("--heartbeat");
   for (std::size_t slot = 0; slot < kConnectionOptions.size(); ++slot) {
@@ -289,6 +300,12 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     options.gateway.com2Checksum = OnOff("--com2-checksum", *onOff);
   }
   options.gateway.com2TimeoutText = typed("--com2-timeout");
+  if (options.gateway.com2TimeoutText) {
+    const double ms = ui::LeadingNumber(*options.gateway.com2TimeoutText);
+    if (ms < link::kMinCom2TimeoutMs || ms > link::kMaxCom2TimeoutMs) {
+      throw CliUsageError(link::Com2TimeoutRangeText());
+    }
+  }
   if (const auto folder = value("--out")) {
     if (folder->empty()) throw CliUsageError("--out needs a folder");
     CheckOutFolder(*folder);

@@ -56,6 +56,7 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   EXPECT_TRUE(commit.verify && commit.safeOrder);
   EXPECT_TRUE(Parse({"canopen"}).verify);  // read back unless turned off
   EXPECT_TRUE(Parse({"--version"}).version);
+  EXPECT_EQ(Parse({"canopen", "--node", "127"}).gateway.nodeText, "127");
   EXPECT_FALSE(Parse({"canopen", "--no-verify"}).verify);
 }
 
@@ -74,11 +75,19 @@ TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
     const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
     EXPECT_THROW(Parse(std::vector<std::string_view>(args.begin(), args.end())), CliUsageError) << line;
   }
-  try {
-    Parse({"devicenet", "--strobe", "x"});
-    ADD_FAILURE() << "no usage error";
-  } catch (const CliUsageError& error) {
-    EXPECT_TRUE(std::string(error.what()).starts_with("--strobe x:")) << error.what();
+  // A value the panel would refuse is refused before connecting, in the panel's words.
+  const std::vector<std::pair<std::vector<std::string_view>, std::string>> panel{
+      {{"devicenet", "--strobe", "x"}, "--strobe x:"},
+      {{"devicenet", "--node", "64"}, "Node ID is not supported!(1~63)"},
+      {{"canopen", "--node", "0"}, "Node ID is not supported!(1~127)"},
+      {{"canopen", "--com2-timeout", "32768"}, "Timeout value is out of range!(1ms~32767ms)"}};
+  for (const auto& [args, message] : panel) {
+    try {
+      Parse(args);
+      ADD_FAILURE() << "no usage error for " << message;
+    } catch (const CliUsageError& error) {
+      EXPECT_TRUE(std::string(error.what()).starts_with(message)) << error.what();
+    }
   }
 }
 

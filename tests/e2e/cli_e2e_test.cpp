@@ -68,8 +68,10 @@ TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsR
   ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,0A:RA412,03:RA502:50"}));
   const QStringList canopen{"--port", sim.Link(), "canopen", "--out", sim.Dir()};
   const CliRun rejected = RunCli(canopen + QStringList{"--node", "200"});
-  EXPECT_EQ(rejected.exitCode, 1);
-  EXPECT_TRUE(rejected.err.endsWith("Error: Node ID is not supported!(1~127)")) << rejected.err.constData();
+  // Refused before connecting, in the panel's words.
+  EXPECT_EQ(rejected.exitCode, 2);
+  EXPECT_TRUE(rejected.err.startsWith("gw20cli: Node ID is not supported!(1~127)\n"))
+      << rejected.err.constData();
   EXPECT_TRUE(rejected.out.isEmpty());
   EXPECT_FALSE(QFile::exists(sim.Path("COPn200.eds")));
   EXPECT_FALSE(sim.ReadFile("eeprom").contains("0:40=28573732\n"));
