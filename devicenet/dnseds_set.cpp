@@ -28,9 +28,6 @@ constexpr std::string_view kEepromErrorMessage = "EEPROM ERROR,We show the defau
 constexpr std::string_view kStrobeLengthMessage = "Error! The selected data length > 8 bytes";
 constexpr std::string_view kNotFinishedMessage = "You have not fininshing!";
 
-// Strobe data travels in one 8-byte frame.
-constexpr int kMaxStrobeBytes = 8;
-
 // Block 1 keeps a path word for each connection slot.
 static_assert(kConnectionSlots == link::kConnectionPathSlots);
 
@@ -175,17 +172,36 @@ DnsPath DNSEdsSet::GetDNSInfo(int Index, const std::string& ItemText) const {
   return devicenet::GetDNSInfo(Index, ItemText, state_.maps);
 }
 
-int DNSEdsSet::ProducedLength(int Index) const {
-  const DnsPath path = GetDNSInfo(Index, InpPut[kStrobe].Text());
+int DNSEdsSet::ProducedLength(int Index) const { return ProducedLengthOf(Index, InpPut[kStrobe].Text()); }
+
+int DNSEdsSet::ProducedLengthOf(int Index, const std::string& ItemText) const {
+  return DataLengthOf(AssemblyDirection::Input, Index, ItemText);
+}
+
+int DNSEdsSet::ConsumedLengthOf(int Index, const std::string& ItemText) const {
+  return DataLengthOf(AssemblyDirection::Output, Index, ItemText);
+}
+
+int DNSEdsSet::DataLengthOf(AssemblyDirection direction, int Index, const std::string& ItemText) const {
+  const DnsPath path = GetDNSInfo(Index, ItemText);
   if (path.Instance == 0) return 0;
   if (path.ClassId == kApplicationClass && path.Instance <= modules::kModuleSlots) {
     const auto& object = state_.modules.AppObjList[path.Instance - 1];
-    if (path.Attribute == kDIData) return object.DIL;
-    if (path.Attribute == kAIData) return object.AIL;
-    return 0;
+    switch (path.Attribute) {
+      case kDIData:
+        return object.DIL;
+      case kAIData:
+        return object.AIL;
+      case kDOData:
+        return object.DOL;
+      case kAOData:
+        return object.AOL;
+      default:
+        return 0;
+    }
   }
   if (path.ClassId == kAssemblyClass && Index >= 1 && Index <= eds::kMapRecords) {
-    return AssemblyTable(state_.maps, AssemblyDirection::Input)[Index - 1].Length();
+    return AssemblyTable(state_.maps, direction)[Index - 1].Length();
   }
   return 0;
 }

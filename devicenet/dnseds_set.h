@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "devicenet/assembly_records.h"
 #include "devicenet/connections.h"
 #include "pages/eds_page.h"
 
@@ -18,6 +19,9 @@ struct GatewayParameters;
 }
 
 namespace gw20::devicenet {
+
+// Strobe data travels in one 8-byte frame.
+inline constexpr int kMaxStrobeBytes = 8;
 
 class ShowAppObjNew;
 class ShowAssObj;
@@ -83,6 +87,11 @@ class DNSEdsSet : public pages::EdsPage {
   void FinishDeviceSet_MouseUp();
   // The path the item at `Index` of a connection list names, by its text.
   DnsPath GetDNSInfo(int Index, const std::string& ItemText) const;
+  // Data bytes of the produced-list item at `Index` with text `ItemText`, 0
+  // when it names none; a Strobe connection takes at most kMaxStrobeBytes.
+  int ProducedLengthOf(int Index, const std::string& ItemText) const;
+  // The same for the consumed list.
+  int ConsumedLengthOf(int Index, const std::string& ItemText) const;
 
   // Default connection chosen with IO_Info, 0..3; 0 when the page opens.
   int DefaultIOInfo() const { return defaultIOInfo_; }
@@ -110,6 +119,7 @@ class DNSEdsSet : public pages::EdsPage {
   void ResetChoices();
   // Data bytes of the produced item at `Index`, 0 when it names none.
   int ProducedLength(int Index) const;
+  int DataLengthOf(AssemblyDirection direction, int Index, const std::string& ItemText) const;
   void CloseViewers();
   // The commit's parts: blocks 0, 2 and 1, and ZELKDNS<node>.eds.
   bool BuildImage() override;

@@ -77,7 +77,12 @@ int RunDeviceNet(const gw20::cli::CliOptions& options, gw20::app::AppState& stat
     return kExitFailed;
   }
   // A refused choice has shown its message; Finish would commit something else.
-  if (!gw20::cli::SetDeviceNetPage(*page, state.choices, options.gateway, answers)) return kExitFailed;
+  if (!gw20::cli::SetDeviceNetPage(*page, state.choices, options.gateway, answers)) {
+    if (const auto why = gw20::cli::StrobeRefusalText(*page, answers); !why.empty()) {
+      std::cerr << "gw20cli: " << why << "\n";
+    }
+    return kExitFailed;
+  }
   if (!gw20::cli::FinishDeviceNetPage(*page)) {
     ReportSilentFailure(messages, before, mainForm, "the DeviceNet configuration did not complete");
     return kExitFailed;

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <functional>
 #include <sstream>
 
 #include "app/main_f.h"
@@ -50,13 +51,22 @@ std::string IndexProblem(std::string_view option, std::string_view side, int ind
          std::to_string(list.ListCount() - 1) + "); devicenet --list shows them";
 }
 
-void ListText(std::ostream& out, std::string_view heading, const ui::ComboBox& list) {
+// Each data item's byte length (`length`), and in the produced list which
+// items a Strobe connection may not take.
+void ListText(std::ostream& out, std::string_view heading, const ui::ComboBox& list, bool produced,
+              const std::function<int(int, const std::string&)>& length) {
   out << heading << ":\n";
   const int width = static_cast<int>(std::to_string(list.ListCount() - 1).size());
   for (int i = 0; i < list.ListCount(); ++i) {
     const std::string index = std::to_string(i);
-    out << "  " << std::string(static_cast<std::size_t>(width) - index.size(), ' ') << index << "  "
-        << list.Items()[static_cast<std::size_t>(i)] << '\n';
+    const std::string& item = list.Items()[static_cast<std::size_t>(i)];
+    out << "  " << std::string(static_cast<std::size_t>(width) - index.size(), ' ') << index << "  " << item;
+    const int bytes = length(i, item);
+    if (bytes > 0) {
+      out << "  (" << bytes << (bytes == 1 ? " byte" : " bytes")
+          << (produced && bytes > devicenet::kMaxStrobeBytes ? ", not for Strobe)" : ")");
+    }
+    out << '\n';
   }
 }
 
@@ -141,6 +151,17 @@ bool SetDeviceNetPage(devicenet::DNSEdsSet& page, const devicenet::ConnectionCho
   return true;
 }
 
+std::string StrobeRefusalText(const devicenet::DNSEdsSet& page, const DeviceNetAnswers& answers) {
+  const auto& pick = answers.connections[devicenet::kStrobe].produced;
+  const auto& items = page.InpPut[devicenet::kStrobe].Items();
+  if (!pick || *pick < 0 || static_cast<std::size_t>(*pick) >= items.size()) return {};
+  const std::string& item = items[static_cast<std::size_t>(*pick)];
+  const int bytes = page.ProducedLengthOf(*pick, item);
+  if (bytes <= devicenet::kMaxStrobeBytes) return {};
+  return "--strobe " + std::to_string(*pick) + ",: \"" + item + "\" is " + std::to_string(bytes) +
+         " bytes; a Strobe connection carries at most " + std::to_string(devicenet::kMaxStrobeBytes);
+}
+
 bool FinishDeviceNetPage(devicenet::DNSEdsSet& page) {
   page.FinishDeviceSet.Press();
   return page.Finished() && !page.Loaded();
@@ -148,13 +169,21 @@ bool FinishDeviceNetPage(devicenet::DNSEdsSet& page) {
 
 std::string ConnectionListsText(const devicenet::DNSEdsSet& page) {
   std::ostringstream out;
-  ListText(out, "produced", ProducedList(page));
-  ListText(out, "consumed", ConsumedList(page));
+  ListText(out, "produced", ProducedList(page), true,
+           [&page](int i, const std::string& item) { return page.ProducedLengthOf(i, item); });
+  ListText(out, "consumed", ConsumedList(page), false,
+           [&page](int i, const std::string& item) { return page.ConsumedLengthOf(i, item); });
   return out.str();
 }
 
 std::string ConnectionListsJson(const devicenet::DNSEdsSet& page) {
+  QJsonArray producedBytes;
+  const auto& items = ProducedList(page).Items();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    producedBytes.append(page.ProducedLengthOf(static_cast<int>(i), items[i]));
+  }
   const QJsonObject root{{"produced", ListJson(ProducedList(page))},
+                         {"producedBytes", producedBytes},
                          {"consumed", ListJson(ConsumedList(page))}};
   return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
 }

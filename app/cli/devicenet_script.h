@@ -75,7 +75,14 @@ bool FinishDeviceNetPage(devicenet::DNSEdsSet& page);
 //   "produced:\n  0  None\n  1  INPUT  01(Assembly)\n...consumed:\n..."
 // or as one JSON object {"produced": [...], "consumed": [...]}, index =
 // position. Both end with a line break.
+//   Data items carry their length, and produced ones too long for Strobe say
+//   so: "  2  INPUT  02(Assembly)  (12 bytes, not for Strobe)"; the JSON adds
+//   "producedBytes", index = position.
 std::string ConnectionListsText(const devicenet::DNSEdsSet& page);
+// After a refused Strobe pick: the item and its length, e.g. `--strobe 2,:
+// "INPUT  02(Assembly)" is 12 bytes; a Strobe connection carries at most 8`;
+// empty when the Strobe pick was not too long.
+std::string StrobeRefusalText(const devicenet::DNSEdsSet& page, const DeviceNetAnswers& answers);
 std::string ConnectionListsJson(const devicenet::DNSEdsSet& page);
 
 }  // namespace gw20::cli

@@ -116,10 +116,25 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
   const QJsonObject lists = QJsonDocument::fromJson(list.out).object();
   EXPECT_EQ(lists["produced"].toArray().at(2).toString(), "INPUT  02(Assembly)") << list.out.constData();
   EXPECT_EQ(lists["consumed"].toArray().at(2).toString(), "OUTPUT 02(Assembly)") << list.out.constData();
+  // Each produced item's length; the text list marks what Strobe cannot take.
+  const QJsonArray bytes = lists["producedBytes"].toArray();
+  EXPECT_EQ(bytes.size(), lists["produced"].toArray().size());
+  EXPECT_GT(bytes.at(2).toInt(), 8);
+  EXPECT_LE(bytes.at(1).toInt(), 8);
+  const CliRun text = RunCli({"--port", sim.Link(), "devicenet", "--list"});
+  const QByteArray bigInput =
+      "INPUT  02(Assembly)  (" + QByteArray::number(bytes.at(2).toInt()) + " bytes, not for Strobe)";
+  EXPECT_TRUE(text.out.contains(bigInput)) << text.out.constData();
 
   const CliRun refused = RunCli(devicenet + QStringList{"--strobe", "2,"});
   EXPECT_EQ(refused.exitCode, 1);
-  EXPECT_EQ(LastLine(refused.err), "Error: Error! The selected data length > 8 bytes");
+  // The system's message, then the item and its length.
+  const QList<QByteArray> refusedLines = refused.err.trimmed().split('\n');
+  ASSERT_GE(refusedLines.size(), 2);
+  EXPECT_EQ(refusedLines[refusedLines.size() - 2], "Error: Error! The selected data length > 8 bytes");
+  EXPECT_EQ(refusedLines.back(), "gw20cli: --strobe 2,: \"INPUT  02(Assembly)\" is " +
+                                     QByteArray::number(bytes.at(2).toInt()) +
+                                     " bytes; a Strobe connection carries at most 8");
   EXPECT_FALSE(QFile::exists(sim.Path("ZELKDNS 5.eds")));
   EXPECT_TRUE(sim.ReadFile("eeprom").contains("\n1:0=4294967295\n"));
 
