@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <clocale>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -270,6 +271,12 @@ int main(int argc, char* argv[]) {
   if (options.version) {
     std::cout << "gw20cli " << gw20::app::kVersion << "\n";
     return kExitConnected;
+  }
+  // A device named with --port stands in for COM1; a missing one is named
+  // first, as given, rather than as the COM port it stands in for.
+  if (!options.device.empty() && !std::filesystem::exists(options.device)) {
+    std::cerr << "gw20cli: " << options.device << ": there is no such device\n";
+    return kExitFailed;
   }
   // The port layer maps COM ports to devices through these variables.
   if (!options.device.empty()) {
