@@ -11,6 +11,7 @@
 #include "devicenet/dnseds_set.h"
 #include "eds/map_tables.h"
 #include "link/eeprom_image.h"
+#include "link/eeprom_layout.h"
 #include "link/gateway_parameters.h"
 #include "platform/qt/latin1.h"
 
@@ -18,17 +19,6 @@ namespace gw20::cli {
 namespace {
 
 using devicenet::kConnectionSlots;
-
-// Block 1: word 0 the default connection in its high half, words 1..3 the
-// produced and 4..6 the consumed connections of Poll, Strobe and COS/Cyclic.
-constexpr std::size_t kDefaultWord = 0;
-constexpr std::size_t kFirstProducedWord = 1;
-constexpr std::size_t kFirstConsumedWord = 4;
-constexpr std::size_t kConnectionWords = kFirstConsumedWord + kConnectionSlots;
-constexpr int kDefaultShift = 16;
-// Header word 1: the size of block 1 in its high half, 28 for a DeviceNet image.
-constexpr int kBlockSizeShift = 16;
-constexpr std::uint32_t kDeviceNetBlockBytes = 28;
 
 // Why the stored block 1 word `word` (`stored`) cannot be kept, with the
 // option that replaces it.
@@ -104,31 +94,32 @@ std::string KeepStoredChoices(const devicenet::DNSEdsSet& page, const link::Eepr
   // The page's load sets ConfigMismatch for a stored default it cannot show:
   // then nothing counts as stored. A stored CANopen configuration leaves
   // block 1 as an earlier commit left it: nothing there counts either.
-  if (image.EepromConfigValid != 1 || image.ConfigMismatch ||
-      image.DeviceNetBlock.size() < kConnectionWords || image.ConfigHeader.size() < 2 ||
-      image.ConfigHeader[1] >> kBlockSizeShift != kDeviceNetBlockBytes) {
+  const auto header = link::UnpackHeader(image.ConfigHeader);
+  const auto stored = link::UnpackDeviceNetBlock(image.DeviceNetBlock);
+  if (image.EepromConfigValid != 1 || image.ConfigMismatch || !header || !stored ||
+      header->DeviceNetBlockBytes != link::kDeviceNetBlockBytes) {
     return {};
   }
   struct Side {
     std::optional<int>& answer;
-    std::size_t word;
+    std::uint32_t word;
     bool consumed;
     const ui::ComboBox& list;
   };
   for (int k = 0; k < kConnectionSlots; ++k) {
     ConnectionAnswer& a = answers.connections[k];
     const auto slot = static_cast<std::size_t>(k);
-    for (const Side& side : {Side{a.produced, kFirstProducedWord + slot, false, page.InpPut[k]},
-                             Side{a.consumed, kFirstConsumedWord + slot, true, page.OutPut[k]}}) {
+    for (const Side& side : {Side{a.produced, stored->ProducedPath[slot], false, page.InpPut[k]},
+                             Side{a.consumed, stored->ConsumedPath[slot], true, page.OutPut[k]}}) {
       if (side.answer) continue;
-      const std::uint32_t stored = image.DeviceNetBlock[side.word];
-      side.answer = devicenet::StoredConnectionEntry(k, side.consumed, stored, side.list.Items(), maps);
-      if (!side.answer) return NotKeptText(k, side.consumed, side.word, stored);
+      side.answer = devicenet::StoredConnectionEntry(k, side.consumed, side.word, side.list.Items(), maps);
+      // Block 1 word 0 is the default; then the produced, then the consumed paths.
+      const std::size_t number = 1 + slot + (side.consumed ? link::kConnectionPathSlots : 0);
+      if (!side.answer) return NotKeptText(k, side.consumed, number, side.word);
     }
   }
-  const auto stored = image.DeviceNetBlock[kDefaultWord] >> kDefaultShift;
-  if (!answers.defaultConnection && stored < devicenet::kDefaultConnections) {
-    answers.defaultConnection = static_cast<int>(stored);
+  if (!answers.defaultConnection && stored->DefaultIOInfo < devicenet::kDefaultConnections) {
+    answers.defaultConnection = stored->DefaultIOInfo;
   }
   return {};
 }
