@@ -75,10 +75,8 @@ void DNSEdsSet::SetCaptions() {
   for (auto& label : ProducedLabel) label.SetCaption("Produced Connection");
   for (auto& label : ConsumedLabel) label.SetCaption("Consumed Connection");
   Frame5.SetCaption("Default IO Info");
-  IO_Info[kDefaultPoll].SetCaption("Poll ");
-  IO_Info[kDefaultStrobe].SetCaption("Strobe");
-  IO_Info[kDefaultCos].SetCaption("COS");
-  IO_Info[kDefaultCyclic].SetCaption("Cyclic");
+  for (int i = 0; i < kDefaultConnections; ++i)
+    IO_Info[i].SetCaption(std::string(kDefaultConnectionTexts[i]));
   ShowZelkInf.SetCaption("View Zelk Info");
   AppObj.SetCaption("Application View");
   ShowSettingResult.SetCaption("Assembly Objcet View");

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "devicenet/assembly_records.h"
 #include "devicenet/connections.h"
@@ -37,6 +38,9 @@ enum DefaultConnection : int {
   kDefaultCyclic,
   kDefaultConnections
 };
+// The IO_Info option buttons' captions, by position, as shown.
+inline constexpr std::array<std::string_view, kDefaultConnections> kDefaultConnectionTexts{"Poll ", "Strobe",
+                                                                                           "COS", "Cyclic"};
 
 // The program state the page reads and writes; everything must outlive it.
 struct DeviceNetPageState {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "devicenet/connections.h"
+#include "devicenet/dnseds_set.h"
 #include "eds/eds_info.h"
 
 namespace gw20::plans {
@@ -63,7 +64,7 @@ struct PlanConnection {
 
 // The DeviceNet page's texts of the default connection option buttons, by
 // their position (devicenet::kDefaultPoll .. kDefaultCyclic), as shown.
-inline constexpr std::array<std::string_view, 4> kDefaultConnectionTexts{"Poll ", "Strobe", "COS", "Cyclic"};
+using devicenet::kDefaultConnectionTexts;
 
 struct PlanDeviceNet {
   // By slot: devicenet::kPoll, kStrobe, kCosCyclic.
