@@ -12,10 +12,13 @@
 #                              main table and the memory of gw20config only
 #        ./gw20.sh fuzz [SECONDS]  build the libFuzzer targets with clang and run
 #                              each for SECONDS (60); non-zero when one crashed
-#        ./gw20.sh package     build optimised (in build/package) and make the
-#                              Debian package of gw20config and gw20cli with its
-#                              desktop entry; prints the path of the .deb to
-#                              install with: sudo apt install ./build/package/gw20-*.deb
+#        ./gw20.sh package [--check]  build optimised and hardened (in build/package)
+#                              and make the Debian package of gw20config, gw20cli
+#                              and gw20sim with the desktop entry, manual pages and
+#                              completion; prints the path of the .deb to install
+#                              with: sudo apt install ./build/package/gw20-*.deb;
+#                              --check: then lintian and appstreamcli on it, non-zero
+#                              on any error or warning (docs/PACKAGING.md)
 #        ./gw20.sh format      lay out every C++ file as .clang-format says
 #        ./gw20.sh lint        run clang-tidy with the checks of .clang-tidy over
 #                              every C++ source file; non-zero on any finding
@@ -37,8 +40,10 @@ fuzz_packages=(cmake make clang libclang-rt-dev llvm nlohmann-json3-dev)
 
 # What packaging needs besides: dpkg-shlibdeps (dpkg-dev) derives the
 # package's dependencies from the libraries the programs link, and CPack finds
-# the programs among the files with `file`.
+# the programs among the files with `file`. The check: lintian, and
+# appstreamcli (appstream) for the metainfo.
 package_packages=(dpkg-dev file)
+package_check_packages=(lintian appstream)
 
 say() { printf '%s\n' "gw20: $*" >&2; }
 
@@ -210,20 +215,60 @@ cmd_lint() {
 }
 
 cmd_package() {
+  local check=0
+  case "${1:-}" in
+    "") ;;
+    --check) check=1 ;;
+    *) say "package: unknown option $1 (only --check)"; exit 2 ;;
+  esac
   install_missing "${packages[@]}" "${package_packages[@]}"
+  [ "$check" -eq 1 ] && install_missing "${package_check_packages[@]}"
   local dir="$here/build/package"
+  # The hardening Debian builds its packages with (stack protector, fortified
+  # functions, read-only relocations bound at start), as dpkg-buildflags gives
+  # it; the test, sanitizer and fuzz builds keep their own flags.
+  local cxxflags ldflags
+  cxxflags="$(cd "$here" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CPPFLAGS) $(
+    cd "$here" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get CXXFLAGS)"
+  ldflags="$(cd "$here" && DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get LDFLAGS)"
   # Only what the package holds: installing no longer builds everything
   # (tests and benchmarks) first. Without warnings as errors and without
   # -Wrestrict: GCC 12's optimiser reports overlaps in std::string
   # concatenation that cannot happen.
-  build "$dir" gw20config,gw20cli,gw20_icons -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DCMAKE_CXX_FLAGS=-Wno-restrict
+  build "$dir" gw20config,gw20cli,gw20sim,gw20_icons,gw20_docs -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "-DCMAKE_CXX_FLAGS=$cxxflags -Wno-restrict" \
+    "-DCMAKE_EXE_LINKER_FLAGS=$ldflags"
   rm -f "$dir"/gw20-*.deb
   (cd "$dir" && cpack -G DEB >/dev/null)
   local deb
   deb="$(ls "$dir"/gw20-*.deb)"
+  if [ "$check" -eq 1 ]; then
+    check_package "$deb" "$dir"
+  fi
   say "package built; install it with: sudo apt install $deb"
   echo "$deb"
+}
+
+# check_package DEB DIR: lintian on the package and appstreamcli on the
+# metainfo it holds; fails on any error or warning. Overrides live in
+# packaging/lintian-overrides, each with its reason.
+check_package() {
+  local deb="$1" dir="$2"
+  say "lintian $(basename "$deb")"
+  lintian --fail-on error,warning --display-info --show-overrides "$deb" ||
+    { say "lintian found errors or warnings (above)"; exit 1; }
+  local unpacked="$dir/check"
+  rm -rf "$unpacked"
+  dpkg-deb -x "$deb" "$unpacked"
+  local metainfo
+  metainfo="$(ls "$unpacked"/usr/share/metainfo/*.metainfo.xml)"
+  say "appstreamcli validate $(basename "$metainfo")"
+  # --no-net: the screenshot's address is where it will be published, and CI
+  # has no network to fetch it.
+  appstreamcli validate --no-net --pedantic "$metainfo" ||
+    { say "the metainfo is not valid (above)"; exit 1; }
+  rm -rf "$unpacked"
+  say "package check passed"
 }
 
 case "${1:-}" in
@@ -232,8 +277,8 @@ case "${1:-}" in
   render) shift; cmd_render "$@" ;;
   bench) shift; cmd_bench "$@" ;;
   fuzz) shift; cmd_fuzz "$@" ;;
-  package) shift; cmd_package ;;
+  package) shift; cmd_package "$@" ;;
   format) shift; cmd_format ;;
   lint) shift; cmd_lint ;;
-  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package | format | lint" >&2; exit 2 ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package [--check] | format | lint" >&2; exit 2 ;;
 esac
