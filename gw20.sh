@@ -151,9 +151,11 @@ cmd_bench() {
   install_missing
   install_missing "${bench_packages[@]}"
   local dir="$here/build/bench"
-  build "$dir" console_wait_bench,connect_bench,gw20config,gw20sim -DCMAKE_BUILD_TYPE=Release
+  build "$dir" console_wait_bench,connect_bench,batch_bench,gw20cli,gw20config,gw20sim -DCMAKE_BUILD_TYPE=Release
   QT_QPA_PLATFORM=offscreen "$dir/bench/console_wait_bench"
   QT_QPA_PLATFORM=offscreen "$dir/bench/connect_bench" "$@"
+  # A line of controllers at once: 1, 4 and 8 (--quick: 1 and 4).
+  "$dir/bench/batch_bench" "$@"
   "$here/bench/gw20config_memory.sh" "$dir/app/qt/gw20config" "$dir/sim/gw20sim"
 }
 

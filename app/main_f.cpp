@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/connect_sequence.h"
 #include "app/fixed_lists.h"
+#include "app/plan_choices.h"
 #include "app/program_info.h"
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
@@ -34,7 +35,11 @@ void Fill(ui::ComboBox& box, std::vector<std::string> entries) {
 }  // namespace
 
 Main_F::Main_F(AppState& state, ui::Services& services)
-    : ui::Form("Main_F", services.forms), MSComm1(services.port), state_(state), services_(services) {
+    : ui::Form("Main_F", services.forms),
+      MSComm1(services.port),
+      state_(state),
+      services_(services),
+      plans_(std::make_unique<PlanSession>()) {
   NameControls();
   SetCaptions();
   WireEvents();
@@ -49,6 +54,8 @@ Main_F::~Main_F() = default;
 
 void Main_F::NameControls() {
   File.SetName("File");
+  OpenPlan.SetName("OpenPlan");
+  SavePlan.SetName("SavePlan");
   ExitProgram.SetName("ExitProgram");
   About_.SetName("About_");
   CommunicationRegion.SetName("CommunicationRegion");
@@ -90,6 +97,8 @@ void Main_F::NameControls() {
 void Main_F::SetCaptions() {
   SetCaption("General Setting");
   File.SetCaption("File");
+  OpenPlan.SetCaption("Open Plan...");
+  SavePlan.SetCaption("Save Plan...");
   ExitProgram.SetCaption("Exit");
   About_.SetCaption("About");
   CommunicationRegion.SetCaption("Communication");
@@ -126,6 +135,8 @@ void Main_F::SetCaptions() {
 void Main_F::WireEvents() {
   ExitProgram.OnClick = [this] { ExitProgram_Click(); };
   About_.OnClick = [this] { About__Click(); };
+  OpenPlan.OnClick = [this] { OpenPlan_Click(); };
+  SavePlan.OnClick = [this] { SavePlan_Click(); };
   Connect.OnMouseUp = [this] { Connect_MouseUp(); };
   SettingParameter.OnClick = [this] { SettingParameter_Click(); };
   WriteEDS.OnMouseUp = [this] { WriteEDS_MouseUp(); };
@@ -333,7 +344,8 @@ void Main_F::SetFieldPortParameters() {
   ViewerText[0].SetText(CANBaudrate.Text());
   // The controller's default is shown for an unset time-out; the stored
   // value changes only when the operator presses Setting.
-  const std::string timeout = params.Com2Timeout > 0 ? std::to_string(params.Com2Timeout) : "50";
+  const std::string timeout =
+      std::to_string(params.Com2Timeout > 0 ? params.Com2Timeout : kUnsetCom2TimeoutShownMs);
   CANNodeId.SetText(timeout);
   ViewerText[2].SetText(timeout);
 }
@@ -351,7 +363,20 @@ void Main_F::ApplicationSelect_Click(int Index) {
   CANBaudrate.SetListIndex(0);
 }
 
-void Main_F::Connect_MouseUp() { ConnectSequence(*this, state_, services_).Run(); }
+void Main_F::Connect_MouseUp() {
+  // The sequence starts only when idle and with a port chosen; otherwise it
+  // leaves everything, the plan's part included, as it was.
+  const int entry = ComPort.ListIndex();
+  const bool starts = !state_.CommitBusy && entry >= 0 && entry < link::kPortCount;
+  if (starts) {
+    // Pages left before this connect were left for another controller.
+    plans_->canopenVisited.reset();
+    plans_->deviceNetVisited.reset();
+    plans_->presets = false;
+  }
+  ConnectSequence(*this, state_, services_).Run();
+  if (starts && Connected) SetPanelsFromPlan();
+}
 
 void Main_F::ShowScanParameters() {
   if (!scanDialog_) {

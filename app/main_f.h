@@ -29,6 +29,7 @@ namespace gw20::app {
 
 struct AppState;
 class AboutForm;
+struct PlanSession;
 
 // SelectedPanel values.
 inline constexpr int kCanPanel = 0;
@@ -41,6 +42,14 @@ inline constexpr ui::Rgb kToggleLightRed{255, 0, 0};
 
 // The status text of a Setting the panel took.
 inline constexpr char kSettingOkStatus[] = "Setting Ok";
+// The status text of what needs a connect first (Build EDS File, Save Plan).
+inline constexpr char kConnectFirstStatus[] = "Connect to GW-20 first";
+
+// What the field-port panel shows for a time-out the controller has not set.
+inline constexpr int kUnsetCom2TimeoutShownMs = 50;
+
+// The plan menu items' dialogs list plan files.
+inline constexpr char kPlanFileFilter[] = "Plans (*.json)";
 
 // Main window size in twips.
 inline constexpr int kMainWidth = 8240;
@@ -52,8 +61,8 @@ class Main_F : public ui::Form {
   Main_F(AppState& state, ui::Services& services);
   ~Main_F() override;
 
-  // Menus.
-  ui::Menu File, ExitProgram, About_;
+  // Menus. The File menu holds OpenPlan, SavePlan and ExitProgram.
+  ui::Menu File, OpenPlan, SavePlan, ExitProgram, About_;
 
   // Communication area.
   ui::Frame CommunicationRegion;
@@ -117,6 +126,18 @@ class Main_F : public ui::Form {
   // Runs the whole connect sequence; does nothing while CommitBusy.
   void Connect_MouseUp();
   void About__Click();
+  // Reads a plan the operator picks; a bad plan is refused with its message
+  // and changes nothing. Connected: sets the panels from it as the operator
+  // would, unless the chain found differs (one message, nothing set).
+  // Otherwise: presets the scan dialog and sets the panels after the next
+  // connect. The page of the plan's profile presets its choices whenever it
+  // opens while the chain matches.
+  void OpenPlan_Click();
+  // Writes the plan of the panels and of the choices the page of the chosen
+  // profile was left with (before a visit: the controller's stored choices,
+  // else the page's presets) to a file the operator picks. Before a connect
+  // the status line asks for one.
+  void SavePlan_Click();
   void ExitProgram_Click();
   void EixtProgram_Click();
 
@@ -152,6 +173,10 @@ class Main_F : public ui::Form {
   // Unloads whichever configuration page is loaded, without bringing this
   // window back. False when a page refused (a commit is running).
   bool UnloadConfigurationPages();
+  // The plan menu's part of a connect and of a page opening or closing.
+  void SetPanelsFromPlan();
+  void PresetPageFromPlan(int applicationType);
+  void RememberPageChoices();
 
   AppState& state_;
   ui::Services& services_;
@@ -159,6 +184,7 @@ class Main_F : public ui::Form {
   std::unique_ptr<link::ComParaSetting_F> scanDialog_;
   std::unique_ptr<devicenet::DNSEdsSet> deviceNetPage_;
   std::unique_ptr<canopen::COPEDS_F> canopenPage_;
+  std::unique_ptr<PlanSession> plans_;
 };
 
 }  // namespace gw20::app

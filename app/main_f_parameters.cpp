@@ -64,7 +64,7 @@ void Main_F::SettingParameter_Click() {
 
 void Main_F::WriteEDS_MouseUp() {
   if (!Connected) {
-    CommunicationState.SetText("Connect to GW-20 first");
+    CommunicationState.SetText(kConnectFirstStatus);
     return;
   }
   auto& params = state_.params;
@@ -108,16 +108,21 @@ void Main_F::OpenConfigurationPage(int applicationType) {
   const int entry = ComPort.ListIndex();
   // Connected implies a port was chosen; the first entry stands in otherwise.
   const int port = state_.params.PortNumber[entry >= 0 && entry < link::kPortCount ? entry : 0];
-  pages::MainWindowLink link{CommunicationState, MSComm1, port, [this] { Show(false); }};
+  // The page's choices are kept as it closes, for Save Plan.
+  pages::MainWindowLink link{CommunicationState, MSComm1, port, [this] {
+                               RememberPageChoices();
+                               Show(false);
+                             }};
   if (applicationType == link::kCanOpen) {
     canopenPage_ =
         std::make_unique<canopen::COPEDS_F>(CanopenPageStateOf(state_), services_, std::move(link));
     canopenPage_->Show(false);
-    return;
+  } else {
+    deviceNetPage_ =
+        std::make_unique<devicenet::DNSEdsSet>(DeviceNetPageStateOf(state_), services_, std::move(link));
+    deviceNetPage_->Show(false);
   }
-  deviceNetPage_ =
-      std::make_unique<devicenet::DNSEdsSet>(DeviceNetPageStateOf(state_), services_, std::move(link));
-  deviceNetPage_->Show(false);
+  PresetPageFromPlan(applicationType);
 }
 
 // Every member of a page state has a type of its own, so a list out of the

@@ -7,6 +7,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QSize>
 #include <QTemporaryFile>
@@ -100,6 +104,37 @@ class Renderer {
     QWidget* view = host_.ViewOf(form);
     const QString file = QDir(folder_).filePath(name + QStringLiteral(".png"));
     if (view == nullptr || !view->grab().save(file)) {
+      std::fprintf(stderr, "could not render %s\n", qPrintable(file));
+      return false;
+    }
+    std::printf("%s\n", qPrintable(file));
+    return true;
+  }
+
+  // The shown window `form` with its menu `menuName` open below the menu bar,
+  // drawn over the window as the operator sees it, saved as NAME.png.
+  bool RenderMenu(gw20::ui::Form& form, const std::string& menuName, const QString& name) {
+    auto* window = qobject_cast<QMainWindow*>(host_.ViewOf(form));
+    auto* menu = window == nullptr ? nullptr : window->findChild<QMenu*>(QString::fromStdString(menuName));
+    const QString file = QDir(folder_).filePath(name + QStringLiteral(".png"));
+    if (menu == nullptr) {
+      std::fprintf(stderr, "could not render %s: no menu %s\n", qPrintable(file), menuName.c_str());
+      return false;
+    }
+    QMenuBar* bar = window->menuBar();
+    const QPoint at = bar->mapTo(window, bar->actionGeometry(menu->menuAction()).bottomLeft());
+    menu->popup(window->mapToGlobal(at));
+    for (int pass = 0; pass < kSettlePasses; ++pass) {
+      QApplication::sendPostedEvents();
+      QApplication::processEvents();
+    }
+    QPixmap shot = window->grab();
+    {
+      QPainter painter(&shot);
+      painter.drawPixmap(at, menu->grab());
+    }
+    menu->hide();
+    if (!shot.save(file)) {
       std::fprintf(stderr, "could not render %s\n", qPrintable(file));
       return false;
     }
@@ -259,6 +294,7 @@ int RenderAll(const QString& folder) {
   ok = renderer.Render(mainForm, QStringLiteral("main_loaded")) && ok;
   ShowAsConnected(mainForm, state);
   ok = renderer.Render(mainForm, QStringLiteral("main_can_panel")) && ok;
+  ok = renderer.RenderMenu(mainForm, mainForm.File.Name(), QStringLiteral("main_file_menu")) && ok;
   mainForm.ComButton[1].Toggle();  // the operator opens the field-port panel
   ok = renderer.Render(mainForm, QStringLiteral("main_com_panel")) && ok;
   {

@@ -3,11 +3,15 @@
 // Connect, answers the scan dialog from its options; for canopen and
 // devicenet also sets the parameters, opens the profile's page, sets it and
 // presses Finish) and prints the result. save, eds and apply do the same
-// with a plan file: what the operator would have typed and picked, kept.
+// with a plan file: what the operator would have typed and picked, kept;
+// batch runs an apply of this same program for each of several ports.
+
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QLocale>
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -16,6 +20,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/cli/batch_command.h"
+#include "app/cli/batch_progress.h"
 #include "app/cli/canopen_script.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
@@ -34,6 +40,7 @@
 #include "link/gateway_parameters.h"
 #include "plans/plan_file.h"
 #include "plans/plan_state.h"
+#include "platform/qt/latin1.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
 #include "platform/ui/services.h"
@@ -197,7 +204,8 @@ int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
   gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(options.outDir);
   gw20::qtui::QtSerialPort port;  // never opened
-  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port};
+  gw20::ui::NoFileDialogs none;
+  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
   const auto written = gw20::cli::WritePlanEds(plan, firmware, services, std::cerr);
   if (!written.path) return written.exitCode;
   std::cout << written.path->string() << std::endl;
@@ -211,13 +219,26 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   gw20::qtui::QtTickCounter ticks;
   gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(options.outDir);
-  gw20::qtui::QtSerialPort port;
-  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port};
+  gw20::qtui::QtSerialPort consolePort;
+  // Passes everything through; with --progress-fd it also tells a batch how far the apply is.
+  gw20::cli::ProgressPort port(consolePort, options.progressFd);
+  gw20::ui::NoFileDialogs none;
+  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
   gw20::app::AppState state;
   state.console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
   state.console.VerifyWrites = options.verify;
   state.console.SafeWriteOrder = options.safeOrder;
   gw20::app::Main_F mainForm(state, services);
+  port.Follow(mainForm, [&state, &options] {
+    // Each block's words, and a few lines around them, once written and once read back.
+    constexpr int kLinesPerBlock = 5;
+    int lines = 0;
+    for (const auto& block :
+         gw20::cli::WrittenBlocks(state.eeprom, state.params.ApplicationType == gw20::link::kDeviceNet)) {
+      lines += static_cast<int>(block.words.size()) + kLinesPerBlock;
+    }
+    return options.verify ? 2 * lines : lines;
+  });
 
   mainForm.Show();
   const auto& numbers = state.params.PortNumber;
@@ -287,7 +308,9 @@ int main(int argc, char* argv[]) {
   // Numbers read and written as text must not follow the operator's locale.
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
-  if (options.command != "eds" && options.command != "apply") return Run(options, nullptr);
+  if (options.command != "eds" && options.command != "apply" && options.command != "batch") {
+    return Run(options, nullptr);
+  }
 
   // A plan is refused whole before any port is opened.
   const auto read = gw20::plans::ReadPlan(options.planPath);
@@ -299,6 +322,15 @@ int main(int argc, char* argv[]) {
     const gw20::plans::PlanError error{options.planPath, 0, 0, problem->path, problem->reason};
     std::cerr << "gw20cli: " << error.Text() << std::endl;
     return kExitUsage;
+  }
+  if (options.command == "batch") {
+    if (const auto problem = gw20::cli::BatchProblem(options, *read.plan)) {
+      std::cerr << "gw20cli: " << *problem << "\n"
+                << "Try 'gw20cli --help' for the commands and options.\n";
+      return kExitUsage;
+    }
+    const std::filesystem::path self = gw20::qtui::ToLatin1(QCoreApplication::applicationFilePath());
+    return gw20::cli::RunBatch(options, *read.plan, self, std::cout, ::isatty(STDOUT_FILENO) == 1);
   }
   if (options.command == "eds") {
     gw20::link::FirmwareFields firmware;
@@ -314,7 +346,17 @@ int main(int argc, char* argv[]) {
     }
     return RunEds(options, *read.plan, firmware);
   }
+  gw20::plans::Plan plan = *read.plan;
+  if (options.planNode) {
+    if (const auto problem = gw20::cli::PlanNodeProblem(plan, *options.planNode)) {
+      std::cerr << "gw20cli: --node " << *options.planNode << ": " << *problem << std::endl;
+      return kExitUsage;
+    }
+    plan.nodeId = *options.planNode;
+  }
+  // A batch that went away must not end the commit by SIGPIPE: progress is only its display.
+  if (options.progressFd >= 0) std::signal(SIGPIPE, SIG_IGN);
   gw20::cli::CliOptions planned = options;
-  planned.scan = gw20::cli::ScanAnswersOf(*read.plan);
-  return Run(planned, &*read.plan);
+  planned.scan = gw20::cli::ScanAnswersOf(plan);
+  return Run(planned, &plan);
 }

@@ -30,10 +30,11 @@ constexpr std::string_view kSwitches[] = {"--json", "--list", "--verify", "--no-
 constexpr std::string_view kValueOptions[] = {
     "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
     "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
-    "--com2-checksum", "--com2-timeout", "--out",           "--record",       "--firmware"};
+    "--com2-checksum", "--com2-timeout", "--out",           "--record",       "--firmware",   "--ports",
+    "--nodes",         "--report",       "--progress-fd"};
 
 bool IsPlanCommand(std::string_view command) {
-  return command == "save" || command == "eds" || command == "apply";
+  return command == "save" || command == "eds" || command == "apply" || command == "batch";
 }
 
 // The folder a file named on the command line goes into must take it before
@@ -189,11 +190,27 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
   if (const auto option = firstGiven({"--firmware"}); !option.empty() && command != "eds") {
     throw CliUsageError(option + " goes with eds, not " + command);
   }
+  if (const auto option = firstGiven({"--progress-fd"}); !option.empty() && command != "apply") {
+    throw CliUsageError(option + " goes with apply, not " + command);
+  }
+  if (const auto option = firstGiven({"--ports", "--nodes", "--report"});
+      !option.empty() && command != "batch") {
+    throw CliUsageError(option + " goes with batch, not " + command);
+  }
   if (!IsPlanCommand(command)) return;
-  if (const auto option =
-          firstGiven({"--node", "--can-baud", "--com2-baud", "--com2-checksum", "--com2-timeout",
-                      "--description", "--created-by", "--guarding", "--heartbeat", "--poll", "--strobe",
-                      "--cos", "--default", "--list", "--json"});
+  if (command == "batch") {
+    if (const auto option = firstGiven({"--port", "--record", "--node"}); !option.empty()) {
+      throw CliUsageError(option + " does not go with batch: it takes --ports, --report and --nodes");
+    }
+  }
+  // One plan, another node ID: what makes it fit each machine of a line.
+  if (const auto option = firstGiven({"--node"});
+      !option.empty() && command != "apply" && command != "batch") {
+    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
+  }
+  if (const auto option = firstGiven({"--can-baud", "--com2-baud", "--com2-checksum", "--com2-timeout",
+                                      "--description", "--created-by", "--guarding", "--heartbeat", "--poll",
+                                      "--strobe", "--cos", "--default", "--list", "--json"});
       !option.empty()) {
     throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
   }
@@ -208,6 +225,73 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
   }
   if (const auto option = firstGiven({"--port"}); !option.empty() && command == "eds") {
     throw CliUsageError(option + " does not go with eds: it needs no controller");
+  }
+}
+
+std::vector<std::string_view> CommaSeparated(std::string_view text) {
+  std::vector<std::string_view> parts;
+  for (std::size_t start = 0;;) {
+    const auto comma = text.find(',', start);
+    parts.push_back(
+        text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    if (comma == std::string_view::npos) return parts;
+    start = comma + 1;
+  }
+}
+
+// The node range depends on the plan's profile, so the caller checks it.
+int NodeNumber(std::string_view option, std::string_view text) {
+  const auto node = WholeNumber(text);
+  if (!node || *node > std::numeric_limits<int>::max()) {
+    throw CliUsageError(std::string(option) + " " + std::string(text) + ": a node ID is a whole number");
+  }
+  return static_cast<int>(*node);
+}
+
+void ParseApplyOptions(const std::optional<std::string>& node, const std::optional<std::string>& fd,
+                       CliOptions& options) {
+  if (node) options.planNode = NodeNumber("--node", *node);
+  if (!fd) return;
+  // 0 to 2 are the standard streams; progress must not mix with them.
+  const auto number = WholeNumber(*fd);
+  if (!number || *number < 3 || *number > std::numeric_limits<int>::max()) {
+    throw CliUsageError("--progress-fd " + *fd + ": a file descriptor from 3 up");
+  }
+  options.progressFd = static_cast<int>(*number);
+}
+
+void ParseBatchOptions(const std::optional<std::string>& ports, const std::optional<std::string>& nodes,
+                       const std::optional<std::string>& report, CliOptions& options) {
+  if (!ports || ports->empty()) throw CliUsageError("batch needs --ports P1,P2,...");
+  for (const std::string_view text : CommaSeparated(*ports)) {
+    if (text.empty()) throw CliUsageError("--ports " + *ports + ": a port is missing between commas");
+    CliOptions one;
+    ParsePort(text, one);
+    const std::string port =
+        one.device.empty() ? std::string(kComPrefix) + std::to_string(one.portNumber) : one.device;
+    if (std::find(options.ports.begin(), options.ports.end(), port) != options.ports.end()) {
+      throw CliUsageError("--ports " + *ports + ": " + std::string(text) + " is named twice");
+    }
+    options.ports.push_back(port);
+  }
+  if (nodes) {
+    for (const std::string_view text : CommaSeparated(*nodes)) {
+      const int node = NodeNumber("--nodes", text);
+      if (std::find(options.nodes.begin(), options.nodes.end(), node) != options.nodes.end()) {
+        throw CliUsageError("--nodes " + *nodes + ": node " + std::to_string(node) +
+                            " is named twice; each controller needs its own");
+      }
+      options.nodes.push_back(node);
+    }
+    if (options.nodes.size() != options.ports.size()) {
+      throw CliUsageError("--nodes " + *nodes + ": give one node ID per port (" +
+                          std::to_string(options.ports.size()) + " ports)");
+    }
+  }
+  if (report) {
+    if (report->empty()) throw CliUsageError("--report needs a file");
+    CheckFileFolder("--report", *report);
+    options.reportPath = *report;
   }
 }
 
@@ -329,6 +413,9 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     options.recordPath = *record;
   }
   if (const auto firmware = value("--firmware")) options.firmware = *firmware;
+  if (options.command == "apply") ParseApplyOptions(value("--node"), value("--progress-fd"), options);
+  if (options.command == "batch")
+    ParseBatchOptions(value("--ports"), value("--nodes"), value("--report"), options);
   if (options.command == "save") CheckFileFolder("save", options.planPath);
   if (const auto option = firstGiven({"--guarding", "--heartbeat"});
       !option.empty() && options.command != "canopen") {
@@ -353,9 +440,10 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   }
   // Without --out the file goes to the current directory, which must take it
   // just as well (an installed tool is often started where it cannot write).
-  const bool commits = (options.command == "canopen" || options.command == "devicenet" ||
-                        options.command == "eds" || options.command == "apply") &&
-                       !options.devicenet.list;
+  const bool commits =
+      (options.command == "canopen" || options.command == "devicenet" || options.command == "eds" ||
+       options.command == "apply" || options.command == "batch") &&
+      !options.devicenet.list;
   std::string why;
   if (commits && options.outDir.empty() && !ui::CanCreateFilesIn(".", &why)) {
     throw CliUsageError("the current directory " + ui::CurrentFolder().string() +
@@ -380,8 +468,10 @@ std::string UsageText() {
          "               [--list [--json]]\n"
          "       gw20cli [port and scan options] save PLAN\n"
          "       gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]\n"
-         "       gw20cli [--port COMn|DEVICE] apply PLAN [--out DIR] [--no-verify]\n"
-         "               [--safe-order] [--record FILE]\n"
+         "       gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]\n"
+         "               [--safe-order] [--record FILE] [--progress-fd N]\n"
+         "       gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]\n"
+         "               [--out DIR] [--no-verify] [--safe-order]\n"
          "\n"
          "  scan                    connect to the controller, scan its field port and\n"
          "                          print the controller, its parameters and the modules\n"
@@ -398,6 +488,18 @@ std::string UsageText() {
          "                          the modules found are the plan's chain, set the\n"
          "                          plan's parameters and choices, commit and write the\n"
          "                          EDS file; prints the file's path\n"
+         "  batch PLAN              apply the plan to the controllers on --ports (COMn or\n"
+         "                          device paths, comma-separated) at the same time, one\n"
+         "                          gw20cli apply per port; shows each port's stage and\n"
+         "                          outcome and a summary; exit status 0 only when every\n"
+         "                          port succeeded\n"
+         "  --nodes N1,N2,...       batch: one node ID per port, each its own (needed for\n"
+         "                          more than one port: the EDS file is named by node)\n"
+         "  --report FILE           batch: write every port's outcome, message, times and\n"
+         "                          commissioning record as one JSON file\n"
+         "  --node N                apply: this node ID instead of the plan's\n"
+         "  --progress-fd N         apply: write progress lines (\"gw20-progress STAGE\n"
+         "                          PERCENT\") to file descriptor N, as batch reads them\n"
          "  --record FILE           apply: write a commissioning record (JSON): the\n"
          "                          controller, the time, the plan's and the EDS file's\n"
          "                          SHA-256, every word written, the verify result\n"
@@ -443,8 +545,9 @@ std::string UsageText() {
          "  --json                  print one JSON object instead of text\n"
          "\n"
          "Exit status: 0 done, 1 the connect, a setting, a choice or the commit failed,\n"
-         "or the modules differ from the plan's chain (the reason is the last line on\n"
-         "standard error), 2 bad usage or a plan refused before anything is sent.\n";
+         "or the modules differ from the plan's chain, or (batch) a port failed (the reason\n"
+         "is the last line on standard error), 2 bad usage or a plan refused before\n"
+         "anything is sent.\n";
 }
 
 }  // namespace gw20::cli

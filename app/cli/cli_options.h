@@ -15,9 +15,12 @@
 //   gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]
 //           [--scan-timeout MS] save PLAN
 //   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
-//   gw20cli [--port COMn|DEVICE] apply PLAN [--out DIR] [--no-verify]
-//           [--safe-order] [--record FILE]
+//   gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]
+//           [--safe-order] [--record FILE] [--progress-fd N]
+//   gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]
+//           [--out DIR] [--no-verify] [--safe-order]
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -33,11 +36,21 @@ namespace gw20::cli {
 inline constexpr int kDefaultPortNumber = 1;
 
 struct CliOptions {
-  // "scan", "canopen", "devicenet", "save", "eds" or "apply"; empty only with help
+  // "scan", "canopen", "devicenet", "save", "eds", "apply" or "batch"; empty only with help
   std::string command;
-  std::string planPath;    // save, eds, apply: the plan file (bytes as given)
+  std::string planPath;    // save, eds, apply, batch: the plan file (bytes as given)
   std::string recordPath;  // apply: the commissioning record to write; empty: none
-  std::string firmware;    // eds: the firmware the file names, as given; empty: none given
+  // apply: the node ID instead of the plan's (checked against the plan's
+  // profile by the caller, as the plan's own node is); empty: the plan's.
+  std::optional<int> planNode;
+  int progressFd = -1;  // apply: file descriptor for progress lines (batch_progress.h); -1: none
+  // batch: the console ports, each "COMn" or an absolute device path, as
+  // --port takes them; the node IDs by port (empty: the plan's for every
+  // port); the report to write (empty: none).
+  std::vector<std::string> ports;
+  std::vector<int> nodes;
+  std::string reportPath;
+  std::string firmware;  // eds: the firmware the file names, as given; empty: none given
   bool help = false;
   bool version = false;  // print "gw20cli " and the release, and stop
   // COM port entry to select, 1..16. With a device path it is 1 and the
@@ -73,7 +86,12 @@ class CliUsageError : public std::runtime_error {
 // or no command at all; for save, eds and apply also a missing PLAN, an
 // option the plan stands for, --out with save, scan options or --port with
 // eds, scan options with apply, --record but with apply, --firmware but with
-// eds, and a PLAN (save) or --record file whose folder cannot take it. The
+// eds, and a PLAN (save) or --record file whose folder cannot take it;
+// --node with apply but a whole number, --progress-fd but with apply or
+// below 3; for batch --port, --record or --node (it has --ports, --report
+// and --nodes), --ports missing, empty or naming a port twice, --nodes not
+// one whole number per port or naming a node twice, and a --report file
+// whose folder cannot take it. The
 // plan itself is read by the caller. Node ID, the times and the EDS texts are typed into
 // the windows as given, read as the locale's text and converted to Latin-1
 // as the windows' boxes convert what is typed (a character outside Latin-1

@@ -13,7 +13,6 @@
 #include <charconv>
 
 #include "app/app_state.h"
-#include "app/cli/devicenet_script.h"
 #include "canopen/canopen_eds_writer.h"
 #include "canopen/copeds_f.h"
 #include "canopen/error_control.h"
@@ -139,38 +138,6 @@ ScanAnswers ScanAnswersOf(const plans::Plan& plan) {
   return answers;
 }
 
-void MakeCanopenChoices(canopen::COPEDS_F& page, canopen::ErrorControlSettings& settings,
-                        const plans::Plan& plan) {
-  const auto& e = plan.errorControl;
-  if (e.protocol == plans::ErrorControlProtocol::Heartbeat) {
-    page.ErrControl[canopen::kHeartbeat].Choose();
-    page.Heartbeat_T.Type(std::to_string(e.heartbeatTimeMs));
-  } else {
-    page.ErrControl[canopen::kNodeGuarding].Choose();
-    page.GuardTime_T[0].Type(std::to_string(e.guardTimeMs));
-    page.GuardTime_T[1].Type(std::to_string(e.lifeTimeFactor));
-  }
-  settings.ErrorControlFlags = (settings.ErrorControlFlags & canopen::kHeartbeatFlag) | e.otherFlags;
-  TypeEdsTexts(page.EDSInfo, GatewayAnswersOf(plan));
-}
-
-ChoiceOutcome MakeDeviceNetChoices(devicenet::DNSEdsSet& page, const devicenet::ConnectionChoices& choices,
-                                   const plans::Plan& plan, std::string& problem) {
-  const auto picks = plans::PicksOf(plan.deviceNet, page.InpPut[devicenet::kPoll].Items(),
-                                    page.OutPut[devicenet::kPoll].Items());
-  if (!picks.picks) {
-    problem = picks.problem->path + ": " + picks.problem->reason;
-    return ChoiceOutcome::NotInList;
-  }
-  DeviceNetAnswers answers;
-  for (std::size_t k = 0; k < answers.connections.size(); ++k) {
-    answers.connections[k] = {picks.picks->produced[k], picks.picks->consumed[k]};
-  }
-  answers.defaultConnection = picks.picks->defaultConnection;
-  return SetDeviceNetPage(page, choices, GatewayAnswersOf(plan), answers) ? ChoiceOutcome::Made
-                                                                          : ChoiceOutcome::Refused;
-}
-
 std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text) {
   const auto dot = text.find('.');
   const auto dash = text.find('-');
@@ -205,7 +172,7 @@ PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& 
   state.eeprom.FirmwareDay = firmware.FirmwareDay;
   MutableMessages messages(services.messages);
   ui::Services quiet{messages,       services.forms,  services.events, services.ticks,
-                     services.clock, services.folder, services.port};
+                     services.clock, services.folder, services.port,   services.files};
   ui::TextBox status{"CommunicationState"};
   const pages::MainWindowLink main{status, services.port, 1, {}};
 

@@ -14,17 +14,10 @@
 
 #include "app/cli/gateway_panels.h"
 #include "app/cli/scripted_operator.h"
+#include "app/plan_choices.h"
 #include "link/eeprom_layout.h"
 #include "plans/plan.h"
 
-namespace gw20::canopen {
-class COPEDS_F;
-struct ErrorControlSettings;
-}  // namespace gw20::canopen
-namespace gw20::devicenet {
-class DNSEdsSet;
-struct ConnectionChoices;
-}  // namespace gw20::devicenet
 namespace gw20::link {
 struct EepromImage;
 }
@@ -39,21 +32,11 @@ namespace gw20::cli {
 GatewayAnswers GatewayAnswersOf(const plans::Plan& plan);
 ScanAnswers ScanAnswersOf(const plans::Plan& plan);
 
-// Chooses the plan's error control on a loaded CANopen page, types its times
-// and EDS texts, and carries the plan's other flag bits into `settings` (the
-// page's own state, which Finish packs), as a stored configuration would.
-void MakeCanopenChoices(canopen::COPEDS_F& page, canopen::ErrorControlSettings& settings,
-                        const plans::Plan& plan);
-
-enum class ChoiceOutcome {
-  Made,
-  NotInList,  // a text is no entry of the page's lists: `problem` names the allowed texts
-  Refused,    // the page refused a pick and has said why
-};
-// Picks the plan's connections and default on a loaded DeviceNet page and
-// types its EDS texts.
-ChoiceOutcome MakeDeviceNetChoices(devicenet::DNSEdsSet& page, const devicenet::ConnectionChoices& choices,
-                                   const plans::Plan& plan, std::string& problem);
+// The plan's choices made on a loaded page: shared with the desktop
+// program's Open Plan.
+using app::ChoiceOutcome;
+using app::MakeCanopenChoices;
+using app::MakeDeviceNetChoices;
 
 // "MAJOR.MINOR-YYYY/MM/DD" as the main window shows the firmware; nullopt
 // for anything else.

@@ -9,6 +9,7 @@
 #include "app/qt/register_views.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
+#include "platform/widgets/qt_file_dialogs.h"
 #include "platform/widgets/qt_message_box.h"
 
 namespace gw20::appqt {
@@ -34,6 +35,7 @@ struct DesktopProgram::Own {
   std::unique_ptr<ui::MessageBoxService> messages;
   std::unique_ptr<ui::ProgramFolder> folder;
   std::unique_ptr<ui::SerialPort> port;
+  std::unique_ptr<ui::FileDialogService> files;
   qtui::QtEventPump events;
   qtui::QtTickCounter ticks;
   qtui::QtCalendarClock clock;
@@ -47,7 +49,8 @@ DesktopProgram::DesktopProgram(const ServiceChoices& choices)
                 own_->ticks,
                 own_->clock,
                 GivenOrOwn<qtui::QtProgramFolder>(choices.folder, own_->folder),
-                GivenOrOwn<qtui::QtSerialPort>(choices.port, own_->port)},
+                GivenOrOwn<qtui::QtSerialPort>(choices.port, own_->port),
+                GivenOrOwn<qtui::QtFileDialogs>(choices.files, own_->files)},
       logo_(forms_),
       mainForm_(state_, services_) {
   RegisterViews(forms_);

@@ -18,11 +18,13 @@ namespace gw20::appqt {
 void StyleApplication();
 
 // Services a caller puts in place of the program's own; null keeps the
-// program's: QMessageBox, the executable's folder, the COM port on QSerialPort.
+// program's: QMessageBox, the executable's folder, the COM port on QSerialPort,
+// QFileDialog.
 struct ServiceChoices {
   ui::MessageBoxService* messages = nullptr;
   ui::ProgramFolder* folder = nullptr;
   ui::SerialPort* port = nullptr;
+  ui::FileDialogService* files = nullptr;
 };
 
 // The program's services, state, splash and main window, none shown yet.

@@ -80,14 +80,18 @@ void MainFView::BuildMenus(app::Main_F& form) {
   QMenu* file = menuBar()->addMenu(QString());
   file->setObjectName(QString::fromStdString(form.File.Name()));
   qtui::Bind(*file->menuAction(), form.File);
-  auto* exitAction = new QAction(this);  // owned by the window
-  exitAction->setObjectName(QString::fromStdString(form.ExitProgram.Name()));
-  qtui::Bind(*exitAction, form.ExitProgram);
-  file->addAction(exitAction);
-  auto* aboutAction = new QAction(this);
-  aboutAction->setObjectName(QString::fromStdString(form.About_.Name()));
-  qtui::Bind(*aboutAction, form.About_);
-  menuBar()->addAction(aboutAction);
+  file->addAction(&MakeMenuAction(form.OpenPlan));
+  file->addAction(&MakeMenuAction(form.SavePlan));
+  file->addSeparator();
+  file->addAction(&MakeMenuAction(form.ExitProgram));
+  menuBar()->addAction(&MakeMenuAction(form.About_));
+}
+
+QAction& MainFView::MakeMenuAction(ui::Menu& model) {
+  auto* action = new QAction(this);  // owned by the window
+  action->setObjectName(QString::fromStdString(model.Name()));
+  qtui::Bind(*action, model);
+  return *action;
 }
 
 QGroupBox& MainFView::BuildCommunication(QWidget& parent, app::Main_F& form) {

@@ -5,8 +5,13 @@
 
 #include <QMainWindow>
 
+class QAction;
 class QVBoxLayout;
 class QGroupBox;
+
+namespace gw20::ui {
+class Menu;
+}
 
 namespace gw20::app {
 class Main_F;
@@ -21,6 +26,8 @@ class MainFView : public QMainWindow {
 
  private:
   void BuildMenus(app::Main_F& form);
+  // A menu item of this window bound to `model`.
+  QAction& MakeMenuAction(ui::Menu& model);
   QGroupBox& BuildCommunication(QWidget& parent, app::Main_F& form);
   QGroupBox& BuildSituation(QWidget& parent, app::Main_F& form);
   QGroupBox& BuildParameterSetting(QWidget& parent, app::Main_F& form);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace gw20::ui {
@@ -91,6 +92,29 @@ class ProgramFolder {
   virtual std::filesystem::path Path() const = 0;
 };
 
+// The platform's dialogs that pick a file. `title` is the dialog's caption,
+// `filter` names the files it lists ("Plans (*.json)"). Nullopt when the
+// operator cancelled; the file to save need not exist yet.
+class FileDialogService {
+ public:
+  virtual ~FileDialogService() = default;
+  virtual std::optional<std::filesystem::path> OpenFile(const std::string& title,
+                                                        const std::string& filter) = 0;
+  virtual std::optional<std::filesystem::path> SaveFile(const std::string& title,
+                                                        const std::string& filter) = 0;
+};
+
+// For a program without menus (gw20cli): nobody picks a file.
+class NoFileDialogs : public FileDialogService {
+ public:
+  std::optional<std::filesystem::path> OpenFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::filesystem::path> SaveFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+};
+
 class SerialPort;
 
 // Everything a form or procedure may need from outside, handed by reference.
@@ -102,6 +126,7 @@ struct Services {
   CalendarClock& clock;
   ProgramFolder& folder;
   SerialPort& port;  // the console port (MSComm1)
+  FileDialogService& files;
 };
 
 }  // namespace gw20::ui

@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -161,6 +162,18 @@ TEST_F(MainViewTest, MainWindow_LoadedBare_TogglesSwitchPanels_EditsReachTheView
   EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(2)").text(), "42");
   EXPECT_EQ(Find<QLineEdit>(*view, "CommunicationState").text(), "Setting Ok");
   EXPECT_TRUE(Find<QLineEdit>(*view, "ViewerText(2)").isReadOnly());
+}
+
+TEST_F(MainViewTest, FileMenu_ListsThePlanItemsAboveExit_AndEachReachesItsHandler) {
+  const auto* file = view->findChild<QMenu*>("File");
+  ASSERT_NE(file, nullptr);
+  QStringList items;
+  for (const QAction* action : file->actions()) items << (action->isSeparator() ? "-" : action->text());
+  EXPECT_EQ(items.join('|').toStdString(), "Open Plan...|Save Plan...|-|Exit");
+  Find<QAction>(*view, "SavePlan").trigger();  // before a connect
+  EXPECT_EQ(Find<QLineEdit>(*view, "CommunicationState").text(), "Connect to GW-20 first");
+  Find<QAction>(*view, "OpenPlan").trigger();  // the scripted dialog is cancelled
+  EXPECT_EQ(harness.files.asked, std::vector<std::string>{"Open Plan|Plans (*.json)"});
 }
 
 // The module table as a scan of RA412, RA850, RA312 and RA502 leaves it.

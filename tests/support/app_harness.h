@@ -23,7 +23,7 @@ struct AppHarness {
   // `time` drives the tick counter and the event pump; it and `port` must
   // outlive the harness.
   AppHarness(testing::VirtualTime& virtualTime, ui::SerialPort& port)
-      : time(virtualTime), services{messages, forms, events, ticks, clock, folder, port} {}
+      : time(virtualTime), services{messages, forms, events, ticks, clock, folder, port, files} {}
 
   // Clicks panel toggle `index` as the operator does (it flips, then its
   // handler runs), making the toggles visible first as a connect would.
@@ -45,6 +45,7 @@ struct AppHarness {
   testing::FormRecorder forms;
   testing::FixedClock clock;
   testing::FixedFolder folder;
+  testing::ScriptedFileDialogs files;
   ui::Services services;
   AppState state;
   Main_F form{state, services};

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,32 @@ class FixedFolder : public ui::ProgramFolder {
  public:
   std::filesystem::path path = std::filesystem::temp_directory_path();
   std::filesystem::path Path() const override { return path; }
+};
+
+// File dialogs answered from a script: each dialog takes the next path
+// queued for its kind; nothing queued is a cancel.
+class ScriptedFileDialogs : public ui::FileDialogService {
+ public:
+  std::optional<std::filesystem::path> OpenFile(const std::string& title,
+                                                const std::string& filter) override {
+    return Next(opens, title, filter);
+  }
+  std::optional<std::filesystem::path> SaveFile(const std::string& title,
+                                                const std::string& filter) override {
+    return Next(saves, title, filter);
+  }
+  std::deque<std::filesystem::path> opens, saves;
+  std::vector<std::string> asked;  // "title|filter" of every dialog shown
+
+ private:
+  std::optional<std::filesystem::path> Next(std::deque<std::filesystem::path>& queue,
+                                            const std::string& title, const std::string& filter) {
+    asked.push_back(title + "|" + filter);
+    if (queue.empty()) return std::nullopt;
+    auto path = queue.front();
+    queue.pop_front();
+    return path;
+  }
 };
 
 // A fresh, empty folder of its own under the system's temporary folder

@@ -1,0 +1,45 @@
+#pragma once
+// What a batch shows while its applies run: on a terminal one line per port,
+// redrawn in place; otherwise a plain line per port whenever its stage
+// changes, so a log keeps every step without the percent's chatter. Then a
+// summary table of every port.
+
+#include <cstddef>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/cli/batch_progress.h"
+
+namespace gw20::cli {
+
+struct BatchPortResult;
+
+class BatchDisplay {
+ public:
+  // `labels`: "PORT node N" per port. `out` must outlive the display. Live
+  // lines are cut to `columns` characters (0: not cut), as a line the
+  // terminal wraps would no longer be redrawn in place.
+  BatchDisplay(std::ostream& out, bool live, std::vector<std::string> labels, std::size_t columns = 0);
+  void Show(std::size_t port, const ApplyProgress& progress);
+  void Finish(std::size_t port, const BatchPortResult& result);
+
+ private:
+  void Redraw();
+  void Set(std::size_t port, std::string text);
+
+  std::ostream& out_;
+  bool live_;
+  std::vector<std::string> labels_;
+  std::vector<std::string> lines_;
+  std::vector<ApplyStage> stages_;
+  std::size_t columns_;
+  std::size_t labelWidth_ = 0;
+  bool drawn_ = false;
+};
+
+// The table printed at the end: port, node, result, time in s and the EDS
+// file or the message; `planNode` stands where a port has no node of its own.
+std::string BatchSummary(const std::vector<BatchPortResult>& results, int planNode);
+
+}  // namespace gw20::cli

@@ -1,0 +1,158 @@
+// The main window's plan menu items: Open Plan and Save Plan, and what they
+// add to a connect and to a configuration page opening and closing.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/main_f.h"
+#include "app/plan_choices.h"
+#include "canopen/copeds_f.h"
+#include "devicenet/dnseds_set.h"
+#include "link/gateway_parameters.h"
+#include "link/link_messages.h"
+#include "plans/plan_file.h"
+#include "plans/plan_state.h"
+#include "platform/ui/services.h"
+
+namespace gw20::app {
+namespace {
+
+using link::kErrorTitle;
+
+constexpr char kOpenPlanTitle[] = "Open Plan";
+constexpr char kSavePlanTitle[] = "Save Plan";
+constexpr char kPlanExtension[] = ".json";
+
+std::string ChainDifferenceText(const std::string& file, const std::vector<std::string>& differences) {
+  std::string text =
+      "The modules connected are not the chain of the plan " + file + "; nothing was taken from it:";
+  for (const auto& line : differences) text += "\n" + line;
+  return text;
+}
+
+}  // namespace
+
+void Main_F::OpenPlan_Click() {
+  if (state_.CommitBusy) {
+    services_.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
+    return;
+  }
+  const auto path = services_.files.OpenFile(kOpenPlanTitle, kPlanFileFilter);
+  if (!path) return;
+  const auto read = plans::ReadPlan(*path);
+  if (!read.Ok()) {
+    services_.messages.Show(read.error.Text(), kErrorTitle, ui::MessageButtons::Ok);
+    return;
+  }
+  // Choices the chain's lists cannot give would be refused only when the page
+  // opens; a plan is refused whole, here.
+  if (const auto problem = plans::CheckPlanAgainstChain(*read.plan)) {
+    const plans::PlanError error{path->string(), 0, 0, problem->path, problem->reason};
+    services_.messages.Show(error.Text(), kErrorTitle, ui::MessageButtons::Ok);
+    return;
+  }
+  plans_->opened = *read.plan;
+  plans_->openedFile = path->string();
+  if (Connected) {
+    SetPanelsFromPlan();
+    return;
+  }
+  // The scan dialog of the next connect shows the plan's scan parameters.
+  auto& params = state_.params;
+  const auto& scan = read.plan->scan;
+  params.ScanBaudIndex = plans::FieldBaudIndexOf(scan.bitRateBps).value_or(params.ScanBaudIndex);
+  params.ScanChecksum = scan.checksum ? link::kChecksumOn : link::kChecksumOff;
+  params.ScanTimeoutMs = scan.timeoutMs;
+  plans_->presets = false;
+}
+
+void Main_F::SavePlan_Click() {
+  if (state_.CommitBusy) {
+    services_.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
+    return;
+  }
+  if (!Connected) {
+    CommunicationState.SetText(kConnectFirstStatus);
+    return;
+  }
+  // The profile is the option's, as Build EDS File opens the option's page.
+  const bool canopen = ApplicationSelect[link::kCanOpen].Value();
+  plans::Plan plan = PlanOfPanels(
+      state_.params, canopen ? plans::Profile::CANopen : plans::Profile::DeviceNet, state_.modules);
+  const auto& visitedCanopen = plans_->canopenVisited;
+  const auto& visitedDeviceNet = plans_->deviceNetVisited;
+  if (canopen && visitedCanopen) {
+    plan.errorControl = visitedCanopen->errorControl;
+    plan.edsInfo = visitedCanopen->edsInfo;
+  } else if (!canopen && visitedDeviceNet) {
+    plan.deviceNet = visitedDeviceNet->deviceNet;
+    plan.edsInfo = visitedDeviceNet->edsInfo;
+  } else {
+    (void)TakeStoredChoices(state_.params, state_.eeprom, state_.modules, plan);
+  }
+  auto path = services_.files.SaveFile(kSavePlanTitle, kPlanFileFilter);
+  if (!path) return;
+  if (!path->has_extension()) *path += kPlanExtension;
+  if (const auto error = plans::WritePlan(*path, plan)) {
+    services_.messages.Show(error->Text(), kErrorTitle, ui::MessageButtons::Ok);
+  }
+}
+
+void Main_F::SetPanelsFromPlan() {
+  plans_->presets = false;
+  if (!plans_->opened) return;
+  const plans::Plan& plan = *plans_->opened;
+  const auto differences = plans::ChainDifferences(plan.modules, plans::ChainOf(state_.modules));
+  if (!differences.empty()) {
+    services_.messages.Show(ChainDifferenceText(plans_->openedFile, differences), link::kWarningTitle,
+                            ui::MessageButtons::Ok);
+    return;
+  }
+  plans_->presets = true;
+  const auto open = [this](int panel) {
+    // A second click would release the toggle and hide Setting.
+    if (!ComButton[panel].Value()) ComButton[panel].Toggle();
+  };
+  // The field-port panel first, so the CAN panel is left open, as after a connect.
+  open(kComPanel);
+  CANBaudrate.Pick(plans::FieldBaudIndexOf(plan.fieldPort.bitRateBps).value_or(0));
+  ComChecksum.Pick(plan.fieldPort.checksum ? link::kChecksumOn : link::kChecksumOff);
+  CANNodeId.Type(std::to_string(plan.fieldPort.timeoutMs));
+  SettingParameter.Press();
+  open(kCanPanel);
+  const int application = plans::ApplicationTypeOf(plan.profile);
+  // Choosing the option fills the bit-rate list again: only a change does.
+  if (!ApplicationSelect[application].Value()) ApplicationSelect[application].Choose();
+  CANBaudrate.Pick(plans::CanBaudIndexOf(plan.profile, plan.canBitRateKbps).value_or(0));
+  CANNodeId.Type(std::to_string(plan.nodeId));
+  SettingParameter.Press();
+}
+
+void Main_F::PresetPageFromPlan(int applicationType) {
+  if (!plans_->opened || !plans_->presets) return;
+  const plans::Plan& plan = *plans_->opened;
+  if (plans::ApplicationTypeOf(plan.profile) != applicationType) return;
+  if (canopenPage_ && canopenPage_->Loaded()) {
+    MakeCanopenChoices(*canopenPage_, state_.errorControl, plan);
+    return;
+  }
+  if (!deviceNetPage_ || !deviceNetPage_->Loaded()) return;
+  std::string problem;
+  // A refused pick has shown the page's own message.
+  if (MakeDeviceNetChoices(*deviceNetPage_, state_.choices, plan, problem) == ChoiceOutcome::NotInList) {
+    services_.messages.Show(plans_->openedFile + ": " + problem, kErrorTitle, ui::MessageButtons::Ok);
+  }
+}
+
+void Main_F::RememberPageChoices() {
+  if (canopenPage_) plans_->canopenVisited = CanopenChoicesOf(*canopenPage_, state_.errorControl);
+  // The page is closing: the mapping tables are still its assemblies.
+  if (deviceNetPage_) {
+    plans_->deviceNetVisited =
+        DeviceNetChoicesOf(*deviceNetPage_, state_.choices, state_.modules, state_.maps);
+  }
+}
+
+}  // namespace gw20::app

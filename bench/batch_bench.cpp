@@ -1,0 +1,230 @@
+// batch_bench: a line of controllers commissioned at once. For 1, 4 and 8
+// simulated controllers with 15 modules each, `gw20cli batch` applies one
+// plan to all of them; the table gives its wall time, the CPU time of the
+// batch and all its applies, the CPU time of as many applies run one after
+// another, and the peak resident memory of every process involved (the
+// batch, its applies and the simulators), sampled from /proc.
+//
+//   batch_bench [--quick]   (--quick: 1 and 4 controllers only)
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/sim_process.h"
+#include "plans/plan_file.h"
+#include "tests/e2e/line_plan.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kModules = 15;
+constexpr auto kSampleEvery = std::chrono::milliseconds(20);
+constexpr double kWallTarget = 1.15;  // 8 at once against one
+constexpr double kCpuTarget = 1.2;    // a batch of 8 against 8 applies one by one
+constexpr double kMemoryTargetMb = 200;
+constexpr double kMb = 1024.0 * 1024.0;
+
+double CpuSecondsOfWaitedChildren() {
+  rusage usage{};
+  getrusage(RUSAGE_CHILDREN, &usage);
+  const auto seconds = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+  };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Runs gw20cli with `args`, output to /dev/null; its exit status.
+int RunCli(const std::vector<std::string>& args) {
+  std::vector<std::string> all{GW20CLI_PATH};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : all) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) throw std::runtime_error("cannot start " GW20CLI_PATH);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The resident memory of every process below this one, summed; the
+// largest sum seen while it runs.
+class MemorySampler {
+ public:
+  MemorySampler() : thread_([this] { Sample(); }) {}
+  ~MemorySampler() {
+    stop_ = true;
+    thread_.join();
+  }
+  double PeakMb() const { return static_cast<double>(peak_.load()) / kMb; }
+
+ private:
+  static long long ResidentBytesBelow(pid_t root) {
+    std::map<pid_t, pid_t> parents;
+    std::map<pid_t, long long> resident;
+    const long page = sysconf(_SC_PAGESIZE);
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+      const std::string name = entry.path().filename().string();
+      if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+      const pid_t pid = std::stoi(name);
+      std::ifstream stat(entry.path() / "stat");
+      std::string line;
+      if (!std::getline(stat, line)) continue;
+      // The command name may hold blanks; the fields after it do not.
+      const auto close = line.rfind(')');
+      if (close == std::string::npos) continue;
+      char state = 0;
+      int ppid = 0;
+      if (std::sscanf(line.c_str() + close + 1, " %c %d", &state, &ppid) != 2) continue;
+      parents[pid] = ppid;
+      std::ifstream statm(entry.path() / "statm");
+      long long size = 0, pages = 0;
+      if (statm >> size >> pages) resident[pid] = pages * page;
+    }
+    long long sum = 0;
+    for (const auto& [pid, ppid] : parents) {
+      for (pid_t up = ppid; up > 1; up = parents.count(up) ? parents[up] : 0) {
+        if (up == root) {
+          sum += resident[pid];
+          break;
+        }
+      }
+    }
+    return sum;
+  }
+  void Sample() {
+    while (!stop_) {
+      const long long now = ResidentBytesBelow(getpid());
+      if (now > peak_) peak_ = now;
+      std::this_thread::sleep_for(kSampleEvery);
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::atomic<long long> peak_{0};
+  std::thread thread_;
+};
+
+struct Line {
+  std::vector<std::unique_ptr<gw20::bench::ScratchFolder>> folders;
+  std::vector<std::unique_ptr<gw20::bench::SimProcess>> sims;
+};
+
+void StartSims(Line& line, int count, const gw20::plans::Plan& plan) {
+  for (int i = 0; i < count; ++i) {
+    line.folders.push_back(std::make_unique<gw20::bench::ScratchFolder>("batch-bench"));
+    const std::string eeprom = (*line.folders.back() / "eeprom").string();
+    line.sims.push_back(std::make_unique<gw20::bench::SimProcess>(
+        line.folders.back()->Path(),
+        std::vector<std::string>{"--eeprom", eeprom, "--modules", gw20::testing::ModuleListOf(plan)}));
+  }
+}
+
+struct Row {
+  int controllers = 0;
+  double wall = 0;
+  double cpu = 0;
+  double memoryMb = 0;
+  bool ok = false;
+};
+
+Row RunBatch(int count, const std::string& planFile, const gw20::plans::Plan& plan) {
+  Line line;
+  StartSims(line, count, plan);
+  std::string ports, nodes;
+  for (int i = 0; i < count; ++i) {
+    ports += (i ? "," : "") + line.sims[i]->Link();
+    nodes += (i ? "," : "") + std::to_string(i + 1);
+  }
+  gw20::bench::ScratchFolder out("batch-bench-out");
+  Row row{count};
+  MemorySampler memory;
+  const double cpuBefore = CpuSecondsOfWaitedChildren();
+  const auto start = Clock::now();
+  row.ok = RunCli({"batch", planFile, "--ports", ports, "--nodes", nodes, "--out", out.Path().string()}) == 0;
+  row.wall = std::chrono::duration<double>(Clock::now() - start).count();
+  row.cpu = CpuSecondsOfWaitedChildren() - cpuBefore;
+  row.memoryMb = memory.PeakMb();
+  return row;
+}
+
+// CPU seconds of each of `count` applies run one after another.
+std::vector<double> SingleApplies(int count, const std::string& planFile, const gw20::plans::Plan& plan) {
+  std::vector<double> cpu;
+  for (int i = 0; i < count; ++i) {
+    Line line;
+    StartSims(line, 1, plan);
+    const double before = CpuSecondsOfWaitedChildren();
+    const int status = RunCli({"--port", line.sims[0]->Link(), "apply", planFile, "--node",
+                               std::to_string(i + 1), "--out", line.folders[0]->Path().string()});
+    cpu.push_back(CpuSecondsOfWaitedChildren() - before);
+    if (status != 0) std::printf("(single apply %d ended with status %d)\n", i + 1, status);
+  }
+  return cpu;
+}
+
+const char* Verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
+  const std::vector<int> counts = quick ? std::vector<int>{1, 4} : std::vector<int>{1, 4, 8};
+  const gw20::plans::Plan plan = gw20::testing::LinePlan(kModules);
+  gw20::bench::ScratchFolder folder("batch-bench-plan");
+  const std::string planFile = (folder / "line.json").string();
+  if (const auto error = gw20::plans::WritePlan(planFile, plan)) {
+    std::fprintf(stderr, "batch_bench: %s\n", error->Text().c_str());
+    return 1;
+  }
+
+  std::vector<Row> rows;
+  for (const int count : counts) rows.push_back(RunBatch(count, planFile, plan));
+  const std::vector<double> single = SingleApplies(counts.back(), planFile, plan);
+
+  std::printf(
+      "\n### A line of controllers at once: DeviceNet plan, %d modules each, read-back on\n\n"
+      "| controllers | wall s | CPU s (batch and applies) | CPU s of as many single applies | peak RSS MB "
+      "(all processes) | every port ok |\n|---|---|---|---|---|---|\n",
+      kModules);
+  for (const Row& row : rows) {
+    double singles = 0;
+    for (int i = 0; i < row.controllers; ++i) singles += single[static_cast<std::size_t>(i)];
+    std::printf("| %d | %.2f | %.2f | %.2f | %.1f | %s |\n", row.controllers, row.wall, row.cpu, singles,
+                row.memoryMb, row.ok ? "yes" : "NO");
+  }
+  const Row& one = rows.front();
+  const Row& all = rows.back();
+  double singles = 0;
+  for (const double s : single) singles += s;
+  std::printf("\nTargets (%d controllers):\n", all.controllers);
+  std::printf("- wall time at most %.2f x one controller's: %.2f s / %.2f s = %.2f  %s\n", kWallTarget,
+              all.wall, one.wall, all.wall / one.wall, Verdict(all.wall <= kWallTarget * one.wall));
+  std::printf("- CPU time at most %.1f x %d single applies': %.2f s / %.2f s = %.2f  %s\n", kCpuTarget,
+              all.controllers, all.cpu, singles, all.cpu / singles, Verdict(all.cpu <= kCpuTarget * singles));
+  std::printf("- peak resident memory of every process under %.0f MB: %.1f MB  %s\n", kMemoryTargetMb,
+              all.memoryMb, Verdict(all.memoryMb < kMemoryTargetMb));
+  return 0;
+}

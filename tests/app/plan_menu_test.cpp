@@ -1,0 +1,219 @@
+// The main window's Open Plan and Save Plan against the in-process simulated
+// controller: a saved plan holds what the panels and the page show, an opened
+// plan sets the panels after the connect and presets the page, and a plan for
+// another chain, or a bad plan, changes nothing.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "canopen/copeds_f.h"
+#include "devicenet/assembly_maps.h"
+#include "devicenet/dnseds_set.h"
+#include "plans/plan_file.h"
+#include "plans/plan_state.h"
+#include "tests/support/connect_harness.h"
+
+namespace gw20::app {
+namespace {
+
+using devicenet::kCosCyclic;
+using devicenet::kPoll;
+using devicenet::kStrobe;
+
+// The chain of docs/plans/devicenet-example.json, on a field port at its
+// plan's 19200 bit/s with the checksum.
+std::vector<sim::FieldModule> ExampleChain() {
+  std::vector<sim::FieldModule> chain{
+      {.address = 0x01, .model = "RA412", .typeCode = 0x40},
+      {.address = 0x02, .model = "RA822", .typeCode = 0x40},
+      {.address = 0x03, .model = "RA850", .typeCode = 0x08, .dataFormat = 0x02}};
+  for (auto& module : chain) module.baud = 19200, module.checksum = true;
+  return chain;
+}
+
+plans::Plan ExamplePlan() {
+  const auto read = plans::ReadPlan(std::filesystem::path(PLAN_EXAMPLES_DIR) / "devicenet-example.json");
+  EXPECT_TRUE(read.Ok()) << read.error.Text();
+  return read.plan.value_or(plans::Plan{});
+}
+
+struct PlanBench : testing::ConnectHarness {
+  explicit PlanBench(std::vector<sim::FieldModule> chain = ExampleChain())
+      : ConnectHarness(testing::WithModules(std::move(chain))) {}
+  // Queues `plan` written to NAME in the program's folder for the next Open Plan.
+  void QueuePlan(const plans::Plan& plan, const std::string& name) {
+    ASSERT_FALSE(plans::WritePlan(folder / name, plan).has_value());
+    h.files.opens.push_back(folder / name);
+  }
+  plans::Plan SavedPlan(const std::string& name) {
+    h.files.saves.push_back(folder / name);
+    h.form.SavePlan.Press();
+    const auto read = plans::ReadPlan(folder / (name + ".json"));
+    EXPECT_TRUE(read.Ok()) << read.error.Text();
+    return read.plan.value_or(plans::Plan{});
+  }
+  Main_F& form = h.form;
+  link::GatewayParameters& params = h.state.params;
+};
+
+TEST(PlanMenu, SavePlan_WritesWhatThePanelsAndTheVisitedPageShow_ForBothProfiles) {
+  PlanBench b;
+  b.choose = [](link::ComParaSetting_F& dialog) {
+    dialog.ScanBaudrateCombol.Pick(4);  // 19200
+    dialog.ScanChecksumCombol.Pick(1);
+  };
+  b.form.Connect.Press();
+  ASSERT_TRUE(b.form.Connected);
+  b.h.ClickToggle(kComPanel);
+  b.form.CANBaudrate.Pick(4);
+  b.form.ComChecksum.Pick(1);
+  b.form.CANNodeId.Type("150");
+  b.form.SettingParameter.Press();
+  b.h.ClickToggle(kCanPanel);
+  b.form.ApplicationSelect[1].Choose();
+  b.form.CANBaudrate.Pick(1);  // 250 kbit/s
+  b.form.CANNodeId.Type("9");
+  b.form.SettingParameter.Press();
+  b.form.WriteEDS.Press();
+  auto& dns = *b.form.DeviceNetPage();
+  dns.InpPut[kPoll].Pick(2);
+  dns.OutPut[kPoll].Pick(1);
+  dns.InpPut[kStrobe].Pick(1);
+  dns.OutPut[kStrobe].Pick(3);
+  dns.InpPut[kCosCyclic].Pick(4);
+  dns.OutPut[kCosCyclic].Pick(2);
+  dns.IO_Info[devicenet::kDefaultStrobe].Choose();
+  dns.EDSInfo[eds::kEdsDescription].Type("Line 7");
+  plans::PlanDeviceNet shown;
+  for (int k = 0; k < devicenet::kConnectionSlots; ++k)
+    shown.connections[k] = {dns.InpPut[k].Text(), dns.OutPut[k].Text()};
+  shown.defaultConnection = "Strobe";
+  dns.BackButton.Press();
+
+  const plans::Plan dnsPlan = b.SavedPlan("line7");  // ".json" added
+  EXPECT_EQ(b.h.files.asked.back(), "Save Plan|Plans (*.json)");
+  plans::Plan expected = ExamplePlan();  // the same chain, field port and scan
+  expected.nodeId = 9;
+  expected.canBitRateKbps = 250;
+  expected.edsInfo = {"Line 7", ""};
+  expected.deviceNet = shown;
+  EXPECT_EQ(plans::WritePlanText(dnsPlan), plans::WritePlanText(expected));
+
+  // The CANopen page, with heartbeat chosen.
+  b.form.ApplicationSelect[0].Choose();
+  b.form.CANBaudrate.Pick(3);  // 125 kbit/s
+  b.form.CANNodeId.Type("33");
+  b.form.SettingParameter.Press();
+  b.form.WriteEDS.Press();
+  auto& cop = *b.form.CanopenPage();
+  cop.ErrControl[canopen::kHeartbeat].Choose();
+  cop.Heartbeat_T.Type("1500");
+  cop.EDSInfo[eds::kEdsCreator].Type("Commissioning");
+  cop.BackButton.Press();
+  const plans::Plan copPlan = b.SavedPlan("line7-canopen");
+  expected.profile = plans::Profile::CANopen;
+  expected.nodeId = 33;
+  expected.canBitRateKbps = 125;
+  expected.edsInfo = {"", "Commissioning"};
+  expected.deviceNet = {};
+  expected.errorControl = {plans::ErrorControlProtocol::Heartbeat, 0, 0, 1500, 0};
+  EXPECT_EQ(plans::WritePlanText(copPlan), plans::WritePlanText(expected));
+
+  b.h.messages.Clear();
+  b.h.files.saves.push_back(b.folder / "no such folder" / "plan.json");
+  b.form.SavePlan.Press();
+  ASSERT_EQ(b.Shown().size(), 1u);
+  EXPECT_TRUE(b.Shown()[0].starts_with("Error|" + (b.folder / "no such folder" / "plan.json").string()))
+      << b.Shown()[0];
+}
+
+TEST(PlanMenu, OpenPlanBeforeConnect_SetsThePanelsAfterIt_AndThePagePresetsEveryChoice) {
+  PlanBench b;
+  plans::Plan plan = ExamplePlan();
+  // A COS consumed choice and a non-Poll default too: every side of every slot.
+  modules::ModuleTable table;
+  eds::MapTables maps;
+  plans::LoadChain(plan, table);
+  devicenet::BuildAssemblyMaps(table, maps);
+  plan.deviceNet.connections[kCosCyclic].consumed = devicenet::ConsumedItems(table, maps).back();
+  plan.deviceNet.defaultConnection = "Strobe";
+  plan.edsInfo = {"Press 3", "Line crew"};
+  b.QueuePlan(plan, "press3.json");
+  b.form.OpenPlan.Press();
+  EXPECT_TRUE(b.Shown().empty());
+  // The scan dialog shows the plan's scan parameters, so its chain is found.
+  b.form.Connect.Press();
+  ASSERT_TRUE(b.form.Connected);
+  EXPECT_EQ(b.params.ApplicationType, link::kDeviceNet);
+  EXPECT_EQ(b.params.NodeId, 12);
+  EXPECT_EQ(b.params.CanBaudIndex, 2);  // 500 kbit/s
+  EXPECT_EQ(b.params.Com2BaudIndex, 4);
+  EXPECT_EQ(b.params.Com2Checksum, 1);
+  EXPECT_EQ(b.params.Com2Timeout, 150);
+  EXPECT_TRUE(b.form.ComButton[kCanPanel].Value());
+
+  b.h.messages.Clear();
+  b.form.WriteEDS.Press();
+  auto& page = *b.form.DeviceNetPage();
+  for (int k = 0; k < devicenet::kConnectionSlots; ++k) {
+    EXPECT_EQ(page.InpPut[k].Text(), plan.deviceNet.connections[k].produced) << k;
+    EXPECT_EQ(page.OutPut[k].Text(), plan.deviceNet.connections[k].consumed) << k;
+  }
+  EXPECT_EQ(page.DefaultIOInfo(), devicenet::kDefaultStrobe);
+  EXPECT_EQ(page.EDSInfo[eds::kEdsCreator].Text(), "Line crew");
+  // What Finish would store is the plan: saved again, it comes back whole.
+  page.BackButton.Press();
+  EXPECT_EQ(plans::WritePlanText(b.SavedPlan("again")), plans::WritePlanText(plan));
+}
+
+TEST(PlanMenu, OpenPlan_AnotherChainOrABadPlan_OneMessageAndNothingChanges) {
+  PlanBench b({{.address = 0x01, .model = "RA412", .typeCode = 0x40}, {.address = 0x04, .model = "RA312"}});
+  b.form.Connect.Press();
+  ASSERT_TRUE(b.form.Connected);
+  const link::GatewayParameters connected = b.params;
+  b.h.messages.Clear();
+
+  b.QueuePlan(ExamplePlan(), "other.json");
+  b.form.OpenPlan.Press();
+  ASSERT_EQ(b.h.messages.Messages().size(), 1u);
+  const auto& said = b.h.messages.Messages()[0];
+  EXPECT_EQ(said.title, "Warning");
+  EXPECT_NE(said.text.find("slot 2: expected 02 RA822"), std::string::npos) << said.text;
+  EXPECT_NE(said.text.find("slot 3: expected 03 RA850"), std::string::npos) << said.text;
+  EXPECT_EQ(b.params.NodeId, connected.NodeId);
+  EXPECT_EQ(b.params.ApplicationType, connected.ApplicationType);
+  b.form.ApplicationSelect[1].Choose();
+  b.form.WriteEDS.Press();
+  EXPECT_EQ(b.form.DeviceNetPage()->InpPut[kPoll].ListIndex(),
+            devicenet::kNoneItem);  // the page's own preset
+  b.form.DeviceNetPage()->BackButton.Press();
+
+  // Malformed JSON, then a choice the plan's chain does not list.
+  b.h.messages.Clear();
+  b.QueuePlan(ExamplePlan(), "broken.json");
+  {
+    std::ofstream out(b.folder / "broken.json", std::ios::app);
+    out << "}";
+  }
+  b.form.OpenPlan.Press();
+  plans::Plan unlisted = ExamplePlan();
+  unlisted.deviceNet.connections[kPoll].produced = "INPUT  09(Assembly)";
+  b.QueuePlan(unlisted, "unlisted.json");
+  b.form.OpenPlan.Press();
+  b.form.OpenPlan.Press();  // cancelled
+  const auto shown = b.Shown();
+  ASSERT_EQ(shown.size(), 2u);
+  EXPECT_EQ(shown[0], "Error|" + plans::ReadPlan(b.folder / "broken.json").error.Text());
+  EXPECT_TRUE(
+      shown[1].starts_with("Error|" + (b.folder / "unlisted.json").string() + ": deviceNet.poll.produced: "))
+      << shown[1];
+  EXPECT_EQ(b.params.NodeId, connected.NodeId);
+  EXPECT_EQ(b.params.ScanBaudIndex, connected.ScanBaudIndex);
+}
+
+}  // namespace
+}  // namespace gw20::app

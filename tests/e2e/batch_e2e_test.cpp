@@ -1,0 +1,210 @@
+// gw20cli batch: what it refuses before any port is touched, the progress
+// lines its applies write, and a batch of three gw20sim controllers, each
+// given its own node, with its report.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/cli/batch_command.h"
+#include "app/cli/batch_display.h"
+#include "app/cli/batch_progress.h"
+#include "app/cli/cli_options.h"
+#include "link/eeprom_procedures.h"
+#include "plans/plan_file.h"
+#include "tests/e2e/line_plan.h"
+#include "tests/support/sim_process.h"
+
+namespace gw20::testing {
+namespace {
+
+using cli::CliUsageError;
+
+cli::CliOptions Parse(const std::string& line) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at < line.size();) {
+    const auto blank = line.find(' ', at);
+    words.push_back(line.substr(at, blank == std::string::npos ? std::string::npos : blank - at));
+    at = blank == std::string::npos ? line.size() : blank + 1;
+  }
+  return cli::ParseCliOptions(std::vector<std::string_view>(words.begin(), words.end()));
+}
+
+TEST(BatchCommand, OptionsAndPlanChecksRefuseBeforeAnyPortIsTouched) {
+  const cli::CliOptions ok =
+      Parse("batch p.json --ports COM2,/dev/null --nodes 5,6 --no-verify --report r.json");
+  EXPECT_EQ(ok.ports, (std::vector<std::string>{"COM2", "/dev/null"}));
+  EXPECT_EQ(ok.nodes, (std::vector<int>{5, 6}));
+  EXPECT_EQ(ok.reportPath, "r.json");
+  EXPECT_FALSE(ok.verify);
+  EXPECT_EQ(Parse("apply p.json --node 9 --progress-fd 3").planNode, 9);
+
+  for (const char* bad :
+       {"batch p.json", "batch p.json --ports=", "batch p.json --ports COM1,,COM2",
+        "batch p.json --ports COM1,com1", "batch p.json --ports COM1,COM2 --nodes 1",
+        "batch p.json --ports COM1,COM2 --nodes 1,x", "batch p.json --ports COM1,COM2 --nodes 3,3",
+        "batch p.json --ports COM1 --port COM2", "batch p.json --ports COM1 --record r.json",
+        "batch p.json --ports COM1 --node 3", "batch p.json --ports COM1 --scan-baud 9600",
+        "batch p.json --ports COM1 --report /nonexistent/r.json", "apply p.json --ports COM1",
+        "apply p.json --report r.json", "scan --progress-fd 3", "apply p.json --progress-fd 2",
+        "apply p.json --node x", "save p.json --node 3"}) {
+    EXPECT_THROW(Parse(bad), CliUsageError) << bad;
+  }
+
+  // The node range is the plan's profile's; one EDS file name per port.
+  const plans::Plan plan = LinePlan(3);
+  cli::CliOptions options = Parse("batch p.json --ports COM1,COM2 --nodes 5,64");
+  EXPECT_EQ(cli::BatchProblem(options, plan), "--nodes 64: Node ID is not supported!(1~63)");
+  options.nodes.clear();
+  EXPECT_TRUE(cli::BatchProblem(options, plan)->starts_with("every port would write ./ZELKDNS 7.eds"));
+  options.ports.pop_back();
+  EXPECT_EQ(cli::BatchProblem(options, plan), std::nullopt);
+}
+
+TEST(BatchCommand, ProgressLinesReadBackAndTheFailureIsTheApplysLastWord) {
+  using cli::ApplyStage;
+  for (const ApplyStage stage :
+       {ApplyStage::Waiting, ApplyStage::Connecting, ApplyStage::Configuring, ApplyStage::Committing}) {
+    for (const int percent : {0, 57, 100}) {
+      const std::string line = cli::ProgressLine({stage, percent});
+      ASSERT_TRUE(line.ends_with("\n"));
+      EXPECT_EQ(cli::ParseProgressLine(std::string_view(line).substr(0, line.size() - 1)),
+                (cli::ApplyProgress{stage, percent}))
+          << line;
+    }
+  }
+  for (const char* bad :
+       {"gw20-progress commit", "gw20-progress commit 101", "gw20-progress frob 3", "gw20-progress commit 5x",
+        "gw20-progress commit -1", "x gw20-progress commit 5", ""}) {
+    EXPECT_EQ(cli::ParseProgressLine(bad), std::nullopt) << bad;
+  }
+
+  const std::string partly(link::kPartlyWrittenMessage);
+  EXPECT_EQ(cli::FailureMessage({"Warnning: something", "gw20cli: no echo of \"1\"", partly, "Timeout"}),
+            partly + " Timeout");
+  EXPECT_EQ(cli::FailureMessage({partly, "x", "gw20cli: /dev/x: there is no such device"}),
+            "/dev/x: there is no such device");
+}
+
+TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
+  cli::BatchPortResult done;
+  done.ok = true;
+  done.message = "/out/ZELKDNS 5.eds";
+  std::ostringstream live;
+  cli::BatchDisplay screen(live, true, {"COM1 node 5", "COM2 node 6"}, 30);
+  screen.Show(0, {cli::ApplyStage::Connecting, 10});
+  screen.Show(0, {cli::ApplyStage::Connecting, 10});  // nothing new: no redraw
+  screen.Finish(0, done);
+  // The first drawing, then one redraw per change, each starting two lines up;
+  // a line is cut short of the 30 columns, which the terminal would wrap.
+  EXPECT_EQ(live.str(),
+            "\r\x1b[2KCOM1 node 5  waiting\n\r\x1b[2KCOM2 node 6  waiting\n"
+            "\x1b[2A\r\x1b[2KCOM1 node 5  connect   10%\n\r\x1b[2KCOM2 node 6  waiting\n"
+            "\x1b[2A\r\x1b[2KCOM1 node 5  OK /out/ZELKDNS \n\r\x1b[2KCOM2 node 6  waiting\n");
+
+  std::ostringstream plain;
+  cli::BatchDisplay log(plain, false, {"COM1 node 5"});
+  log.Show(0, {cli::ApplyStage::Connecting, 10});
+  log.Show(0, {cli::ApplyStage::Connecting, 40});
+  log.Show(0, {cli::ApplyStage::Committing, 50});
+  log.Finish(0, done);
+  EXPECT_EQ(plain.str(), "COM1 node 5: connect\nCOM1 node 5: commit\nCOM1 node 5: OK /out/ZELKDNS 5.eds\n");
+
+  cli::BatchPortResult failed;
+  failed.port = "/dev/pts/12";
+  failed.seconds = 6.04;
+  failed.message = "Timeout";
+  done.port = "COM1";
+  done.node = 5;
+  done.seconds = 5.7;
+  EXPECT_EQ(cli::BatchSummary({done, failed}, 7),
+            "port         node  result  time (s)  EDS file or message\n"
+            "COM1         5     ok      5.7       /out/ZELKDNS 5.eds\n"
+            "/dev/pts/12  7     failed  6.0       Timeout\n");
+}
+
+// The words of a simulator's EEPROM file, "block:address" -> value.
+QMap<QString, qint64> Words(const QByteArray& file) {
+  QMap<QString, qint64> words;
+  for (const QByteArray& line : file.split('\n')) {
+    const auto parts = line.split('=');
+    if (parts.size() == 2) words.insert(QString::fromLatin1(parts[0]), parts[1].toLongLong());
+  }
+  return words;
+}
+
+TEST(BatchCommand, ThreeControllersAtOnceEachWithItsNodeAndReport) {
+  const plans::Plan plan = LinePlan(3);
+  std::vector<std::unique_ptr<SimProcess>> sims;
+  QStringList ports;
+  for (int i = 0; i < 3; ++i) {
+    sims.push_back(std::make_unique<SimProcess>());
+    ASSERT_TRUE(sims.back()->Start(
+        {"--eeprom", sims.back()->Path("eeprom"), "--modules", ModuleListOf(plan).c_str()}));
+    ports << sims.back()->Link();
+  }
+  SimProcess& first = *sims.front();
+  const QString planFile = first.Path("line.json");
+  ASSERT_EQ(plans::WritePlan(planFile.toStdString(), plan), std::nullopt);
+
+  // A node out of range: refused, nothing typed into any controller.
+  const CliRun refused = RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "21,22,64"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(refused.err.contains("--nodes 64: Node ID is not supported!(1~63)")) << refused.err.constData();
+  for (const auto& sim : sims) EXPECT_TRUE(sim->Transcript().isEmpty());
+
+  const QString report = first.Path("report.json");
+  const CliRun run = RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "21,22,23", "--out",
+                             first.Dir(), "--report", report});
+  ASSERT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
+  const QJsonArray results =
+      QJsonDocument::fromJson(first.ReadFile("report.json")).object()["ports"].toArray();
+  ASSERT_EQ(results.size(), 3);
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(i);
+    const QString eds = first.Path(QString("ZELKDNS %1.eds").arg(21 + i));
+    EXPECT_TRUE(QFile::exists(eds));
+    // Not a terminal: a plain line per stage, then the outcome, then the summary.
+    const QString port = ports[i] + QString(" node %1: ").arg(21 + i);
+    for (const char* stage : {"connect", "configure", "commit"})
+      EXPECT_TRUE(run.out.contains((port + stage).toLocal8Bit())) << stage;
+    EXPECT_TRUE(run.out.contains((port + "OK " + eds).toLocal8Bit()));
+
+    const QJsonObject r = results[i].toObject();
+    EXPECT_EQ(r["port"].toString(), ports[i]);
+    EXPECT_EQ(r["node"].toInt(), 21 + i);
+    EXPECT_EQ(r["outcome"].toString(), "ok");
+    EXPECT_EQ(r["exitStatus"].toInt(), 0);
+    EXPECT_EQ(r["message"].toString(), eds);
+    EXPECT_FALSE(r["start"].toString().isEmpty());
+    const QJsonObject record = r["record"].toObject();
+    EXPECT_EQ(record["eds"].toObject()["file"].toString(), eds);
+    EXPECT_EQ(record["verify"].toString(), "passed");
+    // Every word the record names is what the controller holds, the node's among them.
+    const auto held = Words(sims[i]->ReadFile("eeprom"));
+    int checked = 0;
+    for (const auto& blockValue : record["blocks"].toArray()) {
+      const QJsonObject block = blockValue.toObject();
+      const QJsonArray words = block["words"].toArray();
+      for (int w = 0; w < words.size(); ++w, ++checked) {
+        const QString key =
+            QString("%1:%2").arg(block["block"].toInt()).arg(block["address"].toInt() + 4 * w);
+        EXPECT_EQ(held.value(key, -1), static_cast<qint64>(words[w].toDouble())) << key.toStdString();
+      }
+    }
+    EXPECT_GT(checked, 20);
+    // The header's node byte (block 0, Long(48), bits 16 to 23).
+    EXPECT_EQ((held.value("0:48") >> 16) & 0xFF, 21 + i);
+  }
+  EXPECT_TRUE(run.out.contains("port")) << "the summary's heading";
+}
+
+}  // namespace
+}  // namespace gw20::testing
