@@ -151,9 +151,16 @@ bool QtSerialPort::WaitForInput(std::chrono::milliseconds limit) {
     return false;
   }
   if (port_->bytesAvailable() > 0) return true;
+  const auto start = std::chrono::steady_clock::now();
   const bool arrived = port_->waitForReadyRead(static_cast<int>(limit.count()));
   if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
-  return arrived || port_->bytesAvailable() > 0;
+  if (arrived || port_->bytesAvailable() > 0) return true;
+  // A device that has gone (an unplugged adapter hangs up) ends every wait at
+  // once with nothing to read; wait out the limit so the caller's time-out
+  // comes without spinning.
+  const auto left = limit - (std::chrono::steady_clock::now() - start);
+  if (left > std::chrono::milliseconds(0)) std::this_thread::sleep_for(left);
+  return false;
 }
 
 }  // namespace gw20::qtui
