@@ -72,6 +72,10 @@ struct ConsoleState {
   // them on request. See WriteOptions and VerifyConfigurationImage.
   bool SafeWriteOrder = false;
   bool VerifyWrites = false;
+  // How the connect and the read-back read words (see ReadStyle): the windows
+  // type each value back, as the console's own conversation does; gw20cli
+  // can read each word alone, so that noise can never change a stored word.
+  bool ReadWordsAlone = false;
 };
 
 // Why the last exchange failed.

@@ -33,6 +33,10 @@ constexpr int kMaxCom2BaudIndex = static_cast<int>(kFieldBitRates.size()) - 1;
 // application: the DeviceNet page takes it as it is.
 constexpr int kMaxStoredNodeId = kCanApplications[kCanOpen].MaxNodeId;
 
+ReadStyle StyleOf(const ConsoleState& state) {
+  return state.ReadWordsAlone ? ReadStyle::Alone : ReadStyle::TypeBack;
+}
+
 EepromResult TimedOut(const ConsoleSteps& steps) { return {EepromStatus::Timeout, steps.FailureText()}; }
 EepromResult Failed(std::string description) { return {EepromStatus::Error, std::move(description)}; }
 
@@ -40,9 +44,9 @@ EepromResult Failed(std::string description) { return {EepromStatus::Error, std:
 // words read, or the operator's message. A word shown garbled ends the read
 // with a message of its own, since its value is unknown; "." has left it as
 // it was.
-EepromResult ReadBlock(ConsoleSteps& steps, int block, int firstAddress, std::vector<std::uint32_t>& words,
-                       int count) {
-  const auto read = ReadWords(steps, firstAddress, words, count);
+EepromResult ReadBlock(ConsoleSteps& steps, const ConsoleState& state, int block, int firstAddress,
+                       std::vector<std::uint32_t>& words, int count) {
+  const auto read = ReadWords(steps, firstAddress, words, count, StyleOf(state));
   switch (read.outcome) {
     case WordsRead::Outcome::Ok:
       return {};
@@ -129,7 +133,7 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
     return TimedOut(steps);
   }
   std::vector<std::uint32_t> firmware(kFirmwareWords, 0);
-  if (auto read = ReadBlock(steps, 0, 0, firmware, kFirmwareWords); !read.Ok()) return read;
+  if (auto read = ReadBlock(steps, state, 0, 0, firmware, kFirmwareWords); !read.Ok()) return read;
 
   const FirmwareFields shown = UnpackFirmware(firmware[0], firmware[1]);
   image.FirmwareMajor = shown.FirmwareMajor;
@@ -148,7 +152,8 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
 
   image.HeaderBytes = kHeaderBytes;
   image.ConfigHeader.assign(kHeaderImageWords, 0);
-  if (auto read = ReadBlock(steps, 0, kHeaderAddress, image.ConfigHeader, kHeaderImageWords); !read.Ok()) {
+  if (auto read = ReadBlock(steps, state, 0, kHeaderAddress, image.ConfigHeader, kHeaderImageWords);
+      !read.Ok()) {
     return read;
   }
 
@@ -156,7 +161,8 @@ EepromResult ReadStoredConfiguration(Console& console, const ConsoleState& state
     image.DeviceNetBlock.resize(kDeviceNetImageWords, 0);
   }
   if (!steps.Exchange("block 1", kEepromPrompt)) return TimedOut(steps);
-  if (auto read = ReadBlock(steps, 1, 0, image.DeviceNetBlock, kDeviceNetWords); !read.Ok()) return read;
+  if (auto read = ReadBlock(steps, state, 1, 0, image.DeviceNetBlock, kDeviceNetWords); !read.Ok())
+    return read;
 
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   return {};
@@ -182,7 +188,8 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
   if (!steps.Exchange("use eeprom", kEepromPrompt)) return TimedOut(steps);
   image.EepromBlock = 2;
   if (!steps.Exchange("block 2", kEepromPrompt)) return TimedOut(steps);
-  if (auto read = ReadBlock(steps, 2, 0, image.ModuleBlock, kModuleBlockReadWords); !read.Ok()) return read;
+  if (auto read = ReadBlock(steps, state, 2, 0, image.ModuleBlock, kModuleBlockReadWords); !read.Ok())
+    return read;
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
   image.EepromConfigValid = 1;
   return {};
@@ -357,7 +364,7 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
     if (block.count < 1 || block.words.size() < static_cast<std::size_t>(block.count)) continue;
     std::vector<std::uint32_t> read(static_cast<std::size_t>(block.count), 0);
     if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt)) return TimedOut(steps);
-    const auto got = ReadWords(steps, block.address, read, block.count);
+    const auto got = ReadWords(steps, block.address, read, block.count, StyleOf(state));
     if (got.outcome == WordsRead::Outcome::Timeout) return TimedOut(steps);
     // A word shown garbled is not confirmed: the verify fails there.
     const bool garbled = got.outcome == WordsRead::Outcome::Garbled;

@@ -95,8 +95,23 @@ bool Store(ConsoleSteps& steps, const std::string& text, int address, std::uint3
 
 std::string LongKey(int address) { return "Long(" + std::to_string(address) + ")="; }
 
-WordsRead ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count) {
+WordsRead ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count,
+                    ReadStyle style) {
   using Outcome = WordsRead::Outcome;
+  if (style == ReadStyle::Alone) {
+    for (int i = 0; i < count; ++i) {
+      const int address = firstAddress + kWordBytes * i;
+      bool shownClean = false;
+      if (!steps.Read(OpenCommand(address), LongKey(address), words[i], shownClean))
+        return {Outcome::Timeout};
+      if (!shownClean) {
+        static_cast<void>(steps.Exchange(kEndEdit, kEepromPrompt));
+        return {Outcome::Garbled, i};
+      }
+      if (!EndEdit(steps, address, words[i], true)) return {Outcome::Timeout};
+    }
+    return {};
+  }
   bool clean = false;
   if (!steps.Read(OpenCommand(firstAddress), LongKey(firstAddress), words[0], clean))
     return {Outcome::Timeout};

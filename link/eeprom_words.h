@@ -27,10 +27,21 @@ struct WordsRead {
   int index = 0;
 };
 
-// Opens the word at byte address `firstAddress` of the selected block and
-// reads `count` words (into words[0..count-1]), typing each value back as it
-// was shown so nothing changes, then ends the edit with ".".
-WordsRead ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count);
+// How a read moves from word to word.
+enum class ReadStyle {
+  // Each value is typed back as shown, which opens the next word: the
+  // console's own way, one line per word. Noise that turns a shown digit into
+  // another digit is stored with it, since the text still reads as a number.
+  TypeBack,
+  // Each word is opened with "el" and left with ".": two lines per word, but
+  // no value is ever typed, so nothing read can change a stored word.
+  Alone,
+};
+
+// Reads `count` words (into words[0..count-1]) of the selected block from
+// byte address `firstAddress` and ends at the EEPROM prompt.
+WordsRead ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count,
+                    ReadStyle style = ReadStyle::TypeBack);
 
 // Opens the word at `firstAddress` and stores words[0..count-1] from there on,
 // counting each word in `typed` as it is typed; the edit stays open at the

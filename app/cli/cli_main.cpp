@@ -228,6 +228,7 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   state.console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
   state.console.VerifyWrites = options.verify;
   state.console.SafeWriteOrder = options.safeOrder;
+  state.console.ReadWordsAlone = options.readWordsAlone;
   gw20::app::Main_F mainForm(state, services);
   port.Follow(mainForm, [&state, &options] {
     // Each block's words, and a few lines around them, once written and once read back.

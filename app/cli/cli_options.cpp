@@ -26,7 +26,8 @@ namespace {
 
 constexpr std::string_view kComPrefix = "COM";
 // The options besides --help and the connection options, by what they take.
-constexpr std::string_view kSwitches[] = {"--json", "--list", "--verify", "--no-verify", "--safe-order"};
+constexpr std::string_view kSwitches[] = {"--json",      "--list",       "--verify",
+                                          "--no-verify", "--safe-order", "--no-type-back"};
 constexpr std::string_view kValueOptions[] = {
     "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
     "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
@@ -349,6 +350,10 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     throw CliUsageError("--verify and --no-verify exclude each other");
   options.verify = !given("--no-verify");
   options.safeOrder = given("--safe-order");
+  options.readWordsAlone = given("--no-type-back");
+  if (options.readWordsAlone && options.command == "eds") {
+    throw CliUsageError("--no-type-back goes with a command that connects, not eds");
+  }
   options.devicenet.list = given("--list");
   if (const auto port = value("--port")) ParsePort(*port, options);
   if (const auto bps = value("--scan-baud")) {
@@ -455,7 +460,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
 std::string UsageText() {
   return "usage: gw20cli --help | --version\n"
          "       gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]\n"
-         "               [--scan-timeout MS] scan [--json]\n"
+         "               [--scan-timeout MS] [--no-type-back] scan [--json]\n"
          "       gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]\n"
          "               [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]\n"
          "               [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]\n"
@@ -469,9 +474,9 @@ std::string UsageText() {
          "       gw20cli [port and scan options] save PLAN\n"
          "       gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]\n"
          "       gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]\n"
-         "               [--safe-order] [--record FILE] [--progress-fd N]\n"
+         "               [--safe-order] [--no-type-back] [--record FILE] [--progress-fd N]\n"
          "       gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]\n"
-         "               [--out DIR] [--no-verify] [--safe-order]\n"
+         "               [--out DIR] [--no-verify] [--safe-order] [--no-type-back]\n"
          "\n"
          "  scan                    connect to the controller, scan its field port and\n"
          "                          print the controller, its parameters and the modules\n"
@@ -533,6 +538,11 @@ std::string UsageText() {
          "                          commit (it is read back unless this is given)\n"
          "  --safe-order            write the EEPROM header last, so an interrupted\n"
          "                          commit reads as no configuration, never a mixed one\n"
+         "  --no-type-back          every command that connects: read each EEPROM word\n"
+         "                          with its own \"el\" and \".\" instead of typing the\n"
+         "                          value shown back as the console's own conversation\n"
+         "                          does; more lines, but noise on the line can never\n"
+         "                          change a stored word (the read-back too)\n"
          "  --port COMn|DEVICE      console port (default COM1); a device path stands in\n"
          "                          for COM1\n"
          "  --scan-baud BPS         field-port bit rate of the scan (default " +
