@@ -41,6 +41,8 @@ using Clock = std::chrono::steady_clock;
 // The apply's own time-outs end it long before this; the limit is there for
 // an apply that hangs all the same, which must not hold up the summary.
 constexpr auto kApplyLimit = std::chrono::minutes(10);
+// How soon an apply whose pipes have all ended is looked at again.
+constexpr auto kExitLookAgain = std::chrono::milliseconds(20);
 constexpr int kProgressFd = 3;
 constexpr std::string_view kToolPrefix = "gw20cli: ";
 constexpr std::size_t kReadChunk = 4096;
@@ -191,16 +193,22 @@ void Supervise(std::vector<Job>& jobs, BatchDisplay& display) {
     for (std::size_t j = 0; j < jobs.size(); ++j) {
       Job& job = jobs[j];
       if (!job.running) continue;
-      any = true;
       if (!job.Reading()) {
-        // Every pipe ended: the apply has exited or is about to.
+        // Every pipe ended: the apply has exited or is about to. One that
+        // lives on without its pipes is looked at again shortly, still
+        // under the limit, and never holds up the other ports.
         int status = 0;
-        while (::waitpid(job.pid, &status, 0) < 0 && errno == EINTR) {
+        pid_t ended = 0;
+        while ((ended = ::waitpid(job.pid, &status, WNOHANG)) < 0 && errno == EINTR) {
         }
-        Conclude(job, status);
-        display.Finish(j, job.result);
-        continue;
+        if (ended != 0) {
+          Conclude(job, status);
+          display.Finish(j, job.result);
+          continue;
+        }
+        wake = std::min(wake, Clock::now() + kExitLookAgain);
       }
+      any = true;
       if (!job.stopped) wake = std::min(wake, job.started + kApplyLimit);
       for (std::size_t s = 0; s < job.fds.size(); ++s) {
         if (job.fds[s] < 0) continue;
@@ -209,7 +217,6 @@ void Supervise(std::vector<Job>& jobs, BatchDisplay& display) {
       }
     }
     if (!any) return;
-    if (polled.empty()) continue;
     int timeout = -1;
     if (wake != Clock::time_point::max()) {
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now()).count();

@@ -2,12 +2,14 @@
 // lines its applies write, and a batch of three gw20sim controllers, each
 // given its own node, with its report.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -128,6 +130,36 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
             "port         node  result  time (s)  EDS file or message\n"
             "COM1         5     ok      5.7       /out/ZELKDNS 5.eds\n"
             "/dev/pts/12  7     failed  6.0       Timeout\n");
+}
+
+// Stand-ins for the apply, told apart by their port: one that closes its
+// pipes and lives on a while, one killed by a signal, one that fails with a
+// message. Each ends with its own outcome; none holds up the others.
+TEST(BatchCommand, AppliesThatEndOddlyEachGetTheirOwnOutcome) {
+  const auto folder =
+      std::filesystem::temp_directory_path() / ("gw20-batch-test-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const auto self = folder / "apply.sh";
+  {
+    std::ofstream script(self);
+    script << "#!/bin/sh\n"
+              "case \"$2\" in\n"
+              "  *quiet) exec >&- 2>&- 3>&-; sleep 1; exit 0 ;;\n"
+              "  *killed) kill -9 $$ ;;\n"
+              "  *) echo 'gw20cli: no echo of \"el 0\"' >&2; echo Timeout >&2; exit 1 ;;\n"
+              "esac\n";
+  }
+  std::filesystem::permissions(self, std::filesystem::perms::owner_all);
+  const cli::CliOptions options =
+      Parse("batch p.json --ports quiet,killed,failing --nodes 5,6,7 --out " + folder.string());
+  std::ostringstream out;
+  EXPECT_EQ(cli::RunBatch(options, LinePlan(1), self, out, false), 1);
+  const std::string text = out.str();
+  EXPECT_NE(text.find("killed node 6: failed: the apply ended by signal 9"), std::string::npos) << text;
+  EXPECT_NE(text.find("failing node 7: failed: Timeout"), std::string::npos) << text;
+  // It wrote nothing, so its exit status alone decides.
+  EXPECT_NE(text.find("quiet node 5: OK"), std::string::npos) << text;
+  std::filesystem::remove_all(folder);
 }
 
 // The words of a simulator's EEPROM file, "block:address" -> value.
