@@ -26,7 +26,11 @@ std::optional<int> ParseModuleAddress(std::string_view Address) {
   int value = -1;
   const char* end = Address.data() + Address.size();
   const auto [stop, error] = std::from_chars(Address.data(), end, value);
-  if (Address.empty() || error != std::errc{} || stop != end || value < 0 || value > kMaxAddress) {
+  // Only the scan's own form: no sign, no leading zero ("-0" and "007" are no
+  // address the scan writes).
+  const bool plain = !Address.empty() && Address.front() >= '0' && Address.front() <= '9' &&
+                     (Address.size() == 1 || Address.front() != '0');
+  if (!plain || error != std::errc{} || stop != end || value < 0 || value > kMaxAddress) {
     return std::nullopt;
   }
   return value;

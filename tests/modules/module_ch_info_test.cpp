@@ -141,5 +141,13 @@ TEST(ModuleTable, ResetThenRescan_ClearsCountsAndOrderFollowsUsedSlots) {
             (std::vector<int>{1, 7, 0}));
 }
 
+TEST(ModuleTable, ParseModuleAddress_TakesOnlyTheScansPlainDecimal) {
+  EXPECT_EQ(ParseModuleAddress("0"), 0);
+  EXPECT_EQ(ParseModuleAddress("10"), 10);
+  EXPECT_EQ(ParseModuleAddress("255"), 255);
+  for (const char* text : {"", "-0", "-1", "+1", "007", "01", " 1", "1 ", "256", "0x1", "1a"})
+    EXPECT_EQ(ParseModuleAddress(text), std::nullopt) << text;
+}
+
 }  // namespace
 }  // namespace gw20::modules
