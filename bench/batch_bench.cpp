@@ -54,6 +54,7 @@ int RunCli(const std::vector<std::string>& args) {
   std::vector<std::string> all{GW20CLI_PATH};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
+  argv.reserve(all.size() + 1);
   for (std::string& arg : all) argv.push_back(arg.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
@@ -189,7 +190,7 @@ const char* Verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Bench(int argc, char** argv) {
   const bool quick = argc > 1 && std::string(argv[1]) == "--quick";
   const std::vector<int> counts = quick ? std::vector<int>{1, 4} : std::vector<int>{1, 4, 8};
   const gw20::plans::Plan plan = gw20::testing::LinePlan(kModules);
@@ -201,6 +202,7 @@ int main(int argc, char** argv) {
   }
 
   std::vector<Row> rows;
+  rows.reserve(counts.size());
   for (const int count : counts) rows.push_back(RunBatch(count, planFile, plan));
   const std::vector<double> single = SingleApplies(counts.back(), planFile, plan);
 
@@ -227,4 +229,13 @@ int main(int argc, char** argv) {
   std::printf("- peak resident memory of every process under %.0f MB: %.1f MB  %s\n", kMemoryTargetMb,
               all.memoryMb, Verdict(all.memoryMb < kMemoryTargetMb));
   return 0;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return Bench(argc, argv);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "batch_bench: %s\n", error.what());
+    return 1;
+  }
 }

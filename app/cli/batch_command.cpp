@@ -323,6 +323,7 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
   Supervise(jobs, display);
 
   std::vector<BatchPortResult> results;
+  results.reserve(jobs.size());
   for (const Job& job : jobs) results.push_back(job.result);
   out << "\n" << BatchSummary(results, plan.nodeId) << std::flush;
   const bool allOk = std::all_of(results.begin(), results.end(), [](const auto& r) { return r.ok; });

@@ -190,8 +190,10 @@ TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
     }
     const std::string scan = std::to_string((16 * FieldPort::kDefaultTimeout + latency).count());
     const std::string last = std::to_string(latency.count());
-    EXPECT_EQ(gw20::testing::ReadFile(dir / "times.txt"),
-              "100\t16\t" + last + "\tuse com2\n148\t5\t" + scan + "\t/scan\n5154\t0\t" + last + "\t\n");
+    std::string expected = "100\t16\t";
+    expected.append(last).append("\tuse com2\n148\t5\t").append(scan).append("\t/scan\n5154\t0\t");
+    expected.append(last).append("\t\n");
+    EXPECT_EQ(gw20::testing::ReadFile(dir / "times.txt"), expected);
   }
 }
 

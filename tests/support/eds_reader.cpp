@@ -26,7 +26,9 @@ EdsText ReadEds(std::string_view bytes) {
     if (line.empty()) continue;
     if (line.front() == '[' && line.back() == ']') {
       current = std::string(line.substr(1, line.size() - 2));
-      if (eds.sections.contains(current)) eds.problems.push_back(where + "section [" + current + "] again");
+      if (eds.sections.contains(current)) {
+        eds.problems.push_back(std::string(where).append("section [").append(current).append("] again"));
+      }
       eds.sections[current];
       eds.sectionOrder.push_back(current);
       continue;
@@ -39,7 +41,10 @@ EdsText ReadEds(std::string_view bytes) {
     } else {
       const std::string key(line.substr(0, equals));
       auto& keys = eds.sections[current];
-      if (keys.contains(key)) eds.problems.push_back(where + "key " + key + " again in [" + current + "]");
+      if (keys.contains(key)) {
+        eds.problems.push_back(
+            std::string(where).append("key ").append(key).append(" again in [").append(current).append("]"));
+      }
       keys[key] = std::string(line.substr(equals + 1));
     }
   }
