@@ -7,9 +7,6 @@
 //
 //   batch_bench [--quick]   (--quick: 1 and 4 controllers only)
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,11 +21,10 @@
 #include <thread>
 #include <vector>
 
+#include "bench/session_times.h"
 #include "bench/sim_process.h"
 #include "plans/plan_file.h"
 #include "tests/e2e/line_plan.h"
-
-extern char** environ;
 
 namespace {
 
@@ -40,31 +36,11 @@ constexpr double kCpuTarget = 1.2;    // a batch of 8 against 8 applies one by o
 constexpr double kMemoryTargetMb = 200;
 constexpr double kMb = 1024.0 * 1024.0;
 
-double CpuSecondsOfWaitedChildren() {
-  rusage usage{};
-  getrusage(RUSAGE_CHILDREN, &usage);
-  const auto seconds = [](const timeval& t) {
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-  };
-  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // Runs gw20cli with `args`, output to /dev/null; its exit status.
 int RunCli(const std::vector<std::string>& args) {
   std::vector<std::string> all{GW20CLI_PATH};
   all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  argv.reserve(all.size() + 1);
-  for (std::string& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error("cannot start " GW20CLI_PATH);
+  const pid_t pid = gw20::bench::SpawnQuietly(std::move(all), true);
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -162,11 +138,11 @@ Row RunBatch(int count, const std::string& planFile, const gw20::plans::Plan& pl
   gw20::bench::ScratchFolder out("batch-bench-out");
   Row row{count};
   MemorySampler memory;
-  const double cpuBefore = CpuSecondsOfWaitedChildren();
+  const double cpuBefore = gw20::bench::CpuSecondsOfWaitedChildren();
   const auto start = Clock::now();
   row.ok = RunCli({"batch", planFile, "--ports", ports, "--nodes", nodes, "--out", out.Path().string()}) == 0;
   row.wall = std::chrono::duration<double>(Clock::now() - start).count();
-  row.cpu = CpuSecondsOfWaitedChildren() - cpuBefore;
+  row.cpu = gw20::bench::CpuSecondsOfWaitedChildren() - cpuBefore;
   row.memoryMb = memory.PeakMb();
   return row;
 }
@@ -177,10 +153,10 @@ std::vector<double> SingleApplies(int count, const std::string& planFile, const 
   for (int i = 0; i < count; ++i) {
     Line line;
     StartSims(line, 1, plan);
-    const double before = CpuSecondsOfWaitedChildren();
+    const double before = gw20::bench::CpuSecondsOfWaitedChildren();
     const int status = RunCli({"--port", line.sims[0]->Link(), "apply", planFile, "--node",
                                std::to_string(i + 1), "--out", line.folders[0]->Path().string()});
-    cpu.push_back(CpuSecondsOfWaitedChildren() - before);
+    cpu.push_back(gw20::bench::CpuSecondsOfWaitedChildren() - before);
     if (status != 0) std::printf("(single apply %d ended with status %d)\n", i + 1, status);
   }
   return cpu;

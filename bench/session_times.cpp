@@ -52,13 +52,20 @@ SessionTimes ReadSessionTimes(const std::filesystem::path& file) {
   return times;
 }
 
-double CpuSeconds() {
+namespace {
+
+double CpuSecondsOf(int who) {
   rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
+  getrusage(who, &usage);
   const auto seconds = [](const timeval& t) {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
   };
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
+
+}  // namespace
+
+double CpuSeconds() { return CpuSecondsOf(RUSAGE_SELF); }
+double CpuSecondsOfWaitedChildren() { return CpuSecondsOf(RUSAGE_CHILDREN); }
 
 }  // namespace gw20::bench

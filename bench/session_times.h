@@ -26,5 +26,7 @@ SessionTimes ReadSessionTimes(const std::filesystem::path& file);
 
 // Processor time (user and system) this process has used so far, s.
 double CpuSeconds();
+// The same for its children that have ended and been waited for.
+double CpuSecondsOfWaitedChildren();
 
 }  // namespace gw20::bench

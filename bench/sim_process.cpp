@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <chrono>
@@ -29,17 +30,8 @@ SimProcess::SimProcess(const std::filesystem::path& folder, const std::vector<st
     : folder_(folder) {
   std::vector<std::string> all{GW20SIM_PATH, "--link", Link(), "--answer-times", AnswerTimesFile().string()};
   all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  argv.reserve(all.size() + 1);
-  for (std::string& arg : all) argv.push_back(arg.data());
-  argv.push_back(nullptr);
   // Its greeting would interleave with the tables.
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) throw std::runtime_error(std::string("cannot start ") + GW20SIM_PATH);
+  pid_ = SpawnQuietly(std::move(all), false);
   // It stands in for a controller with a processor of its own: on a busy
   // machine the PC's load must not become the controller's, or characters it
   // reads late overflow its receive buffer. Only allowed to root; without it
@@ -57,6 +49,22 @@ SimProcess::SimProcess(const std::filesystem::path& folder, const std::vector<st
 }
 
 SimProcess::~SimProcess() { Stop(); }
+
+pid_t SpawnQuietly(std::vector<std::string> args, bool quietErrors) {
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  if (quietErrors) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) throw std::runtime_error("cannot start " + args.front());
+  return pid;
+}
 
 void SimProcess::Stop() {
   if (pid_ == 0) return;

@@ -33,6 +33,11 @@ class SimProcess {
   pid_t pid_ = 0;
 };
 
+// Starts `args` (the program first) with standard output, and standard
+// error too when `quietErrors`, going to /dev/null; its process ID. Throws
+// std::runtime_error when it cannot be started.
+pid_t SpawnQuietly(std::vector<std::string> args, bool quietErrors);
+
 // The tests' scratch folder: fresh under the system's temporary folder,
 // removed with its contents.
 using testing::ScratchFolder;
