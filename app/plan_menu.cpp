@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/gateway_panels.h"
 #include "app/main_f.h"
 #include "app/plan_choices.h"
 #include "canopen/copeds_f.h"
@@ -111,23 +112,7 @@ void Main_F::SetPanelsFromPlan() {
     return;
   }
   plans_->presets = true;
-  const auto open = [this](int panel) {
-    // A second click would release the toggle and hide Setting.
-    if (!ComButton[panel].Value()) ComButton[panel].Toggle();
-  };
-  // The field-port panel first, so the CAN panel is left open, as after a connect.
-  open(kComPanel);
-  CANBaudrate.Pick(plans::FieldBaudIndexOf(plan.fieldPort.bitRateBps).value_or(0));
-  ComChecksum.Pick(plan.fieldPort.checksum ? link::kChecksumOn : link::kChecksumOff);
-  CANNodeId.Type(std::to_string(plan.fieldPort.timeoutMs));
-  SettingParameter.Press();
-  open(kCanPanel);
-  const int application = plans::ApplicationTypeOf(plan.profile);
-  // Choosing the option fills the bit-rate list again: only a change does.
-  if (!ApplicationSelect[application].Value()) ApplicationSelect[application].Choose();
-  CANBaudrate.Pick(plans::CanBaudIndexOf(plan.profile, plan.canBitRateKbps).value_or(0));
-  CANNodeId.Type(std::to_string(plan.nodeId));
-  SettingParameter.Press();
+  (void)SetGatewayPanels(*this, plans::ApplicationTypeOf(plan.profile), GatewayAnswersOf(plan));
 }
 
 void Main_F::PresetPageFromPlan(int applicationType) {

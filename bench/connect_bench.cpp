@@ -37,7 +37,7 @@
 #include "app/cli/canopen_script.h"
 #include "app/cli/cli_services.h"
 #include "app/cli/devicenet_script.h"
-#include "app/cli/gateway_panels.h"
+#include "app/gateway_panels.h"
 #include "app/main_f.h"
 #include "app/qt/desktop_program.h"
 #include "bench/echo_probe.h"
@@ -306,12 +306,12 @@ class Bench {
     return form_.Connected;
   }
   bool CommitCanopen() {
-    gw20::cli::GatewayAnswers gateway;
+    gw20::app::GatewayAnswers gateway;
     gateway.nodeText = "5";
     return gw20::cli::RunCanopenScript(form_, gateway, {});
   }
   bool CommitDeviceNet() {
-    gw20::cli::GatewayAnswers gateway;
+    gw20::app::GatewayAnswers gateway;
     gateway.nodeText = "5";
     auto* page = gw20::cli::OpenDeviceNetPage(form_, gateway);
     return page != nullptr && gw20::cli::FinishDeviceNetPage(*page);

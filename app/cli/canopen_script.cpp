@@ -8,8 +8,8 @@
 namespace gw20::cli {
 namespace {
 
-void SetPage(canopen::COPEDS_F& page, const GatewayAnswers& gateway, const CanopenAnswers& answers) {
-  TypeEdsTexts(page.EDSInfo, gateway);
+void SetPage(canopen::COPEDS_F& page, const app::GatewayAnswers& gateway, const CanopenAnswers& answers) {
+  app::TypeEdsTexts(page.EDSInfo, gateway);
   if (answers.heartbeatText) {
     page.ErrControl[canopen::kHeartbeat].Choose();
     page.Heartbeat_T.Type(*answers.heartbeatText);
@@ -22,8 +22,8 @@ void SetPage(canopen::COPEDS_F& page, const GatewayAnswers& gateway, const Canop
 
 }  // namespace
 
-bool RunCanopenScript(app::Main_F& form, const GatewayAnswers& gateway, const CanopenAnswers& answers) {
-  if (!SetGatewayPanels(form, link::kCanOpen, gateway)) return false;
+bool RunCanopenScript(app::Main_F& form, const app::GatewayAnswers& gateway, const CanopenAnswers& answers) {
+  if (!app::SetGatewayPanels(form, link::kCanOpen, gateway)) return false;
   form.WriteEDS.Press();
   auto* page = form.CanopenPage();
   if (page == nullptr || !page->Loaded()) return false;

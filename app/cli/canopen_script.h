@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "app/cli/gateway_panels.h"
+#include "app/gateway_panels.h"
 
 namespace gw20::app {
 class Main_F;
@@ -25,6 +25,6 @@ struct CanopenAnswers {
 // rejected, the page did not open or the commit did not complete; the
 // windows have said why (a message box, or only the status line, which the
 // caller may print).
-bool RunCanopenScript(app::Main_F& form, const GatewayAnswers& gateway, const CanopenAnswers& answers);
+bool RunCanopenScript(app::Main_F& form, const app::GatewayAnswers& gateway, const CanopenAnswers& answers);
 
 }  // namespace gw20::cli

@@ -26,10 +26,10 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
 #include "app/cli/devicenet_script.h"
-#include "app/cli/gateway_panels.h"
 #include "app/cli/plan_commands.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
+#include "app/gateway_panels.h"
 #include "app/main_f.h"
 #include "app/program_info.h"
 #include "canopen/canopen_eds_writer.h"
@@ -119,9 +119,9 @@ int RunSave(const gw20::cli::CliOptions& options, const gw20::app::AppState& sta
 int CommitPlan(const gw20::plans::Plan& plan, gw20::app::AppState& state, gw20::app::Main_F& mainForm,
                const gw20::cli::PrintedMessages& messages) {
   const int before = messages.Count();
-  const auto gateway = gw20::cli::GatewayAnswersOf(plan);
+  const auto gateway = gw20::app::GatewayAnswersOf(plan);
   if (plan.profile == gw20::plans::Profile::CANopen) {
-    if (!gw20::cli::SetGatewayPanels(mainForm, gw20::link::kCanOpen, gateway)) return kExitFailed;
+    if (!gw20::app::SetGatewayPanels(mainForm, gw20::link::kCanOpen, gateway)) return kExitFailed;
     mainForm.WriteEDS.Press();
     auto* page = mainForm.CanopenPage();
     if (page == nullptr || !page->Loaded()) {

@@ -28,8 +28,8 @@
 
 #include "app/cli/canopen_script.h"
 #include "app/cli/devicenet_script.h"
-#include "app/cli/gateway_panels.h"
 #include "app/cli/scripted_operator.h"
+#include "app/gateway_panels.h"
 
 namespace gw20::cli {
 
@@ -60,7 +60,7 @@ struct CliOptions {
   ScanAnswers scan;    // 9600 bit/s, checksum off, 200 ms unless given
   bool json = false;
   // canopen, devicenet: what to set; nothing given keeps the windows' values.
-  GatewayAnswers gateway;
+  app::GatewayAnswers gateway;
   CanopenAnswers canopen;
   DeviceNetAnswers devicenet;
   std::string outDir;      // canopen, devicenet: folder of the EDS file; empty = current directory

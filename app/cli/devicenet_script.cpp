@@ -69,8 +69,8 @@ QJsonArray ListJson(const ui::ComboBox& list) {
 
 }  // namespace
 
-devicenet::DNSEdsSet* OpenDeviceNetPage(app::Main_F& form, const GatewayAnswers& gateway) {
-  if (!SetGatewayPanels(form, link::kDeviceNet, gateway)) return nullptr;
+devicenet::DNSEdsSet* OpenDeviceNetPage(app::Main_F& form, const app::GatewayAnswers& gateway) {
+  if (!app::SetGatewayPanels(form, link::kDeviceNet, gateway)) return nullptr;
   form.WriteEDS.Press();
   auto* page = form.DeviceNetPage();
   return page != nullptr && page->Loaded() ? page : nullptr;
@@ -125,7 +125,7 @@ std::string KeepStoredChoices(const devicenet::DNSEdsSet& page, const link::Eepr
 }
 
 bool SetDeviceNetPage(devicenet::DNSEdsSet& page, const devicenet::ConnectionChoices& choices,
-                      const GatewayAnswers& gateway, const DeviceNetAnswers& answers) {
+                      const app::GatewayAnswers& gateway, const DeviceNetAnswers& answers) {
   for (int k = 0; k < kConnectionSlots; ++k) {
     const ConnectionAnswer& a = answers.connections[k];
     if (a.produced) {
@@ -138,7 +138,7 @@ bool SetDeviceNetPage(devicenet::DNSEdsSet& page, const devicenet::ConnectionCho
     }
   }
   if (answers.defaultConnection) page.IO_Info[*answers.defaultConnection].Choose();
-  TypeEdsTexts(page.EDSInfo, gateway);
+  app::TypeEdsTexts(page.EDSInfo, gateway);
   return true;
 }
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/cli/gateway_panels.h"
+#include "app/gateway_panels.h"
 #include "devicenet/connections.h"
 
 namespace gw20::app {
@@ -45,7 +45,7 @@ struct DeviceNetAnswers {
 
 // Chooses DeviceNet, sets the panels and opens the page. Null when a Setting
 // was rejected or the page did not open.
-devicenet::DNSEdsSet* OpenDeviceNetPage(app::Main_F& form, const GatewayAnswers& gateway);
+devicenet::DNSEdsSet* OpenDeviceNetPage(app::Main_F& form, const app::GatewayAnswers& gateway);
 
 // The first index of `answers` beyond its list on `page`, said with its
 // option, the index and the list's size; empty when every index fits.
@@ -66,7 +66,7 @@ std::string KeepStoredChoices(const devicenet::DNSEdsSet& page, const link::Eepr
 // picked, when the page refused a pick (it has said why); `choices` are the
 // page's, where a refused pick leaves the earlier choice.
 bool SetDeviceNetPage(devicenet::DNSEdsSet& page, const devicenet::ConnectionChoices& choices,
-                      const GatewayAnswers& gateway, const DeviceNetAnswers& answers);
+                      const app::GatewayAnswers& gateway, const DeviceNetAnswers& answers);
 
 // Presses Finish; true when the commit completed.
 bool FinishDeviceNetPage(devicenet::DNSEdsSet& page);

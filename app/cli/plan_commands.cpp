@@ -118,18 +118,6 @@ QJsonValue Text(const std::string& latin1) { return qtui::ToQString(latin1); }
 
 }  // namespace
 
-GatewayAnswers GatewayAnswersOf(const plans::Plan& plan) {
-  GatewayAnswers answers;
-  answers.nodeText = std::to_string(plan.nodeId);
-  answers.canBaudIndex = plans::CanBaudIndexOf(plan.profile, plan.canBitRateKbps);
-  answers.com2TimeoutText = std::to_string(plan.fieldPort.timeoutMs);
-  answers.com2BaudIndex = plans::FieldBaudIndexOf(plan.fieldPort.bitRateBps);
-  answers.com2Checksum = plan.fieldPort.checksum ? 1 : 0;
-  answers.description = plan.edsInfo[eds::kEdsDescription];
-  answers.createdBy = plan.edsInfo[eds::kEdsCreator];
-  return answers;
-}
-
 ScanAnswers ScanAnswersOf(const plans::Plan& plan) {
   ScanAnswers answers;
   answers.baudIndex = plans::FieldBaudIndexOf(plan.scan.bitRateBps).value_or(link::kDefaultScanBaudIndex);

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/cli/gateway_panels.h"
 #include "app/cli/scripted_operator.h"
+#include "app/gateway_panels.h"
 #include "app/plan_choices.h"
 #include "link/eeprom_layout.h"
 #include "plans/plan.h"
@@ -27,9 +27,8 @@ struct Services;
 
 namespace gw20::cli {
 
-// What the operator types and picks on the two panels and the page's EDS
-// texts, and what he answers in the scan dialog, for `plan`.
-GatewayAnswers GatewayAnswersOf(const plans::Plan& plan);
+// What the operator answers in the scan dialog for `plan` (the panels' and
+// the EDS texts' answers are app::GatewayAnswersOf).
 ScanAnswers ScanAnswersOf(const plans::Plan& plan);
 
 // The plan's choices made on a loaded page: shared with the desktop

@@ -1,8 +1,9 @@
 #pragma once
-// The operator's part every profile command shares after the connect: choose
-// the application on the CAN panel, set what the options name on the two
-// parameter panels and press Setting for each panel touched. Every check and
-// message is the main window's own.
+// The operator's part on the main window's two parameter panels after a
+// connect, shared by gw20cli's commands and the desktop program's Open Plan:
+// choose the application on the CAN panel, set what is given on the two
+// panels and press Setting for each panel touched. Every check and message is
+// the main window's own.
 
 #include <array>
 #include <optional>
@@ -11,11 +12,13 @@
 #include "eds/eds_info.h"
 #include "platform/ui/control.h"
 
-namespace gw20::app {
-class Main_F;
+namespace gw20::plans {
+struct Plan;
 }
 
-namespace gw20::cli {
+namespace gw20::app {
+
+class Main_F;
 
 // What the operator types or picks; an option not given keeps what the
 // window shows. Texts are typed as they are, so the windows validate them.
@@ -31,12 +34,16 @@ struct GatewayAnswers {
   bool TouchesFieldPanel() const { return com2TimeoutText || com2BaudIndex || com2Checksum; }
 };
 
-// Chooses `application` (link::kCanOpen or link::kDeviceNet, which is also
-// its ApplicationSelect position) and sets both panels. False when a Setting
-// was rejected; the window has said why.
+// Sets the field-port panel, then chooses `application` (link::kCanOpen or
+// link::kDeviceNet, which is also its ApplicationSelect position) and sets
+// the CAN panel, so the CAN panel is left open as after a connect. False when
+// a Setting was rejected; the window has said why.
 bool SetGatewayPanels(app::Main_F& form, int application, const GatewayAnswers& answers);
 
 // Types the EDS texts given into a page's EDSInfo boxes.
 void TypeEdsTexts(std::array<ui::TextBox, eds::kEdsInfoCount>& EDSInfo, const GatewayAnswers& answers);
 
-}  // namespace gw20::cli
+// Everything a plan gives for the two panels and the EDS texts.
+GatewayAnswers GatewayAnswersOf(const plans::Plan& plan);
+
+}  // namespace gw20::app

@@ -1,29 +1,31 @@
-#include "app/cli/gateway_panels.h"
+#include "app/gateway_panels.h"
 
 #include "app/main_f.h"
+#include "plans/plan.h"
+#include "plans/plan_state.h"
 
-namespace gw20::cli {
+namespace gw20::app {
 namespace {
 
 // Opens panel `index` unless its toggle is already down (a second click
 // would release it and hide Setting).
-void OpenPanel(app::Main_F& form, int index) {
+void OpenPanel(Main_F& form, int index) {
   if (!form.ComButton[index].Value()) form.ComButton[index].Toggle();
 }
 
 // Presses Setting; the status line says whether the panel took the values.
-bool PressSetting(app::Main_F& form) {
+bool PressSetting(Main_F& form) {
   form.CommunicationState.SetText("");
   form.SettingParameter.Press();
-  return form.CommunicationState.Text() == app::kSettingOkStatus;
+  return form.CommunicationState.Text() == kSettingOkStatus;
 }
 
-bool SetCanPanel(app::Main_F& form, int application, const GatewayAnswers& answers) {
+bool SetCanPanel(Main_F& form, int application, const GatewayAnswers& answers) {
   // The page follows the option; clicking it re-fills the bit-rate list, so
   // only a change of application clicks it.
   const bool mustChoose = !form.ApplicationSelect[application].Value();
   if (!mustChoose && !answers.TouchesCanPanel()) return true;
-  OpenPanel(form, app::kCanPanel);
+  OpenPanel(form, kCanPanel);
   if (mustChoose) form.ApplicationSelect[application].Choose();
   if (!answers.TouchesCanPanel()) return true;
   if (answers.canBaudIndex) form.CANBaudrate.Pick(*answers.canBaudIndex);
@@ -31,9 +33,9 @@ bool SetCanPanel(app::Main_F& form, int application, const GatewayAnswers& answe
   return PressSetting(form);
 }
 
-bool SetFieldPanel(app::Main_F& form, const GatewayAnswers& answers) {
+bool SetFieldPanel(Main_F& form, const GatewayAnswers& answers) {
   if (!answers.TouchesFieldPanel()) return true;
-  OpenPanel(form, app::kComPanel);
+  OpenPanel(form, kComPanel);
   if (answers.com2BaudIndex) form.CANBaudrate.Pick(*answers.com2BaudIndex);
   if (answers.com2Checksum) form.ComChecksum.Pick(*answers.com2Checksum);
   if (answers.com2TimeoutText) form.CANNodeId.Type(*answers.com2TimeoutText);
@@ -42,8 +44,8 @@ bool SetFieldPanel(app::Main_F& form, const GatewayAnswers& answers) {
 
 }  // namespace
 
-bool SetGatewayPanels(app::Main_F& form, int application, const GatewayAnswers& answers) {
-  return SetCanPanel(form, application, answers) && SetFieldPanel(form, answers);
+bool SetGatewayPanels(Main_F& form, int application, const GatewayAnswers& answers) {
+  return SetFieldPanel(form, answers) && SetCanPanel(form, application, answers);
 }
 
 void TypeEdsTexts(std::array<ui::TextBox, eds::kEdsInfoCount>& EDSInfo, const GatewayAnswers& answers) {
@@ -51,4 +53,16 @@ void TypeEdsTexts(std::array<ui::TextBox, eds::kEdsInfoCount>& EDSInfo, const Ga
   if (answers.createdBy) EDSInfo[eds::kEdsCreator].Type(*answers.createdBy);
 }
 
-}  // namespace gw20::cli
+GatewayAnswers GatewayAnswersOf(const plans::Plan& plan) {
+  GatewayAnswers answers;
+  answers.nodeText = std::to_string(plan.nodeId);
+  answers.canBaudIndex = plans::CanBaudIndexOf(plan.profile, plan.canBitRateKbps);
+  answers.com2TimeoutText = std::to_string(plan.fieldPort.timeoutMs);
+  answers.com2BaudIndex = plans::FieldBaudIndexOf(plan.fieldPort.bitRateBps);
+  answers.com2Checksum = plan.fieldPort.checksum ? 1 : 0;
+  answers.description = plan.edsInfo[eds::kEdsDescription];
+  answers.createdBy = plan.edsInfo[eds::kEdsCreator];
+  return answers;
+}
+
+}  // namespace gw20::app
