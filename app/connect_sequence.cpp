@@ -320,7 +320,11 @@ void ConnectSequence::Finish(int pictureIndex) {
   form_.ComButton_MouseUp(kCanPanel, ui::kLeftButton, 0, kTogglePoint, kTogglePoint);
 }
 
-bool ConnectSequence::Fail(const std::string& text, const std::string& title, const std::string& status) {
+bool ConnectSequence::Fail(const std::string& text, const std::string& title, const std::string& status,
+                           const std::string& failing) {
+  // Asked before the session ends: closing the port forgets its device's fault.
+  const std::string note = link::FailureNote(failing, services_.port);
+  if (!note.empty()) services_.messages.Note("gw20.console", note);
   services_.messages.Show(text, title, ui::MessageButtons::Ok);
   form_.CommunicationState.SetText(status);
   form_.EndSession();
@@ -328,8 +332,7 @@ bool ConnectSequence::Fail(const std::string& text, const std::string& title, co
 }
 
 bool ConnectSequence::FailTimeout(const std::string& failing) {
-  if (!failing.empty()) services_.messages.Note("gw20.console", failing);
-  return Fail(std::string(link::kTimeoutMessage), kErrorTitle, kTimeoutStatus);
+  return Fail(std::string(link::kTimeoutMessage), kErrorTitle, kTimeoutStatus, failing);
 }
 
 }  // namespace gw20::app

@@ -63,10 +63,12 @@ class ConnectSequence {
   void ShowStage(int stage);
   void Finish(int pictureIndex);
   // Ends the session after `text` (title `title`, may be empty) and sets the
-  // status line to `status`. Always returns false.
-  bool Fail(const std::string& text, const std::string& title, const std::string& status);
-  // "Timeout"; `failing` (the exchange that got no answer, e.g. `no ">"
-  // after "exit"`) goes to the operator's diagnostics first.
+  // status line to `status`. `failing` (the exchange that got no answer,
+  // e.g. `no ">" after "exit"`) and a failure of the port's device go to the
+  // operator's diagnostics first. Always returns false.
+  bool Fail(const std::string& text, const std::string& title, const std::string& status,
+            const std::string& failing = {});
+  // "Timeout", with `failing` as for Fail.
   bool FailTimeout(const std::string& failing);
 
   Main_F& form_;

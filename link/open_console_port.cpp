@@ -24,4 +24,11 @@ OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber) {
   return {OpenPortStatus::Opened, {}};
 }
 
+std::string FailureNote(const std::string& failing, const ui::SerialPort& port) {
+  const std::string fault = port.DeviceFault();
+  if (fault.empty()) return failing;
+  const std::string hint = fault + ": check that the port's adapter is still plugged in";
+  return failing.empty() ? hint : failing + "; " + hint;
+}
+
 }  // namespace gw20::link

@@ -1,6 +1,7 @@
 #pragma once
-// Opening the PC's COM port for a conversation with the controller, shared by
-// the connect sequence and the commits; each caller words its own messages.
+// Opening the PC's COM port for a conversation with the controller, and
+// saying why one stopped answering, shared by the connect sequence and the
+// commits; each caller words its own messages.
 
 #include <string>
 
@@ -27,5 +28,11 @@ struct OpenPortResult {
 // Selects `portNumber` (1..16) and, when the port is not open yet, discards
 // waiting input and opens it. The settings already given to the port are kept.
 OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber);
+
+// What the log says after a conversation failed: `failing` (the line that got
+// no answer, may be empty) and, when the port's device failed under it, that
+// too: a pulled cable and an unplugged adapter end in the same message, and
+// only the second is fixed at the PC.
+std::string FailureNote(const std::string& failing, const ui::SerialPort& port);
 
 }  // namespace gw20::link

@@ -52,7 +52,8 @@ bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
   }
   if (written.Ok()) return true;
   if (written.status == link::EepromStatus::Timeout) {
-    if (!written.description.empty()) services_.messages.Note("gw20.console", written.description);
+    const std::string note = link::FailureNote(written.description, main_.MSComm1);
+    if (!note.empty()) services_.messages.Note("gw20.console", note);
     Message(std::string(link::kTimeoutMessage));
     main_.CommunicationState.SetText(std::string(link::kTimeoutMessage));
     if (written.partlyWritten) Message(std::string(link::kPartlyWrittenMessage));

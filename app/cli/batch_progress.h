@@ -61,6 +61,7 @@ class ProgressPort : public ui::SerialPort {
   void Write(std::string_view text) override;
   int OutBufferCount() override { return port_.OutBufferCount(); }
   bool WaitForInput(std::chrono::milliseconds limit) override { return port_.WaitForInput(limit); }
+  std::string DeviceFault() const override { return port_.DeviceFault(); }
 
  private:
   void Report(ApplyStage stage, int percent);

@@ -163,4 +163,18 @@ bool QtSerialPort::WaitForInput(std::chrono::milliseconds limit) {
   return false;
 }
 
+std::string QtSerialPort::DeviceFault() const {
+  if (!IsOpen()) return {};
+  // Qt says resource error for an adapter removed under the open port, read
+  // error for a line hung up (an end of input, its errno text stale).
+  switch (port_->error()) {
+    case QSerialPort::ResourceError:
+      return DeviceForPort(number_) + ": " + Local8Bit(port_->errorString());
+    case QSerialPort::ReadError:
+      return DeviceForPort(number_) + " hung up";
+    default:
+      return {};
+  }
+}
+
 }  // namespace gw20::qtui

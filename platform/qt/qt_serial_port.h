@@ -34,6 +34,7 @@ class QtSerialPort : public ui::SerialPort {
   void Write(std::string_view text) override;
   int OutBufferCount() override;
   bool WaitForInput(std::chrono::milliseconds limit) override;
+  std::string DeviceFault() const override;
 
  private:
   // Moves what the OS has received into the port's buffer, without waiting.

@@ -70,6 +70,11 @@ class SerialPort {
   // Blocks until characters arrive or `limit` has passed; true when some are
   // waiting. Does not process window events.
   virtual bool WaitForInput(std::chrono::milliseconds limit) = 0;
+  // The system's words when the open port has failed under the program (its
+  // USB adapter unplugged, the device gone); empty while it is sound. A
+  // console that stops answering looks the same either way, and the operator
+  // needs to know which to go and check.
+  virtual std::string DeviceFault() const { return {}; }
 };
 
 }  // namespace gw20::ui
