@@ -50,14 +50,9 @@ struct Bench : testing::ConnectHarness {
   }
   // The session ended: controls usable again, nothing left busy or open.
   void ExpectSessionEnded() const {
-    EXPECT_FALSE(h.state.CommitBusy);
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_TRUE(h.form.Enabled());
-    EXPECT_TRUE(h.form.Connect.Enabled());
-    EXPECT_TRUE(h.form.ComPort.Enabled());
-    EXPECT_TRUE(h.form.EixtProgram.Enabled());
-    EXPECT_FALSE(h.form.ConnectProgress.Visible());
-    EXPECT_FALSE(h.form.Connected);
+    const auto& f = h.form;
+    EXPECT_TRUE(!h.state.CommitBusy && !port.IsOpen() && !f.ConnectProgress.Visible() && !f.Connected);
+    EXPECT_TRUE(f.Enabled() && f.Connect.Enabled() && f.ComPort.Enabled() && f.EixtProgram.Enabled());
   }
 };
 
@@ -85,20 +80,17 @@ TEST(Connect, NewController_UsesDefaultsAndWarnsLast) {
   EXPECT_EQ(b.Shown(), std::vector<std::string>{
                            "Warnning|Attached modules do not match the configuration stored in EEPROM!"});
   const auto& form = b.h.form;
-  const auto& state = b.h.state;
   EXPECT_EQ(b.h.forms.shows, (std::vector<std::string>{"ComParaSetting_F"}));
-  EXPECT_TRUE(form.Enabled());
-  EXPECT_TRUE(form.Connected);
-  EXPECT_FALSE(state.CommitBusy);
-  EXPECT_EQ(form.FirmwareVer.Text(), "2.05-2006/03/07");
-  EXPECT_EQ(form.CommunicationState.Text(), "Waiting for configuration");
-  EXPECT_EQ(state.modules.ModuleCount, 2);
+  EXPECT_TRUE(form.Enabled() && form.Connected && !b.h.state.CommitBusy);
+  EXPECT_EQ(form.FirmwareVer.Text() + "|" + form.CommunicationState.Text(),
+            "2.05-2006/03/07|Waiting for configuration");
   // The erased header gives application 255, shown as DeviceNet; the other
   // defaults it gives are EepromWithController's.
-  EXPECT_EQ(state.params.ApplicationType, 255);
+  EXPECT_EQ(
+      (std::vector<int>{b.h.state.modules.ModuleCount, b.h.state.params.ApplicationType, form.SelectedPanel}),
+      (std::vector<int>{2, 255, kCanPanel}));
   EXPECT_TRUE(form.ApplicationSelect[1].Value());
   EXPECT_EQ(form.ViewerText[1].Text(), "DeviceNet");
-  EXPECT_EQ(form.SelectedPanel, kCanPanel);
 }
 
 // Its picture and firmware text are cosmetic; that it is taken at all is not.

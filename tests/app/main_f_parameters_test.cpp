@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
@@ -33,9 +34,8 @@ TEST_F(ParameterTest, CanPanel_NodeId_RangeOfTheChosenApplicationAndRounding) {
   Set("128");
   EXPECT_EQ(LastMessage(), "Node ID is not supported!(1~127)");
   // A refusal leaves the parameters and the viewer as they were.
-  EXPECT_EQ(params.NodeId, 1);
-  EXPECT_EQ(form.ViewerText[2].Text(), viewerBefore);
-  EXPECT_EQ(form.CommunicationState.Text(), "");
+  EXPECT_TRUE(params.NodeId == 1 && form.ViewerText[2].Text() == viewerBefore &&
+              form.CommunicationState.Text().empty());
   Set("127");
   EXPECT_EQ(params.NodeId, 127);
   Set("13.5");
@@ -62,9 +62,8 @@ TEST_F(ParameterTest, ComPanel_Timeout_RangeAndStoredValues) {
   form.ComChecksum.Pick(1);
   form.CANBaudrate.Pick(3);
   Set("32767");
-  EXPECT_EQ(params.Com2Timeout, 32767);
-  EXPECT_EQ(params.Com2Checksum, 1);
-  EXPECT_EQ(params.Com2BaudIndex, 3);
+  EXPECT_EQ((std::vector<int>{params.Com2Timeout, params.Com2Checksum, params.Com2BaudIndex}),
+            (std::vector<int>{32767, 1, 3}));
   EXPECT_EQ(form.ViewerText[0].Text(), "        9600    BPS");
 }
 

@@ -264,22 +264,22 @@ TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   devicenet::BuildAssemblyMaps(table, *assemblies);
   devicenet::ShowAppObjNew application(table, host);
   devicenet::ShowAssObj assembly(table, *assemblies, host);
-  zelk.Load(), pdo.Load(), dictionary.Load(), application.Load(), assembly.Load();
-  ViewerView zelkView(zelk);
-  ViewerView pdoView(pdo);
-  ViewerView dictionaryView(dictionary);
-  ViewerView applicationView(application);
-  ViewerView assemblyView(assembly);
-  Settle(zelkView), Settle(pdoView), Settle(dictionaryView), Settle(applicationView), Settle(assemblyView);
-  Find<QTabBar>(pdoView, "PDOParaTableTag").setCurrentIndex(canopen::kTransmitPdoTab);
-  Find<QTabBar>(dictionaryView, "ObjDictTableTag").setCurrentIndex(canopen::kStandardizedTab);
-  Settle(pdoView), Settle(dictionaryView);
+  const auto open = [](auto& form) {
+    form.Load();
+    auto view = std::make_unique<ViewerView>(form);
+    Settle(*view);
+    return view;
+  };
+  const auto zelkView = open(zelk), pdoView = open(pdo), dictionaryView = open(dictionary),
+             applicationView = open(application), assemblyView = open(assembly);
+  Find<QTabBar>(*pdoView, "PDOParaTableTag").setCurrentIndex(canopen::kTransmitPdoTab);
+  Find<QTabBar>(*dictionaryView, "ObjDictTableTag").setCurrentIndex(canopen::kStandardizedTab);
+  Settle(*pdoView), Settle(*dictionaryView);
 
-  EXPECT_EQ(Find<QTableWidget>(pdoView, "PDOParaRecord").item(1, 1)->text(), "181");
-  EXPECT_EQ(Find<QTableWidget>(dictionaryView, "ObjDectRecord").item(0, 8)->text(), "0x6444");
-  for (const QWidget* view : {static_cast<QWidget*>(&zelkView), static_cast<QWidget*>(&pdoView),
-                              static_cast<QWidget*>(&dictionaryView), static_cast<QWidget*>(&applicationView),
-                              static_cast<QWidget*>(&assemblyView)}) {
+  EXPECT_EQ(Find<QTableWidget>(*pdoView, "PDOParaRecord").item(1, 1)->text(), "181");
+  EXPECT_EQ(Find<QTableWidget>(*dictionaryView, "ObjDectRecord").item(0, 8)->text(), "0x6444");
+  for (const QWidget* view :
+       {zelkView.get(), pdoView.get(), dictionaryView.get(), applicationView.get(), assemblyView.get()}) {
     EXPECT_EQ(TextCutOff(*view->findChild<QTableWidget*>()), "") << view->objectName().toStdString();
     EXPECT_EQ(LayoutFault(*view), "") << view->objectName().toStdString();
   }

@@ -1,13 +1,23 @@
+// The PDO mapping model, the error-control word, and the PDO and object
+// dictionary viewers.
+
 #include "canopen/pdo_mapping.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "canopen/error_control.h"
 #include "canopen/object_dictionary.h"
+#include "canopen/pdo_records.h"
+#include "canopen/show_app_obj_dect.h"
+#include "canopen/show_pdo.h"
+#include "link/gateway_parameters.h"
 #include "tests/support/module_tables.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::canopen {
 namespace {
@@ -102,6 +112,89 @@ TEST(ErrorControlWord, Pack_StoresOnlyTheSelectedProtocol) {
   EXPECT_EQ(PackErrorControlWord(s), 0x04012C00U);  // the guarding values the page still holds stay out
   s.ErrorControlFlags = 1;
   EXPECT_EQ(PackErrorControlWord(s), 0x0103E803U);
+}
+
+// The viewers: the PDO viewer, one row per PDO in use with its communication
+// parameters and the entries of the selected direction; the object
+// dictionary viewer, one cell per module, group or channel in ModuleOrder,
+// and the counter-module count it keeps for the EDS writer.
+const std::string kUnused(kUnusedEntry);
+
+class PdoViewer : public ::testing::Test {
+ protected:
+  modules::ModuleTable table;
+  std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
+  link::GatewayParameters params;
+  testing::FormRecorder host;
+
+  std::unique_ptr<ShowPDO> Open() {
+    EXPECT_TRUE(BuildPdoMaps(table, *maps));
+    auto form = std::make_unique<ShowPDO>(*maps, params, host);
+    form->Show();
+    return form;
+  }
+};
+
+// Three RA917 (24 DO each) and an RA952 (14 DI) at node 127: the ninth
+// output byte goes to PDO 5; the reserved analog PDOs 2 to 4 always show.
+TEST_F(PdoViewer, ShowsEachDirectionWithItsRowsAndPredefinedCobIds) {
+  params.NodeId = 127;
+  for (int slot = 0; slot < 3; ++slot) AddModule(table, slot, "RA917", std::to_string(slot + 1), {.DO = 24});
+  AddModule(table, 3, "RA952", "4", {.DI = 14});
+  const auto form = Open();
+  const ui::Grid& grid = form->PDOParaRecord;
+  ASSERT_EQ(grid.Rows(), 6);
+  EXPECT_EQ(
+      testing::GridRow(grid, 1),
+      (std::vector<std::string>{"1", "27F", "255", "Reversed", "Reversed", "0x1-RA917:00~07",
+                                "0x1-RA917:08~15", "0x1-RA917:16~23", "0x2-RA917:00~07", "0x2-RA917:08~15",
+                                "0x2-RA917:16~23", "0x3-RA917:00~07", "0x3-RA917:08~15"}));
+  EXPECT_EQ(grid.TextMatrix(5, 0) + " " + grid.TextMatrix(5, 1) + " " + grid.TextMatrix(5, 5),
+            "5 80000000 0x3-RA917:16~23");
+
+  form->PDOParaTableTag.Click(kTransmitPdoTab);
+  ASSERT_EQ(grid.Rows(), 5);
+  EXPECT_EQ(testing::GridRow(grid, 1),
+            (std::vector<std::string>{"1", "1FF", "255", "0", "0", "0x4-RA952:00~07", "0x4-RA952:08~13",
+                                      kUnused, kUnused, kUnused, kUnused, kUnused, kUnused}));
+
+  // Back to the receive side: the grid is rebuilt, not appended to.
+  form->PDOParaTableTag.Click(kReceivePdoTab);
+  ASSERT_EQ(grid.Rows(), 6);
+  EXPECT_EQ(grid.TextMatrix(1, 3), "Reversed");
+}
+
+std::vector<std::string> Column(const ui::Grid& grid, int col) {
+  std::vector<std::string> cells;
+  for (int row = kDictionaryHeaderRows; row < grid.Rows(); ++row) cells.push_back(grid.TextMatrix(row, col));
+  return cells;
+}
+
+class DictionaryViewer : public ::testing::Test {
+ protected:
+  modules::ModuleTable table;
+  testing::FormRecorder host;
+  int CounterModuleCount = 7;  // left by an earlier table
+};
+
+TEST_F(DictionaryViewer, StandardizedTab_ListsGroupsAndChannelsInModuleOrder) {
+  AddModule(table, 1, "RA412", "10", {.DO = 4, .AO = 1, .DI = 1, .AI = 2});
+  AddModule(table, 4, "RA952", "5", {.DI = 12});
+  AddModule(table, 6, "RA874", "2", {.AO = 4});
+  modules::BuildModuleOrder(table);
+  ShowAppObjDect form(table, CounterModuleCount, host);
+  form.Load();
+  const ui::Grid& grid = form.ObjDectRecord;
+  form.ObjDictTableTag.Click(kStandardizedTab);
+  ASSERT_EQ(grid.Rows(), 3 + 5);  // five analog outputs are the longest object
+  EXPECT_EQ(testing::GridRow(grid, 2),
+            (std::vector<std::string>{"Subindex0", "3", "1", "1", "1", "2", "5", "5", "5"}));
+  EXPECT_EQ(Column(grid, 1), (std::vector<std::string>{"0x00 (0xA-RA412:00-00)", "0x00 (0x5-RA952:00-07)",
+                                                       "0x00 (0x5-RA952:08-11)", "", ""}));
+  EXPECT_EQ(Column(grid, 5),
+            (std::vector<std::string>{"0x0000 (0xA-RA412:1)", "0x0000 (0xA-RA412:2)", "", "", ""}));
+  EXPECT_EQ(grid.TextMatrix(7, 7) + grid.TextMatrix(7, 8), "1 (0x2-RA874:4)0 (0x2-RA874:4)");
+  EXPECT_EQ(CounterModuleCount, 0);
 }
 
 }  // namespace

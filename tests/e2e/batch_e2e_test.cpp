@@ -1,16 +1,11 @@
 // gw20cli batch: what it refuses before any port is touched, the progress
-// lines its applies write, and a batch of three gw20sim controllers, each
-// given its own node, with its report.
+// lines its applies write, their display, and applies that end oddly. A
+// batch of gw20sim controllers with its report is BatchFaults'.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <filesystem>
 #include <fstream>
-#include <memory>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,22 +15,18 @@
 #include "app/cli/batch_progress.h"
 #include "app/cli/cli_options.h"
 #include "link/eeprom_procedures.h"
-#include "plans/plan_file.h"
 #include "tests/e2e/line_plan.h"
-#include "tests/support/sim_process.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::testing {
 namespace {
 
 using cli::CliUsageError;
 
+// The options of a command line split at its blanks.
 cli::CliOptions Parse(const std::string& line) {
-  std::vector<std::string> words;
-  for (std::size_t at = 0; at < line.size();) {
-    const auto blank = line.find(' ', at);
-    words.push_back(line.substr(at, blank == std::string::npos ? std::string::npos : blank - at));
-    at = blank == std::string::npos ? line.size() : blank + 1;
-  }
+  std::istringstream in(line);
+  const std::vector<std::string> words{std::istream_iterator<std::string>(in), {}};
   return cli::ParseCliOptions(std::vector<std::string_view>(words.begin(), words.end()));
 }
 
@@ -136,9 +127,7 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
 // pipes and lives on a while, one killed by a signal, one that fails with a
 // message. Each ends with its own outcome; none holds up the others.
 TEST(BatchCommand, AppliesThatEndOddlyEachGetTheirOwnOutcome) {
-  const auto folder =
-      std::filesystem::temp_directory_path() / ("gw20-batch-test-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(folder);
+  const ScratchFolder folder("batch");
   const auto self = folder / "apply.sh";
   {
     std::ofstream script(self);
@@ -151,7 +140,7 @@ TEST(BatchCommand, AppliesThatEndOddlyEachGetTheirOwnOutcome) {
   }
   std::filesystem::permissions(self, std::filesystem::perms::owner_all);
   const cli::CliOptions options =
-      Parse("batch p.json --ports quiet,killed,failing --nodes 5,6,7 --out " + folder.string());
+      Parse("batch p.json --ports quiet,killed,failing --nodes 5,6,7 --out " + folder.Path().string());
   std::ostringstream out;
   EXPECT_EQ(cli::RunBatch(options, LinePlan(1), self, out, false), 1);
   const std::string text = out.str();
@@ -159,83 +148,6 @@ TEST(BatchCommand, AppliesThatEndOddlyEachGetTheirOwnOutcome) {
   EXPECT_NE(text.find("failing node 7: failed: Timeout"), std::string::npos) << text;
   // It wrote nothing, so its exit status alone decides.
   EXPECT_NE(text.find("quiet node 5: OK"), std::string::npos) << text;
-  std::filesystem::remove_all(folder);
-}
-
-// The words of a simulator's EEPROM file, "block:address" -> value.
-QMap<QString, qint64> Words(const QByteArray& file) {
-  QMap<QString, qint64> words;
-  for (const QByteArray& line : file.split('\n')) {
-    const auto parts = line.split('=');
-    if (parts.size() == 2) words.insert(QString::fromLatin1(parts[0]), parts[1].toLongLong());
-  }
-  return words;
-}
-
-TEST(BatchCommand, ThreeControllersAtOnceEachWithItsNodeAndReport) {
-  const plans::Plan plan = LinePlan(3);
-  std::vector<std::unique_ptr<SimProcess>> sims;
-  QStringList ports;
-  for (int i = 0; i < 3; ++i) {
-    sims.push_back(std::make_unique<SimProcess>());
-    ASSERT_TRUE(sims.back()->Start(
-        {"--eeprom", sims.back()->Path("eeprom"), "--modules", ModuleListOf(plan).c_str()}));
-    ports << sims.back()->Link();
-  }
-  SimProcess& first = *sims.front();
-  const QString planFile = first.Path("line.json");
-  ASSERT_EQ(plans::WritePlan(planFile.toStdString(), plan), std::nullopt);
-
-  // A node out of range: refused, nothing typed into any controller.
-  const CliRun refused = RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "21,22,64"});
-  EXPECT_EQ(refused.exitCode, 2);
-  EXPECT_TRUE(refused.err.contains("--nodes 64: Node ID is not supported!(1~63)")) << refused.err.constData();
-  for (const auto& sim : sims) EXPECT_TRUE(sim->Transcript().isEmpty());
-
-  const QString report = first.Path("report.json");
-  const CliRun run = RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "21,22,23", "--out",
-                             first.Dir(), "--report", report});
-  ASSERT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
-  const QJsonArray results =
-      QJsonDocument::fromJson(first.ReadFile("report.json")).object()["ports"].toArray();
-  ASSERT_EQ(results.size(), 3);
-  for (int i = 0; i < 3; ++i) {
-    SCOPED_TRACE(i);
-    const QString eds = first.Path(QString("ZELKDNS %1.eds").arg(21 + i));
-    EXPECT_TRUE(QFile::exists(eds));
-    // Not a terminal: a plain line per stage, then the outcome, then the summary.
-    const QString port = ports[i] + QString(" node %1: ").arg(21 + i);
-    for (const char* stage : {"connect", "configure", "commit"})
-      EXPECT_TRUE(run.out.contains((port + stage).toLocal8Bit())) << stage;
-    EXPECT_TRUE(run.out.contains((port + "OK " + eds).toLocal8Bit()));
-
-    const QJsonObject r = results[i].toObject();
-    EXPECT_EQ(r["port"].toString(), ports[i]);
-    EXPECT_EQ(r["node"].toInt(), 21 + i);
-    EXPECT_EQ(r["outcome"].toString(), "ok");
-    EXPECT_EQ(r["exitStatus"].toInt(), 0);
-    EXPECT_EQ(r["message"].toString(), eds);
-    EXPECT_FALSE(r["start"].toString().isEmpty());
-    const QJsonObject record = r["record"].toObject();
-    EXPECT_EQ(record["eds"].toObject()["file"].toString(), eds);
-    EXPECT_EQ(record["verify"].toString(), "passed");
-    // Every word the record names is what the controller holds, the node's among them.
-    const auto held = Words(sims[i]->ReadFile("eeprom"));
-    int checked = 0;
-    for (const auto& blockValue : record["blocks"].toArray()) {
-      const QJsonObject block = blockValue.toObject();
-      const QJsonArray words = block["words"].toArray();
-      for (int w = 0; w < words.size(); ++w, ++checked) {
-        const QString key =
-            QString("%1:%2").arg(block["block"].toInt()).arg(block["address"].toInt() + 4 * w);
-        EXPECT_EQ(held.value(key, -1), static_cast<qint64>(words[w].toDouble())) << key.toStdString();
-      }
-    }
-    EXPECT_GT(checked, 20);
-    // The header's node byte (block 0, Long(48), bits 16 to 23).
-    EXPECT_EQ((held.value("0:48") >> 16) & 0xFF, 21 + i);
-  }
-  EXPECT_TRUE(run.out.contains("port")) << "the summary's heading";
 }
 
 }  // namespace

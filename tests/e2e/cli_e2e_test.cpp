@@ -3,22 +3,27 @@
 // canopen commits to the controller's EEPROM and writes an EDS file that
 // reads back whole; devicenet lists, refuses a Strobe choice the page
 // refuses, commits the connections picked, keeps them on a re-commit that
-// names none and refuses to keep one the lists cannot give.
+// names none and refuses to keep one the lists cannot give. Plans: a
+// controller commissioned by hand is saved as a plan, the plan applied to a
+// fresh controller with the same chain leaves every EEPROM word the first one
+// holds (but the commit's time stamp), and the EDS file eds makes without a
+// controller is the apply's but for its date and time lines. A chain that
+// differs, and a controller without a stored configuration, are refused with
+// nothing written.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <fstream>
 #include <string>
 
-#include "tests/support/eds_reader.h"
 #include "tests/support/sim_process.h"
 
 namespace gw20::testing {
 namespace {
-
-QByteArray LastLine(const QByteArray& text) { return text.split('\n').back(); }
 
 TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
   SimProcess sim;
@@ -42,20 +47,17 @@ TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
     EXPECT_TRUE(lines.contains(line)) << line << " in " << lines.join('|').toStdString();
   }
 
-  ASSERT_EQ(root["ModuleCount"].toInt(), 3);
-  const QJsonArray list = root["ModuleList"].toArray();
-  ASSERT_EQ(list.size(), 3);
   // Slots in the order the scan listed the addresses: address, model, AI
   // channels, type code, data format.
-  const QStringList expected{"1 RA850 8 64 1", "3 RA394 1 0 0", "10 RA412 2 65 0"};
-  for (int i = 0; i < 3; ++i) {
-    const QJsonObject m = list[i].toObject();
-    EXPECT_EQ(QStringList({m["Address"].toString(), m["ModelName"].toString(),
-                           QString::number(m["AIChannels"].toInt()), QString::number(m["TypeCode"].toInt()),
-                           QString::number(m["DataFormat"].toInt())})
-                  .join(' '),
-              expected[i]);
+  EXPECT_EQ(root["ModuleCount"].toInt(), 3);
+  QStringList found;
+  for (const auto& entry : root["ModuleList"].toArray()) {
+    const QJsonObject m = entry.toObject();
+    found << m["Address"].toString() + " " + m["ModelName"].toString() + " " +
+                 QString::number(m["AIChannels"].toInt()) + " " + QString::number(m["TypeCode"].toInt()) +
+                 " " + QString::number(m["DataFormat"].toInt());
   }
+  EXPECT_EQ(found.join('|'), "1 RA850 8 64 1|3 RA394 1 0 0|10 RA412 2 65 0");
 
   const CliRun missing = RunCli({"--port", "/nonexistent/gw20-port", "scan"});
   EXPECT_EQ(missing.exitCode, 1);
@@ -84,18 +86,22 @@ TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsR
   ASSERT_EQ(run.exitCode, 0) << run.err.constData();
   EXPECT_EQ(run.out, sim.Path("COPn7.eds").toLocal8Bit());
 
-  const QByteArray bytes = sim.ReadFile("COPn7.eds");
-  const auto eds = ReadEds(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-  EXPECT_TRUE(eds.problems.empty()) << eds.problems.front();
-  EXPECT_EQ(eds.Value("FileInfo", "Description"), "Line 3");
-  EXPECT_EQ(eds.Value("FileInfo", "CreatedBy"), "QA");
-  EXPECT_EQ(eds.Value("DeviceInfo", "BaudRate_500"), "1");
-  EXPECT_EQ(eds.Value("100C", "DefaultValue"), "0x3E8");
-  EXPECT_EQ(eds.Value("100D", "DefaultValue"), "0x3");
-  EXPECT_EQ(eds.Value("1017", "DefaultValue"), "<missing>");
-  EXPECT_EQ(eds.Value("1400sub1", "DefaultValue"), "0x207");
-  // The counter module is counted by the commit itself.
-  EXPECT_EQ(eds.Value("2200", "SubNumber"), "3");
+  // Every line ends in CR LF, and each option reached its key; the counter
+  // module is counted by the commit itself ([2200]).
+  const QByteArray eds = sim.ReadFile("COPn7.eds");
+  EXPECT_TRUE(eds.endsWith("\r\n") && eds.count('\n') == eds.count("\r\n"));
+  const QByteArray dataItem = "\r\nObjectType=0x7\r\nDataType=0x000";
+  for (const QByteArray& text : QByteArrayList{
+           "\r\nDescription=Line 3\r\n", "\r\nCreatedBy=QA\r\n", "\r\nBaudRate_500=1\r\n",
+           "[2200]\r\nSubNumber=3\r\n",
+           "[100C]\r\nParameterName=Guard Time" + dataItem + "6\r\nAccessType=rw\r\nDefaultValue=0x3E8\r\n",
+           "[100D]\r\nParameterName=life time factor" + dataItem +
+               "5\r\nAccessType=rw\r\nDefaultValue=0x3\r\n",
+           "[1400sub1]\r\nParameterName=COB-ID used by PDO" + dataItem +
+               "7\r\nAccessType=rw\r\nDefaultValue=0x207\r\n"}) {
+    EXPECT_TRUE(eds.contains(text)) << text.constData();
+  }
+  EXPECT_FALSE(eds.contains("[1017]"));
 
   // Header words: magic and size, block sizes (3 modules), node 7 at
   // 500 kbit/s, field port checksum on, 19200 bit/s, 150 ms.
@@ -181,9 +187,7 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
   SimProcess other;
   QByteArray image = sim.ReadFile("eeprom");
   image.replace("\n1:20=17039619\n", "\n1:20=1006895363\n");
-  QFile imageFile(other.Path("eeprom"));
-  ASSERT_TRUE(imageFile.open(QIODevice::WriteOnly) && imageFile.write(image) == image.size());
-  imageFile.close();
+  std::ofstream(other.Path("eeprom").toStdString(), std::ios::binary) << image.toStdString();
   ASSERT_TRUE(other.Start({"--eeprom", other.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
   const CliRun refusedToKeep =
       RunCli({"--port", other.Link(), "devicenet", "--node", "7", "--out", other.Dir()});
@@ -192,6 +196,109 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
       << refusedToKeep.err.constData();
   EXPECT_EQ(other.ReadFile("eeprom"), image);
   EXPECT_FALSE(QFile::exists(other.Path("ZELKDNS 7.eds")));
+}
+
+struct CloneCase {
+  const char* name;
+  QStringList simArgs;     // the chain and its field port
+  QStringList scanArgs;    // what save answers the scan dialog with
+  QStringList commitArgs;  // controller A commissioned by hand
+  QString edsFile;
+  QStringList expectedInPlan;
+};
+
+TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
+  const QStringList dnsChain{"--modules", "01:RA850,03:RA412,0A:RA312", "--field-baud", "19200"};
+  const QStringList copChain{"--modules", "01:RA850,0A:RA412,03:RA502:50", "--field-checksum", "on"};
+  const CloneCase cases[] = {
+      {"devicenet",
+       dnsChain,
+       {"--scan-baud", "19200"},
+       {"devicenet", "--node", "9", "--can-baud", "250", "--poll", "1,2", "--strobe", "1,1", "--cos", "2,2",
+        "--default", "cos", "--com2-baud", "19200", "--com2-timeout", "150"},
+       "ZELKDNS 9.eds",
+       {"\"defaultConnection\": \"COS\"", "\"consumed\": \"OUTPUT 01(Assembly)\""}},
+      {"canopen",
+       copChain,
+       {"--scan-checksum", "on"},
+       {"canopen", "--node", "33", "--can-baud", "500", "--heartbeat", "1500", "--com2-checksum", "on"},
+       "COPn33.eds",
+       {"\"errorControl\": \"heartbeat\"", "\"heartbeatTimeMs\": 1500"}},
+  };
+  for (const CloneCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    SimProcess a;
+    SimProcess b;
+    ASSERT_TRUE(a.Start(QStringList{"--eeprom", a.Path("eeprom")} + c.simArgs));
+    ASSERT_TRUE(b.Start(QStringList{"--eeprom", b.Path("eeprom")} + c.simArgs));
+
+    const CliRun commit =
+        RunCli(QStringList{"--port", a.Link()} + c.scanArgs + c.commitArgs + QStringList{"--out", a.Dir()});
+    ASSERT_EQ(commit.exitCode, 0) << commit.err.constData();
+    const QString plan = a.Path("plan.json");
+    const CliRun save = RunCli(QStringList{"--port", a.Link()} + c.scanArgs + QStringList{"save", plan});
+    ASSERT_EQ(save.exitCode, 0) << save.err.constData();
+    const QByteArray planText = a.ReadFile("plan.json");
+    for (const QString& text : c.expectedInPlan)
+      EXPECT_TRUE(planText.contains(text.toUtf8())) << planText.constData();
+
+    const CliRun apply =
+        RunCli({"--port", b.Link(), "apply", plan, "--out", b.Dir(), "--record", b.Path("record.json")});
+    ASSERT_EQ(apply.exitCode, 0) << apply.err.constData();
+    EXPECT_EQ(apply.out, b.Path(c.edsFile).toLocal8Bit());
+    EXPECT_EQ(EepromFileWords(b.ReadFile("eeprom"), true), EepromFileWords(a.ReadFile("eeprom"), true));
+
+    // The record names what went where.
+    const QJsonObject record = QJsonDocument::fromJson(b.ReadFile("record.json")).object();
+    EXPECT_EQ(record["controllerPrompt"].toString(), "GW20M>");
+    EXPECT_EQ(record["firmware"].toString(), "2.05-2006/03/07");
+    EXPECT_EQ(record["verify"].toString(), "passed");
+    EXPECT_EQ(record["plan"].toObject()["sha256"].toString().size(), 64);
+    EXPECT_EQ(record["eds"].toObject()["file"].toString(), b.Path(c.edsFile));
+    const QJsonArray blocks = record["blocks"].toArray();
+    ASSERT_FALSE(blocks.isEmpty());
+    const QJsonObject header = blocks[0].toObject();
+    EXPECT_EQ(header["address"].toInt(), 40);
+    const QByteArray eeprom = b.ReadFile("eeprom");
+    const QByteArray firstWord =
+        "\n0:40=" + QByteArray::number(static_cast<qint64>(header["words"].toArray()[0].toDouble())) + "\n";
+    EXPECT_TRUE(eeprom.contains(firstWord)) << firstWord.constData();
+
+    const CliRun eds = RunCli({"eds", plan, "--out", a.Path("offline"), "--firmware", "2.05-2006/03/07"});
+    EXPECT_EQ(eds.exitCode, 2) << "the --out folder does not exist yet";
+    ASSERT_TRUE(QDir().mkpath(a.Path("offline")));
+    const CliRun offline = RunCli({"eds", plan, "--out", a.Path("offline"), "--firmware", "2.05-2006/03/07"});
+    ASSERT_EQ(offline.exitCode, 0) << offline.err.constData();
+    EXPECT_EQ(offline.out, a.Path("offline/" + c.edsFile).toLocal8Bit());
+    EXPECT_EQ(EdsButDateAndTime(a.ReadFile("offline/" + c.edsFile)),
+              EdsButDateAndTime(b.ReadFile(c.edsFile)));
+  }
+}
+
+TEST(PlanEndToEnd, RefusesAChainThatDiffersAndAControllerWithoutAConfiguration) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", "01:RA412,02:RA850:08:02"}));
+  const QByteArray blank = sim.ReadFile("eeprom");
+  const CliRun save = RunCli({"--port", sim.Link(), "save", sim.Path("plan.json")});
+  EXPECT_EQ(save.exitCode, 1);
+  EXPECT_EQ(LastLine(save.err),
+            "gw20cli: no plan written: Attached modules do not match the configuration stored in EEPROM!");
+  EXPECT_FALSE(QFile::exists(sim.Path("plan.json")));
+
+  // The documented example expects RA822 at 02 and RA850 at 0A.
+  const QString example = QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json";
+  const CliRun apply = RunCli(
+      {"--port", sim.Link(), "apply", example, "--out", sim.Dir(), "--record", sim.Path("record.json")});
+  EXPECT_EQ(apply.exitCode, 1);
+  EXPECT_TRUE(
+      apply.err.contains("gw20cli:   slot 2: expected 02 RA822 (type code 40, data format 00), found "
+                         "02 RA850 (type code 08, data format 02)"))
+      << apply.err.constData();
+  EXPECT_TRUE(apply.err.contains("slot 3: expected 0A RA850 (type code 08, data format 02), found no module"))
+      << apply.err.constData();
+  EXPECT_EQ(sim.ReadFile("eeprom"), blank);
+  EXPECT_FALSE(QFile::exists(sim.Path("COPn5.eds")));
+  EXPECT_FALSE(QFile::exists(sim.Path("record.json")));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // gw20sim as a process on a real pseudo-terminal: a long listing to a PC that reads late, the hang-up fault
-// as the PC's port sees it, and bad input. Its console over the link, across the connections each gw20cli run
-// opens anew, is CliEndToEnd's.
+// as the PC's port sees it, bad input, and the program's serial port held and released on it. Its console
+// over the link, across the connections each gw20cli run opens anew, is CliEndToEnd's (gw20cli runs on the
+// program's port, pump and tick counter); the controller's small receive buffer, Stalls' and
+// ControllerTest's.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -9,12 +11,14 @@
 
 #include <QFile>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/qt/qt_serial_port.h"
 #include "sim/field_module.h"
 #include "tests/support/sim_process.h"
 
@@ -62,14 +66,6 @@ void Send(int fd, std::string_view text) {
 // The link, even dangling, is still there.
 bool LinkLeft(const QString& link) {
   return std::filesystem::exists(std::filesystem::symlink_status(link.toStdString()));
-}
-
-// The simulator ended on its own with status 0 and took its link along.
-void ExpectEndedCleanly(SimProcess& sim) {
-  ASSERT_TRUE(sim.process().waitForFinished(static_cast<int>(std::chrono::milliseconds(kPatience).count())));
-  EXPECT_EQ(sim.process().exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(sim.process().exitCode(), 0);
-  EXPECT_FALSE(LinkLeft(sim.Link()));
 }
 
 TEST(Gw20simPty, LongListingReachesAPcThatReadsLateWhole) {
@@ -120,7 +116,10 @@ TEST(Gw20simPty, HangUpAfterTheLastAnswerClosesTheTerminalAndEnds) {
   EXPECT_LE(read(fd, &c, 1), 0);
   EXPECT_LT(write(fd, "\r", 1), 0);
   close(fd);
-  ExpectEndedCleanly(sim);
+  // The simulator ends on its own with status 0 and takes its link along.
+  ASSERT_TRUE(sim.process().waitForFinished(static_cast<int>(std::chrono::milliseconds(kPatience).count())));
+  EXPECT_TRUE(sim.process().exitStatus() == QProcess::NormalExit && sim.process().exitCode() == 0);
+  EXPECT_FALSE(LinkLeft(sim.Link()));
 }
 
 TEST(Gw20simProcess, BadInputExitsWithStatus2AndMessage) {
@@ -145,6 +144,23 @@ TEST(Gw20simProcess, BadInputExitsWithStatus2AndMessage) {
         << message.toStdString();
   }
   EXPECT_FALSE(LinkLeft(link));
+}
+
+TEST(SerialEndToEnd, AnOpenPortIsOccupiedUnderEitherName_UntilClosed) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start());
+  setenv("GW20_COM1", sim.Link().toLocal8Bit().constData(), 1);
+  setenv("GW20_COM2", std::filesystem::canonical(sim.Link().toStdString()).c_str(), 1);  // its own name
+  qtui::QtSerialPort first, second, byDeviceName;
+  first.SetPortNumber(1), second.SetPortNumber(1), byDeviceName.SetPortNumber(2);
+  ASSERT_EQ(first.Open().status, ui::OpenStatus::Opened);
+  EXPECT_EQ(second.Open().status, ui::OpenStatus::Occupied);
+  EXPECT_EQ(byDeviceName.Open().status, ui::OpenStatus::Occupied);
+  first.Close();  // released: the next holder gets it
+  EXPECT_EQ(second.Open().status, ui::OpenStatus::Opened);
+  second.Close();
+  unsetenv("GW20_COM1");
+  unsetenv("GW20_COM2");
 }
 
 }  // namespace

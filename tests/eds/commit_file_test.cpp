@@ -28,8 +28,6 @@ namespace fs = std::filesystem;
 const std::string kOlder = "older file\r\n";
 const std::string kOkStatus = "Produce .EDS file is OK";
 
-std::string Name(Profile profile) { return profile == Profile::Canopen ? "CANopen" : "DeviceNet"; }
-
 std::vector<std::string> Listing(const fs::path& folder) {
   std::vector<std::string> names;
   for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
@@ -37,14 +35,9 @@ std::vector<std::string> Listing(const fs::path& folder) {
   return names;
 }
 
-// A profile's page opened after a connect; RA412 at 3 and RA312 at 10.
+// A profile's page opened after a connect.
 struct Commit : ConnectHarness {
-  explicit Commit(Profile which)
-      : ConnectHarness(
-            WithModules({{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}})),
-        profile(which) {
-    OpenPage(profile);
-  }
+  explicit Commit(Profile which) : ConnectHarness(TwoModules()), profile(which) { OpenPage(profile); }
   // Presses Finish with the program's folder at `where`; the lines that
   // reached the controller.
   std::vector<std::string> Finish(const fs::path& where) {
@@ -64,8 +57,8 @@ struct Commit : ConnectHarness {
     });
   }
   ui::Form& Page() const {
-    if (profile == Profile::Canopen) return *h.form.CanopenPage();
-    return *h.form.DeviceNetPage();
+    return profile == Profile::Canopen ? static_cast<ui::Form&>(*h.form.CanopenPage())
+                                       : *h.form.DeviceNetPage();
   }
   std::string Status() const { return h.form.CommunicationState.Text(); }
 
@@ -92,9 +85,7 @@ void WhileUnfit(Unfit unfit, const fs::path& folder, const std::function<void()>
   if (unfit == Unfit::Full) setrlimit(RLIMIT_FSIZE, &full);
   action();
   setrlimit(RLIMIT_FSIZE, &before);
-  if (asNobody) {
-    EXPECT_EQ(seteuid(0), 0);
-  }
+  EXPECT_TRUE(!asNobody || seteuid(0) == 0);
   fs::permissions(folder, kWrite, fs::perm_options::add);
   std::signal(SIGXFSZ, oldHandler);
 }
@@ -102,7 +93,7 @@ void WhileUnfit(Unfit unfit, const fs::path& folder, const std::function<void()>
 TEST(CommitFile, FolderGoneReadOnlyOrFull_IsFoundBeforeAnythingIsSent) {
   for (const Profile profile : {Profile::Canopen, Profile::DeviceNet}) {
     for (const Unfit unfit : {Unfit::Gone, Unfit::ReadOnly, Unfit::Full}) {
-      SCOPED_TRACE(Name(profile) + ", folder " + kUnfitNames[static_cast<int>(unfit)]);
+      SCOPED_TRACE(RoadName(profile) + ", folder " + kUnfitNames[static_cast<int>(unfit)]);
       Commit c(profile);
       const fs::path where = unfit == Unfit::Gone ? c.folder / "gone" : c.folder;
       std::ofstream(c.folder / c.name, std::ios::binary) << kOlder;
@@ -135,7 +126,7 @@ TEST(CommitFile, FolderGoneReadOnlyOrFull_IsFoundBeforeAnythingIsSent) {
 // own name, both leading out of the folder.
 TEST(CommitFile, LinksPlantedInTheFolder_NothingOutsideIsTouched) {
   for (const Profile profile : {Profile::Canopen, Profile::DeviceNet}) {
-    SCOPED_TRACE(Name(profile));
+    SCOPED_TRACE(RoadName(profile));
     Commit c(profile);
     const ScratchFolder outside{"outside"};
     for (const char* name : {"a", "b"}) std::ofstream(outside / name) << "not yours\n";
@@ -156,7 +147,7 @@ TEST(CommitFile, LinksPlantedInTheFolder_NothingOutsideIsTouched) {
 
 TEST(CommitFile, ControllerOrFolderFailsMidCommit_NoTemporaryFileStays) {
   for (const Profile profile : {Profile::Canopen, Profile::DeviceNet}) {
-    SCOPED_TRACE(Name(profile));
+    SCOPED_TRACE(RoadName(profile));
     {
       // The operator closes the page (the CANopen page refuses), then the cable goes.
       Commit c(profile);

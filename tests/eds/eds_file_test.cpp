@@ -48,10 +48,7 @@ class StagedFileTest : public ::testing::Test {
 
 TEST(OneLineText, ControlCharactersBecomeBlanks_EightBitTextStays) {
   EXPECT_EQ(OneLineText("a\r\n[1000]\tb\x7f"), "a  [1000] b ");
-  EXPECT_EQ(OneLineText("Stra\xdf"
-                        "e 5"),
-            "Stra\xdf"
-            "e 5");
+  EXPECT_EQ(OneLineText("Stra\337e 5"), "Stra\337e 5");
   EXPECT_EQ(OneLineText(""), "");
 }
 

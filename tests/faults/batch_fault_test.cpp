@@ -1,8 +1,9 @@
 // A line of eight controllers, 15 modules each, commissioned at once while
 // two of them fail inside the EEPROM write: one cable pulled, one USB
 // adapter unplugged. The other six must end exactly as in a batch without
-// faults (whose first port is also checked against a single apply), and
-// each faulted port must end with its own message.
+// faults (refused first for a node out of range; its report and progress
+// lines checked, its first port against a single apply), and each faulted
+// port must end with its own message.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -34,30 +35,17 @@ constexpr int kUnplugged = 5;
 constexpr const char* kSilentAfter = "85";
 constexpr const char* kHangupAfter = "90";
 
-// Every EEPROM word but the commit's time stamp (block 0 Long(52) and Long(56)).
-QMap<QByteArray, QByteArray> WordsButTime(const QByteArray& file) {
-  QMap<QByteArray, QByteArray> words;
-  for (const QByteArray& line : file.split('\n')) {
-    const auto parts = line.split('=');
-    if (parts.size() == 2 && parts[0] != "0:52" && parts[0] != "0:56") words.insert(parts[0], parts[1]);
-  }
-  return words;
-}
-
-// An EDS file without its date and time lines.
-QByteArrayList EdsButDateAndTime(const QByteArray& file) {
-  QByteArrayList kept;
-  for (const QByteArray& line : file.split('\n')) {
-    const QByteArray key = line.trimmed().toLower();
-    if (!key.startsWith("createdate") && !key.startsWith("createtime") && !key.startsWith("moddate") &&
-        !key.startsWith("modtime")) {
-      kept << line;
-    }
-  }
-  return kept;
-}
-
 QString EdsName(int port) { return QString("ZELKDNS %1.eds").arg(port + 1); }
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The "ports" of a batch report.
+QJsonArray ReportPorts(const QString& path) {
+  return QJsonDocument::fromJson(ReadAll(path)).object()["ports"].toArray();
+}
 
 struct Line {
   std::vector<std::unique_ptr<SimProcess>> sims;
@@ -89,9 +77,52 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
 
   Line clean;
   StartLine(clean, plan);
-  const CliRun cleanRun = RunCli(
-      {"batch", planFile, "--ports", clean.ports.join(','), "--nodes", clean.nodes, "--out", cleanOut});
+  // A node out of range (the last): refused, nothing typed into any controller.
+  const CliRun refused =
+      RunCli({"batch", planFile, "--ports", clean.ports.join(','), "--nodes", clean.nodes.chopped(1) + "64"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(refused.err.contains("--nodes 64: Node ID is not supported!(1~63)")) << refused.err.constData();
+  for (const auto& sim : clean.sims) EXPECT_TRUE(sim->Transcript().isEmpty());
+
+  const QString cleanReport = cleanOut + "/report.json";
+  const CliRun cleanRun = RunCli({"batch", planFile, "--ports", clean.ports.join(','), "--nodes", clean.nodes,
+                                  "--out", cleanOut, "--report", cleanReport});
   ASSERT_EQ(cleanRun.exitCode, 0) << cleanRun.out.constData() << cleanRun.err.constData();
+  // Not a terminal: a plain line per stage, then the outcome, then the summary.
+  // Each port's report names its node and file, and its record's words are
+  // those the controller holds, its node among them.
+  const QJsonArray cleanPorts = ReportPorts(cleanReport);
+  ASSERT_EQ(cleanPorts.size(), kControllers);
+  EXPECT_TRUE(cleanRun.out.contains("EDS file or message")) << "the summary's heading";
+  for (int i = 0; i < kControllers; ++i) {
+    SCOPED_TRACE(i);
+    const QString eds = cleanOut + "/" + EdsName(i);
+    const QString port = clean.ports[i] + QString(" node %1: ").arg(i + 1);
+    for (const QString& line : {port + "connect", port + "configure", port + "commit", port + "OK " + eds})
+      EXPECT_TRUE(cleanRun.out.contains(line.toLocal8Bit())) << line.toStdString();
+    const QJsonObject r = cleanPorts[i].toObject();
+    EXPECT_EQ(QStringList({r["port"].toString(), QString::number(r["node"].toInt()), r["outcome"].toString(),
+                           QString::number(r["exitStatus"].toInt()), r["message"].toString()}),
+              QStringList({clean.ports[i], QString::number(i + 1), "ok", "0", eds}));
+    EXPECT_FALSE(r["start"].toString().isEmpty());
+    const QJsonObject record = r["record"].toObject();
+    EXPECT_EQ(record["eds"].toObject()["file"].toString(), eds);
+    EXPECT_EQ(record["verify"].toString(), "passed");
+    const auto held = EepromFileWords(clean.sims[i]->ReadFile("eeprom"));
+    int checked = 0;
+    for (const auto& blockValue : record["blocks"].toArray()) {
+      const QJsonObject block = blockValue.toObject();
+      const QJsonArray words = block["words"].toArray();
+      for (int w = 0; w < words.size(); ++w, ++checked) {
+        const QByteArray key = QByteArray::number(block["block"].toInt()) + ":" +
+                               QByteArray::number(block["address"].toInt() + 4 * w);
+        EXPECT_EQ(held.value(key), QByteArray::number(static_cast<qint64>(words[w].toDouble())))
+            << key.data();
+      }
+    }
+    EXPECT_GT(checked, 20);
+    EXPECT_EQ((held.value("0:48").toLongLong() >> 16) & 0xFF, i + 1);  // the header's node byte
+  }
 
   // The batch's words and file are those of an apply on its own.
   SimProcess single;
@@ -99,11 +130,10 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   const CliRun alone =
       RunCli({"--port", single.Link(), "apply", planFile, "--node", "1", "--out", single.Dir()});
   ASSERT_EQ(alone.exitCode, 0) << alone.err.constData();
-  EXPECT_EQ(WordsButTime(single.ReadFile("eeprom")), WordsButTime(clean.sims[0]->ReadFile("eeprom")));
-  QFile singleEds(single.Path(EdsName(0)));
-  QFile batchEds(cleanOut + "/" + EdsName(0));
-  ASSERT_TRUE(singleEds.open(QIODevice::ReadOnly) && batchEds.open(QIODevice::ReadOnly));
-  EXPECT_EQ(EdsButDateAndTime(singleEds.readAll()), EdsButDateAndTime(batchEds.readAll()));
+  EXPECT_EQ(EepromFileWords(single.ReadFile("eeprom"), true),
+            EepromFileWords(clean.sims[0]->ReadFile("eeprom"), true));
+  EXPECT_EQ(EdsButDateAndTime(single.ReadFile(EdsName(0))),
+            EdsButDateAndTime(ReadAll(cleanOut + "/" + EdsName(0))));
 
   Line faulted;
   StartLine(faulted, plan,
@@ -113,9 +143,7 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   const CliRun run = RunCli({"batch", planFile, "--ports", faulted.ports.join(','), "--nodes", faulted.nodes,
                              "--out", faultedOut, "--report", report});
   EXPECT_EQ(run.exitCode, 1) << run.out.constData() << run.err.constData();
-  QFile reportFile(report);
-  ASSERT_TRUE(reportFile.open(QIODevice::ReadOnly));
-  const QJsonArray results = QJsonDocument::fromJson(reportFile.readAll()).object()["ports"].toArray();
+  const QJsonArray results = ReportPorts(report);
   ASSERT_EQ(results.size(), kControllers);
 
   const QString lost = QString::fromLatin1(std::string(link::kPartlyWrittenMessage) + " " +
@@ -123,22 +151,20 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   for (int i = 0; i < kControllers; ++i) {
     SCOPED_TRACE(i);
     const QJsonObject r = results[i].toObject();
-    QFile eds(faultedOut + "/" + EdsName(i));
+    const QString eds = faultedOut + "/" + EdsName(i);
     if (i == kPulledCable || i == kUnplugged) {
       EXPECT_EQ(r["outcome"].toString(), "failed");
       EXPECT_EQ(r["exitStatus"].toInt(), 1);
       EXPECT_EQ(r["message"].toString(), lost);
       EXPECT_TRUE(
           run.out.contains((faulted.ports[i] + QString(" node %1: failed: ").arg(i + 1) + lost).toLatin1()));
-      EXPECT_FALSE(eds.exists());
+      EXPECT_FALSE(QFile::exists(eds));
       continue;
     }
     EXPECT_EQ(r["outcome"].toString(), "ok") << r["message"].toString().toStdString();
-    EXPECT_EQ(WordsButTime(faulted.sims[i]->ReadFile("eeprom")),
-              WordsButTime(clean.sims[i]->ReadFile("eeprom")));
-    QFile cleanEds(cleanOut + "/" + EdsName(i));
-    ASSERT_TRUE(eds.open(QIODevice::ReadOnly) && cleanEds.open(QIODevice::ReadOnly));
-    EXPECT_EQ(EdsButDateAndTime(eds.readAll()), EdsButDateAndTime(cleanEds.readAll()));
+    EXPECT_EQ(EepromFileWords(faulted.sims[i]->ReadFile("eeprom"), true),
+              EepromFileWords(clean.sims[i]->ReadFile("eeprom"), true));
+    EXPECT_EQ(EdsButDateAndTime(ReadAll(eds)), EdsButDateAndTime(ReadAll(cleanOut + "/" + EdsName(i))));
   }
 }
 

@@ -25,33 +25,22 @@ namespace {
 // adapter (the controller's end hangs up).
 enum class Fault { Mute, HangUp };
 
-std::string Name(Road road) {
-  return !road ? "connect" : *road == Profile::Canopen ? "CANopen commit" : "DeviceNet commit";
-}
-
 // One run of a road whose controller goes silent once `cutAfter` more lines
-// have reached it. RA412 at 3 and RA312 at 10: digital and analog data both ways.
+// have reached it.
 struct Run : ConnectHarness {
-  explicit Run(Road what)
-      : ConnectHarness(
-            WithModules({{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}})),
-        road(what) {
+  explicit Run(Road what) : ConnectHarness(TwoModules()), road(what) {
     time.OnAdvance([this](std::chrono::milliseconds) {
-      if (cutAt && controller.Transcript().size() >= *cutAt) port.SetConnected(false);
+      if (cutAt && static_cast<int>(controller.Transcript().size()) >= *cutAt) port.SetConnected(false);
     });
   }
 
+  // Faults the line after `lines` more lines (nullopt: never); an unplugged
+  // adapter goes with the answer to the last line out.
   void CutAfter(std::optional<std::size_t> lines, Fault fault = Fault::Mute) {
-    cutAt.reset();
-    controller.SetHangUpAfter(std::nullopt);
-    if (!lines) return;
-    const std::size_t at = controller.Transcript().size() + *lines;
-    if (fault == Fault::Mute) {
-      cutAt = at;
-    } else {
-      // The adapter goes with the answer to that line out.
-      controller.SetHangUpAfter(static_cast<int>(at));
-    }
+    const auto at =
+        lines ? std::optional<int>(static_cast<int>(controller.Transcript().size() + *lines)) : std::nullopt;
+    cutAt = fault == Fault::Mute ? at : std::nullopt;
+    controller.SetHangUpAfter(fault == Fault::HangUp ? at : std::nullopt);
   }
 
   // Connects healthy and opens the page of the road, with an older file of
@@ -74,14 +63,13 @@ struct Run : ConnectHarness {
 
   // The page of a failed commit: still open and shown, its controls locked.
   void ExpectPageLocked() const {
-    const ui::Form* page = h.form.CanopenPage();
-    bool locked = page && !h.form.CanopenPage()->Frame1.Enabled();
-    if (road == Profile::DeviceNet) {
-      page = h.form.DeviceNetPage();
-      locked = page && !h.form.DeviceNetPage()->Frame1.Enabled() &&
-               !h.form.DeviceNetPage()->FinishDeviceSet.Enabled();
-    }
+    const auto* canopen = h.form.CanopenPage();
+    const auto* deviceNet = h.form.DeviceNetPage();
+    const ui::Form* page = road == Profile::Canopen ? static_cast<const ui::Form*>(canopen) : deviceNet;
     ASSERT_NE(page, nullptr);
+    const bool locked = road == Profile::Canopen
+                            ? !canopen->Frame1.Enabled()
+                            : !deviceNet->Frame1.Enabled() && !deviceNet->FinishDeviceSet.Enabled();
     EXPECT_TRUE(page->Loaded() && h.forms.IsShown(*page) && locked);
   }
 
@@ -92,7 +80,7 @@ struct Run : ConnectHarness {
   }
 
   Road road;
-  std::optional<std::size_t> cutAt;
+  std::optional<int> cutAt;
 };
 
 std::size_t LinesOf(Road road) {
@@ -100,7 +88,7 @@ std::size_t LinesOf(Road road) {
   healthy.Prepare();
   const std::size_t before = healthy.controller.Transcript().size();
   healthy.Press();
-  EXPECT_TRUE(healthy.Shown().empty() || !road) << Name(road);
+  EXPECT_TRUE(healthy.Shown().empty() || !road) << RoadName(road);
   return healthy.controller.Transcript().size() - before;
 }
 
@@ -110,26 +98,16 @@ std::size_t LinesOf(Road road) {
 int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute) {
   const std::size_t lines = LinesOf(road);
   EXPECT_GT(lines, 5u);
-  std::cout << Name(road) << (safeOrder ? " (safe order)" : "") << ": " << lines << " lines, each "
+  std::cout << RoadName(road) << (safeOrder ? " (safe order)" : "") << ": " << lines << " lines, each "
             << (fault == Fault::Mute ? "cut" : "hung up") << " in turn\n";
   int mixedButMatching = 0;
   for (std::size_t n = 0; n < lines; ++n) {
-    SCOPED_TRACE(Name(road) + " cut after line " + std::to_string(n));
+    SCOPED_TRACE(RoadName(road) + " cut after line " + std::to_string(n));
     Run r(road);
     r.h.state.console.SafeWriteOrder = safeOrder;
     r.Prepare();
     r.CutAfter(n, fault);
     r.Press();
-    // The words the commit meant to leave, as the controller would hold them.
-    const auto& image = r.h.state.eeprom;
-    const auto words = [](const std::vector<std::uint32_t>& block, std::size_t count) {
-      return ConnectHarness::Words(block.begin(),
-                                   block.begin() + static_cast<long>(std::min(count, block.size())));
-    };
-    const std::size_t moduleWords = static_cast<std::size_t>(image.ModuleBlockBytes / 4);
-    const std::vector<ConnectHarness::Words> committed{
-        words(image.ConfigHeader, 9), words(image.ModuleBlock, moduleWords), words(image.DeviceNetBlock, 7)};
-
     const auto shown = r.Shown();
     if (shown.empty()) {
       ADD_FAILURE() << "no message";
@@ -154,6 +132,7 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
     EXPECT_FALSE(r.port.IsOpen());
     EXPECT_FALSE(r.h.state.CommitBusy);
     EXPECT_TRUE(r.h.form.Connect.Enabled());
+    const bool whole = road && r.WroteAsIntended(road);  // before the next connect reads the image
 
     // The cable is back: the same run connects again.
     r.CutAfter(std::nullopt);
@@ -165,12 +144,7 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
     EXPECT_TRUE(r.h.form.Connected) << (again.empty() ? "" : again.back());
     const bool mismatch = !again.empty() && again.front().find("do not match") != std::string::npos;
     const bool partly = shown.size() == 2;
-    if (partly && !mismatch) {
-      const bool whole = r.Block(0, 40, 9) == committed[0] &&
-                         r.Block(2, 0, static_cast<int>(moduleWords)) == committed[1] &&
-                         (road != Profile::DeviceNet || r.Block(1, 0, 7) == committed[2]);
-      if (!whole) ++mixedButMatching;
-    }
+    if (partly && !mismatch && !whole) ++mixedButMatching;
   }
   return mixedButMatching;
 }

@@ -23,25 +23,12 @@ struct Nasty {
 };
 
 const std::vector<Nasty>& NastyTexts() {
+  // A euro sign (outside Latin-1, as UTF-8 bytes) before a 5; ten thousand digits or letters.
+  static const std::string nines(10000, '9'), letters(10000, 'x');
   static const std::vector<Nasty> texts{
-      {"", 0},
-      {"   ", 0},
-      {"0", 0},
-      {"-1", -1},
-      {"99999999999999999999", 1e20},
-      {"1e9", 1},
-      {"0x10", 0},
-      {"12abc", 12},
-      {"12.5", 12.5},
-      {"12,5", 12},
-      {"\t7\t", 7},
-      {"7\r\n8", 7},
-      {std::string(10000, '9'), HUGE_VAL},
-      {std::string(10000, 'x'), 0},
-      {"\xE2\x82\xAC"
-       "5",
-       0},  // a euro sign, outside Latin-1, as UTF-8 bytes
-  };
+      {"", 0},      {"   ", 0},    {"0", 0},       {"-1", -1},        {"99999999999999999999", 1e20},
+      {"1e9", 1},   {"0x10", 0},   {"12abc", 12},  {"12.5", 12.5},    {"12,5", 12},
+      {"\t7\t", 7}, {"7\r\n8", 7}, {"\u20ac5", 0}, {nines, HUGE_VAL}, {letters, 0}};
   return texts;
 }
 

@@ -84,14 +84,15 @@ TEST_F(ConsoleTest, ConsoleExchange_TransmitBufferStuck_FailsAfterTenTestsLeavin
   EXPECT_EQ(port.OutBufferCountCalls(), 10);
 
   // Draining on the tenth test is still in time.
-  std::vector<int> counts(9, 3);
-  counts.push_back(0);
-  port.SetOutBufferCounts(counts);
+  port.SetOutBufferCounts({3, 3, 3, 3, 3, 3, 3, 3, 3, 0});
   EXPECT_TRUE(console.ConsoleExchange("exit", ">"));
   EXPECT_EQ(state.ConsoleReply, "GW20M");
 }
 
-TEST_F(ConsoleTest, ConsoleReadValue_NegativeValue_ReadWithoutTouchingReply) {
+// A word shown negative is read as the unsigned word it is, the reply left
+// as it was; a key absent or empty, no edit prompt or a stuck buffer fail and
+// leave the value.
+TEST_F(ConsoleTest, ConsoleReadValue_ReadsTheWordShown_FailsLeavingTheValueOtherwise) {
   state.ConsoleReply = "previous";
   port.OnCarriageReturn(1, {{kAfterTyping, "el 40\r\nLong(40)=-12"}, {kAfterTyping + 5ms, "3\r\n-->"}});
   std::uint32_t value = 7;
@@ -99,14 +100,12 @@ TEST_F(ConsoleTest, ConsoleReadValue_NegativeValue_ReadWithoutTouchingReply) {
   EXPECT_EQ(value, 4294967173u);  // -123
   EXPECT_EQ(state.ConsoleReply, "previous");
   EXPECT_EQ(port.Lines(), std::vector<std::string>{"el 40"});
-}
 
-TEST_F(ConsoleTest, ConsoleReadValue_KeyAbsentOrEmptyNoEditPromptOrStuckBuffer_FailsAndLeavesValue) {
-  std::uint32_t value = 7;
-  port.OnCarriageReturn(1, {{1ms, "Long(0)=5\r\n[EEPROM:]"}});
+  value = 7;
+  port.OnCarriageReturn(2, {{1ms, "Long(0)=5\r\n[EEPROM:]"}});
   EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
   port.SetOutBufferCounts(std::vector<int>(10, 1));
-  port.OnCarriageReturn(2, {{1ms, "Long(0)=5\r\n-->"}});
+  port.OnCarriageReturn(3, {{1ms, "Long(0)=5\r\n-->"}});
   EXPECT_FALSE(console.ConsoleReadValue("el 0", "Long(0)=", value));
   port.SetResponder([](const std::string&) { return std::vector<TimedChunk>{{1ms, "Long(4)=36\r\n-->"}}; });
   EXPECT_FALSE(console.ConsoleReadValue("el 40", "Long(40)=", value));
@@ -138,11 +137,12 @@ enum class Echo { kNone, kOnRead, kOnArrival };
 
 // A controller that reads its receive buffer of `fifo` characters only every
 // `serviceMs` ms; characters that find the buffer full are lost. A completed
-// line is answered with ">".
-class SlowReaderPort : public ui::SerialPort {
+// line is answered with ">". The far end is this, not a script: only the
+// scripted port's opening and settings are kept.
+class SlowReaderPort : public ScriptedPort {
  public:
   SlowReaderPort(gw20::testing::VirtualTime& time, std::size_t fifo, int serviceMs, Echo echo)
-      : fifo_(fifo), serviceMs_(serviceMs), echo_(echo) {
+      : ScriptedPort(time), fifo_(fifo), serviceMs_(serviceMs), echo_(echo) {
     time.OnAdvance([this](std::chrono::milliseconds) {
       if (++sinceService_ >= serviceMs_) Service();
     });
@@ -151,12 +151,6 @@ class SlowReaderPort : public ui::SerialPort {
   void Deliver(const std::string& text) { received_ += text; }
   const std::vector<std::string>& Lines() const { return lines_; }
 
-  void SetPortNumber(int) override {}
-  int PortNumber() const override { return 1; }
-  bool SetSettings(const ui::SerialSettings&) override { return true; }
-  ui::OpenResult Open() override { return {ui::OpenStatus::Opened, {}}; }
-  bool IsOpen() const override { return true; }
-  void Close() override {}
   int InBufferCount() override { return static_cast<int>(received_.size()); }
   void DiscardInput() override { received_.clear(); }
   std::string ReadAll() override { return std::exchange(received_, {}); }
@@ -166,7 +160,6 @@ class SlowReaderPort : public ui::SerialPort {
       if (echo_ == Echo::kOnArrival) received_ += c == '\r' ? "\r\n" : std::string(1, c);
     }
   }
-  int OutBufferCount() override { return 0; }
   bool WaitForInput(std::chrono::milliseconds) override { return !received_.empty(); }
 
  private:
@@ -191,24 +184,22 @@ class SlowReaderPort : public ui::SerialPort {
   std::vector<std::string> lines_;
 };
 
-// A console over a SlowReaderPort, with CharacterPause `pause` (0: the echo alone paces).
-struct SlowBench : gw20::testing::ConsoleBench<SlowReaderPort> {
-  SlowBench(std::size_t fifo, int serviceMs, Echo echo, std::chrono::milliseconds pause = {})
-      : ConsoleBench(fifo, serviceMs, echo) {
-    state.CharacterPause = pause;
-  }
-};
+// A console over a SlowReaderPort; CharacterPause 0: the echo alone paces.
+using SlowBench = gw20::testing::ConsoleBench<SlowReaderPort>;
 
 // Each character waits for the echo of the ones before it, so a controller
 // with a one-character buffer that reads every few ms hears every character;
-// the end of an earlier answer arriving late is no part of the echo. An echo
-// that goes other than typed stops the line before Enter.
+// the end of an earlier answer arriving late is no part of the echo. The echo
+// is read while typing, but stays part of the reply as one chunk: the blanks
+// inside it are kept. An echo that goes other than typed stops the line
+// before Enter.
 TEST(ConsolePacing, EchoPacedTyping_TinyBufferLosesNothing_AndOnlyTheEchoLetsEnterGo) {
   for (const bool staleBurst : {false, true}) {
     SlowBench b{staleBurst ? 2u : 1u, 3, Echo::kOnRead};
     if (staleBurst) b.time.At(1ms, [&b] { b.port.Deliver("Unknown command\r\nGW20M>"); });
-    EXPECT_TRUE(b.console.ConsoleExchange("use eeprom", ">")) << staleBurst;
-    EXPECT_EQ(b.port.Lines(), std::vector<std::string>{"use eeprom"}) << staleBurst;
+    EXPECT_TRUE(b.console.ConsoleExchange("/end  15", ">")) << staleBurst;
+    EXPECT_EQ(b.port.Lines(), std::vector<std::string>{"/end  15"}) << staleBurst;
+    EXPECT_TRUE(staleBurst || b.state.ConsoleReply == "/end  15\r\n") << b.state.ConsoleReply;
   }
   SlowBench b{8u, 1, Echo::kOnRead};
   b.time.At(3ms, [&b] { b.port.Deliver("#"); });  // noise in the middle of the echo
@@ -217,19 +208,12 @@ TEST(ConsolePacing, EchoPacedTyping_TinyBufferLosesNothing_AndOnlyTheEchoLetsEnt
   EXPECT_TRUE(b.port.Lines().empty());
 }
 
-// The echo is read while typing, but stays part of the reply as one chunk:
-// the blanks inside it are kept.
-TEST(ConsolePacing, EchoReadWhileTyping_IsOneChunkOfTheReply) {
-  SlowBench b{1u, 1, Echo::kOnRead};
-  EXPECT_TRUE(b.console.ConsoleExchange("/end  15", ">"));
-  EXPECT_EQ(b.state.ConsoleReply, "/end  15\r\n");
-}
-
 // A controller slower than the echo limit that does not echo, or echoes
 // before it reads, is served by a longer CharacterPause.
 TEST(ConsolePacing, CharacterPause_LengthensThePauseForASlowController) {
   for (const Echo echo : {Echo::kNone, Echo::kOnArrival, Echo::kOnRead}) {
-    SlowBench b{1u, 10, echo, std::chrono::milliseconds(11)};
+    SlowBench b{1u, 10, echo};
+    b.state.CharacterPause = 11ms;
     EXPECT_TRUE(b.console.ConsoleExchange("block 0", ">")) << static_cast<int>(echo);
     EXPECT_EQ(b.port.Lines(), std::vector<std::string>{"block 0"}) << static_cast<int>(echo);
   }

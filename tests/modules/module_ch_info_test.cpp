@@ -8,6 +8,8 @@
 
 #include "modules/model_catalog.h"
 #include "modules/module_table.h"
+#include "modules/show_zelk_info.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::modules {
 namespace {
@@ -105,17 +107,11 @@ TEST(ModelCatalog, DeviceNetColumns) {
     const char* name;
     std::uint32_t code;
     bool counterWords;
-  } cases[] = {{"RA412", 10 * 0x010412U, false},
-               {"RA412P", 10 * 0x010412U + 1, false},
-               {"RA883BL", 10 * 0x010883U, false},
-               {"RA883Z", 10 * 0x010883U + 1, false},
-               {"RB883R", 10 * 0x020883U, false},
-               {"RB883Z", 10 * 0x020883U + 1, false},
-               {"RA850F", 0x010850U, false},
-               {"RA517B", 0x010517U, true},
-               {"RA502", 0x010502U, true},
-               {"RB883W", 0, false},
-               {"RB706", 0, false}};
+  } cases[] = {{"RA412", 10 * 0x010412U, false},   {"RA412P", 10 * 0x010412U + 1, false},
+               {"RB883R", 10 * 0x020883U, false},  {"RB883Z", 10 * 0x020883U + 1, false},
+               {"RA883BL", 10 * 0x010883U, false}, {"RA883Z", 10 * 0x010883U + 1, false},
+               {"RA850F", 0x010850U, false},       {"RA517B", 0x010517U, true},
+               {"RA502", 0x010502U, true},         {"RB883W", 0, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(DeviceNetModelCode(c.name), c.code);
@@ -147,6 +143,34 @@ TEST(ModuleTable, ParseModuleAddress_TakesOnlyTheScansPlainDecimal) {
   EXPECT_EQ(ParseModuleAddress("255"), 255);
   for (const char* text : {"", "-0", "-1", "+1", "007", "01", " 1", "1 ", "256", "0x1", "1a"})
     EXPECT_EQ(ParseModuleAddress(text), std::nullopt) << text;
+}
+
+// The module viewer: one row per module in ModuleOrder, and the number
+// formats of its cells.
+class ZelkInfo : public ::testing::Test {
+ protected:
+  ModuleTable table;
+  testing::FormRecorder host;
+};
+
+TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
+  // Name, address, DO, AO, DI, AI and counter channels, type code count, type codes, data format.
+  table.ModuleList[0] = {"RA812", "10", 6, 0, 0, 8, 0, 1, 0x0D, 0, 0};
+  table.ModuleList[1].ModelName = "RB706";  // rejected by the scan: no address
+  table.ModuleList[2] = {"RA502", "255", 2, 0, 0, 0, 2, 0, 0x0D, 0, 31};
+  table.ModuleList[3] = {"RA412", "1", 4, 1, 1, 2, 3, 1, 0x4A, 0, 2};
+  BuildModuleOrder(table);
+  ShowZelkInfo form(table, host);
+  form.Show();
+  const ui::Grid& grid = form.ZelkInfoRecord;
+  ASSERT_EQ(grid.Rows(), 4);
+  EXPECT_EQ(testing::GridRow(grid, 1),
+            (std::vector<std::string>{"1", "0x0A", "RA812", "0x0D", "0x00", "6", "0", "0", "8", "0"}));
+  EXPECT_EQ(testing::GridRow(grid, 2), (std::vector<std::string>{"2", "0xFF", "RA502", "Ch0:D--Ch1:0", "0x1F",
+                                                                 "2", "0", "0", "0", "2"}));
+  // Only the counter models show counter channels.
+  EXPECT_EQ(testing::GridRow(grid, 3),
+            (std::vector<std::string>{"3", "0x01", "RA412", "0x4A", "0x02", "4", "1", "1", "2", "0"}));
 }
 
 }  // namespace

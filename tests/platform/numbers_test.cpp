@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
+#include "platform/ui/number_text.h"
+
 namespace gw20::ui {
 namespace {
 
@@ -12,6 +16,11 @@ TEST(LeadingNumber, TakesLeadingDecimalAfterBlanksAndLineBreaksElseZero) {
   EXPECT_EQ(LeadingNumber("\t\r\n7\r\n-->"), 7.0);
   EXPECT_EQ(LeadingNumber("4294967295"), 4294967295.0);
   EXPECT_EQ(LeadingNumber("-"), 0.0);  // a sign alone is no number
+}
+
+// The one fault fuzzing found: D2 negated the smallest 64-bit number.
+TEST(NumberText, D2_KeepsTheSmallestNumber) {
+  EXPECT_EQ(D2(std::numeric_limits<long long>::min()), "-9223372036854775808");
 }
 
 }  // namespace

@@ -55,28 +55,15 @@ TEST(CommandLineTest, ParsesEveryOption) {
 }
 
 TEST(CommandLineTest, RejectsBadArguments) {
-  // Each bad command line, split at its blanks; "" is no arguments at all.
-  const char* const badLines[] = {
-      "",
-      "--link l --fifo -1",
-      "--link l --firmware 2.05",
-      "--link l --firmware 2.x5-2006/03/07",
-      "--link l --modules 1:RA412",
-      "--link l --modules 01:RA412:4",
-      "--link l --modules 01:RA412,",
-      "--link l --modules 01:RA412 --modules 01:RA850",
-      "--link l --field-baud 9601",
-      "--link l --field-checksum yes",
-      "--link l --modules-file /nonexistent/modules.json",
-      "--link l --fault-garble-line 0",
-      "--link l --fault-silent-after -1",
-      "--link l --fault-hangup-after two",
-      "--link l --fault-garble nan",
-      "--link l --seed 4294967296",
-      "--link l --fault-latency 5ms",
-  };
-  for (const char* line : badLines) {
-    EXPECT_THROW(ParseCommandLine(Words(line)), CommandLineError) << line;
+  // No arguments at all, and each bad option after a good --link.
+  EXPECT_THROW(ParseCommandLine({}), CommandLineError);
+  for (const char* options :
+       {"--fifo -1", "--firmware 2.05", "--firmware 2.x5-2006/03/07", "--modules 1:RA412",
+        "--modules 01:RA412:4", "--modules 01:RA412,", "--modules 01:RA412 --modules 01:RA850",
+        "--field-baud 9601", "--field-checksum yes", "--modules-file /nonexistent/modules.json",
+        "--fault-garble-line 0", "--fault-silent-after -1", "--fault-hangup-after two", "--fault-garble nan",
+        "--seed 4294967296", "--fault-latency 5ms"}) {
+    EXPECT_THROW(ParseCommandLine(Words(std::string("--link l ") + options)), CommandLineError) << options;
   }
   // An empty value, which a line split at blanks cannot hold.
   for (const char* option : {"--model", "--fault-garble"}) {

@@ -9,7 +9,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -23,6 +22,14 @@ namespace gw20::testing {
 enum class Profile { Canopen, DeviceNet };
 // What a test runs: the commit of a profile's open page, or (nullopt) a connect.
 using Road = std::optional<Profile>;
+
+// RA412 at 3 and RA312 at 10: digital and analog data both ways.
+inline sim::ControllerOptions TwoModules() {
+  return WithModules({{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA312"}});
+}
+inline std::string RoadName(Road road) {
+  return !road ? "connect" : *road == Profile::Canopen ? "CANopen commit" : "DeviceNet commit";
+}
 
 struct ConnectHarness {
   using Words = std::vector<std::uint32_t>;
@@ -71,6 +78,19 @@ struct ConnectHarness {
     return lines;
   }
 
+  // Every word the commit of `road` meant to write (the state's image: the
+  // header, the module block and for DeviceNet block 1) is in the controller.
+  bool WroteAsIntended(Road road) const {
+    const auto& image = h.state.eeprom;
+    const auto first = [](const Words& words, int count) {
+      return Words(words.begin(), words.begin() + count);
+    };
+    const int moduleWords = image.ModuleBlockBytes / 4;
+    return Block(0, 40, 9) == first(image.ConfigHeader, 9) &&
+           Block(2, 0, moduleWords) == first(image.ModuleBlock, moduleWords) &&
+           (road != Profile::DeviceNet || Block(1, 0, 7) == first(image.DeviceNetBlock, 7));
+  }
+
   // Connects, chooses `profile` at node 5 (and the CAN bit rate of list entry
   // `baud` unless negative) and opens the profile's page.
   void OpenPage(Profile profile, int baud = -1) {
@@ -105,27 +125,6 @@ struct ConnectHarness {
   // The program's folder: a fresh one of this harness, removed with it.
   ScratchFolder scratch{"connect"};
   const std::filesystem::path& folder = scratch.Path();
-};
-
-// The harness with the page of type Page (canopen::COPEDS_F or
-// devicenet::DNSEdsSet) opened on these modules, at node 5 and the CAN bit
-// rate of list entry `baud`.
-template <class Page>
-struct PageRoad : ConnectHarness {
-  PageRoad(std::vector<sim::FieldModule> modules, int baud)
-      : ConnectHarness(WithModules(std::move(modules))), page(Opened(baud)) {}
-  Page& page;
-
- private:
-  Page& Opened(int baud) {
-    if constexpr (std::is_same_v<Page, canopen::COPEDS_F>) {
-      OpenPage(Profile::Canopen, baud);
-      return *h.form.CanopenPage();
-    } else {
-      OpenPage(Profile::DeviceNet, baud);
-      return *h.form.DeviceNetPage();
-    }
-  }
 };
 
 }  // namespace gw20::testing

@@ -22,13 +22,8 @@ struct Channels {
 // totals, whatever the catalog says; call modules::BuildModuleOrder afterwards.
 inline void AddModule(modules::ModuleTable& table, int slot, const std::string& name,
                       const std::string& address, Channels ch, int typeCode = 0) {
-  table.ModuleList[slot] = {.ModelName = name,
-                            .Address = address,
-                            .DOChannels = ch.DO,
-                            .AOChannels = ch.AO,
-                            .DIChannels = ch.DI,
-                            .AIChannels = ch.AI,
-                            .TypeCode = typeCode};
+  // Name, address, DO, AO, DI and AI channels, no counter channels or type code count, the type code.
+  table.ModuleList[slot] = {name, address, ch.DO, ch.AO, ch.DI, ch.AI, 0, 0, typeCode};
   table.TotalDOBytes += (ch.DO + 7) / 8;
   table.TotalDIBytes += (ch.DI + 7) / 8;
   table.TotalAOBytes += 2 * ch.AO;

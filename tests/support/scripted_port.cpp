@@ -4,46 +4,10 @@
 
 namespace gw20::testing {
 
-ScriptedPort::ScriptedPort(VirtualTime& time) : time_(time) {}
-
-void ScriptedPort::DeliverAfter(std::chrono::milliseconds delay, std::string chunk) {
-  Schedule({TimedChunk{delay, std::move(chunk)}});
-}
-
 void ScriptedPort::OnCarriageReturn(int n, std::vector<TimedChunk> chunks) {
   if (n < 1) return;
   if (onCr_.size() < static_cast<std::size_t>(n)) onCr_.resize(n);
   onCr_[n - 1] = std::move(chunks);
-}
-
-void ScriptedPort::SetResponder(std::function<std::vector<TimedChunk>(const std::string& line)> responder) {
-  responder_ = std::move(responder);
-}
-
-void ScriptedPort::SetOutBufferCounts(std::vector<int> counts) {
-  outCounts_ = std::move(counts);
-  nextOutCount_ = 0;
-}
-
-bool ScriptedPort::SetSettings(const ui::SerialSettings& settings) {
-  settings_ = ui::SerialSettingsText(settings);
-  return true;
-}
-
-ui::OpenResult ScriptedPort::Open() {
-  ++openCalls_;
-  open_ = openResult_.status == ui::OpenStatus::Opened;
-  return openResult_;
-}
-
-int ScriptedPort::InBufferCount() {
-  time_.RunDue();
-  return static_cast<int>(received_->size());
-}
-
-std::string ScriptedPort::ReadAll() {
-  time_.RunDue();
-  return std::exchange(*received_, std::string());
 }
 
 void ScriptedPort::Write(std::string_view text) {
@@ -61,12 +25,6 @@ void ScriptedPort::Write(std::string_view text) {
       Schedule(responder_(lines_.back()));
     }
   }
-}
-
-int ScriptedPort::OutBufferCount() {
-  ++outBufferCountCalls_;
-  if (nextOutCount_ < outCounts_.size()) return outCounts_[nextOutCount_++];
-  return 0;
 }
 
 bool ScriptedPort::WaitForInput(std::chrono::milliseconds limit) {

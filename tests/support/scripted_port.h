@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/serial_port.h"
@@ -24,21 +25,23 @@ struct TimedChunk {
 class ScriptedPort : public ui::SerialPort {
  public:
   // `time` must outlive the port. The port starts closed.
-  explicit ScriptedPort(VirtualTime& time);
+  explicit ScriptedPort(VirtualTime& time) : time_(time) {}
 
   // Scripting the far end.
   // The chunk enters the receive buffer once `delay` has passed from now.
-  void DeliverAfter(std::chrono::milliseconds delay, std::string chunk);
+  void DeliverAfter(std::chrono::milliseconds delay, std::string chunk) {
+    Schedule({{delay, std::move(chunk)}});
+  }
   // When the n-th carriage return (1-based, counted over the port's life) is
   // written, the chunks arrive, each `delay` after that moment.
   void OnCarriageReturn(int n, std::vector<TimedChunk> chunks);
   // For every completed line without an OnCarriageReturn script: the chunks
   // the responder returns for the line (the characters before the CR).
-  void SetResponder(std::function<std::vector<TimedChunk>(const std::string& line)> responder);
+  void SetResponder(std::function<std::vector<TimedChunk>(const std::string& line)> responder) {
+    responder_ = std::move(responder);
+  }
   // Successive answers of OutBufferCount; 0 once they are used up.
-  void SetOutBufferCounts(std::vector<int> counts);
-  // The result of every following Open (Opened by default).
-  void SetOpenResult(ui::OpenResult result) { openResult_ = std::move(result); }
+  void SetOutBufferCounts(std::vector<int> counts) { outCounts_ = std::move(counts), nextOutCount_ = 0; }
 
   // What the program did.
   // Completed lines (the characters before each CR).
@@ -50,16 +53,31 @@ class ScriptedPort : public ui::SerialPort {
 
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
-  bool SetSettings(const ui::SerialSettings& settings) override;
-  ui::OpenResult Open() override;
+  bool SetSettings(const ui::SerialSettings& settings) override {
+    settings_ = ui::SerialSettingsText(settings);
+    return true;
+  }
+  ui::OpenResult Open() override {
+    ++openCalls_, open_ = true;
+    return {ui::OpenStatus::Opened, {}};
+  }
   bool IsOpen() const override { return open_; }
   void Close() override { open_ = false; }
-  int InBufferCount() override;
+  int InBufferCount() override {
+    time_.RunDue();
+    return static_cast<int>(received_->size());
+  }
   void DiscardInput() override { received_->clear(); }
-  std::string ReadAll() override;
+  std::string ReadAll() override {
+    time_.RunDue();
+    return std::exchange(*received_, std::string());
+  }
   // Recorded even when closed, so a test sees a write to a closed port.
   void Write(std::string_view text) override;
-  int OutBufferCount() override;
+  int OutBufferCount() override {
+    ++outBufferCountCalls_;
+    return nextOutCount_ < outCounts_.size() ? outCounts_[nextOutCount_++] : 0;
+  }
   // Advances virtual time a millisecond at a time until input arrives.
   bool WaitForInput(std::chrono::milliseconds limit) override;
 
@@ -73,7 +91,6 @@ class ScriptedPort : public ui::SerialPort {
   std::function<std::vector<TimedChunk>(const std::string&)> responder_;
   std::vector<int> outCounts_;
   std::size_t nextOutCount_ = 0;
-  ui::OpenResult openResult_{ui::OpenStatus::Opened, {}};
   std::vector<std::string> lines_;
   std::string line_;
   std::string settings_;

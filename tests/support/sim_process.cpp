@@ -42,10 +42,6 @@ QByteArray SimProcess::ReadFile(const QString& name) const {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QStringList SimProcess::Transcript() const {
-  return QString::fromLatin1(ReadFile(QStringLiteral("transcript"))).split('\n', Qt::SkipEmptyParts);
-}
-
 CliRun RunCli(const QStringList& args) {
   QProcess cli;
   cli.start(QStringLiteral(GW20CLI_PATH), args);
@@ -60,6 +56,28 @@ CliRun RunCli(const QStringList& args) {
   run.out = cli.readAllStandardOutput().trimmed();
   run.err = cli.readAllStandardError().trimmed();
   return run;
+}
+
+QMap<QByteArray, QByteArray> EepromFileWords(const QByteArray& file, bool butTime) {
+  QMap<QByteArray, QByteArray> words;
+  for (const QByteArray& line : file.split('\n')) {
+    const auto parts = line.split('=');
+    if (parts.size() == 2 && !(butTime && (parts[0] == "0:52" || parts[0] == "0:56"))) {
+      words.insert(parts[0], parts[1]);
+    }
+  }
+  return words;
+}
+
+QByteArrayList EdsButDateAndTime(const QByteArray& file) {
+  // The keys of both profiles' files.
+  static const QByteArrayList kStamps{"createdate",   "createtime",   "moddate",          "modtime",
+                                      "creationdate", "creationtime", "modificationdate", "modificationtime"};
+  QByteArrayList kept;
+  for (const QByteArray& line : file.split('\n')) {
+    if (!kStamps.contains(line.left(line.indexOf('=')).trimmed().toLower())) kept << line;
+  }
+  return kept;
 }
 
 }  // namespace gw20::testing

@@ -3,6 +3,8 @@
 // on a link in a fresh temporary folder; and gw20cli run to its end.
 
 #include <QByteArray>
+#include <QByteArrayList>
+#include <QMap>
 #include <QProcess>
 #include <QStringList>
 
@@ -25,7 +27,10 @@ class SimProcess {
   QString Path(const QString& name) const { return Dir() + "/" + name; }
   QString Link() const { return Path(QStringLiteral("com1")); }
   QByteArray ReadFile(const QString& name) const;
-  QStringList Transcript() const;  // Path("transcript"), line by line
+  // Path("transcript"), line by line.
+  QStringList Transcript() const {
+    return QString::fromLatin1(ReadFile("transcript")).split('\n', Qt::SkipEmptyParts);
+  }
   QProcess& process() { return sim_; }
 
  private:
@@ -39,5 +44,13 @@ struct CliRun {
   QByteArray err;  // trimmed
 };
 CliRun RunCli(const QStringList& args);
+
+// The last line of a program's trimmed output.
+inline QByteArray LastLine(const QByteArray& text) { return text.split('\n').back(); }
+// Every EEPROM word of a simulator's file, "block:address" -> value; with
+// `butTime`, without the commit's time stamp (block 0 Long(52) and Long(56)).
+QMap<QByteArray, QByteArray> EepromFileWords(const QByteArray& file, bool butTime = false);
+// An EDS file's lines without those of its creation and modification date and time.
+QByteArrayList EdsButDateAndTime(const QByteArray& file);
 
 }  // namespace gw20::testing

@@ -14,10 +14,8 @@ std::vector<std::uint32_t> EepromWords(const sim::Controller& controller, int bl
 
 std::vector<std::uint32_t> AllEepromWords(const sim::Controller& controller) {
   std::vector<std::uint32_t> words;
-  for (int block = 0; block < 3; ++block) {
-    const auto part = EepromWords(controller, block);
-    words.insert(words.end(), part.begin(), part.end());
-  }
+  words.reserve(192);  // blocks 0, 1 and 2
+  for (int k = 0; k < 192; ++k) words.push_back(controller.Word(k / 64, 4 * (k % 64)));
   return words;
 }
 
@@ -26,34 +24,8 @@ std::vector<std::string> LinesSince(const sim::Controller& controller, std::size
   return {all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end()};
 }
 
-SimulatedPort::SimulatedPort(VirtualTime& time, sim::Controller& controller)
-    : time_(time), controller_(controller), syncedAt_(time.Now()) {}
-
-ui::OpenResult SimulatedPort::Open() {
-  ++openCalls_;
-  open_ = openResult_.status == ui::OpenStatus::Opened;
-  return openResult_;
-}
-
-int SimulatedPort::InBufferCount() {
-  Sync();
-  return static_cast<int>(received_->size());
-}
-
-void SimulatedPort::DiscardInput() {
-  Sync();
-  received_->clear();
-}
-
-std::string SimulatedPort::ReadAll() {
-  Sync();
-  return std::exchange(*received_, std::string());
-}
-
-bool SimulatedPort::HungUp() const { return controller_.HungUp(); }
-
 void SimulatedPort::Write(std::string_view text) {
-  if (!open_ || !connected_ || HungUp()) return;
+  if (!open_ || !connected_ || controller_.HungUp()) return;
   Sync();
   controller_.Receive(text);
   Sync();

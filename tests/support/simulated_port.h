@@ -42,28 +42,31 @@ class SimulatedPort : public ui::SerialPort {
  public:
   // `time` and `controller` must outlive the port. The port starts closed;
   // writes to a closed port are lost, as on a real line.
-  SimulatedPort(VirtualTime& time, sim::Controller& controller);
+  SimulatedPort(VirtualTime& time, sim::Controller& controller)
+      : time_(time), controller_(controller), syncedAt_(time.Now()) {}
 
   // The result of every following Open (Opened by default), e.g. Occupied
   // to play another program holding the port.
   void SetOpenResult(ui::OpenResult result) { openResult_ = std::move(result); }
   int OpenCalls() const { return openCalls_; }
-  // Cuts (false) or restores (true) the cable: while cut nothing passes either way.
+  // Cuts (false) or restores (true) the cable: while cut nothing passes either
+  // way. So does a controller that hung up, as an unplugged USB adapter does
+  // (ui::SerialPort has no way to report a read or write error; IsOpen stays).
   void SetConnected(bool connected) { connected_ = connected; }
-  // The controller hung up, as an unplugged USB adapter does. ui::SerialPort
-  // has no way to report a read or write error, so from then on nothing
-  // passes either way and IsOpen is unchanged; tests ask here instead.
-  bool HungUp() const;
 
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
   bool SetSettings(const ui::SerialSettings&) override { return true; }
-  ui::OpenResult Open() override;
+  ui::OpenResult Open() override {
+    ++openCalls_;
+    open_ = openResult_.status == ui::OpenStatus::Opened;
+    return openResult_;
+  }
   bool IsOpen() const override { return open_; }
   void Close() override { open_ = false; }
-  int InBufferCount() override;
-  void DiscardInput() override;
-  std::string ReadAll() override;
+  int InBufferCount() override { return Sync(), static_cast<int>(received_->size()); }
+  void DiscardInput() override { Sync(), received_->clear(); }
+  std::string ReadAll() override { return Sync(), std::exchange(*received_, std::string()); }
   void Write(std::string_view text) override;
   int OutBufferCount() override { return 0; }
   // Advances virtual time a millisecond at a time until input arrives.

@@ -2,7 +2,6 @@
 
 #include <stdlib.h>
 
-#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -18,26 +17,12 @@ void VirtualTime::Advance(std::chrono::milliseconds period) {
   }
 }
 
-void VirtualTime::At(std::chrono::milliseconds delay, std::function<void()> action) {
-  actions_.emplace(now_ + static_cast<std::uint32_t>(delay.count()), std::move(action));
-}
-
-void VirtualTime::OnAdvance(std::function<void(std::chrono::milliseconds)> ticker) {
-  tickers_.push_back(std::move(ticker));
-}
-
 void VirtualTime::RunDue() {
   while (!actions_.empty() && ui::TicksSince(actions_.begin()->first, now_) >= 0) {
     auto action = std::move(actions_.begin()->second);
     actions_.erase(actions_.begin());
     action();
   }
-}
-
-void VirtualPump::ProcessEvents() { time_.Advance(std::chrono::milliseconds(1)); }
-
-void VirtualPump::Pause(std::chrono::milliseconds period) {
-  time_.Advance(std::max(period, std::chrono::milliseconds(1)));
 }
 
 ui::MessageAnswer MessageRecorder::Show(const std::string& text, const std::string& title,
@@ -56,9 +41,6 @@ void FormRecorder::Show(ui::Form& form, bool /*modal*/) {
   if (!IsShown(form)) visible_.push_back(&form);
   if (OnShow) OnShow(form);
 }
-
-void FormRecorder::Hide(ui::Form& form) { std::erase(visible_, &form); }
-void FormRecorder::Unloaded(ui::Form& form) { std::erase(visible_, &form); }
 
 ScratchFolder::ScratchFolder(const std::string& tag) {
   std::string pattern = (std::filesystem::temp_directory_path() / ("gw20-" + tag + "-XXXXXX")).string();
@@ -80,10 +62,6 @@ ScratchFolder::~ScratchFolder() {
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), {}};
-}
-
-bool FormRecorder::IsShown(const ui::Form& form) const {
-  return std::find(visible_.begin(), visible_.end(), &form) != visible_.end();
 }
 
 }  // namespace gw20::testing

@@ -2,6 +2,7 @@
 // Test implementations of the services: virtual time, a recorder of message
 // boxes with scripted answers, a form host without windows.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <deque>
@@ -10,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ui/form.h"
@@ -26,9 +28,13 @@ class VirtualTime {
   // Moves time forward, running due actions and tickers on the way.
   void Advance(std::chrono::milliseconds period);
   // Runs `action` once time has reached Now() + delay.
-  void At(std::chrono::milliseconds delay, std::function<void()> action);
+  void At(std::chrono::milliseconds delay, std::function<void()> action) {
+    actions_.emplace(now_ + static_cast<std::uint32_t>(delay.count()), std::move(action));
+  }
   // Runs `ticker(elapsed)` after every advance (in-process peers use it).
-  void OnAdvance(std::function<void(std::chrono::milliseconds)> ticker);
+  void OnAdvance(std::function<void(std::chrono::milliseconds)> ticker) {
+    tickers_.push_back(std::move(ticker));
+  }
   // Runs actions that are due now.
   void RunDue();
 
@@ -52,8 +58,10 @@ class VirtualTicks : public ui::TickCounter {
 class VirtualPump : public ui::EventPump {
  public:
   explicit VirtualPump(VirtualTime& time) : time_(time) {}
-  void ProcessEvents() override;
-  void Pause(std::chrono::milliseconds period) override;
+  void ProcessEvents() override { time_.Advance(std::chrono::milliseconds(1)); }
+  void Pause(std::chrono::milliseconds period) override {
+    time_.Advance(std::max(period, std::chrono::milliseconds(1)));
+  }
 
  private:
   VirtualTime& time_;
@@ -89,11 +97,13 @@ class MessageRecorder : public ui::MessageBoxService {
 class FormRecorder : public ui::FormHost {
  public:
   void Show(ui::Form& form, bool modal) override;
-  void Hide(ui::Form& form) override;
-  void Unloaded(ui::Form& form) override;
+  void Hide(ui::Form& form) override { std::erase(visible_, &form); }
+  void Unloaded(ui::Form& form) override { std::erase(visible_, &form); }
   int ScreenWidthTwips() const override { return 1920 * 15; }
   int ScreenHeightTwips() const override { return 1080 * 15; }
-  bool IsShown(const ui::Form& form) const;
+  bool IsShown(const ui::Form& form) const {
+    return std::find(visible_.begin(), visible_.end(), &form) != visible_.end();
+  }
   // Runs after every show, modal or not (e.g. to schedule the operator's answer).
   std::function<void(ui::Form&)> OnShow;
   std::vector<std::string> shows;  // names of forms shown, in order
