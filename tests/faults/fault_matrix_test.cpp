@@ -129,6 +129,11 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
       EXPECT_EQ(ReadFile(r.EdsFile(*road)), "older file\r\n");
       r.ExpectPageLocked();
     }
+    // Only an unplugged adapter is blamed on the port, whatever step failed.
+    const auto blamed = std::ranges::count_if(r.h.messages.Notes(), [](const std::string& note) {
+      return note.ends_with(" hung up: check that the port's adapter is still plugged in");
+    });
+    EXPECT_EQ(blamed, fault == Fault::HangUp ? 1 : 0) << ::testing::PrintToString(r.h.messages.Notes());
     EXPECT_FALSE(r.port.IsOpen());
     EXPECT_FALSE(r.h.state.CommitBusy);
     EXPECT_TRUE(r.h.form.Connect.Enabled());

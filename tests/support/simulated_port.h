@@ -50,8 +50,8 @@ class SimulatedPort : public ui::SerialPort {
   void SetOpenResult(ui::OpenResult result) { openResult_ = std::move(result); }
   int OpenCalls() const { return openCalls_; }
   // Cuts (false) or restores (true) the cable: while cut nothing passes either
-  // way. So does a controller that hung up, as an unplugged USB adapter does
-  // (ui::SerialPort has no way to report a read or write error; IsOpen stays).
+  // way. So does a controller that hung up, as an unplugged USB adapter does,
+  // but that one the open port reports as a device fault (IsOpen stays).
   void SetConnected(bool connected) { connected_ = connected; }
 
   void SetPortNumber(int number) override { number_ = number; }
@@ -71,6 +71,9 @@ class SimulatedPort : public ui::SerialPort {
   int OutBufferCount() override { return 0; }
   // Advances virtual time a millisecond at a time until input arrives.
   bool WaitForInput(std::chrono::milliseconds limit) override;
+  std::string DeviceFault() const override {
+    return open_ && controller_.HungUp() ? "COM" + std::to_string(number_) + " hung up" : std::string();
+  }
 
  private:
   // Brings the controller's clock up to virtual time and forwards its output.
