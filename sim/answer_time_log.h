@@ -27,7 +27,7 @@ struct AnswerTime {
 // A line is written once the next one begins, the last one on destruction.
 class AnswerTimeLog {
  public:
-  // Empty `file` = memory only. Throws std::runtime_error naming the file
+  // Empty `file`: nothing is written. Throws std::runtime_error naming the file
   // when it cannot be opened for writing (it is replaced).
   explicit AnswerTimeLog(const std::filesystem::path& file);
   // Writes the last line; a failure there is not reported.
@@ -42,9 +42,6 @@ class AnswerTimeLog {
   void LineCompleted(const std::string& line, std::chrono::milliseconds now);
   // Answer text goes out at `at`; counts for the last line until the next begins.
   void Answered(std::chrono::milliseconds at);
-
-  // Every line completed so far; the last one may still gain answer time.
-  const std::vector<AnswerTime>& Records() const { return records_; }
 
  private:
   // Writes the last record if it is complete and not written yet.

@@ -129,8 +129,6 @@ class Controller {
   const std::vector<std::string>& Transcript() const;
   // The current prompt text.
   std::string_view Prompt() const;
-  // When each command line was typed and answered, on the controller's clock.
-  const std::vector<AnswerTime>& AnswerTimes() const { return answerTimes_.Records(); }
 
  private:
   // A line longer than the console's buffer is cut; the excess is neither echoed nor kept.
