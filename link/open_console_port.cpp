@@ -27,7 +27,7 @@ OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber) {
 std::string FailureNote(const std::string& failing, const ui::SerialPort& port) {
   const std::string fault = port.DeviceFault();
   if (fault.empty()) return failing;
-  const std::string hint = fault + ": check that the port's adapter is still plugged in";
+  const std::string hint = fault + ": " + std::string(kAdapterHint);
   return failing.empty() ? hint : failing + "; " + hint;
 }
 

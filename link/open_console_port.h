@@ -4,6 +4,7 @@
 // commits; each caller words its own messages.
 
 #include <string>
+#include <string_view>
 
 namespace gw20::ui {
 class SerialPort;
@@ -34,5 +35,7 @@ OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber);
 // too: a pulled cable and an unplugged adapter end in the same message, and
 // only the second is fixed at the PC.
 std::string FailureNote(const std::string& failing, const ui::SerialPort& port);
+// How such a note ends.
+inline constexpr std::string_view kAdapterHint = "check that the port's adapter is still plugged in";
 
 }  // namespace gw20::link

@@ -29,6 +29,7 @@
 #include "canopen/canopen_eds_writer.h"
 #include "devicenet/dns_eds_writer.h"
 #include "link/eeprom_procedures.h"
+#include "link/open_console_port.h"
 #include "plans/plan_file.h"
 
 extern char** environ;
@@ -288,6 +289,11 @@ std::string FailureMessage(const std::vector<std::string>& errorLines) {
   std::string message = own(errorLines.back());
   if (errorLines.size() >= 2 && errorLines[errorLines.size() - 2] == link::kPartlyWrittenMessage) {
     message = std::string(link::kPartlyWrittenMessage) + " " + message;
+  }
+  // In a summary of many ports, an unplugged adapter must not read as just another "Timeout".
+  const auto blamesDevice = [](const std::string& line) { return line.ends_with(link::kAdapterHint); };
+  if (std::ranges::any_of(errorLines, blamesDevice) && !blamesDevice(message)) {
+    message += " (" + std::string(link::kAdapterHint) + ")";
   }
   return message;
 }

@@ -15,6 +15,7 @@
 #include "app/cli/batch_progress.h"
 #include "app/cli/cli_options.h"
 #include "link/eeprom_procedures.h"
+#include "link/open_console_port.h"
 #include "tests/e2e/line_plan.h"
 #include "tests/support/test_services.h"
 
@@ -84,6 +85,9 @@ TEST(BatchCommand, ProgressLinesReadBackAndTheFailureIsTheApplysLastWord) {
             partly + " Timeout");
   EXPECT_EQ(cli::FailureMessage({partly, "x", "gw20cli: /dev/x: there is no such device"}),
             "/dev/x: there is no such device");
+  const std::string hint(link::kAdapterHint);
+  EXPECT_EQ(cli::FailureMessage({"gw20cli: no echo of \"1\"; /dev/x hung up: " + hint, partly, "Timeout"}),
+            partly + " Timeout (" + hint + ")");
 }
 
 TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
