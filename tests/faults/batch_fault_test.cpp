@@ -67,6 +67,12 @@ void StartLine(Line& line, const plans::Plan& plan, const QMap<int, QStringList>
   }
 }
 
+// A batch of `plan` over `line`, its files and report.json written into `out`.
+CliRun RunBatch(const QString& planFile, const Line& line, const QString& out) {
+  return RunCli({"batch", planFile, "--ports", line.ports.join(','), "--nodes", line.nodes, "--out", out,
+                 "--report", out + "/report.json"});
+}
+
 TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThem) {
   const plans::Plan plan = LinePlan(kModules);
   ScratchFolder folder("batch");
@@ -85,14 +91,12 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   EXPECT_TRUE(refused.err.contains("--nodes 64: Node ID is not supported!(1~63)")) << refused.err.constData();
   for (const auto& sim : clean.sims) EXPECT_TRUE(sim->Transcript().isEmpty());
 
-  const QString cleanReport = cleanOut + "/report.json";
-  const CliRun cleanRun = RunCli({"batch", planFile, "--ports", clean.ports.join(','), "--nodes", clean.nodes,
-                                  "--out", cleanOut, "--report", cleanReport});
+  const CliRun cleanRun = RunBatch(planFile, clean, cleanOut);
   ASSERT_EQ(cleanRun.exitCode, 0) << cleanRun.out.constData() << cleanRun.err.constData();
   // Not a terminal: a plain line per stage, then the outcome, then the summary.
   // Each port's report names its node and file, and its record's words are
   // those the controller holds, its node among them.
-  const QJsonArray cleanPorts = ReportPorts(cleanReport);
+  const QJsonArray cleanPorts = ReportPorts(cleanOut + "/report.json");
   ASSERT_EQ(cleanPorts.size(), kControllers);
   EXPECT_TRUE(cleanRun.out.contains("EDS file or message")) << "the summary's heading";
   for (int i = 0; i < kControllers; ++i) {
@@ -140,11 +144,9 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   StartLine(faulted, plan,
             {{kPulledCable, {"--fault-silent-after", kSilentAfter}},
              {kUnplugged, {"--fault-hangup-after", kHangupAfter}}});
-  const QString report = faultedOut + "/report.json";
-  const CliRun run = RunCli({"batch", planFile, "--ports", faulted.ports.join(','), "--nodes", faulted.nodes,
-                             "--out", faultedOut, "--report", report});
+  const CliRun run = RunBatch(planFile, faulted, faultedOut);
   EXPECT_EQ(run.exitCode, 1) << run.out.constData() << run.err.constData();
-  const QJsonArray results = ReportPorts(report);
+  const QJsonArray results = ReportPorts(faultedOut + "/report.json");
   ASSERT_EQ(results.size(), kControllers);
 
   const QString lost = QString::fromLatin1(std::string(link::kPartlyWrittenMessage) + " " +
