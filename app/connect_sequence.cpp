@@ -11,6 +11,7 @@
 #include "link/com_para_setting_f.h"
 #include "link/console.h"
 #include "link/eeprom_procedures.h"
+#include "link/eeprom_words.h"
 #include "link/field_port_scan.h"
 #include "link/link_messages.h"
 #include "link/open_console_port.h"
@@ -144,19 +145,32 @@ bool ConnectSequence::Connect(int portNumber) {
   }
 
   const auto read = link::ReadStoredConfiguration(console, state_.console, state_.eeprom);
-  if (read.status == link::EepromStatus::Timeout) return FailTimeout(read.description);
-  if (!read.Ok()) return Fail(read.description, kErrorTitle, "");
+  if (!read.Ok()) return FailEeprom(read);
 
   ChooseScanParameters();
   if (!ScanFieldPort(console, listing)) return false;
 
+  // A value half-typed by a conversation cut inside the editor has just
+  // been stored by the wake-up's first Enter: nothing stored can be trusted.
+  if (interruptedEdit_) state_.eeprom.ConfigMismatch = true;
   const auto check = link::CheckStoredConfiguration(console, state_.console, state_.eeprom, state_.params,
                                                     state_.modules, [this](int stage) { ShowStage(stage); });
-  if (check.status == link::EepromStatus::Timeout) return FailTimeout(check.description);
-  if (!check.Ok()) return Fail(check.description, kErrorTitle, "");
+  if (!check.Ok()) return FailEeprom(check);
 
   Finish(picture);
   return true;
+}
+
+bool ConnectSequence::FailEeprom(const link::EepromResult& failed) {
+  if (failed.status == link::EepromStatus::Timeout) {
+    FailTimeout(failed.description);
+  } else {
+    Fail(failed.description, kErrorTitle, "");
+  }
+  if (failed.partlyWritten) {
+    services_.messages.Show(std::string(link::kPartlyWrittenMessage), kNoTitle, ui::MessageButtons::Ok);
+  }
+  return false;
 }
 
 bool ConnectSequence::OpenPort(int number) {
@@ -212,7 +226,14 @@ void ConnectSequence::Prepare() {
 bool ConnectSequence::WakeConsole(link::Console& console) {
   // Whatever mode an interrupted conversation left the console in, these
   // bring it back to the main prompt; only the last one has to succeed.
-  for (int i = 0; i < kWakeUpLines; ++i) console.ConsoleExchange("", kMainPromptEnd);
+  // The first Enter is answered by the mode the console was left in: from
+  // inside the EEPROM editor, it has just stored whatever was half-typed
+  // there, and the console offers no way to end an edit without that.
+  interruptedEdit_ = false;
+  for (int i = 0; i < kWakeUpLines; ++i) {
+    console.ConsoleExchange("", kMainPromptEnd);
+    if (i == 0) interruptedEdit_ = link::ShowsEditPrompt(state_.console.ConsoleReply);
+  }
   console.ConsoleExchange("/q", kMainPromptEnd);
   console.ConsoleExchange(link::kEndEdit, kEepromPrompt);
   return console.ConsoleExchange("exit", kMainPromptEnd);
@@ -312,6 +333,10 @@ void ConnectSequence::Finish(int pictureIndex) {
   ShowStage(link::kProgressDone);
   form_.ConnectProgress.SetVisible(false);
 
+  if (interruptedEdit_) {
+    services_.messages.Show(std::string(link::kInterruptedEditMessage), kMismatchTitle,
+                            ui::MessageButtons::Ok);
+  }
   if (eeprom.ConfigMismatch) {
     services_.messages.Show(std::string(link::kConfigMismatchMessage), kMismatchTitle,
                             ui::MessageButtons::Ok);

@@ -15,7 +15,8 @@ struct Services;
 }
 namespace gw20::link {
 class Console;
-}
+struct EepromResult;
+}  // namespace gw20::link
 
 namespace gw20::app {
 
@@ -70,10 +71,15 @@ class ConnectSequence {
             const std::string& failing = {});
   // "Timeout", with `failing` as for Fail.
   bool FailTimeout(const std::string& failing);
+  // A failed EEPROM read or check: "Timeout" or its own text, then
+  // kPartlyWrittenMessage when a word may hold what nobody meant.
+  bool FailEeprom(const link::EepromResult& failed);
 
   Main_F& form_;
   AppState& state_;
   ui::Services& services_;
+  // The wake-up was answered from inside the EEPROM editor.
+  bool interruptedEdit_ = false;
 };
 
 }  // namespace gw20::app

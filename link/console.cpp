@@ -199,7 +199,7 @@ class Line {
   // stand in the echo), not part of the echo. A console that has echoed in
   // this conversation, or sent anything since the flush, gets up to
   // echoTimeout_ for the echo, and then the line counts as come back wrong
-  // (NoEcho when nothing at all came); one that has not gets
+  // (NoEcho when fewer characters came back than were typed); one that has not gets
   // kEchoWaitLimit, after which typing goes on unchecked.
   Typed AwaitEchoOf(std::string_view typed) {
     const auto start = ticks_.NowMs();
@@ -215,7 +215,11 @@ class Line {
       if (complete && elapsed >= pause_) return Typed::Ok;
       if (elapsed >= longest) {
         if (complete || !echoing) return Typed::Ok;
-        return early_.empty() ? Typed::NoEcho : Typed::EchoDiffers;
+        // As many characters back as typed, but not as typed: a wrong one
+        // came back. Fewer: the echo stopped, and what was typed may still
+        // wait in a busy controller's buffer.
+        const std::size_t back = echoAt_ == std::string::npos ? early_.size() : echoed;
+        return back >= typed.size() ? Typed::EchoDiffers : Typed::NoEcho;
       }
       if (complete) {
         events_.Pause(pause_ - elapsed);

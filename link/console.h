@@ -81,10 +81,15 @@ struct ConsoleState {
 // Why the last exchange failed.
 enum class ConsoleFailure {
   None,
-  Timeout,      // the awaited prompt did not come in time (or Prompt was empty)
-  NotDrained,   // the transmit buffer did not empty
-  EchoDiffers,  // what came back while typing is not what was typed: Enter was not typed
-  NoEcho,       // the echo stopped coming (a console known to echo): Enter was not typed
+  Timeout,     // the awaited prompt did not come in time (or Prompt was empty)
+  NotDrained,  // the transmit buffer did not empty
+  // A character came back other than typed (as many came back as were
+  // typed): Enter was not typed.
+  EchoDiffers,
+  // The echo stopped coming (fewer characters came back than were typed, a
+  // console known to echo): Enter was not typed, and must not be, since what
+  // was typed may still wait in a busy controller's receive buffer.
+  NoEcho,
 };
 
 class Console {

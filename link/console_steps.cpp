@@ -17,6 +17,7 @@ bool ConsoleSteps::Read(std::string_view Command, std::string_view Key, std::uin
 }
 
 int ConsoleSteps::Enter(std::initializer_list<std::string_view> Prompts) {
+  entered_ = true;
   const int found = console_.ConsoleEnter(Prompts);
   Note(found >= 0, "", Prompts.size() > 0 ? *Prompts.begin() : std::string_view());
   return found;

@@ -25,8 +25,9 @@ class ConsoleSteps {
   // written only on success.
   bool Read(std::string_view Command, std::string_view Key, std::uint32_t& Value);
   bool Read(std::string_view Command, std::string_view Key, std::uint32_t& Value, bool& Clean);
-  // ConsoleEnter: Enter alone; the index of the prompt that came, -1 (and
-  // remembered) when none did.
+  // ConsoleEnter: Enter alone, completing a line that came back other than
+  // typed; the index of the prompt that came, -1 (and remembered) when none
+  // did. From then on EnteredBrokenLine() holds.
   int Enter(std::initializer_list<std::string_view> Prompts);
   // ConsoleExchange whose result does not count: it only brings the console
   // into a known state.
@@ -35,6 +36,11 @@ class ConsoleSteps {
   // The last failed step came back other than typed: its Enter was not
   // typed, so the command is still half-typed in the console's line.
   bool EchoDiffered() const { return echoDiffered_; }
+  // A line that came back other than typed was entered (Enter) and its word
+  // has not been read back as intended since (Settled): it may hold a value
+  // nobody meant.
+  bool EnteredBrokenLine() const { return entered_; }
+  void Settled() { entered_ = false; }
   // Where the last failure happened, e.g. `no "[EEPROM:]" after "block 0"`
   // or `"bl#" came back for "block 0"`; empty while nothing failed.
   const std::string& FailureText() const { return failure_; }
@@ -45,6 +51,7 @@ class ConsoleSteps {
   Console& console_;
   std::string failure_;
   bool echoDiffered_ = false;
+  bool entered_ = false;
 };
 
 }  // namespace gw20::link

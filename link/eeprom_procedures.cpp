@@ -37,7 +37,11 @@ ReadStyle StyleOf(const ConsoleState& state) {
   return state.ReadWordsAlone ? ReadStyle::Alone : ReadStyle::TypeBack;
 }
 
-EepromResult TimedOut(const ConsoleSteps& steps) { return {EepromStatus::Timeout, steps.FailureText()}; }
+// A broken line entered by a repair that did not settle leaves its word
+// unknown: the operator is told to commit again.
+EepromResult TimedOut(const ConsoleSteps& steps) {
+  return {EepromStatus::Timeout, steps.FailureText(), steps.EnteredBrokenLine()};
+}
 EepromResult Failed(std::string description) { return {EepromStatus::Error, std::move(description)}; }
 
 // Reads `count` words of `block` (already selected) from `firstAddress`: the
@@ -55,7 +59,32 @@ EepromResult ReadBlock(ConsoleSteps& steps, const ConsoleState& state, int block
     case WordsRead::Outcome::Garbled:
       break;
   }
-  return Failed(GarbledWordText(block, firstAddress + kWordBytes * read.index));
+  EepromResult garbled = Failed(GarbledWordText(block, firstAddress + kWordBytes * read.index));
+  garbled.partlyWritten = steps.EnteredBrokenLine();
+  return garbled;
+}
+
+// What a commit keeps from the controller is taken from block 1 and the
+// fixed words of block 2. An interrupted commit leaves them erased or half
+// new beside a header that checks out; the image counts as valid only when
+// they read as a commit writes them: reserved bits clear, a default the page
+// can show and no erased path word.
+bool ModuleBlockPlausible(const std::vector<std::uint32_t>& words) {
+  const auto fields = UnpackModuleBlock(words, kModuleBlockFixedBytes);
+  if (!fields) return false;
+  const PackedWords again = PackModuleBlock(*fields);
+  return !again.outOfRange && std::equal(again.words.begin(), again.words.end(), words.begin());
+}
+
+bool DeviceNetBlockPlausible(const std::vector<std::uint32_t>& words) {
+  constexpr std::uint32_t kErased = 0xFFFFFFFF;
+  constexpr int kMaxDefaultIOInfo = 3;
+  const auto fields = UnpackDeviceNetBlock(words);
+  if (!fields || fields->DefaultIOInfo > kMaxDefaultIOInfo) return false;
+  const PackedWords again = PackDeviceNetBlock(*fields);
+  return !again.outOfRange && std::equal(again.words.begin(), again.words.end(), words.begin()) &&
+         std::find(words.begin() + 1, words.begin() + kDeviceNetWords, kErased) ==
+             words.begin() + kDeviceNetWords;
 }
 
 // The stored header's fields one by one: every field out of range or not
@@ -176,6 +205,8 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
     image.ConfigMismatch = true;
   } else {
     CheckHeader(*header, image, params, table, progress);
+    if (header->DeviceNetBlockBytes == kDeviceNetBlockBytes && !DeviceNetBlockPlausible(image.DeviceNetBlock))
+      image.ConfigMismatch = true;
   }
   ReportProgress(progress, kProgressChecked);
   image.ModuleBlock.assign(kModuleBlockReadWords, 0);
@@ -191,6 +222,12 @@ EepromResult CheckStoredConfiguration(Console& console, const ConsoleState& stat
   if (auto read = ReadBlock(steps, state, 2, 0, image.ModuleBlock, kModuleBlockReadWords); !read.Ok())
     return read;
   if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
+  if (!ModuleBlockPlausible(image.ModuleBlock)) {
+    image.ConfigMismatch = true;
+    UseDefaults(image, params);
+    image.ModuleBlock.assign(kModuleBlockReadWords, 0);
+    return {};
+  }
   image.EepromConfigValid = 1;
   return {};
 }
@@ -290,7 +327,7 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   int typed = 0;  // words typed so far: from the first on, a failure leaves a mixed image
   const auto timedOut = [&steps, &typed] {
     EepromResult result = TimedOut(steps);
-    result.partlyWritten = typed > 0;
+    result.partlyWritten = result.partlyWritten || typed > 0;
     return result;
   };
   // Writes `count` words of `words` from index `first` at the block's
@@ -355,28 +392,35 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
                             {2, 0, image.ModuleBlock, image.ModuleBlockBytes / kWordBytes}};
   if (deviceNetBlock) blocks.push_back({1, 0, image.DeviceNetBlock, kDeviceNetWords});
 
+  // It follows a write: whatever stops it, the EEPROM is not known to hold
+  // the new image.
+  const auto failed = [](EepromResult result) {
+    result.partlyWritten = true;
+    return result;
+  };
   // The write ended at the main prompt: "exit" is answered there at once.
   ConsoleSteps steps(console);
   if (!steps.Exchange("exit", kMainPromptEnd) || !steps.Exchange("use eeprom", kEepromPrompt)) {
-    return TimedOut(steps);
+    return failed(TimedOut(steps));
   }
   for (const Block& block : blocks) {
     if (block.count < 1 || block.words.size() < static_cast<std::size_t>(block.count)) continue;
     std::vector<std::uint32_t> read(static_cast<std::size_t>(block.count), 0);
-    if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt)) return TimedOut(steps);
+    if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt))
+      return failed(TimedOut(steps));
     const auto got = ReadWords(steps, block.address, read, block.count, StyleOf(state));
-    if (got.outcome == WordsRead::Outcome::Timeout) return TimedOut(steps);
+    if (got.outcome == WordsRead::Outcome::Timeout) return failed(TimedOut(steps));
     // A word shown garbled is not confirmed: the verify fails there.
     const bool garbled = got.outcome == WordsRead::Outcome::Garbled;
     for (int w = 0; w < block.count; ++w) {
       if (read[w] != block.words[w] || (garbled && w == got.index)) {
         (void)steps.Exchange("exit", state.ControllerPrompt);
-        return Failed("EEPROM verify failed at block " + std::to_string(block.number) + " word " +
-                      std::to_string(w));
+        return failed(Failed("EEPROM verify failed at block " + std::to_string(block.number) + " word " +
+                             std::to_string(w)));
       }
     }
   }
-  if (!steps.Exchange("exit", state.ControllerPrompt)) return TimedOut(steps);
+  if (!steps.Exchange("exit", state.ControllerPrompt)) return failed(TimedOut(steps));
   return {};
 }
 

@@ -34,8 +34,9 @@ struct EepromResult {
   // Timeout: the command that got no answer (for diagnostics, not shown).
   // Error: the text shown to the operator. Empty for Ok.
   std::string description;
-  // Timeout of a write after at least one word was typed: the EEPROM holds
-  // part of the new image beside the old one.
+  // The EEPROM may hold words nobody meant: a write stopped after its first
+  // word was typed, a read-back after a write failed, or a line that came
+  // back broken was entered and its word not read back as intended.
   bool partlyWritten = false;
   bool Ok() const { return status == EepromStatus::Ok; }
 };

@@ -10,9 +10,6 @@ namespace gw20::link {
 namespace {
 
 constexpr std::string_view kEditPrompt = "-->";
-// A repair reads the word back each round; more rounds than this and the
-// line is too bad to go on.
-constexpr int kRepairRounds = 4;
 
 std::string WithoutBlanks(std::string text) {
   std::erase(text, ' ');
@@ -21,63 +18,37 @@ std::string WithoutBlanks(std::string text) {
 
 std::string OpenCommand(int address) { return "el " + std::to_string(address); }
 
-// Where a repair stands.
-enum class At { HalfTyped, EditPrompt, EepromPrompt };
-
 // Brings the word at `address` to `intended` after a line typed at its edit
-// prompt came back other than typed, its Enter still untyped. Each round
-// enters what is half-typed, ends the edit, reopens the word and reads it;
-// a word that reads back as intended ends the repair, otherwise the
-// intended value is typed and the next round reads it back. Ends at the
-// EEPROM prompt with `endEdit`, else at the edit prompt of the next word,
-// whose value goes to `next`. A step that comes back other than typed
-// starts another round.
+// prompt came back with a wrong character, its Enter still untyped. Every
+// character came back, so none waits in the controller: the half-typed line
+// is entered (the only Enter ever typed after a broken line), the edit ended,
+// the word reopened and read; a word that differs gets the intended value
+// and is read once more. Ends at the EEPROM prompt with `endEdit`, else at
+// the edit prompt of the next word, whose value goes to `next`. Any further
+// fault ends the repair: its line is left as it stands, never entered.
 bool Repair(ConsoleSteps& steps, int address, std::uint32_t intended, bool endEdit, std::uint32_t& next,
             bool& nextClean) {
-  At at = At::HalfTyped;
-  // A failed step: another round when it only came back wrong.
-  const auto retry = [&steps, &at] {
-    if (!steps.EchoDiffered()) return false;
-    at = At::HalfTyped;
-    return true;
-  };
-  for (int round = 0; round < kRepairRounds; ++round) {
-    if (at == At::HalfTyped) {
-      const int found = steps.Enter({kEditPrompt, kEepromPrompt});
-      if (found < 0) return false;
-      at = found == 0 ? At::EditPrompt : At::EepromPrompt;
-    }
-    if (at == At::EditPrompt) {
-      if (!steps.Exchange(kEndEdit, kEepromPrompt)) {
-        if (retry()) continue;
-        return false;
-      }
-    }
-    at = At::EepromPrompt;
+  const int found = steps.Enter({kEditPrompt, kEepromPrompt});
+  if (found < 0) return false;
+  if (found == 0 && !steps.Exchange(kEndEdit, kEepromPrompt)) return false;
+  for (int round = 0; round < 2; ++round) {
     std::uint32_t shown = 0;
     bool clean = false;
-    if (!steps.Read(OpenCommand(address), LongKey(address), shown, clean)) {
-      if (retry()) continue;
+    if (!steps.Read(OpenCommand(address), LongKey(address), shown, clean)) return false;
+    if (clean && shown == intended) {
+      steps.Settled();
+      if (!steps.Exchange(kEndEdit, kEepromPrompt)) return false;
+      if (endEdit) return true;
+      const int following = address + kWordBytes;
+      return steps.Read(OpenCommand(following), LongKey(following), next, nextClean);
+    }
+    if (round > 0) break;
+    // Typing the value moves the edit on to the next word, left with ".".
+    std::uint32_t ignored = 0;
+    if (!steps.Read(WithoutBlanks(SignedLongText(intended)), LongKey(address + kWordBytes), ignored) ||
+        !steps.Exchange(kEndEdit, kEepromPrompt)) {
       return false;
     }
-    at = At::EditPrompt;
-    if (!clean || shown != intended) {
-      std::uint32_t ignored = 0;
-      if (!steps.Read(WithoutBlanks(SignedLongText(intended)), LongKey(address + kWordBytes), ignored) &&
-          !retry()) {
-        return false;
-      }
-      continue;
-    }
-    if (!steps.Exchange(kEndEdit, kEepromPrompt)) {
-      if (retry()) continue;
-      return false;
-    }
-    at = At::EepromPrompt;
-    if (endEdit) return true;
-    const int following = address + kWordBytes;
-    if (steps.Read(OpenCommand(following), LongKey(following), next, nextClean)) return true;
-    if (!retry()) return false;
   }
   return false;
 }
@@ -94,6 +65,16 @@ bool Store(ConsoleSteps& steps, const std::string& text, int address, std::uint3
 }  // namespace
 
 std::string LongKey(int address) { return "Long(" + std::to_string(address) + ")="; }
+
+bool ShowsEditPrompt(std::string_view reply) {
+  constexpr std::string_view kKeyStart = "Long(";
+  // Up to its ">", the edit prompt leaves "--".
+  constexpr std::string_view kPromptStart = "--";
+  const auto end = reply.find_last_not_of(" \t\r\n");
+  const auto text = reply.substr(0, end == std::string_view::npos ? 0 : end + 1);
+  return text.find(kKeyStart) != std::string_view::npos || text.ends_with(kPromptStart) ||
+         text.find(kEditPrompt) != std::string_view::npos;
+}
 
 WordsRead ReadWords(ConsoleSteps& steps, int firstAddress, std::vector<std::uint32_t>& words, int count,
                     ReadStyle style) {

@@ -1,13 +1,15 @@
 #pragma once
 // Words read and stored at the controller's EEPROM edit prompt. Every line
-// typed there is checked by its echo before Enter (see Console); a line that
-// came back other than typed is never trusted: it is entered, the word is
-// reopened with "el", read, given the intended value when it differs, and
-// read back, all with the console's own commands. A value the console shows
-// garbled is never typed back.
+// typed there is checked by its echo before Enter (see Console). A line whose
+// echo came back with a wrong character is never trusted: it is entered, the
+// word is reopened with "el", read, given the intended value when it differs,
+// and read back, all with the console's own commands; a second fault on the
+// way ends the conversation. A line whose echo stopped is never entered. A
+// value the console shows garbled is never typed back.
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace gw20::link {
@@ -16,6 +18,11 @@ class ConsoleSteps;
 
 // "Long(40)=": the key the console shows a word of the open block with.
 std::string LongKey(int address);
+
+// Whether `reply`, what answered an Enter up to the first ">" (or all of it
+// after a time-out), came from inside the EEPROM editor: a word it shows,
+// or its edit prompt "-->".
+bool ShowsEditPrompt(std::string_view reply);
 
 struct WordsRead {
   enum class Outcome {

@@ -28,6 +28,13 @@ inline std::string GarbledWordText(int block, int address) {
          std::to_string(block) + " garbled; it was left unchanged. Connect again.";
 }
 
+// A connect whose wake-up was answered from inside the EEPROM editor: an
+// earlier conversation was cut there, and the wake-up's Enter has stored
+// whatever it left half-typed.
+inline constexpr std::string_view kInterruptedEditMessage =
+    "an earlier conversation was cut inside the EEPROM editor; the stored configuration may hold a "
+    "half-typed value: commit again";
+
 // Message box titles. An empty title means the box has none of its own.
 inline constexpr char kErrorTitle[] = "Error";
 inline constexpr char kWarningTitle[] = "Warning";

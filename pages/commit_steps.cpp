@@ -56,10 +56,10 @@ bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
     if (!note.empty()) services_.messages.Note("gw20.console", note);
     Message(std::string(link::kTimeoutMessage));
     main_.CommunicationState.SetText(std::string(link::kTimeoutMessage));
-    if (written.partlyWritten) Message(std::string(link::kPartlyWrittenMessage));
   } else {
     Message(written.description);
   }
+  if (written.partlyWritten) Message(std::string(link::kPartlyWrittenMessage));
   ProcessError();
   return false;
 }

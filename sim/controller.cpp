@@ -68,6 +68,9 @@ ControllerOptions CheckedFaults(ControllerOptions options) {
   if (options.stallAfterLines && options.stallTime.count() < 1) {
     throw std::invalid_argument(kStallTimeError);
   }
+  if (options.stallAfterCharacters && *options.stallAfterCharacters < 1) {
+    throw std::invalid_argument("the stall character count must be at least 1");
+  }
   return options;
 }
 
@@ -149,20 +152,25 @@ void Controller::Release() {
   }
 }
 
-void Controller::SetStallAfter(std::optional<int> lines, std::chrono::milliseconds time) {
+void Controller::SetStallAfter(std::optional<int> lines, std::chrono::milliseconds time,
+                               std::optional<int> characters) {
   if (lines && *lines < 1) {
     throw std::invalid_argument("the stall line count must be at least 1");
   }
   if (lines && time.count() < 1) {
     throw std::invalid_argument(kStallTimeError);
   }
+  if (characters && *characters < 1) {
+    throw std::invalid_argument("the stall character count must be at least 1");
+  }
   stallDue_ = false;
   options_.stallAfterLines = lines;
+  options_.stallAfterCharacters = characters;
   if (!lines) {
     return;
   }
   options_.stallTime = time;
-  if (*lines <= linesReceived_) {
+  if (!characters && *lines <= linesReceived_) {
     // Already past that line: the stall is due now.
     stallDue_ = true;
     Release();
@@ -215,7 +223,7 @@ void Controller::Handle(std::string_view characters) {
       } else if (options_.silentAfterLines == linesReceived_) {
         cut_ = Cut::kSilence;
       }
-      stallDue_ = stallDue_ || options_.stallAfterLines == linesReceived_;
+      stallDue_ = stallDue_ || (options_.stallAfterLines == linesReceived_ && !options_.stallAfterCharacters);
       Release();
       continue;
     }
@@ -223,6 +231,12 @@ void Controller::Handle(std::string_view characters) {
       answerTimes_.CharacterReceived(clock_);
       line_ += c;
       Echo(std::string_view(&c, 1));
+      if (options_.stallAfterCharacters && options_.stallAfterLines == linesReceived_ &&
+          static_cast<int>(line_.size()) == *options_.stallAfterCharacters) {
+        // Mid-line: the rest of this burst waits in the buffer from here on.
+        options_.stallAfterCharacters.reset();
+        stallEnd_ = clock_ + options_.stallTime;
+      }
     }
   }
 }

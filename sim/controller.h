@@ -55,6 +55,10 @@ struct ControllerOptions {
   // as if they had just arrived. stallTime must be positive when this is set.
   std::optional<int> stallAfterLines;
   std::chrono::milliseconds stallTime{0};
+  // With stallAfterLines: the stall begins in the middle of the next line
+  // instead, once this many of its characters have been taken and echoed,
+  // so that the line is left half-typed (at least 1).
+  std::optional<int> stallAfterCharacters;
 };
 
 // The simulated controller as seen from its serial port: a receive FIFO, the
@@ -114,7 +118,10 @@ class Controller {
   // many are in already), as the stall fault does; nullopt drops a stall not
   // yet begun (one under way runs to its end). Throws std::invalid_argument
   // for `lines` below 1 or a `time` that is not positive.
-  void SetStallAfter(std::optional<int> lines, std::chrono::milliseconds time = std::chrono::milliseconds(0));
+  // With `characters`, the stall begins once that many characters of the
+  // following line are in (stallAfterCharacters).
+  void SetStallAfter(std::optional<int> lines, std::chrono::milliseconds time = std::chrono::milliseconds(0),
+                     std::optional<int> characters = std::nullopt);
   // The controller is not reading its console.
   bool Stalled() const { return stallEnd_.has_value(); }
   // Line noise from now on, as the garble-rate fault (0..1; clamped); the

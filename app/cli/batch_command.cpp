@@ -129,7 +129,7 @@ std::vector<std::string> ApplyArguments(const CliOptions& options, const BatchPo
   if (!options.outDir.empty()) args.insert(args.end(), {"--out", options.outDir});
   if (!options.verify) args.emplace_back("--no-verify");
   if (options.safeOrder) args.emplace_back("--safe-order");
-  if (options.readWordsAlone) args.emplace_back("--no-type-back");
+  if (!options.readWordsAlone) args.emplace_back("--type-back");
   return args;
 }
 

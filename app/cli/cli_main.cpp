@@ -256,6 +256,13 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   }
   if (options.command == "canopen") {
     const int before = messages.Count();
+    const auto& canopen = options.canopen;
+    if (state.eeprom.EepromConfigValid != 1 && !canopen.guardTimeText && !canopen.heartbeatText) {
+      // The page keeps the stored error control only from a configuration the connect found valid.
+      std::cerr << "gw20cli: the controller holds no valid configuration to keep: the page's presets "
+                   "apply (node guarding, 0 ms)"
+                << std::endl;
+    }
     if (!gw20::cli::RunCanopenScript(mainForm, options.gateway, options.canopen)) {
       ReportSilentFailure(messages, before, mainForm, "the CANopen configuration did not complete");
       return kExitFailed;

@@ -26,8 +26,8 @@ namespace {
 
 constexpr std::string_view kComPrefix = "COM";
 // The options besides --help and the connection options, by what they take.
-constexpr std::string_view kSwitches[] = {"--json",      "--list",       "--verify",
-                                          "--no-verify", "--safe-order", "--no-type-back"};
+constexpr std::string_view kSwitches[] = {"--json",       "--list",      "--verify",      "--no-verify",
+                                          "--safe-order", "--type-back", "--no-type-back"};
 constexpr std::string_view kValueOptions[] = {
     "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
     "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
@@ -350,9 +350,15 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     throw CliUsageError("--verify and --no-verify exclude each other");
   options.verify = !given("--no-verify");
   options.safeOrder = given("--safe-order");
-  options.readWordsAlone = given("--no-type-back");
-  if (options.readWordsAlone && options.command == "eds") {
-    throw CliUsageError("--no-type-back goes with a command that connects, not eds");
+  // Each word read alone unless the windows' way is asked for: then noise
+  // on the line can never change a stored word. --no-type-back, the default,
+  // is still taken, so scripts written for it keep working.
+  if (given("--type-back") && given("--no-type-back"))
+    throw CliUsageError("--type-back and --no-type-back exclude each other");
+  options.readWordsAlone = !given("--type-back");
+  for (const char* reading : {"--type-back", "--no-type-back"}) {
+    if (given(reading) && options.command == "eds")
+      throw CliUsageError(std::string(reading) + " goes with a command that connects, not eds");
   }
   options.devicenet.list = given("--list");
   if (const auto port = value("--port")) ParsePort(*port, options);

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of gw20cli:
 //   gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]
-//           [--scan-timeout MS] [--no-type-back] scan [--json]
+//           [--scan-timeout MS] [--type-back] scan [--json]
 //   gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]
 //           [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]
 //           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
@@ -16,9 +16,9 @@
 //           [--scan-timeout MS] save PLAN
 //   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
 //   gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]
-//           [--safe-order] [--no-type-back] [--record FILE] [--progress-fd N]
+//           [--safe-order] [--type-back] [--record FILE] [--progress-fd N]
 //   gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]
-//           [--out DIR] [--no-verify] [--safe-order] [--no-type-back]
+//           [--out DIR] [--no-verify] [--safe-order] [--type-back]
 
 #include <optional>
 #include <stdexcept>
@@ -66,8 +66,9 @@ struct CliOptions {
   std::string outDir;      // canopen, devicenet: folder of the EDS file; empty = current directory
   bool verify = true;      // canopen, devicenet: read the written words back (--no-verify: not)
   bool safeOrder = false;  // canopen, devicenet: the EEPROM header written last
-  // Every command that connects: words read alone, none typed back (--no-type-back).
-  bool readWordsAlone = false;
+  // Every command that connects: words read alone, none typed back, unless
+  // --type-back asks for the windows' way.
+  bool readWordsAlone = true;
 };
 
 // Anything the parser refuses; what() says which argument and why.

@@ -58,6 +58,9 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   EXPECT_TRUE(Parse({"--version"}).version);
   EXPECT_EQ(Parse({"canopen", "--node", "127"}).gateway.nodeText, "127");
   EXPECT_FALSE(Parse({"canopen", "--no-verify"}).verify);
+  // Words read alone unless the windows' way is asked for.
+  EXPECT_TRUE(Parse({"scan"}).readWordsAlone && Parse({"--no-type-back", "scan"}).readWordsAlone);
+  EXPECT_FALSE(Parse({"--type-back", "canopen"}).readWordsAlone);
 }
 
 TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
@@ -69,7 +72,8 @@ TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
       "--verify --no-verify;devicenet --list --safe-order;"
       "canopen --out /nonexistent/folder;devicenet --poll 1;devicenet --poll ,;devicenet --cos a,1;"
       "devicenet --poll 99999999999,;devicenet --default pol;devicenet --can-baud 1000;devicenet --list=yes;"
-      "devicenet --heartbeat 100;canopen --poll 1,2;scan --list");
+      "devicenet --heartbeat 100;canopen --poll 1,2;scan --list;--type-back --no-type-back scan;"
+      "eds plan.json --type-back");
   for (std::string line; std::getline(bad, line, ';');) {
     std::istringstream words(line);
     const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};

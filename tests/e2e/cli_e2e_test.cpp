@@ -19,6 +19,7 @@
 #include <QJsonObject>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "tests/support/sim_process.h"
 
@@ -206,6 +207,42 @@ struct CloneCase {
   QString edsFile;
   QStringList expectedInPlan;
 };
+
+// A commit cut off (a pulled cable), then the same command again, as its
+// message asks, on the same controller: the words of a clean commit, never a
+// flag taken from an erased word or a refusal of what the cut left behind.
+TEST(CliEndToEnd, CommitAgainAfterACut_WritesWhatACleanCommitWrites) {
+  const QStringList modules{"--modules", "01:RA850,03:RA412,0A:RA312"};
+  // CANopen cut before its block 2, DeviceNet inside its block 1.
+  for (const auto& [profile, block, more] :
+       {std::tuple("canopen", "block 2", 0), std::tuple("devicenet", "block 1", 4)}) {
+    SCOPED_TRACE(profile);
+    SimProcess clean;
+    ASSERT_TRUE(clean.Start(QStringList{"--eeprom", clean.Path("eeprom")} + modules));
+    const QStringList command{profile, "--node", "5", "--out", clean.Dir()};
+    ASSERT_EQ(RunCli(QStringList{"--port", clean.Link()} + command).exitCode, 0);
+    // The commit's lines start at its last "/q"; the cut comes before `block`'s line plus `more`.
+    const QStringList lines = clean.Transcript();
+    const auto cutAfter = lines.indexOf(block, lines.lastIndexOf("/q")) + more;
+
+    SimProcess cut;
+    ASSERT_TRUE(cut.Start(
+        QStringList{"--eeprom", cut.Path("eeprom"), "--fault-silent-after", QString::number(cutAfter)} +
+        modules));
+    const CliRun failed = RunCli(QStringList{"--port", cut.Link()} + command);
+    EXPECT_NE(failed.exitCode, 0);
+    EXPECT_TRUE(failed.err.contains("The controller's EEPROM is only partly written: commit again."))
+        << failed.err.constData();
+    cut.process().terminate();
+    ASSERT_TRUE(cut.process().waitForFinished(5000));
+
+    SimProcess again;
+    ASSERT_TRUE(again.Start(QStringList{"--eeprom", cut.Path("eeprom")} + modules));
+    const CliRun run = RunCli(QStringList{"--port", again.Link()} + command);
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(EepromFileWords(cut.ReadFile("eeprom"), true), EepromFileWords(clean.ReadFile("eeprom"), true));
+  }
+}
 
 TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
   const QStringList dnsChain{"--modules", "01:RA850,03:RA412,0A:RA312", "--field-baud", "19200"};

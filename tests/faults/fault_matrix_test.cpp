@@ -147,7 +147,8 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
     r.h.form.Connect.Press();
     const auto again = r.Shown();
     EXPECT_TRUE(r.h.form.Connected) << (again.empty() ? "" : again.back());
-    const bool mismatch = !again.empty() && again.front().find("do not match") != std::string::npos;
+    const bool mismatch = std::ranges::any_of(
+        again, [](const std::string& text) { return text.find("do not match") != std::string::npos; });
     const bool partly = shown.size() == 2;
     if (partly && !mismatch && !whole) ++mixedButMatching;
   }

@@ -40,7 +40,8 @@ expect "--list" devicenet --l
 expect "--firmware" eds plan.json --f
 expect "--port --progress-fd" apply plan.json --p
 expect "--ports" batch plan.json --po
-expect "--no-type-back --no-verify --node" apply plan.json --no
+expect "--no-verify" apply plan.json --no-v
+expect "--type-back" apply plan.json --t
 expect "--safe-order" batch plan.json --s
 expect "--heartbeat" canopen --h
 expect "" devicenet --h
