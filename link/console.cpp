@@ -47,13 +47,13 @@ enum class Typed { Ok, EchoDiffers, NoEcho };
 class Line {
  public:
   Line(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, std::chrono::milliseconds pause,
-       std::chrono::milliseconds echoTimeout, bool& echoes)
+       std::chrono::milliseconds echoTimeout, Pacing& pacing)
       : port_(port),
         events_(events),
         ticks_(ticks),
         pause_(pause),
         echoTimeout_(echoTimeout),
-        echoes_(echoes) {}
+        pacing_(pacing) {}
 
   // Lets `period` pass, keeping the windows alive and not spinning: the
   // pause runs the event loop until its end.
@@ -73,19 +73,28 @@ class Line {
     if (port_.InBufferCount() > 0) static_cast<void>(port_.ReadAll());
   }
 
-  // One character per write, each followed by its echo, compared character
-  // for character with what was typed. Enter follows only when the whole
-  // command came back as typed (or the console has not echoed at all): a
-  // line that lost or changed a character on its way is never entered as it
-  // stands. No pause follows Enter (the caller waits for its echo after the
-  // drain check).
+  // One character per write, each followed by a short pause, and no more
+  // than the conversation's window ahead of the echo, which is compared
+  // character for character with what was typed. Enter follows only when
+  // the whole command came back as typed (or the console has not echoed at
+  // all): a line that lost or changed a character on its way is never
+  // entered as it stands. The window widens by one with every line that
+  // came back whole and falls back to one character on any fault. No pause
+  // follows Enter (the caller waits for its echo after the drain check).
   Typed Type(std::string_view command) {
     for (std::size_t i = 0; i < command.size(); ++i) {
       Write(command[i]);
-      const Typed typed = AwaitEchoOf(command.substr(0, i + 1));
-      if (typed != Typed::Ok) return typed;
+      const auto ahead = static_cast<std::size_t>(std::max(1, pacing_.window)) - 1;
+      const Typed typed = AwaitEchoOf(command.substr(0, i + 1), i + 1 == command.size() ? 0 : ahead);
+      if (typed != Typed::Ok) {
+        pacing_.window = 1;
+        return typed;
+      }
     }
-    if (!command.empty() && echoAt_ != std::string::npos) echoes_ = true;
+    if (!command.empty() && echoAt_ != std::string::npos) {
+      pacing_.echoes = true;
+      pacing_.window = std::min(pacing_.window + 1, pacing_.maxWindow);
+    }
     Write(kCarriageReturn);
     return Typed::Ok;
   }
@@ -192,41 +201,56 @@ class Line {
   }
 
  private:
-  // Waits for the echo of `typed`, everything typed since the flush: Ok once
-  // it is all back (and CharacterPause has passed), EchoDiffers as soon as
-  // the echo goes other than typed. Text before the echo's first character
-  // is the end of an earlier answer that came late (the awaited prompt may
-  // stand in the echo), not part of the echo. A console that has echoed in
-  // this conversation, or sent anything since the flush, gets up to
-  // echoTimeout_ for the echo, and then the line counts as come back wrong
-  // (NoEcho when fewer characters came back than were typed); one that has not gets
-  // kEchoWaitLimit, after which typing goes on unchecked.
-  Typed AwaitEchoOf(std::string_view typed) {
+  // Waits until the echo of `typed`, everything typed since the flush, is
+  // back but for at most `ahead` characters (and CharacterPause has passed),
+  // taking in what came and pumping events at least once: the pause after
+  // each character. Text before the echo's first character is the end of an
+  // earlier answer that came late (the awaited prompt may stand in the
+  // echo), not part of the echo. A character that came back other than typed
+  // does not stop the typing: the whole line goes out, so that a line the
+  // controller took as typed (noise on the echo alone) is whole when a repair
+  // enters it. With the whole line typed (`ahead` 0), its echo back in full
+  // but other than typed is EchoDiffers. An echo that stops is NoEcho (as
+  // many characters back as typed but not as typed: EchoDiffers), since what
+  // was typed may still wait in a busy controller's buffer. A console that
+  // has echoed in this conversation, or sent anything since the flush, gets
+  // up to echoTimeout_ for the echo; one that has not gets kEchoWaitLimit,
+  // after which typing goes on unchecked.
+  Typed AwaitEchoOf(std::string_view typed, std::size_t ahead) {
     const auto start = ticks_.NowMs();
+    bool pumped = false;
     for (;;) {
+      if (port_.InBufferCount() > 0) early_ += port_.ReadAll();
       if (echoAt_ == std::string::npos) echoAt_ = EchoStart(early_, typed);
       const std::size_t echoed = echoAt_ == std::string::npos ? 0 : early_.size() - echoAt_;
-      if (echoed > 0 && !typed.starts_with(std::string_view(early_).substr(echoAt_)))
-        return Typed::EchoDiffers;
-      const bool complete = echoed == typed.size();
-      const bool echoing = echoes_ || !early_.empty();
+      const std::size_t back = echoAt_ == std::string::npos ? early_.size() : echoed;
+      const bool wrong = echoed > 0 && !typed.starts_with(std::string_view(early_).substr(echoAt_));
+      if (wrong && ahead == 0 && echoed >= typed.size()) return Typed::EchoDiffers;
+      // The last character waits for the whole echo, as typed. Before it,
+      // whatever came back counts: text that is no start of the line may be
+      // the tail of an earlier answer as well as a character that came back
+      // wrong, and the line is typed whole either way.
+      const bool caughtUp = ahead == 0 ? echoed == typed.size() && !wrong : back + ahead >= typed.size();
+      const bool echoing = pacing_.echoes || !early_.empty();
       const auto longest = echoing ? std::max(echoTimeout_, pause_) : std::max(kEchoWaitLimit, pause_);
       const auto elapsed = Since(start);
-      if (complete && elapsed >= pause_) return Typed::Ok;
+      if (caughtUp && elapsed >= pause_ && pumped) return Typed::Ok;
       if (elapsed >= longest) {
-        if (complete || !echoing) return Typed::Ok;
-        // As many characters back as typed, but not as typed: a wrong one
-        // came back. Fewer: the echo stopped, and what was typed may still
-        // wait in a busy controller's buffer.
-        const std::size_t back = echoAt_ == std::string::npos ? early_.size() : echoed;
+        if (caughtUp || (!echoing && !wrong)) return Typed::Ok;
         return back >= typed.size() ? Typed::EchoDiffers : Typed::NoEcho;
       }
-      if (complete) {
-        events_.Pause(pause_ - elapsed);
+      if (caughtUp) {
+        if (elapsed < pause_) {
+          events_.Pause(pause_ - elapsed);
+        } else {
+          events_.ProcessEvents();
+        }
+        pumped = true;
         continue;
       }
       if (port_.WaitForInput(std::min(kPollPeriod, longest - elapsed))) early_ += port_.ReadAll();
       events_.ProcessEvents();
+      pumped = true;
     }
   }
 
@@ -249,7 +273,7 @@ class Line {
   ui::TickCounter& ticks_;
   std::chrono::milliseconds pause_;
   std::chrono::milliseconds echoTimeout_;
-  bool& echoes_;
+  Pacing& pacing_;
   std::size_t typed_ = 0;                   // characters written since the flush
   std::string early_;                       // everything read since the flush, not yet collected
   std::size_t echoAt_ = std::string::npos;  // where in early_ the echo begins
@@ -260,6 +284,12 @@ class Line {
 Console::Console(ui::SerialPort& port, ui::EventPump& events, ui::TickCounter& ticks, ConsoleState& state)
     : port_(port), events_(events), ticks_(ticks), state_(state) {}
 
+Pacing& Console::PacingNow() {
+  pacing_.maxWindow = std::clamp(state_.TypingWindow, 1, kMaxTypingWindow);
+  pacing_.window = std::min(pacing_.window, pacing_.maxWindow);
+  return pacing_;
+}
+
 bool Console::Finish(bool ok, ConsoleFailure failure) {
   failure_ = ok ? ConsoleFailure::None : failure;
   return ok;
@@ -267,7 +297,7 @@ bool Console::Finish(bool ok, ConsoleFailure failure) {
 
 bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt) {
   const ExchangeRules rules{.timeout = state_.ConsoleTimeout};
-  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, PacingNow());
   if (const auto failed = line.Send(Command, rules); failed != ConsoleFailure::None) {
     echo_ = line.Echo();
     return Finish(false, failed);
@@ -280,7 +310,7 @@ bool Console::ConsoleExchange(std::string_view Command, std::string_view Prompt)
 
 int Console::ConsoleEnter(std::initializer_list<std::string_view> Prompts) {
   const ExchangeRules rules{.timeout = state_.ConsoleTimeout};
-  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, PacingNow());
   if (const auto failed = line.Send({}, rules); failed != ConsoleFailure::None) {
     Finish(false, failed);
     return -1;
@@ -303,7 +333,7 @@ bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, s
 bool Console::ConsoleReadValue(std::string_view Command, std::string_view Key, std::uint32_t& Value,
                                bool& Clean) {
   const ExchangeRules rules{.pumpWhileDraining = false, .timeout = state_.ConsoleTimeout};
-  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, PacingNow());
   if (const auto failed = line.Send(Command, rules); failed != ConsoleFailure::None) {
     echo_ = line.Echo();
     return Finish(false, failed);
@@ -330,7 +360,7 @@ bool Console::ConsoleScanExchange(std::string_view PortDigit) {
   const ExchangeRules rules{.quiet = state_.ConsoleTimeout,
                             .timeout = kScanTimeoutFactor * state_.ConsoleTimeout,
                             .restartTimeoutOnChunk = true};
-  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, echoes_);
+  Line line(port_, events_, ticks_, state_.CharacterPause, state_.ConsoleTimeout, PacingNow());
   if (const auto failed = line.Send(kScanCommand, rules); failed != ConsoleFailure::None) {
     echo_ = line.Echo();
     return Finish(false, failed);
@@ -369,6 +399,22 @@ std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text) {
 
 std::chrono::milliseconds CharacterPauseFromEnvironment() {
   return ParseCharacterPause(std::getenv(kCharacterPauseVariable)).value_or(std::chrono::milliseconds(0));
+}
+
+std::optional<int> ParseTypingWindow(const char* text) {
+  if (text == nullptr) return std::nullopt;
+  const std::string_view digits(text);
+  int window = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), window);
+  if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() || window < 1 ||
+      window > kMaxTypingWindow) {
+    return std::nullopt;
+  }
+  return window;
+}
+
+int TypingWindowFromEnvironment() {
+  return ParseTypingWindow(std::getenv(kTypingWindowVariable)).value_or(kMaxTypingWindow);
 }
 
 std::uint32_t WordFromShown(double shown) {

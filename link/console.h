@@ -36,6 +36,14 @@ inline constexpr std::string_view kEndEdit = ".";
 // once it has echoed, a missing echo is waited for up to ConsoleTimeout and
 // then ends the exchange, Enter untyped.
 inline constexpr std::chrono::milliseconds kEchoWaitLimit{4};
+// Characters typed ahead of their echo at most: the window of a conversation
+// starts at one (each character waits for the echo of the one before) and
+// widens by one with every line echoed whole, up to this; any fault narrows
+// it to one again. It stays below the controller's 8-character receive
+// buffer, so a controller that stops reading for a while loses nothing.
+inline constexpr int kMaxTypingWindow = 6;
+// Environment variable holding an operator's TypingWindow, 1..kMaxTypingWindow.
+inline constexpr const char* kTypingWindowVariable = "GW20_TYPE_AHEAD";
 // Longest CharacterPause the environment may set.
 inline constexpr std::chrono::milliseconds kMaxCharacterPause{1000};
 // Environment variable holding an operator's CharacterPause in ms, e.g. "10".
@@ -56,6 +64,11 @@ std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text);
 // programs read it once at start-up, so nothing below them depends on the
 // caller's environment.
 std::chrono::milliseconds CharacterPauseFromEnvironment();
+// The TypingWindow a text such as kTypingWindowVariable's asks for: a whole
+// number 1..kMaxTypingWindow; nullopt for no text or any other text.
+std::optional<int> ParseTypingWindow(const char* text);
+// kTypingWindowVariable read now; kMaxTypingWindow when unset or not valid.
+int TypingWindowFromEnvironment();
 
 struct ConsoleState {
   // Text collected by the last ConsoleExchange or ConsoleScanExchange: before
@@ -66,6 +79,9 @@ struct ConsoleState {
   // too slow for echo pacing alone; waits then last up to
   // max(kEchoWaitLimit, CharacterPause). 0 = the echo alone paces.
   std::chrono::milliseconds CharacterPause{0};
+  // How far typing may run ahead of the echo, at most (kMaxTypingWindow);
+  // 1 waits for the echo of each character before the next.
+  int TypingWindow = kMaxTypingWindow;
   // The identified controller's main prompt, "GW20M>" or "GW20A>".
   std::string ControllerPrompt;
   // How commits write the image; the windows keep both off, gw20cli sets
@@ -90,6 +106,15 @@ enum class ConsoleFailure {
   // console known to echo): Enter was not typed, and must not be, since what
   // was typed may still wait in a busy controller's receive buffer.
   NoEcho,
+};
+
+// How typing is paced in one conversation.
+struct Pacing {
+  // The console has echoed what was typed: from then on a missing echo is
+  // waited for up to ConsoleTimeout.
+  bool echoes = false;
+  int window = 1;  // characters that may be on their way unechoed
+  int maxWindow = kMaxTypingWindow;
 };
 
 class Console {
@@ -123,15 +148,15 @@ class Console {
   const std::string& LastEcho() const { return echo_; }
 
  private:
+  // The conversation's pacing, bounded by the state's TypingWindow as it is now.
+  Pacing& PacingNow();
   // The end of an exchange: remembers why it failed.
   bool Finish(bool ok, ConsoleFailure failure);
   ui::SerialPort& port_;
   ui::EventPump& events_;
   ui::TickCounter& ticks_;
   ConsoleState& state_;
-  // The console has echoed what was typed in this conversation: from then on
-  // every character waits for its echo.
-  bool echoes_ = false;
+  Pacing pacing_;
   ConsoleFailure failure_ = ConsoleFailure::None;
   std::string echo_;
 };

@@ -226,6 +226,7 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
   gw20::app::AppState state;
   state.console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
+  state.console.TypingWindow = gw20::link::TypingWindowFromEnvironment();
   state.console.VerifyWrites = options.verify;
   state.console.SafeWriteOrder = options.safeOrder;
   state.console.ReadWordsAlone = options.readWordsAlone;

@@ -18,6 +18,7 @@ int main(int argc, char* argv[]) {
 
   gw20::appqt::DesktopProgram program;
   program.State().console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
+  program.State().console.TypingWindow = gw20::link::TypingWindowFromEnvironment();
   program.Start();
 
   // The main window's view is deleted when the operator confirms the exit,

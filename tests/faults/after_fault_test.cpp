@@ -94,9 +94,9 @@ struct AfterFault : ConnectHarness {
     if (fault == Fault::Cut) {
       cutAt = at;
     } else if (at >= 1) {
-      controller.SetStallAfter(at, fault == Fault::Stall ? milliseconds(1500) : milliseconds(2500),
-                               fault == Fault::MidLineStall ? std::optional<int>(static_cast<int>(midLine))
-                                                            : std::nullopt);
+      controller.SetStallAfter(
+          at, fault == Fault::Stall ? milliseconds(1500) : milliseconds(2500),
+          fault == Fault::MidLineStall ? std::optional<int>(static_cast<int>(midLine)) : std::nullopt);
     }
   }
   void Heal() {
@@ -161,7 +161,8 @@ Counts RunAfterEveryFault(Road road, bool readAlone) {
       ++counts.runs;
       const bool firstOk = r.Shown().empty();
       const auto afterFirst = WithoutTimeStamp(AllEepromWords(r.controller));
-      if (firstOk && (road ? afterFirst != clean : AllEepromWords(r.controller) != before)) ++counts.wrongButOk;
+      if (firstOk && (road ? afterFirst != clean : AllEepromWords(r.controller) != before))
+        ++counts.wrongButOk;
 
       // The next conversation on the same controller.
       r.Heal();

@@ -154,9 +154,14 @@ class SlowReaderPort : public ScriptedPort {
   int InBufferCount() override { return static_cast<int>(received_.size()); }
   void DiscardInput() override { received_.clear(); }
   std::string ReadAll() override { return std::exchange(received_, {}); }
+  // The most characters that ever waited in the buffer at once.
+  std::size_t MostWaiting() const { return mostWaiting_; }
+  void ForgetMostWaiting() { mostWaiting_ = 0; }
+
   void Write(std::string_view text) override {
     for (const char c : text) {
       if (buffer_.size() < fifo_) buffer_ += c;
+      mostWaiting_ = std::max(mostWaiting_, buffer_.size());
       if (echo_ == Echo::kOnArrival) received_ += c == '\r' ? "\r\n" : std::string(1, c);
     }
   }
@@ -180,6 +185,7 @@ class SlowReaderPort : public ScriptedPort {
   int serviceMs_;
   Echo echo_;
   int sinceService_ = 0;
+  std::size_t mostWaiting_ = 0;
   std::string buffer_, line_, received_;
   std::vector<std::string> lines_;
 };
@@ -206,6 +212,28 @@ TEST(ConsolePacing, EchoPacedTyping_TinyBufferLosesNothing_AndOnlyTheEchoLetsEnt
   EXPECT_FALSE(b.console.ConsoleExchange("use eeprom", ">"));
   EXPECT_EQ(b.console.LastFailure(), ConsoleFailure::EchoDiffers);
   EXPECT_TRUE(b.port.Lines().empty());
+}
+
+// Typing runs ahead of the echo by a window that widens line by line up to
+// kMaxTypingWindow, below the controller's 8-character buffer: a controller
+// that reads only every 3 ms loses nothing, and the lines are the same.
+// TypingWindow 1 waits for each echo.
+TEST(ConsolePacing, TypingAheadOfTheEcho_StaysBelowTheBufferAndLosesNothing) {
+  const std::vector<std::string> commands{"use eeprom", "block 0", "el 40", "28573732", "-2080118784", "."};
+  for (const int window : {1, kMaxTypingWindow}) {
+    SlowBench b{8u, 3, Echo::kOnRead};
+    b.state.TypingWindow = window;
+    for (const auto& command : commands) {
+      EXPECT_TRUE(b.console.ConsoleExchange(command, ">")) << command;
+      // Until the console has echoed, typing goes on after kEchoWaitLimit.
+      if (command == commands.front()) b.port.ForgetMostWaiting();
+    }
+    EXPECT_EQ(b.port.Lines(), commands);
+    EXPECT_LE(b.port.MostWaiting(), static_cast<std::size_t>(window)) << window;
+    EXPECT_GT(b.port.MostWaiting(), window == 1 ? 0u : 2u) << window;
+  }
+  EXPECT_EQ(ParseTypingWindow("3"), 3);
+  for (const char* bad : {"0", "7", "", "x", " 2"}) EXPECT_EQ(ParseTypingWindow(bad), std::nullopt) << bad;
 }
 
 // A controller slower than the echo limit that does not echo, or echoes
