@@ -38,7 +38,8 @@ class CommitSteps {
   // Writes blocks 0 and 2 (and block 1 with `deviceNetBlock`), in the safe
   // order and read back when the console state asks for it. Failure:
   // "Timeout" as message and status, followed by kPartlyWrittenMessage when
-  // words were already typed; or the image's fault, or the verify's; the
+  // words were already typed, with the note the log has as the status's tool
+  // tip; or the image's fault, or the verify's; the
   // port closes.
   bool WriteImage(link::EepromImage& image, bool deviceNetBlock);
   // Closes the port: the controller has its image by now.
