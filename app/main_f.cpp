@@ -368,12 +368,8 @@ void Main_F::Connect_MouseUp() {
   // leaves everything, the plan's part included, as it was.
   const int entry = ComPort.ListIndex();
   const bool starts = !state_.CommitBusy && entry >= 0 && entry < link::kPortCount;
-  if (starts) {
-    // Pages left before this connect were left for another controller.
-    plans_->canopenVisited.reset();
-    plans_->deviceNetVisited.reset();
-    plans_->presets = false;
-  }
+  // Pages left before this connect were left for another controller.
+  if (starts) plans_->ForgetVisits();
   ConnectSequence(*this, state_, services_).Run();
   if (starts && Connected) SetPanelsFromPlan();
 }

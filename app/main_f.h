@@ -135,8 +135,9 @@ class Main_F : public ui::Form {
   void OpenPlan_Click();
   // Writes the plan of the panels and of the choices the page of the chosen
   // profile was left with (before a visit: the controller's stored choices,
-  // else the page's presets) to a file the operator picks. Before a connect
-  // the status line asks for one.
+  // else the page's presets; a DeviceNet list the page presets nothing in
+  // keeps the stored choice until the operator picks from it) to a file the
+  // operator picks. Before a connect the status line asks for one.
   void SavePlan_Click();
   void ExitProgram_Click();
   void EixtProgram_Click();

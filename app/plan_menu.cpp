@@ -2,7 +2,9 @@
 // add to a connect and to a configuration page opening and closing.
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
@@ -133,11 +135,16 @@ void Main_F::PresetPageFromPlan(int applicationType) {
 
 void Main_F::RememberPageChoices() {
   if (canopenPage_) plans_->canopenVisited = CanopenChoicesOf(*canopenPage_, state_.errorControl);
+  if (!deviceNetPage_) return;
   // The page is closing: the mapping tables are still its assemblies.
-  if (deviceNetPage_) {
-    plans_->deviceNetVisited =
-        DeviceNetChoicesOf(*deviceNetPage_, state_.choices, state_.modules, state_.maps);
-  }
+  auto chosen = DeviceNetChoicesOf(*deviceNetPage_, state_.choices, state_.modules, state_.maps);
+  // After a Finish the image is what it wrote, before it what was read at connect.
+  plans::Plan stored;
+  stored.profile = plans::Profile::DeviceNet;
+  const bool hasStored = TakeStoredChoices(state_.params, state_.eeprom, state_.modules, stored);
+  KeepUnpickedConsumed(*deviceNetPage_, plans_->consumedPicked,
+                       hasStored ? std::optional(stored.deviceNet) : std::nullopt, chosen);
+  plans_->deviceNetVisited = std::move(chosen);
 }
 
 }  // namespace gw20::app

@@ -1,7 +1,8 @@
 // The main window's Open Plan and Save Plan against the in-process simulated
-// controller: a saved plan holds what the panels and the page show, an opened
-// plan sets the panels after the connect and presets the page, and a plan for
-// another chain, or a bad plan, changes nothing.
+// controller: a saved plan holds what the panels and the page show and keeps
+// what a visit did not change, an opened plan sets the panels after the
+// connect and presets the page, and a plan for another chain, or a bad plan,
+// changes nothing.
 
 #include <gtest/gtest.h>
 
@@ -41,9 +42,16 @@ plans::Plan ExamplePlan() {
   return read.plan.value_or(plans::Plan{});
 }
 
+sim::ControllerOptions WithEeprom(std::vector<sim::FieldModule> chain, std::filesystem::path eeprom) {
+  auto options = testing::WithModules(std::move(chain));
+  options.eepromFile = std::move(eeprom);
+  return options;
+}
+
 struct PlanBench : testing::ConnectHarness {
-  explicit PlanBench(std::vector<sim::FieldModule> chain = ExampleChain())
-      : ConnectHarness(testing::WithModules(std::move(chain))) {}
+  // `eeprom`: a file that keeps the controller's EEPROM; empty: none.
+  explicit PlanBench(std::vector<sim::FieldModule> chain = ExampleChain(), std::filesystem::path eeprom = {})
+      : ConnectHarness(WithEeprom(std::move(chain), std::move(eeprom))) {}
   // Queues `plan` written to NAME in the program's folder for the next Open Plan.
   void QueuePlan(const plans::Plan& plan, const std::string& name) {
     ASSERT_FALSE(plans::WritePlan(folder / name, plan).has_value());
@@ -168,6 +176,43 @@ TEST(PlanMenu, OpenPlanBeforeConnect_SetsThePanelsAfterIt_AndThePagePresetsEvery
   // What Finish would store is the plan: saved again, it comes back whole.
   page.BackButton.Press();
   EXPECT_EQ(plans::WritePlanText(b.SavedPlan("again")), plans::WritePlanText(plan));
+}
+
+// The controller stores the choices of a plan; a later run visits the page,
+// leaves the Strobe and COS/Cyclic consumed lists alone (the page shows no
+// pick in them), and saves.
+TEST(PlanMenu, SavePlanAfterAVisit_KeepsWhatTheControllerStoresWhereTheOperatorPickedNothing) {
+  const testing::ScratchFolder dir{"eeprom"};
+  plans::Plan plan = ExamplePlan();
+  plan.deviceNet.connections[kCosCyclic].consumed = "OUTPUT 04(AO,App.01)";
+  {
+    PlanBench committed(ExampleChain(), dir / "eeprom.txt");
+    committed.QueuePlan(plan, "press3.json");
+    committed.form.OpenPlan.Press();
+    committed.form.Connect.Press();
+    committed.form.WriteEDS.Press();
+    committed.form.DeviceNetPage()->FinishDeviceSet.Press();
+    ASSERT_EQ(committed.form.CommunicationState.Text(), "Produce .EDS file is OK");
+  }
+  PlanBench b(ExampleChain(), dir / "eeprom.txt");
+  b.choose = [](link::ComParaSetting_F& dialog) {
+    dialog.ScanBaudrateCombol.Pick(4);  // 19200
+    dialog.ScanChecksumCombol.Pick(1);
+  };
+  b.form.Connect.Press();
+  b.form.WriteEDS.Press();
+  b.form.DeviceNetPage()->BackButton.Press();
+  // As gw20cli's save reads it from the controller.
+  EXPECT_EQ(plans::WritePlanText(b.SavedPlan("visited")), plans::WritePlanText(plan));
+
+  // What the operator picks replaces the stored choice, also after a later visit.
+  b.form.WriteEDS.Press();
+  b.form.DeviceNetPage()->OutPut[kStrobe].Pick(1);
+  b.form.DeviceNetPage()->BackButton.Press();
+  b.form.WriteEDS.Press();
+  b.form.DeviceNetPage()->BackButton.Press();
+  plan.deviceNet.connections[kStrobe].consumed = "OUTPUT 01(Assembly)";
+  EXPECT_EQ(plans::WritePlanText(b.SavedPlan("picked")), plans::WritePlanText(plan));
 }
 
 TEST(PlanMenu, OpenPlan_AnotherChainOrABadPlan_OneMessageAndNothingChanges) {
