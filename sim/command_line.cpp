@@ -352,6 +352,7 @@ std::string CommandLineUsage() {
          "  --version          show the release\n"
          "After \"use com2\": /s1 /s0 /timeout MS /baud BPS /start N /end N set up /scan;\n"
          "$AA2 asks module AA for its configuration; /q leaves. Typing stops a scan.\n"
+         "Every \"use com2\" starts with the checksum off; the other settings stay.\n"
          "Stops on SIGINT or SIGTERM, or once --fault-hangup-after strikes.\n";
 }
 
