@@ -53,6 +53,9 @@ class SimulatedPort : public ui::SerialPort {
   // way. So does a controller that hung up, as an unplugged USB adapter does,
   // but that one the open port reports as a device fault (IsOpen stays).
   void SetConnected(bool connected) { connected_ = connected; }
+  // Delays every character both ways by `delay`, as a network path or a USB
+  // adapter's latency timer does (gw20sim --line-delay).
+  void SetLineDelay(std::chrono::milliseconds delay) { lineDelay_ = delay; }
 
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
@@ -89,6 +92,7 @@ class SimulatedPort : public ui::SerialPort {
   int number_ = 1;
   bool open_ = false;
   bool connected_ = true;
+  std::chrono::milliseconds lineDelay_{0};
 };
 
 }  // namespace gw20::testing
