@@ -20,6 +20,7 @@ namespace gw20::plans {
 
 // A place in the text: line and column from 1, the column counted in
 // characters (a character outside ASCII is one column, as editors show it).
+// A line ends with LF, CR LF or a CR alone, as editors break lines.
 struct JsonPosition {
   int line = 1;
   int column = 1;
@@ -62,5 +63,14 @@ std::optional<JsonValue> ParseJson(std::string_view text, JsonSyntaxError& error
 // `utf8` as a JSON string literal with its quotes: '"', '\\' and the control
 // characters escaped, everything else as it is.
 std::string JsonQuote(std::string_view utf8);
+
+// How many characters of a key or a text from the file a message shows.
+inline constexpr std::size_t kShownCharacters = 40;
+// `utf8` as a message shows it: its first kShownCharacters characters,
+// escaped as JsonQuote escapes them, and "..." when there were more, so a
+// key of any length, or one holding a line break, stays one short line.
+std::string ShownText(std::string_view utf8);
+// ShownText in double quotes.
+std::string ShownQuote(std::string_view utf8);
 
 }  // namespace gw20::plans

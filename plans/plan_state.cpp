@@ -168,7 +168,7 @@ PicksResult PicksOf(const PlanDeviceNet& plan, const std::vector<std::string>& p
             std::nullopt,
             PlanProblem{
                 "deviceNet." + std::string(kSlotKeys[slot]) + (isConsumed ? ".consumed" : ".produced"),
-                JsonQuote(text) + " is not in the list the chain gives; allowed: " + AllowedTexts(items)}};
+                ShownQuote(text) + " is not in the list the chain gives; allowed: " + AllowedTexts(items)}};
       }
       (isConsumed ? picks.consumed : picks.produced)[slot] = *entry;
     }
