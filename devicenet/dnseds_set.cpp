@@ -195,7 +195,7 @@ int DNSEdsSet::DataLengthOf(AssemblyDirection direction, int Index, const std::s
         return 0;
     }
   }
-  if (path.ClassId == kAssemblyClass && Index >= 1 && Index <= eds::kMapRecords) {
+  if (path.ClassId == kAssemblyClass && Index >= 1 && Index <= pages::kMapRecords) {
     return AssemblyTable(state_.maps, direction)[Index - 1].Length();
   }
   return 0;
