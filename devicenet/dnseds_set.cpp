@@ -248,8 +248,13 @@ void DNSEdsSet::Form_Unload(int& Cancel) {
   if (main_.ShowMainWindow) main_.ShowMainWindow();
 }
 
-void DNSEdsSet::FinishDeviceSet_MouseUp() {
+bool DNSEdsSet::TakeChoices() {
   TakeEdsInfo(state_.eds);
+  return true;
+}
+
+void DNSEdsSet::FinishDeviceSet_MouseUp() {
+  (void)TakeChoices();
   if (state_.CommitBusy) return;
   CloseZelkViewer();
   // What is written now is what the file will describe.
