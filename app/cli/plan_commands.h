@@ -39,7 +39,7 @@ using app::MakeDeviceNetChoices;
 
 // "MAJOR.MINOR-YYYY/MM/DD" as the main window shows the firmware; nullopt
 // for anything else.
-std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text);
+using plans::ParseFirmwareText;
 
 struct PlanEdsResult {
   std::optional<std::filesystem::path> path;  // the file written
@@ -53,6 +53,15 @@ struct PlanEdsResult {
 // services.messages or `err`.
 PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
                            ui::Services& services, std::ostream& err);
+
+// The EDS texts ("Description:", "Created By:") the EDS file at `path` was
+// made with, read from a file of either profile's writer; a problem (the
+// file cannot be read, or is no EDS file this program writes) otherwise.
+struct EdsTextsResult {
+  std::optional<eds::EdsInfo> info;
+  std::string problem;  // set when info is not
+};
+EdsTextsResult ReadEdsTexts(const std::filesystem::path& path);
 
 // The words a commit wrote, block by block: block 0 from Long(40), block 2
 // from Long(0) and, for DeviceNet, block 1 from Long(0).
