@@ -122,9 +122,9 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
   done.node = 5;
   done.seconds = 5.7;
   EXPECT_EQ(cli::BatchSummary({done, failed}, 7),
-            "port         node  result  time (s)  EDS file or message\n"
-            "COM1         5     ok      5.7       /out/ZELKDNS 5.eds\n"
-            "/dev/pts/12  7     failed  6.0       Timeout\n");
+            "port         node  result           time (s)  EDS file or message\n"
+            "COM1         5     ok               5.7       /out/ZELKDNS 5.eds\n"
+            "/dev/pts/12  7     nothing written  6.0       Timeout\n");
 }
 
 // Stand-ins for the apply, told apart by their port: one that closes its
@@ -148,8 +148,9 @@ TEST(BatchCommand, AppliesThatEndOddlyEachGetTheirOwnOutcome) {
   std::ostringstream out;
   EXPECT_EQ(cli::RunBatch(options, LinePlan(1), self, out, false), 1);
   const std::string text = out.str();
-  EXPECT_NE(text.find("killed node 6: failed: the apply ended by signal 9"), std::string::npos) << text;
-  EXPECT_NE(text.find("failing node 7: failed: Timeout"), std::string::npos) << text;
+  EXPECT_NE(text.find("killed node 6: nothing written: the apply ended by signal 9"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("failing node 7: nothing written: Timeout"), std::string::npos) << text;
   // It wrote nothing, so its exit status alone decides.
   EXPECT_NE(text.find("quiet node 5: OK"), std::string::npos) << text;
 }
