@@ -141,7 +141,7 @@ std::vector<std::string> ApplyArguments(const CliOptions& options, const BatchPo
   if (port.node) args.insert(args.end(), {"--node", std::to_string(*port.node)});
   if (!options.outDir.empty()) args.insert(args.end(), {"--out", options.outDir});
   if (!options.verify) args.emplace_back("--no-verify");
-  if (options.safeOrder) args.emplace_back("--safe-order");
+  if (!options.safeOrder) args.emplace_back("--controller-order");
   if (!options.readWordsAlone) args.emplace_back("--type-back");
   return args;
 }

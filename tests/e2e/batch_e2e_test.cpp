@@ -39,16 +39,33 @@ TEST(BatchCommand, OptionsAndPlanChecksRefuseBeforeAnyPortIsTouched) {
   EXPECT_EQ(ok.reportPath, "r.json");
   EXPECT_FALSE(ok.verify);
   EXPECT_EQ(Parse("apply p.json --node 9 --progress-fd 3").planNode, 9);
+  // apply and batch write the header last unless told otherwise; the profile commands only when asked.
+  EXPECT_TRUE(ok.safeOrder);
+  EXPECT_TRUE(Parse("apply p.json --safe-order").safeOrder);
+  EXPECT_FALSE(Parse("apply p.json --controller-order").safeOrder);
+  EXPECT_FALSE(Parse("canopen").safeOrder);
+  EXPECT_TRUE(Parse("canopen --safe-order").safeOrder);
 
-  for (const char* bad :
-       {"batch p.json", "batch p.json --ports=", "batch p.json --ports COM1,,COM2",
-        "batch p.json --ports COM1,com1", "batch p.json --ports COM1,COM2 --nodes 1",
-        "batch p.json --ports COM1,COM2 --nodes 1,x", "batch p.json --ports COM1,COM2 --nodes 3,3",
-        "batch p.json --ports COM1 --port COM2", "batch p.json --ports COM1 --record r.json",
-        "batch p.json --ports COM1 --node 3", "batch p.json --ports COM1 --scan-baud 9600",
-        "batch p.json --ports COM1 --report=", "apply p.json --ports COM1", "apply p.json --report r.json",
-        "scan --progress-fd 3", "apply p.json --progress-fd 2", "apply p.json --node x",
-        "save p.json --node 3"}) {
+  for (const char* bad : {"batch p.json",
+                          "batch p.json --ports=",
+                          "batch p.json --ports COM1,,COM2",
+                          "batch p.json --ports COM1,com1",
+                          "batch p.json --ports COM1,COM2 --nodes 1",
+                          "batch p.json --ports COM1,COM2 --nodes 1,x",
+                          "batch p.json --ports COM1,COM2 --nodes 3,3",
+                          "batch p.json --ports COM1 --port COM2",
+                          "batch p.json --ports COM1 --record r.json",
+                          "batch p.json --ports COM1 --node 3",
+                          "batch p.json --ports COM1 --scan-baud 9600",
+                          "batch p.json --ports COM1 --report=",
+                          "apply p.json --ports COM1",
+                          "apply p.json --report r.json",
+                          "scan --progress-fd 3",
+                          "apply p.json --progress-fd 2",
+                          "apply p.json --node x",
+                          "save p.json --node 3",
+                          "apply p.json --safe-order --controller-order",
+                          "scan --controller-order"}) {
     EXPECT_THROW(Parse(bad), CliUsageError) << bad;
   }
 
