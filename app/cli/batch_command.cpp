@@ -21,10 +21,12 @@
 #include <iostream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 
 #include "app/cli/batch_display.h"
 #include "app/cli/batch_progress.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/exit_status.h"
 #include "app/cli/output_files.h"
 #include "app/cli/plan_commands.h"
 #include "link/eeprom_procedures.h"
@@ -41,6 +43,9 @@ using Clock = std::chrono::steady_clock;
 // The apply's own time-outs end it long before this; the limit is there for
 // an apply that hangs all the same, which must not hold up the summary.
 constexpr auto kApplyLimit = std::chrono::minutes(10);
+// After a second interrupt the applies stop at their next wait; one that
+// does not is killed after this.
+constexpr auto kStopGrace = std::chrono::seconds(5);
 // How soon an apply whose pipes have all ended is looked at again.
 constexpr auto kExitLookAgain = std::chrono::milliseconds(20);
 constexpr int kProgressFd = 3;
@@ -65,6 +70,7 @@ struct Job {
   std::array<std::string, 3> text;
   std::filesystem::path recordFile;
   Clock::time_point started;
+  ApplyStage stage = ApplyStage::Waiting;  // as its last progress line said
   bool running = false;
   bool stopped = false;  // killed for running past kApplyLimit
 
@@ -95,13 +101,26 @@ bool Spawn(const std::filesystem::path& self, const std::vector<std::string>& ar
   posix_spawn_file_actions_adddup2(&actions, pipes[0][1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, pipes[1][1], STDERR_FILENO);
   posix_spawn_file_actions_adddup2(&actions, pipes[2][1], kProgressFd);
+  // A process group of its own: a terminal's Ctrl-C reaches the batch alone,
+  // which passes it on as it sees fit.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  posix_spawnattr_setsigmask(&attributes, &blocked);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&blocked, signal);
+  posix_spawnattr_setsigdefault(&attributes, &blocked);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
   std::vector<char*> argv;
   const std::string program = self.string();
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
-  const int spawned = ::posix_spawn(&job.pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int spawned = ::posix_spawn(&job.pid, program.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   for (std::size_t i = 0; i < pipes.size(); ++i) {
     ::close(pipes[i][1]);
     job.fds[i] = pipes[i][0];
@@ -122,7 +141,7 @@ std::vector<std::string> ApplyArguments(const CliOptions& options, const BatchPo
   if (port.node) args.insert(args.end(), {"--node", std::to_string(*port.node)});
   if (!options.outDir.empty()) args.insert(args.end(), {"--out", options.outDir});
   if (!options.verify) args.emplace_back("--no-verify");
-  if (options.safeOrder) args.emplace_back("--safe-order");
+  if (!options.safeOrder) args.emplace_back("--controller-order");
   if (!options.readWordsAlone) args.emplace_back("--type-back");
   return args;
 }
@@ -132,23 +151,45 @@ std::string SignalText(int signal) {
   return "the apply ended by signal " + std::to_string(signal) + (name ? std::string(" (") + name + ")" : "");
 }
 
-void Conclude(Job& job, int status) {
+// Why an apply that did not end by itself ended, and what its controller
+// holds: in the commit stage, words may have been typed.
+void ConcludeKilled(BatchPortResult& r, std::string reason, ApplyStage stage, bool interrupting) {
+  if (stage == ApplyStage::Committing) {
+    r.status = kPortPartlyWritten;
+    r.message = std::string(link::kPartlyWrittenMessage) + " " + reason;
+  } else {
+    r.status = interrupting ? kPortInterrupted : kPortNothingWritten;
+    r.message = std::move(reason);
+  }
+}
+
+void Conclude(Job& job, int status, bool interrupting) {
   BatchPortResult& r = job.result;
   r.endTime = LocalTimeNow();
   r.seconds = std::chrono::duration<double>(Clock::now() - job.started).count();
   r.errorLines = Lines(job.text[1]);
   if (WIFEXITED(status)) r.exitStatus = WEXITSTATUS(status);
-  r.ok = r.exitStatus == 0;
+  r.ok = r.exitStatus == kExitDone;
   if (r.ok) {
+    r.status = kPortOk;
     const auto out = Lines(job.text[0]);
     r.message = out.empty() ? std::string() : out.back();
   } else if (job.stopped) {
-    r.message = "the apply did not end within " +
-                std::to_string(std::chrono::duration_cast<std::chrono::minutes>(kApplyLimit).count()) +
-                " minutes and was stopped";
+    ConcludeKilled(r,
+                   "the apply did not end within " +
+                       std::to_string(std::chrono::duration_cast<std::chrono::minutes>(kApplyLimit).count()) +
+                       " minutes and was stopped",
+                   job.stage, interrupting);
   } else if (WIFSIGNALED(status)) {
-    r.message = SignalText(WTERMSIG(status));
+    ConcludeKilled(r, SignalText(WTERMSIG(status)), job.stage, interrupting);
+  } else if (r.exitStatus > kExitInterrupted) {
+    // No status of ours: something else ended it, perhaps in the middle of the write.
+    ConcludeKilled(r, "the apply failed with exit status " + std::to_string(r.exitStatus), job.stage,
+                   interrupting);
   } else {
+    r.status = r.exitStatus == kExitInterrupted     ? kPortInterrupted
+               : r.exitStatus == kExitPartlyWritten ? kPortPartlyWritten
+                                                    : kPortNothingWritten;
     r.message = FailureMessage(r.errorLines);
     if (r.message.empty()) r.message = "the apply failed with exit status " + std::to_string(r.exitStatus);
   }
@@ -171,19 +212,77 @@ void Drain(Job& job, std::size_t stream, std::size_t port, BatchDisplay& display
   if (stream != 2) return;
   for (auto end = text.find('\n'); end != std::string::npos; end = text.find('\n')) {
     if (const auto progress = ParseProgressLine(std::string_view(text).substr(0, end))) {
+      job.stage = progress->stage;
       display.Show(port, *progress);
     }
     text.erase(0, end + 1);
   }
 }
 
+// SIGINT, SIGTERM and SIGHUP while a batch runs: the handler writes the
+// signal's number to a pipe the wait loop polls with the applies' pipes.
+class BatchSignals {
+ public:
+  BatchSignals() {
+    if (::pipe2(pipe_.data(), O_CLOEXEC | O_NONBLOCK) != 0) return;
+    writeEnd = pipe_[1];
+    struct sigaction action {};
+    action.sa_handler = [](int signal) {
+      const int saved = errno;
+      const auto byte = static_cast<char>(signal);
+      (void)!::write(writeEnd, &byte, 1);
+      errno = saved;
+    };
+    sigemptyset(&action.sa_mask);
+    for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &action, &before_[i]);
+  }
+  ~BatchSignals() {
+    if (pipe_[0] < 0) return;
+    for (std::size_t i = 0; i < kSignals.size(); ++i) ::sigaction(kSignals[i], &before_[i], nullptr);
+    writeEnd = -1;
+    for (int& fd : pipe_) CloseFd(fd);
+  }
+  BatchSignals(const BatchSignals&) = delete;
+  BatchSignals& operator=(const BatchSignals&) = delete;
+  int Fd() const { return pipe_[0]; }
+  // How many signals came since the last call.
+  int Take() {
+    int count = 0;
+    char bytes[16];
+    for (ssize_t got = 0; (got = ::read(pipe_[0], bytes, sizeof bytes)) > 0 || (got < 0 && errno == EINTR);) {
+      count += static_cast<int>(std::max<ssize_t>(got, 0));
+    }
+    return count;
+  }
+
+ private:
+  static constexpr std::array<int, 3> kSignals{SIGINT, SIGTERM, SIGHUP};
+  static inline volatile int writeEnd = -1;
+  std::array<int, 2> pipe_{-1, -1};
+  std::array<struct sigaction, 3> before_{};
+};
+
+std::string StoppingText(std::size_t writing) {
+  if (writing == 0) return "stopping: no port is writing its EEPROM";
+  if (writing == 1) return "stopping: 1 port is finishing its EEPROM write (Ctrl-C again to stop at once)";
+  return "stopping: " + std::to_string(writing) +
+         " ports are finishing their EEPROM write (Ctrl-C again to stop at once)";
+}
+
 // Waits for the applies without spinning: poll() sleeps until a pipe has
-// something or the earliest time limit is due.
-void Supervise(std::vector<Job>& jobs, BatchDisplay& display) {
+// something, a signal came or the earliest time limit is due. Returns the
+// interrupts received.
+int Supervise(std::vector<Job>& jobs, BatchDisplay& display, BatchSignals& caught) {
+  int interrupts = 0;
+  auto killAt = Clock::time_point::max();  // after a second interrupt
+  const auto reap = [&](std::size_t j, int status) {
+    Conclude(jobs[j], status, interrupts > 0);
+    display.Finish(j, jobs[j].result);
+  };
   for (;;) {
     std::vector<pollfd> polled;
     std::vector<std::pair<std::size_t, std::size_t>> owners;  // job, stream
-    auto wake = Clock::time_point::max();
+    auto wake = killAt;
     bool any = false;
     for (std::size_t j = 0; j < jobs.size(); ++j) {
       Job& job = jobs[j];
@@ -197,8 +296,7 @@ void Supervise(std::vector<Job>& jobs, BatchDisplay& display) {
         while ((ended = ::waitpid(job.pid, &status, WNOHANG)) < 0 && errno == EINTR) {
         }
         if (ended != 0) {
-          Conclude(job, status);
-          display.Finish(j, job.result);
+          reap(j, status);
           continue;
         }
         wake = std::min(wake, Clock::now() + kExitLookAgain);
@@ -211,24 +309,59 @@ void Supervise(std::vector<Job>& jobs, BatchDisplay& display) {
         owners.emplace_back(j, s);
       }
     }
-    if (!any) return;
+    if (!any) return interrupts;
+    if (caught.Fd() >= 0) polled.push_back({caught.Fd(), POLLIN, 0});
     int timeout = -1;
     if (wake != Clock::time_point::max()) {
       const auto left = std::chrono::ceil<std::chrono::milliseconds>(wake - Clock::now()).count();
       timeout = static_cast<int>(std::max<long long>(0, left));
     }
     const int ready = ::poll(polled.data(), polled.size(), timeout);
-    if (ready < 0 && errno != EINTR) return;
-    for (std::size_t i = 0; ready > 0 && i < polled.size(); ++i) {
+    if (ready < 0 && errno != EINTR) {
+      // The loop itself failed: no apply may go on unwatched, nor stay a zombie.
+      for (std::size_t j = 0; j < jobs.size(); ++j) {
+        if (!jobs[j].running) continue;
+        ::kill(jobs[j].pid, SIGKILL);
+        int status = 0;
+        while (::waitpid(jobs[j].pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        for (int& fd : jobs[j].fds) CloseFd(fd);
+        reap(j, status);
+      }
+      return interrupts;
+    }
+    for (std::size_t i = 0; ready > 0 && i < owners.size(); ++i) {
       if (polled[i].revents == 0) continue;
       Drain(jobs[owners[i].first], owners[i].second, owners[i].first, display);
     }
+    if (const int came = caught.Fd() >= 0 ? caught.Take() : 0; came > 0 && interrupts < 2) {
+      const int before = interrupts;
+      interrupts = std::min(2, interrupts + came);
+      // Each apply counts what it is sent: one stops it unless it is writing, two at once.
+      for (int k = before; k < interrupts; ++k) {
+        for (const Job& job : jobs) {
+          if (job.running) ::kill(job.pid, SIGINT);
+        }
+      }
+      if (before == 0) {
+        const auto writing = std::ranges::count_if(
+            jobs, [](const Job& job) { return job.running && job.stage == ApplyStage::Committing; });
+        display.Note(StoppingText(static_cast<std::size_t>(writing)));
+      }
+      if (interrupts == 2) killAt = Clock::now() + kStopGrace;
+    }
+    const auto now = Clock::now();
+    const bool graceOver = now >= killAt;
     for (Job& job : jobs) {
-      if (job.running && !job.stopped && Clock::now() >= job.started + kApplyLimit) {
+      if (!job.running) continue;
+      if (!job.stopped && now >= job.started + kApplyLimit) {
         job.stopped = true;
+        ::kill(job.pid, SIGKILL);
+      } else if (graceOver) {
         ::kill(job.pid, SIGKILL);
       }
     }
+    if (graceOver) killAt = Clock::time_point::max();
   }
 }
 
@@ -294,6 +427,8 @@ std::string FailureMessage(const std::vector<std::string>& errorLines) {
 
 int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::filesystem::path& self,
              std::ostream& out, bool live) {
+  // Before the first apply starts: an interrupt from now on still gets the summary and the report.
+  BatchSignals caught;
   RecordFolder records;
   std::vector<Job> jobs(options.ports.size());
   std::vector<std::string> labels;
@@ -320,20 +455,32 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
     job.result.endTime = job.result.startTime;
     display.Finish(i, job.result);
   }
-  Supervise(jobs, display);
+  Supervise(jobs, display, caught);
 
   std::vector<BatchPortResult> results;
   results.reserve(jobs.size());
   for (const Job& job : jobs) results.push_back(job.result);
   out << "\n" << BatchSummary(results, plan.nodeId) << std::flush;
-  const bool allOk = std::all_of(results.begin(), results.end(), [](const auto& r) { return r.ok; });
+  const auto any = [&results](std::string_view status) {
+    return std::ranges::any_of(results, [status](const auto& r) { return r.status == status; });
+  };
+  int exitStatus = kExitDone;
+  if (any(kPortInterrupted)) {
+    exitStatus = kExitInterrupted;
+  } else if (any(kPortPartlyWritten)) {
+    exitStatus = kExitPartlyWritten;
+  } else if (std::ranges::any_of(results, [](const auto& r) { return !r.ok; })) {
+    const bool planRefused =
+        std::ranges::all_of(results, [](const auto& r) { return r.ok || r.exitStatus == kExitUsage; });
+    exitStatus = planRefused ? kExitUsage : kExitFailed;
+  }
   if (const auto report = OutputFileOf(options); report.Wanted()) {
     if (const auto why = report.Write(BatchReportJson(options.planPath, results))) {
       std::cerr << "gw20cli: " << *why << std::endl;
-      return 1;
+      return std::max(exitStatus, kExitFailed);
     }
   }
-  return allOk ? 0 : 1;
+  return exitStatus;
 }
 
 std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results) {
@@ -341,14 +488,16 @@ std::string BatchReportJson(const std::string& planPath, const std::vector<Batch
   for (const BatchPortResult& r : results) {
     QJsonArray errorLines;
     for (const auto& line : r.errorLines) errorLines.append(QString::fromLocal8Bit(line));
-    QJsonObject port{{"port", QString::fromLocal8Bit(r.port)},
-                     {"outcome", r.ok ? "ok" : "failed"},
-                     {"exitStatus", r.exitStatus},
-                     {"message", QString::fromLocal8Bit(r.message)},
-                     {"stderr", errorLines},
-                     {"start", QString::fromStdString(r.startTime)},
-                     {"end", QString::fromStdString(r.endTime)},
-                     {"seconds", r.seconds}};
+    QJsonObject port{
+        {"port", QString::fromLocal8Bit(r.port)},
+        {"outcome", r.ok ? "ok" : "failed"},
+        {"status", QString::fromLatin1(r.status.data(), static_cast<qsizetype>(r.status.size()))},
+        {"exitStatus", r.exitStatus},
+        {"message", QString::fromLocal8Bit(r.message)},
+        {"stderr", errorLines},
+        {"start", QString::fromStdString(r.startTime)},
+        {"end", QString::fromStdString(r.endTime)},
+        {"seconds", r.seconds}};
     port["node"] = r.node ? QJsonValue(*r.node) : QJsonValue();
     const QJsonDocument record = QJsonDocument::fromJson(QByteArray::fromStdString(r.recordJson));
     port["record"] = record.isObject() ? QJsonValue(record.object()) : QJsonValue();

@@ -27,11 +27,19 @@ std::optional<std::string> PlanNodeProblem(const plans::Plan& plan, int node);
 // EDS file name into the same folder). The message names the option.
 std::optional<std::string> BatchProblem(const CliOptions& options, const plans::Plan& plan);
 
+// What a port's controller holds after its apply, as the summary and the
+// report name it.
+inline constexpr std::string_view kPortOk = "ok";
+inline constexpr std::string_view kPortNothingWritten = "nothing written";
+inline constexpr std::string_view kPortPartlyWritten = "partly written";
+inline constexpr std::string_view kPortInterrupted = "interrupted";
+
 // How one port's apply ended.
 struct BatchPortResult {
   std::string port;         // as the apply's --port takes it
   std::optional<int> node;  // empty: the plan's node
   bool ok = false;
+  std::string_view status = kPortNothingWritten;  // one of the kPort... above
   int exitStatus = -1;  // the apply's exit status; -1 when it ended by a signal or never started
   // ok: the EDS file's path; otherwise the reason, in the apply's words.
   std::string message;
@@ -52,8 +60,14 @@ std::string FailureMessage(const std::vector<std::string>& errorLines);
 // BatchProblem) for every port of `options` at once (`self`: this program's
 // path), shows their progress on `out` (live lines when `live`,
 // else one line per change of stage), then a summary table; writes the
-// --report file. Returns 0 when every port succeeded and the report was
-// written, else 1.
+// --report file. SIGINT, SIGTERM and SIGHUP are passed on to the applies
+// (each in a process group of its own, so a terminal's Ctrl-C reaches the
+// batch alone): the first lets the ports in their EEPROM write finish it,
+// the second stops every port at once. The summary and the report are
+// written on every path. Returns kExitDone when every port succeeded and the
+// report was written, kExitInterrupted after an interrupt, kExitPartlyWritten
+// when a port's EEPROM is partly written, kExitUsage when every failed port
+// refused the plan, else kExitFailed.
 int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::filesystem::path& self,
              std::ostream& out, bool live);
 

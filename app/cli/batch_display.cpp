@@ -19,7 +19,7 @@ std::string Padded(std::string text, std::size_t width) {
 }
 
 std::string Outcome(const BatchPortResult& result) {
-  return result.ok ? "OK " + result.message : "failed: " + result.message;
+  return result.ok ? "OK " + result.message : std::string(result.status) + ": " + result.message;
 }
 
 }  // namespace
@@ -51,6 +51,18 @@ void BatchDisplay::Finish(std::size_t port, const BatchPortResult& result) {
   }
 }
 
+void BatchDisplay::Note(const std::string& text) {
+  if (!live_) {
+    out_ << text << std::endl;
+    return;
+  }
+  // Written over the first live line; the lines are drawn afresh below it.
+  if (drawn_) out_ << CursorUp(lines_.size());
+  out_ << kEraseLine << text << "\n";
+  drawn_ = false;
+  Redraw();
+}
+
 void BatchDisplay::Set(std::size_t port, std::string text) {
   if (lines_[port] == text) return;
   lines_[port] = std::move(text);
@@ -73,8 +85,8 @@ std::string BatchSummary(const std::vector<BatchPortResult>& results, int planNo
   for (const BatchPortResult& r : results) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", r.seconds);
-    rows.push_back(
-        {r.port, std::to_string(r.node.value_or(planNode)), r.ok ? "ok" : "failed", seconds, r.message});
+    rows.push_back({r.port, std::to_string(r.node.value_or(planNode)), std::string(r.ok ? kPortOk : r.status),
+                    seconds, r.message});
   }
   std::array<std::size_t, 4> widths{};
   for (const auto& row : rows) {

@@ -23,6 +23,8 @@ class BatchDisplay {
   BatchDisplay(std::ostream& out, bool live, std::vector<std::string> labels, std::size_t columns = 0);
   void Show(std::size_t port, const ApplyProgress& progress);
   void Finish(std::size_t port, const BatchPortResult& result);
+  // A line of the batch's own ("stopping: ..."), above the live lines.
+  void Note(const std::string& text);
 
  private:
   void Redraw();

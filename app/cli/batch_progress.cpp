@@ -46,7 +46,7 @@ std::optional<ApplyProgress> ParseProgressLine(std::string_view line) {
 ProgressPort::ProgressPort(ui::SerialPort& port, int fd) : port_(port), fd_(fd) {}
 
 void ProgressPort::Follow(app::Main_F& form, std::function<int()> commitLines) {
-  if (fd_ < 0) return;
+  // Followed without a batch too: an interrupt needs to know whether the EEPROM write runs.
   form_ = &form;
   commitLines_ = std::move(commitLines);
   form.ConnectProgress.Observe([this] { ConnectMoved(); });
@@ -64,6 +64,7 @@ void ProgressPort::ConnectMoved() {
 ui::OpenResult ProgressPort::Open() {
   // The connect opens the port before it is connected; the commit after.
   if (form_ != nullptr && form_->Connected) {
+    if (beforeCommit_) beforeCommit_();
     linesExpected_ = commitLines_ ? std::max(commitLines_(), 1) : 1;
     linesTyped_ = 0;
     Report(ApplyStage::Committing, kConnectShare);
@@ -81,8 +82,9 @@ void ProgressPort::Write(std::string_view text) {
 
 void ProgressPort::Report(ApplyStage stage, int percent) {
   const ApplyProgress now{stage, percent};
-  if (fd_ < 0 || now == last_) return;
+  if (now == last_) return;
   last_ = now;
+  if (fd_ < 0) return;
   const std::string line = ProgressLine(now);
   // A short line to a pipe is written whole; a batch that went away only
   // loses the display, never the commit.

@@ -38,7 +38,7 @@ std::string ProgressLine(const ApplyProgress& progress);
 std::optional<ApplyProgress> ParseProgressLine(std::string_view line);
 
 // The console port of an apply, reporting its progress to file descriptor
-// `fd` (-1: it reports nothing and only passes calls through). The connect
+// `fd` (-1: it reports nothing). The connect
 // takes the first part of the percent, by the main window's progress bar;
 // the commit the rest, by the command lines typed once the window is
 // connected, against `commitLines` (asked when the commit opens the port).
@@ -48,6 +48,13 @@ class ProgressPort : public ui::SerialPort {
   ProgressPort(ui::SerialPort& port, int fd);
   // Starts watching `form` (which must outlive this port).
   void Follow(app::Main_F& form, std::function<int()> commitLines);
+  // Runs before the commit opens the port: a command interrupted by then
+  // stops there, with nothing written.
+  void BeforeCommit(std::function<void()> check) { beforeCommit_ = std::move(check); }
+  // The commit has opened the port: the EEPROM write runs.
+  bool Committing() const { return last_.stage == ApplyStage::Committing; }
+  // The commit has typed a command line: a word may have changed.
+  bool Typed() const { return Committing() && linesTyped_ > 0; }
 
   void SetPortNumber(int number) override { port_.SetPortNumber(number); }
   int PortNumber() const override { return port_.PortNumber(); }
@@ -71,6 +78,7 @@ class ProgressPort : public ui::SerialPort {
   int fd_;
   app::Main_F* form_ = nullptr;
   std::function<int()> commitLines_;
+  std::function<void()> beforeCommit_;
   int linesExpected_ = 0;
   int linesTyped_ = 0;
   ApplyProgress last_;

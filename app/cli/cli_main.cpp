@@ -27,6 +27,8 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
 #include "app/cli/devicenet_script.h"
+#include "app/cli/exit_status.h"
+#include "app/cli/interrupts.h"
 #include "app/cli/output_files.h"
 #include "app/cli/plan_commands.h"
 #include "app/cli/scan_report.h"
@@ -38,6 +40,7 @@
 #include "canopen/copeds_f.h"
 #include "devicenet/dns_eds_writer.h"
 #include "devicenet/dnseds_set.h"
+#include "link/eeprom_procedures.h"
 #include "link/gateway_parameters.h"
 #include "pages/commit_messages.h"
 #include "plans/plan_file.h"
@@ -49,9 +52,9 @@
 
 namespace {
 
-constexpr int kExitConnected = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+constexpr int kExitConnected = gw20::cli::kExitDone;
+using gw20::cli::kExitFailed;
+using gw20::cli::kExitUsage;
 
 // Prints the status line when the windows stopped without a message box, so
 // the last line of standard error always says why.
@@ -250,7 +253,24 @@ int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
   return kExitConnected;
 }
 
+int Session(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan,
+            gw20::cli::PrintedMessages& messages, gw20::cli::ProgressPort& port, gw20::ui::Services& services,
+            const gw20::cli::WorkingFolder& folder);
+
+// The command's end after an interrupt, in its own words.
+int Stopped(bool partlyWritten) {
+  if (partlyWritten) {
+    std::cerr << gw20::link::kPartlyWrittenMessage << "\ngw20cli: stopped in the middle of the EEPROM write"
+              << std::endl;
+  } else {
+    std::cerr << "gw20cli: stopped before anything was written" << std::endl;
+  }
+  return gw20::cli::kExitInterrupted;
+}
+
 int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
+  // A batch's apply also ends as after an interrupt when its batch dies.
+  gw20::cli::Interrupts::Install(options.progressFd >= 0);
   gw20::qtui::QtEventPump qtEvents;
   gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, options.scan);
   gw20::cli::PrintedMessages messages(std::cerr);
@@ -260,8 +280,28 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   gw20::qtui::QtSerialPort consolePort;
   // Passes everything through; with --progress-fd it also tells a batch how far the apply is.
   gw20::cli::ProgressPort port(consolePort, options.progressFd);
+  gw20::cli::StoppingEventPump events(
+      operatorAtScreen, [&port] { return port.Committing(); }, [&port] { return port.Typed(); },
+      [&messages] { messages.Mute(); });
+  port.BeforeCommit([&events] { events.Check(); });
   gw20::ui::NoFileDialogs none;
-  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
+  gw20::ui::Services services{messages, operatorAtScreen, events, ticks, clock, folder, port, none};
+  int status = kExitFailed;
+  try {
+    status = Session(options, plan, messages, port, services, folder);
+  } catch (const gw20::cli::CommandStopped& stop) {
+    return Stopped(stop.partlyWritten);
+  }
+  // The connect ends on any exception with its own message; this one was a stop.
+  if (events.Stopped()) return Stopped(false);
+  messages.Flush();
+  if (status == kExitFailed && messages.PartlyWritten()) return gw20::cli::kExitPartlyWritten;
+  return status;
+}
+
+int Session(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan,
+            gw20::cli::PrintedMessages& messages, gw20::cli::ProgressPort& port, gw20::ui::Services& services,
+            const gw20::cli::WorkingFolder& folder) {
   gw20::app::AppState state;
   state.console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
   state.console.TypingWindow = gw20::link::TypingWindowFromEnvironment();

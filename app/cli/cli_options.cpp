@@ -26,8 +26,9 @@ namespace {
 
 constexpr std::string_view kComPrefix = "COM";
 // The options besides --help and the connection options, by what they take.
-constexpr std::string_view kSwitches[] = {"--json",       "--list",      "--verify",      "--no-verify",
-                                          "--safe-order", "--type-back", "--no-type-back"};
+constexpr std::string_view kSwitches[] = {"--json",      "--list",        "--verify",
+                                          "--no-verify", "--safe-order",  "--controller-order",
+                                          "--type-back", "--no-type-back"};
 constexpr std::string_view kValueOptions[] = {
     "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
     "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
@@ -375,7 +376,12 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   if (given("--verify") && given("--no-verify"))
     throw CliUsageError("--verify and --no-verify exclude each other");
   options.verify = !given("--no-verify");
-  options.safeOrder = given("--safe-order");
+  if (given("--safe-order") && given("--controller-order"))
+    throw CliUsageError("--safe-order and --controller-order exclude each other");
+  // apply and batch write the header last unless asked otherwise: a cut then
+  // never leaves a mixed image that seems to match.
+  const bool planCommit = options.command == "apply" || options.command == "batch";
+  options.safeOrder = given("--safe-order") || (planCommit && !given("--controller-order"));
   // Each word read alone unless the windows' way is asked for: then noise
   // on the line can never change a stored word. --no-type-back, the default,
   // is still taken, so scripts written for it keep working.
@@ -468,7 +474,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   if (!devicenetOption.empty() && options.command != "devicenet") {
     throw CliUsageError(devicenetOption + " goes with devicenet, not " + options.command);
   }
-  const auto commitOption = firstGiven({"--verify", "--no-verify", "--safe-order"});
+  const auto commitOption = firstGiven({"--verify", "--no-verify", "--safe-order", "--controller-order"});
   if (!commitOption.empty() && (options.command == "scan" || options.command == "save" ||
                                 options.command == "eds" || options.devicenet.list)) {
     throw CliUsageError(commitOption + " goes with a commit (canopen, devicenet or apply)");

@@ -19,9 +19,9 @@
 //   gw20cli diff PLAN_A PLAN_B [--json]
 //   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
 //   gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]
-//           [--safe-order] [--type-back] [--record FILE] [--progress-fd N]
+//           [--controller-order] [--type-back] [--record FILE] [--progress-fd N]
 //   gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]
-//           [--out DIR] [--no-verify] [--safe-order] [--type-back]
+//           [--out DIR] [--no-verify] [--controller-order] [--type-back]
 
 #include <optional>
 #include <stdexcept>
@@ -69,9 +69,11 @@ struct CliOptions {
   app::GatewayAnswers gateway;
   CanopenAnswers canopen;
   DeviceNetAnswers devicenet;
-  std::string outDir;      // canopen, devicenet: folder of the EDS file; empty = current directory
-  bool verify = true;      // canopen, devicenet: read the written words back (--no-verify: not)
-  bool safeOrder = false;  // canopen, devicenet: the EEPROM header written last
+  std::string outDir;  // canopen, devicenet: folder of the EDS file; empty = current directory
+  bool verify = true;  // canopen, devicenet: read the written words back (--no-verify: not)
+  // The EEPROM header written last: by default for apply and batch
+  // (--controller-order: not), with --safe-order for canopen and devicenet.
+  bool safeOrder = false;
   // Every command that connects: words read alone, none typed back, unless
   // --type-back asks for the windows' way.
   bool readWordsAlone = true;

@@ -10,23 +10,27 @@ namespace gw20::cli {
 
 ui::MessageAnswer PrintedMessages::Show(const std::string& text, const std::string& title,
                                         ui::MessageButtons buttons) {
+  const auto answer = buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::Yes : ui::MessageAnswer::Ok;
+  if (muted_) return answer;
   ++count_;
   const std::string line = title.empty() ? text : title + ": " + text;
   if (line == link::kTimeoutMessage) {
     Flush();
     held_ = line;
   } else if (text == link::kPartlyWrittenMessage) {
+    partlyWritten_ = true;
     out_ << line << std::endl;
     Flush();
   } else {
     Flush();
     out_ << line << std::endl;  // flushed: the line must be there even if the tool dies next
   }
-  return buttons == ui::MessageButtons::YesNo ? ui::MessageAnswer::Yes : ui::MessageAnswer::Ok;
+  return answer;
 }
 
 void PrintedMessages::Note(const std::string& category, const std::string& text) {
   (void)category;
+  if (muted_) return;
   out_ << "gw20cli: " << text << std::endl;
 }
 

@@ -27,6 +27,14 @@ class PrintedMessages : public ui::MessageBoxService {
   // Printed at once as "gw20cli: text", before the message it explains.
   void Note(const std::string& category, const std::string& text) override;
   int Count() const { return count_; }
+  // kPartlyWrittenMessage has been shown.
+  bool PartlyWritten() const { return partlyWritten_; }
+  // Nothing more is printed: a stopped command words its own end, and what
+  // the windows make of the stop is no message of theirs.
+  void Mute() {
+    held_.clear();
+    muted_ = true;
+  }
   // Prints a held line now.
   void Flush();
 
@@ -34,6 +42,8 @@ class PrintedMessages : public ui::MessageBoxService {
   std::ostream& out_;
   std::string held_;
   int count_ = 0;
+  bool partlyWritten_ = false;
+  bool muted_ = false;
 };
 
 // The folder the tool was started in, fixed at construction: EDS files go

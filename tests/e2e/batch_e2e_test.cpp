@@ -39,16 +39,33 @@ TEST(BatchCommand, OptionsAndPlanChecksRefuseBeforeAnyPortIsTouched) {
   EXPECT_EQ(ok.reportPath, "r.json");
   EXPECT_FALSE(ok.verify);
   EXPECT_EQ(Parse("apply p.json --node 9 --progress-fd 3").planNode, 9);
+  // apply and batch write the header last unless told otherwise; the profile commands only when asked.
+  EXPECT_TRUE(ok.safeOrder);
+  EXPECT_TRUE(Parse("apply p.json --safe-order").safeOrder);
+  EXPECT_FALSE(Parse("apply p.json --controller-order").safeOrder);
+  EXPECT_FALSE(Parse("canopen").safeOrder);
+  EXPECT_TRUE(Parse("canopen --safe-order").safeOrder);
 
-  for (const char* bad :
-       {"batch p.json", "batch p.json --ports=", "batch p.json --ports COM1,,COM2",
-        "batch p.json --ports COM1,com1", "batch p.json --ports COM1,COM2 --nodes 1",
-        "batch p.json --ports COM1,COM2 --nodes 1,x", "batch p.json --ports COM1,COM2 --nodes 3,3",
-        "batch p.json --ports COM1 --port COM2", "batch p.json --ports COM1 --record r.json",
-        "batch p.json --ports COM1 --node 3", "batch p.json --ports COM1 --scan-baud 9600",
-        "batch p.json --ports COM1 --report=", "apply p.json --ports COM1", "apply p.json --report r.json",
-        "scan --progress-fd 3", "apply p.json --progress-fd 2", "apply p.json --node x",
-        "save p.json --node 3"}) {
+  for (const char* bad : {"batch p.json",
+                          "batch p.json --ports=",
+                          "batch p.json --ports COM1,,COM2",
+                          "batch p.json --ports COM1,com1",
+                          "batch p.json --ports COM1,COM2 --nodes 1",
+                          "batch p.json --ports COM1,COM2 --nodes 1,x",
+                          "batch p.json --ports COM1,COM2 --nodes 3,3",
+                          "batch p.json --ports COM1 --port COM2",
+                          "batch p.json --ports COM1 --record r.json",
+                          "batch p.json --ports COM1 --node 3",
+                          "batch p.json --ports COM1 --scan-baud 9600",
+                          "batch p.json --ports COM1 --report=",
+                          "apply p.json --ports COM1",
+                          "apply p.json --report r.json",
+                          "scan --progress-fd 3",
+                          "apply p.json --progress-fd 2",
+                          "apply p.json --node x",
+                          "save p.json --node 3",
+                          "apply p.json --safe-order --controller-order",
+                          "scan --controller-order"}) {
     EXPECT_THROW(Parse(bad), CliUsageError) << bad;
   }
 
@@ -122,9 +139,9 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
   done.node = 5;
   done.seconds = 5.7;
   EXPECT_EQ(cli::BatchSummary({done, failed}, 7),
-            "port         node  result  time (s)  EDS file or message\n"
-            "COM1         5     ok      5.7       /out/ZELKDNS 5.eds\n"
-            "/dev/pts/12  7     failed  6.0       Timeout\n");
+            "port         node  result           time (s)  EDS file or message\n"
+            "COM1         5     ok               5.7       /out/ZELKDNS 5.eds\n"
+            "/dev/pts/12  7     nothing written  6.0       Timeout\n");
 }
 
 // Stand-ins for the apply, told apart by their port: one that closes its
@@ -148,8 +165,9 @@ TEST(BatchCommand, AppliesThatEndOddlyEachGetTheirOwnOutcome) {
   std::ostringstream out;
   EXPECT_EQ(cli::RunBatch(options, LinePlan(1), self, out, false), 1);
   const std::string text = out.str();
-  EXPECT_NE(text.find("killed node 6: failed: the apply ended by signal 9"), std::string::npos) << text;
-  EXPECT_NE(text.find("failing node 7: failed: Timeout"), std::string::npos) << text;
+  EXPECT_NE(text.find("killed node 6: nothing written: the apply ended by signal 9"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find("failing node 7: nothing written: Timeout"), std::string::npos) << text;
   // It wrote nothing, so its exit status alone decides.
   EXPECT_NE(text.find("quiet node 5: OK"), std::string::npos) << text;
 }
