@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "canopen/show_app_obj_dect.h"
@@ -49,8 +50,8 @@ TEST(COPEDS_F, Load_PresetsErrorControlFromTheStoredWord) {
   p.h.state.eeprom.EepromConfigValid = 0;
   p.h.state.eeprom.ModuleBlock[0] = 0x04012C00;
   EXPECT_TRUE(p.Open().ErrControl[kNodeGuarding].Value());
-  EXPECT_EQ(p.h.state.errorControl.ErrorControlFlags, 0);
-  EXPECT_EQ(p.Times(), "0,0,0");
+  EXPECT_EQ(std::pair(p.h.state.errorControl.ErrorControlFlags, p.Times()),
+            std::pair(0, std::string("0,0,0")));
 }
 
 TEST(COPEDS_F, Finish_ChecksTheTimesOfTheChosenProtocolOnly) {
@@ -134,8 +135,8 @@ TEST(CanopenCommit, WritesTheImageAndTheFile_AndTheNextConnectReadsThemBack) {
   r.page.FinishButton.Press();
 
   EXPECT_TRUE(r.Shown().empty());
-  EXPECT_EQ(r.h.form.CommunicationState.Text(), "Produce .EDS file is OK");
-  EXPECT_EQ(r.h.form.CommunicationState.ToolTip(), r.EdsFile(Profile::Canopen).string());
+  EXPECT_EQ(std::pair(r.h.form.CommunicationState.Text(), r.h.form.CommunicationState.ToolTip()),
+            std::pair(std::string("Produce .EDS file is OK"), r.EdsFile(Profile::Canopen).string()));
   EXPECT_TRUE(!r.page.Loaded() && r.h.forms.IsShown(r.h.form));
   EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
 
@@ -155,12 +156,10 @@ TEST(CanopenCommit, WritesTheImageAndTheFile_AndTheNextConnectReadsThemBack) {
   // Connected again, the controller gives back what was stored.
   r.h.form.Connect.Press();
   EXPECT_TRUE(r.Shown().empty());
-  EXPECT_EQ(r.h.state.eeprom.EepromConfigValid, 1);
-  EXPECT_EQ(r.h.state.params.NodeId, 5);
+  EXPECT_EQ(std::pair(r.h.state.eeprom.EepromConfigValid, r.h.state.params.NodeId), std::pair(1, 5));
   r.h.form.WriteEDS.Press();
   auto& again = *r.h.form.CanopenPage();
-  EXPECT_TRUE(again.ErrControl[kHeartbeat].Value());
-  EXPECT_EQ(again.Heartbeat_T.Text(), "300");
+  EXPECT_TRUE(again.ErrControl[kHeartbeat].Value() && again.Heartbeat_T.Text() == "300");
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ Row Padded(Row row) {
   return row;
 }
 
+// The maps derived from `table`, and the viewers over them.
 class PdoMaps : public ::testing::Test {
  protected:
   // Builds the maps and checks NextFreeRxPdo, NextFreeTxPdo, LastOutputMap and LastInputMap.
@@ -49,7 +50,11 @@ class PdoMaps : public ::testing::Test {
 
   modules::ModuleTable table;
   std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
+  link::GatewayParameters params;
+  testing::FormRecorder host;
 };
+using PdoViewer = PdoMaps;
+using DictionaryViewer = PdoMaps;
 
 TEST_F(PdoMaps, NoModules_EarlierTextsAreGone) {
   maps->OutputMap[0].Entries[0] = "0x1-RA917:00~07";  // left by an earlier page
@@ -120,29 +125,16 @@ TEST(ErrorControlWord, Pack_StoresOnlyTheSelectedProtocol) {
 // and the counter-module count it keeps for the EDS writer.
 const std::string kUnused(kUnusedEntry);
 
-class PdoViewer : public ::testing::Test {
- protected:
-  modules::ModuleTable table;
-  std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
-  link::GatewayParameters params;
-  testing::FormRecorder host;
-
-  std::unique_ptr<ShowPDO> Open() {
-    EXPECT_TRUE(BuildPdoMaps(table, *maps));
-    auto form = std::make_unique<ShowPDO>(*maps, params, host);
-    form->Show();
-    return form;
-  }
-};
-
 // Three RA917 (24 DO each) and an RA952 (14 DI) at node 127: the ninth
 // output byte goes to PDO 5; the reserved analog PDOs 2 to 4 always show.
 TEST_F(PdoViewer, ShowsEachDirectionWithItsRowsAndPredefinedCobIds) {
   params.NodeId = 127;
   for (int slot = 0; slot < 3; ++slot) AddModule(table, slot, "RA917", std::to_string(slot + 1), {.DO = 24});
   AddModule(table, 3, "RA952", "4", {.DI = 14});
-  const auto form = Open();
-  const ui::Grid& grid = form->PDOParaRecord;
+  ASSERT_TRUE(BuildPdoMaps(table, *maps));
+  ShowPDO form(*maps, params, host);
+  form.Show();
+  const ui::Grid& grid = form.PDOParaRecord;
   ASSERT_EQ(grid.Rows(), 6);
   EXPECT_EQ(
       testing::GridRow(grid, 1),
@@ -152,14 +144,14 @@ TEST_F(PdoViewer, ShowsEachDirectionWithItsRowsAndPredefinedCobIds) {
   EXPECT_EQ(grid.TextMatrix(5, 0) + " " + grid.TextMatrix(5, 1) + " " + grid.TextMatrix(5, 5),
             "5 80000000 0x3-RA917:16~23");
 
-  form->PDOParaTableTag.Click(kTransmitPdoTab);
+  form.PDOParaTableTag.Click(kTransmitPdoTab);
   ASSERT_EQ(grid.Rows(), 5);
   EXPECT_EQ(testing::GridRow(grid, 1),
             (std::vector<std::string>{"1", "1FF", "255", "0", "0", "0x4-RA952:00~07", "0x4-RA952:08~13",
                                       kUnused, kUnused, kUnused, kUnused, kUnused, kUnused}));
 
   // Back to the receive side: the grid is rebuilt, not appended to.
-  form->PDOParaTableTag.Click(kReceivePdoTab);
+  form.PDOParaTableTag.Click(kReceivePdoTab);
   ASSERT_EQ(grid.Rows(), 6);
   EXPECT_EQ(grid.TextMatrix(1, 3), "Reversed");
 }
@@ -170,14 +162,8 @@ std::vector<std::string> Column(const ui::Grid& grid, int col) {
   return cells;
 }
 
-class DictionaryViewer : public ::testing::Test {
- protected:
-  modules::ModuleTable table;
-  testing::FormRecorder host;
-  int CounterModuleCount = 7;  // left by an earlier table
-};
-
 TEST_F(DictionaryViewer, StandardizedTab_ListsGroupsAndChannelsInModuleOrder) {
+  int CounterModuleCount = 7;  // left by an earlier table
   AddModule(table, 1, "RA412", "10", {.DO = 4, .AO = 1, .DI = 1, .AI = 2});
   AddModule(table, 4, "RA952", "5", {.DI = 12});
   AddModule(table, 6, "RA874", "2", {.AO = 4});

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "devicenet/connections.h"
@@ -28,12 +29,10 @@ TEST(BuildAssemblyMaps, OneKindGoesIntoAssemblyZero_EarlierEntriesAreGone) {
   BuildAssemblyMaps(Scanned({{"3", "RA690"}, {"4", "RA850"}}), maps);  // 1 AO; 8 AI
   const AssemblyTable outputs(maps, AssemblyDirection::Output);
   const AssemblyTable inputs(maps, AssemblyDirection::Input);
-  EXPECT_EQ(outputs[0].Length(), 2);
-  EXPECT_TRUE(outputs[0].Analog());
-  EXPECT_EQ(inputs[0].Length(), 16);
+  EXPECT_EQ(std::tuple(outputs[0].Length(), outputs[0].Analog(), inputs[0].Length(), outputs.Last(),
+                       inputs.Last(), outputs[5].Length()),
+            std::tuple(2, true, 16, 0, 0, 0));
   EXPECT_EQ(inputs[0].Entries().back(), "0x4-RA850:8");
-  EXPECT_EQ(outputs.Last() + inputs.Last(), 0);
-  EXPECT_EQ(outputs[5].Length(), 0);
   EXPECT_EQ((std::vector{outputs.Count(), inputs.Count()}), (std::vector{1, 1}));
   EXPECT_EQ(inputs.FirstInstance(), kFirstAssemblyInstance + 1);
 }

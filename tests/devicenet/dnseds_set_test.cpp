@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tests/support/connect_harness.h"
@@ -55,9 +57,9 @@ TEST(DNSEdsSet, Load_FillsTheListsAndPresetsAValidStoredChoice) {
               "None|OUTPUT 01(Assembly)|OUTPUT 02(Assembly)|OUTPUT 03(DO,App.01)|OUTPUT 04(AO,App.01)");
   }
   // How each list shows its stored choice is DeviceNetCommit's second connect.
-  EXPECT_EQ(page.OutPut[kStrobe].ListIndex(), -1);
-  EXPECT_EQ(p.h.state.choices.ConsumedChoice, (std::array<int, 4>{1, 4, 3, 0}));
-  EXPECT_EQ(page.DefaultIOInfo(), kDefaultCos);
+  EXPECT_EQ(
+      std::tuple(page.OutPut[kStrobe].ListIndex(), p.h.state.choices.ConsumedChoice, page.DefaultIOInfo()),
+      std::tuple(-1, (std::array<int, 4>{1, 4, 3, 0}), kDefaultCos));
 }
 
 TEST(DNSEdsSet, Load_InvalidStoredChoicesFallBackToNoneWithTheirMessage) {
@@ -80,10 +82,9 @@ TEST(DNSEdsSet, Load_InvalidStoredChoicesFallBackToNoneWithTheirMessage) {
     auto& page = p.Open();
     EXPECT_EQ(p.Shown(), std::vector<std::string>{c.shown});
     EXPECT_EQ(p.h.state.choices.ProducedChoice, (std::array<int, 4>{0, 0, 0, 0}));
-    EXPECT_EQ(page.InpPut[kCosCyclic].ListIndex(), 0);
-    EXPECT_EQ(page.OutPut[kPoll].ListIndex(), 0);
-    EXPECT_TRUE(page.IO_Info[kDefaultPoll].Value());
-    EXPECT_EQ(page.DefaultIOInfo(), kDefaultPoll);
+    EXPECT_EQ(std::tuple(page.InpPut[kCosCyclic].ListIndex(), page.OutPut[kPoll].ListIndex(),
+                         page.IO_Info[kDefaultPoll].Value(), page.DefaultIOInfo()),
+              std::tuple(0, 0, true, kDefaultPoll));
   }
 }
 
@@ -92,14 +93,12 @@ TEST(DNSEdsSet, Strobe_RefusesNineBytesOrMoreAndKeepsTheOldChoice) {
   auto& page = p.Open();
   auto& strobe = page.InpPut[kStrobe];
   strobe.Pick(6);  // RA412's analog input: 4 bytes
-  EXPECT_EQ(p.h.state.choices.ProducedChoice[kStrobe], 6);
   EXPECT_TRUE(p.Shown().empty());
 
   for (int refused : {1, 2, 7}) {  // 9 digital bytes, 20 analog bytes, RA850's 16 bytes
     strobe.Pick(refused);
     EXPECT_EQ(p.Shown(), std::vector<std::string>{"Error|Error! The selected data length > 8 bytes"});
-    EXPECT_EQ(strobe.ListIndex(), 6);
-    EXPECT_EQ(p.h.state.choices.ProducedChoice[kStrobe], 6);
+    EXPECT_EQ(std::pair(strobe.ListIndex(), p.h.state.choices.ProducedChoice[kStrobe]), std::pair(6, 6));
   }
   // Poll has no such limit.
   page.InpPut[kPoll].Pick(1);
@@ -116,13 +115,12 @@ TEST(DNSEdsSet, Back_WarnsAndReopensFromTheImage) {
 
   page.BackButton.Press();
   EXPECT_EQ(p.Shown(), std::vector<std::string>{"|You have not fininshing!"});
-  EXPECT_FALSE(page.Loaded());
-  EXPECT_EQ(p.mainShown, 1);
+  EXPECT_TRUE(!page.Loaded() && p.mainShown == 1);
 
   auto& again = p.Open();
-  EXPECT_EQ(again.InpPut[kPoll].ListIndex(), 2);
-  EXPECT_EQ(p.h.state.choices.ProducedChoice[kPoll], 2);
-  EXPECT_EQ(again.DefaultIOInfo(), kDefaultCos);
+  EXPECT_EQ(std::tuple(again.InpPut[kPoll].ListIndex(), p.h.state.choices.ProducedChoice[kPoll],
+                       again.DefaultIOInfo()),
+            std::tuple(2, 2, kDefaultCos));
 }
 
 using testing::ConnectHarness;
@@ -192,10 +190,9 @@ TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage)
   r.h.form.WriteEDS.Press();
   auto& again = *r.h.form.DeviceNetPage();
   EXPECT_TRUE(r.Shown().empty());
-  EXPECT_EQ(again.InpPut[kPoll].ListIndex(), 1);
-  EXPECT_EQ(again.OutPut[kPoll].ListIndex(), 2);
-  EXPECT_EQ(again.InpPut[kCosCyclic].ListIndex(), 2);
-  EXPECT_TRUE(again.IO_Info[kDefaultCos].Value());
+  EXPECT_EQ(std::tuple(again.InpPut[kPoll].ListIndex(), again.OutPut[kPoll].ListIndex(),
+                       again.InpPut[kCosCyclic].ListIndex(), again.IO_Info[kDefaultCos].Value()),
+            std::tuple(1, 2, 2, true));
 }
 
 }  // namespace

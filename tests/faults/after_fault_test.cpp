@@ -17,11 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "canopen/copeds_f.h"
-#include "devicenet/dnseds_set.h"
 #include "link/link_messages.h"
-#include "pages/commit_messages.h"
-#include "tests/support/connect_harness.h"
+#include "tests/faults/fault_harness.h"
 
 namespace gw20::testing {
 namespace {
@@ -39,53 +36,24 @@ ConnectHarness::Words WithoutTimeStamp(ConnectHarness::Words words) {
   return words;
 }
 
-struct AfterFault : ConnectHarness {
-  // The controller's own 8-character buffer, as the stalls need it.
-  AfterFault() : ConnectHarness(TwoModules(), true) {
-    time.OnAdvance([this](milliseconds) {
-      if (cutAt && static_cast<int>(controller.Transcript().size()) >= *cutAt) port.SetConnected(false);
-    });
-  }
+// Behind the controller's own 8-character buffer, as the stalls need it.
+struct AfterFault : FaultHarness {
+  AfterFault() : FaultHarness(TwoModules(), true) {}
 
   // The commit every road ends with: the connect's own is the DeviceNet one.
   static Profile CommitOf(Road road) { return road.value_or(Profile::DeviceNet); }
 
-  // From a connected main window: the profile at node 5, its page and the
-  // operator's picks.
-  void OpenProfilePage(Profile profile) {
-    auto& form = h.form;
-    form.ApplicationSelect[profile == Profile::Canopen ? 0 : 1].Choose();
-    form.CANNodeId.Type("5");
-    form.SettingParameter.Press();
-    form.WriteEDS.Press();
-    if (profile == Profile::DeviceNet) {
-      auto& page = *form.DeviceNetPage();
-      page.InpPut[devicenet::kPoll].Pick(1);
-      page.OutPut[devicenet::kPoll].Pick(1);
-    }
-    h.messages.Clear();
-  }
-  // The same, then Finish. True when it said nothing.
+  // On the connected main window: the profile at node 5, its page, Finish.
+  // True when it said nothing.
   bool Commit(Profile profile) {
-    OpenProfilePage(profile);
+    h.form.ApplicationSelect[profile == Profile::Canopen ? 0 : 1].Choose();
+    h.form.CANNodeId.Type("5");
+    h.form.SettingParameter.Press();
+    h.form.WriteEDS.Press();
+    if (profile == Profile::DeviceNet) ChooseConnections();
+    h.messages.Clear();
     Press(profile);
     return Shown().empty() && h.form.CommunicationState.Text() == pages::kEdsOkStatus;
-  }
-
-  // A new controller connected and the road's page open; a connect's
-  // controller is committed first.
-  void Prepare(Road road) {
-    h.form.Connect.Press();
-    if (!road) {
-      EXPECT_TRUE(Commit(Profile::DeviceNet));
-      return;
-    }
-    OpenProfilePage(*road);
-  }
-
-  void LeavePage() {
-    if (auto* page = h.form.CanopenPage()) page->BackButton.Press();
-    if (auto* page = h.form.DeviceNetPage()) page->BackButton.Press();
   }
 
   // Faults the line after `lines` more lines (of the next line, mid-way, for `MidLineStall`).
@@ -113,8 +81,6 @@ struct AfterFault : ConnectHarness {
     }
     return true;
   }
-
-  std::optional<int> cutAt;
 };
 
 struct Counts {
@@ -128,12 +94,7 @@ std::pair<ConnectHarness::Words, std::size_t> CleanRun(Road road) {
   AfterFault clean;
   clean.Prepare(road);
   const std::size_t before = clean.controller.Transcript().size();
-  if (road) {
-    clean.Press(*road);
-  } else {
-    clean.LeavePage();
-    clean.h.form.Connect.Press();
-  }
+  clean.Press(road);
   EXPECT_TRUE(clean.Shown().empty()) << RoadName(road);
   return {WithoutTimeStamp(AllEepromWords(clean.controller)), clean.controller.Transcript().size() - before};
 }
@@ -148,16 +109,11 @@ Counts RunAfterEveryFault(Road road, bool readAlone) {
       AfterFault r;
       r.h.state.console.ReadWordsAlone = readAlone;
       r.Prepare(road);
-      if (!road) r.LeavePage();
       const auto before = AllEepromWords(r.controller);
       // Mid-line: half way through the line, as far as the healthy run shows it.
       r.FaultAfter(n, fault, 2);
       r.h.messages.Clear();
-      if (road) {
-        r.Press(*road);
-      } else {
-        r.h.form.Connect.Press();
-      }
+      r.Press(road);
       ++counts.runs;
       const bool firstOk = r.Shown().empty();
       const auto afterFirst = WithoutTimeStamp(AllEepromWords(r.controller));

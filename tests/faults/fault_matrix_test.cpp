@@ -14,9 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "canopen/copeds_f.h"
-#include "devicenet/dnseds_set.h"
-#include "tests/support/connect_harness.h"
+#include "tests/faults/fault_harness.h"
 
 namespace gw20::testing {
 namespace {
@@ -25,14 +23,8 @@ namespace {
 // adapter (the controller's end hangs up).
 enum class Fault { Mute, HangUp };
 
-// One run of a road whose controller goes silent once `cutAfter` more lines
-// have reached it.
-struct Run : ConnectHarness {
-  explicit Run(Road what) : ConnectHarness(TwoModules()), road(what) {
-    time.OnAdvance([this](std::chrono::milliseconds) {
-      if (cutAt && static_cast<int>(controller.Transcript().size()) >= *cutAt) port.SetConnected(false);
-    });
-  }
+struct Run : FaultHarness {
+  explicit Run(Road what) : road(what) {}
 
   // Faults the line after `lines` more lines (nullopt: never); an unplugged
   // adapter goes with the answer to the last line out.
@@ -43,17 +35,11 @@ struct Run : ConnectHarness {
     controller.SetHangUpAfter(fault == Fault::HangUp ? at : std::nullopt);
   }
 
-  // Connects healthy and opens the page of the road, with an older file of
-  // the same name in the folder.
+  // The road's page open, with an older file of the same name in the folder.
   void Prepare() {
     if (!road) return;
-    OpenPage(*road);
+    FaultHarness::Prepare(road);
     std::ofstream(EdsFile(*road), std::ios::binary) << "older file\r\n";
-    if (road == Profile::DeviceNet) {
-      auto& page = *h.form.DeviceNetPage();
-      page.InpPut[devicenet::kPoll].Pick(1);
-      page.OutPut[devicenet::kPoll].Pick(1);
-    }
   }
 
   void Press() {
@@ -73,14 +59,7 @@ struct Run : ConnectHarness {
     EXPECT_TRUE(page->Loaded() && h.forms.IsShown(*page) && locked);
   }
 
-  // Back to the main window as the operator would after a failed commit.
-  void LeavePage() {
-    if (road == Profile::Canopen) h.form.CanopenPage()->BackButton.Press();
-    if (road == Profile::DeviceNet) h.form.DeviceNetPage()->BackButton.Press();
-  }
-
   Road road;
-  std::optional<int> cutAt;
 };
 
 std::size_t LinesOf(Road road) {

@@ -11,9 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "canopen/copeds_f.h"
-#include "devicenet/dnseds_set.h"
-#include "tests/support/connect_harness.h"
+#include "tests/faults/fault_harness.h"
 
 namespace gw20::testing {
 namespace {
@@ -75,12 +73,8 @@ TEST(GarbledLines, Connect) { Garble(std::nullopt, "connect"); }
 TEST(GarbledLines, ConnectOfAConfiguredController_ChangesNoStoredWord) {
   ConnectHarness::Words configured;
   {
-    ConnectHarness healthy(TwoModules());
-    healthy.OpenPage(Profile::DeviceNet);
-    healthy.h.form.DeviceNetPage()->InpPut[devicenet::kPoll].Pick(1);
-    healthy.h.form.DeviceNetPage()->OutPut[devicenet::kPoll].Pick(1);
-    healthy.Press(Profile::DeviceNet);
-    ASSERT_EQ(healthy.h.form.CommunicationState.Text(), "Produce .EDS file is OK");
+    FaultHarness healthy;
+    healthy.Prepare(std::nullopt);
     configured = AllEepromWords(healthy.controller);
   }
   for (const bool alone : {false, true}) {

@@ -13,42 +13,24 @@
 #include <utility>
 #include <vector>
 
-#include "canopen/copeds_f.h"
-#include "devicenet/dnseds_set.h"
-#include "pages/commit_messages.h"
-#include "tests/support/connect_harness.h"
+#include "tests/faults/fault_harness.h"
 
 namespace gw20::testing {
 namespace {
 
 using std::chrono::milliseconds;
 
-// Behind the controller's own 8-character buffer.
-struct StallRun : ConnectHarness {
-  explicit StallRun(Road what) : ConnectHarness(TwoModules(), true), road(what) {}
-
-  // A commit's page open, or a controller configured by a DeviceNet commit
-  // (block 1 too) for a connect.
-  void Prepare() {
-    OpenPage(road.value_or(Profile::DeviceNet));
-    if (road != Profile::Canopen) {
-      auto& page = *h.form.DeviceNetPage();
-      page.InpPut[devicenet::kPoll].Pick(1);
-      page.OutPut[devicenet::kStrobe].Pick(1);
-    }
-    if (!road) {
-      Press(Profile::DeviceNet);
-      EXPECT_EQ(h.form.CommunicationState.Text(), pages::kEdsOkStatus);
-      h.form.DeviceNetPage()->BackButton.Press();
-    }
-    h.messages.Clear();
+// Behind the controller's own 8-character buffer; a DeviceNet commit (or the
+// one configuring a connect's controller) consumes on Strobe.
+struct StallRun : FaultHarness {
+  explicit StallRun(Road what) : FaultHarness(TwoModules(), true), road(what) {
+    Prepare(road, devicenet::kStrobe);
   }
   Road road;
 };
 
 std::size_t LinesOf(Road road) {
   StallRun healthy(road);
-  healthy.Prepare();
   const std::size_t before = healthy.controller.Transcript().size();
   healthy.Press(road);
   return healthy.controller.Transcript().size() - before;
@@ -70,7 +52,6 @@ TEST(Stalls, AtEveryLineOfEveryRoad_NothingWrongIsWrittenSilently) {
         SCOPED_TRACE(RoadName(road) + ", " + std::to_string(stall.count()) + " ms stall after line " +
                      std::to_string(n) + ", line delay " + std::to_string(delay.count()) + " ms");
         StallRun r(road);
-        r.Prepare();
         r.port.SetLineDelay(delay);
         const auto stored = AllEepromWords(r.controller);
         r.controller.SetStallAfter(static_cast<int>(r.controller.Transcript().size() + n), stall);

@@ -32,8 +32,7 @@ TEST_F(ConsoleTest, ConsoleExchange_ReplyIsTheTextBeforeTheFirstPrompt) {
     std::string reply;
   };
   const std::vector<Case> cases{
-      // A prompt split across chunks.
-      {"use eeprom",
+      {"use eeprom",  // a prompt split across chunks
        "[EEPROM:]",
        {{kAfterTyping, "use eeprom\r\n[EEP"}, {kAfterTyping + 5ms, "ROM:]"}},
        "use eeprom\r\n"},
@@ -117,15 +116,13 @@ TEST_F(ConsoleTest, ConsoleReadValue_ReadsTheWordShown_FailsLeavingTheValueOther
 
 TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout_SilenceFails) {
   state.ConsoleTimeout = std::chrono::milliseconds(100);  // the scan allows 1500 ms of silence
-  // Stale text during the quiet period before typing is flushed.
   port.DeliverAfter(10ms, "stale[COM2:]");
   port.OnCarriageReturn(
       1, {{1000ms, "/scan\r\n01 ZE-4050"}, {2200ms, "\r\n02 ZE-4017"}, {3400ms, "\r\n[COM2:]"}});
-  EXPECT_TRUE(console.ConsoleScanExchange("2"));
+  EXPECT_TRUE(console.ConsoleScanExchange("2"));  // the stale text before typing flushed
   EXPECT_EQ(state.ConsoleReply, "/scan\r\n01 ZE-4050\r\n02 ZE-4017\r\n");
   EXPECT_EQ(port.Lines(), std::vector<std::string>{"/scan"});
 
-  // Silence longer than the scan allows fails.
   port.OnCarriageReturn(2, {{100ms, "/scan\r\n01 ZE-4050"}, {1800ms, "\r\n[COM2:]"}});
   EXPECT_FALSE(console.ConsoleScanExchange("2"));
   EXPECT_EQ(state.ConsoleReply, "/scan\r\n01 ZE-4050");
@@ -248,21 +245,23 @@ TEST(ConsolePacing, CharacterPause_LengthensThePauseForASlowController) {
 }
 
 TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
-  EXPECT_EQ(ParseCharacterPause("10"), std::chrono::milliseconds(10));
-  EXPECT_EQ(ParseCharacterPause("0"), std::chrono::milliseconds(0));
-  EXPECT_EQ(ParseCharacterPause("1000"), kMaxCharacterPause);
+  for (const int ms : {10, 0, 1000}) {
+    EXPECT_EQ(ParseCharacterPause(std::to_string(ms).c_str()), std::chrono::milliseconds(ms));
+  }
+  EXPECT_EQ(kMaxCharacterPause, 1000ms);
   for (const char* bad : {"", "1001", "-1", "5ms", " 5", "abc", "99999999999999999999"}) {
     EXPECT_EQ(ParseCharacterPause(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(ParseCharacterPause(nullptr), std::nullopt);
 
-  ::setenv(kCharacterPauseVariable, "25", 1);
-  EXPECT_EQ(CharacterPauseFromEnvironment(), std::chrono::milliseconds(25));
-  EXPECT_EQ(ConsoleState{}.CharacterPause, std::chrono::milliseconds(0));  // only the programs read it
-  ::setenv(kCharacterPauseVariable, "slow", 1);
-  EXPECT_EQ(CharacterPauseFromEnvironment(), std::chrono::milliseconds(0));
-  ::unsetenv(kCharacterPauseVariable);
-  EXPECT_EQ(CharacterPauseFromEnvironment(), std::chrono::milliseconds(0));
+  EXPECT_EQ(ConsoleState{}.CharacterPause, 0ms);  // only the programs read the variable
+  for (const auto& [value, pause] : {std::pair("25", 25ms), std::pair("slow", 0ms), std::pair("", 0ms)}) {
+    if (*value)
+      ::setenv(kCharacterPauseVariable, value, 1);
+    else
+      ::unsetenv(kCharacterPauseVariable);
+    EXPECT_EQ(CharacterPauseFromEnvironment(), pause) << value;
+  }
 }
 
 // Words are shown signed and kept unsigned, garbage clamped; a hexadecimal

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/console.h"
@@ -88,22 +89,25 @@ class EepromWithController : public ::testing::Test,
                              public WithController,
                              public gw20::testing::ConsoleBench<TamperingPort> {
  protected:
-  EepromWithController() : ConsoleBench(controller) { state.ControllerPrompt = "GW20M>"; }
+  EepromWithController() : ConsoleBench(controller) {
+    state.ControllerPrompt = "GW20M>";
+    values.Now = {2026, 12, 6, 9, 30, 15};
+    // Heartbeat with flag bits above 127: the console shows this word negative.
+    values.ErrorControlWord = 0x84000000u + 1000u * 256u;
+  }
   Words AllWords() const { return gw20::testing::AllEepromWords(controller); }
   std::vector<std::string> LinesSince(std::size_t first) const {
     return gw20::testing::LinesSince(controller, first);
   }
   // A committed image of three modules.
   void Commit() {
-    ConfigurationValues values;
-    values.Now = {2026, 12, 6, 9, 30, 15};
-    values.ErrorControlWord = 0x84000000u + 1000u * 256u;
     ASSERT_TRUE(BuildConfigurationImage(values, params, ThreeModules(), image).Ok());
     ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, false).Ok());
   }
 
   EepromImage image;
   GatewayParameters params;
+  ConfigurationValues values;
   std::vector<int> progress;
   ProgressCallback record = [this](int value) { progress.push_back(value); };
 };
@@ -134,16 +138,9 @@ TEST_F(EepromWithController, UnwrittenHeader_ConnectsWithDefaultsAndNoBlockTwoRe
 TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged) {
   const auto table = ThreeModules();
   params.NodeId = 5, params.CanBaudIndex = 2, params.Com2BaudIndex = 3, params.Com2Timeout = 250;
-  ConfigurationValues values;
-  values.Now = {2026, 12, 6, 9, 30, 15};
-  // Heartbeat with flag bits above 127: the console shows this word negative.
-  values.ErrorControlWord = 0x84000000u + 1000u * 256u;
   values.LastOutputMap = 2, values.LastInputMap = 3;
-  ASSERT_TRUE(BuildConfigurationImage(values, params, table, image).Ok());
-  EXPECT_EQ(image.ModuleBlockBytes, 24);
-  EXPECT_EQ(image.EepromConfigValid, 1);
-
-  ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, false).Ok());
+  ASSERT_NO_FATAL_FAILURE(Commit());
+  EXPECT_EQ(std::pair(image.ModuleBlockBytes, image.EepromConfigValid), std::pair(24, 1));
   const std::string errorControlText = "-2080118784";
   const auto lines = controller.Transcript();
   const auto block2 = std::find(lines.begin(), lines.end(), "block 2");

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "link/com_para_setting_f.h"
@@ -39,7 +40,6 @@ struct Outcome {
   std::vector<std::string> status;
 };
 
-// One scan from the main prompt of the bench's far end.
 template <class Port>
 Outcome Scan(gw20::testing::ConsoleBench<Port>& b, const GatewayParameters& params) {
   b.state.ControllerPrompt = "GW20M>";
@@ -118,12 +118,10 @@ TEST(ScriptedScan, ListingVariants_AreParsedWithoutOverrunningTheTable) {
   const auto odd =
       ScanScripted("!05RA850{5}\r\n!0ARA850D{d}\r\n!07RA8", {{"$052", "!05300602"}, {"$0A2", "!0A310600"}});
   ASSERT_TRUE(odd.result.Ok()) << odd.result.description;
-  EXPECT_EQ(odd.table.ModuleCount, 2);
-  EXPECT_EQ(odd.table.ModuleList[0].ModelName, "RA850");
-  EXPECT_EQ(odd.table.ModuleList[1].ModelName, "RA850");
-  EXPECT_EQ(odd.table.ModuleList[1].Address, "10");
-  EXPECT_EQ(odd.table.ModuleList[1].TypeCode, 0x31);
-  EXPECT_TRUE(odd.table.ModuleList[2].Address.empty());
+  const auto& list = odd.table.ModuleList;
+  EXPECT_EQ(std::tuple(odd.table.ModuleCount, list[0].ModelName, list[1].ModelName, list[1].Address,
+                       list[1].TypeCode, list[2].Address),
+            std::tuple(2, "RA850", "RA850", "10", 0x31, ""));
 
   std::string sixteen;
   for (int i = 0; i < 16; ++i) sixteen += "!01RA394{x}";
@@ -139,11 +137,9 @@ TEST(ScriptedScan, BadEntriesAndAnswers_EndTheScanWithTheirFailure) {
   EXPECT_EQ(std::count(unconfigured.lines.begin(), unconfigured.lines.end(), "$052"), 0);
 
   EXPECT_EQ(ScanScripted("!05XX999{}", {}).result.status, ScanStatus::ModuleNotSupported);
-  EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", "Timeout"}}).result.status, ScanStatus::ModuleNotSupported);
-  EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", "!05300602 Timeout"}}).result.status,
-            ScanStatus::ModuleNotSupported);
-  EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", "no answer"}}).result.status,
-            ScanStatus::ModuleNotSupported);
+  for (const char* answer : {"Timeout", "!05300602 Timeout", "no answer"}) {
+    EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", answer}}).result.status, ScanStatus::ModuleNotSupported);
+  }
 
   const auto garbled = ScanScripted("!05RA850{}", {{"$052", "!05ZZ0602"}});
   EXPECT_EQ(garbled.result.status, ScanStatus::Error);

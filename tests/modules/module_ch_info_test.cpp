@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "modules/model_catalog.h"
@@ -66,12 +67,10 @@ TEST(ModuleChInfo, DigitalChannels_RoundUpToWholeBytesPerModule) {
   ModuleTable table;
   ASSERT_TRUE(Identify(table, 0, "RA387", "1"));  // 13 digital outputs
   ASSERT_TRUE(Identify(table, 1, "RA952", "2"));  // 14 digital inputs
-  EXPECT_EQ(table.TotalDOBytes, 2);
-  EXPECT_EQ(table.TotalDIBytes, 2);
+  EXPECT_EQ(std::pair(table.TotalDOBytes, table.TotalDIBytes), std::pair(2, 2));
   ASSERT_TRUE(Identify(table, 2, "RA476", "3"));  // 4 + 4, twice: a byte each, not one shared
   ASSERT_TRUE(Identify(table, 3, "RB356", "4"));
-  EXPECT_EQ(table.TotalDOBytes, 4);
-  EXPECT_EQ(table.TotalDIBytes, 4);
+  EXPECT_EQ(std::pair(table.TotalDOBytes, table.TotalDIBytes), std::pair(4, 4));
 }
 
 // A total past 255 bytes, a slot or an address out of range: thrown before
@@ -87,8 +86,7 @@ TEST(ModuleChInfo, TotalPast255OrBadSlotOrAddress_ThrowsAndLeavesTableUnchanged)
     EXPECT_STREQ(e.what(),
                  "Overflow: TotalAIBytes would be 260 bytes (at most 255) with module RA883Z at address 13");
   }
-  EXPECT_EQ(table.TotalAIBytes, 240);
-  EXPECT_EQ(table.ModuleList[12].AIChannels, 0);
+  EXPECT_EQ(std::pair(table.TotalAIBytes, table.ModuleList[12].AIChannels), std::pair(240, 0));
   EXPECT_EQ(table.AppObjList[12].Name, "");
 
   table.CurrentModule = kModuleSlots;
@@ -124,11 +122,12 @@ TEST(ModuleTable, ResetThenRescan_ClearsCountsAndOrderFollowsUsedSlots) {
   for (int slot : {1, 4, 14}) ASSERT_TRUE(Identify(table, slot, "RA412", std::to_string(slot + 1)));
   BuildModuleOrder(table);
   ResetModuleTable(table);
-  EXPECT_EQ(table.ModuleCount + table.ModuleOrder[1], 0);
-  EXPECT_EQ(table.TotalDOBytes + table.TotalAOBytes + table.TotalDIBytes + table.TotalAIBytes, 0);
   const ZelkModuleRecord& r = table.ModuleList[4];
+  EXPECT_EQ(table.ModuleCount + table.ModuleOrder[1] + table.TotalDOBytes + table.TotalAOBytes +
+                table.TotalDIBytes + table.TotalAIBytes + r.DOChannels + r.AOChannels + r.DIChannels +
+                r.AIChannels + r.CounterChannels,
+            0);
   EXPECT_EQ(r.Address, "");
-  EXPECT_EQ(r.DOChannels + r.AOChannels + r.DIChannels + r.AIChannels + r.CounterChannels, 0);
 
   // A smaller second scan: stale order entries behind the new count are cleared.
   table.ModuleList[7].Address = "8";
@@ -138,22 +137,16 @@ TEST(ModuleTable, ResetThenRescan_ClearsCountsAndOrderFollowsUsedSlots) {
 }
 
 TEST(ModuleTable, ParseModuleAddress_TakesOnlyTheScansPlainDecimal) {
-  EXPECT_EQ(ParseModuleAddress("0"), 0);
-  EXPECT_EQ(ParseModuleAddress("10"), 10);
-  EXPECT_EQ(ParseModuleAddress("255"), 255);
+  for (const int n : {0, 10, 255}) EXPECT_EQ(ParseModuleAddress(std::to_string(n)), n);
   for (const char* text : {"", "-0", "-1", "+1", "007", "01", " 1", "1 ", "256", "0x1", "1a"})
     EXPECT_EQ(ParseModuleAddress(text), std::nullopt) << text;
 }
 
 // The module viewer: one row per module in ModuleOrder, and the number
 // formats of its cells.
-class ZelkInfo : public ::testing::Test {
- protected:
+TEST(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   ModuleTable table;
   testing::FormRecorder host;
-};
-
-TEST_F(ZelkInfo, ModulesWithAGapBetweenSlots_GiveConsecutiveRowsInModuleOrder) {
   // Name, address, DO, AO, DI, AI and counter channels, type code count, type codes, data format.
   table.ModuleList[0] = {"RA812", "10", 6, 0, 0, 8, 0, 1, 0x0D, 0, 0};
   table.ModuleList[1].ModelName = "RB706";  // rejected by the scan: no address

@@ -16,7 +16,6 @@
 namespace gw20::sim {
 namespace {
 
-// `line` split at its blanks, as a shell would split it.
 std::vector<std::string> Words(const std::string& line) {
   std::istringstream in(line);
   return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <numeric>
 #include <optional>
@@ -23,23 +24,28 @@ namespace {
 
 using std::chrono::milliseconds;
 
-// Types `text` one character per burst, as a patient PC does, and returns the reply.
+// Types `text` one character per burst, as a patient PC does; the reply.
 std::string Type(Controller& controller, std::string_view text) {
   for (const char c : text) controller.Receive(std::string_view(&c, 1));
   return controller.TakeOutput();
 }
 
-// Something typed and the reply it gets.
 struct Exchange {
   std::string_view typed;
   std::string_view reply;
 };
 
-// Types each exchange's text in turn and checks each reply.
 void ExpectReplies(Controller& controller, std::span<const Exchange> exchanges) {
   for (const auto& [typed, reply] : exchanges) {
     EXPECT_EQ(Type(controller, typed), reply) << "typed " << ::testing::PrintToString(std::string(typed));
   }
+}
+
+using Words = std::vector<std::uint32_t>;
+Words WordsAt(const Controller& controller, std::initializer_list<std::pair<int, int>> at) {
+  Words words;
+  for (const auto& [block, address] : at) words.push_back(controller.Word(block, address));
+  return words;
 }
 
 std::string Wait(Controller& controller, milliseconds elapsed) {
@@ -89,8 +95,7 @@ TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
 
 TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   Controller controller(ControllerOptions{});
-  EXPECT_EQ(controller.Word(0, 4), 2006u * 65536 + 3 * 256 + 7);
-  EXPECT_EQ(controller.Word(2, 252), 4294967295u);
+  EXPECT_EQ(WordsAt(controller, {{0, 4}, {2, 252}}), (Words{2006u * 65536 + 3 * 256 + 7, 4294967295u}));
   Type(controller, "use eeprom\rblock 0\r");
   EXPECT_EQ(Type(controller, "el 40\r"), "el 40\r\nLong(40)=-1\r\n-->");
   EXPECT_EQ(Type(controller, "-1\r"), "-1\r\nLong(44)=-1\r\n-->");
@@ -106,9 +111,7 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
       {".\r", ".\r\n[EEPROM:]"},
   };
   ExpectReplies(controller, pastTheLimits);
-  EXPECT_EQ(
-      (std::vector<std::uint32_t>{controller.Word(0, 44), controller.Word(0, 48), controller.Word(0, 52)}),
-      (std::vector<std::uint32_t>{2147483648u, 2147483648u, 4294967295u}));
+  EXPECT_EQ(WordsAt(controller, {{0, 44}, {0, 48}, {0, 52}}), (Words{2147483648u, 2147483648u, 4294967295u}));
   EXPECT_EQ(Type(controller, "el 44\r"), "el 44\r\nLong(44)=-2147483648\r\n-->");
   Type(controller, ".\r");
 
@@ -116,14 +119,12 @@ TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   controller.SetWord(1, 248, 7);
   EXPECT_EQ(Type(controller, "block 1\rel 248\r"), "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->");
   EXPECT_EQ(Type(controller, "1\r2\r"), "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]");
-  EXPECT_EQ(
-      (std::vector<std::uint32_t>{controller.Word(1, 248), controller.Word(1, 252), controller.Word(0, 252)}),
-      (std::vector<std::uint32_t>{1, 2, 4294967295u}));
+  EXPECT_EQ(WordsAt(controller, {{1, 248}, {1, 252}, {0, 252}}), (Words{1, 2, 4294967295u}));
 }
 
 constexpr std::string_view kSession = "use eeprom\rblock 0\rel 0\r.\rexit\ruse com2\r/q\rhelp\r";
 
-// Everything sent for a session through every mode, typed by a patient PC.
+// Everything sent for a session through every mode.
 std::string Session(double garbleRate, std::uint32_t seed) {
   ControllerOptions options;
   options.garbleRate = garbleRate;
@@ -152,7 +153,6 @@ TEST(ControllerTest, LineNoiseRepeatsForASeedAndHitsCharactersAtTheRate) {
   EXPECT_EQ(changed(garbage), clean.size());
 }
 
-// Types `text` one character every `step` of the controller's clock.
 void TypeSlowly(Controller& controller, std::string_view text, milliseconds step) {
   for (const char c : text) {
     controller.Receive(std::string_view(&c, 1));
@@ -232,7 +232,6 @@ TEST(ControllerTest, StallKeepsWhatFitsTheBufferAndHandlesItAfterwards) {
   EXPECT_THROW(Controller{timeless}, std::invalid_argument);
 }
 
-// The field port behind "use com2": scan, configuration query and its faults.
 // The "!" entries of a listing, each up to and including its "{".
 std::vector<std::string> Entries(const std::string& listing) {
   std::vector<std::string> entries;
@@ -258,10 +257,11 @@ std::unique_ptr<Controller> ChainController() {
 
 TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPerAbsentAddress) {
   const auto controller = ChainController();
-  EXPECT_EQ(Type(*controller, "/timeout 100\r"), "/timeout 100\r\nTime-out = 100 ms\r\n[COM2:]");
-  EXPECT_EQ(Type(*controller, "/baud 9600\r"), "/baud 9600\r\nBaud rate = 9600\r\n[COM2:]");
-  EXPECT_EQ(Type(*controller, "/start 0\r"), "/start 0\r\nStart address = 0\r\n[COM2:]");
-  EXPECT_EQ(Type(*controller, "/end  15\r"), "/end  15\r\nEnd address = 15\r\n[COM2:]");
+  const Exchange settings[] = {{"/timeout 100\r", "/timeout 100\r\nTime-out = 100 ms\r\n[COM2:]"},
+                               {"/baud 9600\r", "/baud 9600\r\nBaud rate = 9600\r\n[COM2:]"},
+                               {"/start 0\r", "/start 0\r\nStart address = 0\r\n[COM2:]"},
+                               {"/end  15\r", "/end  15\r\nEnd address = 15\r\n[COM2:]"}};
+  ExpectReplies(*controller, settings);
 
   // Two modules answer (5 ms each), fourteen addresses time out on the controller's clock.
   std::string listing = Type(*controller, "/scan\r");
@@ -312,9 +312,10 @@ TEST(FieldPortTest, ConfigurationQueryAnswersPresentModulesAndTimesOutOtherwise)
   }
 
   // Bad settings are refused and keep the old value; a line typed during a scan stops it.
-  EXPECT_EQ(Type(*controller, "/baud 9601\r"), "/baud 9601\r\nInvalid value\r\n[COM2:]");
-  EXPECT_EQ(Type(*controller, "/timeout -5\r"), "/timeout -5\r\nInvalid value\r\n[COM2:]");
-  EXPECT_EQ(Type(*controller, "/sleep\r"), "/sleep\r\nUnknown command\r\n[COM2:]");
+  const Exchange refused[] = {{"/baud 9601\r", "/baud 9601\r\nInvalid value\r\n[COM2:]"},
+                              {"/timeout -5\r", "/timeout -5\r\nInvalid value\r\n[COM2:]"},
+                              {"/sleep\r", "/sleep\r\nUnknown command\r\n[COM2:]"}};
+  ExpectReplies(*controller, refused);
   Type(*controller, "/scan\r");
   EXPECT_EQ(Type(*controller, "/q\r"), "/q\r\nAborted\r\nGW20M>");
   EXPECT_EQ(Wait(*controller, milliseconds(10000)), "");
@@ -336,7 +337,6 @@ TEST(FieldPortTest, FaultsSilenceTheCableOrGarbleOneAnswer) {
   EXPECT_EQ(Type(controller, "/q\r"), "/q\r\nGW20M>");
 }
 
-// The EEPROM file, --eeprom's.
 void WriteAll(const std::filesystem::path& file, const std::string& text) { std::ofstream(file) << text; }
 
 ControllerOptions WithFiles(const gw20::testing::ScratchFolder& dir) {
@@ -356,9 +356,7 @@ TEST(EepromFileTest, CreatedSavedAndReloaded) {
     const std::string created = gw20::testing::ReadFile(dir / "eeprom.txt");
     EXPECT_EQ(created.substr(0, created.find("0:8=")), "0:0=266\n0:4=131465991\n");
     EXPECT_NE(created.find("\n2:252=4294967295\n"), std::string::npos);
-    for (const char c : std::string("use eeprom\rblock 2\rel 100\r-2\r")) {
-      controller.Receive(std::string_view(&c, 1));
-    }
+    Type(controller, "use eeprom\rblock 2\rel 100\r-2\r");
     controller.SetWord(1, 0, 42);
   }
   EXPECT_EQ(gw20::testing::ReadFile(dir / "transcript.txt"), "use eeprom\nblock 2\nel 100\n-2\n");
@@ -366,9 +364,7 @@ TEST(EepromFileTest, CreatedSavedAndReloaded) {
 
   // The file wins over the firmware options once it exists.
   const Controller reloaded(WithFiles(dir));
-  EXPECT_EQ(reloaded.Word(2, 100), 4294967294u);
-  EXPECT_EQ(reloaded.Word(1, 0), 42u);
-  EXPECT_EQ(reloaded.Word(0, 0), 266u);
+  EXPECT_EQ(WordsAt(reloaded, {{2, 100}, {1, 0}, {0, 0}}), (Words{4294967294u, 42u, 266u}));
   EXPECT_TRUE(reloaded.Transcript().empty());
 }
 
