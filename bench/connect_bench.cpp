@@ -45,7 +45,8 @@
 #include "bench/sim_process.h"
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
-#include "platform/qt/qt_serial_port.h"
+#include "link/console.h"
+#include "platform/qt/console_port.h"
 #include "platform/ui/serial_port.h"
 
 namespace {
@@ -107,7 +108,12 @@ long StatusKiB(const std::string& field) {
 // The program's serial port, counting the characters that pass.
 class CountingPort : public gw20::ui::SerialPort {
  public:
-  explicit CountingPort(gw20::ui::SerialPort& port) : port_(port) {}
+  explicit CountingPort(gw20::qtui::ConsolePort& port) : port_(port) {}
+
+  // COM1 leads to `device` from the next Open on.
+  void LeadTo(const std::string& device) {
+    port_.SetRoute(1, gw20::ui::RouteOf(*gw20::ui::ParseConsoleAddress(device).address, nullptr));
+  }
 
   void Reset() { typed_ = received_ = 0; }
   long Typed() const { return typed_; }
@@ -137,7 +143,7 @@ class CountingPort : public gw20::ui::SerialPort {
   bool WaitForInput(milliseconds limit) override { return port_.WaitForInput(limit); }
 
  private:
-  gw20::ui::SerialPort& port_;
+  gw20::qtui::ConsolePort& port_;
   long typed_ = 0;
   long received_ = 0;
 };
@@ -261,7 +267,7 @@ class Bench {
     std::vector<std::string> args{"--eeprom", (folder.Path() / "eeprom.txt").string()};
     if (modules > 0) args.insert(args.end(), {"--modules", gw20::bench::ModuleList(modules)});
     gw20::bench::SimProcess sim(folder.Path(), args);
-    setenv("GW20_COM1", sim.Link().c_str(), 1);
+    port_.LeadTo(sim.Link());
     state_.console.CharacterPause = pause;
     op_.scanTimeoutMs = scanTimeoutMs;
     port_.Reset();
@@ -567,7 +573,8 @@ int main(int argc, char* argv[]) {
   gw20::appqt::StyleApplication();
   const gw20::bench::ScratchFolder edsFolder;
   gw20::cli::WorkingFolder folder(edsFolder.Path());
-  gw20::qtui::QtSerialPort qtPort;
+  gw20::qtui::ConsolePort qtPort(gw20::qtui::ComPortRoutes(nullptr),
+                                 gw20::link::ConsoleState{}.ConsoleTimeout);
   CountingPort port(qtPort);
   gw20::appqt::DesktopProgram program({.folder = &folder, .port = &port});
   gw20::app::AppState& state = program.State();

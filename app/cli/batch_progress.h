@@ -51,6 +51,7 @@ class ProgressPort : public ui::SerialPort {
 
   void SetPortNumber(int number) override { port_.SetPortNumber(number); }
   int PortNumber() const override { return port_.PortNumber(); }
+  ui::ConsoleAddress Named() const override { return port_.Named(); }
   bool SetSettings(const ui::SerialSettings& settings) override { return port_.SetSettings(settings); }
   ui::OpenResult Open() override;
   bool IsOpen() const override { return port_.IsOpen(); }
@@ -62,6 +63,7 @@ class ProgressPort : public ui::SerialPort {
   int OutBufferCount() override { return port_.OutBufferCount(); }
   bool WaitForInput(std::chrono::milliseconds limit) override { return port_.WaitForInput(limit); }
   std::string DeviceFault() const override { return port_.DeviceFault(); }
+  std::string_view FaultHint() const override { return port_.FaultHint(); }
 
  private:
   void Report(ApplyStage stage, int percent);

@@ -10,7 +10,7 @@ namespace gw20::cli {
 
 std::string UsageText() {
   return "usage: gw20cli --help | --version\n"
-         "       gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]\n"
+         "       gw20cli [--port ADDRESS] [--scan-baud BPS] [--scan-checksum on|off]\n"
          "               [--scan-timeout MS] [--type-back] scan [--json]\n"
          "       gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]\n"
          "               [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]\n"
@@ -24,7 +24,7 @@ std::string UsageText() {
          "               [--list [--json]]\n"
          "       gw20cli [port and scan options] save PLAN\n"
          "       gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]\n"
-         "       gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]\n"
+         "       gw20cli [--port ADDRESS] apply PLAN [--node N] [--out DIR] [--no-verify]\n"
          "               [--safe-order] [--type-back] [--record FILE] [--progress-fd N]\n"
          "       gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]\n"
          "               [--out DIR] [--no-verify] [--safe-order] [--type-back]\n"
@@ -44,8 +44,8 @@ std::string UsageText() {
          "                          the modules found are the plan's chain, set the\n"
          "                          plan's parameters and choices, commit and write the\n"
          "                          EDS file; prints the file's path\n"
-         "  batch PLAN              apply the plan to the controllers on --ports (COMn or\n"
-         "                          device paths, comma-separated) at the same time, one\n"
+         "  batch PLAN              apply the plan to the controllers on --ports (console\n"
+         "                          addresses, comma-separated) at the same time, one\n"
          "                          gw20cli apply per port; shows each port's stage and\n"
          "                          outcome and a summary; exit status 0 only when every\n"
          "                          port succeeded\n"
@@ -94,7 +94,10 @@ std::string UsageText() {
          "                          of opening each word with its own \"el\" and \".\"\n"
          "                          (the default, so that noise on the line can never\n"
          "                          change a stored word; the read-back too)\n"
-         "  --port COMn|DEVICE      console port (default COM1); a device path stands in\n"
+         "  --port ADDRESS          console port (default COM1): COMn (GW20_COMn says what\n"
+         "                          it stands for), a device path, tcp://HOST:PORT or\n"
+         "                          rfc2217://HOST:PORT (a serial device server; IPv6\n"
+         "                          in brackets); an address other than COMn stands in\n"
          "                          for COM1\n"
          "  --scan-baud BPS         field-port bit rate of the scan (default " +
          std::to_string(link::kFieldBitRates[link::kDefaultScanBaudIndex]) +

@@ -255,14 +255,6 @@ TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
     EXPECT_EQ(ParseCharacterPause(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(ParseCharacterPause(nullptr), std::nullopt);
-
-  ::setenv(kCharacterPauseVariable, "25", 1);
-  EXPECT_EQ(CharacterPauseFromEnvironment(), std::chrono::milliseconds(25));
-  EXPECT_EQ(ConsoleState{}.CharacterPause, std::chrono::milliseconds(0));  // only the programs read it
-  ::setenv(kCharacterPauseVariable, "slow", 1);
-  EXPECT_EQ(CharacterPauseFromEnvironment(), std::chrono::milliseconds(0));
-  ::unsetenv(kCharacterPauseVariable);
-  EXPECT_EQ(CharacterPauseFromEnvironment(), std::chrono::milliseconds(0));
 }
 
 // Words are shown signed and kept unsigned, garbage clamped; a hexadecimal
