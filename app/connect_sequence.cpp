@@ -353,6 +353,9 @@ bool ConnectSequence::Fail(const std::string& text, const std::string& title, co
   if (!note.empty()) services_.messages.Note("gw20.console", note);
   services_.messages.Show(text, title, ui::MessageButtons::Ok);
   form_.CommunicationState.SetText(status);
+  // The status is the system's; the note (an unplugged adapter above all)
+  // is shown where it adds to it instead of replacing it.
+  form_.CommunicationState.SetToolTip(note);
   form_.EndSession();
   return false;
 }

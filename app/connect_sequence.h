@@ -66,7 +66,8 @@ class ConnectSequence {
   // Ends the session after `text` (title `title`, may be empty) and sets the
   // status line to `status`. `failing` (the exchange that got no answer,
   // e.g. `no ">" after "exit"`) and a failure of the port's device go to the
-  // operator's diagnostics first. Always returns false.
+  // operator's diagnostics first, and to the status line's tool tip (empty
+  // when there is none). Always returns false.
   bool Fail(const std::string& text, const std::string& title, const std::string& status,
             const std::string& failing = {});
   // "Timeout", with `failing` as for Fail.

@@ -56,6 +56,7 @@ void Main_F::NameControls() {
   File.SetName("File");
   OpenPlan.SetName("OpenPlan");
   SavePlan.SetName("SavePlan");
+  ClosePlan.SetName("ClosePlan");
   ExitProgram.SetName("ExitProgram");
   About_.SetName("About_");
   CommunicationRegion.SetName("CommunicationRegion");
@@ -95,10 +96,12 @@ void Main_F::NameControls() {
 }
 
 void Main_F::SetCaptions() {
-  SetCaption("General Setting");
+  SetCaption(kMainCaption);
   File.SetCaption("File");
   OpenPlan.SetCaption("Open Plan...");
   SavePlan.SetCaption("Save Plan...");
+  ClosePlan.SetCaption("Close Plan");
+  ClosePlan.SetEnabled(false);  // until a plan is opened
   ExitProgram.SetCaption("Exit");
   About_.SetCaption("About");
   CommunicationRegion.SetCaption("Communication");
@@ -137,6 +140,7 @@ void Main_F::WireEvents() {
   About_.OnClick = [this] { About__Click(); };
   OpenPlan.OnClick = [this] { OpenPlan_Click(); };
   SavePlan.OnClick = [this] { SavePlan_Click(); };
+  ClosePlan.OnClick = [this] { ClosePlan_Click(); };
   Connect.OnMouseUp = [this] { Connect_MouseUp(); };
   SettingParameter.OnClick = [this] { SettingParameter_Click(); };
   WriteEDS.OnMouseUp = [this] { WriteEDS_MouseUp(); };
@@ -368,12 +372,8 @@ void Main_F::Connect_MouseUp() {
   // leaves everything, the plan's part included, as it was.
   const int entry = ComPort.ListIndex();
   const bool starts = !state_.CommitBusy && entry >= 0 && entry < link::kPortCount;
-  if (starts) {
-    // Pages left before this connect were left for another controller.
-    plans_->canopenVisited.reset();
-    plans_->deviceNetVisited.reset();
-    plans_->presets = false;
-  }
+  // Pages left before this connect were left for another controller.
+  if (starts) plans_->ForgetVisits();
   ConnectSequence(*this, state_, services_).Run();
   if (starts && Connected) SetPanelsFromPlan();
 }

@@ -50,6 +50,9 @@ inline constexpr int kUnsetCom2TimeoutShownMs = 50;
 
 // The plan menu items' dialogs list plan files.
 inline constexpr char kPlanFileFilter[] = "Plans (*.json)";
+// The window's caption; while a plan is loaded its file follows:
+// "General Setting - Plan press3.json".
+inline constexpr char kMainCaption[] = "General Setting";
 
 // Main window size in twips.
 inline constexpr int kMainWidth = 8240;
@@ -61,8 +64,8 @@ class Main_F : public ui::Form {
   Main_F(AppState& state, ui::Services& services);
   ~Main_F() override;
 
-  // Menus. The File menu holds OpenPlan, SavePlan and ExitProgram.
-  ui::Menu File, OpenPlan, SavePlan, ExitProgram, About_;
+  // Menus. The File menu holds OpenPlan, SavePlan, ClosePlan and ExitProgram.
+  ui::Menu File, OpenPlan, SavePlan, ClosePlan, ExitProgram, About_;
 
   // Communication area.
   ui::Frame CommunicationRegion;
@@ -127,16 +130,24 @@ class Main_F : public ui::Form {
   void Connect_MouseUp();
   void About__Click();
   // Reads a plan the operator picks; a bad plan is refused with its message
-  // and changes nothing. Connected: sets the panels from it as the operator
-  // would, unless the chain found differs (one message, nothing set).
-  // Otherwise: presets the scan dialog and sets the panels after the next
-  // connect. The page of the plan's profile presets its choices whenever it
-  // opens while the chain matches.
+  // and changes nothing. Otherwise the plan is loaded (the caption names it,
+  // ClosePlan is enabled) and one message says what it sets. Connected: sets
+  // the panels from it as the operator would, unless the chain found differs
+  // (then that is the one message, and nothing is set). Otherwise: presets
+  // the scan dialog and sets the panels after the next connect, whose status
+  // then says so. The page of the plan's profile presets its choices
+  // whenever it opens while the chain matches.
   void OpenPlan_Click();
+  // Forgets the loaded plan: nothing is preset any more; what it has set
+  // stays as an operator's typing would.
+  void ClosePlan_Click();
   // Writes the plan of the panels and of the choices the page of the chosen
   // profile was left with (before a visit: the controller's stored choices,
-  // else the page's presets) to a file the operator picks. Before a connect
-  // the status line asks for one.
+  // else the page's presets; a DeviceNet list the page presets nothing in
+  // keeps the stored choice until the operator picks from it) to a file the
+  // operator picks, ".json" added to a name without an extension; an
+  // existing file is replaced only when the operator says so. A message
+  // names the file written. Before a connect the status line asks for one.
   void SavePlan_Click();
   void ExitProgram_Click();
   void EixtProgram_Click();
@@ -175,6 +186,8 @@ class Main_F : public ui::Form {
   bool UnloadConfigurationPages();
   // The plan menu's part of a connect and of a page opening or closing.
   void SetPanelsFromPlan();
+  // The caption and ClosePlan after a plan was loaded or forgotten.
+  void ShowLoadedPlan();
   void PresetPageFromPlan(int applicationType);
   void RememberPageChoices();
 

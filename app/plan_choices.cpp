@@ -128,6 +128,18 @@ DeviceNetChoices DeviceNetChoicesOf(const devicenet::DNSEdsSet& page,
   return chosen;
 }
 
+void KeepUnpickedConsumed(const devicenet::DNSEdsSet& page, ConsumedPicks& picked,
+                          const std::optional<plans::PlanDeviceNet>& stored, DeviceNetChoices& chosen) {
+  for (const int k : {devicenet::kStrobe, devicenet::kCosCyclic}) {
+    const auto slot = static_cast<std::size_t>(k);
+    // The page loads these lists without a selection: one shows only a pick.
+    if (page.OutPut[k].ListIndex() >= 0) picked[slot] = true;
+    if (picked[slot]) continue;
+    chosen.deviceNet.connections[slot].consumed =
+        stored ? stored->connections[slot].consumed : plans::PlanConnection{}.consumed;
+  }
+}
+
 plans::Plan PlanOfPanels(const link::GatewayParameters& params, plans::Profile profile,
                          const modules::ModuleTable& table) {
   plans::Plan plan;

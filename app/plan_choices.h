@@ -4,9 +4,11 @@
 // and the desktop program's Open Plan), and the plan the main window's panels
 // and a page's choices stand for (Save Plan).
 
+#include <array>
 #include <optional>
 #include <string>
 
+#include "devicenet/connections.h"
 #include "eds/eds_info.h"
 #include "plans/plan.h"
 
@@ -19,8 +21,7 @@ struct MapTables;
 }
 namespace gw20::devicenet {
 class DNSEdsSet;
-struct ConnectionChoices;
-}  // namespace gw20::devicenet
+}
 namespace gw20::link {
 struct EepromImage;
 struct GatewayParameters;
@@ -71,6 +72,19 @@ DeviceNetChoices DeviceNetChoicesOf(const devicenet::DNSEdsSet& page,
                                     const devicenet::ConnectionChoices& choices,
                                     const modules::ModuleTable& table, const eds::MapTables& maps);
 
+// The consumed lists the DeviceNet page presets nothing in at load (Strobe,
+// COS/Cyclic), by slot; the Poll slot and every produced list are preset
+// from what the controller stores.
+using ConsumedPicks = std::array<bool, devicenet::kConnectionSlots>;
+
+// Marks in `picked` the lists of those that show a pick on the page as it
+// is left (the operator's, or a plan's), then replaces in `chosen` the
+// consumed connection of every such list not picked since the connect by
+// `stored` (the controller's choices, as TakeStoredChoices gives them), or by
+// "None" without them: a visit keeps what it does not change.
+void KeepUnpickedConsumed(const devicenet::DNSEdsSet& page, ConsumedPicks& picked,
+                          const std::optional<plans::PlanDeviceNet>& stored, DeviceNetChoices& chosen);
+
 // The plan of the main window's panels: `profile` (the application option),
 // the node, CAN bit rate and field port as stored by the last Setting or
 // connect and shown in the viewer (an unset field-port time-out as the panel
@@ -96,6 +110,16 @@ struct PlanSession {
   // The choices of each page as it was left last since the connect.
   std::optional<CanopenChoices> canopenVisited;
   std::optional<DeviceNetChoices> deviceNetVisited;
+  // The lists the DeviceNet page does not preset that were picked since the connect.
+  ConsumedPicks consumedPicked{};
+
+  // A connect starts: what was chosen before was chosen for another controller.
+  void ForgetVisits() {
+    presets = false;
+    canopenVisited.reset();
+    deviceNetVisited.reset();
+    consumedPicked = {};
+  }
 };
 
 }  // namespace gw20::app

@@ -1,8 +1,12 @@
-// The main window's plan menu items: Open Plan and Save Plan, and what they
-// add to a connect and to a configuration page opening and closing.
+// The main window's plan menu items: Open Plan, Close Plan and Save Plan, and
+// what they add to a connect and to a configuration page opening and closing.
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
@@ -25,12 +29,56 @@ using link::kErrorTitle;
 constexpr char kOpenPlanTitle[] = "Open Plan";
 constexpr char kSavePlanTitle[] = "Save Plan";
 constexpr char kPlanExtension[] = ".json";
+constexpr char kPlanPresetStatus[] = "Preset from the plan";
 
 std::string ChainDifferenceText(const std::string& file, const std::vector<std::string>& differences) {
   std::string text =
       "The modules connected are not the chain of the plan " + file + "; nothing was taken from it:";
   for (const auto& line : differences) text += "\n" + line;
   return text;
+}
+
+// A longer file name gives way in the middle: the caption would widen the window.
+constexpr std::size_t kPlanNameChars = 40;
+constexpr char kElided[] = "...";
+
+// "Plan press3.json": how the window names a loaded plan.
+std::string PlanName(const std::string& file) {
+  std::string name = std::filesystem::path(file).filename().string();
+  if (name.size() > kPlanNameChars) {
+    const std::size_t kept = (kPlanNameChars - (sizeof kElided - 1)) / 2;
+    name = name.substr(0, kept) + kElided + name.substr(name.size() - kept);
+  }
+  return "Plan " + name;
+}
+
+std::string SerialText(const plans::PlanSerial& serial) {
+  return std::to_string(serial.bitRateBps) + " bit/s, checksum " + (serial.checksum ? "on" : "off");
+}
+
+std::string ModulesText(std::size_t count) {
+  if (count == 0) return "no modules";
+  return std::to_string(count) + (count == 1 ? " module" : " modules");
+}
+
+// What Open Plan confirms: what the plan sets, and when.
+std::string PlanSummaryText(const std::string& file, const plans::Plan& plan, bool setNow) {
+  const auto& application = link::kCanApplications[plans::ApplicationTypeOf(plan.profile)];
+  std::string text = PlanName(file) + " sets:\n";
+  text += std::string(application.Name) + ", node ID " + std::to_string(plan.nodeId) + ", " +
+          std::to_string(plan.canBitRateKbps) + " kbit/s\n";
+  text += "field port " + SerialText(plan.fieldPort) + ", time-out " +
+          std::to_string(plan.fieldPort.timeoutMs) + " ms\n";
+  text += "for " + ModulesText(plan.modules.size()) + ", scanned at " + SerialText(plan.scan) + "\n";
+  text += setNow ? "The panels are set; the " + std::string(application.Name) +
+                       " page presets the plan's choices."
+                 : "The next connect scans with the plan's settings and sets the panels when it finds these "
+                   "modules.";
+  return text;
+}
+
+std::string ReplaceQuestion(const std::filesystem::path& path) {
+  return path.string() + " already exists.\nDo you want to replace it?";
 }
 
 }  // namespace
@@ -56,8 +104,14 @@ void Main_F::OpenPlan_Click() {
   }
   plans_->opened = *read.plan;
   plans_->openedFile = path->string();
+  ShowLoadedPlan();
   if (Connected) {
     SetPanelsFromPlan();
+    // A chain that differs has had its message, and nothing was set.
+    if (plans_->presets) {
+      services_.messages.Show(PlanSummaryText(plans_->openedFile, *plans_->opened, true), kOpenPlanTitle,
+                              ui::MessageButtons::Ok);
+    }
     return;
   }
   // The scan dialog of the next connect shows the plan's scan parameters.
@@ -67,6 +121,21 @@ void Main_F::OpenPlan_Click() {
   params.ScanChecksum = scan.checksum ? link::kChecksumOn : link::kChecksumOff;
   params.ScanTimeoutMs = scan.timeoutMs;
   plans_->presets = false;
+  services_.messages.Show(PlanSummaryText(plans_->openedFile, *plans_->opened, false), kOpenPlanTitle,
+                          ui::MessageButtons::Ok);
+}
+
+void Main_F::ClosePlan_Click() {
+  plans_->opened.reset();
+  plans_->openedFile.clear();
+  plans_->presets = false;
+  ShowLoadedPlan();
+}
+
+void Main_F::ShowLoadedPlan() {
+  const bool loaded = plans_->opened.has_value();
+  SetCaption(loaded ? std::string(kMainCaption) + " - " + PlanName(plans_->openedFile) : kMainCaption);
+  ClosePlan.SetEnabled(loaded);
 }
 
 void Main_F::SavePlan_Click() {
@@ -95,10 +164,22 @@ void Main_F::SavePlan_Click() {
   }
   auto path = services_.files.SaveFile(kSavePlanTitle, kPlanFileFilter);
   if (!path) return;
-  if (!path->has_extension()) *path += kPlanExtension;
+  if (!path->has_extension()) {
+    *path += kPlanExtension;
+    // The dialog asked about the name typed, not about this one.
+    std::error_code ignored;
+    if (std::filesystem::exists(*path, ignored) &&
+        services_.messages.Show(ReplaceQuestion(*path), kSavePlanTitle, ui::MessageButtons::YesNo) !=
+            ui::MessageAnswer::Yes) {
+      return;
+    }
+  }
   if (const auto error = plans::WritePlan(*path, plan)) {
     services_.messages.Show(error->Text(), kErrorTitle, ui::MessageButtons::Ok);
+    return;
   }
+  services_.messages.Show("The plan was written to " + path->string() + ".", kSavePlanTitle,
+                          ui::MessageButtons::Ok);
 }
 
 void Main_F::SetPanelsFromPlan() {
@@ -112,7 +193,12 @@ void Main_F::SetPanelsFromPlan() {
     return;
   }
   plans_->presets = true;
-  (void)SetGatewayPanels(*this, plans::ApplicationTypeOf(plan.profile), GatewayAnswersOf(plan));
+  // A valid plan's values pass every Setting; the status line says where they
+  // came from. It is short enough for any plan: the caption names the plan.
+  if (SetGatewayPanels(*this, plans::ApplicationTypeOf(plan.profile), GatewayAnswersOf(plan))) {
+    CommunicationState.SetText(kPlanPresetStatus);
+    CommunicationState.SetToolTip(plans_->openedFile);
+  }
 }
 
 void Main_F::PresetPageFromPlan(int applicationType) {
@@ -133,11 +219,16 @@ void Main_F::PresetPageFromPlan(int applicationType) {
 
 void Main_F::RememberPageChoices() {
   if (canopenPage_) plans_->canopenVisited = CanopenChoicesOf(*canopenPage_, state_.errorControl);
+  if (!deviceNetPage_) return;
   // The page is closing: the mapping tables are still its assemblies.
-  if (deviceNetPage_) {
-    plans_->deviceNetVisited =
-        DeviceNetChoicesOf(*deviceNetPage_, state_.choices, state_.modules, state_.maps);
-  }
+  auto chosen = DeviceNetChoicesOf(*deviceNetPage_, state_.choices, state_.modules, state_.maps);
+  // After a Finish the image is what it wrote, before it what was read at connect.
+  plans::Plan stored;
+  stored.profile = plans::Profile::DeviceNet;
+  const bool hasStored = TakeStoredChoices(state_.params, state_.eeprom, state_.modules, stored);
+  KeepUnpickedConsumed(*deviceNetPage_, plans_->consumedPicked,
+                       hasStored ? std::optional(stored.deviceNet) : std::nullopt, chosen);
+  plans_->deviceNetVisited = std::move(chosen);
 }
 
 }  // namespace gw20::app

@@ -7,10 +7,12 @@
 // longest gap between two ticks of a 10 ms timer) and this process's peak
 // resident memory. Prints Markdown tables; asserts nothing.
 //
-//   connect_bench [--quick | --grid | --verify-cost]
+//   connect_bench [--quick | --grid | --verify-cost | --line]
 //     --quick: two runs of the main table only; --grid: only the table of
 //     connect times by modules and scan time-out; --verify-cost: only the
-//     table of commits with and without reading every written word back
+//     table of commits with and without reading every written word back;
+//     --line: only the table of the roads over a slow line (gw20sim
+//     --line-delay), typed a character per echo and ahead of the echo
 //   GW20_BENCH_LOGS=DIR keeps every phase's answer times (gw20sim's log) in DIR;
 //   a failed phase's are always kept in the temporary folder.
 
@@ -266,6 +268,7 @@ class Bench {
     }
     std::vector<std::string> args{"--eeprom", (folder.Path() / "eeprom.txt").string()};
     if (modules > 0) args.insert(args.end(), {"--modules", gw20::bench::ModuleList(modules)});
+    if (lineDelay_.count() > 0) args.insert(args.end(), {"--line-delay", std::to_string(lineDelay_.count())});
     gw20::bench::SimProcess sim(folder.Path(), args);
     port_.LeadTo(sim.Link());
     state_.console.CharacterPause = pause;
@@ -324,6 +327,8 @@ class Bench {
   }
   double LongestGapMs() const { return longestGapMs_; }
   const std::string& LongestGapPhase() const { return longestGapPhase_; }
+  // Every character both ways this much later (gw20sim --line-delay) from the next phase on.
+  void SetLineDelay(milliseconds delay) { lineDelay_ = delay; }
 
  private:
   gw20::app::Main_F& form_;
@@ -333,6 +338,7 @@ class Bench {
   double longestGapMs_ = 0;
   std::string longestGapPhase_;
   int phases_ = 0;
+  milliseconds lineDelay_{0};
   // A folder to keep every phase's answer times in (GW20_BENCH_LOGS), or null.
   const char* keepLogs_ = std::getenv("GW20_BENCH_LOGS");
 };
@@ -557,6 +563,93 @@ void RunVerifyCost(Bench& bench, gw20::link::ConsoleState& console, int runs) {
   std::fflush(stdout);
 }
 
+// Round trips a slow line adds to a session: one for each line's answer and
+// one for each window of its typed characters.
+int LineRoundTrips(const SessionTimes& t, int window) {
+  int trips = 0;
+  for (const int length : t.lineLengths) trips += 1 + (length + window - 1) / window;
+  return trips;
+}
+
+// Each road over a line that delays every character 0, 8 and 25 ms each way,
+// typed a character per echo (a window of one) and ahead of the echo, the two
+// in turns within each run. The floor of a slow line is the local floor (the
+// same road's at 0 ms, typed ahead) plus one round trip per answer and per
+// window of typed characters.
+void RunLine(Bench& bench, gw20::link::ConsoleState& console, int runs) {
+  constexpr int kDelays[] = {0, 8, 25};
+  constexpr int kWindows[] = {1, gw20::link::kMaxTypingWindow};
+  std::map<std::string, RoadRuns> results;  // by "delay/window"
+  const auto key = [](int delay, int window) { return std::to_string(delay) + "/" + std::to_string(window); };
+  const int windowBefore = console.TypingWindow;
+  for (const int delay : kDelays) {
+    bench.SetLineDelay(milliseconds(delay));
+    for (int run = 0; run < runs; ++run) {
+      for (std::size_t turn = 0; turn < std::size(kWindows); ++turn) {
+        const int window = kWindows[(turn + static_cast<std::size_t>(run)) % std::size(kWindows)];
+        console.TypingWindow = window;
+        const gw20::bench::ScratchFolder folder;
+        const auto connect = [&] { return bench.Connect(); };
+        const std::function<bool()> actions[] = {connect, [&] { return bench.CommitCanopen(); }, connect,
+                                                 [&] { return bench.CommitDeviceNet(); }};
+        for (std::size_t road = 0; road < std::size(kRoads); ++road) {
+          const std::string what = std::string(kRoads[road]) + ", line delay " + std::to_string(delay) +
+                                   " ms, window " + std::to_string(window) + ", run " +
+                                   std::to_string(run + 1);
+          results[key(delay, window)][kRoads[road]].push_back(
+              bench.Run(what, folder, kChainModules, kScanTimeoutMs, milliseconds(0), actions[road]));
+        }
+      }
+      std::fprintf(stderr, "connect_bench: line delay %d ms, run %d of %d done\n", delay, run + 1, runs);
+    }
+  }
+  bench.SetLineDelay(milliseconds(0));
+  console.TypingWindow = windowBefore;
+
+  std::printf(
+      "\n### Over a slow line: %d modules, gw20sim --line-delay each way, %d runs (medians)\n\n"
+      "| road | delay ms | per character: wall s | typed ahead: wall s | speed-up | per character: floor s | "
+      "typed ahead: floor s | typed ahead: wall / floor |\n"
+      "|---|---:|---:|---:|---:|---:|---:|---:|\n",
+      kChainModules, runs);
+  double slowestSpeedUp25 = 1e9, worstRatio = 0, slowestAtZero = 0;
+  for (const char* road : kRoads) {
+    const auto& local = results[key(0, kWindows[1])][road];
+    const double localFloor = MedianOf(local, [](const Phase& p) { return p.floor.Total(); });
+    for (const int delay : kDelays) {
+      const auto& perCharacter = results[key(delay, kWindows[0])][road];
+      const auto& ahead = results[key(delay, kWindows[1])][road];
+      const double wallOne = WallsOf(perCharacter).median;
+      const double wallAhead = WallsOf(ahead).median;
+      const double roundTrip = 2.0 * delay / kMsPerSecond;
+      const auto floorWith = [&](const std::vector<Phase>& runsOf, int window) {
+        return localFloor + roundTrip * MedianOf(runsOf, [window](const Phase& p) {
+                              return LineRoundTrips(p.times, window);
+                            });
+      };
+      const double floorOne = floorWith(perCharacter, kWindows[0]);
+      const double floorAhead = floorWith(ahead, kWindows[1]);
+      const double speedUp = wallAhead > 0 ? wallOne / wallAhead : 0;
+      const double ratio = floorAhead > 0 ? wallAhead / floorAhead : 0;
+      std::printf("| %s | %d | %.3f | %.3f | %.2f | %.3f | %.3f | %.3f |\n", road, delay, wallOne, wallAhead,
+                  speedUp, floorOne, floorAhead, ratio);
+      if (delay == 25) slowestSpeedUp25 = std::min(slowestSpeedUp25, speedUp);
+      if (delay > 0) worstRatio = std::max(worstRatio, ratio);
+      if (delay == 0) slowestAtZero = std::max(slowestAtZero, wallOne > 0 ? wallAhead / wallOne : 0);
+    }
+    std::fflush(stdout);
+  }
+  const auto met = [](bool ok) { return ok ? "met" : "NOT met"; };
+  std::printf(
+      "\nTargets: typed ahead at least 1.8 times as fast as per character at 25 ms: slowest road %.2f (%s); "
+      "typed ahead at most 1.15 times its floor over a slow line: worst %.3f (%s); at 0 ms no slower than "
+      "per "
+      "character: worst typed ahead / per character %.3f (%s)\n",
+      slowestSpeedUp25, met(slowestSpeedUp25 >= 1.8), worstRatio, met(worstRatio <= 1.15), slowestAtZero,
+      met(slowestAtZero <= 1.0));
+  std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -594,6 +687,10 @@ int main(int argc, char* argv[]) {
       RunVerifyCost(bench, state.console, kRuns);
       return 0;
     }
+    if (mode == "--line") {
+      RunLine(bench, state.console, kQuickRuns);
+      return 0;
+    }
     RoadRuns echo;
     RunRoads(bench, runs, milliseconds(0), echo, memory);
     std::printf("\n### Connect and commits: %d modules, scan time-out %d ms, echo pacing, %d runs\n\n",
@@ -610,6 +707,7 @@ int main(int argc, char* argv[]) {
       PrintRoads(fixed);
       RunGrid(bench);
       RunVerifyCost(bench, state.console, kRuns);
+      RunLine(bench, state.console, kQuickRuns);
     }
   } catch (const std::exception& error) {
     std::fprintf(stderr, "connect_bench: %s\n", error.what());

@@ -46,6 +46,7 @@ SessionTimes ReadSessionTimes(const std::filesystem::path& file) {
     times.typing += typing / kMsPerSecond;
     times.answering += answerMs / kMsPerSecond;
     times.commandCharacters += static_cast<int>(line.size());
+    times.lineLengths.push_back(static_cast<int>(line.size()));
     if (line == "/scan") ++times.scans;
     ++times.lines;
   }

@@ -3,6 +3,7 @@
 // log (gw20sim --answer-times).
 
 #include <filesystem>
+#include <vector>
 
 namespace gw20::bench {
 
@@ -17,7 +18,8 @@ struct SessionTimes {
   // time-outs and quiet periods the console procedures prescribe.
   int waitedTimeouts = 0;
   double prescribedWaits = 0;
-  double shortGaps = 0;  // the other gaps: the program's own time between exchanges
+  double shortGaps = 0;          // the other gaps: the program's own time between exchanges
+  std::vector<int> lineLengths;  // each command line's typed characters, in order
 };
 
 // Reads the log of a simulator that has ended. Throws std::runtime_error

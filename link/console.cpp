@@ -214,7 +214,7 @@ class Line {
   // many characters back as typed but not as typed: EchoDiffers), since what
   // was typed may still wait in a busy controller's buffer. A console that
   // has echoed in this conversation, or sent anything since the flush, gets
-  // up to echoTimeout_ for the echo; one that has not gets kEchoWaitLimit,
+  // up to echoTimeout_ for the echo; one that has not gets kFirstEchoWait,
   // after which typing goes on unchecked.
   Typed AwaitEchoOf(std::string_view typed, std::size_t ahead) {
     const auto start = ticks_.NowMs();
@@ -226,13 +226,11 @@ class Line {
       const std::size_t back = echoAt_ == std::string::npos ? early_.size() : echoed;
       const bool wrong = echoed > 0 && !typed.starts_with(std::string_view(early_).substr(echoAt_));
       if (wrong && ahead == 0 && echoed >= typed.size()) return Typed::EchoDiffers;
-      // The last character waits for the whole echo, as typed. Before it,
-      // whatever came back counts: text that is no start of the line may be
-      // the tail of an earlier answer as well as a character that came back
-      // wrong, and the line is typed whole either way.
-      const bool caughtUp = ahead == 0 ? echoed == typed.size() && !wrong : back + ahead >= typed.size();
+      // Only the echo lets typing go on, never text before it; the last
+      // character waits for the whole echo, as typed.
+      const bool caughtUp = ahead == 0 ? echoed == typed.size() && !wrong : echoed + ahead >= typed.size();
       const bool echoing = pacing_.echoes || !early_.empty();
-      const auto longest = echoing ? std::max(echoTimeout_, pause_) : std::max(kEchoWaitLimit, pause_);
+      const auto longest = echoing ? std::max(echoTimeout_, pause_) : std::max(kFirstEchoWait, pause_);
       const auto elapsed = Since(start);
       if (caughtUp && elapsed >= pause_ && pumped) return Typed::Ok;
       if (elapsed >= longest) {
@@ -255,10 +253,21 @@ class Line {
   }
 
   // Where in `received` the echo of `typed` begins: the earliest position
-  // from which the rest is a start of `typed`; npos while none is.
+  // from which the rest is a start of `typed`, or, two characters or more,
+  // is one but for a single character (an echo with a character garbled);
+  // npos while none is. Text before it is the tail of an earlier answer.
   static std::size_t EchoStart(std::string_view received, std::string_view typed) {
-    for (std::size_t at = 0; at < received.size(); ++at) {
-      if (typed.starts_with(received.substr(at))) return at;
+    const auto echoFrom = [&](std::size_t at, std::size_t tolerated) {
+      const auto rest = received.substr(at);
+      if (rest.size() > typed.size() || (tolerated > 0 && rest.size() < 2)) return false;
+      std::size_t differing = 0;
+      for (std::size_t i = 0; i < rest.size(); ++i) differing += rest[i] != typed[i] ? 1 : 0;
+      return differing <= tolerated;
+    };
+    for (const std::size_t tolerated : {0, 1}) {
+      for (std::size_t at = 0; at < received.size(); ++at) {
+        if (echoFrom(at, tolerated)) return at;
+      }
     }
     return std::string::npos;
   }

@@ -29,12 +29,17 @@ inline constexpr std::string_view kEepromPrompt = "[EEPROM:]";
 inline constexpr std::string_view kEndEdit = ".";
 
 // Typing is paced by the echo: the next character goes out once the
-// controller has echoed the ones before it, so at most one waits in its small
-// receive buffer however long the controller is busy elsewhere. Until a
-// conversation has seen an echo at all, a character without one is followed
-// by the next after this long, so a console that does not echo still works;
-// once it has echoed, a missing echo is waited for up to ConsoleTimeout and
-// then ends the exchange, Enter untyped.
+// controller has echoed enough of the ones before it (see kMaxTypingWindow),
+// so few wait in its small receive buffer however long the controller is
+// busy elsewhere. Until a conversation has seen an echo at all, a character
+// without one is followed by the next after kFirstEchoWait, so a console that
+// does not echo still works: long enough for the round trip of a slow line
+// (a device server on a network, a USB adapter's latency timer), so that
+// its echo is seen. Once it has echoed, a missing echo is waited for up to
+// ConsoleTimeout and then ends the exchange, Enter untyped.
+inline constexpr std::chrono::milliseconds kFirstEchoWait{150};
+// After Enter, whose echo comes with the answer: the longest wait for it
+// before collecting the answer.
 inline constexpr std::chrono::milliseconds kEchoWaitLimit{4};
 // Characters typed ahead of their echo at most: the window of a conversation
 // starts at one (each character waits for the echo of the one before) and

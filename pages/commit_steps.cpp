@@ -56,6 +56,9 @@ bool CommitSteps::WriteImage(link::EepromImage& image, bool deviceNetBlock) {
     if (!note.empty()) services_.messages.Note("gw20.console", note);
     Message(std::string(link::kTimeoutMessage));
     main_.CommunicationState.SetText(std::string(link::kTimeoutMessage));
+    // "Timeout" stays the status; the note (an unplugged adapter above all)
+    // is the tool tip, in place of an earlier commit's file.
+    main_.CommunicationState.SetToolTip(note);
   } else {
     Message(written.description);
   }

@@ -38,9 +38,10 @@ class CommitSteps {
   bool OpenPort();
   // Writes blocks 0 and 2 (and block 1 with `deviceNetBlock`), in the safe
   // order and read back when the console state asks for it. Failure:
-  // "Timeout" as message and status, or the image's fault, or the verify's,
-  // followed by kPartlyWrittenMessage when words were already typed or the
-  // read-back failed; the port closes.
+  // "Timeout" as message and status, with the note the log has as the
+  // status's tool tip, or the image's fault, or the verify's, followed by
+  // kPartlyWrittenMessage when words were already typed or the read-back
+  // failed; the port closes.
   bool WriteImage(link::EepromImage& image, bool deviceNetBlock);
   // Closes the port: the controller has its image by now.
   void ClosePort();

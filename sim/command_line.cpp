@@ -174,6 +174,27 @@ void ApplyStallTime(std::string_view text, ParseState& state) {
   state.options.controller.stallTime = std::chrono::milliseconds(*ms);
 }
 
+void ApplyLineDelay(std::string_view text, ParseState& state) {
+  constexpr std::size_t kDelayDigits = 5;
+  const auto ms = ParseDigits(text, kDelayDigits);
+  if (!ms) {
+    throw CommandLineError("bad --line-delay \"" + std::string(text) +
+                           "\": expected a number of milliseconds, 0 to 99999");
+  }
+  state.options.line.delay = std::chrono::milliseconds(*ms);
+}
+
+void ApplyLineRate(std::string_view text, ParseState& state) {
+  constexpr std::size_t kRateDigits = 7;
+  constexpr int kSlowestRate = 50;
+  const auto bps = ParseDigits(text, kRateDigits);
+  if (!bps || (*bps != 0 && *bps < kSlowestRate)) {
+    throw CommandLineError("bad --line-rate \"" + std::string(text) +
+                           "\": expected bits per second, 50 to 9999999, or 0 for a whole burst at once");
+  }
+  state.options.line.bitsPerSecond = static_cast<int>(*bps);
+}
+
 // getopt_long takes an abbreviation for the one option it starts; `given`
 // ("--name") is none, or starts several.
 CommandLineError UnknownLongOption(std::string_view given, const std::vector<KnownOption>& known) {
@@ -229,6 +250,8 @@ std::vector<KnownOption> KnownOptions() {
          s.options.controller.stallAfterLines = ParseLineCount("fault-stall-after", v, 1);
        }},
       {"fault-stall-ms", true, ApplyStallTime},
+      {"line-delay", true, ApplyLineDelay},
+      {"line-rate", true, ApplyLineRate},
   };
 }
 
@@ -313,6 +336,7 @@ std::string CommandLineUsage() {
          "               [--fault-silent-after N] [--fault-garble-line N] [--fault-hangup-after N]\n"
          "               [--fault-garble RATE [--seed S]] [--fault-latency MS]\n"
          "               [--fault-stall-after N --fault-stall-ms MS]\n"
+         "               [--line-delay MS] [--line-rate BPS]\n"
          "Simulates a GW20 controller's serial console on a pseudo-terminal.\n"
          "  --link PATH        symbolic link to create to the pseudo-terminal device\n"
          "  --model NAME       model shown in the main prompt (default GW20M)\n"
@@ -348,10 +372,17 @@ std::string CommandLineUsage() {
          "                     controller); what arrives meanwhile waits in the --fifo\n"
          "                     buffer, the excess is lost, and the rest is echoed and\n"
          "                     handled when the stall ends\n"
+         "  --line-delay MS    delay every character both ways by MS milliseconds, as a\n"
+         "                     network path or a USB adapter's latency timer does\n"
+         "  --line-rate BPS    hand what arrives to the console one character at a time\n"
+         "                     at BPS bit/s (10 bits a character), as a device server's\n"
+         "                     serial side does with a burst from the network; 0 (the\n"
+         "                     default) hands each burst over whole, as a local port\n"
          "  --help             show this text\n"
          "  --version          show the release\n"
          "After \"use com2\": /s1 /s0 /timeout MS /baud BPS /start N /end N set up /scan;\n"
          "$AA2 asks module AA for its configuration; /q leaves. Typing stops a scan.\n"
+         "Every \"use com2\" starts with the checksum off; the other settings stay.\n"
          "Stops on SIGINT or SIGTERM, or once --fault-hangup-after strikes.\n";
 }
 

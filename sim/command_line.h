@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/controller.h"
+#include "sim/pty_server.h"
 
 namespace gw20::sim {
 
@@ -15,6 +16,7 @@ struct SimOptions {
   bool version = false;
   std::filesystem::path link;
   ControllerOptions controller;
+  LineOptions line;
 };
 
 // A command line gw20sim cannot use; the message is meant for the user.

@@ -111,6 +111,7 @@ std::string Console::HandleMain(const std::vector<std::string_view>& words) {
     }
     if (words[1] == "com2") {
       mode_ = Mode::kFieldPort;
+      fieldPort_.BeginSession();
       return Reprompt();
     }
   }

@@ -16,7 +16,8 @@ namespace gw20::sim {
 //
 // Lines it understands (the console has already trimmed blanks and handles "/q"):
 //   ""              the prompt
-//   "/s1", "/s0"    checksum on / off for what the master sends and expects
+//   "/s1", "/s0"    checksum on / off for what the master sends and expects,
+//                   until the session ends (BeginSession)
 //   "/timeout N"    per-address answer time-out in ms, 0..65535
 //   "/baud B"       bit rate, one of kFieldBauds
 //   "/start N", "/end N"   first and last address of the scan, 0..255 (decimal)
@@ -40,6 +41,12 @@ class FieldPort {
 
   // Throws std::invalid_argument when CheckModules refuses `modules`.
   explicit FieldPort(std::vector<FieldModule> modules);
+
+  // A new pass-through session ("use com2") starts without the checksum: the
+  // controller's own procedure sends "/s1" when it wants it and never "/s0",
+  // so a mode kept from an earlier session would hide every plain module.
+  // The other settings stay as they were set.
+  void BeginSession() { settings_.checksum = false; }
 
   // Answers one line. When the line starts a scan or a module query the
   // answer is not complete: the rest, ending with the prompt, comes from

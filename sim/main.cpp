@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
       std::cerr << "gw20sim: " << error.what() << "\n";
       return kExitBadInput;
     }
-    PtyServer server(*controller, options.link);
+    PtyServer server(*controller, options.link, options.line);
     std::cout << "gw20sim: serving " << options.controller.model << " on " << server.DeviceName() << " as "
               << options.link.string() << std::endl;
     if (server.Serve(stopSignals.Fd()) == PtyServer::Ending::kHungUp) {

@@ -26,8 +26,8 @@ std::runtime_error SystemError(const std::string& what) {
 
 }  // namespace
 
-PtyServer::PtyServer(Controller& controller, std::filesystem::path link)
-    : controller_(controller), link_(std::move(link)) {
+PtyServer::PtyServer(Controller& controller, std::filesystem::path link, LineOptions line)
+    : controller_(controller), link_(std::move(link)), line_(line) {
   OpenPseudoTerminal();
   CreateLink();
 }
@@ -101,6 +101,9 @@ PtyServer::Ending PtyServer::Serve(int stopFd) {
     if (const auto due = controller_.NextOutputIn()) {
       wait = std::min(wait, *due);
     }
+    if (const auto due = NextOnLine(Clock::now())) {
+      wait = std::min(wait, *due);
+    }
     std::array<pollfd, 2> fds{};
     fds[0] = {master_.Get(), static_cast<short>(POLLIN | (pending_.empty() ? 0 : POLLOUT)), 0};
     fds[1] = {stopFd, POLLIN, 0};
@@ -127,13 +130,14 @@ PtyServer::Ending PtyServer::Serve(int stopFd) {
       // A terminal that keeps reporting without data would make poll spin.
       std::this_thread::sleep_for(kServiceInterval);
     }
-    pending_ += controller_.TakeOutput();
+    DeliverDue(Clock::now());
+    TakeOutput(Clock::now());
     WritePending();
     if (controller_.HungUp()) {
       if (!hangUpBy) {
         hangUpBy = Clock::now() + kHangUpGrace;
       }
-      if ((pending_.empty() && !Unread()) || Clock::now() >= *hangUpBy) {
+      if ((pending_.empty() && outbound_.empty() && !Unread()) || Clock::now() >= *hangUpBy) {
         // Gone from the file system first, as an unplugged adapter's device is.
         RemoveLink();
         slave_.Reset();
@@ -154,13 +158,61 @@ bool PtyServer::ReadBurst() {
   std::array<char, kReadChunk> buffer{};
   const ssize_t count = read(master_.Get(), buffer.data(), buffer.size());
   if (count > 0) {
-    controller_.Receive(std::string_view(buffer.data(), static_cast<std::size_t>(count)));
+    inbound_.push_back({std::chrono::steady_clock::now() + line_.delay,
+                        std::string(buffer.data(), static_cast<std::size_t>(count))});
     return true;
   }
   if (count < 0 && (errno == EAGAIN || errno == EINTR)) {
     return true;
   }
   return false;
+}
+
+void PtyServer::DeliverDue(TimePoint now) {
+  if (line_.bitsPerSecond <= 0) {
+    while (!inbound_.empty() && inbound_.front().due <= now) {
+      controller_.Receive(inbound_.front().text);
+      inbound_.pop_front();
+    }
+    return;
+  }
+  // Ten bits a character: start bit, eight data bits, stop bit.
+  constexpr std::int64_t kBitsPerCharacter = 10;
+  const auto perCharacter = std::chrono::microseconds(kBitsPerCharacter * 1000000 / line_.bitsPerSecond);
+  while (!inbound_.empty() && inbound_.front().due <= now) {
+    auto& burst = inbound_.front();
+    nextCharacterAt_ = std::max(nextCharacterAt_, burst.due);
+    while (!burst.text.empty() && nextCharacterAt_ <= now) {
+      controller_.Receive(std::string_view(burst.text.data(), 1));
+      burst.text.erase(0, 1);
+      nextCharacterAt_ += perCharacter;
+    }
+    if (!burst.text.empty()) return;
+    inbound_.pop_front();
+  }
+}
+
+void PtyServer::TakeOutput(TimePoint now) {
+  std::string output = controller_.TakeOutput();
+  if (line_.delay.count() == 0 && outbound_.empty()) {
+    pending_ += output;
+    return;
+  }
+  if (!output.empty()) outbound_.push_back({now + line_.delay, std::move(output)});
+  while (!outbound_.empty() && outbound_.front().due <= now) {
+    pending_ += outbound_.front().text;
+    outbound_.pop_front();
+  }
+}
+
+std::optional<std::chrono::milliseconds> PtyServer::NextOnLine(TimePoint now) const {
+  std::optional<TimePoint> next;
+  if (!inbound_.empty()) next = std::max(inbound_.front().due, nextCharacterAt_);
+  if (!outbound_.empty()) next = next ? std::min(*next, outbound_.front().due) : outbound_.front().due;
+  if (!next) return std::nullopt;
+  // Rounded up, so the wake-up is not a moment early and the wait never 0 in a loop.
+  const auto until = std::chrono::ceil<std::chrono::milliseconds>(*next - now);
+  return std::max(until, std::chrono::milliseconds(0));
 }
 
 void PtyServer::WritePending() {

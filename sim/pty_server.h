@@ -2,13 +2,24 @@
 
 #include <chrono>
 #include <cstddef>
+#include <deque>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "sim/controller.h"
 #include "sim/unique_fd.h"
 
 namespace gw20::sim {
+
+// What lies between the PC and the controller's UART besides the cable: a
+// network path or a USB adapter's latency timer that delays every character
+// both ways, and the line's own rate, at which a burst from a device server's
+// network side reaches the UART one character after the other.
+struct LineOptions {
+  std::chrono::milliseconds delay{0};
+  int bitsPerSecond = 0;  // 0: a burst arrives whole, as from a local port
+};
 
 // Connects a Controller to a pseudo-terminal that the PC program opens as its
 // serial port, through a symbolic link. The controller services its UART
@@ -25,7 +36,7 @@ class PtyServer {
   // symbolic link already there (never another kind of file). The device stays
   // open on this side too, so the PC may close and reopen it at will.
   // `controller` must outlive the server. Throws std::runtime_error.
-  PtyServer(Controller& controller, std::filesystem::path link);
+  PtyServer(Controller& controller, std::filesystem::path link, LineOptions line = {});
   // Removes the link if it still points at this server's device.
   ~PtyServer();
   PtyServer(const PtyServer&) = delete;
@@ -58,9 +69,28 @@ class PtyServer {
   // Returns false when the pseudo-terminal reports no data after all (e.g. hang-up).
   bool ReadBurst();
   void WritePending();
+  // Hands the controller what the line has brought by now: at the line's
+  // rate one character at a time, else each burst whole.
+  void DeliverDue(std::chrono::steady_clock::time_point now);
+  // Moves the controller's output onto the line, due after the delay.
+  void TakeOutput(std::chrono::steady_clock::time_point now);
+  // Until the line has something for either end; nullopt when nothing is on it.
+  std::optional<std::chrono::milliseconds> NextOnLine(std::chrono::steady_clock::time_point now) const;
+
+  using TimePoint = std::chrono::steady_clock::time_point;
+  struct InFlight {
+    TimePoint due;
+    std::string text;
+  };
 
   Controller& controller_;
   std::filesystem::path link_;
+  LineOptions line_;
+  // Bursts on their way to the controller and to the PC.
+  std::deque<InFlight> inbound_;
+  std::deque<InFlight> outbound_;
+  // The line's rate: when the next character can reach the UART.
+  TimePoint nextCharacterAt_{};
   std::string deviceName_;
   UniqueFd master_;
   UniqueFd slave_;

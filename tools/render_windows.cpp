@@ -13,14 +13,18 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSize>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QWidget>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "app/about_form.h"
 #include "app/app_state.h"
@@ -41,6 +45,7 @@
 #include "modules/module_ch_info.h"
 #include "modules/module_table.h"
 #include "modules/show_zelk_info.h"
+#include "plans/plan_file.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 #include "platform/widgets/qt_form_host.h"
@@ -87,6 +92,18 @@ class AbsentPort : public gw20::ui::SerialPort {
 
  private:
   int number_ = 1;
+};
+
+// The plan Open Plan reads, as if the operator had picked it; nothing is saved.
+class PickedPlan : public gw20::ui::FileDialogService {
+ public:
+  std::optional<std::filesystem::path> OpenFile(const std::string&, const std::string&) override {
+    return path;
+  }
+  std::optional<std::filesystem::path> SaveFile(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::filesystem::path> path;
 };
 
 class Renderer {
@@ -174,6 +191,24 @@ void ShowAsConnected(gw20::app::Main_F& form, gw20::app::AppState& state) {
   form.Connected = true;
   form.ComButton[0].SetValue(true);
   form.ComButton_MouseUp(0, gw20::ui::kLeftButton, 0, 330, 330);
+}
+
+// The main window with a plan loaded: its caption names the plan and the
+// status line says what the plan preset. The plan holds what the window
+// shows already and no modules (none are scanned yet), so the windows drawn
+// afterwards look as without it; it is closed again.
+bool RenderPlanLoaded(Renderer& renderer, gw20::app::Main_F& form, PickedPlan& files) {
+  QTemporaryDir dir;
+  gw20::plans::Plan plan;
+  plan.nodeId = kShownNodeId;
+  plan.canBitRateKbps = 250;
+  plan.fieldPort = {9600, true, kShownCom2Timeout};
+  files.path = std::filesystem::path(QFile::encodeName(dir.path()).toStdString()) / "press3.json";
+  if (!dir.isValid() || gw20::plans::WritePlan(*files.path, plan)) return false;
+  form.OpenPlan.Press();
+  const bool ok = renderer.Render(form, QStringLiteral("main_plan_loaded"));
+  form.ClosePlan.Press();
+  return ok;
 }
 
 // What a scan of four modules leaves in the table: digital, analog and mixed
@@ -282,7 +317,8 @@ bool RenderDeviceNetPage(Renderer& renderer, gw20::app::Main_F& mainForm) {
 int RenderAll(const QString& folder) {
   PrintedMessages messages;
   AbsentPort port;
-  gw20::appqt::DesktopProgram program({.messages = &messages, .port = &port});
+  PickedPlan files;
+  gw20::appqt::DesktopProgram program({.messages = &messages, .port = &port, .files = &files});
   gw20::qtui::QtFormHost& host = program.Forms();
   gw20::app::AppState& state = program.State();
   gw20::app::Logo& logo = program.Splash();
@@ -297,6 +333,7 @@ int RenderAll(const QString& folder) {
   ok = renderer.RenderMenu(mainForm, mainForm.File.Name(), QStringLiteral("main_file_menu")) && ok;
   mainForm.ComButton[1].Toggle();  // the operator opens the field-port panel
   ok = renderer.Render(mainForm, QStringLiteral("main_com_panel")) && ok;
+  ok = RenderPlanLoaded(renderer, mainForm, files) && ok;
   {
     // Opened as the connect sequence opens it, with the defaults preset.
     gw20::link::ComParaSetting_F scanDialog(state.params, state.ScanParamsDone, host, mainForm);

@@ -1,7 +1,9 @@
-// The main window's Open Plan and Save Plan against the in-process simulated
-// controller: a saved plan holds what the panels and the page show, an opened
-// plan sets the panels after the connect and presets the page, and a plan for
-// another chain, or a bad plan, changes nothing.
+// The main window's Open Plan, Close Plan and Save Plan against the
+// in-process simulated controller: a saved plan holds what the panels and the
+// page show and keeps what a visit did not change, an opened plan is named
+// and confirmed, sets the panels after the connect and presets the page
+// until it is closed, and a plan for another chain, or a bad plan, changes
+// nothing.
 
 #include <gtest/gtest.h>
 
@@ -41,9 +43,16 @@ plans::Plan ExamplePlan() {
   return read.plan.value_or(plans::Plan{});
 }
 
+sim::ControllerOptions WithEeprom(std::vector<sim::FieldModule> chain, std::filesystem::path eeprom) {
+  auto options = testing::WithModules(std::move(chain));
+  options.eepromFile = std::move(eeprom);
+  return options;
+}
+
 struct PlanBench : testing::ConnectHarness {
-  explicit PlanBench(std::vector<sim::FieldModule> chain = ExampleChain())
-      : ConnectHarness(testing::WithModules(std::move(chain))) {}
+  // `eeprom`: a file that keeps the controller's EEPROM; empty: none.
+  explicit PlanBench(std::vector<sim::FieldModule> chain = ExampleChain(), std::filesystem::path eeprom = {})
+      : ConnectHarness(WithEeprom(std::move(chain), std::move(eeprom))) {}
   // Queues `plan` written to NAME in the program's folder for the next Open Plan.
   void QueuePlan(const plans::Plan& plan, const std::string& name) {
     ASSERT_FALSE(plans::WritePlan(folder / name, plan).has_value());
@@ -94,8 +103,11 @@ TEST(PlanMenu, SavePlan_WritesWhatThePanelsAndTheVisitedPageShow_ForBothProfiles
   shown.defaultConnection = "Strobe";
   dns.BackButton.Press();
 
+  b.h.messages.Clear();
   const plans::Plan dnsPlan = b.SavedPlan("line7");  // ".json" added
   EXPECT_EQ(b.h.files.asked.back(), "Save Plan|Plans (*.json)");
+  const std::string written = (b.folder / "line7.json").string();
+  EXPECT_EQ(b.Shown(), std::vector<std::string>{"Save Plan|The plan was written to " + written + "."});
   plans::Plan expected = ExamplePlan();  // the same chain, field port and scan
   expected.nodeId = 9;
   expected.canBitRateKbps = 250;
@@ -123,6 +135,16 @@ TEST(PlanMenu, SavePlan_WritesWhatThePanelsAndTheVisitedPageShow_ForBothProfiles
   expected.errorControl = {plans::ErrorControlProtocol::Heartbeat, 0, 0, 1500, 0};
   EXPECT_EQ(plans::WritePlanText(copPlan), plans::WritePlanText(expected));
 
+  // The name typed without ".json" is asked about before it overwrites.
+  b.h.messages.Clear();
+  b.h.messages.Answer(ui::MessageAnswer::No);
+  b.h.files.saves.push_back(b.folder / "line7");
+  b.form.SavePlan.Press();
+  EXPECT_EQ(b.Shown(), std::vector<std::string>{"Save Plan|" + written +
+                                                " already exists.\nDo you want to replace it?"});
+  EXPECT_EQ(plans::ReadPlan(written).plan, dnsPlan);
+  EXPECT_EQ(b.SavedPlan("line7").profile, plans::Profile::CANopen);  // answered Yes
+
   b.h.messages.Clear();
   b.h.files.saves.push_back(b.folder / "no such folder" / "plan.json");
   b.form.SavePlan.Press();
@@ -144,10 +166,21 @@ TEST(PlanMenu, OpenPlanBeforeConnect_SetsThePanelsAfterIt_AndThePagePresetsEvery
   plan.edsInfo = {"Press 3", "Line crew"};
   b.QueuePlan(plan, "press3.json");
   b.form.OpenPlan.Press();
-  EXPECT_TRUE(b.Shown().empty());
+  EXPECT_EQ(b.Shown(), std::vector<std::string>{
+                           "Open Plan|Plan press3.json sets:\n"
+                           "DeviceNet, node ID 12, 500 kbit/s\n"
+                           "field port 19200 bit/s, checksum on, time-out 150 ms\n"
+                           "for 3 modules, scanned at 19200 bit/s, checksum on\n"
+                           "The next connect scans with the plan's settings and sets the panels when it "
+                           "finds these modules."});
+  EXPECT_EQ(b.form.Caption(), "General Setting - Plan press3.json");
+  EXPECT_TRUE(b.form.ClosePlan.Enabled());
   // The scan dialog shows the plan's scan parameters, so its chain is found.
+  b.h.messages.Clear();
   b.form.Connect.Press();
   ASSERT_TRUE(b.form.Connected);
+  EXPECT_EQ(b.form.CommunicationState.Text(), "Preset from the plan");
+  EXPECT_EQ(b.form.CommunicationState.ToolTip(), (b.folder / "press3.json").string());
   EXPECT_EQ(b.params.ApplicationType, link::kDeviceNet);
   EXPECT_EQ(b.params.NodeId, 12);
   EXPECT_EQ(b.params.CanBaudIndex, 2);  // 500 kbit/s
@@ -168,6 +201,61 @@ TEST(PlanMenu, OpenPlanBeforeConnect_SetsThePanelsAfterIt_AndThePagePresetsEvery
   // What Finish would store is the plan: saved again, it comes back whole.
   page.BackButton.Press();
   EXPECT_EQ(plans::WritePlanText(b.SavedPlan("again")), plans::WritePlanText(plan));
+
+  // Closed, the plan presets nothing more.
+  b.form.ClosePlan.Press();
+  EXPECT_EQ(b.form.Caption(), "General Setting");
+  EXPECT_FALSE(b.form.ClosePlan.Enabled());
+  b.form.Connect.Press();
+  EXPECT_EQ(b.form.CommunicationState.Text(), "Waiting for configuration");
+  b.form.WriteEDS.Press();
+  EXPECT_EQ(b.form.DeviceNetPage()->InpPut[kPoll].ListIndex(), devicenet::kNoneItem);
+
+  // Opened while connected, it sets the panels at once.
+  b.form.DeviceNetPage()->BackButton.Press();
+  b.h.messages.Clear();
+  b.h.files.opens.push_back(b.folder / "press3.json");
+  b.form.OpenPlan.Press();
+  ASSERT_EQ(b.Shown().size(), 1u);
+  EXPECT_TRUE(b.Shown()[0].ends_with("\nThe panels are set; the DeviceNet page presets the plan's choices."));
+  EXPECT_EQ(b.form.CommunicationState.Text(), "Preset from the plan");
+}
+
+// The controller stores the choices of a plan; a later run visits the page,
+// leaves the Strobe and COS/Cyclic consumed lists alone (the page shows no
+// pick in them), and saves.
+TEST(PlanMenu, SavePlanAfterAVisit_KeepsWhatTheControllerStoresWhereTheOperatorPickedNothing) {
+  const testing::ScratchFolder dir{"eeprom"};
+  plans::Plan plan = ExamplePlan();
+  plan.deviceNet.connections[kCosCyclic].consumed = "OUTPUT 04(AO,App.01)";
+  {
+    PlanBench committed(ExampleChain(), dir / "eeprom.txt");
+    committed.QueuePlan(plan, "press3.json");
+    committed.form.OpenPlan.Press();
+    committed.form.Connect.Press();
+    committed.form.WriteEDS.Press();
+    committed.form.DeviceNetPage()->FinishDeviceSet.Press();
+    ASSERT_EQ(committed.form.CommunicationState.Text(), "Produce .EDS file is OK");
+  }
+  PlanBench b(ExampleChain(), dir / "eeprom.txt");
+  b.choose = [](link::ComParaSetting_F& dialog) {
+    dialog.ScanBaudrateCombol.Pick(4);  // 19200
+    dialog.ScanChecksumCombol.Pick(1);
+  };
+  b.form.Connect.Press();
+  b.form.WriteEDS.Press();
+  b.form.DeviceNetPage()->BackButton.Press();
+  // As gw20cli's save reads it from the controller.
+  EXPECT_EQ(plans::WritePlanText(b.SavedPlan("visited")), plans::WritePlanText(plan));
+
+  // What the operator picks replaces the stored choice, also after a later visit.
+  b.form.WriteEDS.Press();
+  b.form.DeviceNetPage()->OutPut[kStrobe].Pick(1);
+  b.form.DeviceNetPage()->BackButton.Press();
+  b.form.WriteEDS.Press();
+  b.form.DeviceNetPage()->BackButton.Press();
+  plan.deviceNet.connections[kStrobe].consumed = "OUTPUT 01(Assembly)";
+  EXPECT_EQ(plans::WritePlanText(b.SavedPlan("picked")), plans::WritePlanText(plan));
 }
 
 TEST(PlanMenu, OpenPlan_AnotherChainOrABadPlan_OneMessageAndNothingChanges) {
@@ -177,8 +265,9 @@ TEST(PlanMenu, OpenPlan_AnotherChainOrABadPlan_OneMessageAndNothingChanges) {
   const link::GatewayParameters connected = b.params;
   b.h.messages.Clear();
 
-  b.QueuePlan(ExamplePlan(), "other.json");
+  b.QueuePlan(ExamplePlan(), "press line 3 west, station 12, spare controller.json");
   b.form.OpenPlan.Press();
+  EXPECT_EQ(b.form.Caption(), "General Setting - Plan press line 3 west,...re controller.json");
   ASSERT_EQ(b.h.messages.Messages().size(), 1u);
   const auto& said = b.h.messages.Messages()[0];
   EXPECT_EQ(said.title, "Warning");

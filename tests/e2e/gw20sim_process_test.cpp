@@ -98,6 +98,30 @@ TEST(Gw20simPty, LongListingReachesAPcThatReadsLateWhole) {
   EXPECT_EQ(missing, "") << "entries lost";
 }
 
+// A burst from a device server's network side, longer than the 8-character
+// buffer: taken whole at the line's rate, cut to the buffer at once without
+// it. Over a delayed line every character still arrives, in order.
+TEST(Gw20simPty, LineRateFeedsABurstCharacterByCharacter_LineDelayKeepsEverything) {
+  const std::string burst = "use eeprom\rblock 2\rexit\r";
+  for (const QStringList& line : {QStringList{"--line-rate", "115200"}, QStringList{},
+                                  QStringList{"--line-delay", "30", "--line-rate", "115200"}}) {
+    SCOPED_TRACE(line.join(' ').toStdString());
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start(QStringList{"--fifo", "8"} + line));
+    const int fd = OpenRaw(sim.Link());
+    ASSERT_GE(fd, 0);
+    Send(fd, burst);
+    if (line.isEmpty()) {
+      EXPECT_TRUE(ReadUntil(fd, "use eepr"));
+    } else {
+      EXPECT_TRUE(ReadUntil(fd, "exit\r\nGW20M>"));
+    }
+    close(fd);
+    const QStringList lines = sim.Transcript();
+    EXPECT_EQ(lines, line.isEmpty() ? QStringList{} : QStringList({"use eeprom", "block 2", "exit"}));
+  }
+}
+
 TEST(Gw20simPty, HangUpAfterTheLastAnswerClosesTheTerminalAndEnds) {
   SimProcess sim;
   ASSERT_TRUE(sim.Start({"--fault-hangup-after", "2"}));

@@ -134,6 +134,13 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
       return note.ends_with(" hung up: check that the port's adapter is still plugged in");
     });
     EXPECT_EQ(blamed, fault == Fault::HangUp ? 1 : 0) << ::testing::PrintToString(r.h.messages.Notes());
+    // The window shows the note too, beside the system's status, not over it.
+    const std::string console = "gw20.console: ";
+    std::string noted;
+    for (const auto& note : r.h.messages.Notes()) {
+      if (note.starts_with(console)) noted = note.substr(console.size());
+    }
+    EXPECT_EQ(r.h.form.CommunicationState.ToolTip(), noted);
     EXPECT_FALSE(r.port.IsOpen());
     EXPECT_FALSE(r.h.state.CommitBusy);
     EXPECT_TRUE(r.h.form.Connect.Enabled());

@@ -225,7 +225,7 @@ TEST(ConsolePacing, TypingAheadOfTheEcho_StaysBelowTheBufferAndLosesNothing) {
     b.state.TypingWindow = window;
     for (const auto& command : commands) {
       EXPECT_TRUE(b.console.ConsoleExchange(command, ">")) << command;
-      // Until the console has echoed, typing goes on after kEchoWaitLimit.
+      // Until the console has echoed, typing goes on after kFirstEchoWait.
       if (command == commands.front()) b.port.ForgetMostWaiting();
     }
     EXPECT_EQ(b.port.Lines(), commands);

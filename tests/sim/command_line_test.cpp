@@ -26,7 +26,7 @@ TEST(CommandLineTest, ParsesEveryOption) {
             "--answer-times a.txt --fifo 0 --modules 01:RA412,0a:RA850:40:0F --field-checksum on "
             "--field-baud=19200 --fault-silent-after 0 --fault-garble-line 3 --fault-hangup-after 4 "
             "--fault-garble 0.025 --seed=4294967295 --fault-latency 250 --fault-stall-after 7 "
-            "--fault-stall-ms=35"));
+            "--fault-stall-ms=35 --line-delay 25 --line-rate 115200"));
   const ControllerOptions& c = options.controller;
   EXPECT_FALSE(options.help);
   EXPECT_EQ(
@@ -38,6 +38,8 @@ TEST(CommandLineTest, ParsesEveryOption) {
                                     c.latency.count(), c.stallAfterLines.value(), c.stallTime.count()}),
             (std::vector<long long>{3, 12, 2010, 11, 30, 0, 0, 3, 4, 4294967295, 250, 7, 35}));
   EXPECT_DOUBLE_EQ(c.garbleRate, 0.025);
+  EXPECT_EQ(options.line.delay.count(), 25);
+  EXPECT_EQ(options.line.bitsPerSecond, 115200);
   // Address, model, type code, data format, bit rate, checksum.
   std::string modules;
   for (const auto& m : c.modules) {
@@ -82,6 +84,8 @@ TEST(CommandLineTest, RejectsBadArguments) {
       {"--link l --fault-stall-after 0 --fault-stall-ms 35", "--fault-stall-after \"0\""},
       {"--link l --fault-stall-after 1 --fault-stall-ms 0", "--fault-stall-ms \"0\""},
       {"--link l --fault-stall-after 1 --fault-stall-ms 35ms", "--fault-stall-ms \"35ms\""},
+      {"--link l --line-delay -1", "--line-delay \"-1\""},
+      {"--link l --line-rate 49", "--line-rate \"49\""},
       {"--link l --bogus=1", "unknown option \"--bogus\""},
       {"--link l -xy", "unknown option \"-x\""},
       {"--link l --fault-g=1", "ambiguous option \"--fault-g\", one of --fault-garble-line --fault-garble"},

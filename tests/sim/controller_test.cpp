@@ -276,6 +276,26 @@ TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPer
   EXPECT_EQ(Entries(listing), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}));
 }
 
+// The controller's procedure sends "/s1" for a checksum scan and never "/s0":
+// the next session must find the plain modules again.
+TEST(FieldPortTest, ChecksumModeLastsOneSession_TheNextScanIsPlainAgain) {
+  const auto controller = ChainController();
+  const auto scan = [&controller] {
+    const std::string listing = Type(*controller, "/scan\r");
+    return Entries(listing + Wait(*controller, milliseconds(16 * 10)));
+  };
+  Type(*controller, "/timeout 10\r");
+  EXPECT_EQ(Type(*controller, "/s1\r"), "/s1\r\nChecksum on\r\n[COM2:]");
+  const auto withChecksum = scan();
+  ASSERT_EQ(withChecksum.size(), 1u);
+  EXPECT_TRUE(withChecksum[0].starts_with("!0FRA412")) << withChecksum[0];
+  EXPECT_EQ(Type(*controller, "/q\r"), "/q\r\nGW20M>");
+
+  Type(*controller, "use com2\r");
+  EXPECT_EQ(scan(), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}))
+      << "the time-out is kept, the mode not";
+}
+
 TEST(FieldPortTest, ConfigurationQueryAnswersPresentModulesAndTimesOutOtherwise) {
   const auto controller = ChainController();
   EXPECT_EQ(Type(*controller, "$0a2\r"), "$0a2\r\n");

@@ -27,6 +27,17 @@ std::vector<std::string> LinesSince(const sim::Controller& controller, std::size
 void SimulatedPort::Write(std::string_view text) {
   if (!open_ || !connected_ || controller_.HungUp()) return;
   Sync();
+  if (lineDelay_.count() > 0) {
+    // On its way: the controller (which outlives the port's deliveries in every
+    // test) takes it once the delay has passed, unless the line was cut meanwhile.
+    time_.At(lineDelay_, [this, burst = std::string(text)] {
+      if (!connected_ || controller_.HungUp()) return;
+      Sync();
+      controller_.Receive(burst);
+      Sync();  // the echo sets out at once, whoever reads the port next
+    });
+    return;
+  }
   controller_.Receive(text);
   Sync();
 }
@@ -50,7 +61,7 @@ void SimulatedPort::Sync() {
   auto output = controller_.TakeOutput();
   // Output of a closed port or a cut cable goes nowhere.
   if (output.empty() || !open_ || !connected_) return;
-  time_.At(std::chrono::milliseconds(1),
+  time_.At(std::chrono::milliseconds(1) + lineDelay_,
            [received = received_, text = std::move(output)] { *received += text; });
 }
 

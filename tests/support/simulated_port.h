@@ -54,6 +54,9 @@ class SimulatedPort : public ui::SerialPort {
   // way. So does a controller that hung up, as an unplugged USB adapter does,
   // but that one the open port reports as a device fault (IsOpen stays).
   void SetConnected(bool connected) { connected_ = connected; }
+  // Delays every character both ways by `delay`, as a network path or a USB
+  // adapter's latency timer does (gw20sim --line-delay).
+  void SetLineDelay(std::chrono::milliseconds delay) { lineDelay_ = delay; }
 
   // How messages name the port from now on, in place of its COM entry.
   void SetNamed(ui::ConsoleAddress named) { named_ = std::move(named); }
@@ -95,6 +98,7 @@ class SimulatedPort : public ui::SerialPort {
   std::optional<ui::ConsoleAddress> named_;
   bool open_ = false;
   bool connected_ = true;
+  std::chrono::milliseconds lineDelay_{0};
 };
 
 }  // namespace gw20::testing
