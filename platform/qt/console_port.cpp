@@ -21,7 +21,8 @@ ConsolePort::ConsolePort(ConsoleRoutes routes, std::chrono::milliseconds connect
 ConsolePort::~ConsolePort() = default;
 
 void ConsolePort::SetRoute(int number, ui::ConsoleRoute route) {
-  if (number >= 1 && number <= ui::kComPortCount) routes_[static_cast<std::size_t>(number - 1)] = std::move(route);
+  if (number >= 1 && number <= ui::kComPortCount)
+    routes_[static_cast<std::size_t>(number - 1)] = std::move(route);
 }
 
 const ui::ConsoleRoute* ConsolePort::Route() const {

@@ -41,7 +41,9 @@ bool IsNameCharacter(char c) {
   return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '-' || c == '.' || c == '_';
 }
 
-bool IsIpv6Character(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == ':' || c == '.'; }
+bool IsIpv6Character(char c) {
+  return std::isxdigit(static_cast<unsigned char>(c)) != 0 || c == ':' || c == '.';
+}
 
 AddressParse Refuse(std::string_view text, std::string_view why) {
   return {std::nullopt, std::string(text) + ": " + std::string(why)};
@@ -74,7 +76,8 @@ AddressParse ParseServer(std::string_view text, AddressKind kind, std::string_vi
     }
   }
   if (host.empty()) return Refuse(text, "the host is missing: give HOST:PORT");
-  if (afterHost.empty() || afterHost.front() != ':') return Refuse(text, "the port is missing: give HOST:PORT");
+  if (afterHost.empty() || afterHost.front() != ':')
+    return Refuse(text, "the port is missing: give HOST:PORT");
   const auto port = Digits(afterHost.substr(1));
   if (!port) return Refuse(text, "the port is a number from 1 to 65535, and nothing follows it");
   if (*port < 1 || *port > kLargestPort) return Refuse(text, "the port is a number from 1 to 65535");
@@ -109,7 +112,8 @@ AddressParse ParseConsoleAddress(std::string_view text) {
   if (const auto end = text.find(kSchemeEnd); end != std::string_view::npos) {
     const std::string_view scheme = text.substr(0, end);
     for (const Scheme& s : kSchemes) {
-      if (EqualsIgnoringCase(scheme, s.name)) return ParseServer(text, s.kind, text.substr(end + kSchemeEnd.size()));
+      if (EqualsIgnoringCase(scheme, s.name))
+        return ParseServer(text, s.kind, text.substr(end + kSchemeEnd.size()));
     }
     return Refuse(text, "not an address: " + std::string(kForms));
   }

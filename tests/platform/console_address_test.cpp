@@ -81,8 +81,9 @@ TEST(ConsoleAddress, ComName_LeadsWhereItsVariableSays) {
   EXPECT_EQ(RouteOf(ComPortAddress(6), lookup).target.device, "/dev/ttyS5");  // empty counts as unset
   EXPECT_EQ(RouteOf(ComPortAddress(4), lookup).problem,
             "GW20_COM4=COM5: name a device or a server there, not a COM port");
-  EXPECT_EQ(RouteOf(ComPortAddress(5), lookup).problem.rfind("GW20_COM5=tcp://10.0.0.7: the port is missing", 0),
-            0u);
+  EXPECT_EQ(
+      RouteOf(ComPortAddress(5), lookup).problem.rfind("GW20_COM5=tcp://10.0.0.7: the port is missing", 0),
+      0u);
   // Any other address leads to itself, whatever the environment holds.
   const ConsoleAddress device = *ParseConsoleAddress("/dev/ttyUSB1").address;
   EXPECT_EQ(RouteOf(device, lookup).target, device);

@@ -70,9 +70,10 @@ TEST(QtNetworkPort, Rfc2217ServerThatNeverNegotiates_DoesNotOpen) {
   QtNetworkPort port(address, milliseconds(200));
   const ui::OpenResult result = port.Open();
   EXPECT_EQ(result.status, ui::OpenStatus::Missing);
-  EXPECT_EQ(result.description, address.HostAndPort() +
-                                    " did not answer the Telnet negotiation within 200 ms: check that the device "
-                                    "server speaks RFC 2217 there");
+  EXPECT_EQ(result.description,
+            address.HostAndPort() +
+                " did not answer the Telnet negotiation within 200 ms: check that the device "
+                "server speaks RFC 2217 there");
   EXPECT_FALSE(port.IsOpen());
 }
 
