@@ -51,8 +51,11 @@ AddressParse Refuse(std::string_view text, std::string_view why) {
 
 // HOST:PORT of a server address whose scheme has been read.
 AddressParse ParseServer(std::string_view text, AddressKind kind, std::string_view rest) {
-  if (rest.find('@') != std::string_view::npos) {
-    return Refuse(text, "an address carries no user name or password: give HOST:PORT only");
+  if (const auto at = rest.rfind('@'); at != std::string_view::npos) {
+    // Said without what stood before the "@": a password must not reach a message or a log.
+    const std::string_view scheme = text.substr(0, text.size() - rest.size());
+    return Refuse(std::string(scheme) + "...@" + std::string(rest.substr(at + 1)),
+                  "an address carries no user name or password: give HOST:PORT only");
   }
   std::string_view host;
   std::string_view afterHost;

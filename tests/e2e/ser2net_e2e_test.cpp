@@ -120,8 +120,8 @@ TEST(Ser2netEndToEnd, BatchOverFourServerPorts) {
   std::vector<Ser2netProcess::Connection> connections;
   for (int i = 0; i < kControllers; ++i) {
     auto sim = std::make_unique<SimProcess>();
-    ASSERT_TRUE(sim->Start(QStringList{"--eeprom", sim->Path("eeprom"), "--modules", ModuleListOf(plan).c_str()} +
-                           kLine));
+    ASSERT_TRUE(sim->Start(
+        QStringList{"--eeprom", sim->Path("eeprom"), "--modules", ModuleListOf(plan).c_str()} + kLine));
     connections.push_back({i % 2 == 0 ? Accepter::RawTcp : Accepter::Rfc2217, sim->Link()});
     sims.push_back(std::move(sim));
   }
@@ -130,7 +130,8 @@ TEST(Ser2netEndToEnd, BatchOverFourServerPorts) {
   QStringList ports;
   for (int i = 0; i < kControllers; ++i) ports << server.Address(static_cast<std::size_t>(i));
   const QString out = QString::fromStdString(folder.Path().string());
-  const CliRun run = RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "1,2,3,4", "--out", out});
+  const CliRun run =
+      RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "1,2,3,4", "--out", out});
   EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
   for (int i = 0; i < kControllers; ++i) {
     const QString node = QString::number(i + 1);
@@ -161,7 +162,8 @@ TEST(Ser2netEndToEnd, ServerStoppedDuringTheEepromWrite_PartlyWritten) {
   Ser2netProcess server;
   ASSERT_TRUE(server.Start({{Accepter::Rfc2217, sim.Link()}})) << server.Problem().toStdString();
   QProcess cli;
-  cli.start(QStringLiteral(GW20CLI_PATH), {"--port", server.Address(0), "apply", plans.canopen, "--out", sim.Dir()});
+  cli.start(QStringLiteral(GW20CLI_PATH),
+            {"--port", server.Address(0), "apply", plans.canopen, "--out", sim.Dir()});
   ASSERT_TRUE(cli.waitForStarted());
   // Bounded: the connect and the write take seconds.
   constexpr int kPollMs = 20;
@@ -176,8 +178,8 @@ TEST(Ser2netEndToEnd, ServerStoppedDuringTheEepromWrite_PartlyWritten) {
   const QByteArray err = cli.readAllStandardError().trimmed();
   EXPECT_EQ(cli.exitCode(), 1);
   const QString address = server.Address(0);
-  const QByteArray note =
-      "connection to " + address.mid(address.indexOf("//") + 2).toLatin1() + " closed: check the device server";
+  const QByteArray note = "connection to " + address.mid(address.indexOf("//") + 2).toLatin1() +
+                          " closed: check the device server";
   EXPECT_TRUE(err.contains(note)) << err.constData();
   // The system's words last: the time-out, after the note that the EEPROM is partly written.
   const QByteArrayList lines = err.split('\n');

@@ -78,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ui::TelnetCodec sender(kLine);
   ui::TelnetCodec receiver(kLine);
   std::string ignored;
-  const std::string binary{static_cast<char>(ui::telnet::kIac), static_cast<char>(ui::telnet::kDo),
+  const std::string binary{static_cast<char>(ui::telnet::kIac),    static_cast<char>(ui::telnet::kDo),
                            static_cast<char>(ui::telnet::kBinary), static_cast<char>(ui::telnet::kIac),
-                           static_cast<char>(ui::telnet::kWill), static_cast<char>(ui::telnet::kBinary)};
+                           static_cast<char>(ui::telnet::kWill),   static_cast<char>(ui::telnet::kBinary)};
   (void)sender.Offer();
   (void)receiver.Offer();
   (void)sender.Decode(binary, ignored);
