@@ -19,9 +19,13 @@
 #                              with: sudo apt install ./build/package/gw20-*.deb;
 #                              --check: then lintian and appstreamcli on it, non-zero
 #                              on any error or warning (docs/PACKAGING.md)
-#        ./gw20.sh format      lay out every C++ file as .clang-format says
-#        ./gw20.sh lint        run clang-tidy with the checks of .clang-tidy over
-#                              every C++ source file; non-zero on any finding
+#        ./gw20.sh format [FILE...]  lay out every C++ file (or the C++ files
+#                              among FILE) as .clang-format says
+#        ./gw20.sh lint [--changed]  run clang-tidy with the checks of .clang-tidy
+#                              over every C++ source file; --changed: only over
+#                              those changed since the branch left origin/main
+#                              (on main, since the last tag; with neither, all);
+#                              non-zero on any finding
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -81,11 +85,16 @@ source_files() {
   fi
 }
 
+# Only the C++ names among stdin's lines. clang-format takes any file it is
+# given for C++ and lays out a CMake file as if it were code, so nothing else
+# may reach it.
+cxx_only() { grep -E '\.(cpp|h)$' || true; }
+
 # True when every C++ file is as the repository's .clang-format lays it out;
 # otherwise names the files that are not.
 check_format() {
   local unformatted
-  unformatted="$(cd "$here" && source_files | xargs clang-format --dry-run 2>&1 |
+  unformatted="$(cd "$here" && source_files | cxx_only | xargs clang-format --dry-run 2>&1 |
     sed -n 's/^\(.*\):[0-9]*:[0-9]*: warning: code should be clang-formatted.*/\1/p' | sort -u)"
   [ -z "$unformatted" ] && return 0
   say "not laid out as .clang-format says (./gw20.sh format fixes it):"
@@ -95,8 +104,21 @@ check_format() {
 
 cmd_format() {
   install_missing
-  (cd "$here" && source_files | xargs clang-format -i)
-  say "every C++ file formatted"
+  if [ $# -eq 0 ]; then
+    (cd "$here" && source_files | cxx_only | xargs clang-format -i)
+    say "every C++ file formatted"
+    return
+  fi
+  local files=() f
+  for f in "$@"; do
+    [ -f "$f" ] || { say "format: no such file: $f"; exit 2; }
+    case "$f" in
+      *.cpp | *.h) files+=("$f") ;;
+      *) say "format: $f is not a C++ file, left as it is" ;;
+    esac
+  done
+  [ ${#files[@]} -eq 0 ] || clang-format -i "${files[@]}"
+  say "${#files[@]} C++ file(s) formatted"
 }
 
 cmd_test() {
@@ -200,15 +222,69 @@ cmd_fuzz() {
   say "no target found anything"
 }
 
+# The C++ source files clang-tidy reads, one a line: every one the build
+# compiles (the fuzz targets build only with clang, and are left out).
+lint_sources() { git -C "$here" ls-files '*.cpp' | grep -v '^tests/fuzz/'; }
+
+# The commit `lint --changed` compares with: where this branch left
+# origin/main, or on main itself (or with no origin/main) the last tag.
+# Nothing when there is neither, or when the history is too shallow to say.
+lint_base() {
+  local head base
+  head="$(git -C "$here" rev-parse HEAD)"
+  base="$(git -C "$here" merge-base HEAD origin/main 2>/dev/null)" || base=""
+  if [ -z "$base" ] || [ "$base" = "$head" ]; then
+    base="$(git -C "$here" describe --tags --abbrev=0 2>/dev/null)" || base=""
+  fi
+  printf '%s\n' "$base"
+}
+
+# The sources of lint_sources that a change since BASE can give a new
+# finding in: each changed source, and each that includes a changed header.
+# All of them when .clang-tidy itself changed.
+changed_lint_sources() {
+  local base="$1" changed file
+  changed="$(git -C "$here" diff --name-only --diff-filter=d "$base" -- '*.cpp' '*.h' .clang-tidy)"
+  if grep -qx '.clang-tidy' <<<"$changed"; then
+    lint_sources
+    return
+  fi
+  {
+    grep -E '\.cpp$' <<<"$changed" || true
+    for file in $(grep -E '\.h$' <<<"$changed" || true); do
+      git -C "$here" grep -lF "#include \"$file\"" -- '*.cpp' || true
+    done
+  } | sort -u | grep -Fxf <(lint_sources) || true
+}
+
 cmd_lint() {
+  local files
+  case "${1:-}" in
+    "") files="$(lint_sources)" ;;
+    --changed)
+      local base
+      base="$(lint_base)"
+      if [ -z "$base" ]; then
+        say "lint: no origin/main to branch from and no tag: the whole tree"
+        files="$(lint_sources)"
+      else
+        files="$(changed_lint_sources "$base")"
+        say "lint: $(grep -c . <<<"$files" || true) source file(s) changed since $(git -C "$here" rev-parse --short "$base")"
+      fi
+      ;;
+    *) say "lint: unknown option $1 (only --changed)"; exit 2 ;;
+  esac
+  if [ -z "$files" ]; then
+    say "lint: nothing to lint"
+    return
+  fi
   install_missing
   install_missing clang-tidy
   local dir="$here/build/lint"
   # Only the compile commands are needed: nothing is built.
   cmake -S "$here" -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
   local log="$dir/lint.log"
-  (cd "$here" && git ls-files '*.cpp' | grep -v '^tests/fuzz/' |
-    xargs -P"$jobs" -n8 clang-tidy -p "$dir" --quiet) >"$log" 2>&1 || true
+  (cd "$here" && xargs -P"$jobs" -n8 clang-tidy -p "$dir" --quiet <<<"$files") >"$log" 2>&1 || true
   if grep -qE '(warning|error):' "$log"; then
     grep -E '(warning|error):' "$log" | sort -u >&2
     say "lint: findings above (full log $log)"
@@ -281,7 +357,7 @@ case "${1:-}" in
   bench) shift; cmd_bench "$@" ;;
   fuzz) shift; cmd_fuzz "$@" ;;
   package) shift; cmd_package "$@" ;;
-  format) shift; cmd_format ;;
-  lint) shift; cmd_lint ;;
-  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package [--check] | format | lint" >&2; exit 2 ;;
+  format) shift; cmd_format "$@" ;;
+  lint) shift; cmd_lint "$@" ;;
+  *) echo "usage: $0 run | test [--sanitize] | render [DIR] | bench [--quick] | fuzz [SECONDS] | package [--check] | format [FILE...] | lint [--changed]" >&2; exit 2 ;;
 esac

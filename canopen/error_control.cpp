@@ -1,33 +1,25 @@
 #include "canopen/error_control.h"
 
+#include "link/eeprom_layout.h"
+
 namespace gw20::canopen {
-namespace {
-
-constexpr std::uint32_t kByteMask = 0xFF;
-constexpr std::uint32_t kTimeMask = 0xFFFF;
-constexpr int kFlagsShift = 24;
-constexpr int kTimeShift = 8;
-
-}  // namespace
 
 std::uint32_t PackErrorControlWord(const ErrorControlSettings& settings) {
   const bool heartbeat = settings.Heartbeat();
-  const auto flags = static_cast<std::uint32_t>(settings.ErrorControlFlags) & kByteMask;
-  const auto time =
-      static_cast<std::uint32_t>(heartbeat ? settings.HeartbeatTime : settings.GuardTime) & kTimeMask;
-  const auto life = heartbeat ? 0U : static_cast<std::uint32_t>(settings.LifeTimeFactor) & kByteMask;
-  return (flags << kFlagsShift) | (time << kTimeShift) | life;
+  return link::PackErrorControl({settings.ErrorControlFlags,
+                                 heartbeat ? settings.HeartbeatTime : settings.GuardTime,
+                                 heartbeat ? 0 : settings.LifeTimeFactor});
 }
 
 ErrorControlSettings UnpackErrorControlWord(std::uint32_t word) {
+  const link::ErrorControlFields fields = link::UnpackErrorControl(word);
   ErrorControlSettings settings;
-  settings.ErrorControlFlags = static_cast<int>((word >> kFlagsShift) & kByteMask);
-  const auto time = static_cast<int>((word >> kTimeShift) & kTimeMask);
+  settings.ErrorControlFlags = fields.Flags;
   if (settings.Heartbeat()) {
-    settings.HeartbeatTime = time;
+    settings.HeartbeatTime = fields.Time;
   } else {
-    settings.GuardTime = time;
-    settings.LifeTimeFactor = static_cast<int>(word & kByteMask);
+    settings.GuardTime = fields.Time;
+    settings.LifeTimeFactor = fields.LifeTimeFactor;
   }
   return settings;
 }

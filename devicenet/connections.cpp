@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "link/eeprom_layout.h"
 #include "modules/model_catalog.h"
 #include "modules/module_table.h"
 #include "platform/ui/number_text.h"
@@ -19,11 +20,6 @@ constexpr std::string_view kAssemblySuffix = "(Assembly)";
 constexpr std::size_t kKindAt = 10;      // characters 11-12
 constexpr std::size_t kInstanceAt = 17;  // characters 18-19
 constexpr std::size_t kFieldChars = 2;
-
-constexpr std::uint32_t kTopByteFactor = 16777216;
-constexpr std::uint32_t kHalfFactor = 65536;
-constexpr std::uint32_t kByteFactor = 256;
-constexpr std::uint32_t kByteMask = 0xFF;
 
 std::string Field(const std::string& text, std::size_t at) {
   return at < text.size() ? text.substr(at, kFieldChars) : std::string();
@@ -89,9 +85,7 @@ std::vector<std::string> ProducedItems(const modules::ModuleTable& table, const 
 }
 
 std::uint32_t ConnectionPath(int listIndex, const DnsPath& path) {
-  const auto byte = [](int value) { return static_cast<std::uint32_t>(value) & kByteMask; };
-  return byte(listIndex) * kTopByteFactor + byte(path.ClassId) * kHalfFactor +
-         byte(path.Instance) * kByteFactor + byte(path.Attribute);
+  return link::PackConnectionPath({listIndex, path.ClassId, path.Instance, path.Attribute});
 }
 
 std::uint32_t ConnectionWord(int slot, bool consumed, int Index, const std::string& ItemText,
@@ -102,7 +96,7 @@ std::uint32_t ConnectionWord(int slot, bool consumed, int Index, const std::stri
 
 std::optional<int> StoredConnectionEntry(int slot, bool consumed, std::uint32_t word,
                                          const std::vector<std::string>& items, const MapTables& maps) {
-  const auto index = static_cast<std::size_t>(word / kTopByteFactor);
+  const auto index = static_cast<std::size_t>(link::UnpackConnectionPath(word).ListIndex);
   if (index >= items.size()) return std::nullopt;
   const int entry = static_cast<int>(index);
   if (ConnectionWord(slot, consumed, entry, items[index], maps) != word) return std::nullopt;

@@ -31,11 +31,8 @@ constexpr std::string_view kNotFinishedMessage = "You have not fininshing!";
 // Block 1 keeps a path word for each connection slot.
 static_assert(kConnectionSlots == link::kConnectionPathSlots);
 
-// The list entry a stored connection path names, from its top byte.
-int StoredListEntry(std::uint32_t path) {
-  constexpr int kTopByteBits = 24;
-  return static_cast<int>(path >> kTopByteBits);
-}
+// The list entry a stored connection path names.
+int StoredListEntry(std::uint32_t path) { return link::UnpackConnectionPath(path).ListIndex; }
 
 }  // namespace
 

@@ -6,8 +6,11 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <system_error>
+
+#include "platform/ui/regular_file.h"
 
 namespace gw20::eds {
 namespace {
@@ -25,6 +28,17 @@ constexpr mode_t kNewFileMode = 0666;
 
 FileWriteResult Failure(const fs::path& path, int error) {
   return {false, path, std::system_category().message(error)};
+}
+
+// A folder at the name would fail the rename only after the controller was
+// written; a device or a FIFO would be replaced by the file (a record named
+// /dev/null, as root). Either is refused before anything is written.
+std::optional<FileWriteResult> InTheWay(const fs::path& target) {
+  struct stat there {};
+  if (::lstat(target.c_str(), &there) != 0 || S_ISREG(there.st_mode) || S_ISLNK(there.st_mode)) {
+    return std::nullopt;
+  }
+  return FileWriteResult{false, target, ui::NotRegularFileText(there.st_mode), true};
 }
 
 fs::path FolderOf(const fs::path& target) { return target.has_parent_path() ? target.parent_path() : "."; }
@@ -63,13 +77,10 @@ void SyncFolder(const fs::path& folder) {
 
 StagedFile::~StagedFile() { Discard(); }
 
-FileWriteResult StagedFile::Stage(const fs::path& target, std::string_view text) {
+FileWriteResult StagedFile::Reserve(const fs::path& target, std::size_t room) {
   Discard();
   target_ = target;
-  // A folder at the target's name would fail the rename, after the
-  // controller was written; found now instead.
-  struct stat there {};
-  if (::lstat(target.c_str(), &there) == 0 && S_ISDIR(there.st_mode)) return Failure(target, EISDIR);
+  if (auto refused = InTheWay(target)) return *refused;
 
   std::random_device seed;
   std::mt19937_64 random((static_cast<std::uint64_t>(seed()) << 32) ^ seed());
@@ -81,24 +92,44 @@ FileWriteResult StagedFile::Stage(const fs::path& target, std::string_view text)
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) return Failure(target, errno);
-
-  int error = WriteAll(fd, text);
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) {
-    ::unlink(name.c_str());
-    return Failure(target, error);
-  }
+  fd_ = fd;
   temporary_ = name;
+  if (room > 0) {
+    const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(room));
+    // A file system that cannot set space aside still takes the file.
+    if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
+      Discard();
+      return Failure(target, error);
+    }
+  }
   return {true, target, {}};
 }
 
-FileWriteResult StagedFile::Place() {
-  if (!Staged()) return Failure(target_, ENOENT);
-  if (::rename(temporary_.c_str(), target_.c_str()) != 0) {
-    const int error = errno;
+FileWriteResult StagedFile::Stage(const fs::path& target, std::string_view text) {
+  FileWriteResult reserved = Reserve(target);
+  if (!reserved.ok) return reserved;
+  int error = WriteAll(fd_, text);
+  if (error == 0 && ::fsync(fd_) != 0) error = errno;
+  if (::close(fd_) != 0 && error == 0) error = errno;
+  fd_ = -1;
+  if (error != 0) {
     Discard();
-    return Failure(target_, error);
+    return Failure(target, error);
+  }
+  return reserved;
+}
+
+FileWriteResult StagedFile::Place() {
+  // Reserved but never written: placing it would put an empty file there.
+  if (!Staged() || fd_ >= 0) {
+    Discard();
+    return Failure(target_, ENOENT);
+  }
+  std::optional<FileWriteResult> refused = InTheWay(target_);
+  if (refused || ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    FileWriteResult failed = refused ? *refused : Failure(target_, errno);
+    Discard();
+    return failed;
   }
   temporary_.clear();
   SyncFolder(FolderOf(target_));
@@ -106,6 +137,8 @@ FileWriteResult StagedFile::Place() {
 }
 
 void StagedFile::Discard() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
   if (!Staged()) return;
   ::unlink(temporary_.c_str());
   temporary_.clear();

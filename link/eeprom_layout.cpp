@@ -22,6 +22,9 @@ std::int64_t Word(std::int64_t top, std::int64_t high, std::int64_t low, std::in
   return top * kTopPlace + high * kHighPlace + low * kLowPlace + bottom;
 }
 
+// `value` cut to the bits of `mask`, as the word would keep them.
+std::int64_t Cut(int value, std::uint32_t mask) { return static_cast<std::uint32_t>(value) & mask; }
+
 // `wide` as words of a block whose element 0 is at `firstAddress`.
 PackedWords Checked(const std::vector<std::int64_t>& wide, int firstAddress) {
   PackedWords packed;
@@ -104,6 +107,26 @@ PackedWords PackDeviceNetBlock(const DeviceNetBlockFields& block) {
   wide.insert(wide.end(), block.ProducedPath.begin(), block.ProducedPath.end());
   wide.insert(wide.end(), block.ConsumedPath.begin(), block.ConsumedPath.end());
   return Checked(wide, 0);
+}
+
+std::uint32_t PackConnectionPath(const ConnectionPathFields& path) {
+  return static_cast<std::uint32_t>(Word(Cut(path.ListIndex, kByteMask), Cut(path.ClassId, kByteMask),
+                                         Cut(path.Instance, kByteMask), Cut(path.Attribute, kByteMask)));
+}
+
+ConnectionPathFields UnpackConnectionPath(std::uint32_t word) {
+  return {HighByte(HighHalf(word)), LowByte(HighHalf(word)), HighByte(LowHalf(word)), LowByte(LowHalf(word))};
+}
+
+std::uint32_t PackErrorControl(const ErrorControlFields& fields) {
+  // The time fills the two middle bytes: its place is 256.
+  return static_cast<std::uint32_t>(Word(Cut(fields.Flags, kByteMask), 0, Cut(fields.Time, kHalfMask),
+                                         Cut(fields.LifeTimeFactor, kByteMask)));
+}
+
+ErrorControlFields UnpackErrorControl(std::uint32_t word) {
+  return {HighByte(HighHalf(word)), static_cast<int>((word >> kByteBits) & kHalfMask),
+          LowByte(LowHalf(word))};
 }
 
 std::optional<ModuleBlockFields> UnpackModuleBlock(const std::vector<std::uint32_t>& words,

@@ -72,8 +72,16 @@ struct HeaderFields {
   int TotalAOBytes = 0;   // Long(68) bits 0-15
 };
 
-// Block 1. A path word is the DeviceNet page's: list index x 16777216 +
-// class x 65536 + instance x 256 + attribute.
+// A connection path word of block 1, the DeviceNet page's: list index x
+// 16777216 + class x 65536 + instance x 256 + attribute.
+struct ConnectionPathFields {
+  int ListIndex = 0;  // bits 24-31: the entry chosen in the connection's list
+  int ClassId = 0;    // bits 16-23
+  int Instance = 0;   // bits 8-15
+  int Attribute = 0;  // bits 0-7
+};
+
+// Block 1.
 struct DeviceNetBlockFields {
   int DefaultIOInfo = 0;  // Long(0) bits 16-31, the default connection 0..3; bits 0-15 are 0
   std::array<std::uint32_t, kConnectionPathSlots> ProducedPath{};  // Long(4), Long(8), Long(12)
@@ -84,6 +92,13 @@ struct DeviceNetBlockFields {
 struct ModuleEntry {
   std::uint32_t ModelCode = 0;  // the commit's code for the model, 0..0xFFFFFF
   int Address = 0;              // the module's field-port address, 0..255
+};
+
+// Block 2's Long(0), ErrorControlWord: the CANopen error-control settings.
+struct ErrorControlFields {
+  int Flags = 0;           // bits 24-31, ErrorControlFlags
+  int Time = 0;            // bits 8-23, ms: the heartbeat or the guard time, as the flags select
+  int LifeTimeFactor = 0;  // bits 0-7: 0 when the flags select heartbeat
 };
 
 // Block 2.
@@ -120,6 +135,14 @@ bool HeaderWritten(const HeaderFields& header);
 std::optional<DeviceNetBlockFields> UnpackDeviceNetBlock(const std::vector<std::uint32_t>& words);
 // kDeviceNetWords words.
 PackedWords PackDeviceNetBlock(const DeviceNetBlockFields& block);
+
+// The two words a page packs itself, field by field. Unlike the blocks' words,
+// each field is cut to its bits, so a value not yet checked cannot spill into
+// its neighbour; the unpacks read every field as stored.
+std::uint32_t PackConnectionPath(const ConnectionPathFields& path);
+ConnectionPathFields UnpackConnectionPath(std::uint32_t word);
+std::uint32_t PackErrorControl(const ErrorControlFields& fields);
+ErrorControlFields UnpackErrorControl(std::uint32_t word);
 
 // Block 2 in `words` (element k = Long(4k)): the fixed words and the module
 // words that `moduleBlockBytes` (the header's ModuleBlockBytes) counts, as

@@ -57,10 +57,13 @@ class Parser {
   bool AtEnd() const { return at_ >= text_.size(); }
   char Peek() const { return text_[at_]; }
 
+  // A CR alone ends a line too; the LF of a CR LF ends none of its own.
   void Advance() {
     const auto byte = static_cast<unsigned char>(text_[at_++]);
-    if (byte == '\n') {
+    if (byte == '\r' || (byte == '\n' && (at_ < 2 || text_[at_ - 2] != '\r'))) {
       ++position_.line;
+      position_.column = 1;
+    } else if (byte == '\n') {
       position_.column = 1;
     } else if (!IsContinuation(byte)) {
       ++position_.column;
@@ -137,7 +140,7 @@ class Parser {
       const JsonPosition keyAt = position_;
       if (AtEnd() || Peek() != '"') Fail("expected a key in double quotes, " + Found());
       std::string key = String();
-      if (!seen.insert(key).second) throw Refusal{keyAt, "the key " + JsonQuote(key) + " is given twice"};
+      if (!seen.insert(key).second) throw Refusal{keyAt, "the key " + ShownQuote(key) + " is given twice"};
       Expect(':', "':' after the key");
       value.items.push_back(Value(depth));
       value.keys.push_back(std::move(key));
@@ -308,26 +311,8 @@ class Parser {
   JsonPosition position_;
 };
 
-}  // namespace
-
-const JsonValue* JsonValue::Member(std::string_view key) const {
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    if (keys[i] == key) return &items[i];
-  }
-  return nullptr;
-}
-
-std::optional<JsonValue> ParseJson(std::string_view text, JsonSyntaxError& error) {
-  try {
-    return Parser(text).Document();
-  } catch (const Refusal& refusal) {
-    error = {refusal.at, refusal.reason};
-    return std::nullopt;
-  }
-}
-
-std::string JsonQuote(std::string_view utf8) {
-  std::string out = "\"";
+std::string Escaped(std::string_view utf8) {
+  std::string out;
   for (const char c : utf8) {
     const auto byte = static_cast<unsigned char>(c);
     switch (c) {
@@ -363,7 +348,38 @@ std::string JsonQuote(std::string_view utf8) {
         }
     }
   }
-  return out + "\"";
+  return out;
 }
+
+}  // namespace
+
+const JsonValue* JsonValue::Member(std::string_view key) const {
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i] == key) return &items[i];
+  }
+  return nullptr;
+}
+
+std::optional<JsonValue> ParseJson(std::string_view text, JsonSyntaxError& error) {
+  try {
+    return Parser(text).Document();
+  } catch (const Refusal& refusal) {
+    error = {refusal.at, refusal.reason};
+    return std::nullopt;
+  }
+}
+
+std::string JsonQuote(std::string_view utf8) { return "\"" + Escaped(utf8) + "\""; }
+
+std::string ShownText(std::string_view utf8) {
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (IsContinuation(static_cast<unsigned char>(utf8[i]))) continue;
+    if (characters++ == kShownCharacters) return Escaped(utf8.substr(0, i)) + "...";
+  }
+  return Escaped(utf8);
+}
+
+std::string ShownQuote(std::string_view utf8) { return "\"" + ShownText(utf8) + "\""; }
 
 }  // namespace gw20::plans

@@ -2,8 +2,14 @@
 // A small, strict JSON reader that keeps where every value stands, and the
 // string quoting of a JSON writer. Generic: it knows nothing of plans. The
 // plan layer above it gives the values their meaning and says where a bad one
-// is, which a general-purpose library could not (it forgets positions and
-// silently keeps one of two equal keys).
+// is.
+// Why not a library's reader: what this one adds to the grammar is most of
+// its code (a line and a column in characters for every value and key, where
+// a SAX reader such as RapidJSON's gives a byte offset; a key given twice
+// refused; a depth limit; numbers kept as written for the plan layer to
+// judge). On a library those would remain as a handler of our own, so gw20cli
+// would take on a dependency for little less code. The reader is fuzzed with
+// the plan layer (tests/fuzz).
 
 #include <optional>
 #include <string>
@@ -14,6 +20,7 @@ namespace gw20::plans {
 
 // A place in the text: line and column from 1, the column counted in
 // characters (a character outside ASCII is one column, as editors show it).
+// A line ends with LF, CR LF or a CR alone, as editors break lines.
 struct JsonPosition {
   int line = 1;
   int column = 1;
@@ -56,5 +63,14 @@ std::optional<JsonValue> ParseJson(std::string_view text, JsonSyntaxError& error
 // `utf8` as a JSON string literal with its quotes: '"', '\\' and the control
 // characters escaped, everything else as it is.
 std::string JsonQuote(std::string_view utf8);
+
+// How many characters of a key or a text from the file a message shows.
+inline constexpr std::size_t kShownCharacters = 40;
+// `utf8` as a message shows it: its first kShownCharacters characters,
+// escaped as JsonQuote escapes them, and "..." when there were more, so a
+// key of any length, or one holding a line break, stays one short line.
+std::string ShownText(std::string_view utf8);
+// ShownText in double quotes.
+std::string ShownQuote(std::string_view utf8);
 
 }  // namespace gw20::plans

@@ -42,7 +42,7 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 std::string ModelProblem(const std::string& model) {
-  std::string reason = "model " + JsonQuote(model) + " is not in the catalog";
+  std::string reason = "model " + ShownQuote(model) + " is not in the catalog";
   for (const auto& entry : modules::ModelCatalog()) {
     if (EqualIgnoringCase(entry.Name, model))
       return reason + " (names are exact: \"" + std::string(entry.Name) + "\")";
@@ -183,7 +183,7 @@ std::optional<PlanProblem> CheckPlan(const Plan& plan) {
         if (i > 0) texts += i + 1 == kDefaultConnectionTexts.size() ? " or " : ", ";
         texts += JsonQuote(kDefaultConnectionTexts[i]);
       }
-      return PlanProblem{"deviceNet.defaultConnection", JsonQuote(plan.deviceNet.defaultConnection) +
+      return PlanProblem{"deviceNet.defaultConnection", ShownQuote(plan.deviceNet.defaultConnection) +
                                                             " is not a default connection; use " + texts};
     }
     if (plan.errorControl != PlanErrorControl{})

@@ -44,7 +44,9 @@ struct PlanReadResult {
 PlanReadResult ParsePlan(std::string_view text, const std::string& fileName);
 
 // Reads the file at `path` as ParsePlan does; a file that cannot be read, or
-// is larger than kMaxPlanFileBytes, is refused with the system's reason.
+// is larger than kMaxPlanFileBytes, is refused with the system's reason, and
+// a name that is no regular file (a FIFO, a device, a folder) at once,
+// without waiting: "a FIFO, not a regular file".
 PlanReadResult ReadPlan(const std::filesystem::path& path);
 
 // The plan's file text. For a plan CheckPlan accepts, ParsePlan gives back
@@ -52,7 +54,8 @@ PlanReadResult ReadPlan(const std::filesystem::path& path);
 std::string WritePlanText(const Plan& plan);
 
 // Writes the plan's text to `path` atomically: a file beside it, synced and
-// renamed over it, so an old plan stays whole until the new one is complete.
+// renamed over it (eds::StagedFile), so an old plan stays whole until the new
+// one is complete; a folder, a device or a FIFO at the name is refused.
 // Refuses, writing nothing, a plan CheckPlan does not accept. Nullopt when
 // written.
 std::optional<PlanError> WritePlan(const std::filesystem::path& path, const Plan& plan);

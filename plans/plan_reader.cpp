@@ -1,21 +1,16 @@
 // Reading a plan: the JSON layer finds the values and where they stand, this
 // layer checks the keys and types, then CheckPlan the values themselves.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <climits>
 #include <map>
 #include <span>
-#include <system_error>
 #include <utility>
 
 #include "plans/json_document.h"
 #include "plans/plan_file.h"
+#include "platform/ui/regular_file.h"
 
 namespace gw20::plans {
 namespace {
@@ -67,16 +62,17 @@ class PlanReader {
     // The format first: a later format may well have keys this one does not.
     const JsonValue& format = Required(root, "", "format");
     if (const std::string name = Text(format, "format"); name != kPlanFormat) {
-      throw Refusal{
-          "format", format.at,
-          JsonQuote(name) + " is not a format this program reads; it reads " + JsonQuote(kPlanFormat)};
+      throw Refusal{"format", format.at,
+                    ShownQuote(format.text) + " is not a format this program reads; it reads " +
+                        JsonQuote(kPlanFormat)};
     }
-    const std::string profile = Text(Required(root, "", "profile"), "profile");
+    const JsonValue& profileValue = Required(root, "", "profile");
+    const std::string profile = Text(profileValue, "profile");
     if (profile == ProfileName(Profile::DeviceNet)) {
       plan.profile = Profile::DeviceNet;
     } else if (profile != ProfileName(Profile::CANopen)) {
-      throw Refusal{"profile", root.Member("profile")->at,
-                    JsonQuote(profile) + " is not a profile; use \"canopen\" or \"devicenet\""};
+      throw Refusal{"profile", profileValue.at,
+                    ShownQuote(profileValue.text) + " is not a profile; use \"canopen\" or \"devicenet\""};
     }
     const bool canopen = plan.profile == Profile::CANopen;
     ExpectKeys(root, "", canopen ? Keys(kCanopenRootKeys) : Keys(kDeviceNetRootKeys),
@@ -127,7 +123,7 @@ class PlanReader {
       if (std::find(keys.begin(), keys.end(), key) != keys.end()) continue;
       std::string reason = hint(key);
       if (reason.empty()) reason = "unknown key; here the keys are " + KeyList(keys);
-      throw Refusal{Join(path, key), object.keyAt[i], reason};
+      throw Refusal{Join(path, ShownText(key)), object.keyAt[i], reason};
     }
     for (const std::string_view key : keys) Required(object, path, key);
   }
@@ -221,8 +217,9 @@ class PlanReader {
     if (name == "heartbeat") {
       e.protocol = ErrorControlProtocol::Heartbeat;
     } else if (name != "guarding") {
-      throw Refusal{"canopen.errorControl", protocol.at,
-                    JsonQuote(name) + " is not an error control; use \"guarding\" or \"heartbeat\""};
+      throw Refusal{
+          "canopen.errorControl", protocol.at,
+          ShownQuote(protocol.text) + " is not an error control; use \"guarding\" or \"heartbeat\""};
     }
     const bool heartbeat = e.protocol == ErrorControlProtocol::Heartbeat;
     ExpectKeys(object, "canopen", heartbeat ? Keys(kHeartbeatKeys) : Keys(kGuardingKeys),
@@ -300,34 +297,14 @@ PlanReadResult ParsePlan(std::string_view text, const std::string& fileName) {
 }
 
 PlanReadResult ReadPlan(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return FileRefused(path, std::system_category().message(errno));
-  std::string text;
-  int error = 0;
-  struct stat status {};
-  if (::fstat(fd, &status) != 0) {
-    error = errno;
-  } else if (S_ISDIR(status.st_mode)) {
-    error = EISDIR;
-  } else {
-    // Read up to one byte past the limit: a device or a growing file has no
-    // trustworthy size.
-    char buffer[1 << 14];
-    while (text.size() <= kMaxPlanFileBytes) {
-      const ssize_t got = ::read(fd, buffer, sizeof buffer);
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) error = errno;
-      if (got <= 0) break;
-      text.append(buffer, static_cast<std::size_t>(got));
-    }
-  }
-  ::close(fd);
-  if (error != 0) return FileRefused(path, std::system_category().message(error));
-  if (text.size() > kMaxPlanFileBytes) {
+  // A FIFO or a device at the name is refused at once, never waited on.
+  ui::FileReadResult read = ui::ReadRegularFile(path, kMaxPlanFileBytes);
+  if (!read.ok) return FileRefused(path, std::move(read.reason));
+  if (read.text.size() > kMaxPlanFileBytes) {
     return FileRefused(path, "larger than " + std::to_string(kMaxPlanFileBytes >> 10) +
                                  " KiB; a plan is a few kilobytes of JSON");
   }
-  return ParsePlan(text, path.string());
+  return ParsePlan(read.text, path.string());
 }
 
 }  // namespace gw20::plans

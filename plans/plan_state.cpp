@@ -24,7 +24,6 @@ namespace {
 // rate, counting on.
 constexpr int kFirstBaudCode = 3;
 constexpr int kMaxStrobeBytes = 8;
-constexpr int kDefaultShift = 16;
 
 constexpr std::array<std::string_view, devicenet::kConnectionSlots> kSlotKeys{"poll", "strobe", "cosCyclic"};
 
@@ -169,7 +168,7 @@ PicksResult PicksOf(const PlanDeviceNet& plan, const std::vector<std::string>& p
             std::nullopt,
             PlanProblem{
                 "deviceNet." + std::string(kSlotKeys[slot]) + (isConsumed ? ".consumed" : ".produced"),
-                JsonQuote(text) + " is not in the list the chain gives; allowed: " + AllowedTexts(items)}};
+                ShownQuote(text) + " is not in the list the chain gives; allowed: " + AllowedTexts(items)}};
       }
       (isConsumed ? picks.consumed : picks.produced)[slot] = *entry;
     }
@@ -217,9 +216,8 @@ StoredPlanResult PlanOfStoredConfiguration(const link::GatewayParameters& params
     const auto block = link::UnpackDeviceNetBlock(image.DeviceNetBlock);
     // A CANopen commit leaves block 1 as an earlier one left it: the header
     // says whether it belongs to this configuration.
-    const bool deviceNetImage =
-        image.ConfigHeader.size() >= 2 &&
-        (image.ConfigHeader[1] >> kDefaultShift) == static_cast<std::uint32_t>(link::kDeviceNetBlockBytes);
+    const auto header = link::UnpackHeader(image.ConfigHeader);
+    const bool deviceNetImage = header && header->DeviceNetBlockBytes == link::kDeviceNetBlockBytes;
     if (!block || !deviceNetImage) {
       return {std::nullopt, "the controller's block 1 holds no DeviceNet configuration"};
     }

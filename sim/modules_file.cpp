@@ -1,12 +1,17 @@
 #include "sim/modules_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstddef>
-#include <fstream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 #include <utility>
+
+#include "sim/unique_fd.h"
 
 namespace gw20::sim {
 namespace {
@@ -15,6 +20,7 @@ using nlohmann::json;
 
 constexpr std::string_view kBlanks = " \t\r\n";
 constexpr std::string_view kBlanksAndCommas = " \t\r\n,";
+constexpr std::size_t kReadChunk = 4096;
 
 // Hands the text to the JSON parser and counts what it has taken, so the
 // parser's callback knows where in the text it is.
@@ -223,17 +229,29 @@ std::vector<FieldModule> ParseModulesJson(std::string_view text) {
 }
 
 std::vector<FieldModule> ReadModulesFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    throw std::runtime_error(file.string() + ": cannot be read");
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) {
-    throw std::runtime_error(file.string() + ": cannot be read");
+  // A FIFO would block the start until something writes to it, and opening a
+  // device may already do something: only a regular file is opened, and
+  // without waiting, in case one was swapped in meanwhile.
+  struct stat status {};
+  const auto refuse = [&file](const std::string& why) {
+    return std::runtime_error(file.string() + ": " + why);
+  };
+  if (::stat(file.c_str(), &status) != 0) throw refuse("cannot be read");
+  if (!S_ISREG(status.st_mode)) throw refuse("not a regular file");
+  const UniqueFd fd(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.Valid() || ::fstat(fd.Get(), &status) != 0) throw refuse("cannot be read");
+  if (!S_ISREG(status.st_mode)) throw refuse("not a regular file");
+  std::string text;
+  char buffer[kReadChunk];
+  for (;;) {
+    const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw refuse("cannot be read");
+    if (got == 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
   }
   try {
-    return ParseModulesJson(text.str());
+    return ParseModulesJson(text);
   } catch (const ModulesFileError& error) {
     throw std::runtime_error(file.string() + ":" + error.what());
   }

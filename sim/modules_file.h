@@ -33,8 +33,10 @@ class ModulesFileError : public std::runtime_error {
 // refuses are errors. Throws ModulesFileError.
 std::vector<FieldModule> ParseModulesJson(std::string_view text);
 
-// Reads and parses `file`. Throws std::runtime_error whose message starts
-// with the file name (and ":LINE:COLUMN" for a content error).
+// Reads and parses `file`, a regular file: a FIFO, a device or a folder is
+// refused at once ("FILE: not a regular file"), never waited on. Throws
+// std::runtime_error whose message starts with the file name (and
+// ":LINE:COLUMN" for a content error).
 std::vector<FieldModule> ReadModulesFile(const std::filesystem::path& file);
 
 }  // namespace gw20::sim

@@ -25,9 +25,8 @@
 #include "app/cli/batch_display.h"
 #include "app/cli/batch_progress.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/output_files.h"
 #include "app/cli/plan_commands.h"
-#include "canopen/canopen_eds_writer.h"
-#include "devicenet/dns_eds_writer.h"
 #include "link/eeprom_procedures.h"
 #include "link/open_console_port.h"
 #include "plans/plan_file.h"
@@ -47,11 +46,6 @@ constexpr auto kExitLookAgain = std::chrono::milliseconds(20);
 constexpr int kProgressFd = 3;
 constexpr std::string_view kToolPrefix = "gw20cli: ";
 constexpr std::size_t kReadChunk = 4096;
-
-std::string EdsFileName(const plans::Plan& plan, int node) {
-  return plan.profile == plans::Profile::DeviceNet ? devicenet::DeviceNetEdsFileName(node)
-                                                   : canopen::CanopenEdsFileName(node);
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -274,7 +268,7 @@ std::optional<std::string> BatchProblem(const CliOptions& options, const plans::
   if (options.nodes.empty() && options.ports.size() > 1) {
     const std::filesystem::path folder =
         options.outDir.empty() ? std::filesystem::path(".") : std::filesystem::path(options.outDir);
-    return "every port would write " + (folder / EdsFileName(plan, plan.nodeId)).string() +
+    return "every port would write " + (folder / PlanEdsFileName(plan, plan.nodeId)).string() +
            ": give each controller its own node with --nodes";
   }
   return std::nullopt;
@@ -336,10 +330,9 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
   for (const Job& job : jobs) results.push_back(job.result);
   out << "\n" << BatchSummary(results, plan.nodeId) << std::flush;
   const bool allOk = std::all_of(results.begin(), results.end(), [](const auto& r) { return r.ok; });
-  if (!options.reportPath.empty()) {
-    if (const auto why =
-            WriteFileAtomically(options.reportPath, BatchReportJson(options.planPath, results))) {
-      std::cerr << "gw20cli: cannot write the report " << options.reportPath << ": " << *why << std::endl;
+  if (const auto report = OutputFileOf(options); report.Wanted()) {
+    if (const auto why = report.Write(BatchReportJson(options.planPath, results))) {
+      std::cerr << "gw20cli: " << *why << std::endl;
       return 1;
     }
   }

@@ -53,7 +53,8 @@ std::string FailureMessage(const std::vector<std::string>& errorLines);
 // BatchProblem) for every port of `options` at once (`self`: this program's
 // path), shows their progress on `out` (live lines when `live`,
 // else one line per change of stage), then a summary table; writes the
-// --report file. Returns 0 when every port succeeded, else 1.
+// --report file. Returns 0 when every port succeeded and the report was
+// written, else 1.
 int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::filesystem::path& self,
              std::ostream& out, bool live);
 

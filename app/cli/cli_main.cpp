@@ -28,6 +28,7 @@
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
 #include "app/cli/devicenet_script.h"
+#include "app/cli/output_files.h"
 #include "app/cli/plan_commands.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
@@ -184,7 +185,7 @@ int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan
   const std::filesystem::path eds =
       folder.Path() / (deviceNet ? gw20::devicenet::DeviceNetEdsFileName(state.params.NodeId)
                                  : gw20::canopen::CanopenEdsFileName(state.params.NodeId));
-  if (!options.recordPath.empty()) {
+  if (const auto recordFile = gw20::cli::OutputFileOf(options); recordFile.Wanted()) {
     const gw20::cli::CommissioningRecord record{state.console.ControllerPrompt,
                                                 mainForm.FirmwareVer.Text(),
                                                 gw20::cli::LocalTimeNow(),
@@ -194,11 +195,10 @@ int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan
                                                 eds,
                                                 gw20::cli::FileSha256(eds),
                                                 options.verify};
-    if (const auto why =
-            gw20::cli::WriteFileAtomically(options.recordPath, gw20::cli::CommissioningRecordJson(record))) {
+    if (const auto why = recordFile.Write(gw20::cli::CommissioningRecordJson(record))) {
       // The controller and the EDS file are done; only the record is missing.
       std::cout << eds.string() << std::endl;
-      std::cerr << "gw20cli: cannot write the record " << options.recordPath << ": " << *why << std::endl;
+      std::cerr << "gw20cli: " << *why << std::endl;
       return kExitFailed;
     }
   }
@@ -333,7 +333,14 @@ int main(int argc, char* argv[]) {
   // Numbers read and written as text must not follow the operator's locale.
   std::setlocale(LC_NUMERIC, "C");
   QLocale::setDefault(QLocale::c());
+  // Every file the run writes is checked before anything is sent.
+  const auto filesRefused = [&options](const gw20::plans::Plan* plan) {
+    const auto problem = gw20::cli::CheckOutputFiles(options, plan);
+    if (problem) std::cerr << "gw20cli: " << *problem << std::endl;
+    return problem.has_value();
+  };
   if (options.command != "eds" && options.command != "apply" && options.command != "batch") {
+    if (filesRefused(nullptr)) return kExitUsage;
     return Run(options, nullptr);
   }
 
@@ -354,6 +361,7 @@ int main(int argc, char* argv[]) {
                 << "Try 'gw20cli --help' for the commands and options.\n";
       return kExitUsage;
     }
+    if (filesRefused(&*read.plan)) return kExitUsage;
     const std::filesystem::path self = gw20::qtui::ToLatin1(QCoreApplication::applicationFilePath());
     return gw20::cli::RunBatch(options, *read.plan, self, std::cout, ::isatty(STDOUT_FILENO) == 1);
   }
@@ -369,6 +377,7 @@ int main(int argc, char* argv[]) {
       }
       firmware = *given;
     }
+    if (filesRefused(&*read.plan)) return kExitUsage;
     return RunEds(options, *read.plan, firmware);
   }
   gw20::plans::Plan plan = *read.plan;
@@ -379,6 +388,7 @@ int main(int argc, char* argv[]) {
     }
     plan.nodeId = *options.planNode;
   }
+  if (filesRefused(&plan)) return kExitUsage;
   // A batch that went away must not end the commit by SIGPIPE: progress is only its display.
   if (options.progressFd >= 0) std::signal(SIGPIPE, SIG_IGN);
   gw20::cli::CliOptions planned = options;

@@ -38,16 +38,6 @@ bool IsPlanCommand(std::string_view command) {
   return command == "save" || command == "eds" || command == "apply" || command == "batch";
 }
 
-// The folder a file named on the command line goes into must take it before
-// the controller is touched.
-void CheckFileFolder(std::string_view option, const std::string& file) {
-  const std::filesystem::path parent = std::filesystem::path(file).parent_path();
-  std::string why;
-  if (!ui::CanCreateFilesIn(parent.empty() ? std::filesystem::path(".") : parent, &why)) {
-    throw CliUsageError(std::string(option) + " " + file + ": " + why);
-  }
-}
-
 // Arguments pass the parser as Latin-1 both ways (qtui::ToQString and
 // ToLatin1): every byte is one character, so a value comes back byte for
 // byte (a path stays the file system's bytes).
@@ -289,7 +279,6 @@ void ParseBatchOptions(const std::optional<std::string>& ports, const std::optio
   }
   if (report) {
     if (report->empty()) throw CliUsageError("--report needs a file");
-    CheckFileFolder("--report", *report);
     options.reportPath = *report;
   }
 }
@@ -418,14 +407,12 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   CheckPlanCommandOptions(options.command, firstGiven);
   if (const auto record = value("--record")) {
     if (record->empty()) throw CliUsageError("--record needs a file");
-    CheckFileFolder("--record", *record);
     options.recordPath = *record;
   }
   if (const auto firmware = value("--firmware")) options.firmware = *firmware;
   if (options.command == "apply") ParseApplyOptions(value("--node"), value("--progress-fd"), options);
   if (options.command == "batch")
     ParseBatchOptions(value("--ports"), value("--nodes"), value("--report"), options);
-  if (options.command == "save") CheckFileFolder("save", options.planPath);
   if (const auto option = firstGiven({"--guarding", "--heartbeat"});
       !option.empty() && options.command != "canopen") {
     throw CliUsageError(option + " goes with canopen, not " + options.command);

@@ -90,13 +90,12 @@ class CliUsageError : public std::runtime_error {
 // or no command at all; for save, eds and apply also a missing PLAN, an
 // option the plan stands for, --out with save, scan options or --port with
 // eds, scan options with apply, --record but with apply, --firmware but with
-// eds, and a PLAN (save) or --record file whose folder cannot take it;
-// --node with apply but a whole number, --progress-fd but with apply or
+// eds; --node with apply but a whole number, --progress-fd but with apply or
 // below 3; for batch --port, --record or --node (it has --ports, --report
 // and --nodes), --ports missing, empty or naming a port twice, --nodes not
-// one whole number per port or naming a node twice, and a --report file
-// whose folder cannot take it. The
-// plan itself is read by the caller. Node ID, the times and the EDS texts are typed into
+// one whole number per port or naming a node twice. The plan itself is read,
+// and the files named (save's PLAN, --record, --report) are checked, by the
+// caller (CheckOutputFiles). Node ID, the times and the EDS texts are typed into
 // the windows as given, read as the locale's text and converted to Latin-1
 // as the windows' boxes convert what is typed (a character outside Latin-1
 // becomes "?"); list indexes are checked against the page's lists: the

@@ -3,11 +3,9 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QString>
 #include <array>
 #include <charconv>
@@ -24,10 +22,14 @@
 #include "link/eeprom_procedures.h"
 #include "plans/plan_state.h"
 #include "platform/qt/latin1.h"
+#include "platform/ui/regular_file.h"
 #include "platform/ui/services.h"
 
 namespace gw20::cli {
 namespace {
+
+// Plans and EDS files are kilobytes; anything this large is no file of ours.
+constexpr std::size_t kMaxHashedBytes = std::size_t{64} << 20;
 
 // Forwards the windows' messages, except while muted: a page loaded for a
 // file alone greets no operator ("This is a new Setting for DNS gateway").
@@ -216,11 +218,12 @@ std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool dev
 }
 
 std::string FileSha256(const std::filesystem::path& path) {
-  QFile file(QString::fromStdString(path.string()));
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  if (!hash.addData(&file)) return {};
-  return hash.result().toHex().toStdString();
+  // Read as the plan is read: a FIFO put at its name meanwhile never blocks.
+  const ui::FileReadResult read = ui::ReadRegularFile(path, kMaxHashedBytes);
+  if (!read.ok || read.text.size() > kMaxHashedBytes) return {};
+  return QCryptographicHash::hash(QByteArray::fromStdString(read.text), QCryptographicHash::Sha256)
+      .toHex()
+      .toStdString();
 }
 
 std::string LocalTimeNow() {
@@ -247,16 +250,6 @@ std::string CommissioningRecordJson(const CommissioningRecord& record) {
       {"verify", record.verified ? "passed" : "not requested"},
   };
   return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
-}
-
-std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path, const std::string& text) {
-  QSaveFile file(QString::fromStdString(path.string()));
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-      !file.commit()) {
-    return file.errorString().toStdString();
-  }
-  return std::nullopt;
 }
 
 }  // namespace gw20::cli

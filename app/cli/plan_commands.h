@@ -63,7 +63,7 @@ struct WrittenBlock {
 };
 std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet);
 
-// Hexadecimal SHA-256 of a file's bytes; empty when it cannot be read.
+// Hexadecimal SHA-256 of a regular file's bytes; empty when it cannot be read.
 std::string FileSha256(const std::filesystem::path& path);
 
 struct CommissioningRecord {
@@ -81,8 +81,5 @@ struct CommissioningRecord {
 std::string CommissioningRecordJson(const CommissioningRecord& record);
 // The local time now, ISO 8601 with the offset: "2024-05-01T14:03:07+02:00".
 std::string LocalTimeNow();
-
-// Writes `text` to `path` whole or not at all; the system's reason on failure.
-std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path, const std::string& text);
 
 }  // namespace gw20::cli

@@ -46,9 +46,9 @@ TEST(BatchCommand, OptionsAndPlanChecksRefuseBeforeAnyPortIsTouched) {
         "batch p.json --ports COM1,COM2 --nodes 1,x", "batch p.json --ports COM1,COM2 --nodes 3,3",
         "batch p.json --ports COM1 --port COM2", "batch p.json --ports COM1 --record r.json",
         "batch p.json --ports COM1 --node 3", "batch p.json --ports COM1 --scan-baud 9600",
-        "batch p.json --ports COM1 --report /nonexistent/r.json", "apply p.json --ports COM1",
-        "apply p.json --report r.json", "scan --progress-fd 3", "apply p.json --progress-fd 2",
-        "apply p.json --node x", "save p.json --node 3"}) {
+        "batch p.json --ports COM1 --report=", "apply p.json --ports COM1", "apply p.json --report r.json",
+        "scan --progress-fd 3", "apply p.json --progress-fd 2", "apply p.json --node x",
+        "save p.json --node 3"}) {
     EXPECT_THROW(Parse(bad), CliUsageError) << bad;
   }
 

@@ -11,9 +11,11 @@
 // differs, and a controller without a stored configuration, are refused with
 // nothing written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -272,7 +274,13 @@ TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
     const CliRun commit =
         RunCli(QStringList{"--port", a.Link()} + c.scanArgs + c.commitArgs + QStringList{"--out", a.Dir()});
     ASSERT_EQ(commit.exitCode, 0) << commit.err.constData();
+    // Links planted at the names written are replaced, never followed: the
+    // files they point to stay as they were, a dangling one creates nothing.
     const QString plan = a.Path("plan.json");
+    std::ofstream(a.Path("outside").toStdString()) << "outside";
+    ASSERT_TRUE(QFile::link(a.Path("outside"), plan));
+    ASSERT_TRUE(QFile::link(b.Path("created.json"), b.Path("record.json")));
+    ASSERT_TRUE(QFile::link(a.Path("outside"), b.Path(c.edsFile)));
     const CliRun save = RunCli(QStringList{"--port", a.Link()} + c.scanArgs + QStringList{"save", plan});
     ASSERT_EQ(save.exitCode, 0) << save.err.constData();
     const QByteArray planText = a.ReadFile("plan.json");
@@ -283,6 +291,11 @@ TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
         RunCli({"--port", b.Link(), "apply", plan, "--out", b.Dir(), "--record", b.Path("record.json")});
     ASSERT_EQ(apply.exitCode, 0) << apply.err.constData();
     EXPECT_EQ(apply.out, b.Path(c.edsFile).toLocal8Bit());
+    EXPECT_EQ(a.ReadFile("outside"), "outside");
+    EXPECT_FALSE(QFile::exists(b.Path("created.json")));
+    for (const QString& written : {plan, b.Path("record.json"), b.Path(c.edsFile)}) {
+      EXPECT_TRUE(QFileInfo(written).isFile() && !QFileInfo(written).isSymLink()) << written.toStdString();
+    }
     EXPECT_EQ(EepromFileWords(b.ReadFile("eeprom"), true), EepromFileWords(a.ReadFile("eeprom"), true));
 
     // The record names what went where.
@@ -336,6 +349,40 @@ TEST(PlanEndToEnd, RefusesAChainThatDiffersAndAControllerWithoutAConfiguration) 
   EXPECT_EQ(sim.ReadFile("eeprom"), blank);
   EXPECT_FALSE(QFile::exists(sim.Path("COPn5.eds")));
   EXPECT_FALSE(QFile::exists(sim.Path("record.json")));
+}
+
+// A name gw20cli cannot or must not write is refused before the port is
+// opened, and a plan that is no regular file at once: exit status 2, nothing
+// sent, nothing written.
+TEST(PlanEndToEnd, FilesThatCannotBeWritten_AreRefusedBeforeThePortIsOpened) {
+  SimProcess sim;
+  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom")}));
+  const QByteArray blank = sim.ReadFile("eeprom");
+  const QString plan = sim.Path("plan.json");
+  ASSERT_TRUE(QFile::copy(QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json", plan));
+  const QString fifo = sim.Path("plan.fifo");
+  ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+  ASSERT_TRUE(QDir().mkpath(sim.Path("folder")));
+  const QStringList apply{"--port", sim.Link(), "apply", plan, "--out", sim.Dir(), "--record"};
+  const QByteArray notRegular = ", not a regular file";
+  const std::pair<QStringList, QByteArray> cases[] = {
+      {apply + QStringList{plan}, "--record " + plan.toLocal8Bit() + ": that is the plan's name"},
+      {apply + QStringList{sim.Path("COPn5.eds")},
+       "--record " + sim.Path("COPn5.eds").toLocal8Bit() + ": that is the EDS file's name"},
+      {apply + QStringList{sim.Path("folder")},
+       "--record " + sim.Path("folder").toLocal8Bit() + ": a folder"},
+      {apply + QStringList{"/dev/null"}, "--record /dev/null: a device" + notRegular},
+      {{"--port", sim.Link(), "apply", fifo}, fifo.toLocal8Bit() + ": a FIFO" + notRegular},
+  };
+  for (const auto& [args, message] : cases) {
+    const CliRun run = RunCli(args);
+    EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_TRUE(run.err.startsWith("gw20cli: " + message)) << run.err.constData();
+  }
+  EXPECT_TRUE(sim.Transcript().isEmpty()) << sim.Transcript().join('|').toStdString();
+  EXPECT_EQ(sim.ReadFile("eeprom"), blank);
+  EXPECT_EQ(QDir(sim.Dir()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
+            (QStringList{"com1", "eeprom", "plan.fifo", "plan.json", "transcript"}));
 }
 
 }  // namespace

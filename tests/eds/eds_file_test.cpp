@@ -118,5 +118,25 @@ TEST_F(StagedFileTest, NoFolderOrSomethingInTheWay_FailsNamingThePath) {
   ExpectOldFileAlone();
 }
 
+// Only a regular file or a link is ever replaced: a FIFO at the name is
+// refused, and so is one put there before the file is placed; a file only
+// reserved (a check before the content is known) is never placed.
+TEST_F(StagedFileTest, NeverOverAnythingButARegularFile_NorEmptyWhenOnlyReserved) {
+  StagedFile file;
+  const fs::path fifo = folder / "COPn6.eds";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const FileWriteResult refused = file.Stage(fifo, "A=1\r\n");
+  EXPECT_TRUE(!refused.ok && refused.notRegular && refused.reason == "a FIFO, not a regular file");
+  ASSERT_TRUE(file.Reserve(target).ok);
+  EXPECT_FALSE(file.Place().ok);
+  fs::remove(fifo);
+  ASSERT_TRUE(file.Stage(fifo, "A=1\r\n").ok);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(file.Place().ok);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  fs::remove(fifo);
+  ExpectOldFileAlone();
+}
+
 }  // namespace
 }  // namespace gw20::eds

@@ -55,6 +55,12 @@ TEST(EepromLayout, KnownImage_WordByWord) {
   // A connect reads block 2 only up to the first module word.
   EXPECT_EQ(UnpackModuleBlock(Words{0, 0, 0, 0x4211}, 20)->Modules.size(), 1u);
 
+  // The words the pages pack cut each field to its bits instead.
+  EXPECT_EQ(PackConnectionPath({0x101, 4, 3, -1}), 0x010403FFu);
+  EXPECT_EQ(PackConnectionPath(UnpackConnectionPath(0xFE040302)), 0xFE040302u);
+  EXPECT_EQ(PackErrorControl({0x84, 0x10000 + 16000, 0x107}), 0x843E8007u);
+  EXPECT_EQ(PackErrorControl(UnpackErrorControl(0x843E8007)), 0x843E8007u);
+
   // The firmware year is the date word's high half as the console shows it.
   const auto firmware = UnpackFirmware(0x0205, 0xFFFF0C1F);
   EXPECT_EQ((std::vector<int>{firmware.FirmwareMajor, firmware.FirmwareMinor, firmware.FirmwareYear,

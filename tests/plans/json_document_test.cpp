@@ -32,6 +32,10 @@ TEST(ParseJson, TextOutsideTheGrammarOrUtf8_IsRefusedAtItsPlace) {
       {"\"\xC3\"", "not UTF-8 text", 1, 2},              // cut short
       {"\n\t \"\xC3\xA9\xE2\x82\xAC\" x", "text after the end of the document: found 'x'", 2, 8},
       {"{\"a\": 1, \"b\": {\"a\": 2, \"a\": 3}}", "the key \"a\" is given twice", 1, 24},
+      // A CR alone ends a line; CR LF ends one.
+      {"{\r\"a\":\r\n 1,\r\r x}", "expected a key in double quotes, found 'x'", 5, 2},
+      {"{\"" + std::string(45, 'k') + "\": 1, \"" + std::string(45, 'k') + "\": 2}",
+       "the key \"" + std::string(40, 'k') + "...\" is given twice", 1, 54},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

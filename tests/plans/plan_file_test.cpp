@@ -1,6 +1,8 @@
 #include "plans/plan_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -101,6 +103,7 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
   const std::string devicenet = WritePlanText(DeviceNetPlan());
   Plan tooMany = DeviceNetPlan();
   tooMany.modules.push_back({0x10, "RA394", 0, 0});
+  const std::string longText(500000, 'k');
   Plan overflow;  // 13 modules of ten analog inputs: 260 bytes
   for (int a = 1; a <= 13; ++a) overflow.modules.push_back({a, "RA883Z", 0, 0});
   const struct {
@@ -120,6 +123,11 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
        "{\n    \"bitRateBps\": 115200"},
       {canopen, "32767\n", "32767, \"baud\": 1\n", "fieldPort.baud",
        "unknown key; here the keys are bitRateBps, checksum, timeoutMs", "\"baud\""},
+      // A key or a text of any length is shown by its start, on one line.
+      {canopen, "32767\n", "32767, \"" + longText + "\": 1\n", "fieldPort." + std::string(40, 'k') + "...",
+       "unknown key; here the keys are bitRateBps, checksum, timeoutMs", "\"kkk"},
+      {canopen, "\"canopen\",", "\"" + longText + "\",", "profile",
+       "\"" + std::string(40, 'k') + "...\" is not a profile; use \"canopen\" or \"devicenet\"", "\"kkk"},
       {canopen, "\"canopen\": {", "\"deviceNet\": {", "deviceNet", "a CANopen plan has no DeviceNet part"},
       {canopen, "\"guardTimeMs\"", "\"heartbeatTimeMs\"", "canopen.heartbeatTimeMs",
        "goes with \"errorControl\": \"heartbeat\""},
@@ -198,8 +206,28 @@ TEST(PlanFile, WritePlan_ReplacesWholeFileAndRefusesInvalidPlanWritingNothing) {
 
   EXPECT_EQ(ReadPlan(folder / "none.json").error.Text(),
             (folder / "none.json").string() + ": No such file or directory");
-  EXPECT_EQ(ReadPlan(folder.Path()).error.reason, "Is a directory");
+  EXPECT_EQ(ReadPlan(folder.Path()).error.reason, "a folder, not a regular file");
+  // A FIFO is refused at once, never waited on; were it waited on, the
+  // alarm would end the run rather than let it hang.
+  const auto fifo = folder / "line3.fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  alarm(60);
+  EXPECT_EQ(ReadPlan(fifo).error.reason, "a FIFO, not a regular file");
+  alarm(0);
   EXPECT_EQ(WritePlan(folder / "no" / "x.json", Plan{})->reason, "No such file or directory");
+}
+
+// A line ends with LF, CR LF or a CR alone, and counts once either way.
+TEST(PlanFile, LineEndsOfEveryKind_CountOnceInThePlace) {
+  std::string text = WritePlanText(GuardingPlan());
+  text.replace(text.find("127,"), 3, "128");
+  const PlanError lf = ParsePlan(text, "x").error;
+  EXPECT_EQ(lf.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
+  for (const std::string end : {"\r\n", "\r"}) {
+    std::string other;
+    for (const char c : text) other += c == '\n' ? end : std::string(1, c);
+    EXPECT_EQ(ParsePlan(other, "x").error.Text(), lf.Text());
+  }
 }
 
 // The documented examples load, are written as the writer writes them, and

@@ -9,6 +9,7 @@
 #include "devicenet/connections.h"
 #include "eds/map_tables.h"
 #include "link/eeprom_image.h"
+#include "link/eeprom_layout.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
 
@@ -94,7 +95,9 @@ TEST(PlanState, StoredConfigurationBecomesThePlanOrIsRefused) {
   const auto produced = devicenet::ProducedItems(table, maps);
   const auto consumed = devicenet::ConsumedItems(table, maps);
   image.EepromConfigValid = 1;
-  image.ConfigHeader = {0, static_cast<std::uint32_t>(link::kDeviceNetBlockBytes) << 16};
+  link::HeaderFields header;
+  header.DeviceNetBlockBytes = link::kDeviceNetBlockBytes;
+  image.ConfigHeader = link::PackHeader(header).words;
   image.DeviceNetBlock.assign(link::kDeviceNetImageWords, 0);
   image.DeviceNetBlock[0] = 2u << 16;
   image.DeviceNetBlock[1] = devicenet::ConnectionWord(0, false, 1, produced[1], maps);
@@ -116,6 +119,11 @@ TEST(PlanState, StoredConfigurationBecomesThePlanOrIsRefused) {
   image.DeviceNetBlock[5] = 60u << 24;
   EXPECT_NE(PlanOfStoredConfiguration(params, image, table).problem.find("consumed connection of strobe"),
             std::string::npos);
+  // A CANopen commit leaves block 1 as it was: the header does not count it.
+  header.DeviceNetBlockBytes = 0;
+  image.ConfigHeader = link::PackHeader(header).words;
+  EXPECT_EQ(PlanOfStoredConfiguration(params, image, table).problem,
+            "the controller's block 1 holds no DeviceNet configuration");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "sim/command_line.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <iterator>
 #include <sstream>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "sim/modules_file.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::sim {
 namespace {
@@ -73,7 +76,7 @@ TEST(CommandLineTest, RejectsBadArguments) {
   }
 
   // These are refused too, the message naming the option and the value it refuses.
-  const std::vector<std::pair<std::string, std::string>> messages = {
+  std::vector<std::pair<std::string, std::string>> messages = {
       {"--link l --fault-hangup-after 0", "--fault-hangup-after \"0\""},
       {"--link l --fault-garble 1.5", "--fault-garble \"1.5\""},
       {"--link l --seed x", "--seed \"x\""},
@@ -93,6 +96,13 @@ TEST(CommandLineTest, RejectsBadArguments) {
       {"--help=yes", "--help takes no value"},
       {"extra --link l", "unexpected argument \"extra\""},
   };
+  // A FIFO as the modules file is refused at once; were it waited on, the
+  // alarm would end the run rather than let it hang.
+  const testing::ScratchFolder folder("sim");
+  const std::string fifo = (folder / "modules.json").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  messages.emplace_back("--link l --modules-file " + fifo, fifo + ": not a regular file");
+  alarm(60);
   for (const auto& [line, message] : messages) {
     try {
       ParseCommandLine(Words(line));
@@ -101,6 +111,7 @@ TEST(CommandLineTest, RejectsBadArguments) {
       EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
     }
   }
+  alarm(0);
 }
 
 // The modules file, --modules-file's.
