@@ -8,11 +8,11 @@
 #include "canopen/error_control.h"
 #include "devicenet/connections.h"
 #include "eds/eds_info.h"
-#include "eds/map_tables.h"
 #include "link/console.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
+#include "pages/map_tables.h"
 
 namespace gw20::canopen {
 struct CanopenPageState;
@@ -32,7 +32,7 @@ struct AppState {
   bool CommitBusy = false;      // a connect or a commit is talking to the console
   bool ScanParamsDone = false;  // the scan-parameters dialog has closed
   // The PDO mapping tables of the page loaded last (CANopen or DeviceNet).
-  eds::MapTables maps;
+  pages::MapTables maps;
   // The CANopen page's settings: EDS texts and error control.
   eds::EdsInfo eds{};
   canopen::ErrorControlSettings errorControl;

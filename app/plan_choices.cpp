@@ -9,9 +9,9 @@
 #include "canopen/error_control.h"
 #include "devicenet/connections.h"
 #include "devicenet/dnseds_set.h"
-#include "eds/map_tables.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
+#include "pages/map_tables.h"
 #include "plans/plan_state.h"
 #include "platform/ui/numbers.h"
 
@@ -112,7 +112,7 @@ CanopenChoices CanopenChoicesOf(const canopen::COPEDS_F& page,
 
 DeviceNetChoices DeviceNetChoicesOf(const devicenet::DNSEdsSet& page,
                                     const devicenet::ConnectionChoices& choices,
-                                    const modules::ModuleTable& table, const eds::MapTables& maps) {
+                                    const modules::ModuleTable& table, const pages::MapTables& maps) {
   const auto produced = devicenet::ProducedItems(table, maps);
   const auto consumed = devicenet::ConsumedItems(table, maps);
   DeviceNetChoices chosen;

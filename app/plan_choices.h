@@ -16,7 +16,7 @@ namespace gw20::canopen {
 class COPEDS_F;
 struct ErrorControlSettings;
 }  // namespace gw20::canopen
-namespace gw20::eds {
+namespace gw20::pages {
 struct MapTables;
 }
 namespace gw20::devicenet {
@@ -70,7 +70,7 @@ CanopenChoices CanopenChoicesOf(const canopen::COPEDS_F& page, const canopen::Er
 // the lists, which Back empties.
 DeviceNetChoices DeviceNetChoicesOf(const devicenet::DNSEdsSet& page,
                                     const devicenet::ConnectionChoices& choices,
-                                    const modules::ModuleTable& table, const eds::MapTables& maps);
+                                    const modules::ModuleTable& table, const pages::MapTables& maps);
 
 // The consumed lists the DeviceNet page presets nothing in at load (Strobe,
 // COS/Cyclic), by slot; the Poll slot and every produced list are preset

@@ -198,9 +198,14 @@ bool COPEDS_F::TakeTimes() {
   return true;
 }
 
-void COPEDS_F::FinishButton_MouseUp() {
-  if (!TakeTimes()) return;
+bool COPEDS_F::TakeChoices() {
+  if (!TakeTimes()) return false;
   TakeEdsInfo(state_.eds);
+  return true;
+}
+
+void COPEDS_F::FinishButton_MouseUp() {
+  if (!TakeChoices()) return;
   if (state_.CommitBusy) return;
   CloseViewers();
   // The protocol written now is the one the file will describe.

@@ -99,6 +99,7 @@ class COPEDS_F : public pages::EdsPage {
   void CloseViewers();
   // The commit's parts: blocks 0 and 2 with the packed error control, and
   // COPn<node>.eds.
+  bool TakeChoices() override;
   bool BuildImage() override;
   std::string EdsFileName() const override;
   std::string EdsFileText() override;

@@ -26,13 +26,13 @@ std::string ModulePrefix(const modules::ZelkModuleRecord& record) {
 // derivation is the one place that writes the records in CANopen terms.
 class DirectionBuilder {
  public:
-  explicit DirectionBuilder(std::array<eds::MapRecord, kPdoCount>& map) : map_(map) {}
+  explicit DirectionBuilder(std::array<pages::MapRecord, kPdoCount>& map) : map_(map) {}
 
   bool AddDigital(const modules::ZelkModuleRecord& record, int channels) {
     const std::string prefix = ModulePrefix(record);
     for (int first = 0; first < channels; first += kChannelsPerGroup) {
       const int last = std::min(first + kChannelsPerGroup, channels) - 1;
-      if (!Put(prefix + ":" + ui::D2(first) + "~" + ui::D2(last), 1, eds::kDigitalEntries)) return false;
+      if (!Put(prefix + ":" + ui::D2(first) + "~" + ui::D2(last), 1, pages::kDigitalEntries)) return false;
       if (Advance() && pdo_ == kFirstAnalogPdo) pdo_ = kFirstExtraPdo;
     }
     return true;
@@ -50,7 +50,8 @@ class DirectionBuilder {
   bool AddAnalog(const modules::ZelkModuleRecord& record, int channels) {
     const std::string prefix = ModulePrefix(record);
     for (int channel = 0; channel < channels; ++channel) {
-      if (!Put(prefix + ":" + std::to_string(channel), kEntriesPerChannel, eds::kAnalogEntries)) return false;
+      if (!Put(prefix + ":" + std::to_string(channel), kEntriesPerChannel, pages::kAnalogEntries))
+        return false;
       if (Advance() && pdo_ == kFirstExtraPdo) pdo_ = nextFree_;
     }
     return true;
@@ -75,7 +76,7 @@ class DirectionBuilder {
   // Writes `text` into `count` consecutive bytes; false past the last PDO.
   bool Put(const std::string& text, int count, int kind) {
     if (pdo_ >= kPdoCount) return false;
-    eds::MapRecord& record = map_[pdo_];
+    pages::MapRecord& record = map_[pdo_];
     for (int i = 0; i < count; ++i) record.Entries[slot_ + i] = text;
     record.EntryKind = kind;
     slot_ += count;
@@ -95,7 +96,7 @@ class DirectionBuilder {
     for (int i = from; i < kPdoDataBytes; ++i) map_[pdo].Entries[i] = std::string(kUnusedEntry);
   }
 
-  std::array<eds::MapRecord, kPdoCount>& map_;
+  std::array<pages::MapRecord, kPdoCount>& map_;
   int pdo_ = kDigitalPdo;
   int slot_ = 0;
   int nextFree_ = kFirstExtraPdo;
@@ -107,7 +108,8 @@ struct DirectionResult {
   int last = kFirstExtraPdo - 1;
 };
 
-DirectionResult BuildDirection(const modules::ModuleTable& table, std::array<eds::MapRecord, kPdoCount>& map,
+DirectionResult BuildDirection(const modules::ModuleTable& table,
+                               std::array<pages::MapRecord, kPdoCount>& map,
                                int modules::ZelkModuleRecord::*digital,
                                int modules::ZelkModuleRecord::*analog) {
   DirectionBuilder builder(map);
@@ -129,7 +131,7 @@ DirectionResult BuildDirection(const modules::ModuleTable& table, std::array<eds
 
 bool BuildPdoMaps(const modules::ModuleTable& table, MapTables& tables) {
   using Record = modules::ZelkModuleRecord;
-  eds::ClearMapTables(tables);
+  pages::ClearMapTables(tables);
   const DirectionResult out =
       BuildDirection(table, tables.OutputMap, &Record::DOChannels, &Record::AOChannels);
   const DirectionResult in = BuildDirection(table, tables.InputMap, &Record::DIChannels, &Record::AIChannels);

@@ -8,15 +8,15 @@
 #include <string>
 #include <string_view>
 
-#include "eds/map_tables.h"
+#include "pages/map_tables.h"
 
 namespace gw20::canopen {
 
 // The storage both configuration pages share; whichever loaded last decides
 // its content.
-using eds::MapTables;
+using pages::MapTables;
 
-inline constexpr int kPdoCount = eds::kMapRecords;  // per direction
+inline constexpr int kPdoCount = pages::kMapRecords;  // per direction
 inline constexpr int kPdoDataBytes = 8;
 
 // An unused byte of a started PDO.
@@ -27,7 +27,7 @@ enum class PdoDirection { Receive, Transmit };
 // One PDO as the last derivation left it.
 class PdoRecord {
  public:
-  explicit PdoRecord(const eds::MapRecord& record) : record_(record) {}
+  explicit PdoRecord(const pages::MapRecord& record) : record_(record) {}
 
   // Entry text of data byte `byte`, 0..7: "" never written, kUnusedEntry an
   // unused byte, otherwise the module channels the byte carries
@@ -35,13 +35,13 @@ class PdoRecord {
   const std::string& Entry(int byte) const { return record_.Entries[static_cast<std::size_t>(byte)]; }
   // The bytes carry 16-bit analog channels, two equal entries each;
   // otherwise 8-bit digital groups.
-  bool Analog() const { return record_.EntryKind == eds::kAnalogEntries; }
+  bool Analog() const { return record_.EntryKind == pages::kAnalogEntries; }
   // Number of mapped objects: the bytes before the first "" or kUnusedEntry,
   // one object per byte for a digital PDO and per two bytes for an analog one.
   int MappedObjectCount() const;
 
  private:
-  const eds::MapRecord& record_;
+  const pages::MapRecord& record_;
 };
 
 // The 32 PDOs of one direction.
@@ -59,7 +59,7 @@ class PdoTable {
   int NextFree() const { return nextFree_; }
 
  private:
-  const std::array<eds::MapRecord, kPdoCount>& records_;
+  const std::array<pages::MapRecord, kPdoCount>& records_;
   const int& last_;
   const int& nextFree_;
   PdoDirection direction_;

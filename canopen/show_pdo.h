@@ -12,13 +12,13 @@ namespace gw20::link {
 struct GatewayParameters;
 }
 
-namespace gw20::eds {
+namespace gw20::pages {
 struct MapTables;
 }
 
 namespace gw20::canopen {
 
-using eds::MapTables;
+using pages::MapTables;
 
 inline constexpr int kShowPdoWidth = 9100;   // twips
 inline constexpr int kShowPdoHeight = 4500;  // twips

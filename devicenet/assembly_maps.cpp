@@ -12,8 +12,8 @@
 namespace gw20::devicenet {
 namespace {
 
-using eds::MapRecord;
 using modules::ZelkModuleRecord;
+using pages::MapRecord;
 
 constexpr int kBitsPerByte = 8;
 constexpr int kEntriesPerWord = 2;  // one entry per byte of a 16-bit value
@@ -31,7 +31,7 @@ class RecordFiller {
   RecordFiller(MapRecord& record, int kind) : record_(record), kind_(kind) {}
 
   void Append(const std::string& entry) {
-    if (record_.EntryCount >= eds::kMapRecordEntries) return;
+    if (record_.EntryCount >= pages::kMapRecordEntries) return;
     record_.Entries[record_.EntryCount] = entry;
     record_.EntryCount += 1;
     record_.EntryKind = kind_;
@@ -66,12 +66,12 @@ void AppendAnalog(RecordFiller& filler, const ZelkModuleRecord& record, int word
 // Digital data in record 0 when there is any, the analog data in the record
 // after it; the index of the last record used.
 template <typename Digital, typename Analog>
-int BuildDirection(std::array<MapRecord, eds::kMapRecords>& map, int digitalBytes, int analogBytes,
+int BuildDirection(std::array<MapRecord, pages::kMapRecords>& map, int digitalBytes, int analogBytes,
                    Digital digital, Analog analog) {
-  RecordFiller digitalFiller(map[0], eds::kDigitalEntries);
+  RecordFiller digitalFiller(map[0], pages::kDigitalEntries);
   digital(digitalFiller);
   const int analogRecord = digitalBytes != 0 ? 1 : 0;
-  RecordFiller analogFiller(map[analogRecord], eds::kAnalogEntries);
+  RecordFiller analogFiller(map[analogRecord], pages::kAnalogEntries);
   analog(analogFiller);
   return digitalBytes != 0 && analogBytes != 0 ? analogRecord : 0;
 }
@@ -79,7 +79,7 @@ int BuildDirection(std::array<MapRecord, eds::kMapRecords>& map, int digitalByte
 }  // namespace
 
 void BuildAssemblyMaps(const modules::ModuleTable& table, MapTables& maps) {
-  eds::ClearMapTables(maps);
+  pages::ClearMapTables(maps);
   maps.LastOutputMap = BuildDirection(
       maps.OutputMap, table.TotalDOBytes, table.TotalAOBytes,
       [&](RecordFiller& filler) {

@@ -15,7 +15,7 @@ AssemblyTable::AssemblyTable(const MapTables& tables, AssemblyDirection directio
   }
 }
 
-int AssemblyTable::Last() const { return std::clamp(last_, 0, eds::kMapRecords - 1); }
+int AssemblyTable::Last() const { return std::clamp(last_, 0, pages::kMapRecords - 1); }
 
 int AssemblyTable::Count() const {
   int count = 0;

@@ -9,25 +9,25 @@
 #include <span>
 #include <string>
 
-#include "eds/map_tables.h"
+#include "pages/map_tables.h"
 
 namespace gw20::devicenet {
 
 // The storage both configuration pages share; whichever loaded last decides
 // its content.
-using eds::MapTables;
+using pages::MapTables;
 
 // Instance id of the first assembly in the EDS file (class 0x04, 0x64).
 inline constexpr int kFirstAssemblyInstance = 0x64;
 // Data bytes of the longest assembly.
-inline constexpr int kMaxAssemblyBytes = eds::kMapRecordEntries;
+inline constexpr int kMaxAssemblyBytes = pages::kMapRecordEntries;
 
 enum class AssemblyDirection { Output, Input };
 
 // One assembly instance as the last derivation left it.
 class Assembly {
  public:
-  explicit Assembly(const eds::MapRecord& record) : record_(record) {}
+  explicit Assembly(const pages::MapRecord& record) : record_(record) {}
 
   // Data bytes (EntryCount), 0..251; 0: the assembly is not in use.
   int Length() const;
@@ -36,10 +36,10 @@ class Assembly {
     return {record_.Entries.data(), static_cast<std::size_t>(Length())};
   }
   // 16-bit analog words, two equal entries each; otherwise digital bytes.
-  bool Analog() const { return record_.EntryKind == eds::kAnalogEntries; }
+  bool Analog() const { return record_.EntryKind == pages::kAnalogEntries; }
 
  private:
-  const eds::MapRecord& record_;
+  const pages::MapRecord& record_;
 };
 
 // The assemblies of one direction.
@@ -60,7 +60,7 @@ class AssemblyTable {
   int FirstInstance() const { return firstInstance_; }
 
  private:
-  const std::array<eds::MapRecord, eds::kMapRecords>& records_;
+  const std::array<pages::MapRecord, pages::kMapRecords>& records_;
   const int& last_;
   int firstInstance_;
 };

@@ -195,7 +195,7 @@ int DNSEdsSet::DataLengthOf(AssemblyDirection direction, int Index, const std::s
         return 0;
     }
   }
-  if (path.ClassId == kAssemblyClass && Index >= 1 && Index <= eds::kMapRecords) {
+  if (path.ClassId == kAssemblyClass && Index >= 1 && Index <= pages::kMapRecords) {
     return AssemblyTable(state_.maps, direction)[Index - 1].Length();
   }
   return 0;
@@ -248,8 +248,13 @@ void DNSEdsSet::Form_Unload(int& Cancel) {
   if (main_.ShowMainWindow) main_.ShowMainWindow();
 }
 
-void DNSEdsSet::FinishDeviceSet_MouseUp() {
+bool DNSEdsSet::TakeChoices() {
   TakeEdsInfo(state_.eds);
+  return true;
+}
+
+void DNSEdsSet::FinishDeviceSet_MouseUp() {
+  (void)TakeChoices();
   if (state_.CommitBusy) return;
   CloseZelkViewer();
   // What is written now is what the file will describe.

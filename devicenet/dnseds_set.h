@@ -126,6 +126,7 @@ class DNSEdsSet : public pages::EdsPage {
   int DataLengthOf(AssemblyDirection direction, int Index, const std::string& ItemText) const;
   void CloseViewers();
   // The commit's parts: blocks 0, 2 and 1, and ZELKDNS<node>.eds.
+  bool TakeChoices() override;
   bool BuildImage() override;
   std::string EdsFileName() const override;
   std::string EdsFileText() override;

@@ -23,7 +23,7 @@ constexpr int kShowAssObjFrameTwips = 900;
 
 }  // namespace
 
-ShowAssObj::ShowAssObj(const modules::ModuleTable& table, const eds::MapTables& maps, ui::FormHost& host)
+ShowAssObj::ShowAssObj(const modules::ModuleTable& table, const pages::MapTables& maps, ui::FormHost& host)
     : Form("ShowAssObj", host),
       Frame1("Frame1"),
       AssObjParaTableTag("AssObjParaTableTag"),

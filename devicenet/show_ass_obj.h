@@ -15,7 +15,7 @@ namespace gw20::modules {
 struct ModuleTable;
 }
 
-namespace gw20::eds {
+namespace gw20::pages {
 struct MapTables;
 }
 
@@ -38,7 +38,7 @@ class ShowAssObj : public ui::Form {
   // `table` (the byte totals) and `maps` (the assemblies BuildAssemblyMaps
   // derived) must outlive the form; every load and tab click reads them
   // afresh.
-  ShowAssObj(const modules::ModuleTable& table, const eds::MapTables& maps, ui::FormHost& host);
+  ShowAssObj(const modules::ModuleTable& table, const pages::MapTables& maps, ui::FormHost& host);
 
   ui::Frame Frame1;
   ui::TabStrip AssObjParaTableTag;  // "Output Instance", "Input Instance"
@@ -60,7 +60,7 @@ class ShowAssObj : public ui::Form {
   void FillGrid(bool output);
 
   const modules::ModuleTable& table_;
-  const eds::MapTables& maps_;
+  const pages::MapTables& maps_;
 };
 
 }  // namespace gw20::devicenet

@@ -21,8 +21,4 @@ std::string EdsDateText(const ui::DateTime& now) {
   return ui::D2(now.month) + "-" + ui::D2(now.day) + "-" + year;
 }
 
-std::string CantWriteEdsText(const std::filesystem::path& path) {
-  return "Can't write the EDS file " + path.string() + "!";
-}
-
 }  // namespace gw20::eds

@@ -1,9 +1,9 @@
 #pragma once
 // The program state both profiles' EDS files are made from, declared for the
-// writers' headers: the module table, the mapping tables, the gateway
-// parameters and the EEPROM image read at connect (its firmware version),
-// beside the operator's two texts and the time of the commit. Each writer's
-// state names the parts it reads.
+// writers' headers: the module table, the gateway parameters and the EEPROM
+// image read at connect (its firmware version), beside the operator's two
+// texts and the time of the commit. Each writer's state names the parts it
+// reads (the mapping tables are the pages', pages/map_tables.h).
 
 #include "eds/eds_info.h"
 #include "platform/ui/services.h"
@@ -15,6 +15,3 @@ namespace gw20::link {
 struct EepromImage;
 struct GatewayParameters;
 }  // namespace gw20::link
-namespace gw20::eds {
-struct MapTables;
-}

@@ -380,17 +380,21 @@ EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state
   return {};
 }
 
+std::vector<CommitBlock> CommitBlocks(const EepromImage& image, bool deviceNetBlock) {
+  const auto first = [](const std::vector<std::uint32_t>& words, int count) {
+    const auto end = static_cast<std::size_t>(std::clamp(count, 0, static_cast<int>(words.size())));
+    return std::vector<std::uint32_t>(words.begin(), words.begin() + static_cast<std::ptrdiff_t>(end));
+  };
+  std::vector<CommitBlock> blocks{
+      {0, kHeaderAddress, first(image.ConfigHeader, image.HeaderBytes / kWordBytes)},
+      {2, 0, first(image.ModuleBlock, image.ModuleBlockBytes / kWordBytes)}};
+  if (deviceNetBlock) blocks.push_back({1, 0, first(image.DeviceNetBlock, kDeviceNetWords)});
+  return blocks;
+}
+
 EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& state, const EepromImage& image,
                                       bool deviceNetBlock) {
-  struct Block {
-    int number;
-    int address;
-    const std::vector<std::uint32_t>& words;
-    int count;
-  };
-  std::vector<Block> blocks{{0, kHeaderAddress, image.ConfigHeader, image.HeaderBytes / kWordBytes},
-                            {2, 0, image.ModuleBlock, image.ModuleBlockBytes / kWordBytes}};
-  if (deviceNetBlock) blocks.push_back({1, 0, image.DeviceNetBlock, kDeviceNetWords});
+  const std::vector<CommitBlock> blocks = CommitBlocks(image, deviceNetBlock);
 
   // It follows a write: whatever stops it, the EEPROM is not known to hold
   // the new image.
@@ -403,19 +407,20 @@ EepromResult VerifyConfigurationImage(Console& console, const ConsoleState& stat
   if (!steps.Exchange("exit", kMainPromptEnd) || !steps.Exchange("use eeprom", kEepromPrompt)) {
     return failed(TimedOut(steps));
   }
-  for (const Block& block : blocks) {
-    if (block.count < 1 || block.words.size() < static_cast<std::size_t>(block.count)) continue;
-    std::vector<std::uint32_t> read(static_cast<std::size_t>(block.count), 0);
-    if (!steps.Exchange("block " + std::to_string(block.number), kEepromPrompt))
+  for (const CommitBlock& block : blocks) {
+    const int count = static_cast<int>(block.words.size());
+    if (count < 1) continue;
+    std::vector<std::uint32_t> read(block.words.size(), 0);
+    if (!steps.Exchange("block " + std::to_string(block.block), kEepromPrompt))
       return failed(TimedOut(steps));
-    const auto got = ReadWords(steps, block.address, read, block.count, StyleOf(state));
+    const auto got = ReadWords(steps, block.address, read, count, StyleOf(state));
     if (got.outcome == WordsRead::Outcome::Timeout) return failed(TimedOut(steps));
     // A word shown garbled is not confirmed: the verify fails there.
     const bool garbled = got.outcome == WordsRead::Outcome::Garbled;
-    for (int w = 0; w < block.count; ++w) {
+    for (int w = 0; w < count; ++w) {
       if (read[w] != block.words[w] || (garbled && w == got.index)) {
         (void)steps.Exchange("exit", state.ControllerPrompt);
-        return failed(Failed("EEPROM verify failed at block " + std::to_string(block.number) + " word " +
+        return failed(Failed("EEPROM verify failed at block " + std::to_string(block.block) + " word " +
                              std::to_string(w)));
       }
     }

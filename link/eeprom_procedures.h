@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "link/connect_progress.h"
 #include "link/eeprom_layout.h"
@@ -108,6 +109,20 @@ EepromResult BuildConfigurationImage(const ConfigurationValues& values, GatewayP
 EepromResult WriteConfigurationImage(Console& console, const ConsoleState& state, ui::EventPump& events,
                                      EepromImage& image, bool writeDeviceNetBlock,
                                      const WriteOptions& options = {});
+
+// One block's part of a commit: the block, the byte address of its first
+// word, and the words written from there.
+struct CommitBlock {
+  int block = 0;
+  int address = 0;
+  std::vector<std::uint32_t> words;
+};
+// The words WriteConfigurationImage writes, block by block in the order the
+// controller's procedure writes them: block 0's header words (HeaderBytes / 4)
+// from Long(40), block 2's ModuleBlockBytes / 4 words from Long(0) and, with
+// `deviceNetBlock`, block 1's words 0..6; each as far as the image holds them.
+// The read-back and the records take the list from here.
+std::vector<CommitBlock> CommitBlocks(const EepromImage& image, bool deviceNetBlock);
 
 // Reads back the words WriteConfigurationImage wrote (block 0, block 2 and,
 // with `deviceNetBlock`, block 1), answering every edit prompt with the value

@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "eds/eds_file.h"
 #include "link/console.h"
 #include "link/eeprom_procedures.h"
 #include "link/link_messages.h"
 #include "link/open_console_port.h"
+#include "pages/commit_messages.h"
 #include "platform/ui/control.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
@@ -73,20 +73,20 @@ bool CommitSteps::PlaceFile() {
   const eds::FileWriteResult placed = file_.Place();
   if (placed.ok) return true;
   FileFailed(placed);
-  Message(std::string(eds::kEepromAlreadyWrittenMessage));
+  Message(std::string(pages::kEepromAlreadyWrittenMessage));
   return false;
 }
 
 void CommitSteps::FileFailed(const eds::FileWriteResult& failed) {
   // The system's message names the file only; the log says why.
   services_.messages.Note("gw20.eds", failed.path.string() + ": " + failed.reason);
-  Message(eds::CantWriteEdsText(failed.path), link::kErrorTitle);
-  main_.CommunicationState.SetText(std::string(eds::kEdsErrorStatus));
+  Message(pages::CantWriteEdsText(failed.path), link::kErrorTitle);
+  main_.CommunicationState.SetText(std::string(pages::kEdsErrorStatus));
   commitBusy_ = false;
 }
 
 void CommitSteps::Succeeded() {
-  main_.CommunicationState.SetText(std::string(eds::kEdsOkStatus));
+  main_.CommunicationState.SetText(std::string(pages::kEdsOkStatus));
   main_.CommunicationState.SetToolTip(file_.Target().string());
   commitBusy_ = false;
 }

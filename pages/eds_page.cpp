@@ -41,6 +41,11 @@ void EdsPage::CloseZelkViewer() {
   if (zelk_) zelk_->Unload();
 }
 
+std::optional<PreparedCommit> EdsPage::PrepareCommit() {
+  if (!TakeChoices() || !BuildImage()) return std::nullopt;
+  return PreparedCommit{EdsFileName(), EdsFileText()};
+}
+
 bool EdsPage::Commit(link::EepromImage& image, bool deviceNetBlock) {
   bool done = false;
   try {

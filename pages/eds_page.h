@@ -6,6 +6,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "eds/eds_info.h"
@@ -22,9 +23,23 @@ class ShowZelkInfo;
 
 namespace gw20::pages {
 
+// What Finish would commit: the image is in the state, the file here.
+struct PreparedCommit {
+  std::string fileName;  // in the program's folder
+  std::string fileText;
+};
+
 class EdsPage : public ui::Form {
  public:
   ~EdsPage() override;
+
+  // What Finish would commit with the choices now made, built the way Finish
+  // builds it, without sending anything or touching a file: the page takes
+  // its boxes as Finish does, the EEPROM image goes into the state and the
+  // EDS file's name and text come back. Nullopt when Finish would refuse
+  // (the page has said why). The offline EDS file, a plan's apply and its
+  // records use this, so a commit has one path.
+  std::optional<PreparedCommit> PrepareCommit();
 
   ui::Frame EDSRegion{"EDSRegion"};              // "EDS File Information"
   std::array<ui::TextBox, 2> EDSInfo;            // eds::kEdsDescription, eds::kEdsCreator
@@ -59,8 +74,10 @@ class EdsPage : public ui::Form {
   // was not placed is removed. On success the status says so. CommitBusy
   // must be set by the caller.
   bool Commit(link::EepromImage& image, bool deviceNetBlock);
-  // The profile's parts of it. BuildImage shows its message and clears
-  // CommitBusy when it fails.
+  // The profile's parts of it. TakeChoices takes what Finish takes from the
+  // boxes (false, with the page's message, for a value it refuses).
+  // BuildImage shows its message and clears CommitBusy when it fails.
+  virtual bool TakeChoices() = 0;
   virtual bool BuildImage() = 0;
   // The EDS file's name in the program's folder and its whole text, from
   // the values BuildImage stored.

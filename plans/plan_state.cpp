@@ -7,13 +7,13 @@
 #include "devicenet/assembly_maps.h"
 #include "devicenet/assembly_records.h"
 #include "devicenet/dnseds_set.h"
-#include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/eeprom_layout.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
 #include "modules/module_ch_info.h"
 #include "modules/module_table.h"
+#include "pages/map_tables.h"
 #include "plans/json_document.h"
 #include "platform/ui/number_text.h"
 
@@ -41,7 +41,7 @@ std::optional<int> EntryOf(const std::vector<std::string>& items, const std::str
 
 // Data bytes of produced entry `index` (text `item`): what the page weighs a
 // Strobe choice by.
-int ProducedLength(const modules::ModuleTable& table, const eds::MapTables& maps, int index,
+int ProducedLength(const modules::ModuleTable& table, const pages::MapTables& maps, int index,
                    const std::string& item) {
   const devicenet::DnsPath path = devicenet::GetDNSInfo(index, item, maps);
   if (path.Instance == 0) return 0;
@@ -51,7 +51,7 @@ int ProducedLength(const modules::ModuleTable& table, const eds::MapTables& maps
     if (path.Attribute == devicenet::kAIData) return object.AIL;
     return 0;
   }
-  if (path.ClassId == devicenet::kAssemblyClass && index >= 1 && index <= eds::kMapRecords) {
+  if (path.ClassId == devicenet::kAssemblyClass && index >= 1 && index <= pages::kMapRecords) {
     return devicenet::AssemblyTable(maps, devicenet::AssemblyDirection::Input)[index - 1].Length();
   }
   return 0;
@@ -180,7 +180,7 @@ PicksResult PicksOf(const PlanDeviceNet& plan, const std::vector<std::string>& p
 std::optional<PlanProblem> CheckPlanAgainstChain(const Plan& plan) {
   if (plan.profile != Profile::DeviceNet) return std::nullopt;
   modules::ModuleTable table;
-  eds::MapTables maps;
+  pages::MapTables maps;
   LoadChain(plan, table);
   devicenet::BuildAssemblyMaps(table, maps);
   const auto produced = devicenet::ProducedItems(table, maps);
@@ -226,7 +226,7 @@ StoredPlanResult PlanOfStoredConfiguration(const link::GatewayParameters& params
                                 std::to_string(image.DeviceNetBlock[0]) +
                                 ") is none of Poll, Strobe, COS, Cyclic"};
     }
-    eds::MapTables maps;
+    pages::MapTables maps;
     devicenet::BuildAssemblyMaps(table, maps);
     const auto produced = devicenet::ProducedItems(table, maps);
     const auto consumed = devicenet::ConsumedItems(table, maps);

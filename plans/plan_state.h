@@ -13,7 +13,7 @@
 #include "devicenet/connections.h"
 #include "plans/plan.h"
 
-namespace gw20::eds {
+namespace gw20::pages {
 struct MapTables;
 }
 namespace gw20::link {

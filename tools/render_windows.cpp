@@ -40,11 +40,11 @@
 #include "devicenet/dnseds_set.h"
 #include "devicenet/show_app_obj_new.h"
 #include "devicenet/show_ass_obj.h"
-#include "eds/map_tables.h"
 #include "link/com_para_setting_f.h"
 #include "modules/module_ch_info.h"
 #include "modules/module_table.h"
 #include "modules/show_zelk_info.h"
+#include "pages/map_tables.h"
 #include "plans/plan_file.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
@@ -266,7 +266,7 @@ bool RenderViewers(Renderer& renderer, gw20::qtui::QtFormHost& host, gw20::app::
 // The assemblies go into tables of their own, so the CANopen windows keep
 // theirs.
 bool RenderDeviceNetViewers(Renderer& renderer, gw20::qtui::QtFormHost& host, gw20::app::AppState& state) {
-  const auto assemblies = std::make_unique<gw20::eds::MapTables>();
+  const auto assemblies = std::make_unique<gw20::pages::MapTables>();
   gw20::devicenet::BuildAssemblyMaps(state.modules, *assemblies);
   gw20::devicenet::ShowAppObjNew application(state.modules, host);
   bool ok = renderer.Render(application, QStringLiteral("application_objects"));

@@ -2,8 +2,8 @@
 
 #include "app/main_f.h"
 #include "canopen/copeds_f.h"
-#include "eds/eds_file.h"
 #include "link/gateway_parameters.h"
+#include "pages/commit_messages.h"
 
 namespace gw20::cli {
 namespace {
@@ -29,7 +29,7 @@ bool RunCanopenScript(app::Main_F& form, const app::GatewayAnswers& gateway, con
   if (page == nullptr || !page->Loaded()) return false;
   SetPage(*page, gateway, answers);
   page->FinishButton.Press();
-  return !page->Loaded() && form.CommunicationState.Text() == eds::kEdsOkStatus;
+  return !page->Loaded() && form.CommunicationState.Text() == pages::kEdsOkStatus;
 }
 
 }  // namespace gw20::cli

@@ -39,9 +39,9 @@
 #include "canopen/copeds_f.h"
 #include "devicenet/dns_eds_writer.h"
 #include "devicenet/dnseds_set.h"
-#include "eds/eds_file.h"
 #include "link/console.h"
 #include "link/gateway_parameters.h"
+#include "pages/commit_messages.h"
 #include "plans/plan_file.h"
 #include "plans/plan_state.h"
 #include "platform/qt/console_port.h"
@@ -142,7 +142,7 @@ int CommitPlan(const gw20::plans::Plan& plan, gw20::app::AppState& state, gw20::
     }
     gw20::cli::MakeCanopenChoices(*page, state.errorControl, plan);
     page->FinishButton.Press();
-    if (page->Loaded() || mainForm.CommunicationState.Text() != gw20::eds::kEdsOkStatus) {
+    if (page->Loaded() || mainForm.CommunicationState.Text() != gw20::pages::kEdsOkStatus) {
       ReportSilentFailure(messages, before, mainForm, "the CANopen configuration did not complete");
       return kExitFailed;
     }

@@ -9,10 +9,10 @@
 
 #include "app/main_f.h"
 #include "devicenet/dnseds_set.h"
-#include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/eeprom_layout.h"
 #include "link/gateway_parameters.h"
+#include "pages/map_tables.h"
 #include "platform/qt/latin1.h"
 
 namespace gw20::cli {
@@ -90,7 +90,7 @@ std::string ConnectionIndexProblem(const devicenet::DNSEdsSet& page, const Devic
 }
 
 std::string KeepStoredChoices(const devicenet::DNSEdsSet& page, const link::EepromImage& image,
-                              const eds::MapTables& maps, DeviceNetAnswers& answers) {
+                              const pages::MapTables& maps, DeviceNetAnswers& answers) {
   // The page's load sets ConfigMismatch for a stored default it cannot show:
   // then nothing counts as stored. A stored CANopen configuration leaves
   // block 1 as an earlier commit left it: nothing there counts either.

@@ -59,7 +59,7 @@ std::string ConnectionIndexProblem(const devicenet::DNSEdsSet& page, const Devic
 // first stored connection no entry gives, said with its option and word;
 // empty when everything was found or nothing is stored.
 std::string KeepStoredChoices(const devicenet::DNSEdsSet& page, const link::EepromImage& image,
-                              const eds::MapTables& maps, DeviceNetAnswers& answers);
+                              const pages::MapTables& maps, DeviceNetAnswers& answers);
 
 // Picks the connections slot by slot, produced before consumed, clicks the
 // default and types the EDS texts. False, before anything further is

@@ -7,15 +7,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <charconv>
 
 #include "app/app_state.h"
-#include "canopen/canopen_eds_writer.h"
 #include "canopen/copeds_f.h"
-#include "canopen/error_control.h"
-#include "canopen/object_dictionary.h"
-#include "devicenet/dns_eds_writer.h"
 #include "devicenet/dnseds_set.h"
 #include "eds/staged_file.h"
 #include "link/eeprom_image.h"
@@ -56,64 +53,6 @@ std::optional<int> Number(std::string_view text) {
   if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0)
     return std::nullopt;
   return value;
-}
-
-// The commit's own image and file, for the page's choices now made: what
-// Finish builds before it sends anything.
-std::optional<std::string> CanopenFileText(app::AppState& state, const plans::Plan& plan,
-                                           ui::Services& services, std::ostream& err) {
-  auto& settings = state.errorControl;
-  settings.GuardTime = plan.errorControl.guardTimeMs;
-  settings.LifeTimeFactor = plan.errorControl.lifeTimeFactor;
-  settings.HeartbeatTime = plan.errorControl.heartbeatTimeMs;
-  const ui::DateTime now = services.clock.Now();
-  link::ConfigurationValues values;
-  values.Now = now;
-  state.ErrorControlWord = canopen::PackErrorControlWord(settings);
-  values.ErrorControlWord = state.ErrorControlWord;
-  values.LastOutputMap = state.maps.LastOutputMap;
-  values.LastInputMap = state.maps.LastInputMap;
-  const auto built = link::BuildConfigurationImage(values, state.params, state.modules, state.eeprom);
-  if (!built.Ok()) {
-    err << built.description << std::endl;
-    return std::nullopt;
-  }
-  state.CounterModuleCount = canopen::CountCounterModules(state.modules);
-  const canopen::CanopenEdsState eds{
-      state.modules, state.maps, state.params, state.eeprom, settings, state.eds, state.CounterModuleCount};
-  return canopen::BuildCanopenEds(eds, now);
-}
-
-std::optional<std::string> DeviceNetFileText(app::AppState& state, const devicenet::DNSEdsSet& page,
-                                             ui::Services& services, std::ostream& err) {
-  const ui::DateTime now = services.clock.Now();
-  link::ConfigurationValues values;
-  values.DeviceNet = true;
-  values.Now = now;
-  values.ErrorControlWord = state.ErrorControlWord;
-  values.LastOutputMap = state.maps.LastOutputMap;
-  values.LastInputMap = state.maps.LastInputMap;
-  values.ModelCode = [](std::string_view name) { return devicenet::DeviceNetModelCode(std::string(name)); };
-  values.DeviceNetBlock.DefaultIOInfo = page.DefaultIOInfo();
-  for (int k = 0; k < devicenet::kConnectionSlots; ++k) {
-    const auto slot = static_cast<std::size_t>(k);
-    values.DeviceNetBlock.ProducedPath[slot] = devicenet::ConnectionWord(
-        k, false, state.choices.ProducedChoice[slot], page.InpPut[slot].Text(), state.maps);
-    values.DeviceNetBlock.ConsumedPath[slot] = devicenet::ConnectionWord(
-        k, true, state.choices.ConsumedChoice[slot], page.OutPut[slot].Text(), state.maps);
-  }
-  const auto built = link::BuildConfigurationImage(values, state.params, state.modules, state.eeprom);
-  if (!built.Ok()) {
-    err << built.description << std::endl;
-    return std::nullopt;
-  }
-  const devicenet::DeviceNetEdsState eds{state.modules, state.maps,    state.params,
-                                         state.eeprom,  state.choices, state.eds};
-  return devicenet::BuildDnsEds(eds, now);
-}
-
-void TakeEdsTexts(const std::array<ui::TextBox, eds::kEdsInfoCount>& boxes, eds::EdsInfo& info) {
-  for (std::size_t i = 0; i < info.size(); ++i) info[i] = boxes[i].Text();
 }
 
 QJsonValue Text(const std::string& latin1) { return qtui::ToQString(latin1); }
@@ -166,17 +105,15 @@ PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& 
   ui::TextBox status{"CommunicationState"};
   const pages::MainWindowLink main{status, services.port, 1, {}};
 
-  std::optional<std::string> text;
-  std::string name;
+  // The page's own Finish builds image and file; nothing is sent.
+  std::optional<pages::PreparedCommit> prepared;
   if (plan.profile == plans::Profile::CANopen) {
     canopen::COPEDS_F page(app::CanopenPageStateOf(state), quiet, main);
     messages.muted = true;
     page.Load();
     messages.muted = false;
     MakeCanopenChoices(page, state.errorControl, plan);
-    TakeEdsTexts(page.EDSInfo, state.eds);
-    name = canopen::CanopenEdsFileName(state.params.NodeId);
-    text = CanopenFileText(state, plan, services, err);
+    prepared = page.PrepareCommit();
   } else {
     devicenet::DNSEdsSet page(app::DeviceNetPageStateOf(state), quiet, main);
     messages.muted = true;
@@ -188,14 +125,12 @@ PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& 
       if (!problem.empty()) err << "gw20cli: " << problem << std::endl;
       return {std::nullopt, 2};
     }
-    TakeEdsTexts(page.EDSInfo, state.eds);
-    name = devicenet::DeviceNetEdsFileName(state.params.NodeId);
-    text = DeviceNetFileText(state, page, services, err);
+    prepared = page.PrepareCommit();
   }
-  if (!text) return {std::nullopt, 1};
-  const std::filesystem::path path = services.folder.Path() / name;
+  if (!prepared) return {std::nullopt, 1};
+  const std::filesystem::path path = services.folder.Path() / prepared->fileName;
   eds::StagedFile file;
-  auto written = file.Stage(path, *text);
+  auto written = file.Stage(path, prepared->fileText);
   if (written.ok) written = file.Place();
   if (!written.ok) {
     err << "gw20cli: cannot write " << written.path.string() << ": " << written.reason << std::endl;
@@ -205,15 +140,9 @@ PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& 
 }
 
 std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet) {
-  const auto first = [](const std::vector<std::uint32_t>& words, std::size_t count) {
-    return std::vector<std::uint32_t>(
-        words.begin(), words.begin() + static_cast<std::ptrdiff_t>(std::min(count, words.size())));
-  };
-  std::vector<WrittenBlock> blocks;
-  blocks.push_back({0, link::kHeaderAddress, first(image.ConfigHeader, link::kHeaderWords)});
-  if (deviceNet) blocks.push_back({1, 0, first(image.DeviceNetBlock, link::kDeviceNetWords)});
-  blocks.push_back(
-      {2, 0, first(image.ModuleBlock, static_cast<std::size_t>(image.ModuleBlockBytes / link::kWordBytes))});
+  // By block number, as the records list them.
+  std::vector<WrittenBlock> blocks = link::CommitBlocks(image, deviceNet);
+  std::ranges::sort(blocks, {}, &WrittenBlock::block);
   return blocks;
 }
 

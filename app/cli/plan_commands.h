@@ -16,6 +16,7 @@
 #include "app/gateway_panels.h"
 #include "app/plan_choices.h"
 #include "link/eeprom_layout.h"
+#include "link/eeprom_procedures.h"
 #include "plans/plan.h"
 
 namespace gw20::link {
@@ -54,13 +55,8 @@ struct PlanEdsResult {
 PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
                            ui::Services& services, std::ostream& err);
 
-// The words a commit wrote, block by block: block 0 from Long(40), block 2
-// from Long(0) and, for DeviceNet, block 1 from Long(0).
-struct WrittenBlock {
-  int block = 0;
-  int address = 0;
-  std::vector<std::uint32_t> words;
-};
+// The words a commit wrote (link::CommitBlocks), by block number.
+using WrittenBlock = link::CommitBlock;
 std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet);
 
 // Hexadecimal SHA-256 of a regular file's bytes; empty when it cannot be read.

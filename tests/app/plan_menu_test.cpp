@@ -158,7 +158,7 @@ TEST(PlanMenu, OpenPlanBeforeConnect_SetsThePanelsAfterIt_AndThePagePresetsEvery
   plans::Plan plan = ExamplePlan();
   // A COS consumed choice and a non-Poll default too: every side of every slot.
   modules::ModuleTable table;
-  eds::MapTables maps;
+  pages::MapTables maps;
   plans::LoadChain(plan, table);
   devicenet::BuildAssemblyMaps(table, maps);
   plan.deviceNet.connections[kCosCyclic].consumed = devicenet::ConsumedItems(table, maps).back();

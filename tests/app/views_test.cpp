@@ -260,7 +260,7 @@ TEST(ViewerViewsTest, Viewers_FollowTheirTabsAndFitEveryText) {
   modules::ShowZelkInfo zelk(table, host);
   canopen::ShowPDO pdo(*maps, params, host);
   canopen::ShowAppObjDect dictionary(table, counterModules, host);
-  auto assemblies = std::make_unique<eds::MapTables>();
+  auto assemblies = std::make_unique<pages::MapTables>();
   devicenet::BuildAssemblyMaps(table, *assemblies);
   devicenet::ShowAppObjNew application(table, host);
   devicenet::ShowAssObj assembly(table, *assemblies, host);

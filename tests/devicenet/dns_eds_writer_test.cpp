@@ -60,7 +60,7 @@ class DnsEds : public ::testing::Test {
   }
 
   modules::ModuleTable table;
-  std::unique_ptr<eds::MapTables> maps = std::make_unique<eds::MapTables>();
+  std::unique_ptr<pages::MapTables> maps = std::make_unique<pages::MapTables>();
   link::GatewayParameters params;
   link::EepromImage image;
   ConnectionChoices choices;

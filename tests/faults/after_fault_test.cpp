@@ -19,8 +19,8 @@
 
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
-#include "eds/eds_file.h"
 #include "link/link_messages.h"
+#include "pages/commit_messages.h"
 #include "tests/support/connect_harness.h"
 
 namespace gw20::testing {
@@ -69,7 +69,7 @@ struct AfterFault : ConnectHarness {
   bool Commit(Profile profile) {
     OpenProfilePage(profile);
     Press(profile);
-    return Shown().empty() && h.form.CommunicationState.Text() == eds::kEdsOkStatus;
+    return Shown().empty() && h.form.CommunicationState.Text() == pages::kEdsOkStatus;
   }
 
   // A new controller connected and the road's page open; a connect's

@@ -15,7 +15,7 @@
 
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
-#include "eds/eds_file.h"
+#include "pages/commit_messages.h"
 #include "tests/support/connect_harness.h"
 
 namespace gw20::testing {
@@ -38,7 +38,7 @@ struct StallRun : ConnectHarness {
     }
     if (!road) {
       Press(Profile::DeviceNet);
-      EXPECT_EQ(h.form.CommunicationState.Text(), eds::kEdsOkStatus);
+      EXPECT_EQ(h.form.CommunicationState.Text(), pages::kEdsOkStatus);
       h.form.DeviceNetPage()->BackButton.Press();
     }
     h.messages.Clear();
@@ -75,7 +75,7 @@ TEST(Stalls, AtEveryLineOfEveryRoad_NothingWrongIsWrittenSilently) {
         const auto stored = AllEepromWords(r.controller);
         r.controller.SetStallAfter(static_cast<int>(r.controller.Transcript().size() + n), stall);
         r.Press(road);
-        const bool succeeded = road ? r.h.form.CommunicationState.Text() == eds::kEdsOkStatus
+        const bool succeeded = road ? r.h.form.CommunicationState.Text() == pages::kEdsOkStatus
                                     : r.h.form.Connected && r.Shown().empty();
         if (!succeeded) {
           ++failed;

@@ -19,12 +19,12 @@
 #include "devicenet/connections.h"
 #include "devicenet/dns_eds_writer.h"
 #include "eds/eds_file.h"
-#include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "modules/model_catalog.h"
 #include "modules/module_ch_info.h"
 #include "modules/module_table.h"
+#include "pages/map_tables.h"
 #include "tests/fuzz/fuzz_check.h"
 
 namespace {
@@ -97,7 +97,7 @@ void CheckFile(std::string_view text, std::string_view plain, const eds::EdsInfo
 
 void Canopen(FuzzedDataProvider& in, const modules::ModuleTable& table, const link::EepromImage& image,
              const eds::EdsInfo& info, const ui::DateTime& now) {
-  static eds::MapTables maps;  // large: kept across runs, rebuilt by every derivation
+  static pages::MapTables maps;  // large: kept across runs, rebuilt by every derivation
   static_cast<void>(canopen::BuildPdoMaps(table, maps));
   link::GatewayParameters params;
   params.NodeId = in.ConsumeIntegralInRange(1, 127);
@@ -118,7 +118,7 @@ void Canopen(FuzzedDataProvider& in, const modules::ModuleTable& table, const li
 
 void DeviceNet(FuzzedDataProvider& in, const modules::ModuleTable& table, const link::EepromImage& image,
                const eds::EdsInfo& info, const ui::DateTime& now) {
-  static eds::MapTables maps;
+  static pages::MapTables maps;
   devicenet::BuildAssemblyMaps(table, maps);
   link::GatewayParameters params;
   params.ApplicationType = link::kDeviceNet;

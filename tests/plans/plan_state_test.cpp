@@ -7,11 +7,11 @@
 
 #include "devicenet/assembly_maps.h"
 #include "devicenet/connections.h"
-#include "eds/map_tables.h"
 #include "link/eeprom_image.h"
 #include "link/eeprom_layout.h"
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
+#include "pages/map_tables.h"
 
 namespace gw20::plans {
 namespace {
@@ -83,7 +83,7 @@ TEST(PlanState, StoredConfigurationBecomesThePlanOrIsRefused) {
   SetGatewayParameters(planned, params);
   modules::ModuleTable table;
   LoadChain(planned, table);
-  eds::MapTables maps;
+  pages::MapTables maps;
   devicenet::BuildAssemblyMaps(table, maps);
 
   link::EepromImage image;

@@ -1,6 +1,6 @@
-#include "eds/map_tables.h"
+#include "pages/map_tables.h"
 
-namespace gw20::eds {
+namespace gw20::pages {
 
 void ClearMapTables(MapTables& tables) {
   for (auto* map : {&tables.OutputMap, &tables.InputMap}) {
@@ -12,4 +12,4 @@ void ClearMapTables(MapTables& tables) {
   }
 }
 
-}  // namespace gw20::eds
+}  // namespace gw20::pages

@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-namespace gw20::eds {
+namespace gw20::pages {
 
 inline constexpr int kMapRecords = 32;         // records per direction
 inline constexpr int kMapRecordEntries = 251;  // entries per record (DeviceNet uses them all)
@@ -42,4 +42,4 @@ struct MapTables {
 // scalars are left to the derivation that follows.
 void ClearMapTables(MapTables& tables);
 
-}  // namespace gw20::eds
+}  // namespace gw20::pages
