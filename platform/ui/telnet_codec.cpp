@@ -7,9 +7,6 @@ using namespace telnet;
 
 constexpr unsigned char kCr = '\r';
 constexpr unsigned char kNul = 0;
-// A subnegotiation longer than any the option defines is read to its end
-// but not kept.
-constexpr std::size_t kLongestSubnegotiation = 64;
 constexpr std::uint32_t kByteMask = 0xFF;
 constexpr int kBitsPerByte = 8;
 
@@ -130,16 +127,6 @@ void TelnetCodec::Negotiate(unsigned char verb, unsigned char option, std::strin
   state = State::No;
 }
 
-void TelnetCodec::EndSubnegotiation() {
-  if (!subOverflow_ && !sub_.empty() && static_cast<unsigned char>(sub_[0]) == kComPortOption) {
-    // The server's answers to the settings and its line and modem state
-    // notifications: nothing the console needs.
-    ++serverNotices_;
-  }
-  sub_.clear();
-  subOverflow_ = false;
-}
-
 void TelnetCodec::Step(unsigned char b, std::string& text, std::string& answers) {
   const auto c = static_cast<char>(b);
   switch (reading_) {
@@ -170,34 +157,20 @@ void TelnetCodec::Step(unsigned char b, std::string& text, std::string& answers)
       Negotiate(verb_, b, answers);
       return;
     case Reading::Sub:
-      if (b == kIac) {
-        reading_ = Reading::SubCommand;
-      } else {
-        KeepSub(c);
-      }
+      if (b == kIac) reading_ = Reading::SubCommand;
       return;
     case Reading::SubCommand:
-      if (b == kIac) {
-        KeepSub(c);
+      if (b == kIac) {  // a doubled IAC inside it
         reading_ = Reading::Sub;
         return;
       }
       // IAC SE ends it; any other command ends it too and is read as one.
-      EndSubnegotiation();
       reading_ = Reading::Data;
       if (b != kSe) {
         reading_ = Reading::Command;
         Step(b, text, answers);
       }
       return;
-  }
-}
-
-void TelnetCodec::KeepSub(char c) {
-  if (sub_.size() < kLongestSubnegotiation) {
-    sub_.push_back(c);
-  } else {
-    subOverflow_ = true;
   }
 }
 

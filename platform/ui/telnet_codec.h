@@ -63,19 +63,16 @@ class TelnetCodec {
   bool Settled() const;
   // The server agreed to set the line up.
   bool ComPortControl() const { return us_[telnet::kComPortOption] == State::Yes; }
-  // Subnegotiations of the COM port control option the server sent (its
-  // answers to the settings and its notifications), counted for tests.
-  int ServerNotices() const { return serverNotices_; }
 
  private:
   enum class State : std::uint8_t { No, Yes, WantYes };
+  // Sub: inside a subnegotiation (the server's answers to the settings, its
+  // line and modem state notifications), which is read and dropped.
   enum class Reading : std::uint8_t { Data, Command, Option, Sub, SubCommand };
 
   // One byte from the server.
   void Step(unsigned char b, std::string& text, std::string& answers);
   void Negotiate(unsigned char verb, unsigned char option, std::string& answers);
-  void KeepSub(char c);
-  void EndSubnegotiation();
   std::string SettingsCommands() const;
 
   SerialSettings settings_;
@@ -85,9 +82,6 @@ class TelnetCodec {
   Reading reading_ = Reading::Data;
   unsigned char verb_ = 0;
   bool afterCr_ = false;  // the last console byte was a carriage return
-  std::string sub_;       // the subnegotiation being read (bounded)
-  bool subOverflow_ = false;
-  int serverNotices_ = 0;
 };
 
 }  // namespace gw20::ui
