@@ -57,6 +57,7 @@ void Main_F::NameControls() {
   OpenPlan.SetName("OpenPlan");
   SavePlan.SetName("SavePlan");
   ClosePlan.SetName("ClosePlan");
+  CheckAgainstPlan.SetName("CheckAgainstPlan");
   ExitProgram.SetName("ExitProgram");
   About_.SetName("About_");
   CommunicationRegion.SetName("CommunicationRegion");
@@ -101,6 +102,7 @@ void Main_F::SetCaptions() {
   OpenPlan.SetCaption("Open Plan...");
   SavePlan.SetCaption("Save Plan...");
   ClosePlan.SetCaption("Close Plan");
+  CheckAgainstPlan.SetCaption("Check Against Plan...");
   ClosePlan.SetEnabled(false);  // until a plan is opened
   ExitProgram.SetCaption("Exit");
   About_.SetCaption("About");
@@ -141,6 +143,7 @@ void Main_F::WireEvents() {
   OpenPlan.OnClick = [this] { OpenPlan_Click(); };
   SavePlan.OnClick = [this] { SavePlan_Click(); };
   ClosePlan.OnClick = [this] { ClosePlan_Click(); };
+  CheckAgainstPlan.OnClick = [this] { CheckAgainstPlan_Click(); };
   Connect.OnMouseUp = [this] { Connect_MouseUp(); };
   SettingParameter.OnClick = [this] { SettingParameter_Click(); };
   WriteEDS.OnMouseUp = [this] { WriteEDS_MouseUp(); };

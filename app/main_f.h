@@ -64,8 +64,9 @@ class Main_F : public ui::Form {
   Main_F(AppState& state, ui::Services& services);
   ~Main_F() override;
 
-  // Menus. The File menu holds OpenPlan, SavePlan, ClosePlan and ExitProgram.
+  // Menus. The File menu holds OpenPlan, SavePlan, CheckAgainstPlan, ClosePlan and ExitProgram.
   ui::Menu File, OpenPlan, SavePlan, ClosePlan, ExitProgram, About_;
+  ui::Menu CheckAgainstPlan;
 
   // Communication area.
   ui::Frame CommunicationRegion;
@@ -149,6 +150,12 @@ class Main_F : public ui::Form {
   // existing file is replaced only when the operator says so. A message
   // names the file written. Before a connect the status line asks for one.
   void SavePlan_Click();
+  // Compares the connected controller's stored configuration with a plan
+  // the operator picks and says, in one message, that it holds the plan or
+  // how it differs (one line per key). Writes nothing and changes no panel.
+  // A bad plan is refused with its message; before a connect the status
+  // line asks for one.
+  void CheckAgainstPlan_Click();
   void ExitProgram_Click();
   void EixtProgram_Click();
 

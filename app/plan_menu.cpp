@@ -15,8 +15,10 @@
 #include "app/plan_choices.h"
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
+#include "link/eeprom_layout.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
+#include "plans/plan_compare.h"
 #include "plans/plan_file.h"
 #include "plans/plan_state.h"
 #include "platform/ui/services.h"
@@ -28,6 +30,7 @@ using link::kErrorTitle;
 
 constexpr char kOpenPlanTitle[] = "Open Plan";
 constexpr char kSavePlanTitle[] = "Save Plan";
+constexpr char kCheckPlanTitle[] = "Check Against Plan";
 constexpr char kPlanExtension[] = ".json";
 constexpr char kPlanPresetStatus[] = "Preset from the plan";
 
@@ -180,6 +183,48 @@ void Main_F::SavePlan_Click() {
   }
   services_.messages.Show("The plan was written to " + path->string() + ".", kSavePlanTitle,
                           ui::MessageButtons::Ok);
+}
+
+void Main_F::CheckAgainstPlan_Click() {
+  if (state_.CommitBusy) {
+    services_.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
+    return;
+  }
+  if (!Connected) {
+    CommunicationState.SetText(kConnectFirstStatus);
+    return;
+  }
+  const auto path = services_.files.OpenFile(kCheckPlanTitle, kPlanFileFilter);
+  if (!path) return;
+  const auto read = plans::ReadPlan(*path);
+  if (!read.Ok()) {
+    services_.messages.Show(read.error.Text(), kErrorTitle, ui::MessageButtons::Ok);
+    return;
+  }
+  // The header's words, not the panels: a Setting since the connect has changed nothing stored.
+  link::GatewayParameters storedParams = state_.params;
+  if (const auto header = link::UnpackHeader(state_.eeprom.ConfigHeader)) {
+    storedParams.NodeId = header->NodeId;
+    storedParams.ApplicationType = header->ApplicationType;
+    storedParams.CanBaudIndex = header->CanBaudIndex;
+    storedParams.Com2Checksum = header->Com2Checksum;
+    storedParams.Com2BaudIndex = header->Com2BaudIndex;
+    storedParams.Com2Timeout = header->Com2Timeout;
+  }
+  const auto stored = plans::PlanOfStoredConfiguration(storedParams, state_.eeprom, state_.modules);
+  const auto outcome = plans::CheckAgainstPlan(*read.plan, stored, plans::ChainOf(state_.modules));
+  const std::string name = std::filesystem::path(*path).filename().string();
+  std::string text;
+  if (outcome.Holds()) {
+    text = "The controller holds the plan " + name + ".";
+  } else {
+    text = "The controller differs from the plan " + name + ":";
+    if (!outcome.noPlan.empty()) text += "\n" + outcome.noPlan;
+    for (const auto& difference : outcome.differences) {
+      text += "\n" + plans::DifferenceLine(difference, "plan", "controller");
+    }
+  }
+  services_.messages.Show(text, kCheckPlanTitle, ui::MessageButtons::Ok);
 }
 
 void Main_F::SetPanelsFromPlan() {

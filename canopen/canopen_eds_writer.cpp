@@ -360,4 +360,24 @@ std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& no
   return BuildEdsFile(state, now).Text();
 }
 
+std::optional<eds::EdsInfo> ReadCanopenEdsTexts(std::string_view fileText) {
+  std::optional<std::string_view> description;
+  std::optional<std::string_view> creator;
+  bool inFileInfo = false;
+  for (const std::string_view line : eds::EdsLines(fileText)) {
+    if (line.starts_with('[')) {
+      inFileInfo = line == "[FileInfo]";
+    } else if (inFileInfo && line.starts_with("Description=")) {
+      description = line.substr(std::string_view("Description=").size());
+    } else if (inFileInfo && line.starts_with("CreatedBy=")) {
+      creator = line.substr(std::string_view("CreatedBy=").size());
+    }
+  }
+  if (!description || !creator) return std::nullopt;
+  eds::EdsInfo info;
+  if (*description != kDefaultDescription) info[eds::kEdsDescription] = std::string(*description);
+  if (*creator != kDefaultCreator) info[eds::kEdsCreator] = std::string(*creator);
+  return info;
+}
+
 }  // namespace gw20::canopen

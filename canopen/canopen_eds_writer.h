@@ -2,7 +2,9 @@
 // The CANopen Electronic Data Sheet of the gateway: the text a CAN master
 // configures it with, and the file COPn<node>.eds that holds it.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "canopen/error_control.h"
 #include "canopen/pdo_records.h"
@@ -28,6 +30,11 @@ std::string CanopenEdsFileName(int nodeId);
 // The whole file, lines ended by CR LF. `now` (PC local time) gives the
 // creation and modification date and time.
 std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& now);
+
+// The EDS texts a file BuildCanopenEds wrote was made with, read back from
+// its [FileInfo] Description and CreatedBy; a writer's default text reads as
+// "" (which gives it again). Nullopt when the text is no such file.
+std::optional<eds::EdsInfo> ReadCanopenEdsTexts(std::string_view fileText);
 
 // "hh:mmAM" up to 12:59, "hh:mmPM" from 13:00 (15:07 -> 03:07PM, 12:30 ->
 // 12:30AM, 00:05 -> 00:05AM): the file's time format.

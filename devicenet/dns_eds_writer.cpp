@@ -322,4 +322,20 @@ std::string BuildDnsEds(const DeviceNetEdsState& state, const ui::DateTime& now)
   return BuildFile(state, now).Text();
 }
 
+std::optional<eds::EdsInfo> ReadDnsEdsTexts(std::string_view fileText) {
+  const auto lines = eds::EdsLines(fileText);
+  constexpr std::string_view kSection = "$ File Description Section :";
+  constexpr std::string_view kDescription = "$ ";
+  constexpr std::string_view kCreator = "$ Created by ";
+  for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
+    if (lines[i] != kSection) continue;
+    if (!lines[i + 1].starts_with(kDescription) || !lines[i + 2].starts_with(kCreator)) return std::nullopt;
+    eds::EdsInfo info;
+    info[eds::kEdsDescription] = std::string(lines[i + 1].substr(kDescription.size()));
+    info[eds::kEdsCreator] = std::string(lines[i + 2].substr(kCreator.size()));
+    return info;
+  }
+  return std::nullopt;
+}
+
 }  // namespace gw20::devicenet

@@ -4,7 +4,9 @@
 // [Device] and [IO_Info] sections and the Input and Output connection
 // entries a DeviceNet master configures the gateway with.
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "devicenet/assembly_records.h"
 #include "eds/eds_inputs.h"
@@ -31,5 +33,10 @@ std::string DeviceNetEdsFileName(int nodeId);
 // gives the creation and modification date and time. Control characters in
 // the EDS texts are written as blanks, so no text can start a line of its own.
 std::string BuildDnsEds(const DeviceNetEdsState& state, const ui::DateTime& now);
+
+// The EDS texts a file BuildDnsEds wrote was made with, read back from the
+// two lines after "$ File Description Section :". Nullopt when the text is
+// no such file.
+std::optional<eds::EdsInfo> ReadDnsEdsTexts(std::string_view fileText);
 
 }  // namespace gw20::devicenet

@@ -14,6 +14,19 @@ std::string OneLineText(std::string text) {
   return text;
 }
 
+std::vector<std::string_view> EdsLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const auto end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
 std::string EdsDateText(const ui::DateTime& now) {
   constexpr std::size_t kYearDigits = 4;
   std::string year = ui::Dec(now.year);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/services.h"
 
@@ -14,6 +15,9 @@ namespace gw20::eds {
 // characters (line breaks and tabs among them) and DEL become blanks, so no
 // typed text can start a line, a section or a key of its own.
 std::string OneLineText(std::string text);
+
+// The lines of an EDS file's text, without their CR LF (or LF) ends.
+std::vector<std::string_view> EdsLines(std::string_view text);
 
 // "MM-DD-YYYY", the year with at least four digits: 12-04-2026.
 std::string EdsDateText(const ui::DateTime& now);

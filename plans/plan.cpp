@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 
 #include "canopen/error_control.h"
 #include "link/com_para_setting_f.h"
@@ -18,6 +19,14 @@ namespace {
 constexpr int kMaxByte = 255;
 
 bool InRange(int value, int low, int high) { return value >= low && value <= high; }
+
+std::optional<int> WholeNumber(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0)
+    return std::nullopt;
+  return value;
+}
 
 // "125, 250 or 500"
 std::string Choices(std::span<const int> values) {
@@ -150,6 +159,32 @@ std::optional<int> DefaultConnectionPosition(std::string_view text) {
   return static_cast<int>(found - kDefaultConnectionTexts.begin());
 }
 
+std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text) {
+  const auto dot = text.find('.');
+  const auto dash = text.find('-');
+  const auto slash1 = text.find('/');
+  const auto slash2 = text.rfind('/');
+  if (dot == std::string_view::npos || dash == std::string_view::npos || slash1 == std::string_view::npos ||
+      !(dot < dash && dash < slash1 && slash1 < slash2)) {
+    return std::nullopt;
+  }
+  const auto major = WholeNumber(text.substr(0, dot));
+  const auto minor = WholeNumber(text.substr(dot + 1, dash - dot - 1));
+  const auto year = WholeNumber(text.substr(dash + 1, slash1 - dash - 1));
+  const auto month = WholeNumber(text.substr(slash1 + 1, slash2 - slash1 - 1));
+  const auto day = WholeNumber(text.substr(slash2 + 1));
+  if (!major || !minor || !year || !month || !day || *major > kMaxByte || *minor > kMaxByte ||
+      *year > link::kIntegerMax || *month > 12 || *day > 31) {
+    return std::nullopt;
+  }
+  return link::FirmwareFields{*major, *minor, *year, *month, *day};
+}
+
+std::string FirmwareText(const link::FirmwareFields& f) {
+  return std::to_string(f.FirmwareMajor) + "." + ui::D2(f.FirmwareMinor) + "-" +
+         std::to_string(f.FirmwareYear) + "/" + ui::D2(f.FirmwareMonth) + "/" + ui::D2(f.FirmwareDay);
+}
+
 std::optional<PlanProblem> CheckPlan(const Plan& plan) {
   const bool canopen = plan.profile == Profile::CANopen;
   const link::CanApplication& application = link::kCanApplications[ApplicationTypeOf(plan.profile)];
@@ -162,6 +197,11 @@ std::optional<PlanProblem> CheckPlan(const Plan& plan) {
     return PlanProblem{"canBitRateKbps", std::to_string(plan.canBitRateKbps) + " kbit/s is not a " +
                                              std::string(application.Name) + " bit rate; use " +
                                              Choices(application.BitRates)};
+  }
+  if (!plan.firmware.empty() && !ParseFirmwareText(plan.firmware)) {
+    return PlanProblem{"firmware", ShownQuote(plan.firmware) +
+                                       " is no firmware; write it as the main window shows it, like "
+                                       "\"2.05-2006/03/07\""};
   }
   // The main window's message for the same value.
   if (auto problem = SerialProblem(plan.fieldPort, "fieldPort", link::kMinCom2TimeoutMs,

@@ -15,6 +15,7 @@
 #include "devicenet/connections.h"
 #include "devicenet/dnseds_set.h"
 #include "eds/eds_info.h"
+#include "link/eeprom_layout.h"
 
 namespace gw20::plans {
 
@@ -77,8 +78,12 @@ struct PlanDeviceNet {
 // default-made Plan is a valid CANopen plan without modules.
 struct Plan {
   Profile profile = Profile::CANopen;
-  int nodeId = 1;                   // 1..127 CANopen, 1..63 DeviceNet
-  int canBitRateKbps = 125;         // one of the profile's CAN bit rates
+  int nodeId = 1;            // 1..127 CANopen, 1..63 DeviceNet
+  int canBitRateKbps = 125;  // one of the profile's CAN bit rates
+  // The firmware the controller reported when the plan was saved, as the
+  // main window shows it ("2.05-2006/03/07"); the EDS file names it. Empty:
+  // not known (a plan made before the hardware arrived).
+  std::string firmware;
   PlanSerial fieldPort;             // the field-port panel
   PlanSerial scan;                  // the scan parameters dialog
   std::vector<PlanModule> modules;  // the chain in listing order, at most 15
@@ -101,6 +106,12 @@ std::optional<int> CanBaudIndexOf(Profile profile, int kbps);
 std::optional<int> FieldBaudIndexOf(int bps);
 // The IO_Info position of a default connection text; nullopt for another text.
 std::optional<int> DefaultConnectionPosition(std::string_view text);
+
+// "MAJOR.MINOR-YYYY/MM/DD" as the main window shows the firmware; nullopt
+// for anything else.
+std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text);
+// The firmware as the main window shows it: "2.05-2006/03/07".
+std::string FirmwareText(const link::FirmwareFields& firmware);
 
 // A rule of a plan that does not hold: where (a key path such as
 // "modules[2].address") and why.

@@ -1,6 +1,6 @@
 #pragma once
-// A plan as a file: one JSON object, "format": "gw20-plan/1" first, every key
-// required, keys in a fixed order, two-space indent, UTF-8, a final line
+// A plan as a file: one JSON object, "format": "gw20-plan/2" first, every key
+// but "firmware" required, keys in a fixed order, two-space indent, UTF-8, a final line
 // break. docs/PLANS.md describes every key. Reading refuses anything that is
 // not exactly a valid plan and says where; writing puts the whole file in
 // place or nothing.
@@ -14,7 +14,9 @@
 
 namespace gw20::plans {
 
-inline constexpr std::string_view kPlanFormat = "gw20-plan/1";
+// What plans are written as; the first format, without "firmware", is still read.
+inline constexpr std::string_view kPlanFormat = "gw20-plan/2";
+inline constexpr std::string_view kPlanFormatFirst = "gw20-plan/1";
 // Larger files are refused unread: a plan is a few kilobytes.
 inline constexpr std::size_t kMaxPlanFileBytes = 1 << 20;
 
@@ -38,7 +40,7 @@ struct PlanReadResult {
 // Reads `text` as a plan; `fileName` only names it in an error. Refuses:
 // malformed JSON or text that is not UTF-8 (line and column); a missing or
 // unknown key at any level, a key given twice, a value of the wrong type, a
-// format other than gw20-plan/1, and every rule CheckPlan states (key path,
+// format other than gw20-plan/2 or /1 ("firmware" in a /1 plan), and every rule CheckPlan states (key path,
 // and the line and column of the value); a text with a character outside
 // Latin-1 (the program's texts are 8-bit). Never throws.
 PlanReadResult ParsePlan(std::string_view text, const std::string& fileName);

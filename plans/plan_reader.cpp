@@ -28,6 +28,8 @@ constexpr std::string_view kGuardingKeys[] = {"errorControl", "guardTimeMs", "li
 constexpr std::string_view kHeartbeatKeys[] = {"errorControl", "heartbeatTimeMs", "otherFlags"};
 constexpr std::string_view kDeviceNetKeys[] = {"poll", "strobe", "cosCyclic", "defaultConnection"};
 constexpr std::string_view kConnectionKeys[] = {"produced", "consumed"};
+// What a hint of ExpectKeys says for a key that may be left out.
+constexpr std::string_view kOptional = "optional";
 constexpr std::string_view kLatin1Reason = "holds a character outside Latin-1; the program's texts are 8-bit";
 
 std::string Join(const std::string& path, std::string_view key) {
@@ -61,11 +63,14 @@ class PlanReader {
     if (root.kind != JsonKind::Object) throw Refusal{"", root.at, "a plan is one JSON object: { ... }"};
     // The format first: a later format may well have keys this one does not.
     const JsonValue& format = Required(root, "", "format");
-    if (const std::string name = Text(format, "format"); name != kPlanFormat) {
+    const std::string formatName = Text(format, "format");
+    if (formatName != kPlanFormat && formatName != kPlanFormatFirst) {
       throw Refusal{"format", format.at,
                     ShownQuote(format.text) + " is not a format this program reads; it reads " +
-                        JsonQuote(kPlanFormat)};
+                        JsonQuote(kPlanFormat) + " and " + JsonQuote(kPlanFormatFirst)};
     }
+    // The first format knows no firmware; the second may name it.
+    const bool mayNameFirmware = formatName == kPlanFormat;
     const JsonValue& profileValue = Required(root, "", "profile");
     const std::string profile = Text(profileValue, "profile");
     if (profile == ProfileName(Profile::DeviceNet)) {
@@ -80,8 +85,14 @@ class PlanReader {
                  if (key == "deviceNet" && canopen)
                    return std::string("a CANopen plan has no DeviceNet part");
                  if (key == "canopen" && !canopen) return std::string("a DeviceNet plan has no CANopen part");
+                 if (key == "firmware") {
+                   return mayNameFirmware ? std::string(kOptional)
+                                          : "a " + JsonQuote(kPlanFormatFirst) + " plan has no firmware; a " +
+                                                JsonQuote(kPlanFormat) + " plan may name it";
+                 }
                  return std::string();
                });
+    if (const JsonValue* firmware = root.Member("firmware")) plan.firmware = Text(*firmware, "firmware");
     plan.nodeId = Number(*root.Member("nodeId"), "nodeId");
     plan.canBitRateKbps = Number(*root.Member("canBitRateKbps"), "canBitRateKbps");
     plan.fieldPort = Serial(*root.Member("fieldPort"), "fieldPort");
@@ -122,6 +133,7 @@ class PlanReader {
       const std::string& key = object.keys[i];
       if (std::find(keys.begin(), keys.end(), key) != keys.end()) continue;
       std::string reason = hint(key);
+      if (reason == kOptional) continue;
       if (reason.empty()) reason = "unknown key; here the keys are " + KeyList(keys);
       throw Refusal{Join(path, ShownText(key)), object.keyAt[i], reason};
     }

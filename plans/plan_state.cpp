@@ -208,6 +208,10 @@ StoredPlanResult PlanOfStoredConfiguration(const link::GatewayParameters& params
   plan.fieldPort = SerialOf(params.Com2BaudIndex, params.Com2Checksum, params.Com2Timeout);
   plan.scan = SerialOf(params.ScanBaudIndex, params.ScanChecksum, params.ScanTimeoutMs);
   plan.modules = ChainOf(table);
+  // A controller may report a firmware no plan can name (a year below 0): then the plan names none.
+  const std::string firmware = FirmwareText(
+      {image.FirmwareMajor, image.FirmwareMinor, image.FirmwareYear, image.FirmwareMonth, image.FirmwareDay});
+  if (ParseFirmwareText(firmware)) plan.firmware = firmware;
   if (plan.profile == Profile::CANopen) {
     const auto block = link::UnpackModuleBlock(image.ModuleBlock, image.ModuleBlockBytes);
     if (!block) return {std::nullopt, "the controller's block 2 could not be read"};

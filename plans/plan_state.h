@@ -80,7 +80,8 @@ std::optional<PlanProblem> CheckPlanAgainstChain(const Plan& plan);
 
 // The plan a controller's stored configuration stands for, from the state a
 // connect left (`params` with the header's values and the scan's, the image,
-// the modules found). Texts are the writer's defaults (""). A controller
+// the modules found), with the firmware the connect read. Texts are the
+// writer's defaults (""). A controller
 // without a valid stored configuration, or one whose stored choices no list
 // entry gives, is refused with the reason (the connect's own message when
 // nothing valid is stored).

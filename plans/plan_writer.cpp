@@ -121,6 +121,7 @@ std::string WritePlanText(const Plan& plan) {
   out.Member("profile", Text(std::string(ProfileName(plan.profile))));
   out.Member("nodeId", Number(plan.nodeId));
   out.Member("canBitRateKbps", Number(plan.canBitRateKbps));
+  if (!plan.firmware.empty()) out.Member("firmware", Text(plan.firmware));
   WriteSerial(out, "fieldPort", plan.fieldPort);
   WriteSerial(out, "scan", plan.scan);
   out.Open("modules", '[');

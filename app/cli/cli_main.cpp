@@ -25,6 +25,7 @@
 #include "app/cli/batch_command.h"
 #include "app/cli/batch_progress.h"
 #include "app/cli/canopen_script.h"
+#include "app/cli/check_command.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
 #include "app/cli/devicenet_script.h"
@@ -113,11 +114,15 @@ int RunDeviceNet(const gw20::cli::CliOptions& options, gw20::app::AppState& stat
 }
 
 int RunSave(const gw20::cli::CliOptions& options, const gw20::app::AppState& state) {
-  const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
+  auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
   if (!stored.plan) {
     std::cerr << "gw20cli: no plan written: " << stored.problem << std::endl;
     return kExitFailed;
   }
+  // The texts the controller's EDS file was made with: no EEPROM word holds them.
+  if (options.gateway.description)
+    stored.plan->edsInfo[gw20::eds::kEdsDescription] = *options.gateway.description;
+  if (options.gateway.createdBy) stored.plan->edsInfo[gw20::eds::kEdsCreator] = *options.gateway.createdBy;
   if (const auto error = gw20::plans::WritePlan(options.planPath, *stored.plan)) {
     std::cerr << "gw20cli: " << error->Text() << std::endl;
     return kExitFailed;
@@ -204,6 +209,39 @@ int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan
   }
   std::cout << eds.string() << std::endl;
   return kExitConnected;
+}
+
+// Compares the controller with the plan; writes nothing.
+int RunCheck(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
+             const gw20::app::AppState& state) {
+  const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
+  const auto outcome = gw20::cli::CheckAgainstPlan(plan, stored, gw20::plans::ChainOf(state.modules));
+  if (options.json) {
+    std::cout << gw20::cli::DifferencesJson(outcome, gw20::cli::kCheckSides) << std::flush;
+  } else if (outcome.Holds()) {
+    std::cout << "the controller holds the plan" << std::endl;
+  } else {
+    std::cout << gw20::cli::DifferencesText(outcome, gw20::cli::kCheckSides) << std::flush;
+  }
+  return outcome.Holds() ? kExitConnected : kExitFailed;
+}
+
+int RunDiff(const gw20::cli::CliOptions& options) {
+  std::vector<gw20::plans::Plan> plans;
+  for (const std::string& path : {options.planPath, options.otherPlanPath}) {
+    const auto read = gw20::plans::ReadPlan(path);
+    if (!read.Ok()) {
+      std::cerr << "gw20cli: " << read.error.Text() << std::endl;
+      return kExitUsage;
+    }
+    plans.push_back(*read.plan);
+  }
+  gw20::cli::CheckOutcome outcome;
+  outcome.differences = gw20::plans::PlanDifferences(plans[0], plans[1], gw20::plans::Compared::Everything);
+  std::cout << (options.json ? gw20::cli::DifferencesJson(outcome, gw20::cli::kDiffSides)
+                             : gw20::cli::DifferencesText(outcome, gw20::cli::kDiffSides))
+            << std::flush;
+  return outcome.Holds() ? kExitConnected : kExitFailed;
 }
 
 int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
@@ -296,6 +334,7 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   if (options.command == "devicenet") return RunDeviceNet(options, state, mainForm, messages, folder);
   if (options.command == "save") return RunSave(options, state);
   if (options.command == "apply") return RunApply(options, *plan, state, mainForm, messages, folder);
+  if (options.command == "check") return RunCheck(options, *plan, state);
   std::cout << (options.json ? gw20::cli::ScanReportJson(state, mainForm)
                              : gw20::cli::ScanReportText(state, mainForm))
             << std::flush;
@@ -339,7 +378,19 @@ int main(int argc, char* argv[]) {
     if (problem) std::cerr << "gw20cli: " << *problem << std::endl;
     return problem.has_value();
   };
-  if (options.command != "eds" && options.command != "apply" && options.command != "batch") {
+  if (options.command == "diff") return RunDiff(options);
+  if (options.command == "save" && !options.edsTextsPath.empty()) {
+    // The EDS file is read before the controller is touched.
+    const auto texts = gw20::cli::ReadEdsTexts(options.edsTextsPath);
+    if (!texts.info) {
+      std::cerr << "gw20cli: --eds " << options.edsTextsPath << ": " << texts.problem << std::endl;
+      return kExitUsage;
+    }
+    options.gateway.description = (*texts.info)[gw20::eds::kEdsDescription];
+    options.gateway.createdBy = (*texts.info)[gw20::eds::kEdsCreator];
+  }
+  if (options.command != "eds" && options.command != "apply" && options.command != "batch" &&
+      options.command != "check") {
     if (filesRefused(nullptr)) return kExitUsage;
     return Run(options, nullptr);
   }
@@ -366,7 +417,16 @@ int main(int argc, char* argv[]) {
     return gw20::cli::RunBatch(options, *read.plan, self, std::cout, ::isatty(STDOUT_FILENO) == 1);
   }
   if (options.command == "eds") {
-    gw20::link::FirmwareFields firmware;
+    // The firmware the plan was saved from, unless another is given.
+    auto planFirmware = gw20::plans::ParseFirmwareText(read.plan->firmware);
+    if (!planFirmware && options.firmware.empty()) {
+      std::cerr << "gw20cli: " << options.planPath
+                << ": the plan names no firmware, and the EDS file names the controller's: give --firmware "
+                   "MAJOR.MINOR-YYYY/MM/DD as the scan shows it, e.g. 2.05-2006/03/07\n"
+                << "Try 'gw20cli --help' for the commands and options.\n";
+      return kExitUsage;
+    }
+    gw20::link::FirmwareFields firmware = planFirmware.value_or(gw20::link::FirmwareFields{});
     if (!options.firmware.empty()) {
       const auto given = gw20::cli::ParseFirmwareText(options.firmware);
       if (!given) {

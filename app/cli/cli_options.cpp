@@ -33,9 +33,12 @@ constexpr std::string_view kValueOptions[] = {
     "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
     "--com2-checksum", "--com2-timeout", "--out",           "--record",       "--firmware",   "--ports",
     "--nodes",         "--report",       "--progress-fd"};
+// save: the EDS file whose texts the plan keeps.
+constexpr std::string_view kSaveValueOptions[] = {"--eds"};
 
 bool IsPlanCommand(std::string_view command) {
-  return command == "save" || command == "eds" || command == "apply" || command == "batch";
+  return command == "save" || command == "eds" || command == "apply" || command == "batch" ||
+         command == "check" || command == "diff";
 }
 
 // Arguments pass the parser as Latin-1 both ways (qtui::ToQString and
@@ -185,7 +188,25 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
       !option.empty() && command != "batch") {
     throw CliUsageError(option + " goes with batch, not " + command);
   }
+  if (const auto option = firstGiven({"--eds"}); !option.empty() && command != "save") {
+    throw CliUsageError(option + " goes with save, not " + command);
+  }
   if (!IsPlanCommand(command)) return;
+  // check and diff only read and compare: nothing to commit, no file to write.
+  if (command == "check" || command == "diff") {
+    if (const auto option =
+            firstGiven({"--out", "--verify", "--no-verify", "--safe-order", "--type-back", "--no-type-back"});
+        !option.empty()) {
+      throw CliUsageError(option + " does not go with " + command + ": it writes nothing");
+    }
+  }
+  if (command == "diff") {
+    if (const auto option =
+            firstGiven({"--port", "--node", "--scan-baud", "--scan-checksum", "--scan-timeout"});
+        !option.empty()) {
+      throw CliUsageError(option + " does not go with diff: it compares two plans, with no controller");
+    }
+  }
   if (command == "batch") {
     if (const auto option = firstGiven({"--port", "--record", "--node"}); !option.empty()) {
       throw CliUsageError(option + " does not go with batch: it takes --ports, --report and --nodes");
@@ -193,13 +214,22 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
   }
   // One plan, another node ID: what makes it fit each machine of a line.
   if (const auto option = firstGiven({"--node"});
-      !option.empty() && command != "apply" && command != "batch") {
+      !option.empty() && command != "apply" && command != "batch" && command != "check") {
     throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
   }
-  if (const auto option = firstGiven({"--can-baud", "--com2-baud", "--com2-checksum", "--com2-timeout",
-                                      "--description", "--created-by", "--guarding", "--heartbeat", "--poll",
-                                      "--strobe", "--cos", "--default", "--list", "--json"});
+  if (const auto option =
+          firstGiven({"--can-baud", "--com2-baud", "--com2-checksum", "--com2-timeout", "--guarding",
+                      "--heartbeat", "--poll", "--strobe", "--cos", "--default", "--list"});
       !option.empty()) {
+    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
+  }
+  // save keeps the EDS texts the controller's file was made with: typed, or read from that file.
+  if (const auto option = firstGiven({"--description", "--created-by"});
+      !option.empty() && command != "save") {
+    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
+  }
+  if (const auto option = firstGiven({"--json"});
+      !option.empty() && command != "check" && command != "diff") {
     throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
   }
   if (command == "save") {
@@ -295,6 +325,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     parser.addOption(QCommandLineOption(QtName(name), {}, "value"));
   };
   std::for_each(std::begin(kValueOptions), std::end(kValueOptions), addWithValue);
+  std::for_each(std::begin(kSaveValueOptions), std::end(kSaveValueOptions), addWithValue);
   std::for_each(kConnectionOptions.begin(), kConnectionOptions.end(), addWithValue);
   QStringList arguments{"gw20cli"};
   for (const std::string_view arg : args) arguments << qtui::ToQString(arg);
@@ -319,16 +350,22 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
       throw CliUsageError("unknown command " + options.command);
     }
   }
-  const qsizetype positionalCount = IsPlanCommand(options.command) ? 2 : 1;
+  const qsizetype positionalCount = options.command == "diff" ? 3 : IsPlanCommand(options.command) ? 2 : 1;
   if (IsPlanCommand(options.command) && positional.size() < 2) {
     throw CliUsageError(options.command + " needs a PLAN file");
   }
   if (positional.size() > positionalCount) {
     throw CliUsageError("unexpected argument " + qtui::ToLatin1(positional[positionalCount]));
   }
-  if (positionalCount == 2) {
+  if (positionalCount == 2 || positionalCount == 3) {
     options.planPath = qtui::ToLatin1(positional[1]);
     if (options.planPath.empty()) throw CliUsageError(options.command + " needs a PLAN file");
+  }
+  if (positionalCount == 3) {
+    if (positional.size() < 3 || positional[2].isEmpty()) throw CliUsageError("diff needs two PLAN files");
+    options.planPath = qtui::ToLatin1(positional[1]);
+    options.otherPlanPath = qtui::ToLatin1(positional[2]);
+    if (options.planPath.empty()) throw CliUsageError("diff needs two PLAN files");
   }
   options.help = given("--help");
   options.json = given("--json");
@@ -411,6 +448,14 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   }
   if (const auto firmware = value("--firmware")) options.firmware = *firmware;
   if (options.command == "apply") ParseApplyOptions(value("--node"), value("--progress-fd"), options);
+  if (options.command == "check" && given("--node"))
+    options.planNode = NodeNumber("--node", *value("--node"));
+  if (const auto eds = value("--eds")) {
+    if (eds->empty()) throw CliUsageError("--eds needs a file");
+    if (given("--description") || given("--created-by"))
+      throw CliUsageError("--eds and --description or --created-by exclude each other");
+    options.edsTextsPath = *eds;
+  }
   if (options.command == "batch")
     ParseBatchOptions(value("--ports"), value("--nodes"), value("--report"), options);
   if (const auto option = firstGiven({"--guarding", "--heartbeat"});

@@ -14,7 +14,10 @@
 //           [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]
 //           [--list [--json]]
 //   gw20cli [--port ADDRESS] [--scan-baud BPS] [--scan-checksum on|off]
-//           [--scan-timeout MS] save PLAN
+//           [--scan-timeout MS] save PLAN [--description TEXT] [--created-by TEXT]
+//           [--eds FILE]
+//   gw20cli [--port ADDRESS] check PLAN [--node N] [--json]
+//   gw20cli diff PLAN_A PLAN_B [--json]
 //   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
 //   gw20cli [--port ADDRESS] apply PLAN [--node N] [--out DIR] [--no-verify]
 //           [--safe-order] [--type-back] [--record FILE] [--progress-fd N]
@@ -38,9 +41,12 @@ namespace gw20::cli {
 inline constexpr int kDefaultPortNumber = 1;
 
 struct CliOptions {
-  // "scan", "canopen", "devicenet", "save", "eds", "apply" or "batch"; empty only with help
+  // "scan", "canopen", "devicenet", "save", "eds", "apply", "batch", "check" or "diff"; empty only with help
   std::string command;
-  std::string planPath;    // save, eds, apply, batch: the plan file (bytes as given)
+  std::string planPath;       // save, eds, apply, batch, check, diff: the plan file (bytes as given)
+  std::string otherPlanPath;  // diff: the second plan file
+  // save: the EDS file whose Description and CreatedBy the plan keeps; empty: none.
+  std::string edsTextsPath;
   std::string recordPath;  // apply: the commissioning record to write; empty: none
   // apply: the node ID instead of the plan's (checked against the plan's
   // profile by the caller, as the plan's own node is); empty: the plan's.

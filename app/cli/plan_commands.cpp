@@ -9,10 +9,11 @@
 #include <QString>
 #include <algorithm>
 #include <array>
-#include <charconv>
 
 #include "app/app_state.h"
+#include "canopen/canopen_eds_writer.h"
 #include "canopen/copeds_f.h"
+#include "devicenet/dns_eds_writer.h"
 #include "devicenet/dnseds_set.h"
 #include "eds/staged_file.h"
 #include "link/eeprom_image.h"
@@ -47,14 +48,6 @@ class MutableMessages : public ui::MessageBoxService {
   ui::MessageBoxService& to_;
 };
 
-std::optional<int> Number(std::string_view text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0)
-    return std::nullopt;
-  return value;
-}
-
 QJsonValue Text(const std::string& latin1) { return qtui::ToQString(latin1); }
 
 }  // namespace
@@ -65,28 +58,6 @@ ScanAnswers ScanAnswersOf(const plans::Plan& plan) {
   answers.checksum = plan.scan.checksum ? 1 : 0;
   answers.timeoutText = std::to_string(plan.scan.timeoutMs);
   return answers;
-}
-
-std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text) {
-  const auto dot = text.find('.');
-  const auto dash = text.find('-');
-  const auto slash1 = text.find('/');
-  const auto slash2 = text.rfind('/');
-  if (dot == std::string_view::npos || dash == std::string_view::npos || slash1 == std::string_view::npos ||
-      !(dot < dash && dash < slash1 && slash1 < slash2)) {
-    return std::nullopt;
-  }
-  const auto major = Number(text.substr(0, dot));
-  const auto minor = Number(text.substr(dot + 1, dash - dot - 1));
-  const auto year = Number(text.substr(dash + 1, slash1 - dash - 1));
-  const auto month = Number(text.substr(slash1 + 1, slash2 - slash1 - 1));
-  const auto day = Number(text.substr(slash2 + 1));
-  constexpr int kByte = 255;
-  if (!major || !minor || !year || !month || !day || *major > kByte || *minor > kByte ||
-      *year > link::kIntegerMax || *month > 12 || *day > 31) {
-    return std::nullopt;
-  }
-  return link::FirmwareFields{*major, *minor, *year, *month, *day};
 }
 
 PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
@@ -137,6 +108,17 @@ PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& 
     return {std::nullopt, 1};
   }
   return {path, 0};
+}
+
+EdsTextsResult ReadEdsTexts(const std::filesystem::path& path) {
+  const ui::FileReadResult read = ui::ReadRegularFile(path, kMaxHashedBytes);
+  if (!read.ok) return {std::nullopt, read.reason};
+  if (read.text.size() > kMaxHashedBytes) return {std::nullopt, "too large for an EDS file"};
+  if (auto info = canopen::ReadCanopenEdsTexts(read.text)) return {std::move(info), {}};
+  if (auto info = devicenet::ReadDnsEdsTexts(read.text)) return {std::move(info), {}};
+  return {std::nullopt,
+          "no EDS file of a commit: it has neither [FileInfo] Description and CreatedBy nor "
+          "a \"$ File Description Section :\""};
 }
 
 std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet) {

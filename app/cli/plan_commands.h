@@ -40,7 +40,7 @@ using app::MakeDeviceNetChoices;
 
 // "MAJOR.MINOR-YYYY/MM/DD" as the main window shows the firmware; nullopt
 // for anything else.
-std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text);
+using plans::ParseFirmwareText;
 
 struct PlanEdsResult {
   std::optional<std::filesystem::path> path;  // the file written
@@ -54,6 +54,15 @@ struct PlanEdsResult {
 // services.messages or `err`.
 PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
                            ui::Services& services, std::ostream& err);
+
+// The EDS texts ("Description:", "Created By:") the EDS file at `path` was
+// made with, read from a file of either profile's writer; a problem (the
+// file cannot be read, or is no EDS file this program writes) otherwise.
+struct EdsTextsResult {
+  std::optional<eds::EdsInfo> info;
+  std::string problem;  // set when info is not
+};
+EdsTextsResult ReadEdsTexts(const std::filesystem::path& path);
 
 // The words a commit wrote (link::CommitBlocks), by block number.
 using WrittenBlock = link::CommitBlock;

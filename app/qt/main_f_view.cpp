@@ -82,6 +82,7 @@ void MainFView::BuildMenus(app::Main_F& form) {
   qtui::Bind(*file->menuAction(), form.File);
   file->addAction(&MakeMenuAction(form.OpenPlan));
   file->addAction(&MakeMenuAction(form.SavePlan));
+  file->addAction(&MakeMenuAction(form.CheckAgainstPlan));
   file->addAction(&MakeMenuAction(form.ClosePlan));
   file->addSeparator();
   file->addAction(&MakeMenuAction(form.ExitProgram));

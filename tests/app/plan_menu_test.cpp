@@ -306,3 +306,34 @@ TEST(PlanMenu, OpenPlan_AnotherChainOrABadPlan_OneMessageAndNothingChanges) {
 
 }  // namespace
 }  // namespace gw20::app
+
+namespace gw20::app {
+namespace {
+
+// Check Against Plan: asks for a connect first; after one, one message says
+// how the controller differs from the plan picked, and no panel changes.
+TEST(PlanMenu, CheckAgainstPlan_SaysHowTheControllerDiffersAndChangesNothing) {
+  PlanBench b;
+  b.choose = [](link::ComParaSetting_F& dialog) {
+    dialog.ScanBaudrateCombol.Pick(4);  // 19200
+    dialog.ScanChecksumCombol.Pick(1);
+  };
+  b.form.CheckAgainstPlan.Press();
+  EXPECT_EQ(b.form.CommunicationState.Text(), kConnectFirstStatus);
+  b.form.Connect.Press();
+  ASSERT_TRUE(b.form.Connected);
+  const link::GatewayParameters before = b.params;
+  b.h.messages.Clear();
+  b.QueuePlan(ExamplePlan(), "line3.json");
+  b.form.CheckAgainstPlan.Press();
+  // A fresh controller holds no configuration; its chain is the plan's.
+  EXPECT_EQ(b.Shown(),
+            std::vector<std::string>{"Check Against Plan|The controller differs from the plan "
+                                     "line3.json:\nAttached modules do not match the configuration "
+                                     "stored in EEPROM!"});
+  EXPECT_EQ(b.params.NodeId, before.NodeId);
+  EXPECT_EQ(b.params.ApplicationType, before.ApplicationType);
+}
+
+}  // namespace
+}  // namespace gw20::app

@@ -169,7 +169,8 @@ TEST_F(MainViewTest, FileMenu_ListsThePlanItemsAboveExit_AndEachReachesItsHandle
   ASSERT_NE(file, nullptr);
   QStringList items;
   for (const QAction* action : file->actions()) items << (action->isSeparator() ? "-" : action->text());
-  EXPECT_EQ(items.join('|').toStdString(), "Open Plan...|Save Plan...|Close Plan|-|Exit");
+  EXPECT_EQ(items.join('|').toStdString(),
+            "Open Plan...|Save Plan...|Check Against Plan...|Close Plan|-|Exit");
   Find<QAction>(*view, "SavePlan").trigger();  // before a connect
   EXPECT_EQ(Find<QLineEdit>(*view, "CommunicationState").text(), "Connect to GW-20 first");
   Find<QAction>(*view, "OpenPlan").trigger();  // the scripted dialog is cancelled

@@ -387,3 +387,125 @@ TEST(PlanEndToEnd, FilesThatCannotBeWritten_AreRefusedBeforeThePortIsOpened) {
 
 }  // namespace
 }  // namespace gw20::testing
+
+namespace gw20::testing {
+namespace {
+
+// check and diff for both profiles: a controller that holds the plan, one
+// whose stored configuration differs in each kind of key (the plan edited),
+// one whose chain differs, a blank one; nothing is ever written. save keeps
+// the firmware and the EDS texts, and eds uses them.
+TEST(CheckEndToEnd, CheckAndDiffAgainstGw20simForBothProfiles) {
+  struct Case {
+    const char* name;
+    QStringList simArgs, commitArgs;
+    QString edsFile;
+    std::vector<std::pair<QByteArray, QByteArray>> edits;  // plan text replaced, to differ
+    QByteArray expectedLines;
+  };
+  const Case cases[] = {
+      {"devicenet",
+       {"--modules", "01:RA850,03:RA412,0A:RA312"},
+       {"devicenet", "--node", "9", "--poll", "1,2", "--strobe", "1,1", "--cos", "2,2", "--default", "cos",
+        "--description", "Press 3", "--created-by", "Line team"},
+       "ZELKDNS 9.eds",
+       {{"\"nodeId\": 9", "\"nodeId\": 12"},
+        {"\"consumed\": \"OUTPUT 02(Assembly)\"", "\"consumed\": \"None\""},
+        {"\"defaultConnection\": \"COS\"", "\"defaultConnection\": \"Strobe\""}},
+       "nodeId: plan 12, controller 9\n"
+       "deviceNet.poll.consumed: plan \"None\", controller \"OUTPUT 02(Assembly)\"\n"
+       "deviceNet.cosCyclic.consumed: plan \"None\", controller \"OUTPUT 02(Assembly)\"\n"
+       "deviceNet.defaultConnection: plan \"Strobe\", controller \"COS\"\n"},
+      {"canopen",
+       {"--modules", "01:RA850,0A:RA412,03:RA502:50"},
+       {"canopen", "--node", "33", "--heartbeat", "1500", "--description", "Press 3", "--created-by",
+        "Line team"},
+       "COPn33.eds",
+       {{"\"nodeId\": 33", "\"nodeId\": 34"}, {"\"heartbeatTimeMs\": 1500", "\"heartbeatTimeMs\": 1000"}},
+       "nodeId: plan 34, controller 33\n"
+       "canopen.heartbeatTimeMs: plan 1000, controller 1500\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SimProcess sim;
+    ASSERT_TRUE(sim.Start(QStringList{"--eeprom", sim.Path("eeprom")} + c.simArgs));
+    const CliRun blank = RunCli(
+        {"--port", sim.Link(), "check", QStringLiteral(PLAN_EXAMPLES_DIR) + "/" + c.name + "-example.json"});
+    EXPECT_EQ(blank.exitCode, 1) << blank.err.constData();
+    EXPECT_TRUE(blank.out.startsWith(
+        "Attached modules do not match the configuration stored in EEPROM!\nmodules[0]: plan "))
+        << blank.out.constData();
+
+    ASSERT_EQ(
+        RunCli(QStringList{"--port", sim.Link()} + c.commitArgs + QStringList{"--out", sim.Dir()}).exitCode,
+        0);
+    const QString plan = sim.Path("plan.json");
+    const CliRun save = RunCli({"--port", sim.Link(), "save", plan, "--eds", sim.Path(c.edsFile)});
+    ASSERT_EQ(save.exitCode, 0) << save.err.constData();
+    const QByteArray planText = sim.ReadFile("plan.json");
+    for (const char* kept : {"\"firmware\": \"2.05-2006/03/07\"", "\"description\": \"Press 3\"",
+                             "\"createdBy\": \"Line team\""}) {
+      EXPECT_TRUE(planText.contains(kept)) << planText.constData();
+    }
+    // The plan alone now gives the commit's file, firmware and texts included.
+    ASSERT_TRUE(QDir().mkpath(sim.Path("offline")));
+    const CliRun eds = RunCli({"eds", plan, "--out", sim.Path("offline")});
+    ASSERT_EQ(eds.exitCode, 0) << eds.err.constData();
+    EXPECT_EQ(EdsButDateAndTime(sim.ReadFile("offline/" + c.edsFile)),
+              EdsButDateAndTime(sim.ReadFile(c.edsFile)));
+
+    const QByteArray eeprom = sim.ReadFile("eeprom");
+    const CliRun holds = RunCli({"--port", sim.Link(), "check", plan});
+    EXPECT_EQ(holds.exitCode, 0) << holds.err.constData();
+    EXPECT_EQ(holds.out, "the controller holds the plan");
+
+    QByteArray edited = planText;
+    for (const auto& [from, to] : c.edits) {
+      ASSERT_TRUE(edited.contains(from)) << from.constData();
+      edited.replace(from, to);
+    }
+    const QString other = sim.Path("other.json");
+    QFile file(other);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(edited);
+    file.close();
+    const CliRun differs = RunCli({"--port", sim.Link(), "check", other});
+    EXPECT_EQ(differs.exitCode, 1) << differs.err.constData();
+    EXPECT_EQ(differs.out + "\n", c.expectedLines) << differs.out.constData();
+    const CliRun json = RunCli({"--port", sim.Link(), "check", other, "--json"});
+    const QJsonObject root = QJsonDocument::fromJson(json.out).object();
+    EXPECT_FALSE(root["same"].toBool());
+    EXPECT_EQ(root["differences"].toArray().size(), c.expectedLines.count('\n'));
+
+    // diff: the same lines, the sides named A and B; a plan is the same as itself.
+    const CliRun diff = RunCli({"diff", other, plan});
+    EXPECT_EQ(diff.exitCode, 1);
+    QByteArray diffLines = c.expectedLines;
+    diffLines.replace("plan ", "plan A ").replace("controller ", "plan B ");
+    EXPECT_EQ(diff.out + "\n", diffLines) << diff.out.constData();
+    EXPECT_EQ(RunCli({"diff", plan, plan}).exitCode, 0);
+
+    EXPECT_EQ(sim.ReadFile("eeprom"), eeprom) << "a check writes nothing";
+    sim.process().terminate();
+    ASSERT_TRUE(sim.process().waitForFinished(5000));
+
+    // The same controller with another chain: its stored configuration no longer matches.
+    SimProcess moved;
+    ASSERT_TRUE(moved.Start(QStringList{"--eeprom", sim.Path("eeprom"), "--modules", "01:RA850"}));
+    const CliRun chain = RunCli({"--port", moved.Link(), "check", plan});
+    EXPECT_EQ(chain.exitCode, 1);
+    EXPECT_TRUE(
+        chain.out.startsWith("Attached modules do not match the configuration stored in EEPROM!\n"
+                             "modules[1]: plan "))
+        << chain.out.constData();
+    EXPECT_TRUE(chain.out.endsWith(", controller: no module")) << chain.out.constData();
+  }
+  // A plan without firmware: eds names the option that gives it.
+  const CliRun eds = RunCli({"eds", QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json"});
+  EXPECT_EQ(eds.exitCode, 2);
+  EXPECT_TRUE(eds.err.contains("the plan names no firmware") && eds.err.contains("give --firmware"))
+      << eds.err.constData();
+}
+
+}  // namespace
+}  // namespace gw20::testing

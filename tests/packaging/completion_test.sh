@@ -38,6 +38,11 @@ expect "" canopen --no-verify --j
 expect "--json" scan --j
 expect "--list" devicenet --l
 expect "--firmware" eds plan.json --f
+expect "check" --port COM3 ch
+expect "--json" check plan.json --j
+expect "--eds" save plan.json --e
+expect "plan.json" diff plan.json pl
+expect "--json" diff plan.json plan.json --
 expect "--port --progress-fd" apply plan.json --p
 expect "--ports" batch plan.json --po
 expect "--no-verify" apply plan.json --no-v

@@ -34,6 +34,7 @@ Plan GuardingPlan() {
 Plan HeartbeatPlan() {
   Plan plan;
   plan.errorControl = {ErrorControlProtocol::Heartbeat, 0, 0, 300, 0x01};
+  plan.firmware = "2.05-2006/03/07";
   return plan;
 }
 
@@ -71,7 +72,7 @@ TEST(PlanFile, WrittenThenRead_GivesTheSamePlanAndText) {
     ASSERT_FALSE(CheckPlan(plan)) << CheckPlan(plan)->path;
     const std::string text = WritePlanText(plan);
     SCOPED_TRACE(text);
-    EXPECT_TRUE(text.starts_with("{\n  \"format\": \"gw20-plan/1\",\n  \"profile\": \"")) << text;
+    EXPECT_TRUE(text.starts_with("{\n  \"format\": \"gw20-plan/2\",\n  \"profile\": \"")) << text;
     EXPECT_TRUE(text.ends_with("\n}\n"));
     const PlanReadResult read = ParsePlan(text, "plan.json");
     ASSERT_TRUE(read.Ok()) << read.error.Text();
@@ -117,8 +118,11 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
       {canopen, "\\t", "\\ud800", "", "\\u escape of a lone surrogate"},
       {canopen, "\"nodeId\": 127", "\"nodeId\": 1, \"nodeId\": 127", "", "the key \"nodeId\" is given twice",
        "\"nodeId\": 127"},
-      {canopen, "gw20-plan/1", "gw20-plan/2", "format",
-       "\"gw20-plan/2\" is not a format this program reads; it reads \"gw20-plan/1\"", "\"gw20-plan/2\""},
+      {canopen, "gw20-plan/2", "gw20-plan/3", "format",
+       "\"gw20-plan/3\" is not a format this program reads; it reads \"gw20-plan/2\" and \"gw20-plan/1\"",
+       "\"gw20-plan/3\""},
+      {canopen, "\"canBitRateKbps\": 1000,", "\"canBitRateKbps\": 1000, \"firmware\": \"2.5\",", "firmware",
+       "\"2.5\" is no firmware; write it as the main window shows it, like \"2.05-2006/03/07\"", "\"2.5\""},
       {canopen, "\"checksum\": true,\n", "", "fieldPort.checksum", "missing",
        "{\n    \"bitRateBps\": 115200"},
       {canopen, "32767\n", "32767, \"baud\": 1\n", "fieldPort.baud",
