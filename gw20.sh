@@ -31,9 +31,10 @@ set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 jobs=2
 
-# Debian packages the build, the tests and the run need.
+# Debian packages the build, the tests and the run need; ser2net is the
+# serial device server the network console is tested through.
 packages=(cmake g++ make clang-format qt6-base-dev qt6-serialport-dev qt6-svg-dev libgtest-dev
-          nlohmann-json3-dev libgl-dev fonts-dejavu-core xvfb xauth)
+          nlohmann-json3-dev libgl-dev fonts-dejavu-core xvfb xauth ser2net)
 
 # What the benchmark needs besides: keystrokes for gw20config on the virtual display.
 bench_packages=(xdotool)

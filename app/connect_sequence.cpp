@@ -175,11 +175,12 @@ bool ConnectSequence::FailEeprom(const link::EepromResult& failed) {
 
 bool ConnectSequence::OpenPort(int number) {
   const auto result = link::OpenConsolePort(form_.MSComm1, number);
+  const ui::ConsoleAddress named = form_.MSComm1.Named();
   switch (result.status) {
     case link::OpenPortStatus::Opened:
       return true;
     case link::OpenPortStatus::Occupied: {
-      const std::string text = link::PortOccupiedText(number);
+      const std::string text = link::PortOccupiedText(named);
       return Fail(text, kErrorTitle, text);
     }
     case link::OpenPortStatus::Error:
@@ -190,8 +191,8 @@ bool ConnectSequence::OpenPort(int number) {
   }
   // Nothing has been changed yet: the window stays as it was.
   const std::string text = result.status == link::OpenPortStatus::Denied
-                               ? link::CantOpenComText(number, result.description)
-                               : link::CantOpenComText(number);
+                               ? link::CantOpenComText(named, result.description)
+                               : link::CantOpenComText(named);
   services_.messages.Show(text, kErrorTitle, ui::MessageButtons::Ok);
   return false;
 }

@@ -48,7 +48,7 @@
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/console.h"
-#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/console_port.h"
 #include "platform/ui/serial_port.h"
 
 namespace {
@@ -110,7 +110,12 @@ long StatusKiB(const std::string& field) {
 // The program's serial port, counting the characters that pass.
 class CountingPort : public gw20::ui::SerialPort {
  public:
-  explicit CountingPort(gw20::ui::SerialPort& port) : port_(port) {}
+  explicit CountingPort(gw20::qtui::ConsolePort& port) : port_(port) {}
+
+  // COM1 leads to `device` from the next Open on.
+  void LeadTo(const std::string& device) {
+    port_.SetRoute(1, gw20::ui::RouteOf(*gw20::ui::ParseConsoleAddress(device).address, nullptr));
+  }
 
   void Reset() { typed_ = received_ = 0; }
   long Typed() const { return typed_; }
@@ -140,7 +145,7 @@ class CountingPort : public gw20::ui::SerialPort {
   bool WaitForInput(milliseconds limit) override { return port_.WaitForInput(limit); }
 
  private:
-  gw20::ui::SerialPort& port_;
+  gw20::qtui::ConsolePort& port_;
   long typed_ = 0;
   long received_ = 0;
 };
@@ -265,7 +270,7 @@ class Bench {
     if (modules > 0) args.insert(args.end(), {"--modules", gw20::bench::ModuleList(modules)});
     if (lineDelay_.count() > 0) args.insert(args.end(), {"--line-delay", std::to_string(lineDelay_.count())});
     gw20::bench::SimProcess sim(folder.Path(), args);
-    setenv("GW20_COM1", sim.Link().c_str(), 1);
+    port_.LeadTo(sim.Link());
     state_.console.CharacterPause = pause;
     op_.scanTimeoutMs = scanTimeoutMs;
     port_.Reset();
@@ -661,7 +666,8 @@ int main(int argc, char* argv[]) {
   gw20::appqt::StyleApplication();
   const gw20::bench::ScratchFolder edsFolder;
   gw20::cli::WorkingFolder folder(edsFolder.Path());
-  gw20::qtui::QtSerialPort qtPort;
+  gw20::qtui::ConsolePort qtPort(gw20::qtui::ComPortRoutes(nullptr),
+                                 gw20::link::ConsoleState{}.ConsoleTimeout);
   CountingPort port(qtPort);
   gw20::appqt::DesktopProgram program({.folder = &folder, .port = &port});
   gw20::app::AppState& state = program.State();

@@ -40,8 +40,7 @@ bool RunExchanges(std::chrono::milliseconds pause) {
   const char* pacing = pause.count() == 0 ? "echo" : "4 ms pause (before)";
   const gw20::bench::ScratchFolder folder;
   gw20::bench::SimProcess sim(folder.Path(), {});
-  setenv("GW20_COM1", sim.Link().c_str(), 1);
-  gw20::qtui::QtSerialPort port;
+  gw20::qtui::QtSerialPort port(sim.Link());
   gw20::qtui::QtEventPump events;
   gw20::qtui::QtTickCounter ticks;
   gw20::link::ConsoleState state;

@@ -406,10 +406,6 @@ std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text) {
   return std::chrono::milliseconds(ms);
 }
 
-std::chrono::milliseconds CharacterPauseFromEnvironment() {
-  return ParseCharacterPause(std::getenv(kCharacterPauseVariable)).value_or(std::chrono::milliseconds(0));
-}
-
 std::optional<int> ParseTypingWindow(const char* text) {
   if (text == nullptr) return std::nullopt;
   const std::string_view digits(text);
@@ -420,10 +416,6 @@ std::optional<int> ParseTypingWindow(const char* text) {
     return std::nullopt;
   }
   return window;
-}
-
-int TypingWindowFromEnvironment() {
-  return ParseTypingWindow(std::getenv(kTypingWindowVariable)).value_or(kMaxTypingWindow);
 }
 
 std::uint32_t WordFromShown(double shown) {

@@ -64,16 +64,12 @@ inline constexpr std::chrono::milliseconds kAnswerPollPeriod{10};
 
 // The CharacterPause a text such as the environment variable's asks for:
 // whole ms, 0..kMaxCharacterPause. Nullopt for no text or any other text.
+// Only the programs' mains read the variables, once at start-up, so nothing
+// below them depends on the caller's environment.
 std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text);
-// kCharacterPauseVariable read now; 0 when unset or not a valid pause. The
-// programs read it once at start-up, so nothing below them depends on the
-// caller's environment.
-std::chrono::milliseconds CharacterPauseFromEnvironment();
 // The TypingWindow a text such as kTypingWindowVariable's asks for: a whole
 // number 1..kMaxTypingWindow; nullopt for no text or any other text.
 std::optional<int> ParseTypingWindow(const char* text);
-// kTypingWindowVariable read now; kMaxTypingWindow when unset or not valid.
-int TypingWindowFromEnvironment();
 
 struct ConsoleState {
   // Text collected by the last ConsoleExchange or ConsoleScanExchange: before

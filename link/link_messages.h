@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ui/console_address.h"
+
 namespace gw20::link {
 
 inline constexpr std::string_view kTimeoutMessage = "Timeout";
@@ -42,19 +44,25 @@ inline constexpr char kMismatchTitle[] = "Warnning";
 inline constexpr char kNoTitle[] = "";
 
 // "Can't open COM 3!": the number carries the blank a positive number is
-// written with.
-inline std::string CantOpenComText(int portNumber) {
-  return std::string(kCantOpenComMessage) + " " + std::to_string(portNumber) + "!";
+// written with. A port named by its device or server: "Can't open
+// tcp://10.0.0.7:4001!".
+inline std::string CantOpenComText(const ui::ConsoleAddress& port) {
+  if (port.kind != ui::AddressKind::ComPort) return "Can't open " + port.text + "!";
+  return std::string(kCantOpenComMessage) + " " + std::to_string(port.comNumber) + "!";
 }
 
-// "Can't open COM 3! " + why, for a port this user may not open.
-inline std::string CantOpenComText(int portNumber, const std::string& reason) {
-  return reason.empty() ? CantOpenComText(portNumber) : CantOpenComText(portNumber) + " " + reason;
+// "Can't open COM 3! " + why, for a port this user may not open or that
+// leads nowhere.
+inline std::string CantOpenComText(const ui::ConsoleAddress& port, const std::string& reason) {
+  return reason.empty() ? CantOpenComText(port) : CantOpenComText(port) + " " + reason;
 }
 
-// "COM 3 has been occupied".
-inline std::string PortOccupiedText(int portNumber) {
-  return "COM " + std::to_string(portNumber) + std::string(kPortOccupiedMessage);
+// "COM 3 has been occupied"; "/dev/ttyUSB0 has been occupied" for a port
+// named by its device.
+inline std::string PortOccupiedText(const ui::ConsoleAddress& port) {
+  const std::string name =
+      port.kind == ui::AddressKind::ComPort ? "COM " + std::to_string(port.comNumber) : port.text;
+  return name + std::string(kPortOccupiedMessage);
 }
 
 }  // namespace gw20::link

@@ -1,7 +1,5 @@
 #include "link/open_console_port.h"
 
-#include "platform/ui/serial_port.h"
-
 namespace gw20::link {
 
 OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber) {
@@ -27,7 +25,7 @@ OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber) {
 std::string FailureNote(const std::string& failing, const ui::SerialPort& port) {
   const std::string fault = port.DeviceFault();
   if (fault.empty()) return failing;
-  const std::string hint = fault + ": " + std::string(kAdapterHint);
+  const std::string hint = fault + ": " + std::string(port.FaultHint());
   return failing.empty() ? hint : failing + "; " + hint;
 }
 

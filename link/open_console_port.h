@@ -3,12 +3,11 @@
 // saying why one stopped answering, shared by the connect sequence and the
 // commits; each caller words its own messages.
 
+#include <array>
 #include <string>
 #include <string_view>
 
-namespace gw20::ui {
-class SerialPort;
-}
+#include "platform/ui/serial_port.h"
 
 namespace gw20::link {
 
@@ -28,14 +27,17 @@ struct OpenPortResult {
 
 // Selects `portNumber` (1..16) and, when the port is not open yet, discards
 // waiting input and opens it. The settings already given to the port are kept.
+// The messages name the port as port.Named() says.
 OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber);
 
 // What the log says after a conversation failed: `failing` (the line that got
 // no answer, may be empty) and, when the port's device failed under it, that
-// too: a pulled cable and an unplugged adapter end in the same message, and
-// only the second is fixed at the PC.
+// too, with what to check: a pulled cable and an unplugged adapter (or a
+// device server gone) end in the same message, and only the second is
+// fixed at the PC's end.
 std::string FailureNote(const std::string& failing, const ui::SerialPort& port);
-// How such a note ends.
-inline constexpr std::string_view kAdapterHint = "check that the port's adapter is still plugged in";
+// How such a note ends: for a serial adapter, for a device server.
+inline constexpr std::string_view kAdapterHint = ui::kAdapterHint;
+inline constexpr std::array<std::string_view, 2> kFaultHints{ui::kAdapterHint, ui::kDeviceServerHint};
 
 }  // namespace gw20::link

@@ -21,19 +21,19 @@ bool CommitSteps::StageFile(const std::filesystem::path& path, std::string_view 
 }
 
 bool CommitSteps::OpenPort() {
-  const int number = main_.PortNumber;
-  const auto opened = link::OpenConsolePort(main_.MSComm1, number);
+  const auto opened = link::OpenConsolePort(main_.MSComm1, main_.PortNumber);
+  const ui::ConsoleAddress named = main_.MSComm1.Named();
   switch (opened.status) {
     case link::OpenPortStatus::Opened:
       return true;
     case link::OpenPortStatus::CannotOpen:
-      Message(link::CantOpenComText(number), link::kWarningTitle);
+      Message(link::CantOpenComText(named), link::kWarningTitle);
       break;
     case link::OpenPortStatus::Denied:
-      Message(link::CantOpenComText(number, opened.description), link::kWarningTitle);
+      Message(link::CantOpenComText(named, opened.description), link::kWarningTitle);
       break;
     case link::OpenPortStatus::Occupied:
-      Message(link::PortOccupiedText(number));
+      Message(link::PortOccupiedText(named));
       break;
     case link::OpenPortStatus::Error:
       Message(opened.description);

@@ -33,7 +33,8 @@ class CommitSteps {
   // and the status "EDS file error"; the system's reason goes to the log.
   bool StageFile(const std::filesystem::path& path, std::string_view text);
   // Opens the main window's COM port. Failure: "Can't open COM n!" (title
-  // "Warning"), "COM n has been occupied" or the port's own description.
+  // "Warning"), "COM n has been occupied" or the port's own description;
+  // a port named by its device or server is called by that name.
   bool OpenPort();
   // Writes blocks 0 and 2 (and block 1 with `deviceNetBlock`), in the safe
   // order and read back when the console state asks for it. Failure:

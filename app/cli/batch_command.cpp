@@ -417,10 +417,13 @@ std::string FailureMessage(const std::vector<std::string>& errorLines) {
   if (errorLines.size() >= 2 && errorLines[errorLines.size() - 2] == link::kPartlyWrittenMessage) {
     message = std::string(link::kPartlyWrittenMessage) + " " + message;
   }
-  // In a summary of many ports, an unplugged adapter must not read as just another "Timeout".
-  const auto blamesDevice = [](const std::string& line) { return line.ends_with(link::kAdapterHint); };
-  if (std::ranges::any_of(errorLines, blamesDevice) && !blamesDevice(message)) {
-    message += " (" + std::string(link::kAdapterHint) + ")";
+  // In a summary of many ports, an unplugged adapter or a device server gone
+  // must not read as just another "Timeout".
+  for (const std::string_view hint : link::kFaultHints) {
+    const auto blamesDevice = [hint](const std::string& line) { return line.ends_with(hint); };
+    if (std::ranges::any_of(errorLines, blamesDevice) && !blamesDevice(message)) {
+      message += " (" + std::string(hint) + ")";
+    }
   }
   return message;
 }

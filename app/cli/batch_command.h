@@ -53,7 +53,8 @@ struct BatchPortResult {
 // The reason of a failed apply from its standard error: the last line (the
 // tool puts the reason there) with the note that the EEPROM is only partly
 // written when it comes just before it, and the hint to check the adapter
-// when a line blamed the port's device; "gw20cli: " prefixes dropped.
+// (or the device server) when a line blamed the port's device; "gw20cli: "
+// prefixes dropped.
 std::string FailureMessage(const std::vector<std::string>& errorLines);
 
 // Runs `self apply` of `plan` (read from options.planPath, checked with

@@ -58,6 +58,7 @@ class ProgressPort : public ui::SerialPort {
 
   void SetPortNumber(int number) override { port_.SetPortNumber(number); }
   int PortNumber() const override { return port_.PortNumber(); }
+  ui::ConsoleAddress Named() const override { return port_.Named(); }
   bool SetSettings(const ui::SerialSettings& settings) override { return port_.SetSettings(settings); }
   ui::OpenResult Open() override;
   bool IsOpen() const override { return port_.IsOpen(); }
@@ -69,6 +70,7 @@ class ProgressPort : public ui::SerialPort {
   int OutBufferCount() override { return port_.OutBufferCount(); }
   bool WaitForInput(std::chrono::milliseconds limit) override { return port_.WaitForInput(limit); }
   std::string DeviceFault() const override { return port_.DeviceFault(); }
+  std::string_view FaultHint() const override { return port_.FaultHint(); }
 
  private:
   void Report(ApplyStage stage, int percent);

@@ -10,11 +10,13 @@
 
 #include <QCoreApplication>
 #include <QLocale>
+#include <chrono>
 #include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,11 +42,13 @@
 #include "canopen/copeds_f.h"
 #include "devicenet/dns_eds_writer.h"
 #include "devicenet/dnseds_set.h"
+#include "link/console.h"
 #include "link/eeprom_procedures.h"
 #include "link/gateway_parameters.h"
 #include "pages/commit_messages.h"
 #include "plans/plan_file.h"
 #include "plans/plan_state.h"
+#include "platform/qt/console_port.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
@@ -52,9 +56,16 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 constexpr int kExitConnected = gw20::cli::kExitDone;
 using gw20::cli::kExitFailed;
 using gw20::cli::kExitUsage;
+// The program's environment, read only here: what each COM port stands for.
+std::optional<std::string> EnvironmentVariable(const std::string& name) {
+  const char* text = std::getenv(name.c_str());
+  return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
+}
 
 // Prints the status line when the windows stopped without a message box, so
 // the last line of standard error always says why.
@@ -244,7 +255,7 @@ int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
   gw20::qtui::QtTickCounter ticks;
   gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(options.outDir);
-  gw20::qtui::QtSerialPort port;  // never opened
+  gw20::qtui::QtSerialPort port{std::string()};  // never opened
   gw20::ui::NoFileDialogs none;
   gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
   const auto written = gw20::cli::WritePlanEds(plan, firmware, services, std::cerr);
@@ -277,7 +288,13 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   gw20::qtui::QtTickCounter ticks;
   gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(options.outDir);
-  gw20::qtui::QtSerialPort consolePort;
+  // Connecting to a device server takes at most the console's time-out.
+  gw20::qtui::ConsolePort consolePort(gw20::qtui::ComPortRoutes(EnvironmentVariable),
+                                      gw20::link::ConsoleState{}.ConsoleTimeout);
+  // A device or a server named with --port stands in for COM1, and messages call it by that name.
+  if (options.port.kind != gw20::ui::AddressKind::ComPort) {
+    consolePort.SetRoute(gw20::cli::kDefaultPortNumber, gw20::ui::RouteOf(options.port, nullptr));
+  }
   // Passes everything through; with --progress-fd it also tells a batch how far the apply is.
   gw20::cli::ProgressPort port(consolePort, options.progressFd);
   gw20::cli::StoppingEventPump events(
@@ -303,8 +320,10 @@ int Session(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan,
             gw20::cli::PrintedMessages& messages, gw20::cli::ProgressPort& port, gw20::ui::Services& services,
             const gw20::cli::WorkingFolder& folder) {
   gw20::app::AppState state;
-  state.console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
-  state.console.TypingWindow = gw20::link::TypingWindowFromEnvironment();
+  state.console.CharacterPause =
+      gw20::link::ParseCharacterPause(std::getenv(gw20::link::kCharacterPauseVariable)).value_or(0ms);
+  state.console.TypingWindow = gw20::link::ParseTypingWindow(std::getenv(gw20::link::kTypingWindowVariable))
+                                   .value_or(gw20::link::kMaxTypingWindow);
   state.console.VerifyWrites = options.verify;
   state.console.SafeWriteOrder = options.safeOrder;
   state.console.ReadWordsAlone = options.readWordsAlone;
@@ -321,9 +340,11 @@ int Session(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan,
   });
 
   mainForm.Show();
+  const int portNumber = options.port.kind == gw20::ui::AddressKind::ComPort ? options.port.comNumber
+                                                                             : gw20::cli::kDefaultPortNumber;
   const auto& numbers = state.params.PortNumber;
   for (std::size_t entry = 0; entry < numbers.size(); ++entry) {
-    if (numbers[entry] == options.portNumber) mainForm.ComPort.Pick(static_cast<int>(entry));
+    if (numbers[entry] == portNumber) mainForm.ComPort.Pick(static_cast<int>(entry));
   }
   mainForm.Connect.Press();
 
@@ -381,15 +402,10 @@ int main(int argc, char* argv[]) {
     std::cout << "gw20cli " << gw20::app::kVersion << "\n";
     return kExitConnected;
   }
-  // A device named with --port stands in for COM1; a missing one is named
-  // first, as given, rather than as the COM port it stands in for.
-  if (!options.device.empty() && !std::filesystem::exists(options.device)) {
-    std::cerr << "gw20cli: " << options.device << ": there is no such device\n";
+  // A device named with --port that is not there is named first, as given.
+  if (options.port.kind == gw20::ui::AddressKind::Device && !std::filesystem::exists(options.port.device)) {
+    std::cerr << "gw20cli: " << options.port.text << ": there is no such device\n";
     return kExitFailed;
-  }
-  // The port layer maps COM ports to devices through these variables.
-  if (!options.device.empty()) {
-    qputenv(("GW20_COM" + std::to_string(options.portNumber)).c_str(), options.device.c_str());
   }
 
   QCoreApplication application(argc, argv);

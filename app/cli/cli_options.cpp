@@ -18,13 +18,13 @@
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
 #include "platform/qt/latin1.h"
+#include "platform/ui/console_address.h"
 #include "platform/ui/numbers.h"
 #include "platform/ui/writable_folder.h"
 
 namespace gw20::cli {
 namespace {
 
-constexpr std::string_view kComPrefix = "COM";
 // The options besides --help and the connection options, by what they take.
 constexpr std::string_view kSwitches[] = {"--json",      "--list",        "--verify",
                                           "--no-verify", "--safe-order",  "--controller-order",
@@ -72,26 +72,23 @@ std::optional<long> WholeNumber(std::string_view text) {
   return value;
 }
 
-void ParsePort(std::string_view text, CliOptions& options) {
-  if (text.empty()) throw CliUsageError("--port needs COMn or a device path");
-  if (text.size() > kComPrefix.size() && EqualsIgnoringCase(text.substr(0, kComPrefix.size()), kComPrefix)) {
-    const auto number = WholeNumber(text.substr(kComPrefix.size()));
-    if (number && *number >= 1 && *number <= link::kPortCount) {
-      options.portNumber = static_cast<int>(*number);
-      options.device.clear();
-      return;
-    }
-    if (number) {
-      throw CliUsageError("--port " + std::string(text) + ": COM ports are COM1 to COM" +
-                          std::to_string(link::kPortCount));
-    }
+// --port, or one port of --ports: any console address (ui::ParseConsoleAddress).
+ui::ConsoleAddress ParsePort(std::string_view option, std::string_view text) {
+  if (text.empty()) {
+    throw CliUsageError(std::string(option) +
+                        " needs COMn, a device path, tcp://HOST:PORT or rfc2217://HOST:PORT");
   }
-  options.portNumber = kDefaultPortNumber;
-  // The port layer opens the device from elsewhere: a relative path must not
-  // depend on where that is.
-  std::error_code error;
-  const auto absolute = std::filesystem::absolute(std::filesystem::path(text), error);
-  options.device = error ? std::string(text) : absolute.string();
+  const ui::AddressParse parsed = ui::ParseConsoleAddress(text);
+  if (!parsed.address) throw CliUsageError(std::string(option) + " " + parsed.problem);
+  ui::ConsoleAddress address = *parsed.address;
+  if (address.kind == ui::AddressKind::Device) {
+    // A batch's applies open the device from elsewhere: a relative path
+    // must not depend on where that is.
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(std::filesystem::path(address.device), error);
+    if (!error) address.device = absolute.string();
+  }
+  return address;
 }
 
 // The folder must take the file before the controller is reprogrammed: a
@@ -287,10 +284,11 @@ void ParseBatchOptions(const std::optional<std::string>& ports, const std::optio
   if (!ports || ports->empty()) throw CliUsageError("batch needs --ports P1,P2,...");
   for (const std::string_view text : CommaSeparated(*ports)) {
     if (text.empty()) throw CliUsageError("--ports " + *ports + ": a port is missing between commas");
-    CliOptions one;
-    ParsePort(text, one);
-    const std::string port =
-        one.device.empty() ? std::string(kComPrefix) + std::to_string(one.portNumber) : one.device;
+    const ui::ConsoleAddress one = ParsePort("--ports", text);
+    // Each apply is handed the port as it opens it: COMn, an absolute path, a server.
+    const std::string port = one.kind == ui::AddressKind::ComPort  ? ui::ComPortAddress(one.comNumber).text
+                             : one.kind == ui::AddressKind::Device ? one.device
+                                                                   : one.text;
     if (std::find(options.ports.begin(), options.ports.end(), port) != options.ports.end()) {
       throw CliUsageError("--ports " + *ports + ": " + std::string(text) + " is named twice");
     }
@@ -393,7 +391,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
       throw CliUsageError(std::string(reading) + " goes with a command that connects, not eds");
   }
   options.devicenet.list = given("--list");
-  if (const auto port = value("--port")) ParsePort(*port, options);
+  if (const auto port = value("--port")) options.port = ParsePort("--port", *port);
   if (const auto bps = value("--scan-baud")) {
     options.scan.baudIndex = ListEntry("--scan-baud", *bps, link::kFieldBitRates);
   }

@@ -1,6 +1,7 @@
 #pragma once
-// The command line of gw20cli:
-//   gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]
+// The command line of gw20cli (ADDRESS: COMn, a device path,
+// tcp://HOST:PORT or rfc2217://HOST:PORT):
+//   gw20cli [--port ADDRESS] [--scan-baud BPS] [--scan-checksum on|off]
 //           [--scan-timeout MS] [--type-back] scan [--json]
 //   gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]
 //           [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]
@@ -12,13 +13,13 @@
 //           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
 //           [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]
 //           [--list [--json]]
-//   gw20cli [--port COMn|DEVICE] [--scan-baud BPS] [--scan-checksum on|off]
+//   gw20cli [--port ADDRESS] [--scan-baud BPS] [--scan-checksum on|off]
 //           [--scan-timeout MS] save PLAN [--description TEXT] [--created-by TEXT]
 //           [--eds FILE]
-//   gw20cli [--port COMn|DEVICE] check PLAN [--node N] [--json]
+//   gw20cli [--port ADDRESS] check PLAN [--node N] [--json]
 //   gw20cli diff PLAN_A PLAN_B [--json]
 //   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
-//   gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]
+//   gw20cli [--port ADDRESS] apply PLAN [--node N] [--out DIR] [--no-verify]
 //           [--controller-order] [--type-back] [--record FILE] [--progress-fd N]
 //   gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]
 //           [--out DIR] [--no-verify] [--controller-order] [--type-back]
@@ -33,6 +34,7 @@
 #include "app/cli/devicenet_script.h"
 #include "app/cli/scripted_operator.h"
 #include "app/gateway_panels.h"
+#include "platform/ui/console_address.h"
 
 namespace gw20::cli {
 
@@ -50,8 +52,8 @@ struct CliOptions {
   // profile by the caller, as the plan's own node is); empty: the plan's.
   std::optional<int> planNode;
   int progressFd = -1;  // apply: file descriptor for progress lines (batch_progress.h); -1: none
-  // batch: the console ports, each "COMn" or an absolute device path, as
-  // --port takes them; the node IDs by port (empty: the plan's for every
+  // batch: the console ports, each "COMn", an absolute device path or a
+  // server's address, as --port takes them; the node IDs by port (empty: the plan's for every
   // port); the report to write (empty: none).
   std::vector<std::string> ports;
   std::vector<int> nodes;
@@ -59,11 +61,10 @@ struct CliOptions {
   std::string firmware;  // eds: the firmware the file names, as given; empty: none given
   bool help = false;
   bool version = false;  // print "gw20cli " and the release, and stop
-  // COM port entry to select, 1..16. With a device path it is 1 and the
-  // device stands in for COM1.
-  int portNumber = kDefaultPortNumber;
-  std::string device;  // empty: the port's own device
-  ScanAnswers scan;    // 9600 bit/s, checksum off, 200 ms unless given
+  // --port as given (a device path made absolute); COM1 when not given.
+  // An address other than a COM name stands in for COM1.
+  ui::ConsoleAddress port;
+  ScanAnswers scan;  // 9600 bit/s, checksum off, 200 ms unless given
   bool json = false;
   // canopen, devicenet: what to set; nothing given keeps the windows' values.
   app::GatewayAnswers gateway;

@@ -4,10 +4,12 @@
 #include <QLocale>
 #include <QStyleFactory>
 #include <clocale>
+#include <utility>
 
 #include "app/extern_setting.h"
 #include "app/qt/register_views.h"
-#include "platform/qt/qt_serial_port.h"
+#include "link/console.h"
+#include "platform/qt/console_port.h"
 #include "platform/qt/qt_services.h"
 #include "platform/widgets/qt_file_dialogs.h"
 #include "platform/widgets/qt_message_box.h"
@@ -15,11 +17,11 @@
 namespace gw20::appqt {
 namespace {
 
-// `given`, or a T made into `own` when nothing was given.
-template <typename T, typename S>
-S& GivenOrOwn(S* given, std::unique_ptr<S>& own) {
+// `given`, or a T made of `args` into `own` when nothing was given.
+template <typename T, typename S, typename... Args>
+S& GivenOrOwn(S* given, std::unique_ptr<S>& own, Args&&... args) {
   if (given != nullptr) return *given;
-  own = std::make_unique<T>();
+  own = std::make_unique<T>(std::forward<Args>(args)...);
   return *own;
 }
 
@@ -49,7 +51,8 @@ DesktopProgram::DesktopProgram(const ServiceChoices& choices)
                 own_->ticks,
                 own_->clock,
                 GivenOrOwn<qtui::QtProgramFolder>(choices.folder, own_->folder),
-                GivenOrOwn<qtui::QtSerialPort>(choices.port, own_->port),
+                GivenOrOwn<qtui::ConsolePort>(choices.port, own_->port, qtui::ComPortRoutes(nullptr),
+                                              link::ConsoleState{}.ConsoleTimeout),
                 GivenOrOwn<qtui::QtFileDialogs>(choices.files, own_->files)},
       logo_(forms_),
       mainForm_(state_, services_) {

@@ -18,8 +18,8 @@ namespace gw20::appqt {
 void StyleApplication();
 
 // Services a caller puts in place of the program's own; null keeps the
-// program's: QMessageBox, the executable's folder, the COM port on QSerialPort,
-// QFileDialog.
+// program's: QMessageBox, the executable's folder, the COM ports as the
+// machine has them (/dev/ttyS0 for COM1, no GW20_COMn read), QFileDialog.
 struct ServiceChoices {
   ui::MessageBoxService* messages = nullptr;
   ui::ProgramFolder* folder = nullptr;

@@ -3,11 +3,26 @@
 
 #include <QApplication>
 #include <QWidget>
+#include <chrono>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "app/program_info.h"
 #include "app/qt/desktop_program.h"
 #include "link/console.h"
+#include "platform/qt/console_port.h"
 #include "platform/qt/latin1.h"
+
+namespace {
+
+// The program's environment, read only here: what each COM port stands for.
+std::optional<std::string> EnvironmentVariable(const std::string& name) {
+  const char* text = std::getenv(name.c_str());
+  return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -16,9 +31,16 @@ int main(int argc, char* argv[]) {
   QApplication::setDesktopFileName(QStringLiteral("gw20config"));
   gw20::appqt::StyleApplication();
 
-  gw20::appqt::DesktopProgram program;
-  program.State().console.CharacterPause = gw20::link::CharacterPauseFromEnvironment();
-  program.State().console.TypingWindow = gw20::link::TypingWindowFromEnvironment();
+  // Each COM port of the list leads where its GW20_COMn says, resolved once;
+  // connecting to a device server takes at most the console's time-out.
+  gw20::qtui::ConsolePort port(gw20::qtui::ComPortRoutes(EnvironmentVariable),
+                               gw20::link::ConsoleState{}.ConsoleTimeout);
+  gw20::appqt::DesktopProgram program({.port = &port});
+  auto& console = program.State().console;
+  console.CharacterPause = gw20::link::ParseCharacterPause(std::getenv(gw20::link::kCharacterPauseVariable))
+                               .value_or(std::chrono::milliseconds(0));
+  console.TypingWindow = gw20::link::ParseTypingWindow(std::getenv(gw20::link::kTypingWindowVariable))
+                             .value_or(gw20::link::kMaxTypingWindow);
   program.Start();
 
   // The main window's view is deleted when the operator confirms the exit,

@@ -2,7 +2,6 @@
 
 #include <QSerialPort>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
@@ -25,22 +24,19 @@ std::string Local8Bit(const QString& text) { return text.toLocal8Bit().toStdStri
 
 }  // namespace
 
-std::string DeviceForPort(int number) {
-#ifdef Q_OS_WIN
-  return "COM" + std::to_string(number);
-#else
-  const std::string variable = "GW20_COM" + std::to_string(number);
-  const char* device = std::getenv(variable.c_str());
-  if (device != nullptr && *device != '\0') return device;
-  return "/dev/ttyS" + std::to_string(number - 1);
-#endif
-}
-
-QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()) {}
+QtSerialPort::QtSerialPort(std::string device)
+    : port_(std::make_unique<QSerialPort>()), device_(std::move(device)) {}
 
 QtSerialPort::~QtSerialPort() = default;
 
-void QtSerialPort::SetPortNumber(int number) { number_ = number; }
+ui::ConsoleAddress QtSerialPort::Named() const {
+  ui::ConsoleAddress address;
+  address.kind = ui::AddressKind::Device;
+  address.text = device_;
+  address.comNumber = 0;
+  address.device = device_;
+  return address;
+}
 
 bool QtSerialPort::SetSettings(const ui::SerialSettings& settings) {
   if (settings.baud <= 0 || settings.dataBits < ui::kMinDataBits || settings.dataBits > ui::kMaxDataBits)
@@ -59,7 +55,7 @@ bool QtSerialPort::ApplySettings() {
 
 ui::OpenResult QtSerialPort::Open() {
   if (IsOpen()) return {ui::OpenStatus::Opened, {}};
-  const std::string device = DeviceForPort(number_);
+  const std::string& device = device_;
   port_->setPortName(QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size())));
   port_->clearError();
   if (!port_->open(QIODevice::ReadWrite)) {
@@ -169,9 +165,9 @@ std::string QtSerialPort::DeviceFault() const {
   // error for a line hung up (an end of input, its errno text stale).
   switch (port_->error()) {
     case QSerialPort::ResourceError:
-      return DeviceForPort(number_) + ": " + Local8Bit(port_->errorString());
+      return device_ + ": " + Local8Bit(port_->errorString());
     case QSerialPort::ReadError:
-      return DeviceForPort(number_) + " hung up";
+      return device_ + " hung up";
     default:
       return {};
   }

@@ -1,7 +1,6 @@
 #pragma once
-// The console port on QSerialPort. Port numbers map to devices: "COMn" on
-// Windows; elsewhere the device named by the environment variable GW20_COMn
-// when set, otherwise /dev/ttyS<n-1>.
+// A serial device on QSerialPort: the console port when its address is a
+// device path (console_port.h chooses).
 
 #include <QSerialPort>
 #include <memory>
@@ -11,15 +10,15 @@
 
 namespace gw20::qtui {
 
-// The device behind COM port `number` on this machine.
-std::string DeviceForPort(int number);
-
 class QtSerialPort : public ui::SerialPort {
  public:
-  QtSerialPort();
+  // `device`: the path Open opens ("/dev/ttyUSB0"; "COM3" on Windows).
+  explicit QtSerialPort(std::string device);
   ~QtSerialPort() override;
-  void SetPortNumber(int number) override;
+  // The number is only kept: the device says what opens.
+  void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
+  ui::ConsoleAddress Named() const override;
   using ui::SerialPort::SetSettings;
   // False for a baud rate or data bits Qt cannot take.
   bool SetSettings(const ui::SerialSettings& settings) override;
@@ -42,6 +41,7 @@ class QtSerialPort : public ui::SerialPort {
   bool ApplySettings();
 
   std::unique_ptr<QSerialPort> port_;
+  std::string device_;
   int number_ = 1;
   ui::SerialSettings settings_;
 };

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ui/console_address.h"
+
 namespace gw20::ui {
 
 enum class Parity { None, Even, Odd, Mark, Space };
@@ -34,9 +36,15 @@ enum class OpenStatus {
   Opened,
   Occupied,  // another program holds the port
   Denied,    // this user may not open it; the description says why
-  Missing,   // there is no such port; the description may name the device
-  Failed,    // any other error (see the description)
+  // There is no such port, or no server answers at its address; the
+  // description may name the device or the server and what happened.
+  Missing,
+  Failed,  // any other error (see the description)
 };
+
+// What a note after a DeviceFault asks the operator to check.
+inline constexpr std::string_view kAdapterHint = "check that the port's adapter is still plugged in";
+inline constexpr std::string_view kDeviceServerHint = "check the device server";
 
 struct OpenResult {
   OpenStatus status = OpenStatus::Failed;
@@ -49,6 +57,10 @@ class SerialPort {
   // PC COM port number 1..16, used by the next Open.
   virtual void SetPortNumber(int number) = 0;
   virtual int PortNumber() const = 0;
+  // The selected port as the operator named it, which every message uses:
+  // the port list's entry by default ("COM3"), a device or a server when
+  // one was named instead.
+  virtual ConsoleAddress Named() const { return ComPortAddress(PortNumber()); }
   // The line settings for the next Open, applied at once to an open port.
   // False when the port cannot apply them; it keeps the ones it had.
   virtual bool SetSettings(const SerialSettings& settings) = 0;
@@ -75,6 +87,8 @@ class SerialPort {
   // console that stops answering looks the same either way, and the operator
   // needs to know which to go and check.
   virtual std::string DeviceFault() const { return {}; }
+  // What to check after a DeviceFault: the adapter, or a device server.
+  virtual std::string_view FaultHint() const { return kAdapterHint; }
 };
 
 }  // namespace gw20::ui

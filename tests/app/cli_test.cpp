@@ -31,13 +31,13 @@ CliOptions Parse(const std::vector<std::string_view>& args) { return ParseCliOpt
 TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   const CliOptions com = Parse({"--port", "com16", "--scan-baud=115200", "--scan-checksum", "on", "scan",
                                 "--json", "--scan-timeout", "0"});
-  EXPECT_EQ(com.portNumber, 16);
+  EXPECT_EQ(com.port.comNumber, 16);
   EXPECT_EQ(com.scan.baudIndex, 7);
   EXPECT_EQ(com.scan.timeoutText, "0");
 
   const CliOptions device = Parse({"--port=/dev/pts/4", "--scan-baud", "1200", "scan"});
-  EXPECT_EQ(device.portNumber, 1);
-  EXPECT_EQ(device.device, "/dev/pts/4");
+  EXPECT_EQ(device.port.kind, ui::AddressKind::Device);
+  EXPECT_EQ(device.port.device, "/dev/pts/4");
   EXPECT_EQ(device.scan.baudIndex, 0);
   // A typed text is the locale's (UTF-8) and reaches the window as Latin-1,
   // one "?" per character outside it (an invalid byte too); control
@@ -46,10 +46,12 @@ TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
                                   "M\xC3\xBCller \xE2\x82\xAC\xF0\x9F\x98\x80", "--created-by", "Caf\xE9\t"});
   EXPECT_EQ(typed.gateway.description, "M\xFCller ??");
   EXPECT_EQ(typed.gateway.createdBy, "Caf?\t");
-  EXPECT_EQ(typed.device, "/tmp/M\xC3\xBCller");
-  // A relative device path is taken where the operator stands.
-  EXPECT_EQ(Parse({"--port", "gw20-com1", "scan"}).device,
-            (std::filesystem::current_path() / "gw20-com1").string());
+  EXPECT_EQ(typed.port.device, "/tmp/M\xC3\xBCller");
+  // A relative device path is taken where the operator stands, and named as given.
+  const CliOptions relative = Parse({"--port", "gw20-com1", "scan"});
+  EXPECT_EQ(relative.port.device, (std::filesystem::current_path() / "gw20-com1").string());
+  EXPECT_EQ(relative.port.text, "gw20-com1");
+  EXPECT_EQ(Parse({"--port", "rfc2217://[::1]:4001", "scan"}).port.HostAndPort(), "[::1]:4001");
 
   const CliOptions commit =
       Parse({"canopen", "--verify", "--safe-order", "--out", std::filesystem::temp_directory_path().c_str()});
@@ -67,7 +69,8 @@ TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
   EXPECT_THROW(Parse({}), CliUsageError);
   // Command lines separated by ";", their arguments by blanks.
   std::istringstream bad(
-      "scan frob;scan --frob;scan --port;--port COM17 scan;--scan-baud 9601 scan;--scan-timeout 32768 scan;"
+      "scan frob;scan --frob;scan --port;--port COM17 scan;--port tcp://u:p@h:1 scan;--port ftp://h:1 "
+      "scan;--scan-baud 9601 scan;--scan-timeout 32768 scan;"
       "--scan-timeout 99999999999999999999 scan;--json=yes scan;scan --verify;scan --no-verify;canopen "
       "--verify --no-verify;devicenet --list --safe-order;"
       "canopen --out /nonexistent/folder;devicenet --poll 1;devicenet --poll ,;devicenet --cos a,1;"
@@ -118,7 +121,7 @@ TEST(CliOptions, Parse_PlanCommandsTakeAPlanAndOnlyTheirOwnOptions) {
   EXPECT_EQ(apply.command, "apply");
   EXPECT_EQ(apply.planPath, "line.json");
   EXPECT_EQ(apply.recordPath, tmp + "/record.json");
-  EXPECT_TRUE(!apply.verify && apply.safeOrder && apply.portNumber == 2);
+  EXPECT_TRUE(!apply.verify && apply.safeOrder && apply.port.comNumber == 2);
   EXPECT_EQ(Parse({"eds", "p.json", "--firmware", "2.05-2006/03/07"}).firmware, "2.05-2006/03/07");
   EXPECT_EQ(Parse({"--scan-baud", "19200", "save", tmp + "/p.json"}).scan.baudIndex, 4);
 

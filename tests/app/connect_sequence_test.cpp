@@ -175,18 +175,31 @@ TEST(Connect, PortThatWillNotOpen_ReportsWhy) {
   struct Case {
     ui::OpenResult result;
     std::string shown, status;
+    std::string named;  // how the operator named the port; empty: its COM entry
   };
+  const std::string refused = "connection to 10.0.0.7:4001 refused: check the device server";
   const std::vector<Case> cases{
-      {{ui::OpenStatus::Occupied, "busy"}, "Error|COM 3 has been occupied", "COM 3 has been occupied"},
-      {{ui::OpenStatus::Failed, "No such device"}, "|No such device", ""},
-      {{ui::OpenStatus::Failed, ""}, "Error|Can't open COM 3!", "before"},
+      {{ui::OpenStatus::Occupied, "busy"}, "Error|COM 3 has been occupied", "COM 3 has been occupied", ""},
+      {{ui::OpenStatus::Failed, "No such device"}, "|No such device", "", ""},
+      {{ui::OpenStatus::Failed, ""}, "Error|Can't open COM 3!", "before", ""},
       {{ui::OpenStatus::Missing, "There is no /dev/ttyS2."},
        "Error|Can't open COM 3! There is no /dev/ttyS2.",
-       "before"}};
+       "before",
+       ""},
+      // A port named by its device or server is called so, never "COM 1".
+      {{ui::OpenStatus::Occupied, "busy"},
+       "Error|/dev/ttyUSB0 has been occupied",
+       "/dev/ttyUSB0 has been occupied",
+       "/dev/ttyUSB0"},
+      {{ui::OpenStatus::Missing, refused},
+       "Error|Can't open rfc2217://10.0.0.7:4001! " + refused,
+       "before",
+       "rfc2217://10.0.0.7:4001"}};
   for (const auto& c : cases) {
     Bench b;
     b.h.form.CommunicationState.SetText("before");
     b.port.SetOpenResult(c.result);
+    if (!c.named.empty()) b.port.SetNamed(*ui::ParseConsoleAddress(c.named).address);
     b.h.form.Connect.Press();
     EXPECT_EQ(b.Shown(), std::vector<std::string>{c.shown});
     EXPECT_EQ(b.h.form.CommunicationState.Text(), c.status);

@@ -105,6 +105,11 @@ TEST(BatchCommand, ProgressLinesReadBackAndTheFailureIsTheApplysLastWord) {
   const std::string hint(link::kAdapterHint);
   EXPECT_EQ(cli::FailureMessage({"gw20cli: no echo of \"1\"; /dev/x hung up: " + hint, partly, "Timeout"}),
             partly + " Timeout (" + hint + ")");
+  EXPECT_EQ(
+      cli::FailureMessage({"gw20cli: no echo of \"1\"; connection to 10.0.0.7:4001 closed: check the device "
+                           "server",
+                           partly, "Timeout"}),
+      partly + " Timeout (check the device server)");
 }
 
 TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {

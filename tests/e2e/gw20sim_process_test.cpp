@@ -173,18 +173,14 @@ TEST(Gw20simProcess, BadInputExitsWithStatus2AndMessage) {
 TEST(SerialEndToEnd, AnOpenPortIsOccupiedUnderEitherName_UntilClosed) {
   SimProcess sim;
   ASSERT_TRUE(sim.Start());
-  setenv("GW20_COM1", sim.Link().toLocal8Bit().constData(), 1);
-  setenv("GW20_COM2", std::filesystem::canonical(sim.Link().toStdString()).c_str(), 1);  // its own name
-  qtui::QtSerialPort first, second, byDeviceName;
-  first.SetPortNumber(1), second.SetPortNumber(1), byDeviceName.SetPortNumber(2);
+  const std::string link = sim.Link().toStdString();
+  qtui::QtSerialPort first(link), second(link), byDeviceName(std::filesystem::canonical(link).string());
   ASSERT_EQ(first.Open().status, ui::OpenStatus::Opened);
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Occupied);
   EXPECT_EQ(byDeviceName.Open().status, ui::OpenStatus::Occupied);
   first.Close();  // released: the next holder gets it
   EXPECT_EQ(second.Open().status, ui::OpenStatus::Opened);
   second.Close();
-  unsetenv("GW20_COM1");
-  unsetenv("GW20_COM2");
 }
 
 }  // namespace

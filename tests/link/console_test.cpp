@@ -253,15 +253,6 @@ TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
     EXPECT_EQ(ParseCharacterPause(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(ParseCharacterPause(nullptr), std::nullopt);
-
-  EXPECT_EQ(ConsoleState{}.CharacterPause, 0ms);  // only the programs read the variable
-  for (const auto& [value, pause] : {std::pair("25", 25ms), std::pair("slow", 0ms), std::pair("", 0ms)}) {
-    if (*value)
-      ::setenv(kCharacterPauseVariable, value, 1);
-    else
-      ::unsetenv(kCharacterPauseVariable);
-    EXPECT_EQ(CharacterPauseFromEnvironment(), pause) << value;
-  }
 }
 
 // Words are shown signed and kept unsigned, garbage clamped; a hexadecimal

@@ -55,6 +55,10 @@ expect "" devicenet --h
 expect "COM1 COM10 COM11 COM12 COM13 COM14 COM15 COM16" --port COM1
 expect "COM2" --port = COM2
 expect "COM1,COM3" batch plan.json --ports COM1,COM3
+# A device server's address: its scheme, then the operator's host and port.
+expect "rfc2217://" --port rf
+expect "tcp://" --port = t
+expect "COM1,tcp://" batch plan.json --ports COM1,t
 expect "19200" --scan-baud 19
 expect "115200" devicenet --com2-baud 11
 expect "125 250 500" devicenet --can-baud ""

@@ -1,24 +1,43 @@
 #include <gtest/gtest.h>
 
 #include <QString>
-#include <cstdlib>
+#include <chrono>
+#include <optional>
+#include <string>
 
+#include "platform/qt/console_port.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/qt_serial_port.h"
 
 namespace gw20::qtui {
 namespace {
 
-// A port's own device is COMn's; a configured one is SerialEndToEnd's.
-TEST(QtSerialPort, PortNamesAndSettings) {
-  unsetenv("GW20_COM3");
-  EXPECT_EQ(DeviceForPort(3), "/dev/ttyS2");
-  QtSerialPort port;
-  EXPECT_TRUE(port.SetSettings("115200,n,8,1"));  // the one form the program sets
-  EXPECT_TRUE(port.SetSettings(ui::SerialSettings{9600, ui::Parity::Even, 7, ui::StopBits::Two}));
-  EXPECT_FALSE(port.SetSettings("115200,n,8"));
-  EXPECT_FALSE(port.SetSettings(ui::SerialSettings{115200, ui::Parity::None, 9, ui::StopBits::One}));
-  EXPECT_FALSE(port.SetSettings(ui::SerialSettings{0, ui::Parity::None, 8, ui::StopBits::One}));
+// Settings a port takes; what a route that leads nowhere says when opened.
+TEST(ConsolePort, SettingsAndRoutes) {
+  QtSerialPort serial("/dev/gw20-none");
+  EXPECT_TRUE(serial.SetSettings("115200,n,8,1"));  // the one form the program sets
+  EXPECT_TRUE(serial.SetSettings(ui::SerialSettings{9600, ui::Parity::Even, 7, ui::StopBits::Two}));
+  EXPECT_FALSE(serial.SetSettings("115200,n,8"));
+  EXPECT_FALSE(serial.SetSettings(ui::SerialSettings{115200, ui::Parity::None, 9, ui::StopBits::One}));
+  EXPECT_FALSE(serial.SetSettings(ui::SerialSettings{0, ui::Parity::None, 8, ui::StopBits::One}));
+
+  const auto routes = ComPortRoutes([](const std::string& name) -> std::optional<std::string> {
+    if (name == "GW20_COM2") return "ftp://10.0.0.7:21";
+    if (name == "GW20_COM3") return "rfc2217://127.0.0.1:1";
+    return std::nullopt;
+  });
+  ConsolePort port(routes, std::chrono::milliseconds(1000));
+  port.SetPortNumber(2);
+  EXPECT_EQ(port.Named().text, "COM2");
+  const ui::OpenResult bad = port.Open();
+  EXPECT_EQ(bad.status, ui::OpenStatus::Missing);
+  EXPECT_EQ(bad.description.rfind("GW20_COM2=ftp://10.0.0.7:21: not an address", 0), 0u) << bad.description;
+  EXPECT_FALSE(port.IsOpen());
+  port.SetPortNumber(3);
+  EXPECT_EQ(port.Named().text, "COM3");
+  EXPECT_EQ(port.Open().description, "connection to 127.0.0.1:1 refused: check the device server");
+  port.SetPortNumber(4);
+  EXPECT_EQ(port.Open().description, "There is no /dev/ttyS3.");
 }
 
 TEST(Latin1, EveryByteIsOneCharacter_AndACharacterOutsideLatin1OneQuestionMark) {

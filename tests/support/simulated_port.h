@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,8 +58,12 @@ class SimulatedPort : public ui::SerialPort {
   // adapter's latency timer does (gw20sim --line-delay).
   void SetLineDelay(std::chrono::milliseconds delay) { lineDelay_ = delay; }
 
+  // How messages name the port from now on, in place of its COM entry.
+  void SetNamed(ui::ConsoleAddress named) { named_ = std::move(named); }
+
   void SetPortNumber(int number) override { number_ = number; }
   int PortNumber() const override { return number_; }
+  ui::ConsoleAddress Named() const override { return named_ ? *named_ : ui::ComPortAddress(number_); }
   bool SetSettings(const ui::SerialSettings&) override { return true; }
   ui::OpenResult Open() override {
     ++openCalls_;
@@ -90,6 +95,7 @@ class SimulatedPort : public ui::SerialPort {
   ui::OpenResult openResult_{ui::OpenStatus::Opened, {}};
   int openCalls_ = 0;
   int number_ = 1;
+  std::optional<ui::ConsoleAddress> named_;
   bool open_ = false;
   bool connected_ = true;
   std::chrono::milliseconds lineDelay_{0};

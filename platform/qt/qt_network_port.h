@@ -1,0 +1,81 @@
+#pragma once
+// The console behind a serial device server, on QTcpSocket: raw TCP passes
+// the console's bytes as they are; RFC 2217 speaks Telnet with the COM port
+// control option (ui::TelnetCodec) and sets the console's line up on the
+// server. The program's one thread never blocks longer than it asks: every
+// wait on the socket is bounded, connecting included.
+
+#include <QAbstractSocket>
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/ui/serial_port.h"
+#include "platform/ui/telnet_codec.h"
+
+class QTcpSocket;
+
+namespace gw20::qtui {
+
+// Why connecting to `server` failed, as the rest of "Can't open COM 3! ...":
+// refused, no such host, unreachable, or no connection within `limit`.
+std::string ConnectFailureText(QAbstractSocket::SocketError error, const std::string& reason,
+                               const ui::ConsoleAddress& server, std::chrono::milliseconds limit);
+
+class QtNetworkPort : public ui::SerialPort {
+ public:
+  // `server`: a Tcp or Rfc2217 address. `connectLimit`: how long connecting,
+  // and for RFC 2217 the option negotiation after it, may take together.
+  QtNetworkPort(ui::ConsoleAddress server, std::chrono::milliseconds connectLimit);
+  ~QtNetworkPort() override;
+  QtNetworkPort(const QtNetworkPort&) = delete;
+  QtNetworkPort& operator=(const QtNetworkPort&) = delete;
+
+  // The number is only kept: the server says what opens.
+  void SetPortNumber(int number) override { number_ = number; }
+  int PortNumber() const override { return number_; }
+  ui::ConsoleAddress Named() const override { return server_; }
+  using ui::SerialPort::SetSettings;
+  // Over RFC 2217 an open port sets them on the server at once; raw TCP
+  // leaves the line as the server has it.
+  bool SetSettings(const ui::SerialSettings& settings) override;
+  // Missing, with ConnectFailureText, when no connection comes about; for
+  // RFC 2217 also when the server does not answer the negotiation in time.
+  ui::OpenResult Open() override;
+  bool IsOpen() const override { return open_; }
+  void Close() override;
+  int InBufferCount() override;
+  void DiscardInput() override;
+  std::string ReadAll() override;
+  void Write(std::string_view text) override;
+  // Bytes handed to the socket and not yet taken by the system.
+  int OutBufferCount() override;
+  bool WaitForInput(std::chrono::milliseconds limit) override;
+  // "connection to 10.0.0.7:4001 closed" when the server ended the
+  // connection (or it broke), "no answer from 10.0.0.7:4001 since the
+  // connection opened" when it stands but no console text ever came.
+  std::string DeviceFault() const override;
+  std::string_view FaultHint() const override { return ui::kDeviceServerHint; }
+
+ private:
+  // Moves what the socket holds into the console's text, waiting up to
+  // `limit` for something to arrive; answers the server's Telnet commands.
+  void Pull(std::chrono::milliseconds limit);
+  void Send(const std::string& bytes);
+  // Remembers why the connection ended, once.
+  void NoteLoss();
+
+  ui::ConsoleAddress server_;
+  std::chrono::milliseconds connectLimit_;
+  ui::SerialSettings settings_;
+  std::unique_ptr<QTcpSocket> socket_;
+  std::optional<ui::TelnetCodec> telnet_;
+  std::string text_;  // console text received and not yet read
+  int number_ = 1;
+  bool open_ = false;
+  bool heard_ = false;  // console text came since the connection opened
+  std::string lost_;    // why the connection ended; empty while it stands
+};
+
+}  // namespace gw20::qtui

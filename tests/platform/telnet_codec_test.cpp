@@ -1,0 +1,144 @@
+// The Telnet side of a device server speaking RFC 2217, as byte
+// transcripts: what the server sends, what the console sees, what goes back.
+#include "platform/ui/telnet_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace gw20::ui {
+namespace {
+
+using namespace telnet;
+
+std::string Bytes(std::initializer_list<int> bytes) {
+  std::string s;
+  for (const int b : bytes) s.push_back(static_cast<char>(b));
+  return s;
+}
+
+constexpr SerialSettings kConsoleLine{115200, Parity::None, 8, StopBits::One};
+
+// What the client answers a server that agrees to everything offered.
+std::string AgreedSettings() {
+  return Bytes({kIac, kSb,  kComPortOption, kSetBaudRate, 0x00,
+                0x01, 0xC2, 0x00,           kIac,         kSe,  //
+                kIac, kSb,  kComPortOption, kSetDataSize, 8,
+                kIac, kSe,  //
+                kIac, kSb,  kComPortOption, kSetParity,   1,
+                kIac, kSe,  //
+                kIac, kSb,  kComPortOption, kSetStopSize, 1,
+                kIac, kSe,  //
+                kIac, kSb,  kComPortOption, kSetControl,  kNoFlowControl,
+                kIac, kSe});
+}
+
+TEST(TelnetCodec, ServersOpening_AnsweredOnce_SettingsSet_NothingReachesTheConsole) {
+  TelnetCodec codec(kConsoleLine);
+  EXPECT_EQ(codec.Offer(), Bytes({kIac, kWill, kComPortOption, kIac, kDo, kBinary, kIac, kWill, kBinary, kIac,
+                                  kDo, kSuppressGoAhead, kIac, kWill, kSuppressGoAhead}));
+  EXPECT_FALSE(codec.Settled());
+  // A device server's opening, split anywhere: it agrees to what was asked,
+  // offers to echo (refused: the controller echoes), notifies its modem
+  // state, and confirms a confirmation.
+  const std::string opening = Bytes({kIac,
+                                     kWill,
+                                     kSuppressGoAhead,
+                                     kIac,
+                                     kDo,
+                                     kSuppressGoAhead,
+                                     kIac,
+                                     kWill,
+                                     kEcho,
+                                     kIac,
+                                     kDont,
+                                     kEcho,
+                                     kIac,
+                                     kDo,
+                                     kBinary,
+                                     kIac,
+                                     kWill,
+                                     kBinary,
+                                     kIac,
+                                     kDo,
+                                     kComPortOption,
+                                     kIac,
+                                     kSb,
+                                     kComPortOption,
+                                     107,
+                                     0,
+                                     kIac,
+                                     kSe,
+                                     kIac,
+                                     kDo,
+                                     kSuppressGoAhead});
+  std::string answers;
+  std::string text;
+  for (std::size_t i = 0; i < opening.size(); i += 3) text += codec.Decode(opening.substr(i, 3), answers);
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(answers, Bytes({kIac, kDont, kEcho}) + AgreedSettings());
+  EXPECT_TRUE(codec.Settled());
+  EXPECT_TRUE(codec.ComPortControl());
+
+  // The server's answers to the settings and a line-state notice around the
+  // prompt: only the prompt reaches the console.
+  answers.clear();
+  const std::string reply = Bytes({kIac, kSb, kComPortOption, 101, 0x00, 0x01, 0xC2, 0x00, kIac, kSe}) +
+                            "\r\nGW" + Bytes({kIac, kSb, kComPortOption, 106, 0x60, kIac, kSe, kIac, 241}) +
+                            "20M>";
+  EXPECT_EQ(codec.Decode(reply, answers), "\r\nGW20M>");
+  EXPECT_EQ(answers, "");
+  // Later settings go at once.
+  EXPECT_EQ(codec.ChangeSettings(kConsoleLine), AgreedSettings());
+}
+
+TEST(TelnetCodec, Iac_DoubledBothWays_AndInsideASubnegotiation) {
+  TelnetCodec codec(kConsoleLine);
+  (void)codec.Offer();
+  std::string answers;
+  (void)codec.Decode(Bytes({kIac, kDo, kBinary, kIac, kWill, kBinary}), answers);
+  EXPECT_EQ(codec.Encode(Bytes({'a', 0xFF, '\r'})), Bytes({'a', 0xFF, 0xFF, '\r'}));
+  EXPECT_EQ(
+      codec.Decode(Bytes({'x', kIac, kIac, 'y', kIac, kSb, kComPortOption, 107, kIac, kIac, kIac, kSe, 'z'}),
+                   answers),
+      Bytes({'x', 0xFF, 'y', 'z'}));
+  // A baud rate with an 0xFF byte is sent with it doubled.
+  (void)codec.Decode(Bytes({kIac, kDo, kComPortOption}), answers);
+  EXPECT_EQ(codec.ChangeSettings({0x00FF0100, Parity::Even, 7, StopBits::Two}).substr(0, 11),
+            Bytes({kIac, kSb, kComPortOption, kSetBaudRate, 0x00, 0xFF, 0xFF, 0x01, 0x00, kIac, kSe}));
+}
+
+TEST(TelnetCodec, RefusedOptions_NoLoop_AndCrNulOutsideBinary) {
+  TelnetCodec codec(kConsoleLine);
+  (void)codec.Offer();
+  std::string answers;
+  // A plain Telnet server: refuses binary and the COM port option, asks
+  // for terminal type (24) twice and offers status (5).
+  (void)codec.Decode(Bytes({kIac, kWont, kBinary,
+                            kIac, kDont, kBinary,
+                            kIac, kDont, kComPortOption,
+                            kIac, kDo,   kSuppressGoAhead,
+                            kIac, kWill, kSuppressGoAhead,
+                            kIac, kDo,   24,
+                            kIac, kDo,   24,
+                            kIac, kWill, 5}),
+                     answers);
+  EXPECT_EQ(answers, Bytes({kIac, kWont, 24, kIac, kWont, 24, kIac, kDont, 5}));
+  EXPECT_TRUE(codec.Settled());
+  EXPECT_FALSE(codec.ComPortControl());
+  EXPECT_EQ(codec.ChangeSettings(kConsoleLine), "");
+  // Not binary: a carriage return travels as CR NUL, and comes back so.
+  EXPECT_EQ(codec.Encode("el 0\r"), Bytes({'e', 'l', ' ', '0', '\r', 0}));
+  EXPECT_EQ(codec.Decode(Bytes({'\r', 0, '\n', '>', 0}), answers), Bytes({'\r', '\n', '>', 0}));
+  // Confirmations of what is already so get no answer.
+  answers.clear();
+  (void)codec.Decode(Bytes({kIac, kWill, kSuppressGoAhead, kIac, kDont, kBinary, kIac, kWont, kEcho}),
+                     answers);
+  EXPECT_EQ(answers, "");
+  // An option turned off that was on is confirmed once.
+  (void)codec.Decode(Bytes({kIac, kDont, kSuppressGoAhead, kIac, kDont, kSuppressGoAhead}), answers);
+  EXPECT_EQ(answers, Bytes({kIac, kWont, kSuppressGoAhead}));
+}
+
+}  // namespace
+}  // namespace gw20::ui
