@@ -26,9 +26,9 @@ namespace {
 
 constexpr std::string_view kComPrefix = "COM";
 // The options besides --help and the connection options, by what they take.
-constexpr std::string_view kSwitches[] = {"--json",      "--list",        "--verify",
-                                          "--no-verify", "--safe-order",  "--controller-order",
-                                          "--type-back", "--no-type-back"};
+constexpr std::string_view kSwitches[] = {"--json",      "--list",         "--verify",
+                                          "--no-verify", "--safe-order",   "--controller-order",
+                                          "--type-back", "--no-type-back", "--dry-run"};
 constexpr std::string_view kValueOptions[] = {
     "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
     "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
@@ -192,6 +192,10 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
       !option.empty() && command != "batch") {
     throw CliUsageError(option + " goes with batch, not " + command);
   }
+  if (const auto option = firstGiven({"--dry-run"});
+      !option.empty() && command != "apply" && command != "batch") {
+    throw CliUsageError(option + " goes with apply or batch, not " + command);
+  }
   if (const auto option = firstGiven({"--eds"}); !option.empty() && command != "save") {
     throw CliUsageError(option + " goes with save, not " + command);
   }
@@ -250,12 +254,19 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
   }
 }
 
+// The items of a list, each without the blanks around it: "COM1, COM2" as a
+// shell keeps it when quoted.
 std::vector<std::string_view> CommaSeparated(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t";
   std::vector<std::string_view> parts;
   for (std::size_t start = 0;;) {
     const auto comma = text.find(',', start);
-    parts.push_back(
-        text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    std::string_view part =
+        text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    const auto first = part.find_first_not_of(kBlanks);
+    part = first == std::string_view::npos ? std::string_view() : part.substr(first);
+    part = part.substr(0, part.find_last_not_of(kBlanks) + 1);
+    parts.push_back(part);
     if (comma == std::string_view::npos) return parts;
     start = comma + 1;
   }
@@ -297,18 +308,31 @@ void ParseBatchOptions(const std::optional<std::string>& ports, const std::optio
     options.ports.push_back(port);
   }
   if (nodes) {
+    const auto countRefused = [&] {
+      return CliUsageError("--nodes " + *nodes + ": give one node ID per port (" +
+                           std::to_string(options.ports.size()) + " ports)");
+    };
     for (const std::string_view text : CommaSeparated(*nodes)) {
-      const int node = NodeNumber("--nodes", text);
-      if (std::find(options.nodes.begin(), options.nodes.end(), node) != options.nodes.end()) {
-        throw CliUsageError("--nodes " + *nodes + ": node " + std::to_string(node) +
-                            " is named twice; each controller needs its own");
+      // FIRST-LAST: a line's machines numbered in a row.
+      const auto dash = text.find('-');
+      const int first = NodeNumber("--nodes", text.substr(0, dash));
+      const int last = dash == std::string_view::npos ? first : NodeNumber("--nodes", text.substr(dash + 1));
+      if (last < first) {
+        throw CliUsageError("--nodes " + std::string(text) +
+                            ": a range goes from the lower node ID to the higher");
       }
-      options.nodes.push_back(node);
+      for (int node = first;; ++node) {
+        if (std::find(options.nodes.begin(), options.nodes.end(), node) != options.nodes.end()) {
+          throw CliUsageError("--nodes " + *nodes + ": node " + std::to_string(node) +
+                              " is named twice; each controller needs its own");
+        }
+        // Checked as it grows: a range far longer than the list of ports is refused, not spelled out.
+        if (options.nodes.size() == options.ports.size()) throw countRefused();
+        options.nodes.push_back(node);
+        if (node == last) break;
+      }
     }
-    if (options.nodes.size() != options.ports.size()) {
-      throw CliUsageError("--nodes " + *nodes + ": give one node ID per port (" +
-                          std::to_string(options.ports.size()) + " ports)");
-    }
+    if (options.nodes.size() != options.ports.size()) throw countRefused();
   }
   if (report) {
     if (report->empty()) throw CliUsageError("--report needs a file");
@@ -463,6 +487,11 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     if (given("--description") || given("--created-by"))
       throw CliUsageError("--eds and --description or --created-by exclude each other");
     options.edsTextsPath = *eds;
+  }
+  options.dryRun = given("--dry-run");
+  if (options.dryRun && (given("--record") || given("--progress-fd") || given("--report"))) {
+    throw CliUsageError("--dry-run writes nothing: it does not go with " +
+                        firstGiven({"--record", "--progress-fd", "--report"}));
   }
   if (options.command == "batch")
     ParseBatchOptions(value("--ports"), value("--nodes"), value("--report"), options);

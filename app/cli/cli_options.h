@@ -20,8 +20,9 @@
 //   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
 //   gw20cli [--port COMn|DEVICE] apply PLAN [--node N] [--out DIR] [--no-verify]
 //           [--controller-order] [--type-back] [--record FILE] [--progress-fd N]
+//           [--dry-run]
 //   gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]
-//           [--out DIR] [--no-verify] [--controller-order] [--type-back]
+//           [--out DIR] [--no-verify] [--controller-order] [--type-back] [--dry-run]
 
 #include <optional>
 #include <stdexcept>
@@ -57,6 +58,8 @@ struct CliOptions {
   std::vector<int> nodes;
   std::string reportPath;
   std::string firmware;  // eds: the firmware the file names, as given; empty: none given
+  // apply, batch: print what would be written, per port, and open no port.
+  bool dryRun = false;
   bool help = false;
   bool version = false;  // print "gw20cli " and the release, and stop
   // COM port entry to select, 1..16. With a device path it is 1 and the

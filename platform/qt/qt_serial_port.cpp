@@ -59,7 +59,7 @@ bool QtSerialPort::ApplySettings() {
 
 ui::OpenResult QtSerialPort::Open() {
   if (IsOpen()) return {ui::OpenStatus::Opened, {}};
-  const std::string device = DeviceForPort(number_);
+  const std::string device = device_.empty() ? DeviceForPort(number_) : device_;
   port_->setPortName(QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size())));
   port_->clearError();
   if (!port_->open(QIODevice::ReadWrite)) {

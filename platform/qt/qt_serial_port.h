@@ -6,6 +6,7 @@
 #include <QSerialPort>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/ui/serial_port.h"
 
@@ -20,6 +21,8 @@ class QtSerialPort : public ui::SerialPort {
   ~QtSerialPort() override;
   void SetPortNumber(int number) override;
   int PortNumber() const override { return number_; }
+  // A device that stands in for the port number's; empty: the number's own.
+  void SetDevice(std::string device) { device_ = std::move(device); }
   using ui::SerialPort::SetSettings;
   // False for a baud rate or data bits Qt cannot take.
   bool SetSettings(const ui::SerialSettings& settings) override;
@@ -43,6 +46,7 @@ class QtSerialPort : public ui::SerialPort {
 
   std::unique_ptr<QSerialPort> port_;
   int number_ = 1;
+  std::string device_;
   ui::SerialSettings settings_;
 };
 

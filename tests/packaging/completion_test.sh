@@ -49,6 +49,7 @@ expect "--no-verify" apply plan.json --no-v
 expect "--type-back" apply plan.json --t
 expect "--safe-order" batch plan.json --s
 expect "--controller-order" apply plan.json --co
+expect "--dry-run" batch plan.json --d
 expect "--heartbeat" canopen --h
 expect "" devicenet --h
 # Values: the lists of each option, also after --option=.
