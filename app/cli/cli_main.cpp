@@ -173,6 +173,14 @@ int CommitPlan(const gw20::plans::Plan& plan, gw20::app::AppState& state, gw20::
 int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan, gw20::app::AppState& state,
              gw20::app::Main_F& mainForm, const gw20::cli::PrintedMessages& messages,
              const gw20::cli::WorkingFolder& folder) {
+  if (options.skipMatching) {
+    // As check would say it: a controller that holds the plan is left as it is.
+    const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
+    if (gw20::cli::CheckAgainstPlan(plan, stored, gw20::plans::ChainOf(state.modules)).Holds()) {
+      std::cout << gw20::cli::kPortAlreadyMatches << std::endl;
+      return kExitConnected;
+    }
+  }
   const auto differences = gw20::plans::ChainDifferences(plan.modules, gw20::plans::ChainOf(state.modules));
   if (!differences.empty()) {
     std::cerr << "gw20cli: the modules connected are not the plan's chain; nothing written:\n";
@@ -487,7 +495,9 @@ int main(int argc, char* argv[]) {
     if (options.dryRun) {
       std::vector<std::pair<std::string, int>> ports;
       for (std::size_t i = 0; i < options.ports.size(); ++i) {
-        ports.emplace_back(options.ports[i], options.nodes.empty() ? read.plan->nodeId : options.nodes[i]);
+        const std::string& label = options.labels[i];
+        ports.emplace_back((label.empty() ? "" : label + " ") + options.ports[i],
+                           options.nodes.empty() ? read.plan->nodeId : options.nodes[i]);
       }
       return RunDryRun(options, *read.plan, ports);
     }

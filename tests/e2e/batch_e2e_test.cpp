@@ -7,6 +7,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -288,6 +289,86 @@ TEST(BatchCommand, DryRunPrintsWhatACommitWouldWriteAndSendsNothing) {
     if (dry["block"].toInt() != 0) {
       EXPECT_EQ(dry["words"], wrote["words"]) << i;
     }
+  }
+}
+
+// A line from a ports file: labels in the live lines, the summary and the
+// report; a check of every port that writes nothing; a retry of the ports
+// that failed, with their nodes and labels; controllers that already hold
+// the plan left unwritten.
+TEST(BatchCommand, ALineFromAPortsFileIsCheckedRetriedAndSkippedWhereItMatches) {
+  const QString plan = QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json";
+  const auto read = plans::ReadPlan(plan.toStdString());
+  ASSERT_TRUE(read.Ok());
+  // The third machine lacks a module: its apply fails, nothing written.
+  const QStringList chains{QString::fromStdString(ModuleListOf(*read.plan)),
+                           QString::fromStdString(ModuleListOf(*read.plan)), "01:RA412"};
+  std::array<SimProcess, 3> sims;
+  QString list = "# press line\n";
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(sims[i].Start({"--eeprom", sims[i].Path("eeprom"), "--modules", chains[i]}));
+    list += QString("  %1\t%2 Press %3  \n").arg(sims[i].Link()).arg(21 + i).arg(i + 1);
+  }
+  const QString dir = sims[0].Dir();
+  QFile file(dir + "/line.txt");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(list.toLocal8Bit());
+  file.close();
+  const auto reportPorts = [](const QString& path) {
+    QFile report(path);
+    return report.open(QIODevice::ReadOnly)
+               ? QJsonDocument::fromJson(report.readAll()).object()["ports"].toArray()
+               : QJsonArray();
+  };
+
+  const CliRun first = RunCli(
+      {"batch", plan, "--ports-file", dir + "/line.txt", "--out", dir, "--report", dir + "/first.json"});
+  EXPECT_EQ(first.exitCode, 1) << first.err.constData();
+  EXPECT_TRUE(first.out.contains("Press 3 " + sims[2].Link().toLocal8Bit() + " node 23: nothing written"))
+      << first.out.constData();
+  QJsonArray ports = reportPorts(dir + "/first.json");
+  ASSERT_EQ(ports.size(), 3);
+  EXPECT_EQ(ports[0].toObject()["label"], "Press 1");
+  EXPECT_EQ(ports[2].toObject()["node"], 23);
+  EXPECT_EQ(ports[2].toObject()["outcome"], "failed");
+  std::array<QByteArray, 3> written;
+  for (int i = 0; i < 3; ++i) written[i] = sims[i].ReadFile("eeprom");
+
+  // A check writes nothing: the two written controllers match, the third differs in its chain.
+  const CliRun check =
+      RunCli({"batch", plan, "--check", "--ports-file", dir + "/line.txt", "--report", dir + "/check.json"});
+  EXPECT_EQ(check.exitCode, 1) << check.err.constData();
+  ports = reportPorts(dir + "/check.json");
+  ASSERT_EQ(ports.size(), 3);
+  EXPECT_EQ(ports[0].toObject()["status"], "matches");
+  const QJsonArray differences = ports[2].toObject()["differences"].toArray();
+  EXPECT_FALSE(differences.isEmpty());
+  EXPECT_EQ(ports[2].toObject()["status"], QString("differs (%1)").arg(differences.size()));
+  EXPECT_TRUE(check.out.contains("Press 2 " + sims[1].Link().toLocal8Bit() + " node 22: matches"))
+      << check.out.constData();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(sims[i].ReadFile("eeprom"), written[i]) << i;
+
+  // The retry takes only the failed port, with its node and label.
+  const CliRun retry = RunCli({"batch", plan, "--retry", dir + "/first.json", "--skip-matching", "--out", dir,
+                               "--report", dir + "/retry.json"});
+  EXPECT_EQ(retry.exitCode, 1);
+  ports = reportPorts(dir + "/retry.json");
+  ASSERT_EQ(ports.size(), 1);
+  EXPECT_EQ(ports[0].toObject()["port"], sims[2].Link());
+  EXPECT_EQ(ports[0].toObject()["node"], 23);
+  EXPECT_EQ(ports[0].toObject()["label"], "Press 3");
+
+  // Controllers that already hold the plan are not written again.
+  const CliRun again = RunCli({"batch", plan, "--ports", sims[0].Link() + "," + sims[1].Link(), "--nodes",
+                               "21-22", "--skip-matching", "--out", dir, "--report", dir + "/again.json"});
+  EXPECT_EQ(again.exitCode, 0) << again.err.constData();
+  ports = reportPorts(dir + "/again.json");
+  ASSERT_EQ(ports.size(), 2);
+  EXPECT_EQ(ports[0].toObject()["status"], "already matches");
+  EXPECT_EQ(sims[0].ReadFile("eeprom"), written[0]);
+
+  for (const char* bad : {"--ports-file", "--retry"}) {
+    EXPECT_EQ(RunCli({"batch", plan, bad, dir}).exitCode, 2) << bad;  // a folder
   }
 }
 
