@@ -3,13 +3,16 @@
 // plan to all of them; the table gives its wall time, the CPU time of the
 // batch and all its applies, the CPU time of as many applies run one after
 // another, and the peak resident memory of every process involved (the
-// batch, its applies and the simulators), sampled from /proc.
+// batch, its applies and the simulators), sampled from /proc. Then, on
+// controllers that hold the plan: a check against a connect (a scan), side by
+// side, and a batch --check of them all against one check.
 //
 //   batch_bench [--quick]   (--quick: 1 and 4 controllers only)
 
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -33,6 +36,7 @@ constexpr int kModules = 15;
 constexpr auto kSampleEvery = std::chrono::milliseconds(20);
 constexpr double kWallTarget = 1.15;  // 8 at once against one
 constexpr double kCpuTarget = 1.2;    // a batch of 8 against 8 applies one by one
+constexpr double kCheckTarget = 1.1;  // a check against a connect
 constexpr double kMemoryTargetMb = 200;
 constexpr double kMb = 1024.0 * 1024.0;
 
@@ -164,6 +168,73 @@ std::vector<double> SingleApplies(int count, const std::string& planFile, const 
 
 const char* Verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
 
+// Wall seconds of gw20cli with `args`; negative when it ended with another status than `expected`.
+double TimedCli(const std::vector<std::string>& args, int expected = 0) {
+  const auto start = Clock::now();
+  const int status = RunCli(args);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return status == expected ? seconds : -seconds;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+struct CheckTimes {
+  double connect = 0;  // a scan: a connect with nothing after it
+  double check = 0;    // one check of one controller
+  double batch = 0;    // a batch --check of as many as were started
+  int controllers = 0;
+  bool ok = true;
+};
+
+// Check against connect, side by side on one controller that holds the plan;
+// then a batch --check of `count` such controllers against one check.
+CheckTimes MeasureChecks(int count, const std::string& planFile, const gw20::plans::Plan& plan) {
+  Line line;
+  StartSims(line, count, plan);
+  std::string ports, nodes;
+  for (int i = 0; i < count; ++i) {
+    ports += (i ? "," : "") + line.sims[i]->Link();
+    nodes += (i ? "," : "") + std::to_string(i + 1);
+  }
+  gw20::bench::ScratchFolder out("batch-bench-check");
+  CheckTimes times{.controllers = count};
+  times.ok =
+      RunCli({"batch", planFile, "--ports", ports, "--nodes", nodes, "--out", out.Path().string()}) == 0;
+  // The scan with the plan's own scan settings, so both talk alike.
+  const std::vector<std::string> scan{"--port",
+                                      line.sims[0]->Link(),
+                                      "--scan-baud",
+                                      std::to_string(plan.scan.bitRateBps),
+                                      "--scan-checksum",
+                                      plan.scan.checksum ? "on" : "off",
+                                      "--scan-timeout",
+                                      std::to_string(plan.scan.timeoutMs),
+                                      "scan"};
+  const std::vector<std::string> check{"--port", line.sims[0]->Link(), "check", planFile, "--node", "1"};
+  constexpr int kRounds = 5;
+  std::vector<double> connects, checks;
+  for (int round = 0; round < kRounds; ++round) {
+    connects.push_back(TimedCli(scan));
+    checks.push_back(TimedCli(check));
+  }
+  const auto failed = [](const std::vector<double>& v) {
+    return std::ranges::any_of(v, [](double s) { return s < 0; });
+  };
+  times.ok = times.ok && !failed(connects) && !failed(checks);
+  times.connect = Median(connects);
+  times.check = Median(checks);
+  std::vector<double> batches;
+  for (int round = 0; round < 3; ++round) {
+    batches.push_back(TimedCli({"batch", planFile, "--check", "--ports", ports, "--nodes", nodes}));
+  }
+  times.ok = times.ok && !failed(batches);
+  times.batch = Median(batches);
+  return times;
+}
+
 }  // namespace
 
 int Bench(int argc, char** argv) {
@@ -204,6 +275,16 @@ int Bench(int argc, char** argv) {
               all.controllers, all.cpu, singles, all.cpu / singles, Verdict(all.cpu <= kCpuTarget * singles));
   std::printf("- peak resident memory of every process under %.0f MB: %.1f MB  %s\n", kMemoryTargetMb,
               all.memoryMb, Verdict(all.memoryMb < kMemoryTargetMb));
+
+  const CheckTimes checks = MeasureChecks(counts.back(), planFile, plan);
+  std::printf("\n### Checking controllers against the plan (%d modules, medians, %s)\n\n", kModules,
+              checks.ok ? "every run as expected" : "SOME RUN FAILED");
+  std::printf("- check of one controller at most %.2f x a connect: %.2f s / %.2f s = %.2f  %s\n",
+              kCheckTarget, checks.check, checks.connect, checks.check / checks.connect,
+              Verdict(checks.check <= kCheckTarget * checks.connect));
+  std::printf("- batch --check of %d at most %.2f x one check: %.2f s / %.2f s = %.2f  %s\n",
+              checks.controllers, kWallTarget, checks.batch, checks.check, checks.batch / checks.check,
+              Verdict(checks.batch <= kWallTarget * checks.check));
   return 0;
 }
 

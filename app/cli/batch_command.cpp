@@ -136,9 +136,16 @@ bool Spawn(const std::filesystem::path& self, const std::vector<std::string>& ar
 
 std::vector<std::string> ApplyArguments(const CliOptions& options, const BatchPortResult& port,
                                         const std::filesystem::path& record) {
+  if (options.check) {
+    std::vector<std::string> args{"--port",         port.port,       "check",
+                                  options.planPath, "--progress-fd", std::to_string(kProgressFd)};
+    if (port.node) args.insert(args.end(), {"--node", std::to_string(*port.node)});
+    return args;
+  }
   std::vector<std::string> args{"--port",   port.port,       "apply",         options.planPath,
                                 "--record", record.string(), "--progress-fd", std::to_string(kProgressFd)};
   if (port.node) args.insert(args.end(), {"--node", std::to_string(*port.node)});
+  if (options.skipMatching) args.emplace_back("--skip-matching");
   if (!options.outDir.empty()) args.insert(args.end(), {"--out", options.outDir});
   if (!options.verify) args.emplace_back("--no-verify");
   if (!options.safeOrder) args.emplace_back("--controller-order");
@@ -163,17 +170,38 @@ void ConcludeKilled(BatchPortResult& r, std::string reason, ApplyStage stage, bo
   }
 }
 
-void Conclude(Job& job, int status, bool interrupting) {
+// A check's end: it wrote nothing, so it matches, differs or failed.
+void ConcludeCheck(BatchPortResult& r, const std::vector<std::string>& out, bool interrupting) {
+  if (r.exitStatus == kExitDone) {
+    r.status = kPortMatches;
+  } else if (r.exitStatus == kExitFailed && !out.empty()) {
+    r.differences = out;
+    r.status = "differs (" + std::to_string(out.size()) + ")";
+    r.message = out.front();
+  } else if (interrupting && r.exitStatus != kExitUsage) {
+    r.status = kPortInterrupted;
+    r.message = FailureMessage(r.errorLines);
+  } else {
+    r.status = kPortFailed;
+    r.message = FailureMessage(r.errorLines);
+    if (r.message.empty()) r.message = "the check failed with exit status " + std::to_string(r.exitStatus);
+  }
+}
+
+void Conclude(Job& job, int status, bool interrupting, bool checking) {
   BatchPortResult& r = job.result;
   r.endTime = LocalTimeNow();
   r.seconds = std::chrono::duration<double>(Clock::now() - job.started).count();
   r.errorLines = Lines(job.text[1]);
   if (WIFEXITED(status)) r.exitStatus = WEXITSTATUS(status);
   r.ok = r.exitStatus == kExitDone;
-  if (r.ok) {
-    r.status = kPortOk;
+  if (checking && WIFEXITED(status) && !job.stopped) {
+    ConcludeCheck(r, Lines(job.text[0]), interrupting);
+  } else if (r.ok) {
     const auto out = Lines(job.text[0]);
     r.message = out.empty() ? std::string() : out.back();
+    r.status = r.message == kPortAlreadyMatches ? kPortAlreadyMatches : kPortOk;
+    if (r.status == kPortAlreadyMatches) r.message.clear();
   } else if (job.stopped) {
     ConcludeKilled(r,
                    "the apply did not end within " +
@@ -272,11 +300,11 @@ std::string StoppingText(std::size_t writing) {
 // Waits for the applies without spinning: poll() sleeps until a pipe has
 // something, a signal came or the earliest time limit is due. Returns the
 // interrupts received.
-int Supervise(std::vector<Job>& jobs, BatchDisplay& display, BatchSignals& caught) {
+int Supervise(std::vector<Job>& jobs, BatchDisplay& display, BatchSignals& caught, bool checking) {
   int interrupts = 0;
   auto killAt = Clock::time_point::max();  // after a second interrupt
   const auto reap = [&](std::size_t j, int status) {
-    Conclude(jobs[j], status, interrupts > 0);
+    Conclude(jobs[j], status, interrupts > 0, checking);
     display.Finish(j, jobs[j].result);
   };
   for (;;) {
@@ -398,7 +426,7 @@ std::optional<std::string> BatchProblem(const CliOptions& options, const plans::
   for (const int node : options.nodes) {
     if (const auto why = PlanNodeProblem(plan, node)) return "--nodes " + std::to_string(node) + ": " + *why;
   }
-  if (options.nodes.empty() && options.ports.size() > 1) {
+  if (options.nodes.empty() && options.ports.size() > 1 && !options.check) {
     const std::filesystem::path folder =
         options.outDir.empty() ? std::filesystem::path(".") : std::filesystem::path(options.outDir);
     return "every port would write " + (folder / PlanEdsFileName(plan, plan.nodeId)).string() +
@@ -439,7 +467,9 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
     BatchPortResult& r = jobs[i].result;
     r.port = options.ports[i];
     if (!options.nodes.empty()) r.node = options.nodes[i];
-    labels.push_back(r.port + (r.node ? " node " + std::to_string(*r.node) : std::string()));
+    if (i < options.labels.size()) r.label = options.labels[i];
+    labels.push_back((r.label.empty() ? std::string() : r.label + " ") + r.port +
+                     (r.node ? " node " + std::to_string(*r.node) : std::string()));
   }
   winsize terminal{};
   const bool sized = live && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0;
@@ -458,7 +488,7 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
     job.result.endTime = job.result.startTime;
     display.Finish(i, job.result);
   }
-  Supervise(jobs, display, caught);
+  Supervise(jobs, display, caught, options.check);
 
   std::vector<BatchPortResult> results;
   results.reserve(jobs.size());
@@ -478,7 +508,7 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
     exitStatus = planRefused ? kExitUsage : kExitFailed;
   }
   if (const auto report = OutputFileOf(options); report.Wanted()) {
-    if (const auto why = report.Write(BatchReportJson(options.planPath, results))) {
+    if (const auto why = report.Write(BatchReportJson(options.planPath, results, options.check))) {
       std::cerr << "gw20cli: " << *why << std::endl;
       return std::max(exitStatus, kExitFailed);
     }
@@ -486,11 +516,14 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
   return exitStatus;
 }
 
-std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results) {
+std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results,
+                            bool checked) {
   QJsonArray ports;
   for (const BatchPortResult& r : results) {
     QJsonArray errorLines;
     for (const auto& line : r.errorLines) errorLines.append(QString::fromLocal8Bit(line));
+    QJsonArray differences;
+    for (const auto& line : r.differences) differences.append(QString::fromLatin1(line));
     QJsonObject port{
         {"port", QString::fromLocal8Bit(r.port)},
         {"outcome", r.ok ? "ok" : "failed"},
@@ -502,6 +535,8 @@ std::string BatchReportJson(const std::string& planPath, const std::vector<Batch
         {"end", QString::fromStdString(r.endTime)},
         {"seconds", r.seconds}};
     port["node"] = r.node ? QJsonValue(*r.node) : QJsonValue();
+    if (!r.label.empty()) port["label"] = QString::fromLocal8Bit(r.label);
+    if (checked) port["differences"] = differences;
     const QJsonDocument record = QJsonDocument::fromJson(QByteArray::fromStdString(r.recordJson));
     port["record"] = record.isObject() ? QJsonValue(record.object()) : QJsonValue();
     ports.append(port);

@@ -33,13 +33,20 @@ inline constexpr std::string_view kPortOk = "ok";
 inline constexpr std::string_view kPortNothingWritten = "nothing written";
 inline constexpr std::string_view kPortPartlyWritten = "partly written";
 inline constexpr std::string_view kPortInterrupted = "interrupted";
+// --skip-matching: the controller held the plan and was not written.
+inline constexpr std::string_view kPortAlreadyMatches = "already matches";
+// --check: what a port's controller holds; "differs (N)" with N differences.
+inline constexpr std::string_view kPortMatches = "matches";
+inline constexpr std::string_view kPortFailed = "failed";
 
 // How one port's apply ended.
 struct BatchPortResult {
   std::string port;         // as the apply's --port takes it
   std::optional<int> node;  // empty: the plan's node
+  std::string label;        // the machine's name; empty: none given
   bool ok = false;
-  std::string_view status = kPortNothingWritten;  // one of the kPort... above
+  std::string status{kPortNothingWritten};  // one of the kPort... above, or "differs (N)"
+  std::vector<std::string> differences;     // --check: the lines that differ
   int exitStatus = -1;  // the apply's exit status; -1 when it ended by a signal or never started
   // ok: the EDS file's path; otherwise the reason, in the apply's words.
   std::string message;
@@ -73,7 +80,9 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
              std::ostream& out, bool live);
 
 // The --report JSON: the plan and, for each port, its result with the
-// commissioning record embedded.
-std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results);
+// commissioning record embedded, its label when it has one and, when
+// `checked`, the lines in which its controller differs from the plan.
+std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results,
+                            bool checked = false);
 
 }  // namespace gw20::cli

@@ -18,8 +18,15 @@ std::string Padded(std::string text, std::size_t width) {
   return text;
 }
 
+// A port that succeeded is "ok" unless it was only checked or found matching.
+std::string ResultName(const BatchPortResult& result) {
+  const bool written = result.status != kPortMatches && result.status != kPortAlreadyMatches;
+  return result.ok && written ? std::string(kPortOk) : result.status;
+}
+
 std::string Outcome(const BatchPortResult& result) {
-  return result.ok ? "OK " + result.message : std::string(result.status) + ": " + result.message;
+  if (ResultName(result) == kPortOk) return "OK " + result.message;
+  return result.message.empty() ? result.status : result.status + ": " + result.message;
 }
 
 }  // namespace
@@ -85,8 +92,8 @@ std::string BatchSummary(const std::vector<BatchPortResult>& results, int planNo
   for (const BatchPortResult& r : results) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", r.seconds);
-    rows.push_back({r.port, std::to_string(r.node.value_or(planNode)), std::string(r.ok ? kPortOk : r.status),
-                    seconds, r.message});
+    rows.push_back({r.label.empty() ? r.port : r.label + " " + r.port,
+                    std::to_string(r.node.value_or(planNode)), ResultName(r), seconds, r.message});
   }
   std::array<std::size_t, 4> widths{};
   for (const auto& row : rows) {

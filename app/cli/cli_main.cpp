@@ -17,12 +17,15 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/cli/batch_command.h"
+#include "app/cli/batch_ports.h"
 #include "app/cli/batch_progress.h"
 #include "app/cli/canopen_script.h"
 #include "app/cli/check_command.h"
@@ -181,6 +184,14 @@ int CommitPlan(const gw20::plans::Plan& plan, gw20::app::AppState& state, gw20::
 int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan, gw20::app::AppState& state,
              gw20::app::Main_F& mainForm, const gw20::cli::PrintedMessages& messages,
              const gw20::cli::WorkingFolder& folder) {
+  if (options.skipMatching) {
+    // As check would say it: a controller that holds the plan is left as it is.
+    const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
+    if (gw20::cli::CheckAgainstPlan(plan, stored, gw20::plans::ChainOf(state.modules)).Holds()) {
+      std::cout << gw20::cli::kPortAlreadyMatches << std::endl;
+      return kExitConnected;
+    }
+  }
   const auto differences = gw20::plans::ChainDifferences(plan.modules, gw20::plans::ChainOf(state.modules));
   if (!differences.empty()) {
     std::cerr << "gw20cli: the modules connected are not the plan's chain; nothing written:\n";
@@ -261,6 +272,41 @@ int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
   const auto written = gw20::cli::WritePlanEds(plan, firmware, services, std::cerr);
   if (!written.path) return written.exitCode;
   std::cout << written.path->string() << std::endl;
+  return kExitConnected;
+}
+
+// What apply or batch would do, port by port, with no port opened: the node,
+// the EDS file's full path and the words each EEPROM block would get, made by
+// the page's own commit preparation as eds makes them.
+int RunDryRun(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
+              const std::vector<std::pair<std::string, int>>& ports) {
+  gw20::qtui::QtEventPump qtEvents;
+  gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, {});
+  gw20::cli::PrintedMessages messages(std::cerr);
+  gw20::qtui::QtTickCounter ticks;
+  gw20::qtui::QtCalendarClock clock;
+  gw20::cli::WorkingFolder folder(options.outDir);
+  gw20::qtui::QtSerialPort port({});  // never opened
+  gw20::ui::NoFileDialogs none;
+  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
+  // No EEPROM word holds the firmware; the EDS file it goes into is not written.
+  const auto firmware = gw20::plans::ParseFirmwareText(plan.firmware).value_or(gw20::link::FirmwareFields{});
+  std::ostringstream text;
+  for (const auto& [name, node] : ports) {
+    gw20::plans::Plan one = plan;
+    one.nodeId = node;
+    const auto commit = gw20::cli::PreparePlanCommit(one, firmware, services, std::cerr);
+    if (!commit.prepared) {
+      messages.Flush();
+      std::cerr << "gw20cli: " << name << " node " << node << ": nothing would be written" << std::endl;
+      return gw20::cli::kExitUsage;
+    }
+    text << name << " node " << node << ": "
+         << std::filesystem::absolute(folder.Path() / commit.prepared->fileName).string() << "\n";
+    for (const auto& block : commit.blocks) text << "  " << gw20::cli::BlockText(block) << "\n";
+  }
+  // Printed whole or not at all: a plan refused at the third port shows no half plan.
+  std::cout << text.str() << std::flush;
   return kExitConnected;
 }
 
@@ -405,7 +451,7 @@ int main(int argc, char* argv[]) {
   // A device named with --port that is not there is named first, as given.
   if (options.port.kind == gw20::ui::AddressKind::Device && !std::filesystem::exists(options.port.device)) {
     std::cerr << "gw20cli: " << options.port.text << ": there is no such device\n";
-    return kExitFailed;
+    return options.dryRun ? gw20::cli::kExitUsage : kExitFailed;
   }
 
   QCoreApplication application(argc, argv);
@@ -453,6 +499,25 @@ int main(int argc, char* argv[]) {
       return kExitUsage;
     }
     if (filesRefused(&*read.plan)) return kExitUsage;
+    // Every port usable, or none is touched: a line half done for a port
+    // that was never there is worse than one not started.
+    if (const auto unusable = gw20::cli::UnusablePorts(options.ports, !options.dryRun, EnvironmentVariable);
+        !unusable.empty()) {
+      for (const auto& line : unusable) std::cerr << "gw20cli: " << line << "\n";
+      std::cerr << "gw20cli: nothing was sent: "
+                << (unusable.size() == 1 ? "1 port is" : std::to_string(unusable.size()) + " ports are")
+                << " unusable" << std::endl;
+      return kExitUsage;
+    }
+    if (options.dryRun) {
+      std::vector<std::pair<std::string, int>> ports;
+      for (std::size_t i = 0; i < options.ports.size(); ++i) {
+        const std::string& label = options.labels[i];
+        ports.emplace_back((label.empty() ? "" : label + " ") + options.ports[i],
+                           options.nodes.empty() ? read.plan->nodeId : options.nodes[i]);
+      }
+      return RunDryRun(options, *read.plan, ports);
+    }
     const std::filesystem::path self = gw20::qtui::ToLatin1(QCoreApplication::applicationFilePath());
     return gw20::cli::RunBatch(options, *read.plan, self, std::cout, ::isatty(STDOUT_FILENO) == 1);
   }
@@ -489,6 +554,9 @@ int main(int argc, char* argv[]) {
     plan.nodeId = *options.planNode;
   }
   if (filesRefused(&plan)) return kExitUsage;
+  if (options.dryRun) {
+    return RunDryRun(options, plan, {{options.port.text, plan.nodeId}});
+  }
   // A batch that went away must not end the commit by SIGPIPE: progress is only its display.
   if (options.progressFd >= 0) std::signal(SIGPIPE, SIG_IGN);
   gw20::cli::CliOptions planned = options;

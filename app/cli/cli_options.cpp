@@ -2,6 +2,9 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QString>
 #include <QStringList>
 #include <algorithm>
@@ -20,20 +23,21 @@
 #include "platform/qt/latin1.h"
 #include "platform/ui/console_address.h"
 #include "platform/ui/numbers.h"
+#include "platform/ui/regular_file.h"
 #include "platform/ui/writable_folder.h"
 
 namespace gw20::cli {
 namespace {
 
 // The options besides --help and the connection options, by what they take.
-constexpr std::string_view kSwitches[] = {"--json",      "--list",        "--verify",
-                                          "--no-verify", "--safe-order",  "--controller-order",
-                                          "--type-back", "--no-type-back"};
+constexpr std::string_view kSwitches[] = {
+    "--json",      "--list",         "--verify",  "--no-verify",     "--safe-order", "--controller-order",
+    "--type-back", "--no-type-back", "--dry-run", "--skip-matching", "--check"};
 constexpr std::string_view kValueOptions[] = {
     "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
     "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
     "--com2-checksum", "--com2-timeout", "--out",           "--record",       "--firmware",   "--ports",
-    "--nodes",         "--report",       "--progress-fd"};
+    "--nodes",         "--report",       "--progress-fd",   "--ports-file",   "--retry"};
 // save: the EDS file whose texts the plan keeps.
 constexpr std::string_view kSaveValueOptions[] = {"--eds"};
 
@@ -182,12 +186,23 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
   if (const auto option = firstGiven({"--firmware"}); !option.empty() && command != "eds") {
     throw CliUsageError(option + " goes with eds, not " + command);
   }
-  if (const auto option = firstGiven({"--progress-fd"}); !option.empty() && command != "apply") {
+  // A batch's check reports its progress as its apply does.
+  if (const auto option = firstGiven({"--progress-fd"});
+      !option.empty() && command != "apply" && command != "check") {
     throw CliUsageError(option + " goes with apply, not " + command);
   }
-  if (const auto option = firstGiven({"--ports", "--nodes", "--report"});
+  if (const auto option = firstGiven({"--skip-matching"});
+      !option.empty() && command != "apply" && command != "batch") {
+    throw CliUsageError(option + " goes with apply or batch, not " + command);
+  }
+  if (const auto option =
+          firstGiven({"--ports", "--nodes", "--report", "--ports-file", "--retry", "--check"});
       !option.empty() && command != "batch") {
     throw CliUsageError(option + " goes with batch, not " + command);
+  }
+  if (const auto option = firstGiven({"--dry-run"});
+      !option.empty() && command != "apply" && command != "batch") {
+    throw CliUsageError(option + " goes with apply or batch, not " + command);
   }
   if (const auto option = firstGiven({"--eds"}); !option.empty() && command != "save") {
     throw CliUsageError(option + " goes with save, not " + command);
@@ -247,12 +262,19 @@ void CheckPlanCommandOptions(const std::string& command, const FirstGiven& first
   }
 }
 
+// The items of a list, each without the blanks around it: "COM1, COM2" as a
+// shell keeps it when quoted.
 std::vector<std::string_view> CommaSeparated(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t";
   std::vector<std::string_view> parts;
   for (std::size_t start = 0;;) {
     const auto comma = text.find(',', start);
-    parts.push_back(
-        text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
+    std::string_view part =
+        text.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+    const auto first = part.find_first_not_of(kBlanks);
+    part = first == std::string_view::npos ? std::string_view() : part.substr(first);
+    part = part.substr(0, part.find_last_not_of(kBlanks) + 1);
+    parts.push_back(part);
     if (comma == std::string_view::npos) return parts;
     start = comma + 1;
   }
@@ -279,38 +301,182 @@ void ParseApplyOptions(const std::optional<std::string>& node, const std::option
   options.progressFd = static_cast<int>(*number);
 }
 
-void ParseBatchOptions(const std::optional<std::string>& ports, const std::optional<std::string>& nodes,
-                       const std::optional<std::string>& report, CliOptions& options) {
-  if (!ports || ports->empty()) throw CliUsageError("batch needs --ports P1,P2,...");
-  for (const std::string_view text : CommaSeparated(*ports)) {
-    if (text.empty()) throw CliUsageError("--ports " + *ports + ": a port is missing between commas");
-    const ui::ConsoleAddress one = ParsePort("--ports", text);
+// A batch's port as given, before it is checked: where it was given (for
+// messages), its text, and the node and label given with it.
+struct GivenPort {
+  std::string where;
+  std::string text;
+  std::optional<int> node;
+  std::string label;
+};
+
+// Lists of ports are kilobytes; anything this large is no list of ours.
+constexpr std::size_t kMaxListFileBytes = std::size_t{1} << 20;
+
+std::string ReadListFile(const std::string& option, const std::string& path) {
+  if (path.empty()) throw CliUsageError(option + " needs a file");
+  // Read as a plan is read: a FIFO or a device at the name is refused, never waited on.
+  const ui::FileReadResult read = ui::ReadRegularFile(path, kMaxListFileBytes);
+  if (!read.ok) throw CliUsageError(option + " " + path + ": " + read.reason);
+  if (read.text.size() > kMaxListFileBytes) {
+    throw CliUsageError(option + " " + path + ": larger than " + std::to_string(kMaxListFileBytes >> 10) +
+                        " KiB");
+  }
+  return read.text;
+}
+
+// One port a line: PORT [NODE] [LABEL...]; blank lines and lines starting
+// with "#" are skipped. A second word that is a whole number is the node.
+std::vector<GivenPort> PortsFileLines(const std::string& path) {
+  const std::string text = ReadListFile("--ports-file", path);
+  constexpr std::string_view kBlanks = " \t\r";
+  std::vector<GivenPort> ports;
+  std::size_t number = 0;
+  for (std::size_t start = 0; start < text.size();) {
+    auto end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string_view line = std::string_view(text).substr(start, end - start);
+    start = end + 1;
+    ++number;
+    const auto word = [&line, kBlanks]() {
+      const auto first = line.find_first_not_of(kBlanks);
+      line = first == std::string_view::npos ? std::string_view() : line.substr(first);
+      const auto after = std::min(line.find_first_of(kBlanks), line.size());
+      const std::string_view taken = line.substr(0, after);
+      line = line.substr(after);
+      return taken;
+    };
+    const std::string_view port = word();
+    if (port.empty() || port.starts_with('#')) continue;
+    GivenPort given{"--ports-file " + path + " line " + std::to_string(number), std::string(port), {}, {}};
+    std::string_view rest = line;
+    const std::string_view second = word();
+    if (!second.empty() && std::isdigit(static_cast<unsigned char>(second.front()))) {
+      given.node = NodeNumber(given.where, second);
+      rest = line;
+    }
+    const auto first = rest.find_first_not_of(kBlanks);
+    if (first != std::string_view::npos) {
+      rest = rest.substr(first);
+      given.label = std::string(rest.substr(0, rest.find_last_not_of(kBlanks) + 1));
+    }
+    ports.push_back(std::move(given));
+  }
+  if (ports.empty()) throw CliUsageError("--ports-file " + path + ": no port in it");
+  return ports;
+}
+
+// The ports a batch report says failed, with their nodes and labels.
+std::vector<GivenPort> FailedPortsOf(const std::string& path) {
+  const std::string text = ReadListFile("--retry", path);
+  QJsonParseError error{};
+  const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+  const QJsonValue ports = document.object().value(QStringLiteral("ports"));
+  if (error.error != QJsonParseError::NoError || !ports.isArray()) {
+    throw CliUsageError("--retry " + path + ": no report of gw20cli batch");
+  }
+  std::vector<GivenPort> failed;
+  for (const QJsonValue& entry : ports.toArray()) {
+    const QJsonObject port = entry.toObject();
+    if (!port.value(QStringLiteral("port")).isString()) {
+      throw CliUsageError("--retry " + path + ": a port without its name");
+    }
+    if (port.value(QStringLiteral("outcome")).toString() != QStringLiteral("failed")) continue;
+    GivenPort given{"--retry " + path,
+                    port.value(QStringLiteral("port")).toString().toLocal8Bit().toStdString(),
+                    {},
+                    port.value(QStringLiteral("label")).toString().toLocal8Bit().toStdString()};
+    if (const QJsonValue node = port.value(QStringLiteral("node")); node.isDouble())
+      given.node = node.toInt();
+    failed.push_back(std::move(given));
+  }
+  return failed;
+}
+
+struct BatchArguments {
+  std::optional<std::string> ports;
+  std::optional<std::string> nodes;
+  std::optional<std::string> portsFile;
+  std::optional<std::string> retry;
+  std::optional<std::string> report;
+};
+
+void ParseBatchOptions(const BatchArguments& args, CliOptions& options) {
+  const int lists = (args.ports ? 1 : 0) + (args.portsFile ? 1 : 0) + (args.retry ? 1 : 0);
+  if (lists == 0) throw CliUsageError("batch needs --ports P1,P2,..., --ports-file FILE or --retry REPORT");
+  if (lists > 1) throw CliUsageError("--ports, --ports-file and --retry exclude each other");
+  if (args.retry && args.nodes)
+    throw CliUsageError("--nodes does not go with --retry: the report holds the nodes");
+  std::vector<GivenPort> given;
+  if (args.ports) {
+    if (args.ports->empty()) throw CliUsageError("batch needs --ports P1,P2,...");
+    for (const std::string_view text : CommaSeparated(*args.ports)) {
+      if (text.empty()) throw CliUsageError("--ports " + *args.ports + ": a port is missing between commas");
+      given.push_back({"--ports " + *args.ports, std::string(text), {}, {}});
+    }
+  } else if (args.portsFile) {
+    given = PortsFileLines(*args.portsFile);
+  } else {
+    given = FailedPortsOf(*args.retry);
+    if (given.empty()) throw CliUsageError("--retry " + *args.retry + ": no port failed in it");
+  }
+  for (const GivenPort& port : given) {
+    const ui::ConsoleAddress one = ParsePort(port.where, port.text);
     // Each apply is handed the port as it opens it: COMn, an absolute path, a server.
-    const std::string port = one.kind == ui::AddressKind::ComPort  ? ui::ComPortAddress(one.comNumber).text
+    const std::string name = one.kind == ui::AddressKind::ComPort  ? ui::ComPortAddress(one.comNumber).text
                              : one.kind == ui::AddressKind::Device ? one.device
                                                                    : one.text;
-    if (std::find(options.ports.begin(), options.ports.end(), port) != options.ports.end()) {
-      throw CliUsageError("--ports " + *ports + ": " + std::string(text) + " is named twice");
+    if (std::find(options.ports.begin(), options.ports.end(), name) != options.ports.end()) {
+      throw CliUsageError(port.where + ": " + port.text + " is named twice");
     }
-    options.ports.push_back(port);
+    options.ports.push_back(name);
+    options.labels.push_back(port.label);
   }
-  if (nodes) {
+  const auto withNode =
+      std::ranges::count_if(given, [](const GivenPort& port) { return port.node.has_value(); });
+  if (withNode != 0 && withNode != static_cast<std::ptrdiff_t>(given.size())) {
+    const auto lacking = std::ranges::find_if(given, [](const GivenPort& port) { return !port.node; });
+    throw CliUsageError(lacking->where + ": give a node ID with every port or with none");
+  }
+  if (withNode != 0 && args.nodes) {
+    throw CliUsageError("--nodes does not go with --ports-file when its lines give the nodes");
+  }
+  const auto addNode = [&options](const std::string& where, int node) {
+    if (std::find(options.nodes.begin(), options.nodes.end(), node) != options.nodes.end()) {
+      throw CliUsageError(where + ": node " + std::to_string(node) +
+                          " is named twice; each controller needs its own");
+    }
+    options.nodes.push_back(node);
+  };
+  for (const GivenPort& port : given) {
+    if (port.node) addNode(port.where, *port.node);
+  }
+  if (const auto& nodes = args.nodes) {
+    const auto countRefused = [&] {
+      return CliUsageError("--nodes " + *nodes + ": give one node ID per port (" +
+                           std::to_string(options.ports.size()) + " ports)");
+    };
     for (const std::string_view text : CommaSeparated(*nodes)) {
-      const int node = NodeNumber("--nodes", text);
-      if (std::find(options.nodes.begin(), options.nodes.end(), node) != options.nodes.end()) {
-        throw CliUsageError("--nodes " + *nodes + ": node " + std::to_string(node) +
-                            " is named twice; each controller needs its own");
+      // FIRST-LAST: a line's machines numbered in a row.
+      const auto dash = text.find('-');
+      const int first = NodeNumber("--nodes", text.substr(0, dash));
+      const int last = dash == std::string_view::npos ? first : NodeNumber("--nodes", text.substr(dash + 1));
+      if (last < first) {
+        throw CliUsageError("--nodes " + std::string(text) +
+                            ": a range goes from the lower node ID to the higher");
       }
-      options.nodes.push_back(node);
+      for (int node = first;; ++node) {
+        // Checked as it grows: a range far longer than the list of ports is refused, not spelled out.
+        if (options.nodes.size() == options.ports.size()) throw countRefused();
+        addNode("--nodes " + *nodes, node);
+        if (node == last) break;
+      }
     }
-    if (options.nodes.size() != options.ports.size()) {
-      throw CliUsageError("--nodes " + *nodes + ": give one node ID per port (" +
-                          std::to_string(options.ports.size()) + " ports)");
-    }
+    if (options.nodes.size() != options.ports.size()) throw countRefused();
   }
-  if (report) {
-    if (report->empty()) throw CliUsageError("--report needs a file");
-    options.reportPath = *report;
+  if (args.report) {
+    if (args.report->empty()) throw CliUsageError("--report needs a file");
+    options.reportPath = *args.report;
   }
 }
 
@@ -454,16 +620,32 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   }
   if (const auto firmware = value("--firmware")) options.firmware = *firmware;
   if (options.command == "apply") ParseApplyOptions(value("--node"), value("--progress-fd"), options);
-  if (options.command == "check" && given("--node"))
-    options.planNode = NodeNumber("--node", *value("--node"));
+  if (options.command == "check") ParseApplyOptions(value("--node"), value("--progress-fd"), options);
   if (const auto eds = value("--eds")) {
     if (eds->empty()) throw CliUsageError("--eds needs a file");
     if (given("--description") || given("--created-by"))
       throw CliUsageError("--eds and --description or --created-by exclude each other");
     options.edsTextsPath = *eds;
   }
+  options.dryRun = given("--dry-run");
+  options.skipMatching = given("--skip-matching");
+  options.check = given("--check");
+  if (options.check) {
+    // A check writes nothing: what would change how it writes has no place.
+    if (const auto option = firstGiven({"--dry-run", "--skip-matching", "--no-verify", "--controller-order",
+                                        "--safe-order", "--out", "--type-back"});
+        !option.empty()) {
+      throw CliUsageError(option + " does not go with --check: it writes nothing");
+    }
+  }
+  if (options.dryRun && (given("--record") || given("--progress-fd") || given("--report"))) {
+    throw CliUsageError("--dry-run writes nothing: it does not go with " +
+                        firstGiven({"--record", "--progress-fd", "--report"}));
+  }
   if (options.command == "batch")
-    ParseBatchOptions(value("--ports"), value("--nodes"), value("--report"), options);
+    ParseBatchOptions(
+        {value("--ports"), value("--nodes"), value("--ports-file"), value("--retry"), value("--report")},
+        options);
   if (const auto option = firstGiven({"--guarding", "--heartbeat"});
       !option.empty() && options.command != "canopen") {
     throw CliUsageError(option + " goes with canopen, not " + options.command);
@@ -490,7 +672,7 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   const bool commits =
       (options.command == "canopen" || options.command == "devicenet" || options.command == "eds" ||
        options.command == "apply" || options.command == "batch") &&
-      !options.devicenet.list;
+      !options.devicenet.list && !options.check;
   std::string why;
   if (commits && options.outDir.empty() && !ui::CanCreateFilesIn(".", &why)) {
     throw CliUsageError("the current directory " + ui::CurrentFolder().string() +

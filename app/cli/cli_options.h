@@ -21,8 +21,11 @@
 //   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
 //   gw20cli [--port ADDRESS] apply PLAN [--node N] [--out DIR] [--no-verify]
 //           [--controller-order] [--type-back] [--record FILE] [--progress-fd N]
+//           [--dry-run] [--skip-matching]
 //   gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]
-//           [--out DIR] [--no-verify] [--controller-order] [--type-back]
+//           [--out DIR] [--no-verify] [--controller-order] [--type-back] [--dry-run]
+//           [--skip-matching] [--check]
+//   gw20cli batch PLAN (--ports-file FILE | --retry REPORT) [options as above]
 
 #include <optional>
 #include <stdexcept>
@@ -57,8 +60,16 @@ struct CliOptions {
   // port); the report to write (empty: none).
   std::vector<std::string> ports;
   std::vector<int> nodes;
+  // batch: the machine's name by port (--ports-file, --retry); "" for none.
+  std::vector<std::string> labels;
+  // batch: a port whose controller already holds the plan is not written.
+  bool skipMatching = false;
+  // batch: every port checked against the plan, nothing written.
+  bool check = false;
   std::string reportPath;
   std::string firmware;  // eds: the firmware the file names, as given; empty: none given
+  // apply, batch: print what would be written, per port, and open no port.
+  bool dryRun = false;
   bool help = false;
   bool version = false;  // print "gw20cli " and the release, and stop
   // --port as given (a device path made absolute); COM1 when not given.

@@ -60,8 +60,8 @@ ScanAnswers ScanAnswersOf(const plans::Plan& plan) {
   return answers;
 }
 
-PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
-                           ui::Services& services, std::ostream& err) {
+PlanCommit PreparePlanCommit(const plans::Plan& plan, const link::FirmwareFields& firmware,
+                             ui::Services& services, std::ostream& err) {
   app::AppState state;
   plans::SetGatewayParameters(plan, state.params);
   plans::LoadChain(plan, state.modules);
@@ -94,11 +94,20 @@ PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& 
     const ChoiceOutcome outcome = MakeDeviceNetChoices(page, state.choices, plan, problem);
     if (outcome != ChoiceOutcome::Made) {
       if (!problem.empty()) err << "gw20cli: " << problem << std::endl;
-      return {std::nullopt, 2};
+      return {std::nullopt, {}, 2};
     }
     prepared = page.PrepareCommit();
   }
-  if (!prepared) return {std::nullopt, 1};
+  if (!prepared) return {std::nullopt, {}, 1};
+  // PrepareCommit left the image in the state, as Finish leaves it before sending.
+  return {std::move(prepared), WrittenBlocks(state.eeprom, plan.profile == plans::Profile::DeviceNet), 0};
+}
+
+PlanEdsResult WritePlanEds(const plans::Plan& plan, const link::FirmwareFields& firmware,
+                           ui::Services& services, std::ostream& err) {
+  const PlanCommit commit = PreparePlanCommit(plan, firmware, services, err);
+  if (!commit.prepared) return {std::nullopt, commit.exitCode};
+  const auto& prepared = commit.prepared;
   const std::filesystem::path path = services.folder.Path() / prepared->fileName;
   eds::StagedFile file;
   auto written = file.Stage(path, prepared->fileText);
@@ -142,13 +151,23 @@ std::string LocalTimeNow() {
   return now.toOffsetFromUtc(now.offsetFromUtc()).toString(Qt::ISODate).toStdString();
 }
 
+namespace {
+
+QJsonObject BlockJson(const WrittenBlock& b) {
+  QJsonArray words;
+  for (const std::uint32_t w : b.words) words.append(static_cast<double>(w));
+  return QJsonObject{{"block", b.block}, {"address", b.address}, {"words", words}};
+}
+
+}  // namespace
+
+std::string BlockText(const WrittenBlock& block) {
+  return QJsonDocument(BlockJson(block)).toJson(QJsonDocument::Compact).toStdString();
+}
+
 std::string CommissioningRecordJson(const CommissioningRecord& record) {
   QJsonArray blocks;
-  for (const WrittenBlock& b : record.blocks) {
-    QJsonArray words;
-    for (const std::uint32_t w : b.words) words.append(static_cast<double>(w));
-    blocks.append(QJsonObject{{"block", b.block}, {"address", b.address}, {"words", words}});
-  }
+  for (const WrittenBlock& b : record.blocks) blocks.append(BlockJson(b));
   const QJsonObject root{
       {"controllerPrompt", Text(record.controllerPrompt)},
       {"firmware", Text(record.firmware)},

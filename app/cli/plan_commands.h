@@ -17,6 +17,7 @@
 #include "app/plan_choices.h"
 #include "link/eeprom_layout.h"
 #include "link/eeprom_procedures.h"
+#include "pages/eds_page.h"
 #include "plans/plan.h"
 
 namespace gw20::link {
@@ -42,6 +43,20 @@ using app::MakeDeviceNetChoices;
 // for anything else.
 using plans::ParseFirmwareText;
 
+// The words a commit wrote (link::CommitBlocks), by block number.
+using WrittenBlock = link::CommitBlock;
+
+// What a commit of `plan` would write, made without a controller as
+// WritePlanEds makes it: the EDS file's name and text and the EEPROM words by
+// block. exitCode as PlanEdsResult's when nothing could be prepared.
+struct PlanCommit {
+  std::optional<pages::PreparedCommit> prepared;
+  std::vector<WrittenBlock> blocks;
+  int exitCode = 0;
+};
+PlanCommit PreparePlanCommit(const plans::Plan& plan, const link::FirmwareFields& firmware,
+                             ui::Services& services, std::ostream& err);
+
 struct PlanEdsResult {
   std::optional<std::filesystem::path> path;  // the file written
   int exitCode = 0;                           // 0 written, 1 not written, 2 a choice the page refused
@@ -64,8 +79,6 @@ struct EdsTextsResult {
 };
 EdsTextsResult ReadEdsTexts(const std::filesystem::path& path);
 
-// The words a commit wrote (link::CommitBlocks), by block number.
-using WrittenBlock = link::CommitBlock;
 std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet);
 
 // Hexadecimal SHA-256 of a regular file's bytes; empty when it cannot be read.
@@ -82,6 +95,9 @@ struct CommissioningRecord {
   std::string edsSha256;
   bool verified = false;  // every written word was read back and matched
 };
+// One block as the records write it, on one line:
+// {"address":24,"block":0,"words":[1,2]}.
+std::string BlockText(const WrittenBlock& block);
 // The record as one indented JSON object.
 std::string CommissioningRecordJson(const CommissioningRecord& record);
 // The local time now, ISO 8601 with the offset: "2024-05-01T14:03:07+02:00".

@@ -5,6 +5,7 @@
 #include <QSerialPort>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "platform/ui/serial_port.h"
 

@@ -3,6 +3,11 @@
 // batch of gw20sim controllers with its report is BatchFaults'.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,7 +21,10 @@
 #include "app/cli/cli_options.h"
 #include "link/eeprom_procedures.h"
 #include "link/open_console_port.h"
+#include "plans/plan_file.h"
+#include "platform/qt/qt_serial_port.h"
 #include "tests/e2e/line_plan.h"
+#include "tests/support/sim_process.h"
 #include "tests/support/test_services.h"
 
 namespace gw20::testing {
@@ -38,6 +46,9 @@ TEST(BatchCommand, OptionsAndPlanChecksRefuseBeforeAnyPortIsTouched) {
   EXPECT_EQ(ok.nodes, (std::vector<int>{5, 6}));
   EXPECT_EQ(ok.reportPath, "r.json");
   EXPECT_FALSE(ok.verify);
+  // Ranges mixed with single numbers, in the order given.
+  EXPECT_EQ(Parse("batch p.json --ports COM1,COM2,COM3,COM4,COM5 --nodes 21-23,7,40-40").nodes,
+            (std::vector<int>{21, 22, 23, 7, 40}));
   EXPECT_EQ(Parse("apply p.json --node 9 --progress-fd 3").planNode, 9);
   // apply and batch write the header last unless told otherwise; the profile commands only when asked.
   EXPECT_TRUE(ok.safeOrder);
@@ -53,6 +64,11 @@ TEST(BatchCommand, OptionsAndPlanChecksRefuseBeforeAnyPortIsTouched) {
                           "batch p.json --ports COM1,COM2 --nodes 1",
                           "batch p.json --ports COM1,COM2 --nodes 1,x",
                           "batch p.json --ports COM1,COM2 --nodes 3,3",
+                          "batch p.json --ports COM1,COM2 --nodes 4-3",
+                          "batch p.json --ports COM1,COM2 --nodes 1-3",
+                          "batch p.json --ports COM1,COM2 --nodes 1-2147483647",
+                          "batch p.json --ports COM1,COM2,COM3 --nodes 1-2,2",
+                          "batch p.json --ports COM1,COM2 --nodes 1-",
                           "batch p.json --ports COM1 --port COM2",
                           "batch p.json --ports COM1 --record r.json",
                           "batch p.json --ports COM1 --node 3",
@@ -175,6 +191,189 @@ TEST(BatchCommand, AppliesThatEndOddlyEachGetTheirOwnOutcome) {
   EXPECT_NE(text.find("failing node 7: nothing written: Timeout"), std::string::npos) << text;
   // It wrote nothing, so its exit status alone decides.
   EXPECT_NE(text.find("quiet node 5: OK"), std::string::npos) << text;
+}
+
+// Every port is looked at before any is touched: a missing device, one another
+// program holds and a device named twice (its link beside it) are all named,
+// and the one usable controller hears nothing. Blanks around items are dropped.
+TEST(BatchCommand, UnusablePortsAreAllNamedAndNothingIsSent) {
+  const QString plan = QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json";
+  const auto read = plans::ReadPlan(plan.toStdString());
+  ASSERT_TRUE(read.Ok());
+  const QStringList modules{"--modules", QString::fromStdString(ModuleListOf(*read.plan))};
+  SimProcess usable;
+  SimProcess held;
+  ASSERT_TRUE(usable.Start(modules));
+  ASSERT_TRUE(held.Start(modules));
+  const QString twice = usable.Path("second-name");
+  ASSERT_TRUE(QFile::link(usable.Link(), twice));
+  const QString missing = usable.Path("no-such-tty");
+  qtui::QtSerialPort holder(held.Link().toStdString());
+  ASSERT_EQ(holder.Open().status, ui::OpenStatus::Opened);
+
+  const CliRun run = RunCli({"batch", plan, "--ports",
+                             " " + usable.Link() + " , " + missing + ",\t" + twice + "," + held.Link(),
+                             "--nodes", "5, 6 ,7,8", "--out", usable.Dir()});
+  EXPECT_EQ(run.exitCode, 2);
+  const QByteArrayList lines = run.err.split('\n');
+  ASSERT_EQ(lines.size(), 4) << run.err.constData();
+  EXPECT_EQ(lines[0], "gw20cli: " + missing.toLocal8Bit() + ": there is no such device");
+  EXPECT_EQ(lines[1],
+            "gw20cli: " + twice.toLocal8Bit() + ": the same device as " + usable.Link().toLocal8Bit());
+  EXPECT_TRUE(lines[2].startsWith("gw20cli: " + held.Link().toLocal8Bit() + ": ")) << lines[2].constData();
+  EXPECT_TRUE(lines[2].endsWith("is in use by another program")) << lines[2].constData();
+  EXPECT_EQ(lines[3], "gw20cli: nothing was sent: 3 ports are unusable");
+  EXPECT_TRUE(usable.Transcript().isEmpty()) << usable.Transcript().join('|').toStdString();
+  EXPECT_FALSE(QFile::exists(usable.Path("COPn5.eds")));
+
+  // Released, the same ports without the bad ones make a batch that runs.
+  holder.Close();
+  const CliRun good = RunCli({"batch", plan, "--ports", usable.Link() + " , " + held.Link(), "--nodes", "5,6",
+                              "--out", usable.Dir(), "--no-verify"});
+  EXPECT_EQ(good.exitCode, 0) << good.err.constData();
+}
+
+// A dry run opens no port: the controller hears nothing and no file is
+// written; it prints the words a commit writes, as the record of the real
+// apply then lists them (block 0 holds the commit's time as well).
+TEST(BatchCommand, DryRunPrintsWhatACommitWouldWriteAndSendsNothing) {
+  const QString plan = QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json";
+  const auto read = plans::ReadPlan(plan.toStdString());
+  ASSERT_TRUE(read.Ok());
+  const QString chain = QString::fromStdString(ModuleListOf(*read.plan));
+  const auto start = [&chain](SimProcess& sim) {
+    return sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", chain});
+  };
+  SimProcess first;
+  SimProcess second;
+  ASSERT_TRUE(start(first));
+  ASSERT_TRUE(start(second));
+  const QByteArray blank = first.ReadFile("eeprom");
+
+  const CliRun batch = RunCli({"batch", plan, "--ports", first.Link() + "," + second.Link(), "--nodes",
+                               "21-22", "--out", first.Dir(), "--dry-run"});
+  EXPECT_EQ(batch.exitCode, 0) << batch.err.constData();
+  const QByteArrayList lines = batch.out.split('\n');
+  ASSERT_EQ(lines.size(), 6) << batch.out.constData();
+  EXPECT_EQ(lines[0], first.Link().toLocal8Bit() + " node 21: " + first.Path("COPn21.eds").toLocal8Bit());
+  EXPECT_EQ(lines[3], second.Link().toLocal8Bit() + " node 22: " + first.Path("COPn22.eds").toLocal8Bit());
+  EXPECT_TRUE(lines[1].startsWith("  {\"address\":")) << lines[1].constData();
+
+  const CliRun apply = RunCli({"--port", first.Link(), "apply", plan, "--out", first.Dir(), "--dry-run"});
+  EXPECT_EQ(apply.exitCode, 0) << apply.err.constData();
+  // Refused as the real commands refuse, with exit status 2.
+  const CliRun badNode = RunCli({"--port", first.Link(), "apply", plan, "--node", "200", "--dry-run"});
+  EXPECT_EQ(badNode.exitCode, 2);
+  const CliRun missing = RunCli({"batch", plan, "--ports", first.Link() + "," + first.Path("gone"), "--nodes",
+                                 "1,2", "--out", first.Dir(), "--dry-run"});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_EQ(missing.err, "gw20cli: " + first.Path("gone").toLocal8Bit() +
+                             ": there is no such device\ngw20cli: nothing was sent: 1 port is unusable");
+  EXPECT_EQ(RunCli({"check", plan, "--dry-run"}).exitCode, 2);
+
+  EXPECT_TRUE(first.Transcript().isEmpty()) << first.Transcript().join('|').toStdString();
+  EXPECT_TRUE(second.Transcript().isEmpty()) << second.Transcript().join('|').toStdString();
+  EXPECT_EQ(first.ReadFile("eeprom"), blank);
+  EXPECT_FALSE(QFile::exists(first.Path("COPn21.eds")));
+
+  // The real apply writes the words the dry run printed.
+  const CliRun real = RunCli(
+      {"--port", first.Link(), "apply", plan, "--out", first.Dir(), "--record", first.Path("record.json")});
+  ASSERT_EQ(real.exitCode, 0) << real.err.constData();
+  const QJsonArray recorded =
+      QJsonDocument::fromJson(first.ReadFile("record.json")).object()["blocks"].toArray();
+  const QByteArrayList printed = apply.out.split('\n').mid(1);
+  ASSERT_EQ(printed.size(), recorded.size()) << apply.out.constData();
+  for (qsizetype i = 0; i < printed.size(); ++i) {
+    const QJsonObject dry = QJsonDocument::fromJson(printed[i].trimmed()).object();
+    const QJsonObject wrote = recorded[i].toObject();
+    EXPECT_EQ(dry["block"], wrote["block"]);
+    EXPECT_EQ(dry["address"], wrote["address"]);
+    EXPECT_EQ(dry["words"].toArray().size(), wrote["words"].toArray().size());
+    if (dry["block"].toInt() != 0) {
+      EXPECT_EQ(dry["words"], wrote["words"]) << i;
+    }
+  }
+}
+
+// A line from a ports file: labels in the live lines, the summary and the
+// report; a check of every port that writes nothing; a retry of the ports
+// that failed, with their nodes and labels; controllers that already hold
+// the plan left unwritten.
+TEST(BatchCommand, ALineFromAPortsFileIsCheckedRetriedAndSkippedWhereItMatches) {
+  const QString plan = QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json";
+  const auto read = plans::ReadPlan(plan.toStdString());
+  ASSERT_TRUE(read.Ok());
+  // The third machine lacks a module: its apply fails, nothing written.
+  const QStringList chains{QString::fromStdString(ModuleListOf(*read.plan)),
+                           QString::fromStdString(ModuleListOf(*read.plan)), "01:RA412"};
+  std::array<SimProcess, 3> sims;
+  QString list = "# press line\n";
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(sims[i].Start({"--eeprom", sims[i].Path("eeprom"), "--modules", chains[i]}));
+    list += QString("  %1\t%2 Press %3  \n").arg(sims[i].Link()).arg(21 + i).arg(i + 1);
+  }
+  const QString dir = sims[0].Dir();
+  QFile file(dir + "/line.txt");
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(list.toLocal8Bit());
+  file.close();
+  const auto reportPorts = [](const QString& path) {
+    QFile report(path);
+    return report.open(QIODevice::ReadOnly)
+               ? QJsonDocument::fromJson(report.readAll()).object()["ports"].toArray()
+               : QJsonArray();
+  };
+
+  const CliRun first = RunCli(
+      {"batch", plan, "--ports-file", dir + "/line.txt", "--out", dir, "--report", dir + "/first.json"});
+  EXPECT_EQ(first.exitCode, 1) << first.err.constData();
+  EXPECT_TRUE(first.out.contains("Press 3 " + sims[2].Link().toLocal8Bit() + " node 23: nothing written"))
+      << first.out.constData();
+  QJsonArray ports = reportPorts(dir + "/first.json");
+  ASSERT_EQ(ports.size(), 3);
+  EXPECT_EQ(ports[0].toObject()["label"], "Press 1");
+  EXPECT_EQ(ports[2].toObject()["node"], 23);
+  EXPECT_EQ(ports[2].toObject()["outcome"], "failed");
+  std::array<QByteArray, 3> written;
+  for (int i = 0; i < 3; ++i) written[i] = sims[i].ReadFile("eeprom");
+
+  // A check writes nothing: the two written controllers match, the third differs in its chain.
+  const CliRun check =
+      RunCli({"batch", plan, "--check", "--ports-file", dir + "/line.txt", "--report", dir + "/check.json"});
+  EXPECT_EQ(check.exitCode, 1) << check.err.constData();
+  ports = reportPorts(dir + "/check.json");
+  ASSERT_EQ(ports.size(), 3);
+  EXPECT_EQ(ports[0].toObject()["status"], "matches");
+  const QJsonArray differences = ports[2].toObject()["differences"].toArray();
+  EXPECT_FALSE(differences.isEmpty());
+  EXPECT_EQ(ports[2].toObject()["status"], QString("differs (%1)").arg(differences.size()));
+  EXPECT_TRUE(check.out.contains("Press 2 " + sims[1].Link().toLocal8Bit() + " node 22: matches"))
+      << check.out.constData();
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(sims[i].ReadFile("eeprom"), written[i]) << i;
+
+  // The retry takes only the failed port, with its node and label.
+  const CliRun retry = RunCli({"batch", plan, "--retry", dir + "/first.json", "--skip-matching", "--out", dir,
+                               "--report", dir + "/retry.json"});
+  EXPECT_EQ(retry.exitCode, 1);
+  ports = reportPorts(dir + "/retry.json");
+  ASSERT_EQ(ports.size(), 1);
+  EXPECT_EQ(ports[0].toObject()["port"], sims[2].Link());
+  EXPECT_EQ(ports[0].toObject()["node"], 23);
+  EXPECT_EQ(ports[0].toObject()["label"], "Press 3");
+
+  // Controllers that already hold the plan are not written again.
+  const CliRun again = RunCli({"batch", plan, "--ports", sims[0].Link() + "," + sims[1].Link(), "--nodes",
+                               "21-22", "--skip-matching", "--out", dir, "--report", dir + "/again.json"});
+  EXPECT_EQ(again.exitCode, 0) << again.err.constData();
+  ports = reportPorts(dir + "/again.json");
+  ASSERT_EQ(ports.size(), 2);
+  EXPECT_EQ(ports[0].toObject()["status"], "already matches");
+  EXPECT_EQ(sims[0].ReadFile("eeprom"), written[0]);
+
+  for (const char* bad : {"--ports-file", "--retry"}) {
+    EXPECT_EQ(RunCli({"batch", plan, bad, dir}).exitCode, 2) << bad;  // a folder
+  }
 }
 
 }  // namespace

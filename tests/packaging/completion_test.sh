@@ -44,11 +44,12 @@ expect "--eds" save plan.json --e
 expect "plan.json" diff plan.json pl
 expect "--json" diff plan.json plan.json --
 expect "--port --progress-fd" apply plan.json --p
-expect "--ports" batch plan.json --po
+expect "--ports --ports-file" batch plan.json --po
 expect "--no-verify" apply plan.json --no-v
 expect "--type-back" apply plan.json --t
-expect "--safe-order" batch plan.json --s
+expect "--safe-order --skip-matching" batch plan.json --s
 expect "--controller-order" apply plan.json --co
+expect "--dry-run" batch plan.json --d
 expect "--heartbeat" canopen --h
 expect "" devicenet --h
 # Values: the lists of each option, also after --option=.
@@ -71,6 +72,8 @@ expect "out.d plan.json record.json" apply ""
 expect "plan.json" save pl
 expect "out.d" canopen --out ""
 expect "out.d plan.json record.json" apply plan.json --record ""
+expect "out.d plan.json record.json" batch plan.json --retry ""
+expect "--skip-matching" batch plan.json --sk
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
