@@ -43,6 +43,7 @@ struct BatchPortResult {
   int exitStatus = -1;  // the apply's exit status; -1 when it ended by a signal or never started
   // ok: the EDS file's path; otherwise the reason, in the apply's words.
   std::string message;
+  std::vector<std::string> details;     // what the apply listed below its reason: a chain mismatch's slots
   std::vector<std::string> errorLines;  // everything the apply wrote to standard error
   std::string startTime;                // ISO 8601, local time with its offset
   std::string endTime;
@@ -50,11 +51,15 @@ struct BatchPortResult {
   std::string recordJson;  // the commissioning record the apply wrote; empty: none
 };
 
-// The reason of a failed apply from its standard error: the last line (the
-// tool puts the reason there) with the note that the EEPROM is only partly
+// The reason of a failed apply from its standard error: the last line that
+// is not indented (the tool puts the reason there, its details indented
+// below it) with the note that the EEPROM is only partly
 // written when it comes just before it, and the hint to check the adapter
 // when a line blamed the port's device; "gw20cli: " prefixes dropped.
 std::string FailureMessage(const std::vector<std::string>& errorLines);
+// The indented lines below that reason, without their indent: every
+// differing slot of a chain mismatch.
+std::vector<std::string> FailureDetails(const std::vector<std::string>& errorLines);
 
 // Runs `self apply` of `plan` (read from options.planPath, checked with
 // BatchProblem) for every port of `options` at once (`self`: this program's

@@ -105,6 +105,18 @@ TEST(BatchCommand, ProgressLinesReadBackAndTheFailureIsTheApplysLastWord) {
   const std::string hint(link::kAdapterHint);
   EXPECT_EQ(cli::FailureMessage({"gw20cli: no echo of \"1\"; /dev/x hung up: " + hint, partly, "Timeout"}),
             partly + " Timeout (" + hint + ")");
+  // A chain mismatch: its heading is the reason, every slot below it a detail.
+  const std::vector<std::string> mismatch{
+      "gw20cli: the modules connected are not the plan's chain; nothing written:",
+      "gw20cli:   slot 2: expected 0B RA850 (type code 08, data format 02), found no module",
+      "gw20cli:   slot 3: expected 0C RA850 (type code 08, data format 02), found no module"};
+  EXPECT_EQ(cli::FailureMessage(mismatch),
+            "the modules connected are not the plan's chain; nothing written:");
+  EXPECT_EQ(cli::FailureDetails(mismatch),
+            (std::vector<std::string>{
+                "slot 2: expected 0B RA850 (type code 08, data format 02), found no module",
+                "slot 3: expected 0C RA850 (type code 08, data format 02), found no module"}));
+  EXPECT_TRUE(cli::FailureDetails({partly, "Timeout"}).empty());
 }
 
 TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
@@ -121,7 +133,7 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
   EXPECT_EQ(live.str(),
             "\r\x1b[2KCOM1 node 5  waiting\n\r\x1b[2KCOM2 node 6  waiting\n"
             "\x1b[2A\r\x1b[2KCOM1 node 5  connect   10%\n\r\x1b[2KCOM2 node 6  waiting\n"
-            "\x1b[2A\r\x1b[2KCOM1 node 5  OK /out/ZELKDNS \n\r\x1b[2KCOM2 node 6  waiting\n");
+            "\x1b[2A\r\x1b[2KCOM1 node 5  OK /out/ZELKDNS\u2026\n\r\x1b[2KCOM2 node 6  waiting\n");
 
   std::ostringstream plain;
   cli::BatchDisplay log(plain, false, {"COM1 node 5"});
@@ -142,6 +154,34 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
             "port         node  result           time (s)  EDS file or message\n"
             "COM1         5     ok               5.7       /out/ZELKDNS 5.eds\n"
             "/dev/pts/12  7     nothing written  6.0       Timeout\n");
+
+  // Long port names are shortened in the middle, long messages wrapped, a
+  // chain mismatch's slots listed below its reason: nothing passes 80 columns.
+  const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+  EXPECT_EQ(cli::ShortenedInTheMiddle(byId, 32), "/dev/serial/by-id/usb-FTD\u2026-port0");
+  EXPECT_EQ(cli::ShortenedInTheMiddle("COM1", 32), "COM1");
+  failed.port = byId;
+  failed.message = "the modules connected are not the plan's chain; nothing written:";
+  failed.details = {"slot 1: expected 0A RA850 (type code 08, data format 02), found no module",
+                    "slot 2: expected 0B RA850 (type code 08, data format 02), found no module"};
+  const std::string summary = cli::BatchSummary({done, failed}, 7);
+  EXPECT_EQ(summary,
+            "port                              node  result           time (s)\n"
+            "    EDS file or message\n"
+            "COM1                              5     ok               5.7\n"
+            "    /out/ZELKDNS 5.eds\n"
+            "/dev/serial/by-id/usb-FTD\u2026-port0  7     nothing written  6.0\n"
+            "    the modules connected are not the plan's chain; nothing written:\n"
+            "      slot 1: expected 0A RA850 (type code 08, data format 02), found no module\n"
+            "      slot 2: expected 0B RA850 (type code 08, data format 02), found no module\n");
+  // Short port names leave the message its column, wrapped within it.
+  failed.port = "COM2";
+  std::istringstream lines(cli::BatchSummary({done, failed}, 7));
+  int count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    EXPECT_LE(line.size(), 79U) << line;
+  }
+  EXPECT_EQ(count, 1 + 1 + 2 + 2 * 2);
 }
 
 // Stand-ins for the apply, told apart by their port: one that closes its
