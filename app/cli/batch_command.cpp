@@ -515,18 +515,23 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
 }
 
 std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results) {
+  // The applies' lines are the controller's 8-bit text and the program's
+  // own: Latin-1, one byte one character, whatever the locale.
+  const auto latin1 = [](const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  };
   QJsonArray ports;
   for (const BatchPortResult& r : results) {
     QJsonArray errorLines;
-    for (const auto& line : r.errorLines) errorLines.append(QString::fromLocal8Bit(line));
+    for (const auto& line : r.errorLines) errorLines.append(latin1(line));
     QJsonArray details;
-    for (const auto& line : r.details) details.append(QString::fromLocal8Bit(line));
+    for (const auto& line : r.details) details.append(latin1(line));
     QJsonObject port{
         {"port", QString::fromLocal8Bit(r.port)},
         {"outcome", r.ok ? "ok" : "failed"},
         {"status", QString::fromLatin1(r.status.data(), static_cast<qsizetype>(r.status.size()))},
         {"exitStatus", r.exitStatus},
-        {"message", QString::fromLocal8Bit(r.message)},
+        {"message", r.ok ? QString::fromLocal8Bit(r.message) : latin1(r.message)},  // ok: the EDS file's path
         {"details", details},
         {"stderr", errorLines},
         {"start", QString::fromStdString(r.startTime)},
@@ -537,7 +542,11 @@ std::string BatchReportJson(const std::string& planPath, const std::vector<Batch
     port["record"] = record.isObject() ? QJsonValue(record.object()) : QJsonValue();
     ports.append(port);
   }
-  const QJsonObject report{{"plan", QString::fromLocal8Bit(planPath)}, {"ports", ports}};
+  // The whole path: a report read elsewhere must still name the plan it applied.
+  std::error_code failed;
+  const std::filesystem::path full = std::filesystem::absolute(planPath, failed);
+  const QJsonObject report{{"plan", QString::fromLocal8Bit(failed ? planPath : full.string())},
+                           {"ports", ports}};
   return QJsonDocument(report).toJson(QJsonDocument::Indented).toStdString();
 }
 

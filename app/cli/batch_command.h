@@ -76,8 +76,9 @@ std::vector<std::string> FailureDetails(const std::vector<std::string>& errorLin
 int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::filesystem::path& self,
              std::ostream& out, bool live);
 
-// The --report JSON: the plan and, for each port, its result with the
-// commissioning record embedded.
+// The --report JSON: the plan's whole path and, for each port, its result
+// with the commissioning record embedded; the applies' messages decoded as
+// the Latin-1 they are.
 std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results);
 
 }  // namespace gw20::cli

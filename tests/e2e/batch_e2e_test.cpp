@@ -3,6 +3,9 @@
 // batch of gw20sim controllers with its report is BatchFaults'.
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +17,7 @@
 #include "app/cli/batch_display.h"
 #include "app/cli/batch_progress.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/plan_commands.h"
 #include "link/eeprom_procedures.h"
 #include "link/open_console_port.h"
 #include "tests/e2e/line_plan.h"
@@ -182,6 +186,27 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
     EXPECT_LE(line.size(), 79U) << line;
   }
   EXPECT_EQ(count, 1 + 1 + 2 + 2 * 2);
+}
+
+// The report names the plan by its whole path, reads the applies' lines as
+// Latin-1, and a plan that cannot be hashed says why.
+TEST(BatchCommand, ReportHoldsThePlansWholePathAndLatin1Messages) {
+  cli::BatchPortResult failed;
+  failed.port = "COM2";
+  failed.message = "Module \"RA8\xE9\" answered garbage";
+  failed.errorLines = {"gw20cli: " + failed.message};
+  const QJsonObject report =
+      QJsonDocument::fromJson(QByteArray::fromStdString(cli::BatchReportJson("p.json", {failed}))).object();
+  EXPECT_EQ(report["plan"].toString().toStdString(), (std::filesystem::current_path() / "p.json").string());
+  const QJsonObject port = report["ports"].toArray()[0].toObject();
+  EXPECT_EQ(port["message"].toString(), QString::fromUtf8("Module \"RA8\u00e9\" answered garbage"));
+  EXPECT_EQ(port["stderr"].toArray()[0].toString(), "gw20cli: " + port["message"].toString());
+
+  const ScratchFolder folder("hash");
+  EXPECT_EQ(cli::FileSha256(folder / "gone.json").problem,
+            "cannot read " + (folder / "gone.json").string() +
+                " to hash it for the record: No such file or directory");
+  EXPECT_TRUE(cli::FileSha256(folder.Path()).sha256.empty());
 }
 
 // Stand-ins for the apply, told apart by their port: one that closes its

@@ -301,6 +301,9 @@ TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
 
     // The record names what went where.
     const QJsonObject record = QJsonDocument::fromJson(b.ReadFile("record.json")).object();
+    EXPECT_EQ(record["port"].toString(), b.Link());
+    EXPECT_EQ(record["node"].toInt(), c.commitArgs[c.commitArgs.indexOf("--node") + 1].toInt());
+    EXPECT_EQ(record["version"].toString(), GW20_VERSION);
     EXPECT_EQ(record["controllerPrompt"].toString(), "GW20M>");
     EXPECT_EQ(record["firmware"].toString(), "2.05-2006/03/07");
     EXPECT_EQ(record["verify"].toString(), "passed");
