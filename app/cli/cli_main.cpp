@@ -440,9 +440,15 @@ int main(int argc, char* argv[]) {
     return kExitUsage;
   }
   if (const auto problem = gw20::plans::CheckPlanAgainstChain(*read.plan)) {
-    const gw20::plans::PlanError error{options.planPath, 0, 0, problem->path, problem->reason};
+    const gw20::plans::PlanError error = read.ErrorAt(options.planPath, *problem);
     std::cerr << "gw20cli: " << error.Text() << std::endl;
     return kExitUsage;
+  }
+  if (options.command != "batch") {
+    // Each of a batch's applies says it for itself.
+    if (const auto warning = gw20::plans::FieldPortWarning(*read.plan)) {
+      std::cerr << "gw20cli: " << read.ErrorAt(options.planPath, *warning).Text() << std::endl;
+    }
   }
   if (options.command == "batch") {
     if (const auto problem = gw20::cli::BatchProblem(options, *read.plan)) {
