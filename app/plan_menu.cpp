@@ -101,7 +101,7 @@ void Main_F::OpenPlan_Click() {
   // Choices the chain's lists cannot give would be refused only when the page
   // opens; a plan is refused whole, here.
   if (const auto problem = plans::CheckPlanAgainstChain(*read.plan)) {
-    const plans::PlanError error{path->string(), 0, 0, problem->path, problem->reason};
+    const plans::PlanError error = read.ErrorAt(path->string(), *problem);
     services_.messages.Show(error.Text(), kErrorTitle, ui::MessageButtons::Ok);
     return;
   }

@@ -108,19 +108,27 @@ std::optional<PlanProblem> ChainProblem(const std::vector<PlanModule>& chain) {
   return std::nullopt;
 }
 
+// The page's message says a value overflows; a plan's reader also needs the range.
+std::string RangeText(int low, int high, std::string_view unit) {
+  return " (" + std::to_string(low) + " to " + std::to_string(high) + std::string(unit) + ")";
+}
+
 std::optional<PlanProblem> ErrorControlProblem(const PlanErrorControl& e) {
   const bool heartbeat = e.protocol == ErrorControlProtocol::Heartbeat;
   if (!heartbeat) {
     if (!InRange(e.guardTimeMs, 0, canopen::kMaxErrorControlTime)) {
-      return PlanProblem{"canopen.guardTimeMs", std::string(canopen::kGuardTimeOverflowText)};
+      return PlanProblem{"canopen.guardTimeMs", std::string(canopen::kGuardTimeOverflowText) +
+                                                    RangeText(0, canopen::kMaxErrorControlTime, " ms")};
     }
     if (!InRange(e.lifeTimeFactor, 0, canopen::kMaxLifeTimeFactor)) {
-      return PlanProblem{"canopen.lifeTimeFactor", std::string(canopen::kLifeFactorOverflowText)};
+      return PlanProblem{"canopen.lifeTimeFactor", std::string(canopen::kLifeFactorOverflowText) +
+                                                       RangeText(0, canopen::kMaxLifeTimeFactor, "")};
     }
     if (e.heartbeatTimeMs != 0) return PlanProblem{"canopen.heartbeatTimeMs", "must be 0 with node guarding"};
   } else {
     if (!InRange(e.heartbeatTimeMs, 0, canopen::kMaxErrorControlTime)) {
-      return PlanProblem{"canopen.heartbeatTimeMs", std::string(canopen::kHeartbeatOverflowText)};
+      return PlanProblem{"canopen.heartbeatTimeMs", std::string(canopen::kHeartbeatOverflowText) +
+                                                        RangeText(0, canopen::kMaxErrorControlTime, " ms")};
     }
     if (e.guardTimeMs != 0) return PlanProblem{"canopen.guardTimeMs", "must be 0 with heartbeat"};
     if (e.lifeTimeFactor != 0) return PlanProblem{"canopen.lifeTimeFactor", "must be 0 with heartbeat"};
@@ -153,8 +161,26 @@ std::optional<int> CanBaudIndexOf(Profile profile, int kbps) {
 
 std::optional<int> FieldBaudIndexOf(int bps) { return PositionOf(link::kFieldBitRates, bps); }
 
+std::string ComparedText(std::string_view text) {
+  std::string compared;
+  bool blank = false;
+  for (const char c : text) {
+    if (c == ' ' || c == '\t') {
+      blank = !compared.empty();
+      continue;
+    }
+    if (blank) compared += ' ';
+    blank = false;
+    compared += c;
+  }
+  return compared;
+}
+
 std::optional<int> DefaultConnectionPosition(std::string_view text) {
-  const auto found = std::find(kDefaultConnectionTexts.begin(), kDefaultConnectionTexts.end(), text);
+  const std::string compared = ComparedText(text);
+  const auto found =
+      std::find_if(kDefaultConnectionTexts.begin(), kDefaultConnectionTexts.end(),
+                   [&compared](std::string_view entry) { return ComparedText(entry) == compared; });
   if (found == kDefaultConnectionTexts.end()) return std::nullopt;
   return static_cast<int>(found - kDefaultConnectionTexts.begin());
 }
@@ -230,6 +256,19 @@ std::optional<PlanProblem> CheckPlan(const Plan& plan) {
       return PlanProblem{"canopen", "a DeviceNet plan has no CANopen part"};
   }
   return std::nullopt;
+}
+
+std::optional<PlanProblem> FieldPortWarning(const Plan& plan) {
+  const auto settings = [](const PlanSerial& serial) {
+    return std::to_string(serial.bitRateBps) + " bit/s, checksum " + (serial.checksum ? "on" : "off");
+  };
+  if (plan.fieldPort.bitRateBps == plan.scan.bitRateBps && plan.fieldPort.checksum == plan.scan.checksum) {
+    return std::nullopt;
+  }
+  return PlanProblem{"fieldPort", "warning: " + settings(plan.fieldPort) + " differs from the scan's " +
+                                      settings(plan.scan) +
+                                      ": the gateway will talk to its modules with settings they did not "
+                                      "answer with"};
 }
 
 }  // namespace gw20::plans

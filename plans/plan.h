@@ -104,7 +104,12 @@ std::span<const int> CanBitRates(Profile profile);
 // nullopt for a rate the list does not have.
 std::optional<int> CanBaudIndexOf(Profile profile, int kbps);
 std::optional<int> FieldBaudIndexOf(int bps);
-// The IO_Info position of a default connection text; nullopt for another text.
+// A connection or default text as plans compare it: every run of blanks
+// made one, none at either end, so "Poll " is "Poll" and "INPUT  02(Assembly)"
+// is "INPUT 02(Assembly)". Written plans keep the list's own text.
+std::string ComparedText(std::string_view text);
+// The IO_Info position of a default connection text (compared as
+// ComparedText says); nullopt for another text.
 std::optional<int> DefaultConnectionPosition(std::string_view text);
 
 // "MAJOR.MINOR-YYYY/MM/DD" as the main window shows the firmware; nullopt
@@ -128,5 +133,10 @@ struct PlanProblem {
 // keeps its defaults. Connection texts are left to the check against the
 // chain's lists.
 std::optional<PlanProblem> CheckPlan(const Plan& plan);
+
+// A plan that is valid but likely wrong: its fieldPort bit rate or checksum
+// differs from its scan's, so the gateway will talk to the modules with
+// settings they did not answer with. Nullopt when they agree.
+std::optional<PlanProblem> FieldPortWarning(const Plan& plan);
 
 }  // namespace gw20::plans

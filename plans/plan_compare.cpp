@@ -51,6 +51,10 @@ class Comparison {
   void Text(std::string key, const std::string& first, const std::string& second) {
     Key(std::move(key), first, second, TextValue);
   }
+  // A connection or default text: blanks as ComparedText counts them.
+  void ListText(std::string key, const std::string& first, const std::string& second) {
+    if (ComparedText(first) != ComparedText(second)) Text(std::move(key), first, second);
+  }
   // A key one side may not have.
   void Optional(std::string key, std::optional<DifferenceValue> first,
                 std::optional<DifferenceValue> second) {
@@ -99,10 +103,10 @@ void CompareErrorControl(Comparison& c, const PlanErrorControl& first, const Pla
 void CompareDeviceNet(Comparison& c, const PlanDeviceNet& first, const PlanDeviceNet& second) {
   for (std::size_t slot = 0; slot < kSlotKeys.size(); ++slot) {
     const std::string key = "deviceNet." + std::string(kSlotKeys[slot]);
-    c.Text(key + ".produced", first.connections[slot].produced, second.connections[slot].produced);
-    c.Text(key + ".consumed", first.connections[slot].consumed, second.connections[slot].consumed);
+    c.ListText(key + ".produced", first.connections[slot].produced, second.connections[slot].produced);
+    c.ListText(key + ".consumed", first.connections[slot].consumed, second.connections[slot].consumed);
   }
-  c.Text("deviceNet.defaultConnection", first.defaultConnection, second.defaultConnection);
+  c.ListText("deviceNet.defaultConnection", first.defaultConnection, second.defaultConnection);
 }
 
 }  // namespace

@@ -6,9 +6,11 @@
 // place or nothing.
 
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "plans/plan.h"
 
@@ -35,6 +37,11 @@ struct PlanReadResult {
   std::optional<Plan> plan;  // set when the text is a valid plan
   PlanError error;           // set (reason not empty) otherwise
   bool Ok() const { return plan.has_value(); }
+  // A problem found later (against the chain) as an error of `file`, at the
+  // line and column of its value, or of the nearest value around it.
+  PlanError ErrorAt(const std::string& file, const PlanProblem& problem) const;
+  // Where each key path's value stands; filled for a valid plan.
+  std::map<std::string, std::pair<int, int>> places;
 };
 
 // Reads `text` as a plan; `fileName` only names it in an error. Refuses:

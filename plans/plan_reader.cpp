@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <span>
 #include <utility>
@@ -30,7 +32,7 @@ constexpr std::string_view kDeviceNetKeys[] = {"poll", "strobe", "cosCyclic", "d
 constexpr std::string_view kConnectionKeys[] = {"produced", "consumed"};
 // What a hint of ExpectKeys says for a key that may be left out.
 constexpr std::string_view kOptional = "optional";
-constexpr std::string_view kLatin1Reason = "holds a character outside Latin-1; the program's texts are 8-bit";
+constexpr std::string_view kLatin1Reason = "a character outside Latin-1; the program's texts are 8-bit";
 
 std::string Join(const std::string& path, std::string_view key) {
   return path.empty() ? std::string(key) : path + "." + std::string(key);
@@ -121,6 +123,7 @@ class PlanReader {
   }
 
   void Remember(const std::string& path, const JsonPosition& at) { positions_[path] = at; }
+  const std::map<std::string, JsonPosition>& Positions() const { return positions_; }
 
  private:
   // `object` must be an object with exactly `keys`: the first unknown key in
@@ -187,10 +190,32 @@ class PlanReader {
         const auto next = static_cast<unsigned char>(value.text[++i]);
         latin1 += static_cast<char>(((byte & 0x03) << 6) | (next & 0x3F));
       } else {
-        throw Refusal{path, value.at, std::string(kLatin1Reason)};
+        throw OutsideLatin1(value, path, i);
       }
     }
     return latin1;
+  }
+
+  // The text's character at byte `at` names itself and its place: the column
+  // counts from the value's opening quote, as written when no escape comes
+  // before it.
+  static Refusal OutsideLatin1(const JsonValue& value, const std::string& path, std::size_t at) {
+    const std::string_view text = value.text;
+    int before = 0;
+    for (std::size_t i = 0; i < at; ++i)
+      before += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 ? 1 : 0;
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    std::uint32_t code = lead & (0x7Fu >> length);
+    for (int k = 1; k < length && at + static_cast<std::size_t>(k) < text.size(); ++k) {
+      code = (code << 6) | (static_cast<unsigned char>(text[at + static_cast<std::size_t>(k)]) & 0x3Fu);
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(code));
+    const JsonPosition place{value.at.line, value.at.column + 1 + before};
+    return Refusal{path, place,
+                   "holds " + std::string(name) + " at column " + std::to_string(place.column) + ", " +
+                       std::string(kLatin1Reason)};
   }
 
   int Hex(const JsonValue& value, const std::string& path) {
@@ -274,11 +299,11 @@ class PlanReader {
 
 PlanReadResult Refused(const std::string& file, const JsonPosition& at, std::string path,
                        std::string reason) {
-  return {std::nullopt, {file, at.line, at.column, std::move(path), std::move(reason)}};
+  return {std::nullopt, {file, at.line, at.column, std::move(path), std::move(reason)}, {}};
 }
 
 PlanReadResult FileRefused(const std::filesystem::path& path, std::string reason) {
-  return {std::nullopt, {path.string(), 0, 0, "", std::move(reason)}};
+  return {std::nullopt, {path.string(), 0, 0, "", std::move(reason)}, {}};
 }
 
 }  // namespace
@@ -289,6 +314,22 @@ std::string PlanError::Text() const {
   if (!text.empty()) text += ": ";
   if (!path.empty()) text += path + ": ";
   return text + reason;
+}
+
+PlanError PlanReadResult::ErrorAt(const std::string& file, const PlanProblem& problem) const {
+  std::string path = problem.path;
+  for (;;) {
+    if (const auto found = places.find(path); found != places.end()) {
+      return {file, found->second.first, found->second.second, problem.path, problem.reason};
+    }
+    const auto cut = path.find_last_of(".[");
+    if (cut == std::string::npos) break;
+    path.resize(cut);
+  }
+  const auto root = places.find("");
+  return root == places.end()
+             ? PlanError{file, 0, 0, problem.path, problem.reason}
+             : PlanError{file, root->second.first, root->second.second, problem.path, problem.reason};
 }
 
 PlanReadResult ParsePlan(std::string_view text, const std::string& fileName) {
@@ -302,7 +343,9 @@ PlanReadResult ParsePlan(std::string_view text, const std::string& fileName) {
     if (const auto problem = CheckPlan(plan)) {
       return Refused(fileName, reader.PositionOf(problem->path), problem->path, problem->reason);
     }
-    return {std::move(plan), {}};
+    PlanReadResult read{std::move(plan), {}, {}};
+    for (const auto& [path, at] : reader.Positions()) read.places[path] = {at.line, at.column};
+    return read;
   } catch (const Refusal& refusal) {
     return Refused(fileName, refusal.at, refusal.path, refusal.reason);
   }

@@ -34,7 +34,10 @@ std::string AllowedTexts(const std::vector<std::string>& items) {
 }
 
 std::optional<int> EntryOf(const std::vector<std::string>& items, const std::string& text) {
-  const auto found = std::find(items.begin(), items.end(), text);
+  const std::string compared = ComparedText(text);
+  const auto found = std::find_if(items.begin(), items.end(), [&compared](const std::string& item) {
+    return ComparedText(item) == compared;
+  });
   if (found == items.end()) return std::nullopt;
   return static_cast<int>(found - items.begin());
 }
@@ -187,8 +190,12 @@ std::optional<PlanProblem> CheckPlanAgainstChain(const Plan& plan) {
   const auto picks = PicksOf(plan.deviceNet, produced, devicenet::ConsumedItems(table, maps));
   if (!picks.picks) return picks.problem;
   const int strobe = picks.picks->produced[devicenet::kStrobe];
-  if (ProducedLength(table, maps, strobe, produced[static_cast<std::size_t>(strobe)]) > kMaxStrobeBytes) {
-    return PlanProblem{"deviceNet.strobe.produced", std::string(kStrobeLengthMessage)};
+  const std::string& item = produced[static_cast<std::size_t>(strobe)];
+  if (const int bytes = ProducedLength(table, maps, strobe, item); bytes > kMaxStrobeBytes) {
+    // The page's own message, then what it leaves out: which item, and how long it is.
+    return PlanProblem{"deviceNet.strobe.produced", std::string(kStrobeLengthMessage) + " (" +
+                                                        ShownQuote(item) + " carries " +
+                                                        std::to_string(bytes) + " bytes)"};
   }
   return std::nullopt;
 }

@@ -219,6 +219,7 @@ void Conclude(Job& job, int status, bool interrupting, bool checking) {
                : r.exitStatus == kExitPartlyWritten ? kPortPartlyWritten
                                                     : kPortNothingWritten;
     r.message = FailureMessage(r.errorLines);
+    r.details = FailureDetails(r.errorLines);
     if (r.message.empty()) r.message = "the apply failed with exit status " + std::to_string(r.exitStatus);
   }
   std::ifstream record(job.recordFile, std::ios::binary);
@@ -435,14 +436,30 @@ std::optional<std::string> BatchProblem(const CliOptions& options, const plans::
   return std::nullopt;
 }
 
+namespace {
+
+std::string WithoutToolPrefix(std::string line) {
+  if (line.starts_with(kToolPrefix)) line.erase(0, kToolPrefix.size());
+  return line;
+}
+
+// A line the apply indents belongs to the line above it (a chain mismatch's slots).
+bool IsDetail(const std::string& line) { return WithoutToolPrefix(line).starts_with(' '); }
+
+// The apply's reason: its last line that is no detail.
+std::size_t ReasonLine(const std::vector<std::string>& errorLines) {
+  std::size_t i = errorLines.size() - 1;
+  while (i > 0 && IsDetail(errorLines[i])) --i;
+  return i;
+}
+
+}  // namespace
+
 std::string FailureMessage(const std::vector<std::string>& errorLines) {
-  const auto own = [](std::string line) {
-    if (line.starts_with(kToolPrefix)) line.erase(0, kToolPrefix.size());
-    return line;
-  };
   if (errorLines.empty()) return {};
-  std::string message = own(errorLines.back());
-  if (errorLines.size() >= 2 && errorLines[errorLines.size() - 2] == link::kPartlyWrittenMessage) {
+  const std::size_t reason = ReasonLine(errorLines);
+  std::string message = WithoutToolPrefix(errorLines[reason]);
+  if (reason >= 1 && errorLines[reason - 1] == link::kPartlyWrittenMessage) {
     message = std::string(link::kPartlyWrittenMessage) + " " + message;
   }
   // In a summary of many ports, an unplugged adapter or a device server gone
@@ -456,6 +473,17 @@ std::string FailureMessage(const std::vector<std::string>& errorLines) {
   return message;
 }
 
+std::vector<std::string> FailureDetails(const std::vector<std::string>& errorLines) {
+  std::vector<std::string> details;
+  if (errorLines.empty()) return details;
+  for (std::size_t i = ReasonLine(errorLines) + 1; i < errorLines.size(); ++i) {
+    std::string line = WithoutToolPrefix(errorLines[i]);
+    line.erase(0, line.find_first_not_of(' '));
+    details.push_back(std::move(line));
+  }
+  return details;
+}
+
 int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::filesystem::path& self,
              std::ostream& out, bool live) {
   // Before the first apply starts: an interrupt from now on still gets the summary and the report.
@@ -463,17 +491,20 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
   RecordFolder records;
   std::vector<Job> jobs(options.ports.size());
   std::vector<std::string> labels;
+  // The whole port names are the report's; the screen shortens long ones.
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     BatchPortResult& r = jobs[i].result;
     r.port = options.ports[i];
     if (!options.nodes.empty()) r.node = options.nodes[i];
     if (i < options.labels.size()) r.label = options.labels[i];
-    labels.push_back((r.label.empty() ? std::string() : r.label + " ") + r.port +
+    labels.push_back((r.label.empty() ? std::string() : r.label + " ") +
+                     ShortenedInTheMiddle(r.port, kPortColumns) +
                      (r.node ? " node " + std::to_string(*r.node) : std::string()));
   }
   winsize terminal{};
-  const bool sized = live && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0;
-  BatchDisplay display(out, live, labels, sized ? terminal.ws_col : 0);
+  const bool sized = live && ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &terminal) == 0 && terminal.ws_col > 0;
+  const std::size_t columns = sized ? terminal.ws_col : kTerminalColumns;
+  BatchDisplay display(out, live, labels, live ? columns : 0);
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     Job& job = jobs[i];
     job.recordFile = records.Path() / ("record-" + std::to_string(i) + ".json");
@@ -493,7 +524,7 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
   std::vector<BatchPortResult> results;
   results.reserve(jobs.size());
   for (const Job& job : jobs) results.push_back(job.result);
-  out << "\n" << BatchSummary(results, plan.nodeId) << std::flush;
+  out << "\n" << BatchSummary(results, plan.nodeId, columns) << std::flush;
   const auto any = [&results](std::string_view status) {
     return std::ranges::any_of(results, [status](const auto& r) { return r.status == status; });
   };
@@ -518,18 +549,26 @@ int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::file
 
 std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results,
                             bool checked) {
+  // The applies' lines are the controller's 8-bit text and the program's
+  // own: Latin-1, one byte one character, whatever the locale.
+  const auto latin1 = [](const std::string& text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  };
   QJsonArray ports;
   for (const BatchPortResult& r : results) {
     QJsonArray errorLines;
-    for (const auto& line : r.errorLines) errorLines.append(QString::fromLocal8Bit(line));
+    for (const auto& line : r.errorLines) errorLines.append(latin1(line));
+    QJsonArray details;
+    for (const auto& line : r.details) details.append(latin1(line));
     QJsonArray differences;
-    for (const auto& line : r.differences) differences.append(QString::fromLatin1(line));
+    for (const auto& line : r.differences) differences.append(latin1(line));
     QJsonObject port{
         {"port", QString::fromLocal8Bit(r.port)},
         {"outcome", r.ok ? "ok" : "failed"},
         {"status", QString::fromLatin1(r.status.data(), static_cast<qsizetype>(r.status.size()))},
         {"exitStatus", r.exitStatus},
-        {"message", QString::fromLocal8Bit(r.message)},
+        {"message", r.ok ? QString::fromLocal8Bit(r.message) : latin1(r.message)},  // ok: the EDS file's path
+        {"details", details},
         {"stderr", errorLines},
         {"start", QString::fromStdString(r.startTime)},
         {"end", QString::fromStdString(r.endTime)},
@@ -541,7 +580,11 @@ std::string BatchReportJson(const std::string& planPath, const std::vector<Batch
     port["record"] = record.isObject() ? QJsonValue(record.object()) : QJsonValue();
     ports.append(port);
   }
-  const QJsonObject report{{"plan", QString::fromLocal8Bit(planPath)}, {"ports", ports}};
+  // The whole path: a report read elsewhere must still name the plan it applied.
+  std::error_code failed;
+  const std::filesystem::path full = std::filesystem::absolute(planPath, failed);
+  const QJsonObject report{{"plan", QString::fromLocal8Bit(failed ? planPath : full.string())},
+                           {"ports", ports}};
   return QJsonDocument(report).toJson(QJsonDocument::Indented).toStdString();
 }
 

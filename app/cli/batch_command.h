@@ -50,6 +50,7 @@ struct BatchPortResult {
   int exitStatus = -1;  // the apply's exit status; -1 when it ended by a signal or never started
   // ok: the EDS file's path; otherwise the reason, in the apply's words.
   std::string message;
+  std::vector<std::string> details;     // what the apply listed below its reason: a chain mismatch's slots
   std::vector<std::string> errorLines;  // everything the apply wrote to standard error
   std::string startTime;                // ISO 8601, local time with its offset
   std::string endTime;
@@ -57,12 +58,16 @@ struct BatchPortResult {
   std::string recordJson;  // the commissioning record the apply wrote; empty: none
 };
 
-// The reason of a failed apply from its standard error: the last line (the
-// tool puts the reason there) with the note that the EEPROM is only partly
+// The reason of a failed apply from its standard error: the last line that
+// is not indented (the tool puts the reason there, its details indented
+// below it) with the note that the EEPROM is only partly
 // written when it comes just before it, and the hint to check the adapter
 // (or the device server) when a line blamed the port's device; "gw20cli: "
 // prefixes dropped.
 std::string FailureMessage(const std::vector<std::string>& errorLines);
+// The indented lines below that reason, without their indent: every
+// differing slot of a chain mismatch.
+std::vector<std::string> FailureDetails(const std::vector<std::string>& errorLines);
 
 // Runs `self apply` of `plan` (read from options.planPath, checked with
 // BatchProblem) for every port of `options` at once (`self`: this program's
@@ -79,9 +84,10 @@ std::string FailureMessage(const std::vector<std::string>& errorLines);
 int RunBatch(const CliOptions& options, const plans::Plan& plan, const std::filesystem::path& self,
              std::ostream& out, bool live);
 
-// The --report JSON: the plan and, for each port, its result with the
-// commissioning record embedded, its label when it has one and, when
-// `checked`, the lines in which its controller differs from the plan.
+// The --report JSON: the plan's whole path and, for each port, its result
+// with the commissioning record embedded, its label when it has one and, when
+// `checked`, the lines in which its controller differs from the plan; the
+// applies' messages decoded as the Latin-1 they are.
 std::string BatchReportJson(const std::string& planPath, const std::vector<BatchPortResult>& results,
                             bool checked = false);
 

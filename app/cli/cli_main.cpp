@@ -205,16 +205,28 @@ int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan
       folder.Path() / (deviceNet ? gw20::devicenet::DeviceNetEdsFileName(state.params.NodeId)
                                  : gw20::canopen::CanopenEdsFileName(state.params.NodeId));
   if (const auto recordFile = gw20::cli::OutputFileOf(options); recordFile.Wanted()) {
-    const gw20::cli::CommissioningRecord record{state.console.ControllerPrompt,
-                                                mainForm.FirmwareVer.Text(),
-                                                gw20::cli::LocalTimeNow(),
-                                                options.planPath,
-                                                gw20::cli::FileSha256(options.planPath),
-                                                gw20::cli::WrittenBlocks(state.eeprom, deviceNet),
-                                                eds,
-                                                gw20::cli::FileSha256(eds),
-                                                options.verify};
-    if (const auto why = recordFile.Write(gw20::cli::CommissioningRecordJson(record))) {
+    const auto planHash = gw20::cli::FileSha256(options.planPath);
+    const auto edsHash = gw20::cli::FileSha256(eds);
+    // A record without the hash would vouch for a plan nobody can check it against.
+    std::optional<std::string> why = !planHash.problem.empty()  ? std::optional(planHash.problem)
+                                     : !edsHash.problem.empty() ? std::optional(edsHash.problem)
+                                                                : std::nullopt;
+    if (!why) {
+      const gw20::cli::CommissioningRecord record{options.port.text,
+                                                  state.params.NodeId,
+                                                  std::string(gw20::app::kVersion),
+                                                  state.console.ControllerPrompt,
+                                                  mainForm.FirmwareVer.Text(),
+                                                  gw20::cli::LocalTimeNow(),
+                                                  options.planPath,
+                                                  planHash.sha256,
+                                                  gw20::cli::WrittenBlocks(state.eeprom, deviceNet),
+                                                  eds,
+                                                  edsHash.sha256,
+                                                  options.verify};
+      why = recordFile.Write(gw20::cli::CommissioningRecordJson(record));
+    }
+    if (why) {
       // The controller and the EDS file are done; only the record is missing.
       std::cout << eds.string() << std::endl;
       std::cerr << "gw20cli: " << *why << std::endl;
@@ -488,9 +500,15 @@ int main(int argc, char* argv[]) {
     return kExitUsage;
   }
   if (const auto problem = gw20::plans::CheckPlanAgainstChain(*read.plan)) {
-    const gw20::plans::PlanError error{options.planPath, 0, 0, problem->path, problem->reason};
+    const gw20::plans::PlanError error = read.ErrorAt(options.planPath, *problem);
     std::cerr << "gw20cli: " << error.Text() << std::endl;
     return kExitUsage;
+  }
+  if (options.command != "batch") {
+    // Each of a batch's applies says it for itself.
+    if (const auto warning = gw20::plans::FieldPortWarning(*read.plan)) {
+      std::cerr << "gw20cli: " << read.ErrorAt(options.planPath, *warning).Text() << std::endl;
+    }
   }
   if (options.command == "batch") {
     if (const auto problem = gw20::cli::BatchProblem(options, *read.plan)) {

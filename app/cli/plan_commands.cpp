@@ -137,13 +137,17 @@ std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool dev
   return blocks;
 }
 
-std::string FileSha256(const std::filesystem::path& path) {
+FileHash FileSha256(const std::filesystem::path& path) {
   // Read as the plan is read: a FIFO put at its name meanwhile never blocks.
   const ui::FileReadResult read = ui::ReadRegularFile(path, kMaxHashedBytes);
-  if (!read.ok || read.text.size() > kMaxHashedBytes) return {};
-  return QCryptographicHash::hash(QByteArray::fromStdString(read.text), QCryptographicHash::Sha256)
-      .toHex()
-      .toStdString();
+  if (!read.ok) return {{}, "cannot read " + path.string() + " to hash it for the record: " + read.reason};
+  if (read.text.size() > kMaxHashedBytes) {
+    return {{}, "cannot hash " + path.string() + " for the record: it is larger than 64 MiB"};
+  }
+  return {QCryptographicHash::hash(QByteArray::fromStdString(read.text), QCryptographicHash::Sha256)
+              .toHex()
+              .toStdString(),
+          {}};
 }
 
 std::string LocalTimeNow() {
@@ -169,6 +173,9 @@ std::string CommissioningRecordJson(const CommissioningRecord& record) {
   QJsonArray blocks;
   for (const WrittenBlock& b : record.blocks) blocks.append(BlockJson(b));
   const QJsonObject root{
+      {"port", QString::fromLocal8Bit(record.port)},
+      {"node", record.node},
+      {"version", QString::fromStdString(record.version)},
       {"controllerPrompt", Text(record.controllerPrompt)},
       {"firmware", Text(record.firmware)},
       {"time", Text(record.time)},

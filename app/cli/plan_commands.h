@@ -81,10 +81,17 @@ EdsTextsResult ReadEdsTexts(const std::filesystem::path& path);
 
 std::vector<WrittenBlock> WrittenBlocks(const link::EepromImage& image, bool deviceNet);
 
-// Hexadecimal SHA-256 of a regular file's bytes; empty when it cannot be read.
-std::string FileSha256(const std::filesystem::path& path);
+// Hexadecimal SHA-256 of a regular file's bytes, or why it cannot be read.
+struct FileHash {
+  std::string sha256;   // empty when the file cannot be read
+  std::string problem;  // set when sha256 is not
+};
+FileHash FileSha256(const std::filesystem::path& path);
 
 struct CommissioningRecord {
+  std::string port;  // as --port took it
+  int node = 0;
+  std::string version;  // this program's
   std::string controllerPrompt;
   std::string firmware;
   std::string time;  // ISO 8601, local time with its offset

@@ -85,12 +85,13 @@ std::string ScanReportText(const app::AppState& state, const app::Main_F& form) 
   for (const int slot : used) modelWidth = std::max(modelWidth, table.ModuleList[slot].ModelName.size());
   out << "\nSlot  Address  " << Padded("Model", modelWidth, false)
       << "  DO  AO  DI  AI  Counter  Type  Format\n";
-  for (const int slot : used) {
-    const auto& m = table.ModuleList[slot];
+  for (std::size_t position = 0; position < used.size(); ++position) {
+    const auto& m = table.ModuleList[used[position]];
     std::string type = ui::H2(m.TypeCode);
     if (m.TypeCodeCount > 1) type += "/" + ui::H2(m.TypeCode2);
-    out << Padded(std::to_string(slot), kSlotWidth, true) << "  " << Padded(m.Address, kAddressWidth, true)
-        << "  " << Padded(m.ModelName, modelWidth, false);
+    out << Padded(std::to_string(position + 1), kSlotWidth, true) << "  "
+        << Padded(ui::H2(modules::AddressValue(m)), kAddressWidth, true) << "  "
+        << Padded(m.ModelName, modelWidth, false);
     for (const int channels : {m.DOChannels, m.AOChannels, m.DIChannels, m.AIChannels}) {
       out << Padded(std::to_string(channels), kChannelWidth, true);
     }
@@ -105,20 +106,23 @@ std::string ScanReportJson(const app::AppState& state, const app::Main_F& form) 
   const auto& table = state.modules;
   // The state's texts are 8-bit text: one byte, one character.
   const auto text = [](const std::string& bytes) { return qtui::ToQString(bytes); };
-  QJsonArray modules;
-  for (const int slot : UsedSlots(table)) {
+  const auto hex = [](int value) { return QString::fromStdString(ui::H2(value)); };
+  QJsonArray list;
+  const auto used = UsedSlots(table);
+  for (std::size_t position = 0; position < used.size(); ++position) {
+    const int slot = used[position];
     const auto& m = table.ModuleList[slot];
-    modules.append(QJsonObject{{"Slot", slot},
-                               {"Address", text(m.Address)},
-                               {"ModelName", text(m.ModelName)},
-                               {"DOChannels", m.DOChannels},
-                               {"AOChannels", m.AOChannels},
-                               {"DIChannels", m.DIChannels},
-                               {"AIChannels", m.AIChannels},
-                               {"CounterChannels", m.CounterChannels},
-                               {"TypeCode", m.TypeCode},
-                               {"DataFormat", m.DataFormat},
-                               {"Baud", table.AppObjList[slot].Baud}});
+    list.append(QJsonObject{{"Slot", static_cast<int>(position + 1)},
+                            {"Address", hex(modules::AddressValue(m))},
+                            {"ModelName", text(m.ModelName)},
+                            {"DOChannels", m.DOChannels},
+                            {"AOChannels", m.AOChannels},
+                            {"DIChannels", m.DIChannels},
+                            {"AIChannels", m.AIChannels},
+                            {"CounterChannels", m.CounterChannels},
+                            {"TypeCode", hex(m.TypeCode)},
+                            {"DataFormat", hex(m.DataFormat)},
+                            {"Baud", table.AppObjList[slot].Baud}});
   }
   const QJsonObject report{{"ControllerPrompt", text(state.console.ControllerPrompt)},
                            {"FirmwareVer", text(form.FirmwareVer.Text())},
@@ -137,7 +141,7 @@ std::string ScanReportJson(const app::AppState& state, const app::Main_F& form) 
                            {"TotalAIBytes", table.TotalAIBytes},
                            {"ModuleCount", table.ModuleCount},
                            {"CurrentModule", table.CurrentModule},
-                           {"ModuleList", modules}};
+                           {"ModuleList", list}};
   return QJsonDocument(report).toJson(QJsonDocument::Indented).toStdString();
 }
 

@@ -203,12 +203,17 @@ TEST_F(ScanReportTest, JsonIsValidAndTextAligned_ModulesInModuleOrder) {
   const QJsonArray list = document.object()["ModuleList"].toArray();
   ASSERT_EQ(list.size(), 2);
   EXPECT_EQ(list[0].toObject()["ModelName"].toString(), QString::fromLatin1("RA\"8\xE9"));
+  // Slots counted from 1 in the chain's order; address and codes as a plan writes them.
+  EXPECT_EQ(QStringList({QString::number(list[0].toObject()["Slot"].toInt()),
+                         list[0].toObject()["Address"].toString(), list[0].toObject()["TypeCode"].toString(),
+                         list[0].toObject()["DataFormat"].toString()}),
+            QStringList({"1", "0C", "40", "0A"}));
 
   const std::string text = ScanReportText(h.state, form);
   EXPECT_NE(text.find("Modules         2\n"), std::string::npos) << text;
   EXPECT_NE(text.find("Slot  Address  Model  DO  AO  DI  AI  Counter  Type  Format\n"
-                      "   4       12  RA\"8\xE9   0   0   2   0        2 40/41      0A\n"
-                      "   1        3  RA394   0   0   0   1        0    00      00\n"),
+                      "   1       0C  RA\"8\xE9   0   0   2   0        2 40/41      0A\n"
+                      "   2       03  RA394   0   0   0   1        0    00      00\n"),
             std::string::npos)
       << text;
 }

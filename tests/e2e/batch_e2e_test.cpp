@@ -19,6 +19,7 @@
 #include "app/cli/batch_display.h"
 #include "app/cli/batch_progress.h"
 #include "app/cli/cli_options.h"
+#include "app/cli/plan_commands.h"
 #include "link/eeprom_procedures.h"
 #include "link/open_console_port.h"
 #include "plans/plan_file.h"
@@ -126,6 +127,18 @@ TEST(BatchCommand, ProgressLinesReadBackAndTheFailureIsTheApplysLastWord) {
                            "server",
                            partly, "Timeout"}),
       partly + " Timeout (check the device server)");
+  // A chain mismatch: its heading is the reason, every slot below it a detail.
+  const std::vector<std::string> mismatch{
+      "gw20cli: the modules connected are not the plan's chain; nothing written:",
+      "gw20cli:   slot 2: expected 0B RA850 (type code 08, data format 02), found no module",
+      "gw20cli:   slot 3: expected 0C RA850 (type code 08, data format 02), found no module"};
+  EXPECT_EQ(cli::FailureMessage(mismatch),
+            "the modules connected are not the plan's chain; nothing written:");
+  EXPECT_EQ(cli::FailureDetails(mismatch),
+            (std::vector<std::string>{
+                "slot 2: expected 0B RA850 (type code 08, data format 02), found no module",
+                "slot 3: expected 0C RA850 (type code 08, data format 02), found no module"}));
+  EXPECT_TRUE(cli::FailureDetails({partly, "Timeout"}).empty());
 }
 
 TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
@@ -142,7 +155,7 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
   EXPECT_EQ(live.str(),
             "\r\x1b[2KCOM1 node 5  waiting\n\r\x1b[2KCOM2 node 6  waiting\n"
             "\x1b[2A\r\x1b[2KCOM1 node 5  connect   10%\n\r\x1b[2KCOM2 node 6  waiting\n"
-            "\x1b[2A\r\x1b[2KCOM1 node 5  OK /out/ZELKDNS \n\r\x1b[2KCOM2 node 6  waiting\n");
+            "\x1b[2A\r\x1b[2KCOM1 node 5  OK /out/ZELKDNS\u2026\n\r\x1b[2KCOM2 node 6  waiting\n");
 
   std::ostringstream plain;
   cli::BatchDisplay log(plain, false, {"COM1 node 5"});
@@ -163,6 +176,55 @@ TEST(BatchCommand, DisplayRedrawsLiveLinesInPlaceOrLogsEachStageOnce) {
             "port         node  result           time (s)  EDS file or message\n"
             "COM1         5     ok               5.7       /out/ZELKDNS 5.eds\n"
             "/dev/pts/12  7     nothing written  6.0       Timeout\n");
+
+  // Long port names are shortened in the middle, long messages wrapped, a
+  // chain mismatch's slots listed below its reason: nothing passes 80 columns.
+  const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+  EXPECT_EQ(cli::ShortenedInTheMiddle(byId, 32), "/dev/serial/by-id/usb-FTD\u2026-port0");
+  EXPECT_EQ(cli::ShortenedInTheMiddle("COM1", 32), "COM1");
+  failed.port = byId;
+  failed.message = "the modules connected are not the plan's chain; nothing written:";
+  failed.details = {"slot 1: expected 0A RA850 (type code 08, data format 02), found no module",
+                    "slot 2: expected 0B RA850 (type code 08, data format 02), found no module"};
+  const std::string summary = cli::BatchSummary({done, failed}, 7);
+  EXPECT_EQ(summary,
+            "port                              node  result           time (s)\n"
+            "    EDS file or message\n"
+            "COM1                              5     ok               5.7\n"
+            "    /out/ZELKDNS 5.eds\n"
+            "/dev/serial/by-id/usb-FTD\u2026-port0  7     nothing written  6.0\n"
+            "    the modules connected are not the plan's chain; nothing written:\n"
+            "      slot 1: expected 0A RA850 (type code 08, data format 02), found no module\n"
+            "      slot 2: expected 0B RA850 (type code 08, data format 02), found no module\n");
+  // Short port names leave the message its column, wrapped within it.
+  failed.port = "COM2";
+  std::istringstream lines(cli::BatchSummary({done, failed}, 7));
+  int count = 0;
+  for (std::string line; std::getline(lines, line); ++count) {
+    EXPECT_LE(line.size(), 79U) << line;
+  }
+  EXPECT_EQ(count, 1 + 1 + 2 + 2 * 2);
+}
+
+// The report names the plan by its whole path, reads the applies' lines as
+// Latin-1, and a plan that cannot be hashed says why.
+TEST(BatchCommand, ReportHoldsThePlansWholePathAndLatin1Messages) {
+  cli::BatchPortResult failed;
+  failed.port = "COM2";
+  failed.message = "Module \"RA8\xE9\" answered garbage";
+  failed.errorLines = {"gw20cli: " + failed.message};
+  const QJsonObject report =
+      QJsonDocument::fromJson(QByteArray::fromStdString(cli::BatchReportJson("p.json", {failed}))).object();
+  EXPECT_EQ(report["plan"].toString().toStdString(), (std::filesystem::current_path() / "p.json").string());
+  const QJsonObject port = report["ports"].toArray()[0].toObject();
+  EXPECT_EQ(port["message"].toString(), QString::fromUtf8("Module \"RA8\u00e9\" answered garbage"));
+  EXPECT_EQ(port["stderr"].toArray()[0].toString(), "gw20cli: " + port["message"].toString());
+
+  const ScratchFolder folder("hash");
+  EXPECT_EQ(cli::FileSha256(folder / "gone.json").problem,
+            "cannot read " + (folder / "gone.json").string() +
+                " to hash it for the record: No such file or directory");
+  EXPECT_TRUE(cli::FileSha256(folder.Path()).sha256.empty());
 }
 
 // Stand-ins for the apply, told apart by their port: one that closes its

@@ -56,11 +56,12 @@ TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
   QStringList found;
   for (const auto& entry : root["ModuleList"].toArray()) {
     const QJsonObject m = entry.toObject();
-    found << m["Address"].toString() + " " + m["ModelName"].toString() + " " +
-                 QString::number(m["AIChannels"].toInt()) + " " + QString::number(m["TypeCode"].toInt()) +
-                 " " + QString::number(m["DataFormat"].toInt());
+    found << QString::number(m["Slot"].toInt()) + " " + m["Address"].toString() + " " +
+                 m["ModelName"].toString() + " " + QString::number(m["AIChannels"].toInt()) + " " +
+                 m["TypeCode"].toString() + " " + m["DataFormat"].toString();
   }
-  EXPECT_EQ(found.join('|'), "1 RA850 8 64 1|3 RA394 1 0 0|10 RA412 2 65 0");
+  // Slots from 1; address, type code and data format as the plan writes them.
+  EXPECT_EQ(found.join('|'), "1 01 RA850 8 40 01|2 03 RA394 1 00 00|3 0A RA412 2 41 00");
 
   const CliRun missing = RunCli({"--port", "/nonexistent/gw20-port", "scan"});
   EXPECT_EQ(missing.exitCode, 1);
@@ -300,6 +301,9 @@ TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
 
     // The record names what went where.
     const QJsonObject record = QJsonDocument::fromJson(b.ReadFile("record.json")).object();
+    EXPECT_EQ(record["port"].toString(), b.Link());
+    EXPECT_EQ(record["node"].toInt(), c.commitArgs[c.commitArgs.indexOf("--node") + 1].toInt());
+    EXPECT_EQ(record["version"].toString(), GW20_VERSION);
     EXPECT_EQ(record["controllerPrompt"].toString(), "GW20M>");
     EXPECT_EQ(record["firmware"].toString(), "2.05-2006/03/07");
     EXPECT_EQ(record["verify"].toString(), "passed");

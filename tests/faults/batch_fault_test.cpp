@@ -179,6 +179,41 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   }
 }
 
+// A controller whose chain lacks two of the plan's modules: the summary keeps
+// the reason with "nothing written" and lists every missing slot, within 80
+// columns; the report has every line.
+TEST(BatchFaults, TheSummaryListsEveryDifferingSlot) {
+  const plans::Plan plan = LinePlan(3);
+  plans::Plan shortChain = plan;
+  shortChain.modules.resize(1);
+  ScratchFolder folder("mismatch");
+  const QString planFile = QString::fromStdString((folder / "line.json").string());
+  ASSERT_EQ(plans::WritePlan(planFile.toStdString(), plan), std::nullopt);
+  std::vector<std::unique_ptr<SimProcess>> sims;
+  QStringList ports;
+  for (const plans::Plan* chain : {&plan, static_cast<const plans::Plan*>(&shortChain)}) {
+    sims.push_back(std::make_unique<SimProcess>());
+    ASSERT_TRUE(sims.back()->Start(
+        {"--eeprom", sims.back()->Path("eeprom"), "--modules", ModuleListOf(*chain).c_str()}));
+    ports << sims.back()->Link();
+  }
+  const QString out = QString::fromStdString(folder.Path().string());
+  const CliRun run = RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "1,2", "--out", out,
+                             "--report", out + "/report.json"});
+  EXPECT_EQ(run.exitCode, 1) << run.out.constData() << run.err.constData();
+  const QByteArray summary = run.out.mid(run.out.indexOf("\nport ") + 1);
+  for (const QByteArray& line : summary.split('\n')) EXPECT_LE(line.size(), 79) << line.constData();
+  EXPECT_TRUE(summary.contains("the modules connected are not the plan's chain; nothing written:"))
+      << summary.constData();
+  for (const int slot : {2, 3}) {
+    EXPECT_TRUE(summary.contains(QString("slot %1: expected").arg(slot).toLatin1())) << summary.constData();
+  }
+  const QJsonObject failed = ReportPorts(out + "/report.json")[1].toObject();
+  EXPECT_EQ(failed["port"].toString(), ports[1]);
+  EXPECT_EQ(failed["details"].toArray().size(), 2);
+  EXPECT_GE(failed["stderr"].toArray().size(), 3);
+}
+
 // Interrupts at ten points of a batch of eight, from the connect to the
 // commit of every port, every other one twice: each
 // controller must end untouched, or whole as its record says, or named as

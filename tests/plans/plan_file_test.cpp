@@ -157,12 +157,12 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
       {canopen, "\"AB\"", "\"A\"", "modules[1].typeCode", "must be two hexadecimal digits, like \"0A\""},
       {canopen, "\"RB952\"", "\"rb952\"", "modules[1].model",
        "model \"rb952\" is not in the catalog (names are exact: \"RB952\")"},
-      {canopen, "\"\xC3\xBF\"", "\"\\u20ac\"", "edsInfo.createdBy",
-       "holds a character outside Latin-1; the program's texts are 8-bit"},
+      // Value errors give the range the page's message leaves out.
+      {canopen, "65535,", "65536,", "canopen.guardTimeMs", "Guard Time is overflow (0 to 65535 ms)", "65536"},
       {canopen, "\"83\"", "\"84\"", "canopen.otherFlags",
        "bit 04 is the heartbeat bit; choose it with \"errorControl\": \"heartbeat\""},
-      {devicenet, "\"Cyclic\"", "\"Poll\"", "deviceNet.defaultConnection",
-       "\"Poll\" is not a default connection; use \"Poll \", \"Strobe\", \"COS\" or \"Cyclic\""},
+      {devicenet, "\"Cyclic\"", "\"Pol\"", "deviceNet.defaultConnection",
+       "\"Pol\" is not a default connection; use \"Poll \", \"Strobe\", \"COS\" or \"Cyclic\""},
       {devicenet, "\"None\"\n", "null\n", "deviceNet.strobe.consumed", "must be a text in double quotes"},
       {WritePlanText(tooMany), "", "", "modules", "16 modules; a controller masters at most 15", "[\n"},
       {WritePlanText(overflow), "", "", "modules[12]",
@@ -189,6 +189,24 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
     EXPECT_EQ(read.error.Text(), "line3.json:" + std::to_string(line) + ":" + std::to_string(column) + ": " +
                                      (c.path.empty() ? "" : c.path + ": ") + c.reason);
   }
+  // A character outside Latin-1 is named, with its own column.
+  std::string emoji = canopen;
+  emoji.replace(emoji.find("\"\xC3\xBF\""), 4, "\"ab\xF0\x9F\x98\x80\"");
+  const PlanReadResult outside = ParsePlan(emoji, "x");
+  const auto [line, column] = LineAndColumn(emoji, emoji.find("\xF0"));
+  EXPECT_EQ(std::pair(outside.error.line, outside.error.column), std::pair(line, column));
+  EXPECT_EQ(outside.error.reason, "holds U+1F600 at column " + std::to_string(column) +
+                                      ", a character outside Latin-1; the program's texts are 8-bit");
+  // A problem found against the chain later stands where its value does.
+  const PlanReadResult good = ParsePlan(devicenet, "x");
+  ASSERT_TRUE(good.Ok());
+  const PlanError later = good.ErrorAt("x", {"deviceNet.strobe.produced", "why"});
+  const std::size_t strobe = devicenet.find("\"produced\"", devicenet.find("\"strobe\"")) + 12;
+  EXPECT_EQ(std::pair(later.line, later.column), LineAndColumn(devicenet, strobe));
+  // Blanks in connection and default texts: runs count as one, ends not at all.
+  std::string blanks = devicenet;
+  blanks.replace(blanks.find("\"Cyclic\""), 8, "\" Cyclic  \"");
+  EXPECT_TRUE(ParsePlan(blanks, "x").Ok()) << ParsePlan(blanks, "x").error.Text();
   EXPECT_EQ(ParsePlan("[]", "x").error.reason, "a plan is one JSON object: { ... }");
   EXPECT_EQ(ParsePlan(std::string(kMaxJsonDepth + 1, '['), "x").error.reason, "nested deeper than 32 levels");
 }

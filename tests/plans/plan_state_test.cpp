@@ -73,8 +73,20 @@ TEST(PlanState, ConnectionTextsMustBeInTheChainsListsAndStrobeFitEightBytes) {
   plan.deviceNet.connections[devicenet::kStrobe].produced = "INPUT  02(Assembly)";
   problem = CheckPlanAgainstChain(plan);
   ASSERT_TRUE(problem);
-  EXPECT_EQ(problem->reason, kStrobeLengthMessage);
+  // The page's message, then the item and its length.
+  EXPECT_EQ(problem->reason,
+            std::string(kStrobeLengthMessage) + " (\"INPUT  02(Assembly)\" carries 20 bytes)");
   EXPECT_EQ(CheckPlanAgainstChain(Plan{}), std::nullopt);
+  // Runs of blanks count as one, the ends not at all.
+  plan.deviceNet.connections[devicenet::kStrobe].produced = " INPUT 01(Assembly) ";
+  EXPECT_EQ(CheckPlanAgainstChain(plan), std::nullopt);
+
+  // The field port is set as the scan found the modules, or the plan says why not.
+  plan.scan = plan.fieldPort;
+  EXPECT_EQ(FieldPortWarning(plan), std::nullopt);
+  plan.scan.checksum = !plan.fieldPort.checksum;
+  ASSERT_TRUE(FieldPortWarning(plan));
+  EXPECT_EQ(FieldPortWarning(plan)->path, "fieldPort");
 }
 
 TEST(PlanState, StoredConfigurationBecomesThePlanOrIsRefused) {
