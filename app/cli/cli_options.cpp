@@ -376,7 +376,7 @@ std::vector<GivenPort> FailedPortsOf(const std::string& path) {
     throw CliUsageError("--retry " + path + ": no report of gw20cli batch");
   }
   std::vector<GivenPort> failed;
-  for (const QJsonValue& entry : ports.toArray()) {
+  for (const auto& entry : ports.toArray()) {
     const QJsonObject port = entry.toObject();
     if (!port.value(QStringLiteral("port")).isString()) {
       throw CliUsageError("--retry " + path + ": a port without its name");

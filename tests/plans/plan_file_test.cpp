@@ -193,7 +193,7 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
   std::string emoji = canopen;
   emoji.replace(emoji.find("\"\xC3\xBF\""), 4, "\"ab\xF0\x9F\x98\x80\"");
   const PlanReadResult outside = ParsePlan(emoji, "x");
-  const auto [line, column] = LineAndColumn(emoji, emoji.find("\xF0"));
+  const auto [line, column] = LineAndColumn(emoji, emoji.find('\xF0'));
   EXPECT_EQ(std::pair(outside.error.line, outside.error.column), std::pair(line, column));
   EXPECT_EQ(outside.error.reason, "holds U+1F600 at column " + std::to_string(column) +
                                       ", a character outside Latin-1; the program's texts are 8-bit");
