@@ -63,6 +63,8 @@ std::optional<JsonValue> ParseJson(std::string_view text, JsonSyntaxError& error
 // `utf8` as a JSON string literal with its quotes: '"', '\\' and the control
 // characters escaped, everything else as it is.
 std::string JsonQuote(std::string_view utf8);
+// The program's 8-bit (Latin-1) text as UTF-8, as JSON strings hold it.
+std::string Latin1ToUtf8(std::string_view latin1);
 
 // How many characters of a key or a text from the file a message shows.
 inline constexpr std::size_t kShownCharacters = 40;

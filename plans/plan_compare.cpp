@@ -12,30 +12,15 @@ namespace {
 
 constexpr std::array<std::string_view, devicenet::kConnectionSlots> kSlotKeys{"poll", "strobe", "cosCyclic"};
 
-// The program's 8-bit text as UTF-8, for a JSON string.
-std::string Utf8(const std::string& latin1) {
-  std::string utf8;
-  for (const char c : latin1) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return utf8;
-}
-
 DifferenceValue NumberValue(int value) { return {std::to_string(value), std::to_string(value)}; }
 DifferenceValue BooleanValue(bool value) { return {value ? "true" : "false", value ? "true" : "false"}; }
 DifferenceValue TextValue(const std::string& text) {
-  const std::string quoted = JsonQuote(Utf8(text));
+  const std::string quoted = JsonQuote(Latin1ToUtf8(text));
   return {quoted, quoted};
 }
 DifferenceValue HexValue(int value) { return TextValue(ui::H2(value)); }
 DifferenceValue ModuleValue(const PlanModule& m) {
-  return {"{\"address\": \"" + ui::H2(m.address) + "\", \"model\": " + JsonQuote(Utf8(m.model)) +
+  return {"{\"address\": \"" + ui::H2(m.address) + "\", \"model\": " + JsonQuote(Latin1ToUtf8(m.model)) +
               ", \"typeCode\": \"" + ui::H2(m.typeCode) + "\", \"dataFormat\": \"" + ui::H2(m.dataFormat) +
               "\"}",
           ModuleText(m)};

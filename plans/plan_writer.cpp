@@ -59,20 +59,8 @@ class PrettyJson {
   std::vector<bool> empty_;  // per open bracket: nothing written inside yet
 };
 
-// The program's 8-bit text as a JSON string: Latin-1 to UTF-8.
-std::string Text(const std::string& latin1) {
-  std::string utf8;
-  for (const char c : latin1) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      utf8 += c;
-    } else {
-      utf8 += static_cast<char>(0xC0 | (byte >> 6));
-      utf8 += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return JsonQuote(utf8);
-}
+// The program's 8-bit text as a JSON string.
+std::string Text(const std::string& latin1) { return JsonQuote(Latin1ToUtf8(latin1)); }
 
 std::string Number(int value) { return std::to_string(value); }
 std::string Hex(int value) { return "\"" + ui::H2(value) + "\""; }
