@@ -6,7 +6,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -46,6 +45,7 @@
 #include "modules/show_zelk_info.h"
 #include "pages/map_tables.h"
 #include "plans/plan_file.h"
+#include "platform/qt/file_name.h"
 #include "platform/ui/serial_port.h"
 #include "platform/ui/services.h"
 #include "platform/widgets/qt_form_host.h"
@@ -203,7 +203,7 @@ bool RenderPlanLoaded(Renderer& renderer, gw20::app::Main_F& form, PickedPlan& f
   plan.nodeId = kShownNodeId;
   plan.canBitRateKbps = 250;
   plan.fieldPort = {9600, true, kShownCom2Timeout};
-  files.path = std::filesystem::path(QFile::encodeName(dir.path()).toStdString()) / "press3.json";
+  files.path = gw20::qtui::FromQtFileName(dir.path()) / "press3.json";
   if (!dir.isValid() || gw20::plans::WritePlan(*files.path, plan)) return false;
   form.OpenPlan.Press();
   const bool ok = renderer.Render(form, QStringLiteral("main_plan_loaded"));
@@ -380,7 +380,9 @@ bool UseOffscreenScreen(QSize device, QTemporaryFile& file) {
                  .arg(device.height())
                  .toLatin1());
   file.close();
-  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(file.fileName()));
+  qputenv("QT_QPA_PLATFORM",
+          "offscreen:configfile=" +
+              QByteArray::fromStdString(gw20::qtui::FromQtFileName(file.fileName()).native()));
   return true;
 }
 
@@ -399,7 +401,7 @@ int main(int argc, char* argv[]) {
       screen = ParseScreen(argv[++i]);
       screenGiven = true;
     } else if (!arg.starts_with("-") && folder.isEmpty()) {
-      folder = QString::fromLocal8Bit(argv[i]);
+      folder = gw20::qtui::ToQtFileName(argv[i]);
     } else {
       folder.clear();
       break;

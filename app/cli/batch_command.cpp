@@ -32,6 +32,7 @@
 #include "link/eeprom_procedures.h"
 #include "link/open_console_port.h"
 #include "plans/plan_file.h"
+#include "platform/qt/file_name.h"
 
 extern char** environ;
 
@@ -563,11 +564,11 @@ std::string BatchReportJson(const std::string& planPath, const std::vector<Batch
     QJsonArray differences;
     for (const auto& line : r.differences) differences.append(latin1(line));
     QJsonObject port{
-        {"port", QString::fromLocal8Bit(r.port)},
+        {"port", qtui::ToQtFileName(r.port)},
         {"outcome", r.ok ? "ok" : "failed"},
         {"status", QString::fromLatin1(r.status.data(), static_cast<qsizetype>(r.status.size()))},
         {"exitStatus", r.exitStatus},
-        {"message", r.ok ? QString::fromLocal8Bit(r.message) : latin1(r.message)},  // ok: the EDS file's path
+        {"message", r.ok ? qtui::ToQtFileName(r.message) : latin1(r.message)},  // ok: the EDS file's path
         {"details", details},
         {"stderr", errorLines},
         {"start", QString::fromStdString(r.startTime)},
@@ -583,7 +584,7 @@ std::string BatchReportJson(const std::string& planPath, const std::vector<Batch
   // The whole path: a report read elsewhere must still name the plan it applied.
   std::error_code failed;
   const std::filesystem::path full = std::filesystem::absolute(planPath, failed);
-  const QJsonObject report{{"plan", QString::fromLocal8Bit(failed ? planPath : full.string())},
+  const QJsonObject report{{"plan", qtui::ToQtFileName(failed ? std::filesystem::path(planPath) : full)},
                            {"ports", ports}};
   return QJsonDocument(report).toJson(QJsonDocument::Indented).toStdString();
 }

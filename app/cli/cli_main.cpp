@@ -52,6 +52,7 @@
 #include "plans/plan_file.h"
 #include "plans/plan_state.h"
 #include "platform/qt/console_port.h"
+#include "platform/qt/file_name.h"
 #include "platform/qt/latin1.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
@@ -536,7 +537,7 @@ int main(int argc, char* argv[]) {
       }
       return RunDryRun(options, *read.plan, ports);
     }
-    const std::filesystem::path self = gw20::qtui::ToLatin1(QCoreApplication::applicationFilePath());
+    const std::filesystem::path self = gw20::qtui::FromQtFileName(QCoreApplication::applicationFilePath());
     return gw20::cli::RunBatch(options, *read.plan, self, std::cout, ::isatty(STDOUT_FILENO) == 1);
   }
   if (options.command == "eds") {

@@ -20,6 +20,7 @@
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
+#include "platform/qt/file_name.h"
 #include "platform/qt/latin1.h"
 #include "platform/ui/console_address.h"
 #include "platform/ui/numbers.h"
@@ -383,7 +384,7 @@ std::vector<GivenPort> FailedPortsOf(const std::string& path) {
     }
     if (port.value(QStringLiteral("outcome")).toString() != QStringLiteral("failed")) continue;
     GivenPort given{"--retry " + path,
-                    port.value(QStringLiteral("port")).toString().toLocal8Bit().toStdString(),
+                    qtui::FromQtFileName(port.value(QStringLiteral("port")).toString()).string(),
                     {},
                     port.value(QStringLiteral("label")).toString().toLocal8Bit().toStdString()};
     if (const QJsonValue node = port.value(QStringLiteral("node")); node.isDouble())

@@ -19,6 +19,7 @@
 #include "link/eeprom_image.h"
 #include "link/eeprom_procedures.h"
 #include "plans/plan_state.h"
+#include "platform/qt/file_name.h"
 #include "platform/qt/latin1.h"
 #include "platform/ui/regular_file.h"
 #include "platform/ui/services.h"
@@ -173,17 +174,16 @@ std::string CommissioningRecordJson(const CommissioningRecord& record) {
   QJsonArray blocks;
   for (const WrittenBlock& b : record.blocks) blocks.append(BlockJson(b));
   const QJsonObject root{
-      {"port", QString::fromLocal8Bit(record.port)},
+      {"port", qtui::ToQtFileName(record.port)},
       {"node", record.node},
       {"version", QString::fromStdString(record.version)},
       {"controllerPrompt", Text(record.controllerPrompt)},
       {"firmware", Text(record.firmware)},
       {"time", Text(record.time)},
-      {"plan", QJsonObject{{"file", QString::fromStdString(record.planFile.string())},
-                           {"sha256", Text(record.planSha256)}}},
+      {"plan",
+       QJsonObject{{"file", qtui::ToQtFileName(record.planFile)}, {"sha256", Text(record.planSha256)}}},
       {"blocks", blocks},
-      {"eds", QJsonObject{{"file", QString::fromStdString(record.edsFile.string())},
-                          {"sha256", Text(record.edsSha256)}}},
+      {"eds", QJsonObject{{"file", qtui::ToQtFileName(record.edsFile)}, {"sha256", Text(record.edsSha256)}}},
       {"verify", record.verified ? "passed" : "not requested"},
   };
   return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();

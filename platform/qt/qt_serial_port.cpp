@@ -10,6 +10,8 @@
 #include <unistd.h>
 #endif
 
+#include "platform/qt/file_name.h"
+
 namespace gw20::qtui {
 namespace {
 
@@ -56,7 +58,7 @@ bool QtSerialPort::ApplySettings() {
 ui::OpenResult QtSerialPort::Open() {
   if (IsOpen()) return {ui::OpenStatus::Opened, {}};
   const std::string& device = device_;
-  port_->setPortName(QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size())));
+  port_->setPortName(ToQtFileName(device));
   port_->clearError();
   if (!port_->open(QIODevice::ReadWrite)) {
     const QSerialPort::SerialPortError error = port_->error();

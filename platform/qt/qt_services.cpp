@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
 #include <system_error>
 #include <thread>
 
+#include "platform/qt/file_name.h"
 #include "platform/ui/writable_folder.h"
 
 namespace gw20::qtui {
@@ -47,8 +47,7 @@ ui::DateTime QtCalendarClock::Now() const {
 std::filesystem::path QtProgramFolder::Path() const {
   const std::filesystem::path working = ui::CurrentFolder();
   if (QCoreApplication::instance() != nullptr) {
-    return ui::WritableFolderOr(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString(),
-                                working);
+    return ui::WritableFolderOr(FromQtFileName(QCoreApplication::applicationDirPath()), working);
   }
   std::error_code error;
   const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);

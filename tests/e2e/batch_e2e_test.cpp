@@ -7,6 +7,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <array>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +25,7 @@
 #include "link/eeprom_procedures.h"
 #include "link/open_console_port.h"
 #include "plans/plan_file.h"
+#include "platform/qt/file_name.h"
 #include "platform/qt/qt_serial_port.h"
 #include "tests/e2e/line_plan.h"
 #include "tests/support/sim_process.h"
@@ -435,6 +438,41 @@ TEST(BatchCommand, ALineFromAPortsFileIsCheckedRetriedAndSkippedWhereItMatches) 
 
   for (const char* bad : {"--ports-file", "--retry"}) {
     EXPECT_EQ(RunCli({"batch", plan, bad, dir}).exitCode, 2) << bad;  // a folder
+  }
+}
+
+// gw20cli kept in, and run from, a folder whose name is UTF-8: the path it
+// hands its applies, the plan, the EDS files and the report must stay the
+// system's bytes (once, every port failed: "cannot start the apply").
+TEST(BatchCommand, RunsFromAFolderNamedInUtf8) {
+  const plans::Plan plan = LinePlan(3);
+  ScratchFolder scratch("names");
+  const std::filesystem::path folder = scratch / "zo\xC3\xAB";
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(GW20CLI_PATH, folder / "gw20cli");
+  ASSERT_EQ(plans::WritePlan(folder / "line.json", plan), std::nullopt);
+  SimProcess sims[2];
+  for (SimProcess& sim : sims) ASSERT_TRUE(sim.Start({"--modules", ModuleListOf(plan).c_str()}));
+
+  QProcess cli;
+  cli.setWorkingDirectory(qtui::ToQtFileName(folder));
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("LC_ALL", "C.UTF-8");
+  cli.setProcessEnvironment(environment);
+  cli.start(qtui::ToQtFileName(folder / "gw20cli"),
+            {"batch", "line.json", "--ports", sims[0].Link() + "," + sims[1].Link(), "--nodes", "1,2",
+             "--report", "report.json"});
+  ASSERT_TRUE(cli.waitForFinished(120000));
+  EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().constData();
+  const QJsonArray ports =
+      QJsonDocument::fromJson(QByteArray::fromStdString(ReadFile(folder / "report.json")))
+          .object()["ports"]
+          .toArray();
+  ASSERT_EQ(ports.size(), 2);
+  for (int i = 0; i < 2; ++i) {
+    const std::filesystem::path eds = folder / ("ZELKDNS " + std::to_string(i + 1) + ".eds");
+    EXPECT_TRUE(std::filesystem::is_regular_file(eds)) << eds;
+    EXPECT_EQ(ports[i].toObject()["message"].toString(), qtui::ToQtFileName(eds));
   }
 }
 
