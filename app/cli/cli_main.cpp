@@ -63,6 +63,7 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int kExitConnected = gw20::cli::kExitDone;
+using gw20::cli::Command;
 using gw20::cli::kExitFailed;
 using gw20::cli::kExitUsage;
 // The program's environment, read only here: what each COM port stands for.
@@ -271,18 +272,25 @@ int RunDiff(const gw20::cli::CliOptions& options) {
   return outcome.Holds() ? kExitConnected : kExitFailed;
 }
 
-int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
-           const gw20::link::FirmwareFields& firmware) {
+// The services of the windows for a command that opens no port (eds, a dry
+// run): the page builds what it would commit, nothing is sent.
+struct OfflineServices {
+  explicit OfflineServices(const std::string& outDir) : folder(outDir) {}
   gw20::qtui::QtEventPump qtEvents;
-  gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, {});
-  gw20::cli::PrintedMessages messages(std::cerr);
+  gw20::cli::ScriptedOperator operatorAtScreen{qtEvents, {}};
+  gw20::cli::PrintedMessages messages{std::cerr};
   gw20::qtui::QtTickCounter ticks;
   gw20::qtui::QtCalendarClock clock;
-  gw20::cli::WorkingFolder folder(options.outDir);
+  gw20::cli::WorkingFolder folder;
   gw20::qtui::QtSerialPort port{std::string()};  // never opened
   gw20::ui::NoFileDialogs none;
   gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
-  const auto written = gw20::cli::WritePlanEds(plan, firmware, services, std::cerr);
+};
+
+int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
+           const gw20::link::FirmwareFields& firmware) {
+  OfflineServices offline(options.outDir);
+  const auto written = gw20::cli::WritePlanEds(plan, firmware, offline.services, std::cerr);
   if (!written.path) return written.exitCode;
   std::cout << written.path->string() << std::endl;
   return kExitConnected;
@@ -293,29 +301,21 @@ int RunEds(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
 // the page's own commit preparation as eds makes them.
 int RunDryRun(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
               const std::vector<std::pair<std::string, int>>& ports) {
-  gw20::qtui::QtEventPump qtEvents;
-  gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, {});
-  gw20::cli::PrintedMessages messages(std::cerr);
-  gw20::qtui::QtTickCounter ticks;
-  gw20::qtui::QtCalendarClock clock;
-  gw20::cli::WorkingFolder folder(options.outDir);
-  gw20::qtui::QtSerialPort port({});  // never opened
-  gw20::ui::NoFileDialogs none;
-  gw20::ui::Services services{messages, operatorAtScreen, operatorAtScreen, ticks, clock, folder, port, none};
+  OfflineServices offline(options.outDir);
   // No EEPROM word holds the firmware; the EDS file it goes into is not written.
   const auto firmware = gw20::plans::ParseFirmwareText(plan.firmware).value_or(gw20::link::FirmwareFields{});
   std::ostringstream text;
   for (const auto& [name, node] : ports) {
     gw20::plans::Plan one = plan;
     one.nodeId = node;
-    const auto commit = gw20::cli::PreparePlanCommit(one, firmware, services, std::cerr);
+    const auto commit = gw20::cli::PreparePlanCommit(one, firmware, offline.services, std::cerr);
     if (!commit.prepared) {
-      messages.Flush();
+      offline.messages.Flush();
       std::cerr << "gw20cli: " << name << " node " << node << ": nothing would be written" << std::endl;
       return gw20::cli::kExitUsage;
     }
     text << name << " node " << node << ": "
-         << std::filesystem::absolute(folder.Path() / commit.prepared->fileName).string() << "\n";
+         << std::filesystem::absolute(offline.folder.Path() / commit.prepared->fileName).string() << "\n";
     for (const auto& block : commit.blocks) text << "  " << gw20::cli::BlockText(block) << "\n";
   }
   // Printed whole or not at all: a plan refused at the third port shows no half plan.
@@ -413,7 +413,7 @@ int Session(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan,
     ReportSilentFailure(messages, 0, mainForm, "the connect did not complete");
     return kExitFailed;
   }
-  if (options.command == "canopen") {
+  if (options.command == Command::CanOpen) {
     const int before = messages.Count();
     const auto& canopen = options.canopen;
     if (state.eeprom.EepromConfigValid != 1 && !canopen.guardTimeText && !canopen.heartbeatText) {
@@ -430,10 +430,18 @@ int Session(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan,
               << std::endl;
     return kExitConnected;
   }
-  if (options.command == "devicenet") return RunDeviceNet(options, state, mainForm, messages, folder);
-  if (options.command == "save") return RunSave(options, state);
-  if (options.command == "apply") return RunApply(options, *plan, state, mainForm, messages, folder);
-  if (options.command == "check") return RunCheck(options, *plan, state);
+  switch (options.command) {
+    case Command::DeviceNet:
+      return RunDeviceNet(options, state, mainForm, messages, folder);
+    case Command::Save:
+      return RunSave(options, state);
+    case Command::Apply:
+      return RunApply(options, *plan, state, mainForm, messages, folder);
+    case Command::Check:
+      return RunCheck(options, *plan, state);
+    default:
+      break;
+  }
   std::cout << (options.json ? gw20::cli::ScanReportJson(state, mainForm)
                              : gw20::cli::ScanReportText(state, mainForm))
             << std::flush;
@@ -477,8 +485,8 @@ int main(int argc, char* argv[]) {
     if (problem) std::cerr << "gw20cli: " << *problem << std::endl;
     return problem.has_value();
   };
-  if (options.command == "diff") return RunDiff(options);
-  if (options.command == "save" && !options.edsTextsPath.empty()) {
+  if (options.command == Command::Diff) return RunDiff(options);
+  if (options.command == Command::Save && !options.edsTextsPath.empty()) {
     // The EDS file is read before the controller is touched.
     const auto texts = gw20::cli::ReadEdsTexts(options.edsTextsPath);
     if (!texts.info) {
@@ -488,8 +496,7 @@ int main(int argc, char* argv[]) {
     options.gateway.description = (*texts.info)[gw20::eds::kEdsDescription];
     options.gateway.createdBy = (*texts.info)[gw20::eds::kEdsCreator];
   }
-  if (options.command != "eds" && options.command != "apply" && options.command != "batch" &&
-      options.command != "check") {
+  if (gw20::cli::InfoOf(options.command).plans != gw20::cli::PlanUse::Reads) {
     if (filesRefused(nullptr)) return kExitUsage;
     return Run(options, nullptr);
   }
@@ -505,13 +512,13 @@ int main(int argc, char* argv[]) {
     std::cerr << "gw20cli: " << error.Text() << std::endl;
     return kExitUsage;
   }
-  if (options.command != "batch") {
+  if (options.command != Command::Batch) {
     // Each of a batch's applies says it for itself.
     if (const auto warning = gw20::plans::FieldPortWarning(*read.plan)) {
       std::cerr << "gw20cli: " << read.ErrorAt(options.planPath, *warning).Text() << std::endl;
     }
   }
-  if (options.command == "batch") {
+  if (options.command == Command::Batch) {
     if (const auto problem = gw20::cli::BatchProblem(options, *read.plan)) {
       std::cerr << "gw20cli: " << *problem << "\n"
                 << "Try 'gw20cli --help' for the commands and options.\n";
@@ -540,7 +547,7 @@ int main(int argc, char* argv[]) {
     const std::filesystem::path self = gw20::qtui::FromQtFileName(QCoreApplication::applicationFilePath());
     return gw20::cli::RunBatch(options, *read.plan, self, std::cout, ::isatty(STDOUT_FILENO) == 1);
   }
-  if (options.command == "eds") {
+  if (options.command == Command::Eds) {
     // The firmware the plan was saved from, unless another is given.
     auto planFirmware = gw20::plans::ParseFirmwareText(read.plan->firmware);
     if (!planFirmware && options.firmware.empty()) {

@@ -30,23 +30,6 @@
 namespace gw20::cli {
 namespace {
 
-// The options besides --help and the connection options, by what they take.
-constexpr std::string_view kSwitches[] = {
-    "--json",      "--list",         "--verify",  "--no-verify",     "--safe-order", "--controller-order",
-    "--type-back", "--no-type-back", "--dry-run", "--skip-matching", "--check"};
-constexpr std::string_view kValueOptions[] = {
-    "--port",          "--scan-baud",    "--scan-checksum", "--scan-timeout", "--node",       "--can-baud",
-    "--guarding",      "--heartbeat",    "--default",       "--description",  "--created-by", "--com2-baud",
-    "--com2-checksum", "--com2-timeout", "--out",           "--record",       "--firmware",   "--ports",
-    "--nodes",         "--report",       "--progress-fd",   "--ports-file",   "--retry"};
-// save: the EDS file whose texts the plan keeps.
-constexpr std::string_view kSaveValueOptions[] = {"--eds"};
-
-bool IsPlanCommand(std::string_view command) {
-  return command == "save" || command == "eds" || command == "apply" || command == "batch" ||
-         command == "check" || command == "diff";
-}
-
 // Arguments pass the parser as Latin-1 both ways (qtui::ToQString and
 // ToLatin1): every byte is one character, so a value comes back byte for
 // byte (a path stays the file system's bytes).
@@ -177,90 +160,34 @@ std::string ScanTimeoutText(std::string_view text) {
   return std::to_string(*ms);
 }
 
-// What each plan command refuses: the plan holds the configuration (and,
-// for apply, the scan's set-up); eds talks to no controller.
-template <typename FirstGiven>
-void CheckPlanCommandOptions(const std::string& command, const FirstGiven& firstGiven) {
-  if (const auto option = firstGiven({"--record"}); !option.empty() && command != "apply") {
-    throw CliUsageError(option + " goes with apply, not " + command);
-  }
-  if (const auto option = firstGiven({"--firmware"}); !option.empty() && command != "eds") {
-    throw CliUsageError(option + " goes with eds, not " + command);
-  }
-  // A batch's check reports its progress as its apply does.
-  if (const auto option = firstGiven({"--progress-fd"});
-      !option.empty() && command != "apply" && command != "check") {
-    throw CliUsageError(option + " goes with apply, not " + command);
-  }
-  if (const auto option = firstGiven({"--skip-matching"});
-      !option.empty() && command != "apply" && command != "batch") {
-    throw CliUsageError(option + " goes with apply or batch, not " + command);
-  }
-  if (const auto option =
-          firstGiven({"--ports", "--nodes", "--report", "--ports-file", "--retry", "--check"});
-      !option.empty() && command != "batch") {
-    throw CliUsageError(option + " goes with batch, not " + command);
-  }
-  if (const auto option = firstGiven({"--dry-run"});
-      !option.empty() && command != "apply" && command != "batch") {
-    throw CliUsageError(option + " goes with apply or batch, not " + command);
-  }
-  if (const auto option = firstGiven({"--eds"}); !option.empty() && command != "save") {
-    throw CliUsageError(option + " goes with save, not " + command);
-  }
-  if (!IsPlanCommand(command)) return;
-  // check and diff only read and compare: nothing to commit, no file to write.
-  if (command == "check" || command == "diff") {
-    if (const auto option =
-            firstGiven({"--out", "--verify", "--no-verify", "--safe-order", "--type-back", "--no-type-back"});
-        !option.empty()) {
-      throw CliUsageError(option + " does not go with " + command + ": it writes nothing");
+// An option given with a command it does not go with, and where it goes.
+CliUsageError Refused(const OptionInfo& option, Command command) {
+  // batch's names for what an apply takes one of.
+  constexpr std::pair<std::string_view, std::string_view> kBatchNames[] = {
+      {"--port", "--ports"}, {"--node", "--nodes"}, {"--record", "--report"}};
+  for (const auto& [single, many] : kBatchNames) {
+    if (command == Command::Batch && option.name == single) {
+      return CliUsageError(std::string(single) + " does not go with batch: it takes " + std::string(many));
     }
   }
-  if (command == "diff") {
-    if (const auto option =
-            firstGiven({"--port", "--node", "--scan-baud", "--scan-checksum", "--scan-timeout"});
-        !option.empty()) {
-      throw CliUsageError(option + " does not go with diff: it compares two plans, with no controller");
-    }
+  return CliUsageError(std::string(option.name) + " goes with " + CommandNames(option.commands) + ", not " +
+                       std::string(NameOf(command)));
+}
+
+// PLAN, or diff's PLAN_A and PLAN_B, after the command's name.
+void TakePlans(const CommandInfo& command, const QStringList& positional, CliOptions& options) {
+  const qsizetype plans = command.plans == PlanUse::None ? 0 : command.plans == PlanUse::ReadsTwo ? 2 : 1;
+  if (positional.size() > plans + 1) {
+    throw CliUsageError("unexpected argument " + qtui::ToLatin1(positional[plans + 1]));
   }
-  if (command == "batch") {
-    if (const auto option = firstGiven({"--port", "--record", "--node"}); !option.empty()) {
-      throw CliUsageError(option + " does not go with batch: it takes --ports, --report and --nodes");
-    }
+  const auto plan = [&](qsizetype i) { return i < positional.size() ? qtui::ToLatin1(positional[i]) : ""; };
+  options.planPath = plan(1);
+  options.otherPlanPath = plan(2);
+  if (plans == 2 && (options.planPath.empty() || options.otherPlanPath.empty())) {
+    throw CliUsageError(std::string(command.name) + " needs two PLAN files");
   }
-  // One plan, another node ID: what makes it fit each machine of a line.
-  if (const auto option = firstGiven({"--node"});
-      !option.empty() && command != "apply" && command != "batch" && command != "check") {
-    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
-  }
-  if (const auto option =
-          firstGiven({"--can-baud", "--com2-baud", "--com2-checksum", "--com2-timeout", "--guarding",
-                      "--heartbeat", "--poll", "--strobe", "--cos", "--default", "--list"});
-      !option.empty()) {
-    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
-  }
-  // save keeps the EDS texts the controller's file was made with: typed, or read from that file.
-  if (const auto option = firstGiven({"--description", "--created-by"});
-      !option.empty() && command != "save") {
-    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
-  }
-  if (const auto option = firstGiven({"--json"});
-      !option.empty() && command != "check" && command != "diff") {
-    throw CliUsageError(option + " does not go with " + command + ": the plan holds the configuration");
-  }
-  if (command == "save") {
-    if (const auto option = firstGiven({"--out"}); !option.empty()) {
-      throw CliUsageError(option + " does not go with save: the plan is written where PLAN names it");
-    }
-    return;
-  }
-  if (const auto option = firstGiven({"--scan-baud", "--scan-checksum", "--scan-timeout"}); !option.empty()) {
-    throw CliUsageError(option + " does not go with " + command + ": the plan holds the scan parameters");
-  }
-  if (const auto option = firstGiven({"--port"}); !option.empty() && command == "eds") {
-    throw CliUsageError(option + " does not go with eds: it needs no controller");
-  }
+  if (plans == 1 && options.planPath.empty())
+    throw CliUsageError(std::string(command.name) + " needs a PLAN file");
 }
 
 // The items of a list, each without the blanks around it: "COM1, COM2" as a
@@ -488,13 +415,10 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
   // The usage text is ours (UsageText), so the options need no descriptions.
   parser.addOption(QCommandLineOption({"h", "help"}, {}));
   parser.addOption(QCommandLineOption(QStringLiteral("version")));
-  for (const std::string_view name : kSwitches) parser.addOption(QCommandLineOption(QtName(name)));
-  const auto addWithValue = [&](std::string_view name) {
-    parser.addOption(QCommandLineOption(QtName(name), {}, "value"));
-  };
-  std::for_each(std::begin(kValueOptions), std::end(kValueOptions), addWithValue);
-  std::for_each(std::begin(kSaveValueOptions), std::end(kSaveValueOptions), addWithValue);
-  std::for_each(kConnectionOptions.begin(), kConnectionOptions.end(), addWithValue);
+  for (const OptionInfo& option : AllOptions()) {
+    parser.addOption(option.value.empty() ? QCommandLineOption(QtName(option.name))
+                                          : QCommandLineOption(QtName(option.name), {}, "value"));
+  }
   QStringList arguments{"gw20cli"};
   for (const std::string_view arg : args) arguments << qtui::ToQString(arg);
   if (!parser.parse(arguments)) throw CliUsageError(qtui::ToLatin1(parser.errorText()));
@@ -508,72 +432,86 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     if (!given(name)) return std::nullopt;
     return TypedText(*value(name));
   };
+  const auto firstGiven = [&](std::initializer_list<std::string_view> names) {
+    const auto found = std::find_if(names.begin(), names.end(), given);
+    return found == names.end() ? std::string() : std::string(*found);
+  };
+  const auto exclusive = [&](std::string_view a, std::string_view b) {
+    if (given(a) && given(b))
+      throw CliUsageError(std::string(a) + " and " + std::string(b) + " exclude each other");
+  };
 
   CliOptions options;
-  const QStringList positional = parser.positionalArguments();
-  if (!positional.isEmpty()) {
-    options.command = qtui::ToLatin1(positional.first());
-    if (options.command != "scan" && options.command != "canopen" && options.command != "devicenet" &&
-        !IsPlanCommand(options.command)) {
-      throw CliUsageError("unknown command " + options.command);
-    }
-  }
-  const qsizetype positionalCount = options.command == "diff" ? 3 : IsPlanCommand(options.command) ? 2 : 1;
-  if (IsPlanCommand(options.command) && positional.size() < 2) {
-    throw CliUsageError(options.command + " needs a PLAN file");
-  }
-  if (positional.size() > positionalCount) {
-    throw CliUsageError("unexpected argument " + qtui::ToLatin1(positional[positionalCount]));
-  }
-  if (positionalCount == 2 || positionalCount == 3) {
-    options.planPath = qtui::ToLatin1(positional[1]);
-    if (options.planPath.empty()) throw CliUsageError(options.command + " needs a PLAN file");
-  }
-  if (positionalCount == 3) {
-    if (positional.size() < 3 || positional[2].isEmpty()) throw CliUsageError("diff needs two PLAN files");
-    options.planPath = qtui::ToLatin1(positional[1]);
-    options.otherPlanPath = qtui::ToLatin1(positional[2]);
-    if (options.planPath.empty()) throw CliUsageError("diff needs two PLAN files");
-  }
   options.help = given("--help");
+  options.version = parser.isSet(QStringLiteral("version"));
+  const QStringList positional = parser.positionalArguments();
+  if (positional.isEmpty()) {
+    if (options.help || options.version) return options;
+    throw CliUsageError("no command given");
+  }
+  const std::string commandName = qtui::ToLatin1(positional.first());
+  const CommandInfo* command = FindCommand(commandName);
+  if (command == nullptr) throw CliUsageError("unknown command " + commandName);
+  options.command = command->command;
+  if (options.help || options.version) return options;
+  TakePlans(*command, positional, options);
+  for (const OptionInfo& option : AllOptions()) {
+    if (given(option.name) && (option.commands & Bit(options.command)) == 0)
+      throw Refused(option, options.command);
+  }
+
+  exclusive("--verify", "--no-verify");
+  exclusive("--safe-order", "--controller-order");
+  exclusive("--type-back", "--no-type-back");
+  exclusive("--guarding", "--heartbeat");
+  exclusive("--eds", "--description");
+  exclusive("--eds", "--created-by");
   options.json = given("--json");
   // Reading back costs about a sixth of a commit: on unless turned off.
-  if (given("--verify") && given("--no-verify"))
-    throw CliUsageError("--verify and --no-verify exclude each other");
   options.verify = !given("--no-verify");
-  if (given("--safe-order") && given("--controller-order"))
-    throw CliUsageError("--safe-order and --controller-order exclude each other");
   // apply and batch write the header last unless asked otherwise: a cut then
   // never leaves a mixed image that seems to match.
-  const bool planCommit = options.command == "apply" || options.command == "batch";
+  const bool planCommit = options.command == Command::Apply || options.command == Command::Batch;
   options.safeOrder = given("--safe-order") || (planCommit && !given("--controller-order"));
   // Each word read alone unless the windows' way is asked for: then noise
   // on the line can never change a stored word. --no-type-back, the default,
   // is still taken, so scripts written for it keep working.
-  if (given("--type-back") && given("--no-type-back"))
-    throw CliUsageError("--type-back and --no-type-back exclude each other");
   options.readWordsAlone = !given("--type-back");
-  for (const char* reading : {"--type-back", "--no-type-back"}) {
-    if (given(reading) && options.command == "eds")
-      throw CliUsageError(std::string(reading) + " goes with a command that connects, not eds");
-  }
   options.devicenet.list = given("--list");
+  if (options.devicenet.list) {
+    if (const auto option = firstGiven({"--verify", "--no-verify", "--safe-order", "--out"});
+        !option.empty()) {
+      throw CliUsageError(option + " does not go with --list: it writes nothing");
+    }
+  } else if (options.json && options.command == Command::DeviceNet) {
+    throw CliUsageError("--json goes with devicenet --list");
+  }
   if (const auto port = value("--port")) options.port = ParsePort("--port", *port);
   if (const auto bps = value("--scan-baud")) {
     options.scan.baudIndex = ListEntry("--scan-baud", *bps, link::kFieldBitRates);
   }
   if (const auto onOff = value("--scan-checksum")) options.scan.checksum = OnOff("--scan-checksum", *onOff);
   if (const auto ms = value("--scan-timeout")) options.scan.timeoutText = ScanTimeoutText(*ms);
-  options.gateway.nodeText = typed("--node");
-  // What the panel would refuse is refused before connecting, in the panel's
-  // words: the number typed is its leading number, as the panel reads it.
-  if (options.gateway.nodeText && (options.command == "canopen" || options.command == "devicenet")) {
+  const bool profile = options.command == Command::CanOpen || options.command == Command::DeviceNet;
+  if (profile) {
+    options.gateway.nodeText = typed("--node");
+    // What the panel would refuse is refused before connecting, in the panel's
+    // words: the number typed is its leading number, as the panel reads it.
     const auto& application =
-        link::kCanApplications[options.command == "devicenet" ? link::kDeviceNet : link::kCanOpen];
-    const double node = ui::LeadingNumber(*options.gateway.nodeText);
-    if (node < link::kMinNodeId || node > application.MaxNodeId) {
-      throw CliUsageError(link::NodeIdRangeText(application));
+        link::kCanApplications[options.command == Command::DeviceNet ? link::kDeviceNet : link::kCanOpen];
+    if (options.gateway.nodeText) {
+      const double node = ui::LeadingNumber(*options.gateway.nodeText);
+      if (node < link::kMinNodeId || node > application.MaxNodeId) {
+        throw CliUsageError(link::NodeIdRangeText(application));
+      }
     }
+    if (const auto kbps = value("--can-baud")) {
+      options.gateway.canBaudIndex = options.command == Command::DeviceNet
+                                         ? ListEntry("--can-baud", *kbps, link::kDeviceNetBitRates)
+                                         : ListEntry("--can-baud", *kbps, link::kCanOpenBitRates);
+    }
+  } else {
+    ParseApplyOptions(value("--node"), value("--progress-fd"), options);
   }
   if (const auto guarding = typed("--guarding")) ParseGuarding(*guarding, options.canopen);
   options.canopen.heartbeatText = typed("--heartbeat");
@@ -603,29 +541,13 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     CheckOutFolder(*folder);
     options.outDir = *folder;
   }
-
-  options.version = parser.isSet(QStringLiteral("version"));
-  if (options.command.empty()) {
-    if (options.help || options.version) return options;
-    throw CliUsageError("no command given");
-  }
-  // An option of one profile, or of a commit, with another command.
-  const auto firstGiven = [&](std::initializer_list<std::string_view> names) {
-    const auto found = std::find_if(names.begin(), names.end(), given);
-    return found == names.end() ? std::string() : std::string(*found);
-  };
-  CheckPlanCommandOptions(options.command, firstGiven);
   if (const auto record = value("--record")) {
     if (record->empty()) throw CliUsageError("--record needs a file");
     options.recordPath = *record;
   }
   if (const auto firmware = value("--firmware")) options.firmware = *firmware;
-  if (options.command == "apply") ParseApplyOptions(value("--node"), value("--progress-fd"), options);
-  if (options.command == "check") ParseApplyOptions(value("--node"), value("--progress-fd"), options);
   if (const auto eds = value("--eds")) {
     if (eds->empty()) throw CliUsageError("--eds needs a file");
-    if (given("--description") || given("--created-by"))
-      throw CliUsageError("--eds and --description or --created-by exclude each other");
     options.edsTextsPath = *eds;
   }
   options.dryRun = given("--dry-run");
@@ -639,43 +561,21 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
       throw CliUsageError(option + " does not go with --check: it writes nothing");
     }
   }
-  if (options.dryRun && (given("--record") || given("--progress-fd") || given("--report"))) {
-    throw CliUsageError("--dry-run writes nothing: it does not go with " +
-                        firstGiven({"--record", "--progress-fd", "--report"}));
+  if (options.dryRun) {
+    if (const auto option = firstGiven({"--record", "--progress-fd", "--report"}); !option.empty()) {
+      throw CliUsageError("--dry-run writes nothing: it does not go with " + option);
+    }
   }
-  if (options.command == "batch")
+  if (options.command == Command::Batch) {
     ParseBatchOptions(
         {value("--ports"), value("--nodes"), value("--ports-file"), value("--retry"), value("--report")},
         options);
-  if (const auto option = firstGiven({"--guarding", "--heartbeat"});
-      !option.empty() && options.command != "canopen") {
-    throw CliUsageError(option + " goes with canopen, not " + options.command);
-  }
-  const auto devicenetOption = firstGiven({"--poll", "--strobe", "--cos", "--default", "--list"});
-  if (!devicenetOption.empty() && options.command != "devicenet") {
-    throw CliUsageError(devicenetOption + " goes with devicenet, not " + options.command);
-  }
-  const auto commitOption = firstGiven({"--verify", "--no-verify", "--safe-order", "--controller-order"});
-  if (!commitOption.empty() && (options.command == "scan" || options.command == "save" ||
-                                options.command == "eds" || options.devicenet.list)) {
-    throw CliUsageError(commitOption + " goes with a commit (canopen, devicenet or apply)");
-  }
-  if (const auto kbps = value("--can-baud")) {
-    options.gateway.canBaudIndex = options.command == "devicenet"
-                                       ? ListEntry("--can-baud", *kbps, link::kDeviceNetBitRates)
-                                       : ListEntry("--can-baud", *kbps, link::kCanOpenBitRates);
-  }
-  if (options.canopen.heartbeatText && options.canopen.guardTimeText) {
-    throw CliUsageError("--guarding and --heartbeat exclude each other");
   }
   // Without --out the file goes to the current directory, which must take it
   // just as well (an installed tool is often started where it cannot write).
-  const bool commits =
-      (options.command == "canopen" || options.command == "devicenet" || options.command == "eds" ||
-       options.command == "apply" || options.command == "batch") &&
-      !options.devicenet.list && !options.check;
   std::string why;
-  if (commits && options.outDir.empty() && !ui::CanCreateFilesIn(".", &why)) {
+  if (command->writesEds && !options.devicenet.list && !options.check && options.outDir.empty() &&
+      !ui::CanCreateFilesIn(".", &why)) {
     throw CliUsageError("the current directory " + ui::CurrentFolder().string() +
                         " cannot take the EDS file (" + why + "): give --out DIR");
   }

@@ -1,31 +1,6 @@
 #pragma once
-// The command line of gw20cli (ADDRESS: COMn, a device path,
-// tcp://HOST:PORT or rfc2217://HOST:PORT):
-//   gw20cli [--port ADDRESS] [--scan-baud BPS] [--scan-checksum on|off]
-//           [--scan-timeout MS] [--type-back] scan [--json]
-//   gw20cli [port and scan options] canopen [--node N] [--can-baud KBPS]
-//           [--guarding MS,FACTOR | --heartbeat MS] [--description TEXT]
-//           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
-//           [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]
-//   gw20cli [port and scan options] devicenet [--node N] [--can-baud KBPS]
-//           [--poll IN,OUT] [--strobe IN,OUT] [--cos IN,OUT]
-//           [--default poll|strobe|cos|cyclic] [--description TEXT]
-//           [--created-by TEXT] [--com2-baud BPS] [--com2-checksum on|off]
-//           [--com2-timeout MS] [--out DIR] [--no-verify] [--safe-order]
-//           [--list [--json]]
-//   gw20cli [--port ADDRESS] [--scan-baud BPS] [--scan-checksum on|off]
-//           [--scan-timeout MS] save PLAN [--description TEXT] [--created-by TEXT]
-//           [--eds FILE]
-//   gw20cli [--port ADDRESS] check PLAN [--node N] [--json]
-//   gw20cli diff PLAN_A PLAN_B [--json]
-//   gw20cli eds PLAN [--out DIR] [--firmware MAJOR.MINOR-YYYY/MM/DD]
-//   gw20cli [--port ADDRESS] apply PLAN [--node N] [--out DIR] [--no-verify]
-//           [--controller-order] [--type-back] [--record FILE] [--progress-fd N]
-//           [--dry-run] [--skip-matching]
-//   gw20cli batch PLAN --ports P1,P2,... [--nodes N1,N2,...] [--report FILE]
-//           [--out DIR] [--no-verify] [--controller-order] [--type-back] [--dry-run]
-//           [--skip-matching] [--check]
-//   gw20cli batch PLAN (--ports-file FILE | --retry REPORT) [options as above]
+// gw20cli's command line read into CliOptions. Which command takes which
+// option is cli_commands' table; the usage text (UsageText) spells it out.
 
 #include <optional>
 #include <stdexcept>
@@ -34,6 +9,7 @@
 #include <vector>
 
 #include "app/cli/canopen_script.h"
+#include "app/cli/cli_commands.h"
 #include "app/cli/devicenet_script.h"
 #include "app/cli/scripted_operator.h"
 #include "app/gateway_panels.h"
@@ -44,10 +20,9 @@ namespace gw20::cli {
 inline constexpr int kDefaultPortNumber = 1;
 
 struct CliOptions {
-  // "scan", "canopen", "devicenet", "save", "eds", "apply", "batch", "check" or "diff"; empty only with help
-  std::string command;
-  std::string planPath;       // save, eds, apply, batch, check, diff: the plan file (bytes as given)
-  std::string otherPlanPath;  // diff: the second plan file
+  Command command = Command::None;  // None only with --help or --version
+  std::string planPath;             // save, eds, apply, batch, check, diff: the plan file (bytes as given)
+  std::string otherPlanPath;        // diff: the second plan file
   // save: the EDS file whose Description and CreatedBy the plan keeps; empty: none.
   std::string edsTextsPath;
   std::string recordPath;  // apply: the commissioning record to write; empty: none
@@ -100,25 +75,17 @@ class CliUsageError : public std::runtime_error {
 // `args` without the program name, read by QCommandLineParser: options may
 // come before or after the command, as "--name value" or "--name=value"; of an
 // option given twice the last value counts. Throws CliUsageError for an
-// unknown option or command (the parser's message), a missing or invalid value, a bit rate outside
-// its list (scan, field port, CAN of the command's profile), a scan time-out
-// outside 0..32767, an --out folder that does not exist or cannot be written
-// (checked now, before the controller is touched), --guarding without its comma, both --guarding and
-// --heartbeat, a connection that is not IN,OUT of list indexes (either side
-// may be empty, not both), an option of one profile with another command,
-// or no command at all; for save, eds and apply also a missing PLAN, an
-// option the plan stands for, --out with save, scan options or --port with
-// eds, scan options with apply, --record but with apply, --firmware but with
-// eds; --node with apply but a whole number, --progress-fd but with apply or
-// below 3; for batch --port, --record or --node (it has --ports, --report
-// and --nodes), --ports missing, empty or naming a port twice, --nodes not
-// one whole number per port or naming a node twice. The plan itself is read,
-// and the files named (save's PLAN, --record, --report) are checked, by the
-// caller (CheckOutputFiles). Node ID, the times and the EDS texts are typed into
-// the windows as given, read as the locale's text and converted to Latin-1
-// as the windows' boxes convert what is typed (a character outside Latin-1
-// becomes "?"); list indexes are checked against the page's lists: the
-// windows and the page decide. Paths stay the bytes given.
+// unknown option or command, no command, a missing or extra PLAN, an option
+// the command does not take (cli_commands' table says which), and a value
+// that is refused before the controller is touched: a bit rate outside its
+// list, a number out of range, a list that does not fit its ports, an --out
+// folder that cannot take the EDS file, options that exclude each other.
+// Node ID, the times and the EDS texts are typed into the windows as given,
+// read as the locale's text and converted to Latin-1 as the windows' boxes
+// convert what is typed (a character outside Latin-1 becomes "?"); list
+// indexes are checked against the page's lists: the windows and the page
+// decide. Paths stay the bytes given; the plan is read, and the files named
+// are checked, by the caller (CheckOutputFiles).
 CliOptions ParseCliOptions(const std::vector<std::string_view>& args);
 
 // The usage text, ending with a line break.

@@ -70,11 +70,11 @@ std::optional<std::string> OutputFile::Write(std::string_view text) const {
 }
 
 OutputFile OutputFileOf(const CliOptions& options) {
-  if (options.command == "apply") return {"--record", "the record", options.recordPath, kFileRoom};
-  if (options.command == "batch") {
+  if (options.command == Command::Apply) return {"--record", "the record", options.recordPath, kFileRoom};
+  if (options.command == Command::Batch) {
     return {"--report", "the report", options.reportPath, kFileRoom * options.ports.size()};
   }
-  if (options.command == "save") return {"save", "the plan", options.planPath, kFileRoom};
+  if (options.command == Command::Save) return {"save", "the plan", options.planPath, kFileRoom};
   return {};
 }
 
@@ -86,7 +86,7 @@ std::string PlanEdsFileName(const plans::Plan& plan, int node) {
 std::vector<std::filesystem::path> PlanEdsFiles(const CliOptions& options, const plans::Plan& plan) {
   const fs::path folder = options.outDir.empty() ? fs::path(".") : fs::path(options.outDir);
   std::vector<fs::path> files;
-  if (options.command == "batch" && !options.nodes.empty()) {
+  if (options.command == Command::Batch && !options.nodes.empty()) {
     for (const int node : options.nodes) files.push_back(folder / PlanEdsFileName(plan, node));
   } else {
     files.push_back(folder / PlanEdsFileName(plan, plan.nodeId));

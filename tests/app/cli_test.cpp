@@ -6,13 +6,18 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <filesystem>
 #include <iterator>
+#include <map>
 #include <optional>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/cli/cli_commands.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
 #include "app/cli/plan_commands.h"
@@ -22,6 +27,7 @@
 #include "devicenet/dnseds_set.h"
 #include "link/eeprom_image.h"
 #include "tests/support/app_harness.h"
+#include "tests/support/test_services.h"
 
 namespace gw20::cli {
 namespace {
@@ -76,7 +82,8 @@ TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
       "canopen --out /nonexistent/folder;devicenet --poll 1;devicenet --poll ,;devicenet --cos a,1;"
       "devicenet --poll 99999999999,;devicenet --default pol;devicenet --can-baud 1000;devicenet --list=yes;"
       "devicenet --heartbeat 100;canopen --poll 1,2;scan --list;--type-back --no-type-back scan;"
-      "eds plan.json --type-back");
+      "eds plan.json --type-back;scan --node 3;canopen --json;devicenet --json;canopen --controller-order;"
+      "devicenet --list --out .");
   for (std::string line; std::getline(bad, line, ';');) {
     std::istringstream words(line);
     const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
@@ -118,7 +125,7 @@ TEST(CliOptions, Parse_PlanCommandsTakeAPlanAndOnlyTheirOwnOptions) {
   const std::string tmp = std::filesystem::temp_directory_path().string();
   const CliOptions apply = Parse({"--port", "COM2", "apply", "line.json", "--no-verify", "--safe-order",
                                   "--out", tmp, "--record", tmp + "/record.json"});
-  EXPECT_EQ(apply.command, "apply");
+  EXPECT_EQ(apply.command, Command::Apply);
   EXPECT_EQ(apply.planPath, "line.json");
   EXPECT_EQ(apply.recordPath, tmp + "/record.json");
   EXPECT_TRUE(!apply.verify && apply.safeOrder && apply.port.comNumber == 2);
@@ -136,6 +143,131 @@ TEST(CliOptions, Parse_PlanCommandsTakeAPlanAndOnlyTheirOwnOptions) {
     const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
     EXPECT_THROW(Parse(std::vector<std::string_view>(args.begin(), args.end())), CliUsageError) << line;
   }
+}
+
+// The long options a text names ("\-" is the manual page's hyphen).
+std::set<std::string> OptionsIn(std::string text) {
+  for (std::size_t at = 0; (at = text.find("\\-", at)) != std::string::npos;) text.replace(at, 2, "-");
+  static const std::regex kOption("--[a-z0-9][a-z0-9-]*");
+  std::set<std::string> names;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), kOption); it != std::sregex_iterator();
+       ++it) {
+    names.insert(it->str());
+  }
+  return names;
+}
+
+// What the table gives `command`, as usage and completion name it.
+std::set<std::string> ListedOptions(Command command) {
+  std::set<std::string> names;
+  for (const OptionInfo& option : AllOptions()) {
+    if (option.listed && (option.commands & Bit(command)) != 0) names.emplace(option.name);
+  }
+  return names;
+}
+
+// The first word of `entry` that is a command's name.
+const CommandInfo* CommandOf(const std::string& entry) {
+  std::istringstream words(std::regex_replace(entry, std::regex("[][()|]"), " "));
+  for (std::string word; words >> word;) {
+    if (const CommandInfo* info = FindCommand(word)) return info;
+  }
+  return nullptr;
+}
+
+// Usage, manual page and completion say what the command table says: each
+// command's synopsis names exactly its options, the manual page describes
+// every option and names none that is not there, and the completion offers
+// each command exactly its options.
+TEST(CliCommands, UsageManualPageAndCompletionFollowTheTable) {
+  std::set<std::string> all{"--help", "--version"};
+  for (const OptionInfo& option : AllOptions()) all.emplace(option.name);
+
+  std::string usage = UsageText().substr(0, UsageText().find("\n\n"));
+  usage = std::regex_replace(usage, std::regex(R"(\[port and scan options\])"),
+                             "--port --scan-baud --scan-checksum --scan-timeout --type-back");
+  std::map<std::string_view, std::set<std::string>> synopsis;
+  std::set<std::string> previous;
+  for (std::size_t at = usage.find("gw20cli "); at != std::string::npos;) {
+    const std::size_t next = usage.find("gw20cli ", at + 1);
+    const std::string entry = usage.substr(at, next == std::string::npos ? next : next - at);
+    at = next;
+    const CommandInfo* info = CommandOf(entry);
+    if (info == nullptr) continue;  // --help | --version
+    std::set<std::string> options = OptionsIn(entry);
+    if (entry.find("options as above") != std::string::npos) options.insert(previous.begin(), previous.end());
+    synopsis[info->name].insert(options.begin(), options.end());
+    previous = options;
+  }
+  for (const CommandInfo& info : AllCommands()) {
+    EXPECT_EQ(synopsis[info.name], ListedOptions(info.command)) << "usage of " << info.name;
+  }
+  // Every option the usage explains is one the program takes.
+  const std::set<std::string> explained = OptionsIn(UsageText());
+  EXPECT_TRUE(std::ranges::includes(all, explained));
+
+  const std::string page = testing::ReadFile(GW20CLI_MANUAL);
+  ASSERT_FALSE(page.empty());
+  EXPECT_TRUE(std::ranges::includes(all, OptionsIn(page)));
+  const std::size_t optionsSection = page.find(".SH OPTIONS");
+  std::set<std::string> described;
+  std::istringstream lines(page.substr(optionsSection));
+  for (std::string line, before; std::getline(lines, line); before = line) {
+    if (before == ".TP") described.merge(OptionsIn(line));
+  }
+  for (const CommandInfo& info : AllCommands()) {
+    const std::set<std::string> listed = ListedOptions(info.command);
+    EXPECT_TRUE(std::ranges::includes(described, listed)) << "the manual page's options, for " << info.name;
+  }
+  for (std::size_t at = page.find(".SY gw20cli"); at < optionsSection;
+       at = page.find(".SY gw20cli", at + 1)) {
+    // The synopsis names the shorthand's options in the section below.
+    const std::string entry = std::regex_replace(page.substr(at, page.find(".YS", at) - at),
+                                                 std::regex("port and scan options"), "");
+    const CommandInfo* info = CommandOf(entry);
+    if (info == nullptr) continue;
+    EXPECT_TRUE(std::ranges::includes(ListedOptions(info->command), OptionsIn(entry)))
+        << "the manual page's synopsis of " << info->name;
+  }
+
+  // The completion, called as bash calls it, after each command and its plans.
+  std::string script = "source '" GW20CLI_COMPLETION "'\n";
+  for (const CommandInfo& info : AllCommands()) {
+    const std::string plans = info.plans == PlanUse::None       ? ""
+                              : info.plans == PlanUse::ReadsTwo ? "a b "
+                                                                : "a ";
+    script += "COMP_WORDS=(gw20cli " + std::string(info.name) + " " + plans +
+              "--); COMP_CWORD=$((${#COMP_WORDS[@]} - 1));" + " _gw20cli; echo " + std::string(info.name) +
+              ": ${COMPREPLY[*]}\n";
+  }
+  script += "COMP_WORDS=(gw20cli ''); COMP_CWORD=1; _gw20cli; echo : ${COMPREPLY[*]}\n";
+  QProcess bash;
+  bash.start("bash", {"-c", QString::fromStdString(script)});
+  ASSERT_TRUE(bash.waitForFinished());
+  std::istringstream offered(bash.readAllStandardOutput().toStdString());
+  std::set<std::string> names;
+  for (std::string line; std::getline(offered, line);) {
+    const std::string command = line.substr(0, line.find(':'));
+    if (const CommandInfo* info = FindCommand(command)) {
+      EXPECT_EQ(OptionsIn(line), ListedOptions(info->command)) << "the completion of " << command;
+    } else {
+      std::istringstream words(line.substr(line.find(':') + 1));
+      for (std::string word; words >> word;) {
+        if (!word.starts_with("-")) names.insert(word);
+      }
+    }
+  }
+  std::set<std::string> commands;
+  for (const CommandInfo& info : AllCommands()) commands.emplace(info.name);
+  EXPECT_EQ(names, commands);
+  // The completion skips an option's value when it looks for the command.
+  const std::string completion = testing::ReadFile(GW20CLI_COMPLETION);
+  const std::size_t takes = completion.find("takes_value=\"") + 13;
+  std::set<std::string> withValue;
+  for (const OptionInfo& option : AllOptions()) {
+    if (!option.value.empty()) withValue.emplace(option.name);
+  }
+  EXPECT_EQ(OptionsIn(completion.substr(takes, completion.find('"', takes) - takes)), withValue);
 }
 
 TEST(PlanCommands, FirmwareTextAndWrittenBlocks) {
