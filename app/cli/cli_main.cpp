@@ -339,8 +339,6 @@ int Stopped(bool partlyWritten) {
 }
 
 int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
-  // A batch's apply also ends as after an interrupt when its batch dies.
-  gw20::cli::Interrupts::Install(options.progressFd >= 0);
   gw20::qtui::QtEventPump qtEvents;
   gw20::cli::ScriptedOperator operatorAtScreen(qtEvents, options.scan);
   gw20::cli::PrintedMessages messages(std::cerr);
@@ -469,6 +467,10 @@ int main(int argc, char* argv[]) {
     std::cout << "gw20cli " << gw20::app::kVersion << "\n";
     return kExitConnected;
   }
+  // From here an interrupt only counts: a file being checked or written is
+  // finished or removed, never left half-made by the signal's default. A
+  // batch's apply also ends as after an interrupt when its batch dies.
+  gw20::cli::Interrupts::Install(options.progressFd >= 0);
   // A device named with --port that is not there is named first, as given.
   if (options.port.kind == gw20::ui::AddressKind::Device && !std::filesystem::exists(options.port.device)) {
     std::cerr << "gw20cli: " << options.port.text << ": there is no such device\n";
@@ -544,6 +546,7 @@ int main(int argc, char* argv[]) {
       }
       return RunDryRun(options, *read.plan, ports);
     }
+    if (gw20::cli::Interrupts::Count() > 0) return Stopped(false);
     const std::filesystem::path self = gw20::qtui::FromQtFileName(QCoreApplication::applicationFilePath());
     return gw20::cli::RunBatch(options, *read.plan, self, std::cout, ::isatty(STDOUT_FILENO) == 1);
   }
