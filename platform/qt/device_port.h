@@ -20,8 +20,9 @@ class DevicePort : public ui::SerialPort {
   void SetPortNumber(int number) final { number_ = number; }
   int PortNumber() const final { return number_; }
   using ui::SerialPort::SetSettings;
-  // False for a baud rate or data bits out of range; an open port takes the
-  // settings at once (ApplyToOpen) and keeps them when it cannot.
+  // False for a baud rate or data bits out of range (the old ones stay), or
+  // when an open port cannot take them at once (ApplyToOpen; the next Open
+  // tries them again).
   bool SetSettings(const ui::SerialSettings& settings) final;
   int InBufferCount() final;
   void DiscardInput() final;
