@@ -9,12 +9,12 @@
 #include <string>
 
 #include "link/connect_progress.h"
+#include "link/link_fwd.h"
 
 namespace gw20::ui {
 struct Services;
 }
 namespace gw20::link {
-class Console;
 struct EepromResult;
 }  // namespace gw20::link
 

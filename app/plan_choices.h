@@ -10,6 +10,8 @@
 
 #include "devicenet/connections.h"
 #include "eds/eds_info.h"
+#include "link/link_fwd.h"
+#include "modules/modules_fwd.h"
 #include "plans/plan.h"
 
 namespace gw20::canopen {
@@ -21,13 +23,6 @@ struct MapTables;
 }
 namespace gw20::devicenet {
 class DNSEdsSet;
-}
-namespace gw20::link {
-struct EepromImage;
-struct GatewayParameters;
-}  // namespace gw20::link
-namespace gw20::modules {
-struct ModuleTable;
 }
 
 namespace gw20::app {

@@ -84,29 +84,47 @@ std::string ReplaceQuestion(const std::filesystem::path& path) {
   return path.string() + " already exists.\nDo you want to replace it?";
 }
 
+// True, after the busy message, while a conversation with the controller runs.
+bool RefusedWhileBusy(const AppState& state, ui::Services& services) {
+  if (!state.CommitBusy) return false;
+  services.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
+  return true;
+}
+
+struct ChosenPlan {
+  std::filesystem::path path;
+  plans::PlanReadResult read;  // a valid plan
+};
+
+// The plan file the operator chooses, read; nothing when the dialog was
+// cancelled or the file is no valid plan (its error has been shown).
+std::optional<ChosenPlan> ChoosePlan(ui::Services& services, const char* title) {
+  auto path = services.files.OpenFile(title, kPlanFileFilter);
+  if (!path) return std::nullopt;
+  auto read = plans::ReadPlan(*path);
+  if (!read.Ok()) {
+    services.messages.Show(read.error.Text(), kErrorTitle, ui::MessageButtons::Ok);
+    return std::nullopt;
+  }
+  return ChosenPlan{std::move(*path), std::move(read)};
+}
+
 }  // namespace
 
 void Main_F::OpenPlan_Click() {
-  if (state_.CommitBusy) {
-    services_.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
-    return;
-  }
-  const auto path = services_.files.OpenFile(kOpenPlanTitle, kPlanFileFilter);
-  if (!path) return;
-  const auto read = plans::ReadPlan(*path);
-  if (!read.Ok()) {
-    services_.messages.Show(read.error.Text(), kErrorTitle, ui::MessageButtons::Ok);
-    return;
-  }
+  if (RefusedWhileBusy(state_, services_)) return;
+  const auto chosen = ChoosePlan(services_, kOpenPlanTitle);
+  if (!chosen) return;
+  const auto& [path, read] = *chosen;
   // Choices the chain's lists cannot give would be refused only when the page
   // opens; a plan is refused whole, here.
   if (const auto problem = plans::CheckPlanAgainstChain(*read.plan)) {
-    const plans::PlanError error = read.ErrorAt(path->string(), *problem);
+    const plans::PlanError error = read.ErrorAt(path.string(), *problem);
     services_.messages.Show(error.Text(), kErrorTitle, ui::MessageButtons::Ok);
     return;
   }
   plans_->opened = *read.plan;
-  plans_->openedFile = path->string();
+  plans_->openedFile = path.string();
   ShowLoadedPlan();
   if (Connected) {
     SetPanelsFromPlan();
@@ -142,10 +160,7 @@ void Main_F::ShowLoadedPlan() {
 }
 
 void Main_F::SavePlan_Click() {
-  if (state_.CommitBusy) {
-    services_.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
-    return;
-  }
+  if (RefusedWhileBusy(state_, services_)) return;
   if (!Connected) {
     CommunicationState.SetText(kConnectFirstStatus);
     return;
@@ -186,21 +201,14 @@ void Main_F::SavePlan_Click() {
 }
 
 void Main_F::CheckAgainstPlan_Click() {
-  if (state_.CommitBusy) {
-    services_.messages.Show(link::kBusyMessage, kErrorTitle, ui::MessageButtons::Ok);
-    return;
-  }
+  if (RefusedWhileBusy(state_, services_)) return;
   if (!Connected) {
     CommunicationState.SetText(kConnectFirstStatus);
     return;
   }
-  const auto path = services_.files.OpenFile(kCheckPlanTitle, kPlanFileFilter);
-  if (!path) return;
-  const auto read = plans::ReadPlan(*path);
-  if (!read.Ok()) {
-    services_.messages.Show(read.error.Text(), kErrorTitle, ui::MessageButtons::Ok);
-    return;
-  }
+  const auto chosen = ChoosePlan(services_, kCheckPlanTitle);
+  if (!chosen) return;
+  const auto& [path, read] = *chosen;
   // The header's words, not the panels: a Setting since the connect has changed nothing stored.
   link::GatewayParameters storedParams = state_.params;
   if (const auto header = link::UnpackHeader(state_.eeprom.ConfigHeader)) {
@@ -213,7 +221,7 @@ void Main_F::CheckAgainstPlan_Click() {
   }
   const auto stored = plans::PlanOfStoredConfiguration(storedParams, state_.eeprom, state_.modules);
   const auto outcome = plans::CheckAgainstPlan(*read.plan, stored, plans::ChainOf(state_.modules));
-  const std::string name = std::filesystem::path(*path).filename().string();
+  const std::string name = path.filename().string();
   std::string text;
   if (outcome.Holds()) {
     text = "The controller holds the plan " + name + ".";

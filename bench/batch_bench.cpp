@@ -113,7 +113,9 @@ struct Line {
   std::vector<std::unique_ptr<gw20::bench::SimProcess>> sims;
 };
 
-void StartSims(Line& line, int count, const gw20::plans::Plan& plan) {
+// `count` simulated controllers that hold `plan`'s modules, each in a folder of its own.
+Line StartSims(int count, const gw20::plans::Plan& plan) {
+  Line line;
   for (int i = 0; i < count; ++i) {
     line.folders.push_back(std::make_unique<gw20::bench::ScratchFolder>("batch-bench"));
     const std::string eeprom = (*line.folders.back() / "eeprom").string();
@@ -121,6 +123,20 @@ void StartSims(Line& line, int count, const gw20::plans::Plan& plan) {
         line.folders.back()->Path(),
         std::vector<std::string>{"--eeprom", eeprom, "--modules", gw20::testing::ModuleListOf(plan)}));
   }
+  return line;
+}
+
+// gw20cli's batch of `planFile` over every controller of `line`, node IDs 1 up, then `more`.
+std::vector<std::string> BatchArgs(const Line& line, const std::string& planFile,
+                                   const std::vector<std::string>& more) {
+  std::string ports, nodes;
+  for (std::size_t i = 0; i < line.sims.size(); ++i) {
+    ports += (i ? "," : "") + line.sims[i]->Link();
+    nodes += (i ? "," : "") + std::to_string(i + 1);
+  }
+  std::vector<std::string> args{"batch", planFile, "--ports", ports, "--nodes", nodes};
+  args.insert(args.end(), more.begin(), more.end());
+  return args;
 }
 
 struct Row {
@@ -132,19 +148,13 @@ struct Row {
 };
 
 Row RunBatch(int count, const std::string& planFile, const gw20::plans::Plan& plan) {
-  Line line;
-  StartSims(line, count, plan);
-  std::string ports, nodes;
-  for (int i = 0; i < count; ++i) {
-    ports += (i ? "," : "") + line.sims[i]->Link();
-    nodes += (i ? "," : "") + std::to_string(i + 1);
-  }
+  const Line line = StartSims(count, plan);
   gw20::bench::ScratchFolder out("batch-bench-out");
   Row row{count};
   MemorySampler memory;
   const double cpuBefore = gw20::bench::CpuSecondsOfWaitedChildren();
   const auto start = Clock::now();
-  row.ok = RunCli({"batch", planFile, "--ports", ports, "--nodes", nodes, "--out", out.Path().string()}) == 0;
+  row.ok = RunCli(BatchArgs(line, planFile, {"--out", out.Path().string()})) == 0;
   row.wall = std::chrono::duration<double>(Clock::now() - start).count();
   row.cpu = gw20::bench::CpuSecondsOfWaitedChildren() - cpuBefore;
   row.memoryMb = memory.PeakMb();
@@ -155,8 +165,7 @@ Row RunBatch(int count, const std::string& planFile, const gw20::plans::Plan& pl
 std::vector<double> SingleApplies(int count, const std::string& planFile, const gw20::plans::Plan& plan) {
   std::vector<double> cpu;
   for (int i = 0; i < count; ++i) {
-    Line line;
-    StartSims(line, 1, plan);
+    const Line line = StartSims(1, plan);
     const double before = gw20::bench::CpuSecondsOfWaitedChildren();
     const int status = RunCli({"--port", line.sims[0]->Link(), "apply", planFile, "--node",
                                std::to_string(i + 1), "--out", line.folders[0]->Path().string()});
@@ -192,17 +201,10 @@ struct CheckTimes {
 // Check against connect, side by side on one controller that holds the plan;
 // then a batch --check of `count` such controllers against one check.
 CheckTimes MeasureChecks(int count, const std::string& planFile, const gw20::plans::Plan& plan) {
-  Line line;
-  StartSims(line, count, plan);
-  std::string ports, nodes;
-  for (int i = 0; i < count; ++i) {
-    ports += (i ? "," : "") + line.sims[i]->Link();
-    nodes += (i ? "," : "") + std::to_string(i + 1);
-  }
+  const Line line = StartSims(count, plan);
   gw20::bench::ScratchFolder out("batch-bench-check");
   CheckTimes times{.controllers = count};
-  times.ok =
-      RunCli({"batch", planFile, "--ports", ports, "--nodes", nodes, "--out", out.Path().string()}) == 0;
+  times.ok = RunCli(BatchArgs(line, planFile, {"--out", out.Path().string()})) == 0;
   // The scan with the plan's own scan settings, so both talk alike.
   const std::vector<std::string> scan{"--port",
                                       line.sims[0]->Link(),
@@ -230,7 +232,7 @@ CheckTimes MeasureChecks(int count, const std::string& planFile, const gw20::pla
   std::vector<double> batches;
   batches.reserve(kBatchRounds);
   for (int round = 0; round < kBatchRounds; ++round) {
-    batches.push_back(TimedCli({"batch", planFile, "--check", "--ports", ports, "--nodes", nodes}));
+    batches.push_back(TimedCli(BatchArgs(line, planFile, {"--check"})));
   }
   times.ok = times.ok && !failed(batches);
   times.batch = Median(batches);

@@ -11,11 +11,8 @@
 
 #include "canopen/error_control.h"
 #include "canopen/pdo_records.h"
+#include "link/link_fwd.h"
 #include "pages/eds_page.h"
-
-namespace gw20::link {
-struct GatewayParameters;
-}
 
 namespace gw20::canopen {
 

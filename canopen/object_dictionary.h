@@ -6,10 +6,7 @@
 #include <string_view>
 
 #include "canopen/pdo_records.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
+#include "modules/modules_fwd.h"
 
 namespace gw20::canopen {
 

@@ -5,10 +5,7 @@
 #include <cstdint>
 
 #include "canopen/pdo_records.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
+#include "modules/modules_fwd.h"
 
 namespace gw20::canopen {
 

@@ -7,13 +7,10 @@
 // CANopen page opens it without blocking and closes it (Unload) before it
 // commits.
 
+#include "modules/modules_fwd.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 #include "platform/ui/tabstrip.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
 
 namespace gw20::canopen {
 

@@ -4,13 +4,10 @@
 // entries. It only reads; the CANopen page opens it without blocking and
 // closes it (Unload) before it commits.
 
+#include "link/link_fwd.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 #include "platform/ui/tabstrip.h"
-
-namespace gw20::link {
-struct GatewayParameters;
-}
 
 namespace gw20::pages {
 struct MapTables;

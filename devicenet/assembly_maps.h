@@ -6,10 +6,7 @@
 // inputs. One entry text per data byte says which module channel sits there.
 
 #include "devicenet/assembly_records.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
+#include "modules/modules_fwd.h"
 
 namespace gw20::devicenet {
 

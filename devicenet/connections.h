@@ -13,10 +13,7 @@
 
 #include "devicenet/assembly_records.h"
 #include "modules/app_object_record.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
+#include "modules/modules_fwd.h"
 
 namespace gw20::devicenet {
 

@@ -13,11 +13,8 @@
 
 #include "devicenet/assembly_records.h"
 #include "devicenet/connections.h"
+#include "link/link_fwd.h"
 #include "pages/eds_page.h"
-
-namespace gw20::link {
-struct GatewayParameters;
-}
 
 namespace gw20::devicenet {
 

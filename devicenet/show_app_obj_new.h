@@ -5,13 +5,13 @@
 // before committing. It only reads; the DeviceNet page opens it without
 // blocking and closes it when the page closes.
 
+#include "modules/modules_fwd.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 #include "platform/ui/tabstrip.h"
 
 namespace gw20::modules {
 struct AppObjectRecord;
-struct ModuleTable;
 }  // namespace gw20::modules
 
 namespace gw20::devicenet {

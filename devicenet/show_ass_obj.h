@@ -7,13 +7,10 @@
 
 #include <string_view>
 
+#include "modules/modules_fwd.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 #include "platform/ui/tabstrip.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
 
 namespace gw20::pages {
 struct MapTables;

@@ -6,12 +6,6 @@
 // reads (the mapping tables are the pages', pages/map_tables.h).
 
 #include "eds/eds_info.h"
+#include "link/link_fwd.h"
+#include "modules/modules_fwd.h"
 #include "platform/ui/services.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
-namespace gw20::link {
-struct EepromImage;
-struct GatewayParameters;
-}  // namespace gw20::link

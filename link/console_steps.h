@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace gw20::link {
+#include "link/link_fwd.h"
 
-class Console;
+namespace gw20::link {
 
 class ConsoleSteps {
  public:

@@ -11,18 +11,11 @@
 
 #include "link/connect_progress.h"
 #include "link/eeprom_layout.h"
+#include "link/link_fwd.h"
+#include "modules/modules_fwd.h"
 #include "platform/ui/services.h"
 
-namespace gw20::modules {
-struct ModuleTable;
-}
-
 namespace gw20::link {
-
-class Console;
-struct ConsoleState;
-struct EepromImage;
-struct GatewayParameters;
 
 enum class EepromStatus {
   Ok,

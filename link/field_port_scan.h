@@ -9,16 +9,10 @@
 #include <string>
 
 #include "link/connect_progress.h"
-
-namespace gw20::modules {
-struct ModuleTable;
-}
+#include "link/link_fwd.h"
+#include "modules/modules_fwd.h"
 
 namespace gw20::link {
-
-class Console;
-struct ConsoleState;
-struct GatewayParameters;
 
 enum class ScanStatus {
   Ok,

@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-namespace gw20::modules {
+#include "modules/modules_fwd.h"
 
-struct ModuleTable;
+namespace gw20::modules {
 
 // Looks ModuleName up in the catalog for the slot table.CurrentModule (the
 // scan passes the ModelName it has just stored there).

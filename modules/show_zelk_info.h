@@ -6,13 +6,13 @@
 
 #include <string>
 
+#include "modules/modules_fwd.h"
 #include "platform/ui/control.h"
 #include "platform/ui/form.h"
 #include "platform/ui/tabstrip.h"
 
 namespace gw20::modules {
 
-struct ModuleTable;
 struct ZelkModuleRecord;
 
 // Narrowest window width, in twips: the window widens until every column shows.

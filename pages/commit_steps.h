@@ -9,15 +9,12 @@
 #include <string_view>
 
 #include "eds/staged_file.h"
+#include "link/link_fwd.h"
 #include "pages/main_window_link.h"
 
 namespace gw20::ui {
 struct Services;
 }
-namespace gw20::link {
-struct ConsoleState;
-struct EepromImage;
-}  // namespace gw20::link
 
 namespace gw20::pages {
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "eds/eds_info.h"
+#include "modules/modules_fwd.h"
 #include "pages/commit_steps.h"
 #include "pages/main_window_link.h"
 #include "platform/ui/control.h"
@@ -17,7 +18,6 @@
 
 // Declared with the commit steps: ui::Services, link::ConsoleState, link::EepromImage.
 namespace gw20::modules {
-struct ModuleTable;
 class ShowZelkInfo;
 }  // namespace gw20::modules
 

@@ -11,17 +11,12 @@
 #include <vector>
 
 #include "devicenet/connections.h"
+#include "link/link_fwd.h"
+#include "modules/modules_fwd.h"
 #include "plans/plan.h"
 
 namespace gw20::pages {
 struct MapTables;
-}
-namespace gw20::link {
-struct EepromImage;
-struct GatewayParameters;
-}  // namespace gw20::link
-namespace gw20::modules {
-struct ModuleTable;
 }
 
 namespace gw20::plans {

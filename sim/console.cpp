@@ -7,10 +7,15 @@
 #include <system_error>
 #include <utility>
 
+#include "sim/console_text.h"
+
 namespace gw20::sim {
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kEepromPrompt = "[EEPROM:]";
+constexpr std::string_view kEditPrompt = "-->";
+constexpr std::string_view kInvalidBlock = "Invalid block";
+constexpr std::string_view kInvalidAddress = "Invalid address";
 constexpr std::string_view kQuitFieldPort = "/q";
 constexpr std::string_view kEndEdit = ".";
 
@@ -58,7 +63,7 @@ std::string_view Console::Prompt() const {
     case Mode::kEdit:
       return kEditPrompt;
     case Mode::kFieldPort:
-      return kFieldPortPrompt;
+      return FieldPort::kPrompt;
     case Mode::kMain:
       break;
   }

@@ -21,15 +21,6 @@ namespace gw20::sim {
 // shown after the "Long(a)=v" line) and field-port pass-through ("[COM2:]").
 class Console {
  public:
-  static constexpr std::string_view kEepromPrompt = "[EEPROM:]";
-  static constexpr std::string_view kEditPrompt = "-->";
-  static constexpr std::string_view kFieldPortPrompt = FieldPort::kPrompt;
-  static constexpr std::string_view kLineEnd = "\r\n";
-  static constexpr std::string_view kUnknownCommand = "Unknown command";
-  static constexpr std::string_view kInvalidValue = "Invalid value";
-  static constexpr std::string_view kInvalidBlock = "Invalid block";
-  static constexpr std::string_view kInvalidAddress = "Invalid address";
-
   // `eeprom` and `fieldPort` must outlive the console.
   Console(std::string model, Eeprom& eeprom, FieldPort& fieldPort);
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "sim/bytes.h"
+#include "sim/console_text.h"
 
 namespace gw20::sim {
 namespace {
@@ -211,7 +212,7 @@ void Controller::Handle(std::string_view characters) {
       continue;
     }
     if (c == kCarriageReturn) {
-      Echo(Console::kLineEnd);
+      Echo(kLineEnd);
       transcript_.Append(line_);
       answerTimes_.LineCompleted(line_, clock_);
       ++linesReceived_;

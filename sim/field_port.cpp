@@ -7,14 +7,11 @@
 #include <utility>
 
 #include "sim/bytes.h"
+#include "sim/console_text.h"
 
 namespace gw20::sim {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::string_view kBlanks = " \t";
-constexpr std::string_view kInvalidValue = "Invalid value";
-constexpr std::string_view kUnknownCommand = "Unknown command";
 constexpr std::string_view kAborted = "Aborted";
 constexpr char kProgressMark = '.';
 constexpr char kQueryMark = '$';

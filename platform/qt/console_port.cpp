@@ -36,8 +36,7 @@ ui::ConsoleAddress ConsolePort::Named() const {
 }
 
 bool ConsolePort::SetSettings(const ui::SerialSettings& settings) {
-  if (settings.baud <= 0 || settings.dataBits < ui::kMinDataBits || settings.dataBits > ui::kMaxDataBits)
-    return false;
+  if (!ui::SettingsInRange(settings)) return false;
   if (opened_ && opened_->IsOpen() && !opened_->SetSettings(settings)) return false;
   settings_ = settings;
   return true;

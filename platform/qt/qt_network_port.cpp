@@ -2,7 +2,7 @@
 
 #include <QTcpSocket>
 #include <algorithm>
-#include <thread>
+#include <utility>
 
 namespace gw20::qtui {
 namespace {
@@ -12,8 +12,6 @@ using std::chrono::milliseconds;
 
 // Closing waits this long at most for the socket to let go.
 constexpr milliseconds kCloseLimit{100};
-
-std::string Local8Bit(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 int Ms(milliseconds limit) { return static_cast<int>(std::max(limit, milliseconds(0)).count()); }
 
@@ -47,11 +45,8 @@ QtNetworkPort::QtNetworkPort(ui::ConsoleAddress server, std::chrono::millisecond
 
 QtNetworkPort::~QtNetworkPort() { Close(); }
 
-bool QtNetworkPort::SetSettings(const ui::SerialSettings& settings) {
-  if (settings.baud <= 0 || settings.dataBits < ui::kMinDataBits || settings.dataBits > ui::kMaxDataBits)
-    return false;
-  settings_ = settings;
-  if (open_ && telnet_) Send(telnet_->ChangeSettings(settings));
+bool QtNetworkPort::ApplyToOpen() {
+  if (telnet_) Send(telnet_->ChangeSettings(Settings()));
   return true;
 }
 
@@ -69,20 +64,19 @@ ui::OpenResult QtNetworkPort::Open() {
     socket_.reset();
     return {ui::OpenStatus::Missing, text};
   }
-  text_.clear();
+  Received().clear();
   lost_.clear();
   heard_ = false;
   telnet_.reset();
   if (server_.kind == ui::AddressKind::Rfc2217) {
-    telnet_.emplace(settings_);
+    telnet_.emplace(Settings());
     Send(telnet_->Offer());
     // The console's first Enter must not go out before the server knows
     // whether the line is binary; a server that never settles is no RFC
     // 2217 server (or none at all).
     for (milliseconds left = Left(start, connectLimit_); !telnet_->Settled() && left > milliseconds(0);
          left = Left(start, connectLimit_)) {
-      Pull(left);
-      if (!lost_.empty()) break;
+      if (!Receive(left)) break;
     }
     if (!telnet_->Settled()) {
       const std::string why = lost_.empty() ? " did not answer the Telnet negotiation within " +
@@ -119,8 +113,8 @@ void QtNetworkPort::NoteLoss() {
           (closed ? " closed" : " lost (" + Local8Bit(socket_->errorString()) + ")");
 }
 
-void QtNetworkPort::Pull(milliseconds limit) {
-  if (!socket_) return;
+bool QtNetworkPort::Receive(milliseconds limit) {
+  if (!socket_) return false;
   if (socket_->state() == QAbstractSocket::ConnectedState && socket_->bytesAvailable() == 0) {
     // Without an event loop the socket only reads when asked to wait.
     socket_->waitForReadyRead(Ms(limit));
@@ -137,33 +131,16 @@ void QtNetworkPort::Pull(milliseconds limit) {
       text = std::string(received);
     }
     heard_ = heard_ || !text.empty();
-    text_ += text;
+    Received() += text;
   }
   if (socket_->state() != QAbstractSocket::ConnectedState) NoteLoss();
+  return lost_.empty();
 }
 
 void QtNetworkPort::Send(const std::string& bytes) {
   if (!socket_ || bytes.empty() || socket_->state() != QAbstractSocket::ConnectedState) return;
   socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
   socket_->flush();
-}
-
-int QtNetworkPort::InBufferCount() {
-  if (!open_) return 0;
-  Pull(milliseconds(0));
-  return static_cast<int>(text_.size());
-}
-
-void QtNetworkPort::DiscardInput() {
-  if (!open_) return;
-  Pull(milliseconds(0));
-  text_.clear();
-}
-
-std::string QtNetworkPort::ReadAll() {
-  if (!open_) return {};
-  Pull(milliseconds(0));
-  return std::exchange(text_, std::string());
 }
 
 void QtNetworkPort::Write(std::string_view text) {
@@ -175,23 +152,6 @@ int QtNetworkPort::OutBufferCount() {
   if (!open_ || !socket_) return 0;
   if (socket_->bytesToWrite() > 0) socket_->flush();
   return static_cast<int>(socket_->bytesToWrite());
-}
-
-bool QtNetworkPort::WaitForInput(milliseconds limit) {
-  const auto start = Clock::now();
-  if (open_) {
-    // Telnet commands alone bring no console text: wait on for it.
-    for (milliseconds left = limit; text_.empty() && left > milliseconds(0) && lost_.empty();
-         left = Left(start, limit)) {
-      Pull(left);
-    }
-    if (!text_.empty()) return true;
-  }
-  // A connection that has gone ends every wait at once; wait out the limit
-  // so the caller's time-out comes without spinning.
-  const milliseconds left = Left(start, limit);
-  if (left > milliseconds(0)) std::this_thread::sleep_for(left);
-  return false;
 }
 
 std::string QtNetworkPort::DeviceFault() const {

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ui/serial_port.h"
+#include "platform/qt/device_port.h"
 #include "platform/ui/telnet_codec.h"
 
 class QTcpSocket;
@@ -23,7 +23,7 @@ namespace gw20::qtui {
 std::string ConnectFailureText(QAbstractSocket::SocketError error, const std::string& reason,
                                const ui::ConsoleAddress& server, std::chrono::milliseconds limit);
 
-class QtNetworkPort : public ui::SerialPort {
+class QtNetworkPort : public DevicePort {
  public:
   // `server`: a Tcp or Rfc2217 address. `connectLimit`: how long connecting,
   // and for RFC 2217 the option negotiation after it, may take together.
@@ -32,26 +32,15 @@ class QtNetworkPort : public ui::SerialPort {
   QtNetworkPort(const QtNetworkPort&) = delete;
   QtNetworkPort& operator=(const QtNetworkPort&) = delete;
 
-  // The number is only kept: the server says what opens.
-  void SetPortNumber(int number) override { number_ = number; }
-  int PortNumber() const override { return number_; }
   ui::ConsoleAddress Named() const override { return server_; }
-  using ui::SerialPort::SetSettings;
-  // Over RFC 2217 an open port sets them on the server at once; raw TCP
-  // leaves the line as the server has it.
-  bool SetSettings(const ui::SerialSettings& settings) override;
   // Missing, with ConnectFailureText, when no connection comes about; for
   // RFC 2217 also when the server does not answer the negotiation in time.
   ui::OpenResult Open() override;
   bool IsOpen() const override { return open_; }
   void Close() override;
-  int InBufferCount() override;
-  void DiscardInput() override;
-  std::string ReadAll() override;
   void Write(std::string_view text) override;
   // Bytes handed to the socket and not yet taken by the system.
   int OutBufferCount() override;
-  bool WaitForInput(std::chrono::milliseconds limit) override;
   // "connection to 10.0.0.7:4001 closed" when the server ended the
   // connection (or it broke), "no answer from 10.0.0.7:4001 since the
   // connection opened" when it stands but no console text ever came.
@@ -61,18 +50,19 @@ class QtNetworkPort : public ui::SerialPort {
  private:
   // Moves what the socket holds into the console's text, waiting up to
   // `limit` for something to arrive; answers the server's Telnet commands.
-  void Pull(std::chrono::milliseconds limit);
+  // False once the connection has ended.
+  bool Receive(std::chrono::milliseconds limit) override;
+  // Over RFC 2217 the server takes the settings at once; raw TCP leaves the
+  // line as the server has it.
+  bool ApplyToOpen() override;
   void Send(const std::string& bytes);
   // Remembers why the connection ended, once.
   void NoteLoss();
 
   ui::ConsoleAddress server_;
   std::chrono::milliseconds connectLimit_;
-  ui::SerialSettings settings_;
   std::unique_ptr<QTcpSocket> socket_;
   std::optional<ui::TelnetCodec> telnet_;
-  std::string text_;  // console text received and not yet read
-  int number_ = 1;
   bool open_ = false;
   bool heard_ = false;  // console text came since the connection opened
   std::string lost_;    // why the connection ended; empty while it stands

@@ -3,7 +3,6 @@
 #include <QSerialPort>
 #include <cerrno>
 #include <cstring>
-#include <thread>
 
 #ifndef Q_OS_WIN
 #include <sys/file.h>
@@ -22,8 +21,6 @@ constexpr QSerialPort::Parity kQtParity[] = {QSerialPort::NoParity, QSerialPort:
 constexpr QSerialPort::StopBits kQtStopBits[] = {QSerialPort::OneStop, QSerialPort::OneAndHalfStop,
                                                  QSerialPort::TwoStop};
 
-std::string Local8Bit(const QString& text) { return text.toLocal8Bit().toStdString(); }
-
 }  // namespace
 
 QtSerialPort::QtSerialPort(std::string device)
@@ -40,23 +37,18 @@ ui::ConsoleAddress QtSerialPort::Named() const {
   return address;
 }
 
-bool QtSerialPort::SetSettings(const ui::SerialSettings& settings) {
-  if (settings.baud <= 0 || settings.dataBits < ui::kMinDataBits || settings.dataBits > ui::kMaxDataBits)
-    return false;
-  settings_ = settings;
-  return !IsOpen() || ApplySettings();
-}
-
-bool QtSerialPort::ApplySettings() {
-  return port_->setBaudRate(settings_.baud) &&
-         port_->setParity(kQtParity[static_cast<int>(settings_.parity)]) &&
-         port_->setDataBits(static_cast<QSerialPort::DataBits>(settings_.dataBits)) &&
-         port_->setStopBits(kQtStopBits[static_cast<int>(settings_.stopBits)]) &&
+bool QtSerialPort::ApplyToOpen() {
+  const ui::SerialSettings& settings = Settings();
+  return port_->setBaudRate(settings.baud) &&
+         port_->setParity(kQtParity[static_cast<int>(settings.parity)]) &&
+         port_->setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) &&
+         port_->setStopBits(kQtStopBits[static_cast<int>(settings.stopBits)]) &&
          port_->setFlowControl(QSerialPort::NoFlowControl);
 }
 
 ui::OpenResult QtSerialPort::Open() {
   if (IsOpen()) return {ui::OpenStatus::Opened, {}};
+  Received().clear();
   const std::string& device = device_;
   port_->setPortName(ToQtFileName(device));
   port_->clearError();
@@ -88,7 +80,7 @@ ui::OpenResult QtSerialPort::Open() {
     return {ui::OpenStatus::Occupied, device + " is in use by another program"};
   }
 #endif
-  if (!ApplySettings()) {
+  if (!ApplyToOpen()) {
     const std::string reason = Local8Bit(port_->errorString());
     port_->close();
     return {ui::OpenStatus::Failed, "Can't set up " + device + ": " + reason};
@@ -102,33 +94,21 @@ void QtSerialPort::Close() {
   if (IsOpen()) port_->close();
 }
 
-void QtSerialPort::PullInput() {
-  if (!IsOpen()) return;
+bool QtSerialPort::Receive(std::chrono::milliseconds limit) {
   // QSerialPort fills its buffer from the event loop; the console polls
   // without one, so read what the OS holds now.
-  port_->waitForReadyRead(0);
+  const bool buffered = port_->bytesAvailable() > 0;
+  port_->waitForReadyRead(buffered ? 0 : static_cast<int>(limit.count()));
   // Nothing waiting is reported as a time-out; that is not a fault.
   if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
-}
-
-int QtSerialPort::InBufferCount() {
-  PullInput();
-  return IsOpen() ? static_cast<int>(port_->bytesAvailable()) : 0;
-}
-
-void QtSerialPort::DiscardInput() {
-  if (!IsOpen()) return;
-  PullInput();
-  port_->clear(QSerialPort::Input);
-  port_->readAll();
-}
-
-std::string QtSerialPort::ReadAll() {
-  if (!IsOpen()) return {};
-  PullInput();
   const QByteArray data = port_->readAll();
-  return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+  Received().append(data.constData(), static_cast<std::size_t>(data.size()));
+  // A device that has gone (an unplugged adapter hangs up) ends every wait at
+  // once with nothing to read: one wait is all a wait for input gets.
+  return false;
 }
+
+void QtSerialPort::DropPending() { port_->clear(QSerialPort::Input); }
 
 void QtSerialPort::Write(std::string_view text) {
   if (!IsOpen() || text.empty()) return;
@@ -140,25 +120,6 @@ int QtSerialPort::OutBufferCount() {
   if (!IsOpen()) return 0;
   if (port_->bytesToWrite() > 0) port_->flush();
   return static_cast<int>(port_->bytesToWrite());
-}
-
-bool QtSerialPort::WaitForInput(std::chrono::milliseconds limit) {
-  if (!IsOpen()) {
-    // Still wait: a caller polling a closed port must not spin.
-    std::this_thread::sleep_for(limit);
-    return false;
-  }
-  if (port_->bytesAvailable() > 0) return true;
-  const auto start = std::chrono::steady_clock::now();
-  const bool arrived = port_->waitForReadyRead(static_cast<int>(limit.count()));
-  if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
-  if (arrived || port_->bytesAvailable() > 0) return true;
-  // A device that has gone (an unplugged adapter hangs up) ends every wait at
-  // once with nothing to read; wait out the limit so the caller's time-out
-  // comes without spinning.
-  const auto left = limit - (std::chrono::steady_clock::now() - start);
-  if (left > std::chrono::milliseconds(0)) std::this_thread::sleep_for(left);
-  return false;
 }
 
 std::string QtSerialPort::DeviceFault() const {

@@ -55,6 +55,10 @@ std::string SerialSettingsText(const SerialSettings& settings) {
          std::string(kStopBitsTexts[static_cast<std::size_t>(settings.stopBits)]);
 }
 
+bool SettingsInRange(const SerialSettings& settings) {
+  return settings.baud > 0 && settings.dataBits >= kMinDataBits && settings.dataBits <= kMaxDataBits;
+}
+
 bool SerialPort::SetSettings(std::string_view text) {
   const auto settings = ParseSerialSettings(text);
   return settings && SetSettings(*settings);

@@ -31,6 +31,9 @@ struct SerialSettings {
 std::optional<SerialSettings> ParseSerialSettings(std::string_view text);
 // The settings as that text ("115200,n,8,1").
 std::string SerialSettingsText(const SerialSettings& settings);
+// A baud rate above 0 and data bits within kMinDataBits..kMaxDataBits: what
+// every port checks before it keeps settings.
+bool SettingsInRange(const SerialSettings& settings);
 
 enum class OpenStatus {
   Opened,
