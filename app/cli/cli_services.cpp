@@ -45,7 +45,8 @@ WorkingFolder::WorkingFolder() : path_(ui::CurrentFolder()) {}
 WorkingFolder::WorkingFolder(const std::filesystem::path& folder) : WorkingFolder() {
   if (folder.empty()) return;
   std::error_code error;
-  const auto absolute = std::filesystem::absolute(folder, error);
+  // "--out ." names the file /x/COP7.eds, not /x/./COP7.eds.
+  const auto absolute = std::filesystem::absolute(folder, error).lexically_normal();
   path_ = error ? folder : absolute;
 }
 

@@ -13,15 +13,13 @@
 
 #include "app/gateway_panels.h"
 #include "devicenet/connections.h"
+#include "link/link_fwd.h"
 
 namespace gw20::app {
 class Main_F;
 }
 namespace gw20::devicenet {
 class DNSEdsSet;
-}
-namespace gw20::link {
-struct EepromImage;
 }
 
 namespace gw20::cli {

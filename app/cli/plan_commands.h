@@ -17,12 +17,10 @@
 #include "app/plan_choices.h"
 #include "link/eeprom_layout.h"
 #include "link/eeprom_procedures.h"
+#include "link/link_fwd.h"
 #include "pages/eds_page.h"
 #include "plans/plan.h"
 
-namespace gw20::link {
-struct EepromImage;
-}
 namespace gw20::ui {
 struct Services;
 }
