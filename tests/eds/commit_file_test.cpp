@@ -1,7 +1,5 @@
-// Both pages' commits write their EDS file before they touch the controller:
-// a folder that cannot take the file stops the commit with nothing sent,
-// links planted in the folder lead nowhere, and whatever ends a commit, no
-// temporary file stays and an older file stays unless the commit succeeded.
+// Both pages' commits stage their EDS file before they touch the controller,
+// through what a folder can do to it.
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -184,9 +184,8 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   }
 }
 
-// A controller whose chain lacks two of the plan's modules: the summary keeps
-// the reason with "nothing written" and lists every missing slot, within 80
-// columns; the report has every line.
+// A controller whose chain lacks two of the plan's modules: the summary lists
+// every missing slot below the reason, within 80 columns.
 TEST(BatchFaults, TheSummaryListsEveryDifferingSlot) {
   const plans::Plan plan = LinePlan(3);
   plans::Plan shortChain = plan;
@@ -219,11 +218,9 @@ TEST(BatchFaults, TheSummaryListsEveryDifferingSlot) {
   EXPECT_GE(failed["stderr"].toArray().size(), 3);
 }
 
-// Interrupts at ten points of a batch of eight, from the connect to the
-// commit of every port, every other one twice: each
-// controller must end untouched, or whole as its record says, or named as
-// partly written; the summary and the report come every time, and no
-// temporary file or folder stays.
+// Interrupts at ten points of a batch of eight, from the connect to the commit
+// of every port, every other one twice: each controller ends untouched, whole
+// as its record says, or named as partly written.
 TEST(BatchFaults, InterruptsLeaveNoControllerPartlyWrittenWithoutSayingSo) {
   constexpr int kPoints = 10;
   constexpr int kShortChain = 6;
