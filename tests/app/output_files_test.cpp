@@ -4,12 +4,11 @@
 #include "app/cli/output_files.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,22 +63,15 @@ TEST(OutputFiles, NamesTakenOrUnfit_AreRefusedFirst_AFullDiskPlacesNothing) {
   ASSERT_EQ(check({"apply", dir + "/plan.json", "--record", dir + "/r.json"}), "");
   const OutputFile record = OutputFileOf(options);
   const std::string big(std::size_t{64} << 10, 'r');
-  rlimit before{};
-  getrlimit(RLIMIT_FSIZE, &before);
-  rlimit full = before;
-  full.rlim_cur = 4096;  // bytes: the disk full
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &full);
-  const auto refused = record.Check();
-  const auto failed = record.Write(big);
-  setrlimit(RLIMIT_FSIZE, &before);
-  std::signal(SIGXFSZ, oldHandler);
+  std::optional<std::string> refused, failed;
+  testing::WithFileSizeLimit(4096, [&] { refused = record.Check(), failed = record.Write(big); });
   EXPECT_EQ(refused, "--record " + dir + "/r.json: File too large");
   EXPECT_EQ(failed, "cannot write the record " + dir + "/r.json: File too large");
   EXPECT_EQ(testing::ReadFile(folder / "r.json"), "old record");
   EXPECT_EQ(record.Write(big), std::nullopt);
   EXPECT_TRUE(testing::ReadFile(folder / "r.json") == big);
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder.Path()), {}), 3);  // link, FIFO, record
+  EXPECT_EQ(testing::Listing(folder.Path()),
+            (std::vector<std::string>{"ZELKDNS 9.eds", "link.json", "r.json"}));
 }
 
 }  // namespace

@@ -1,9 +1,4 @@
-// The main window's Open Plan, Close Plan and Save Plan against the
-// in-process simulated controller: a saved plan holds what the panels and the
-// page show and keeps what a visit did not change, an opened plan is named
-// and confirmed, sets the panels after the connect and presets the page
-// until it is closed, and a plan for another chain, or a bad plan, changes
-// nothing.
+// The main window's plan menu against the in-process simulated controller.
 
 #include <gtest/gtest.h>
 
@@ -43,6 +38,12 @@ plans::Plan ExamplePlan() {
   return read.plan.value_or(plans::Plan{});
 }
 
+// The example plan's scan: 19200 bit/s with the checksum.
+void ScanAsThePlan(link::ComParaSetting_F& dialog) {
+  dialog.ScanBaudrateCombol.Pick(4);
+  dialog.ScanChecksumCombol.Pick(1);
+}
+
 sim::ControllerOptions WithEeprom(std::vector<sim::FieldModule> chain, std::filesystem::path eeprom) {
   auto options = testing::WithModules(std::move(chain));
   options.eepromFile = std::move(eeprom);
@@ -71,10 +72,7 @@ struct PlanBench : testing::ConnectHarness {
 
 TEST(PlanMenu, SavePlan_WritesWhatThePanelsAndTheVisitedPageShow_ForBothProfiles) {
   PlanBench b;
-  b.choose = [](link::ComParaSetting_F& dialog) {
-    dialog.ScanBaudrateCombol.Pick(4);  // 19200
-    dialog.ScanChecksumCombol.Pick(1);
-  };
+  b.choose = ScanAsThePlan;
   b.form.Connect.Press();
   ASSERT_TRUE(b.form.Connected);
   b.h.ClickToggle(kComPanel);
@@ -89,17 +87,15 @@ TEST(PlanMenu, SavePlan_WritesWhatThePanelsAndTheVisitedPageShow_ForBothProfiles
   b.form.SettingParameter.Press();
   b.form.WriteEDS.Press();
   auto& dns = *b.form.DeviceNetPage();
-  dns.InpPut[kPoll].Pick(2);
-  dns.OutPut[kPoll].Pick(1);
-  dns.InpPut[kStrobe].Pick(1);
-  dns.OutPut[kStrobe].Pick(3);
-  dns.InpPut[kCosCyclic].Pick(4);
-  dns.OutPut[kCosCyclic].Pick(2);
+  plans::PlanDeviceNet shown;
+  const int produced[] = {2, 1, 4}, consumed[] = {1, 3, 2};  // Poll, Strobe, COS/Cyclic
+  for (int k = 0; k < devicenet::kConnectionSlots; ++k) {
+    dns.InpPut[k].Pick(produced[k]);
+    dns.OutPut[k].Pick(consumed[k]);
+    shown.connections[k] = {dns.InpPut[k].Text(), dns.OutPut[k].Text()};
+  }
   dns.IO_Info[devicenet::kDefaultStrobe].Choose();
   dns.EDSInfo[eds::kEdsDescription].Type("Line 7");
-  plans::PlanDeviceNet shown;
-  for (int k = 0; k < devicenet::kConnectionSlots; ++k)
-    shown.connections[k] = {dns.InpPut[k].Text(), dns.OutPut[k].Text()};
   shown.defaultConnection = "Strobe";
   dns.BackButton.Press();
 
@@ -238,10 +234,7 @@ TEST(PlanMenu, SavePlanAfterAVisit_KeepsWhatTheControllerStoresWhereTheOperatorP
     ASSERT_EQ(committed.form.CommunicationState.Text(), "Produce .EDS file is OK");
   }
   PlanBench b(ExampleChain(), dir / "eeprom.txt");
-  b.choose = [](link::ComParaSetting_F& dialog) {
-    dialog.ScanBaudrateCombol.Pick(4);  // 19200
-    dialog.ScanChecksumCombol.Pick(1);
-  };
+  b.choose = ScanAsThePlan;
   b.form.Connect.Press();
   b.form.WriteEDS.Press();
   b.form.DeviceNetPage()->BackButton.Press();
@@ -306,20 +299,11 @@ TEST(PlanMenu, OpenPlan_AnotherChainOrABadPlan_OneMessageAndNothingChanges) {
   EXPECT_EQ(b.params.ScanBaudIndex, connected.ScanBaudIndex);
 }
 
-}  // namespace
-}  // namespace gw20::app
-
-namespace gw20::app {
-namespace {
-
 // Check Against Plan: asks for a connect first; after one, one message says
 // how the controller differs from the plan picked, and no panel changes.
 TEST(PlanMenu, CheckAgainstPlan_SaysHowTheControllerDiffersAndChangesNothing) {
   PlanBench b;
-  b.choose = [](link::ComParaSetting_F& dialog) {
-    dialog.ScanBaudrateCombol.Pick(4);  // 19200
-    dialog.ScanChecksumCombol.Pick(1);
-  };
+  b.choose = ScanAsThePlan;
   b.form.CheckAgainstPlan.Press();
   EXPECT_EQ(b.form.CommunicationState.Text(), kConnectFirstStatus);
   b.form.Connect.Press();

@@ -1,8 +1,6 @@
-// The CANopen page without a controller: presets, validation, viewers, Back;
-// and the whole road against the in-process simulated controller: connect,
-// set the parameters, open the page, Finish, and connect again. A cable
-// pulled during the commit is the fault matrix's; a folder that cannot take
-// the EDS file is CommitFile's.
+// The CANopen page without a controller, and its whole road against the
+// in-process simulated controller. A cable pulled in the commit is the fault
+// matrix's; a folder that cannot take the EDS file is CommitFile's.
 
 #include "canopen/copeds_f.h"
 
@@ -120,11 +118,7 @@ struct Road : ConnectHarness {
   Road()
       : ConnectHarness(testing::WithModules(
             {{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA812"}})) {}
-  COPEDS_F& Opened() {
-    OpenPage(Profile::Canopen, 3);
-    return *h.form.CanopenPage();
-  }
-  COPEDS_F& page = Opened();
+  COPEDS_F& page = (OpenPage(Profile::Canopen, 3), *h.form.CanopenPage());
 };
 
 TEST(CanopenCommit, WritesTheImageAndTheFile_AndTheNextConnectReadsThemBack) {

@@ -1,8 +1,5 @@
-// The DeviceNet page without a controller: lists, presets and their
-// messages, the Strobe check, the disabled frame, Back and reopen; and the
-// whole road against the in-process simulated controller: connect, choose
-// DeviceNet, open the page, choose connections, Finish, and connect again. A
-// cable pulled during the commit is the fault matrix's.
+// The DeviceNet page without a controller, and its whole road against the
+// in-process simulated controller. A cable pulled in the commit is the fault matrix's.
 
 #include "devicenet/dnseds_set.h"
 
@@ -135,11 +132,7 @@ struct Road : ConnectHarness {
                                              {.address = 0x04, .model = "RA883"},
                                              {.address = 0x05, .model = "RA883Z"},
                                              {.address = 0x0A, .model = "RA312", .typeCode = 0x40}})) {}
-  DNSEdsSet& Opened() {
-    OpenPage(Profile::DeviceNet, 1);
-    return *h.form.DeviceNetPage();
-  }
-  DNSEdsSet& page = Opened();
+  DNSEdsSet& page = (OpenPage(Profile::DeviceNet, 1), *h.form.DeviceNetPage());
 };
 
 std::uint32_t Path(std::uint32_t index, std::uint32_t classId, std::uint32_t instance,

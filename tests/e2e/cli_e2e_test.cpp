@@ -1,15 +1,6 @@
 // gw20cli against gw20sim, both as separate programs over a real
-// pseudo-terminal: scan --json lists the modules found with the scan options,
-// canopen commits to the controller's EEPROM and writes an EDS file that
-// reads back whole; devicenet lists, refuses a Strobe choice the page
-// refuses, commits the connections picked, keeps them on a re-commit that
-// names none and refuses to keep one the lists cannot give. Plans: a
-// controller commissioned by hand is saved as a plan, the plan applied to a
-// fresh controller with the same chain leaves every EEPROM word the first one
-// holds (but the commit's time stamp), and the EDS file eds makes without a
-// controller is the apply's but for its date and time lines. A chain that
-// differs, and a controller without a stored configuration, are refused with
-// nothing written.
+// pseudo-terminal: the profile commands, and plans saved, applied, checked
+// and compared, every word and file read back from the controller's side.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -19,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <fstream>
 #include <string>
 #include <tuple>
 
@@ -191,7 +181,7 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
   SimProcess other;
   QByteArray image = sim.ReadFile("eeprom");
   image.replace("\n1:20=17039619\n", "\n1:20=1006895363\n");
-  std::ofstream(other.Path("eeprom").toStdString(), std::ios::binary) << image.toStdString();
+  ASSERT_TRUE(other.WriteFile("eeprom", image));
   ASSERT_TRUE(other.Start({"--eeprom", other.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
   const CliRun refusedToKeep =
       RunCli({"--port", other.Link(), "devicenet", "--node", "7", "--out", other.Dir()});
@@ -236,8 +226,7 @@ TEST(CliEndToEnd, CommitAgainAfterACut_WritesWhatACleanCommitWrites) {
     EXPECT_EQ(failed.exitCode, 3);  // partly written: commit again
     EXPECT_TRUE(failed.err.contains("The controller's EEPROM is only partly written: commit again."))
         << failed.err.constData();
-    cut.process().terminate();
-    ASSERT_TRUE(cut.process().waitForFinished(5000));
+    ASSERT_TRUE(cut.Stop());
 
     SimProcess again;
     ASSERT_TRUE(again.Start(QStringList{"--eeprom", cut.Path("eeprom")} + modules));
@@ -278,7 +267,7 @@ TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
     // Links planted at the names written are replaced, never followed: the
     // files they point to stay as they were, a dangling one creates nothing.
     const QString plan = a.Path("plan.json");
-    std::ofstream(a.Path("outside").toStdString()) << "outside";
+    ASSERT_TRUE(a.WriteFile("outside", "outside"));
     ASSERT_TRUE(QFile::link(a.Path("outside"), plan));
     ASSERT_TRUE(QFile::link(b.Path("created.json"), b.Path("record.json")));
     ASSERT_TRUE(QFile::link(a.Path("outside"), b.Path(c.edsFile)));
@@ -389,12 +378,6 @@ TEST(PlanEndToEnd, FilesThatCannotBeWritten_AreRefusedBeforeThePortIsOpened) {
             (QStringList{"com1", "eeprom", "plan.fifo", "plan.json", "transcript"}));
 }
 
-}  // namespace
-}  // namespace gw20::testing
-
-namespace gw20::testing {
-namespace {
-
 // check and diff for both profiles: a controller that holds the plan, one
 // whose stored configuration differs in each kind of key (the plan edited),
 // one whose chain differs, a blank one; nothing is ever written. save keeps
@@ -469,10 +452,7 @@ TEST(CheckEndToEnd, CheckAndDiffAgainstGw20simForBothProfiles) {
       edited.replace(from, to);
     }
     const QString other = sim.Path("other.json");
-    QFile file(other);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(edited);
-    file.close();
+    ASSERT_TRUE(sim.WriteFile("other.json", edited));
     const CliRun differs = RunCli({"--port", sim.Link(), "check", other});
     EXPECT_EQ(differs.exitCode, 1) << differs.err.constData();
     EXPECT_EQ(differs.out + "\n", c.expectedLines) << differs.out.constData();
@@ -490,8 +470,7 @@ TEST(CheckEndToEnd, CheckAndDiffAgainstGw20simForBothProfiles) {
     EXPECT_EQ(RunCli({"diff", plan, plan}).exitCode, 0);
 
     EXPECT_EQ(sim.ReadFile("eeprom"), eeprom) << "a check writes nothing";
-    sim.process().terminate();
-    ASSERT_TRUE(sim.process().waitForFinished(5000));
+    ASSERT_TRUE(sim.Stop());
 
     // The same controller with another chain: its stored configuration no longer matches.
     SimProcess moved;

@@ -1,7 +1,5 @@
-// gw20sim as a process on a real pseudo-terminal: a long listing to a PC that reads late, the hang-up fault
-// as the PC's port sees it, bad input, and the program's serial port held and released on it. Its console
-// over the link, across the connections each gw20cli run opens anew, is CliEndToEnd's (gw20cli runs on the
-// program's port, pump and tick counter); the controller's small receive buffer, Stalls' and
+// gw20sim as a process on a real pseudo-terminal, as a PC's port sees it. Its console across the
+// connections each gw20cli run opens is CliEndToEnd's; its small receive buffer, Stalls' and
 // ControllerTest's.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,7 +7,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QFile>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -148,10 +145,8 @@ TEST(Gw20simPty, HangUpAfterTheLastAnswerClosesTheTerminalAndEnds) {
 
 TEST(Gw20simProcess, BadInputExitsWithStatus2AndMessage) {
   SimProcess files;
-  QFile eeprom(files.Path("bad.txt")), modules(files.Path("bad.json"));
-  ASSERT_TRUE(eeprom.open(QIODevice::WriteOnly) && modules.open(QIODevice::WriteOnly));
-  eeprom.write("0:0=517\nnonsense\n"), eeprom.close();
-  modules.write("[\n  {\"address\": \"0A\", \"model\": RA412}\n]\n"), modules.close();
+  ASSERT_TRUE(files.WriteFile("bad.txt", "0:0=517\nnonsense\n") &&
+              files.WriteFile("bad.json", "[\n  {\"address\": \"0A\", \"model\": RA412}\n]\n"));
   const QString link = files.Link();
   const std::vector<std::pair<QStringList, QString>> cases = {
       {{"--link", link, "--eeprom", files.Path("bad.txt")}, "bad.txt:2:"},

@@ -1,16 +1,11 @@
-// gw20cli through ser2net, Debian's serial device server, to gw20sim, all
-// as separate programs on 127.0.0.1: once as raw TCP, once as RFC 2217.
-// Over each, the connect and both commits (a CANopen and a DeviceNet plan
-// applied) leave the EEPROM words, the EDS files and the console
-// transcript that the same commits leave over the local device; a batch
-// runs over four of a server's ports; and ser2net stopped in the middle of an
-// EEPROM write ends in the partly-written message and a note naming the
-// server. The simulators pace what arrives at the line's rate, as a device
-// server's serial side does.
+// gw20cli through ser2net, Debian's serial device server, to gw20sim, all as
+// separate programs on 127.0.0.1, as raw TCP and as RFC 2217. The simulators
+// pace what arrives at the line's rate, as a device server's serial side does.
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -53,16 +48,17 @@ struct Plans {
 // left out: it differs run by run. Written from "el 40" they are typed fourth
 // and fifth; in the safe order (the header made unwritten first, "el 40",
 // "0", ".") they are written from "el 44", third and fourth.
+bool IsNumber(const QString& line) {
+  bool number = false;
+  (void)line.toLongLong(&number);
+  return number;
+}
+
 QStringList ButTimeStamp(QStringList lines) {
-  const auto typed = [&lines](int i) {
-    bool number = false;
-    (void)lines[i].toLongLong(&number);
-    return number;
-  };
   for (int i = 0; i + 5 < lines.size(); ++i) {
-    if (lines[i] == "el 40" && typed(i + 1) && lines[i + 2] != ".")
+    if (lines[i] == "el 40" && IsNumber(lines[i + 1]) && lines[i + 2] != ".")
       lines[i + 4] = lines[i + 5] = "<time stamp>";
-    if (lines[i] == "el 44" && typed(i + 1)) lines[i + 3] = lines[i + 4] = "<time stamp>";
+    if (lines[i] == "el 44" && IsNumber(lines[i + 1])) lines[i + 3] = lines[i + 4] = "<time stamp>";
   }
   return lines;
 }
@@ -149,14 +145,7 @@ TEST(Ser2netEndToEnd, BatchOverFourServerPorts) {
 
 // The commit types words back only while it writes: the first line of the
 // transcript that is a number is the EEPROM write under way.
-bool WriteStarted(const SimProcess& sim) {
-  for (const QString& line : sim.Transcript()) {
-    bool number = false;
-    (void)line.trimmed().toLongLong(&number);
-    if (number) return true;
-  }
-  return false;
-}
+bool WriteStarted(const SimProcess& sim) { return std::ranges::any_of(sim.Transcript(), IsNumber); }
 
 TEST(Ser2netEndToEnd, ServerStoppedDuringTheEepromWrite_PartlyWritten) {
   const ScratchFolder folder("plans");

@@ -1,14 +1,10 @@
-// Both pages' commits write their EDS file before they touch the controller:
-// a folder that cannot take the file stops the commit with nothing sent,
-// links planted in the folder lead nowhere, and whatever ends a commit, no
-// temporary file stays and an older file stays unless the commit succeeded.
+// Both pages' commits stage their EDS file before they touch the controller,
+// through what a folder can do to it.
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -27,13 +23,6 @@ namespace fs = std::filesystem;
 
 const std::string kOlder = "older file\r\n";
 const std::string kOkStatus = "Produce .EDS file is OK";
-
-std::vector<std::string> Listing(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A profile's page opened after a connect.
 struct Commit : ConnectHarness {
@@ -75,19 +64,12 @@ const char* const kUnfitNames[] = {"gone", "read-only", "full"};
 void WhileUnfit(Unfit unfit, const fs::path& folder, const std::function<void()>& action) {
   constexpr auto kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
   constexpr uid_t kNobody = 65534;
-  rlimit before{};
-  getrlimit(RLIMIT_FSIZE, &before);
-  rlimit full = before;
-  full.rlim_cur = 512;  // bytes
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  if (unfit == Unfit::Full) return WithFileSizeLimit(512, action);
   if (unfit == Unfit::ReadOnly) fs::permissions(folder, kWrite, fs::perm_options::remove);
   const bool asNobody = unfit == Unfit::ReadOnly && geteuid() == 0 && seteuid(kNobody) == 0;
-  if (unfit == Unfit::Full) setrlimit(RLIMIT_FSIZE, &full);
   action();
-  setrlimit(RLIMIT_FSIZE, &before);
   EXPECT_TRUE(!asNobody || seteuid(0) == 0);
   fs::permissions(folder, kWrite, fs::perm_options::add);
-  std::signal(SIGXFSZ, oldHandler);
 }
 
 TEST(CommitFile, FolderGoneReadOnlyOrFull_IsFoundBeforeAnythingIsSent) {

@@ -12,7 +12,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "eds/staged_file.h"
@@ -31,10 +30,7 @@ class StagedFileTest : public ::testing::Test {
     for (int i = 0; i < 2000; ++i)
       big += "Line=" + std::to_string(i) + " of a file larger than the limit\r\n";
   }
-  std::size_t Entries() const {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(folder.Path()), fs::directory_iterator{}));
-  }
+  std::size_t Entries() const { return testing::Listing(folder.Path()).size(); }
   // The old file is there, unchanged, and nothing else is.
   void ExpectOldFileAlone() {
     EXPECT_EQ(testing::ReadFile(target), "old file\r\n");

@@ -1,8 +1,5 @@
-// Every command line of a connect, a CANopen commit and a DeviceNet commit,
-// cut off in turn: the operator is told in the system's words, the port is
-// closed, nothing stays busy, a commit's page stays open and locked, no EDS
-// file is half there, and the next connect to a healthy controller succeeds
-// in the same run.
+// Every command line of each road cut off in turn; the next connect to a
+// healthy controller succeeds in the same run.
 
 #include <gtest/gtest.h>
 

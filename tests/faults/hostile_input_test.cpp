@@ -1,7 +1,5 @@
-// Every text box an operator can type into, fed texts that are easy to paste
-// by mistake: each is read as its leading decimal number (0 without one),
-// then refused with its message or taken. What EDS texts do to the file is
-// the EDS writers' fuzz target's.
+// Every number box fed texts easy to paste by mistake: read as its leading
+// decimal number (0 without one). EDS texts are the EDS writers' fuzz target's.
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,6 @@
 // A controller that stops reading its console for 35 ms to 200 ms (writing
-// its own EEPROM, serving its field port) after any command line of a
-// connect on a configured controller, a CANopen commit or a DeviceNet
-// commit, its 8-character receive buffer losing what overflows: no commit
-// ends without a message unless every word is as intended, and no connect
-// changes a stored word.
+// its own EEPROM, serving its field port) after any line of a road, its
+// 8-character receive buffer losing what overflows.
 
 #include <gtest/gtest.h>
 
@@ -36,11 +33,9 @@ std::size_t LinesOf(Road road) {
   return healthy.controller.Transcript().size() - before;
 }
 
-// 43 ms on virtual time is where, typed on without the echo, a line's last
-// digit would find the buffer full and its Enter would not: the stall that
-// once stored a shortened number.
-// Over a line that delays every character 25 ms each way too (a device
-// server on a network), where typing runs ahead of the echo.
+// 43 ms is where, typed on without the echo, a line's last digit would find
+// the buffer full and its Enter would not: the stall that once stored a
+// shortened number. The 25 ms line delay is a device server on a network.
 TEST(Stalls, AtEveryLineOfEveryRoad_NothingWrongIsWrittenSilently) {
   for (const Road road : {Road{}, Road{Profile::Canopen}, Road{Profile::DeviceNet}}) {
     const std::size_t lines = LinesOf(road);

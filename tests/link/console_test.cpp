@@ -190,12 +190,9 @@ class SlowReaderPort : public ScriptedPort {
 // A console over a SlowReaderPort; CharacterPause 0: the echo alone paces.
 using SlowBench = gw20::testing::ConsoleBench<SlowReaderPort>;
 
-// Each character waits for the echo of the ones before it, so a controller
-// with a one-character buffer that reads every few ms hears every character;
-// the end of an earlier answer arriving late is no part of the echo. The echo
-// is read while typing, but stays part of the reply as one chunk: the blanks
-// inside it are kept. An echo that goes other than typed stops the line
-// before Enter.
+// Each character waits for the echo of the ones before it, so a one-character
+// buffer loses nothing; a late answer is no part of the echo, which stays in
+// the reply with its blanks. An echo other than typed stops the line before Enter.
 TEST(ConsolePacing, EchoPacedTyping_TinyBufferLosesNothing_AndOnlyTheEchoLetsEnterGo) {
   for (const bool staleBurst : {false, true}) {
     SlowBench b{staleBurst ? 2u : 1u, 3, Echo::kOnRead};

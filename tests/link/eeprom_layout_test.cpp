@@ -1,7 +1,5 @@
-// The EEPROM layout: one hand-computed image word by word. What a connect
-// unpacks from a built image of each profile is EepromWithController's, each
-// page's commit test's (read back on the next connect) and PlanEndToEnd's
-// (every word again through a plan of the stored configuration).
+// One hand-computed image word by word. Built images read back are
+// EepromWithController's, each page's commit test's and PlanEndToEnd's.
 
 #include "link/eeprom_layout.h"
 

@@ -1,8 +1,5 @@
-// Reading, checking, building and writing the EEPROM configuration image,
-// against the simulated controller on virtual time; and lines that do not
-// come back as typed, and values shown garbled, with the line between
-// tampered with: nothing wrong is entered as it stands, and a connect leaves
-// every stored word as it was.
+// The EEPROM configuration image read, checked, built and written against
+// the simulated controller, also over a line that tampers with what passes.
 
 #include "link/eeprom_procedures.h"
 

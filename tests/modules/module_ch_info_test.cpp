@@ -79,13 +79,8 @@ TEST(ModuleChInfo, TotalPast255OrBadSlotOrAddress_ThrowsAndLeavesTableUnchanged)
   ModuleTable table;
   for (int slot = 0; slot < 12; ++slot)
     ASSERT_TRUE(Identify(table, slot, "RA883Z", std::to_string(slot + 1)));
-  try {
-    Identify(table, 12, "RA883Z", "13");
-    FAIL() << "no overflow reported";
-  } catch (const ModuleTableError& e) {
-    EXPECT_STREQ(e.what(),
-                 "Overflow: TotalAIBytes would be 260 bytes (at most 255) with module RA883Z at address 13");
-  }
+  EXPECT_EQ(testing::ThrownMessage<ModuleTableError>([&] { Identify(table, 12, "RA883Z", "13"); }),
+            "Overflow: TotalAIBytes would be 260 bytes (at most 255) with module RA883Z at address 13");
   EXPECT_EQ(std::pair(table.TotalAIBytes, table.ModuleList[12].AIChannels), std::pair(240, 0));
   EXPECT_EQ(table.AppObjList[12].Name, "");
 

@@ -1,6 +1,4 @@
-// A plan and the program's state: the chain as a scan leaves it and back,
-// the differences of two chains slot by slot, the connection texts checked
-// against the lists the chain gives, and the plan of a stored configuration.
+// A plan and the program's state, both ways.
 #include "plans/plan_state.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// The network console against a server of the test's own on 127.0.0.1:
-// bytes both ways, and each way a connection fails ending in words that say
-// what happened (a refused connection is ConsolePort's test).
+// The network console against the test's own server on 127.0.0.1 (a refused
+// connection is ConsolePort's test).
 #include "platform/qt/qt_network_port.h"
 
 #include <gtest/gtest.h>

@@ -19,18 +19,15 @@ std::string Bytes(std::initializer_list<int> bytes) {
 
 constexpr SerialSettings kConsoleLine{115200, Parity::None, 8, StopBits::One};
 
+// A COM port option subnegotiation carrying `body`.
+std::string ComPort(std::initializer_list<int> body) {
+  return Bytes({kIac, kSb, kComPortOption}) + Bytes(body) + Bytes({kIac, kSe});
+}
+
 // What the client answers a server that agrees to everything offered.
 std::string AgreedSettings() {
-  return Bytes({kIac, kSb,  kComPortOption, kSetBaudRate, 0x00,
-                0x01, 0xC2, 0x00,           kIac,         kSe,  //
-                kIac, kSb,  kComPortOption, kSetDataSize, 8,
-                kIac, kSe,  //
-                kIac, kSb,  kComPortOption, kSetParity,   1,
-                kIac, kSe,  //
-                kIac, kSb,  kComPortOption, kSetStopSize, 1,
-                kIac, kSe,  //
-                kIac, kSb,  kComPortOption, kSetControl,  kNoFlowControl,
-                kIac, kSe});
+  return ComPort({kSetBaudRate, 0x00, 0x01, 0xC2, 0x00}) + ComPort({kSetDataSize, 8}) +
+         ComPort({kSetParity, 1}) + ComPort({kSetStopSize, 1}) + ComPort({kSetControl, kNoFlowControl});
 }
 
 TEST(TelnetCodec, ServersOpening_AnsweredOnce_SettingsSet_NothingReachesTheConsole) {
@@ -41,37 +38,14 @@ TEST(TelnetCodec, ServersOpening_AnsweredOnce_SettingsSet_NothingReachesTheConso
   // A device server's opening, split anywhere: it agrees to what was asked,
   // offers to echo (refused: the controller echoes), notifies its modem
   // state, and confirms a confirmation.
-  const std::string opening = Bytes({kIac,
-                                     kWill,
-                                     kSuppressGoAhead,
-                                     kIac,
-                                     kDo,
-                                     kSuppressGoAhead,
-                                     kIac,
-                                     kWill,
-                                     kEcho,
-                                     kIac,
-                                     kDont,
-                                     kEcho,
-                                     kIac,
-                                     kDo,
-                                     kBinary,
-                                     kIac,
-                                     kWill,
-                                     kBinary,
-                                     kIac,
-                                     kDo,
-                                     kComPortOption,
-                                     kIac,
-                                     kSb,
-                                     kComPortOption,
-                                     107,
-                                     0,
-                                     kIac,
-                                     kSe,
-                                     kIac,
-                                     kDo,
-                                     kSuppressGoAhead});
+  const std::string opening = Bytes({kIac, kWill, kSuppressGoAhead,
+                                     kIac, kDo,   kSuppressGoAhead,
+                                     kIac, kWill, kEcho,
+                                     kIac, kDont, kEcho,
+                                     kIac, kDo,   kBinary,
+                                     kIac, kWill, kBinary,
+                                     kIac, kDo,   kComPortOption}) +
+                              ComPort({107, 0}) + Bytes({kIac, kDo, kSuppressGoAhead});
   std::string answers;
   std::string text;
   for (std::size_t i = 0; i < opening.size(); i += 3) text += codec.Decode(opening.substr(i, 3), answers);
@@ -83,9 +57,8 @@ TEST(TelnetCodec, ServersOpening_AnsweredOnce_SettingsSet_NothingReachesTheConso
   // The server's answers to the settings and a line-state notice around the
   // prompt: only the prompt reaches the console.
   answers.clear();
-  const std::string reply = Bytes({kIac, kSb, kComPortOption, 101, 0x00, 0x01, 0xC2, 0x00, kIac, kSe}) +
-                            "\r\nGW" + Bytes({kIac, kSb, kComPortOption, 106, 0x60, kIac, kSe, kIac, 241}) +
-                            "20M>";
+  const std::string reply =
+      ComPort({101, 0x00, 0x01, 0xC2, 0x00}) + "\r\nGW" + ComPort({106, 0x60}) + Bytes({kIac, 241}) + "20M>";
   EXPECT_EQ(codec.Decode(reply, answers), "\r\nGW20M>");
   EXPECT_EQ(answers, "");
   // Later settings go at once.
@@ -98,14 +71,12 @@ TEST(TelnetCodec, Iac_DoubledBothWays_AndInsideASubnegotiation) {
   std::string answers;
   (void)codec.Decode(Bytes({kIac, kDo, kBinary, kIac, kWill, kBinary}), answers);
   EXPECT_EQ(codec.Encode(Bytes({'a', 0xFF, '\r'})), Bytes({'a', 0xFF, 0xFF, '\r'}));
-  EXPECT_EQ(
-      codec.Decode(Bytes({'x', kIac, kIac, 'y', kIac, kSb, kComPortOption, 107, kIac, kIac, kIac, kSe, 'z'}),
-                   answers),
-      Bytes({'x', 0xFF, 'y', 'z'}));
+  EXPECT_EQ(codec.Decode(Bytes({'x', kIac, kIac, 'y'}) + ComPort({107, kIac, kIac}) + "z", answers),
+            Bytes({'x', 0xFF, 'y', 'z'}));
   // A baud rate with an 0xFF byte is sent with it doubled.
   (void)codec.Decode(Bytes({kIac, kDo, kComPortOption}), answers);
   EXPECT_EQ(codec.ChangeSettings({0x00FF0100, Parity::Even, 7, StopBits::Two}).substr(0, 11),
-            Bytes({kIac, kSb, kComPortOption, kSetBaudRate, 0x00, 0xFF, 0xFF, 0x01, 0x00, kIac, kSe}));
+            ComPort({kSetBaudRate, 0x00, 0xFF, 0xFF, 0x01, 0x00}));
 }
 
 TEST(TelnetCodec, RefusedOptions_NoLoop_AndCrNulOutsideBinary) {

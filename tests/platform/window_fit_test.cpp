@@ -1,6 +1,5 @@
-// A window and its screen: it keeps its form's size in twips while that fits,
-// may grow, and never gets larger than the
-// screen's available area: then it shrinks, stays centred, and scrolls.
+// A window keeps its form's size in twips while that fits and may grow, but
+// never past the screen's available area: then it shrinks, centred, and scrolls.
 
 #include "platform/widgets/window_fit.h"
 

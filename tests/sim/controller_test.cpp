@@ -387,12 +387,9 @@ TEST(EepromFileTest, BadFileIsRejectedNamingFileAndLine) {
   };
   for (const auto& [text, message] : cases) {
     WriteAll(file, text);
-    try {
-      const Controller controller(WithFiles(dir));
-      ADD_FAILURE() << "accepted: " << message;
-    } catch (const std::runtime_error& error) {
-      EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
-    }
+    const std::string thrown = gw20::testing::ThrownMessage<std::runtime_error>(
+        [&] { const Controller controller(WithFiles(dir)); });
+    EXPECT_NE(thrown.find(message), std::string::npos) << message << ": " << thrown;
   }
   WriteAll(file, good + "\n");  // a trailing blank line is harmless
   EXPECT_NO_THROW(Controller{WithFiles(dir)});

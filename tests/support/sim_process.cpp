@@ -42,6 +42,11 @@ QByteArray SimProcess::ReadFile(const QString& name) const {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+bool SimProcess::WriteFile(const QString& name, const QByteArray& data) const {
+  QFile file(Path(name));
+  return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
 CliRun RunCli(const QStringList& args) {
   QProcess cli;
   cli.start(QStringLiteral(GW20CLI_PATH), args);

@@ -27,6 +27,12 @@ class SimProcess {
   QString Path(const QString& name) const { return Dir() + "/" + name; }
   QString Link() const { return Path(QStringLiteral("com1")); }
   QByteArray ReadFile(const QString& name) const;
+  bool WriteFile(const QString& name, const QByteArray& data) const;
+  // Ends the simulator, as a pulled plug would; true once it has ended.
+  bool Stop() {
+    sim_.terminate();
+    return sim_.waitForFinished(5000);
+  }
   // Path("transcript"), line by line.
   QStringList Transcript() const {
     return QString::fromLatin1(ReadFile("transcript")).split('\n', Qt::SkipEmptyParts);

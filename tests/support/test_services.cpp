@@ -1,7 +1,10 @@
 #include "tests/support/test_services.h"
 
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -62,6 +65,27 @@ ScratchFolder::~ScratchFolder() {
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream file(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(file), {}};
+}
+
+std::vector<std::string> Listing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void WithFileSizeLimit(std::uint64_t bytes, const std::function<void()>& action) {
+  rlimit before{};
+  getrlimit(RLIMIT_FSIZE, &before);
+  rlimit full = before;
+  full.rlim_cur = bytes;
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &full);
+  action();
+  setrlimit(RLIMIT_FSIZE, &before);
+  std::signal(SIGXFSZ, oldHandler);
 }
 
 }  // namespace gw20::testing

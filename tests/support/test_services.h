@@ -176,5 +176,19 @@ class ScratchFolder {
 
 // The whole file as bytes; empty when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
+// The message of the `Error` that `action` throws; "" when it throws none.
+template <class Error, class Action>
+std::string ThrownMessage(Action&& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "";
+}
+// The names in `folder`, sorted.
+std::vector<std::string> Listing(const std::filesystem::path& folder);
+// Runs `action` with files limited to `bytes` (a full disk), SIGXFSZ ignored.
+void WithFileSizeLimit(std::uint64_t bytes, const std::function<void()>& action);
 
 }  // namespace gw20::testing
