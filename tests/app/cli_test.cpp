@@ -77,13 +77,11 @@ TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
   std::istringstream bad(
       "scan frob;scan --frob;scan --port;--port COM17 scan;--port tcp://u:p@h:1 scan;--port ftp://h:1 "
       "scan;--scan-baud 9601 scan;--scan-timeout 32768 scan;"
-      "--scan-timeout 99999999999999999999 scan;--json=yes scan;scan --verify;scan --no-verify;canopen "
+      "--scan-timeout 99999999999999999999 scan;--json=yes scan;canopen "
       "--verify --no-verify;devicenet --list --safe-order;"
       "canopen --out /nonexistent/folder;devicenet --poll 1;devicenet --poll ,;devicenet --cos a,1;"
       "devicenet --poll 99999999999,;devicenet --default pol;devicenet --can-baud 1000;devicenet --list=yes;"
-      "devicenet --heartbeat 100;canopen --poll 1,2;scan --list;--type-back --no-type-back scan;"
-      "eds plan.json --type-back;scan --node 3;canopen --json;devicenet --json;canopen --controller-order;"
-      "devicenet --list --out .");
+      "--type-back --no-type-back scan;devicenet --json;devicenet --list --out .");
   for (std::string line; std::getline(bad, line, ';');) {
     std::istringstream words(line);
     const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
@@ -132,16 +130,32 @@ TEST(CliOptions, Parse_PlanCommandsTakeAPlanAndOnlyTheirOwnOptions) {
   EXPECT_EQ(Parse({"eds", "p.json", "--firmware", "2.05-2006/03/07"}).firmware, "2.05-2006/03/07");
   EXPECT_EQ(Parse({"--scan-baud", "19200", "save", tmp + "/p.json"}).scan.baudIndex, 4);
 
-  std::istringstream bad(
-      "save;apply;eds a.json b.json;save p.json --node 3;apply p.json --poll 1,2;apply p.json --scan-baud "
-      "9600;"
-      "apply p.json --json;eds p.json --port COM1;eds p.json --scan-timeout 5;eds p.json --verify;"
-      "save p.json --out .;save p.json --safe-order;save p.json --record r.json;canopen --record r.json;"
-      "apply p.json --firmware 1.00-2000/01/01;apply p.json --record=");
-  for (std::string line; std::getline(bad, line, ';');) {
-    std::istringstream words(line);
-    const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
-    EXPECT_THROW(Parse(std::vector<std::string_view>(args.begin(), args.end())), CliUsageError) << line;
+  for (const std::vector<std::string_view>& bad :
+       std::vector<std::vector<std::string_view>>{{"save"},
+                                                  {"apply"},
+                                                  {"eds", "a.json", "b.json"},
+                                                  {"diff", "a.json"},
+                                                  {"apply", "p.json", "--record="}}) {
+    EXPECT_THROW(Parse(bad), CliUsageError) << bad[0];
+  }
+  // Every option a command does not take is refused, saying where it goes.
+  for (const CommandInfo& command : AllCommands()) {
+    for (const OptionInfo& option : AllOptions()) {
+      if ((option.commands & Bit(command.command)) != 0) continue;
+      std::vector<std::string_view> args{command.name, "p.json", "q.json", option.name, "1"};
+      if (command.plans != PlanUse::ReadsTwo) args.erase(args.begin() + 2);
+      if (command.plans == PlanUse::None) args.erase(args.begin() + 1);
+      if (option.value.empty()) args.pop_back();
+      try {
+        Parse(args);
+        ADD_FAILURE() << command.name << " took " << option.name;
+      } catch (const CliUsageError& error) {
+        const std::string why = error.what();
+        EXPECT_TRUE(why.starts_with(std::string(option.name) + " ") &&
+                    why.find(command.name) != std::string::npos)
+            << why;
+      }
+    }
   }
 }
 
