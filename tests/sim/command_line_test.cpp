@@ -104,7 +104,7 @@ TEST(CommandLineTest, RejectsBadArguments) {
   alarm(60);
   for (const auto& [line, message] : messages) {
     const std::string thrown =
-        testing::ThrownMessage<CommandLineError>([&] { ParseCommandLine(Words(line)); });
+        testing::ThrownMessage<CommandLineError>([&args = line] { ParseCommandLine(Words(args)); });
     EXPECT_NE(thrown.find(message), std::string::npos) << line << " gave " << thrown;
   }
   alarm(0);
@@ -159,7 +159,8 @@ TEST(ModulesFileTest, RefusesAnythingElseSayingWhere) {
   }
   bad.emplace_back(longList + "]", "257:1: module 00: the address is used twice");
   for (const auto& [text, message] : bad) {
-    const std::string thrown = testing::ThrownMessage<ModulesFileError>([&] { ParseModulesJson(text); });
+    const std::string thrown =
+        testing::ThrownMessage<ModulesFileError>([&json = text] { ParseModulesJson(json); });
     EXPECT_EQ(thrown.rfind(message, 0), 0u) << text << " gave " << thrown;
   }
 }
