@@ -76,7 +76,8 @@ build() {  # build DIR TARGETS [cmake options...]; TARGETS "all" or a comma list
   fi
 }
 
-# The C++ files of the repository, one a line.
+# The C++ files of the repository, one a line: clang-format takes any file it
+# is given for C++ and would lay out a CMake file as if it were code.
 source_files() {
   if git -C "$here" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     git -C "$here" ls-files '*.cpp' '*.h'
@@ -85,16 +86,11 @@ source_files() {
   fi
 }
 
-# Only the C++ names among stdin's lines. clang-format takes any file it is
-# given for C++ and lays out a CMake file as if it were code, so nothing else
-# may reach it.
-cxx_only() { grep -E '\.(cpp|h)$' || true; }
-
 # True when every C++ file is as the repository's .clang-format lays it out;
 # otherwise names the files that are not.
 check_format() {
   local unformatted
-  unformatted="$(cd "$here" && source_files | cxx_only | xargs clang-format --dry-run 2>&1 |
+  unformatted="$(cd "$here" && source_files | xargs clang-format --dry-run 2>&1 |
     sed -n 's/^\(.*\):[0-9]*:[0-9]*: warning: code should be clang-formatted.*/\1/p' | sort -u)"
   [ -z "$unformatted" ] && return 0
   say "not laid out as .clang-format says (./gw20.sh format fixes it):"
@@ -105,7 +101,7 @@ check_format() {
 cmd_format() {
   install_missing
   if [ $# -eq 0 ]; then
-    (cd "$here" && source_files | cxx_only | xargs clang-format -i)
+    (cd "$here" && source_files | xargs clang-format -i)
     say "every C++ file formatted"
     return
   fi

@@ -103,11 +103,6 @@ class ListingProgress : public ui::EventPump {
   std::int64_t steps_ = 1;
 };
 
-std::string FirmwareText(int major, int minor, int year, int month, int day) {
-  return std::to_string(major) + "." + ui::D2(minor) + "-" + std::to_string(year) + "/" + ui::D2(month) +
-         "/" + ui::D2(day);
-}
-
 ConnectSequence::ConnectSequence(Main_F& form, AppState& state, ui::Services& services)
     : form_(form), state_(state), services_(services) {}
 
@@ -311,8 +306,9 @@ void ConnectSequence::Finish(int pictureIndex) {
   form_.ModulesImage.SetVisible(true);
 
   const auto& eeprom = state_.eeprom;
-  form_.FirmwareVer.SetText(FirmwareText(eeprom.FirmwareMajor, eeprom.FirmwareMinor, eeprom.FirmwareYear,
-                                         eeprom.FirmwareMonth, eeprom.FirmwareDay));
+  form_.FirmwareVer.SetText(
+      link::FirmwareText({eeprom.FirmwareMajor, eeprom.FirmwareMinor, eeprom.FirmwareYear,
+                          eeprom.FirmwareMonth, eeprom.FirmwareDay}));
   const auto& params = state_.params;
   form_.CANNodeId.SetText(std::to_string(params.NodeId));
   form_.CommunicationState.SetText("Waiting for configuration");

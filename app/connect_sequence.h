@@ -14,9 +14,6 @@
 namespace gw20::ui {
 struct Services;
 }
-namespace gw20::link {
-struct EepromResult;
-}  // namespace gw20::link
 
 namespace gw20::app {
 
@@ -29,11 +26,6 @@ class ListingProgress;
 // move on within a long stage (the scan listing).
 inline constexpr int kProgressPerStage = 100;
 inline constexpr int kProgressMax = link::kProgressDone * kProgressPerStage;
-
-// Firmware version and date as shown: major + "." + minor + "-" + year + "/"
-// + month + "/" + day, minor, month and day with at least two digits
-// (2, 5, 2006, 3, 7 -> "2.05-2006/03/07").
-std::string FirmwareText(int major, int minor, int year, int month, int day);
 
 class ConnectSequence {
  public:

@@ -55,10 +55,6 @@ std::string PlanName(const std::string& file) {
   return "Plan " + name;
 }
 
-std::string SerialText(const plans::PlanSerial& serial) {
-  return std::to_string(serial.bitRateBps) + " bit/s, checksum " + (serial.checksum ? "on" : "off");
-}
-
 std::string ModulesText(std::size_t count) {
   if (count == 0) return "no modules";
   return std::to_string(count) + (count == 1 ? " module" : " modules");
@@ -70,9 +66,9 @@ std::string PlanSummaryText(const std::string& file, const plans::Plan& plan, bo
   std::string text = PlanName(file) + " sets:\n";
   text += std::string(application.Name) + ", node ID " + std::to_string(plan.nodeId) + ", " +
           std::to_string(plan.canBitRateKbps) + " kbit/s\n";
-  text += "field port " + SerialText(plan.fieldPort) + ", time-out " +
+  text += "field port " + plans::SerialText(plan.fieldPort) + ", time-out " +
           std::to_string(plan.fieldPort.timeoutMs) + " ms\n";
-  text += "for " + ModulesText(plan.modules.size()) + ", scanned at " + SerialText(plan.scan) + "\n";
+  text += "for " + ModulesText(plan.modules.size()) + ", scanned at " + plans::SerialText(plan.scan) + "\n";
   text += setNow ? "The panels are set; the " + std::string(application.Name) +
                        " page presets the plan's choices."
                  : "The next connect scans with the plan's settings and sets the panels when it finds these "
@@ -227,10 +223,7 @@ void Main_F::CheckAgainstPlan_Click() {
     text = "The controller holds the plan " + name + ".";
   } else {
     text = "The controller differs from the plan " + name + ":";
-    if (!outcome.noPlan.empty()) text += "\n" + outcome.noPlan;
-    for (const auto& difference : outcome.differences) {
-      text += "\n" + plans::DifferenceLine(difference, "plan", "controller");
-    }
+    for (const std::string& line : plans::OutcomeLines(outcome, "plan", "controller")) text += "\n" + line;
   }
   services_.messages.Show(text, kCheckPlanTitle, ui::MessageButtons::Ok);
 }

@@ -185,11 +185,6 @@ double TimedCli(const std::vector<std::string>& args, int expected = 0) {
   return status == expected ? seconds : -seconds;
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 struct CheckTimes {
   double connect = 0;  // a scan: a connect with nothing after it
   double check = 0;    // one check of one controller
@@ -226,8 +221,8 @@ CheckTimes MeasureChecks(int count, const std::string& planFile, const gw20::pla
     return std::ranges::any_of(v, [](double s) { return s < 0; });
   };
   times.ok = times.ok && !failed(connects) && !failed(checks);
-  times.connect = Median(connects);
-  times.check = Median(checks);
+  times.connect = gw20::bench::Median(connects);
+  times.check = gw20::bench::Median(checks);
   constexpr int kBatchRounds = 3;
   std::vector<double> batches;
   batches.reserve(kBatchRounds);
@@ -235,7 +230,7 @@ CheckTimes MeasureChecks(int count, const std::string& planFile, const gw20::pla
     batches.push_back(TimedCli(BatchArgs(line, planFile, {"--check"})));
   }
   times.ok = times.ok && !failed(batches);
-  times.batch = Median(batches);
+  times.batch = gw20::bench::Median(batches);
   return times;
 }
 

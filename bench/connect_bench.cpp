@@ -343,15 +343,6 @@ class Bench {
   const char* keepLogs_ = std::getenv("GW20_BENCH_LOGS");
 };
 
-template <typename T>
-T Median(std::vector<T> values) {
-  if (values.empty()) return T{};
-  std::sort(values.begin(), values.end());
-  const std::size_t middle = values.size() / 2;
-  if (values.size() % 2 == 1) return values[middle];
-  return (values[middle - 1] + values[middle]) / 2;
-}
-
 // Over the runs that succeeded: a failed one ends early and would pull the figures down.
 template <typename F>
 double MedianOf(const std::vector<Phase>& runs, F field) {
@@ -359,7 +350,7 @@ double MedianOf(const std::vector<Phase>& runs, F field) {
   for (const Phase& p : runs) {
     if (p.ok) values.push_back(static_cast<double>(field(p)));
   }
-  return Median(values);
+  return gw20::bench::Median(values);
 }
 
 // The wall times of the runs that succeeded.
@@ -669,7 +660,7 @@ int main(int argc, char* argv[]) {
   gw20::qtui::ConsolePort qtPort(gw20::qtui::ComPortRoutes(nullptr),
                                  gw20::link::ConsoleState{}.ConsoleTimeout);
   CountingPort port(qtPort);
-  gw20::appqt::DesktopProgram program({.folder = &folder, .port = &port});
+  gw20::appqt::DesktopProgram program(port, {.folder = &folder});
   gw20::app::AppState& state = program.State();
   gw20::app::Main_F& mainForm = program.MainForm();
   program.Start();

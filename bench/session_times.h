@@ -2,6 +2,7 @@
 // Where the time of a console session went, from the simulator's answer-time
 // log (gw20sim --answer-times).
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -30,5 +31,15 @@ SessionTimes ReadSessionTimes(const std::filesystem::path& file);
 double CpuSeconds();
 // The same for its children that have ended and been waited for.
 double CpuSecondsOfWaitedChildren();
+
+// The median of `values` (the mean of the middle two for an even count); T{} for none.
+template <typename T>
+T Median(std::vector<T> values) {
+  if (values.empty()) return T{};
+  std::sort(values.begin(), values.end());
+  const std::size_t middle = values.size() / 2;
+  if (values.size() % 2 == 1) return values[middle];
+  return (values[middle - 1] + values[middle]) / 2;
+}
 
 }  // namespace gw20::bench

@@ -25,18 +25,23 @@ constexpr std::string_view kDefaultCreator = "VARLON";
 constexpr int kNoonHour = 12;
 constexpr int kDummyTypes = 7;
 
+// Where the EDS texts stand, written and read back.
+constexpr std::string_view kFileInfoSection = "FileInfo";
+constexpr std::string_view kDescriptionKey = "Description";
+constexpr std::string_view kCreatorKey = "CreatedBy";
+
 void WriteFileInfo(eds::IniWriter& ini, const CanopenEdsState& s, const ui::DateTime& now) {
   const std::string description = eds::OneLineText(s.edsInfo[eds::kEdsDescription]);
   const std::string creator = eds::OneLineText(s.edsInfo[eds::kEdsCreator]);
-  ini.Section("FileInfo");
+  ini.Section(kFileInfoSection);
   ini.Key("FileName", "QRT_ZELK" + std::to_string(s.params.NodeId) + ".eds");
   ini.Key("FileVersion", "1");
   ini.Key("FileRevision", "0");
   ini.Key("EDSVersion", "1.0");
-  ini.Key("Description", description.empty() ? kDefaultDescription : description);
+  ini.Key(kDescriptionKey, description.empty() ? kDefaultDescription : description);
   ini.Key("CreationTime", EdsTimeText(now));
   ini.Key("CreationDate", eds::EdsDateText(now));
-  ini.Key("CreatedBy", creator.empty() ? kDefaultCreator : creator);
+  ini.Key(kCreatorKey, creator.empty() ? kDefaultCreator : creator);
   ini.Key("ModificationTime", EdsTimeText(now));
   ini.Key("ModificationDate", eds::EdsDateText(now));
   ini.Key("ModifiedBy", "None");
@@ -363,14 +368,17 @@ std::string BuildCanopenEds(const CanopenEdsState& state, const ui::DateTime& no
 std::optional<eds::EdsInfo> ReadCanopenEdsTexts(std::string_view fileText) {
   std::optional<std::string_view> description;
   std::optional<std::string_view> creator;
+  const std::string section = "[" + std::string(kFileInfoSection) + "]";
+  const std::string descriptionKey = std::string(kDescriptionKey) + "=";
+  const std::string creatorKey = std::string(kCreatorKey) + "=";
   bool inFileInfo = false;
   for (const std::string_view line : eds::EdsLines(fileText)) {
     if (line.starts_with('[')) {
-      inFileInfo = line == "[FileInfo]";
-    } else if (inFileInfo && line.starts_with("Description=")) {
-      description = line.substr(std::string_view("Description=").size());
-    } else if (inFileInfo && line.starts_with("CreatedBy=")) {
-      creator = line.substr(std::string_view("CreatedBy=").size());
+      inFileInfo = line == section;
+    } else if (inFileInfo && line.starts_with(descriptionKey)) {
+      description = line.substr(descriptionKey.size());
+    } else if (inFileInfo && line.starts_with(creatorKey)) {
+      creator = line.substr(creatorKey.size());
     }
   }
   if (!description || !creator) return std::nullopt;

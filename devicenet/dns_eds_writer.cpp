@@ -81,11 +81,16 @@ std::string Mask0x(int mask) { return "0x000" + ui::Hex(static_cast<std::uint64_
 
 std::string Blanks(int count) { return std::string(static_cast<std::size_t>(count), ' '); }
 
+// The header comment's lines of the EDS texts, written and read back.
+constexpr std::string_view kTextsSection = "$ File Description Section :";
+constexpr std::string_view kDescriptionLine = "$ ";
+constexpr std::string_view kCreatorLine = "$ Created by ";
+
 void WriteHeaderComment(eds::IniWriter& ini, const eds::EdsInfo& info) {
   ini.Line("$ VARLON-DNS Gateway Electronic Data Sheet");
-  ini.Line("$ File Description Section :");
-  ini.Line("$ " + eds::OneLineText(info[eds::kEdsDescription]));
-  ini.Line("$ Created by " + eds::OneLineText(info[eds::kEdsCreator]));
+  ini.Line(kTextsSection);
+  ini.Line(std::string(kDescriptionLine) + eds::OneLineText(info[eds::kEdsDescription]));
+  ini.Line(std::string(kCreatorLine) + eds::OneLineText(info[eds::kEdsCreator]));
   for (std::string_view line : kHeaderTail) ini.Line(line);
 }
 
@@ -324,15 +329,14 @@ std::string BuildDnsEds(const DeviceNetEdsState& state, const ui::DateTime& now)
 
 std::optional<eds::EdsInfo> ReadDnsEdsTexts(std::string_view fileText) {
   const auto lines = eds::EdsLines(fileText);
-  constexpr std::string_view kSection = "$ File Description Section :";
-  constexpr std::string_view kDescription = "$ ";
-  constexpr std::string_view kCreator = "$ Created by ";
   for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
-    if (lines[i] != kSection) continue;
-    if (!lines[i + 1].starts_with(kDescription) || !lines[i + 2].starts_with(kCreator)) return std::nullopt;
+    if (lines[i] != kTextsSection) continue;
+    if (!lines[i + 1].starts_with(kDescriptionLine) || !lines[i + 2].starts_with(kCreatorLine)) {
+      return std::nullopt;
+    }
     eds::EdsInfo info;
-    info[eds::kEdsDescription] = std::string(lines[i + 1].substr(kDescription.size()));
-    info[eds::kEdsCreator] = std::string(lines[i + 2].substr(kCreator.size()));
+    info[eds::kEdsDescription] = std::string(lines[i + 1].substr(kDescriptionLine.size()));
+    info[eds::kEdsCreator] = std::string(lines[i + 2].substr(kCreatorLine.size()));
     return info;
   }
   return std::nullopt;

@@ -2,7 +2,6 @@
 // What the EDS files of both profiles share beyond the INI layer: the date
 // they are stamped with and how an operator's text fits one line.
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>

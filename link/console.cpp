@@ -394,28 +394,40 @@ bool IsCleanShownValue(std::string_view text) {
          number <= kLargest;
 }
 
-std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text) {
+namespace {
+
+// A whole decimal number low..high, the whole text; nullopt for no text or any other.
+std::optional<long long> WholeNumberIn(const char* text, long long low, long long high) {
   if (text == nullptr) return std::nullopt;
   const std::string_view digits(text);
-  long long ms = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), ms);
-  if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() || ms < 0 ||
-      ms > kMaxCharacterPause.count()) {
+  long long number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() || number < low ||
+      number > high) {
     return std::nullopt;
   }
-  return std::chrono::milliseconds(ms);
+  return number;
+}
+
+}  // namespace
+
+std::optional<std::chrono::milliseconds> ParseCharacterPause(const char* text) {
+  const auto ms = WholeNumberIn(text, 0, kMaxCharacterPause.count());
+  return ms ? std::optional(std::chrono::milliseconds(*ms)) : std::nullopt;
 }
 
 std::optional<int> ParseTypingWindow(const char* text) {
-  if (text == nullptr) return std::nullopt;
-  const std::string_view digits(text);
-  int window = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), window);
-  if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size() || window < 1 ||
-      window > kMaxTypingWindow) {
-    return std::nullopt;
+  const auto window = WholeNumberIn(text, 1, kMaxTypingWindow);
+  return window ? std::optional(static_cast<int>(*window)) : std::nullopt;
+}
+
+void TakeConsoleVariables(ConsoleState& state, const ui::VariableLookup& lookup) {
+  if (const auto text = lookup(kCharacterPauseVariable)) {
+    state.CharacterPause = ParseCharacterPause(text->c_str()).value_or(state.CharacterPause);
   }
-  return window;
+  if (const auto text = lookup(kTypingWindowVariable)) {
+    state.TypingWindow = ParseTypingWindow(text->c_str()).value_or(state.TypingWindow);
+  }
 }
 
 std::uint32_t WordFromShown(double shown) {

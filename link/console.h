@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ui/console_address.h"
+
 namespace gw20::ui {
 class EventPump;
 class SerialPort;
@@ -94,6 +96,11 @@ struct ConsoleState {
   // can read each word alone, so that noise can never change a stored word.
   bool ReadWordsAlone = false;
 };
+
+// Takes the operator's CharacterPause and TypingWindow from their variables
+// (`lookup` of kCharacterPauseVariable and kTypingWindowVariable); a
+// variable unset or not understood leaves the state's value.
+void TakeConsoleVariables(ConsoleState& state, const ui::VariableLookup& lookup);
 
 // Why the last exchange failed.
 enum class ConsoleFailure {

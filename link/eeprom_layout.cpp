@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ui/number_text.h"
+
 namespace gw20::link {
 namespace {
 
@@ -149,6 +151,11 @@ PackedWords PackModuleBlock(const ModuleBlockFields& block) {
                                  Word(block.LastOutputMap, block.LastInputMap, 0, 0)};
   for (const auto& module : block.Modules) wide.push_back(Word(0, 0, module.ModelCode, module.Address));
   return Checked(wide, 0);
+}
+
+std::string FirmwareText(const FirmwareFields& f) {
+  return std::to_string(f.FirmwareMajor) + "." + ui::D2(f.FirmwareMinor) + "-" +
+         std::to_string(f.FirmwareYear) + "/" + ui::D2(f.FirmwareMonth) + "/" + ui::D2(f.FirmwareDay);
 }
 
 }  // namespace gw20::link

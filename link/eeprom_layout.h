@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/ui/services.h"
@@ -50,6 +51,9 @@ struct FirmwareFields {
   int FirmwareMonth = 0;  // Long(4) bits 8-15
   int FirmwareDay = 0;    // Long(4) bits 0-7
 };
+
+// "2.05-2006/03/07", as the main window and the plans show the firmware.
+std::string FirmwareText(const FirmwareFields& firmware);
 
 // The header, Long(40)..Long(68) of block 0; Long(72) is reserved and 0.
 struct HeaderFields {

@@ -10,11 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/console_address.h"
+
 namespace gw20::link {
 
-inline constexpr int kCanOpen = 0;    // ApplicationType
-inline constexpr int kDeviceNet = 1;  // ApplicationType
-inline constexpr int kPortCount = 16;
+inline constexpr int kCanOpen = 0;                    // ApplicationType
+inline constexpr int kDeviceNet = 1;                  // ApplicationType
+inline constexpr int kPortCount = ui::kComPortCount;  // COM1..COM16 in the port list
 inline constexpr int kBaudCount = 8;
 
 // The largest value of the controller's 16-bit signed fields: the field-port

@@ -7,6 +7,7 @@ namespace gw20::link {
 class Console;
 struct ConsoleState;
 struct EepromImage;
+struct EepromResult;
 struct GatewayParameters;
 
 }  // namespace gw20::link

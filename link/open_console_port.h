@@ -3,7 +3,6 @@
 // saying why one stopped answering, shared by the connect sequence and the
 // commits; each caller words its own messages.
 
-#include <array>
 #include <string>
 #include <string_view>
 
@@ -36,8 +35,6 @@ OpenPortResult OpenConsolePort(ui::SerialPort& port, int portNumber);
 // device server gone) end in the same message, and only the second is
 // fixed at the PC's end.
 std::string FailureNote(const std::string& failing, const ui::SerialPort& port);
-// How such a note ends: for a serial adapter, for a device server.
-inline constexpr std::string_view kAdapterHint = ui::kAdapterHint;
-inline constexpr std::array<std::string_view, 2> kFaultHints{ui::kAdapterHint, ui::kDeviceServerHint};
+// Such a note ends with the port's FaultHint (ui::kFaultHints).
 
 }  // namespace gw20::link

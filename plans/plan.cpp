@@ -206,11 +206,6 @@ std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text) {
   return link::FirmwareFields{*major, *minor, *year, *month, *day};
 }
 
-std::string FirmwareText(const link::FirmwareFields& f) {
-  return std::to_string(f.FirmwareMajor) + "." + ui::D2(f.FirmwareMinor) + "-" +
-         std::to_string(f.FirmwareYear) + "/" + ui::D2(f.FirmwareMonth) + "/" + ui::D2(f.FirmwareDay);
-}
-
 std::optional<PlanProblem> CheckPlan(const Plan& plan) {
   const bool canopen = plan.profile == Profile::CANopen;
   const link::CanApplication& application = link::kCanApplications[ApplicationTypeOf(plan.profile)];
@@ -258,15 +253,16 @@ std::optional<PlanProblem> CheckPlan(const Plan& plan) {
   return std::nullopt;
 }
 
+std::string SerialText(const PlanSerial& serial) {
+  return std::to_string(serial.bitRateBps) + " bit/s, checksum " + (serial.checksum ? "on" : "off");
+}
+
 std::optional<PlanProblem> FieldPortWarning(const Plan& plan) {
-  const auto settings = [](const PlanSerial& serial) {
-    return std::to_string(serial.bitRateBps) + " bit/s, checksum " + (serial.checksum ? "on" : "off");
-  };
   if (plan.fieldPort.bitRateBps == plan.scan.bitRateBps && plan.fieldPort.checksum == plan.scan.checksum) {
     return std::nullopt;
   }
-  return PlanProblem{"fieldPort", "warning: " + settings(plan.fieldPort) + " differs from the scan's " +
-                                      settings(plan.scan) +
+  return PlanProblem{"fieldPort", "warning: " + SerialText(plan.fieldPort) + " differs from the scan's " +
+                                      SerialText(plan.scan) +
                                       ": the gateway will talk to its modules with settings they did not "
                                       "answer with"};
 }

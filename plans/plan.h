@@ -67,10 +67,14 @@ struct PlanConnection {
 // their position (devicenet::kDefaultPoll .. kDefaultCyclic), as shown.
 using devicenet::kDefaultConnectionTexts;
 
+// The keys of the connection slots in a plan file, by slot (Poll, Strobe, COS/Cyclic).
+inline constexpr std::array<std::string_view, devicenet::kConnectionSlots> kSlotKeys{"poll", "strobe",
+                                                                                     "cosCyclic"};
+
 struct PlanDeviceNet {
   // By slot: devicenet::kPoll, kStrobe, kCosCyclic.
-  std::array<PlanConnection, devicenet::kConnectionSlots> connections{};
-  std::string defaultConnection{kDefaultConnectionTexts[0]};  // one of kDefaultConnectionTexts
+  std::array<PlanConnection, devicenet::kConnectionSlots> connections{};  // by kSlotKeys
+  std::string defaultConnection{kDefaultConnectionTexts[0]};              // one of kDefaultConnectionTexts
   friend bool operator==(const PlanDeviceNet&, const PlanDeviceNet&) = default;
 };
 
@@ -115,8 +119,9 @@ std::optional<int> DefaultConnectionPosition(std::string_view text);
 // "MAJOR.MINOR-YYYY/MM/DD" as the main window shows the firmware; nullopt
 // for anything else.
 std::optional<link::FirmwareFields> ParseFirmwareText(std::string_view text);
-// The firmware as the main window shows it: "2.05-2006/03/07".
-std::string FirmwareText(const link::FirmwareFields& firmware);
+
+// "9600 bit/s, checksum off": a serial set-up as messages name it.
+std::string SerialText(const PlanSerial& serial);
 
 // A rule of a plan that does not hold: where (a key path such as
 // "modules[2].address") and why.

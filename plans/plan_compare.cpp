@@ -10,8 +10,6 @@
 namespace gw20::plans {
 namespace {
 
-constexpr std::array<std::string_view, devicenet::kConnectionSlots> kSlotKeys{"poll", "strobe", "cosCyclic"};
-
 DifferenceValue NumberValue(int value) { return {std::to_string(value), std::to_string(value)}; }
 DifferenceValue BooleanValue(bool value) { return {value ? "true" : "false", value ? "true" : "false"}; }
 DifferenceValue TextValue(const std::string& text) {
@@ -148,6 +146,16 @@ CheckOutcome CheckAgainstPlan(const Plan& plan, const StoredPlanResult& stored,
   found.modules = chainFound;
   outcome.differences = PlanDifferences(plan, found, Compared::Stored);
   return outcome;
+}
+
+std::vector<std::string> OutcomeLines(const CheckOutcome& outcome, std::string_view firstName,
+                                      std::string_view secondName) {
+  std::vector<std::string> lines;
+  if (!outcome.noPlan.empty()) lines.push_back(outcome.noPlan);
+  for (const auto& difference : outcome.differences) {
+    lines.push_back(DifferenceLine(difference, firstName, secondName));
+  }
+  return lines;
 }
 
 }  // namespace gw20::plans

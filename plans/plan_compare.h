@@ -65,4 +65,9 @@ struct CheckOutcome {
 CheckOutcome CheckAgainstPlan(const Plan& plan, const StoredPlanResult& stored,
                               const std::vector<PlanModule>& chainFound);
 
+// The outcome as lines for the operator: `noPlan` first, then one
+// DifferenceLine per difference; none when it holds.
+std::vector<std::string> OutcomeLines(const CheckOutcome& outcome, std::string_view firstName,
+                                      std::string_view secondName);
+
 }  // namespace gw20::plans

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
+#include "plans/json_document.h"
 #include "plans/plan.h"
 
 namespace gw20::plans {
@@ -41,7 +41,7 @@ struct PlanReadResult {
   // line and column of its value, or of the nearest value around it.
   PlanError ErrorAt(const std::string& file, const PlanProblem& problem) const;
   // Where each key path's value stands; filled for a valid plan.
-  std::map<std::string, std::pair<int, int>> places;
+  std::map<std::string, JsonPosition> places;
 };
 
 // Reads `text` as a plan; `fileName` only names it in an error. Refuses:

@@ -17,6 +17,20 @@
 namespace gw20::plans {
 namespace {
 
+// Where the value at `path`, or else the nearest enclosing one, stands;
+// nullptr when not even the root's place is known.
+const JsonPosition* NearestPosition(const std::map<std::string, JsonPosition>& positions, std::string path) {
+  for (;;) {
+    if (const auto found = positions.find(path); found != positions.end()) return &found->second;
+    const auto cut = path.find_last_of(".[");
+    if (cut == std::string::npos) {
+      const auto root = positions.find("");
+      return root == positions.end() ? nullptr : &root->second;
+    }
+    path.resize(cut);
+  }
+}
+
 using Keys = std::span<const std::string_view>;
 
 constexpr std::string_view kCanopenRootKeys[] = {
@@ -113,14 +127,7 @@ class PlanReader {
   }
 
   // Where the value at `path`, or else the nearest enclosing one, stands.
-  JsonPosition PositionOf(std::string path) const {
-    for (;;) {
-      if (const auto found = positions_.find(path); found != positions_.end()) return found->second;
-      const auto cut = path.find_last_of(".[");
-      if (cut == std::string::npos) return positions_.at("");
-      path.resize(cut);
-    }
-  }
+  JsonPosition PositionOf(const std::string& path) const { return *NearestPosition(positions_, path); }
 
   void Remember(const std::string& path, const JsonPosition& at) { positions_[path] = at; }
   const std::map<std::string, JsonPosition>& Positions() const { return positions_; }
@@ -281,8 +288,6 @@ class PlanReader {
   PlanDeviceNet DeviceNet(const JsonValue& object) {
     ExpectKeys(object, "deviceNet", kDeviceNetKeys);
     PlanDeviceNet d;
-    constexpr std::string_view kSlotKeys[] = {"poll", "strobe", "cosCyclic"};
-    static_assert(std::size(kSlotKeys) == devicenet::kConnectionSlots);
     for (std::size_t slot = 0; slot < std::size(kSlotKeys); ++slot) {
       const std::string path = Join("deviceNet", kSlotKeys[slot]);
       const JsonValue& connection = *object.Member(kSlotKeys[slot]);
@@ -317,19 +322,9 @@ std::string PlanError::Text() const {
 }
 
 PlanError PlanReadResult::ErrorAt(const std::string& file, const PlanProblem& problem) const {
-  std::string path = problem.path;
-  for (;;) {
-    if (const auto found = places.find(path); found != places.end()) {
-      return {file, found->second.first, found->second.second, problem.path, problem.reason};
-    }
-    const auto cut = path.find_last_of(".[");
-    if (cut == std::string::npos) break;
-    path.resize(cut);
-  }
-  const auto root = places.find("");
-  return root == places.end()
-             ? PlanError{file, 0, 0, problem.path, problem.reason}
-             : PlanError{file, root->second.first, root->second.second, problem.path, problem.reason};
+  const JsonPosition* at = NearestPosition(places, problem.path);
+  return at == nullptr ? PlanError{file, 0, 0, problem.path, problem.reason}
+                       : PlanError{file, at->line, at->column, problem.path, problem.reason};
 }
 
 PlanReadResult ParsePlan(std::string_view text, const std::string& fileName) {
@@ -343,9 +338,7 @@ PlanReadResult ParsePlan(std::string_view text, const std::string& fileName) {
     if (const auto problem = CheckPlan(plan)) {
       return Refused(fileName, reader.PositionOf(problem->path), problem->path, problem->reason);
     }
-    PlanReadResult read{std::move(plan), {}, {}};
-    for (const auto& [path, at] : reader.Positions()) read.places[path] = {at.line, at.column};
-    return read;
+    return {std::move(plan), {}, reader.Positions()};
   } catch (const Refusal& refusal) {
     return Refused(fileName, refusal.at, refusal.path, refusal.reason);
   }

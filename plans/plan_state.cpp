@@ -25,8 +25,6 @@ namespace {
 constexpr int kFirstBaudCode = 3;
 constexpr int kMaxStrobeBytes = 8;
 
-constexpr std::array<std::string_view, devicenet::kConnectionSlots> kSlotKeys{"poll", "strobe", "cosCyclic"};
-
 std::string AllowedTexts(const std::vector<std::string>& items) {
   std::string text;
   for (std::size_t i = 0; i < items.size(); ++i) text += (i == 0 ? "" : ", ") + JsonQuote(items[i]);
@@ -216,7 +214,7 @@ StoredPlanResult PlanOfStoredConfiguration(const link::GatewayParameters& params
   plan.scan = SerialOf(params.ScanBaudIndex, params.ScanChecksum, params.ScanTimeoutMs);
   plan.modules = ChainOf(table);
   // A controller may report a firmware no plan can name (a year below 0): then the plan names none.
-  const std::string firmware = FirmwareText(
+  const std::string firmware = link::FirmwareText(
       {image.FirmwareMajor, image.FirmwareMinor, image.FirmwareYear, image.FirmwareMonth, image.FirmwareDay});
   if (ParseFirmwareText(firmware)) plan.firmware = firmware;
   if (plan.profile == Profile::CANopen) {

@@ -89,7 +89,6 @@ void WriteErrorControl(PrettyJson& out, const PlanErrorControl& e) {
 }
 
 void WriteDeviceNet(PrettyJson& out, const PlanDeviceNet& d) {
-  constexpr std::string_view kSlotKeys[] = {"poll", "strobe", "cosCyclic"};
   out.Open("deviceNet", '{');
   for (std::size_t slot = 0; slot < d.connections.size(); ++slot) {
     out.Open(kSlotKeys[slot], '{');

@@ -154,34 +154,28 @@ void ApplySeed(std::string_view text, ParseState& state) {
   state.options.controller.garbleSeed = seed;
 }
 
-void ApplyLatency(std::string_view text, ParseState& state) {
-  constexpr std::size_t kLatencyDigits = 9;
-  const auto ms = ParseDigits(text, kLatencyDigits);
-  if (!ms) {
-    throw CommandLineError("bad --fault-latency \"" + std::string(text) +
-                           "\": expected a number of milliseconds, at least 0");
+// A time in whole milliseconds, at most `digits` long and at least `least`;
+// `expected` says so in the message.
+std::chrono::milliseconds Milliseconds(std::string_view option, std::string_view text, std::size_t digits,
+                                       int least, const char* expected) {
+  const auto ms = ParseDigits(text, digits);
+  if (!ms || *ms < least) {
+    throw CommandLineError("bad --" + std::string(option) + " \"" + std::string(text) +
+                           "\": expected a number of milliseconds, " + expected);
   }
-  state.options.controller.latency = std::chrono::milliseconds(*ms);
+  return std::chrono::milliseconds(*ms);
+}
+
+void ApplyLatency(std::string_view text, ParseState& state) {
+  state.options.controller.latency = Milliseconds("fault-latency", text, 9, 0, "at least 0");
 }
 
 void ApplyStallTime(std::string_view text, ParseState& state) {
-  constexpr std::size_t kStallDigits = 9;
-  const auto ms = ParseDigits(text, kStallDigits);
-  if (!ms || *ms < 1) {
-    throw CommandLineError("bad --fault-stall-ms \"" + std::string(text) +
-                           "\": expected a number of milliseconds, at least 1");
-  }
-  state.options.controller.stallTime = std::chrono::milliseconds(*ms);
+  state.options.controller.stallTime = Milliseconds("fault-stall-ms", text, 9, 1, "at least 1");
 }
 
 void ApplyLineDelay(std::string_view text, ParseState& state) {
-  constexpr std::size_t kDelayDigits = 5;
-  const auto ms = ParseDigits(text, kDelayDigits);
-  if (!ms) {
-    throw CommandLineError("bad --line-delay \"" + std::string(text) +
-                           "\": expected a number of milliseconds, 0 to 99999");
-  }
-  state.options.line.delay = std::chrono::milliseconds(*ms);
+  state.options.line.delay = Milliseconds("line-delay", text, 5, 0, "0 to 99999");
 }
 
 void ApplyLineRate(std::string_view text, ParseState& state) {

@@ -51,10 +51,12 @@ const std::string& CheckedModel(const ControllerOptions& options) {
 }
 
 ControllerOptions CheckedFaults(ControllerOptions options) {
-  for (const auto& [name, count, min] : {std::tuple("silent-after line count", options.silentAfterLines, 0),
-                                         std::tuple("garbled line number", options.garbleLine, 1),
-                                         std::tuple("hang-up line count", options.hangUpAfterLines, 1),
-                                         std::tuple("stall line count", options.stallAfterLines, 1)}) {
+  for (const auto& [name, count, min] :
+       {std::tuple("silent-after line count", options.silentAfterLines, 0),
+        std::tuple("garbled line number", options.garbleLine, 1),
+        std::tuple("hang-up line count", options.hangUpAfterLines, 1),
+        std::tuple("stall line count", options.stallAfterLines, 1),
+        std::tuple("stall character count", options.stallAfterCharacters, 1)}) {
     if (count && *count < min) {
       throw std::invalid_argument(std::string("the ") + name + " must be at least " + std::to_string(min));
     }
@@ -68,9 +70,6 @@ ControllerOptions CheckedFaults(ControllerOptions options) {
   }
   if (options.stallAfterLines && options.stallTime.count() < 1) {
     throw std::invalid_argument(kStallTimeError);
-  }
-  if (options.stallAfterCharacters && *options.stallAfterCharacters < 1) {
-    throw std::invalid_argument("the stall character count must be at least 1");
   }
   return options;
 }
@@ -155,15 +154,12 @@ void Controller::Release() {
 
 void Controller::SetStallAfter(std::optional<int> lines, std::chrono::milliseconds time,
                                std::optional<int> characters) {
-  if (lines && *lines < 1) {
-    throw std::invalid_argument("the stall line count must be at least 1");
-  }
-  if (lines && time.count() < 1) {
-    throw std::invalid_argument(kStallTimeError);
-  }
-  if (characters && *characters < 1) {
-    throw std::invalid_argument("the stall character count must be at least 1");
-  }
+  // The same rules as at start-up.
+  ControllerOptions wanted = options_;
+  wanted.stallAfterLines = lines;
+  wanted.stallAfterCharacters = characters;
+  if (lines) wanted.stallTime = time;
+  (void)CheckedFaults(wanted);
   stallDue_ = false;
   options_.stallAfterLines = lines;
   options_.stallAfterCharacters = characters;

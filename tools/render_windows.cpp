@@ -184,9 +184,9 @@ void ShowAsConnected(gw20::app::Main_F& form, gw20::app::AppState& state) {
     form.ComCaption[i].SetVisible(true);
   }
   form.ModulesImage.SetVisible(true);
-  form.FirmwareVer.SetText(gw20::app::FirmwareText(eeprom.FirmwareMajor, eeprom.FirmwareMinor,
-                                                   eeprom.FirmwareYear, eeprom.FirmwareMonth,
-                                                   eeprom.FirmwareDay));
+  form.FirmwareVer.SetText(
+      gw20::link::FirmwareText({eeprom.FirmwareMajor, eeprom.FirmwareMinor, eeprom.FirmwareYear,
+                                eeprom.FirmwareMonth, eeprom.FirmwareDay}));
   form.CommunicationState.SetText("Waiting for configuration");
   form.Connected = true;
   form.ComButton[0].SetValue(true);
@@ -318,7 +318,7 @@ int RenderAll(const QString& folder) {
   PrintedMessages messages;
   AbsentPort port;
   PickedPlan files;
-  gw20::appqt::DesktopProgram program({.messages = &messages, .port = &port, .files = &files});
+  gw20::appqt::DesktopProgram program(port, {.messages = &messages, .files = &files});
   gw20::qtui::QtFormHost& host = program.Forms();
   gw20::app::AppState& state = program.State();
   gw20::app::Logo& logo = program.Splash();

@@ -429,9 +429,7 @@ std::optional<std::string> BatchProblem(const CliOptions& options, const plans::
     if (const auto why = PlanNodeProblem(plan, node)) return "--nodes " + std::to_string(node) + ": " + *why;
   }
   if (options.nodes.empty() && options.ports.size() > 1 && !options.check) {
-    const std::filesystem::path folder =
-        options.outDir.empty() ? std::filesystem::path(".") : std::filesystem::path(options.outDir);
-    return "every port would write " + (folder / PlanEdsFileName(plan, plan.nodeId)).string() +
+    return "every port would write " + PlanEdsFiles(options, plan).front().string() +
            ": give each controller its own node with --nodes";
   }
   return std::nullopt;
@@ -465,7 +463,7 @@ std::string FailureMessage(const std::vector<std::string>& errorLines) {
   }
   // In a summary of many ports, an unplugged adapter or a device server gone
   // must not read as just another "Timeout".
-  for (const std::string_view hint : link::kFaultHints) {
+  for (const std::string_view hint : ui::kFaultHints) {
     const auto blamesDevice = [hint](const std::string& line) { return line.ends_with(hint); };
     if (std::ranges::any_of(errorLines, blamesDevice) && !blamesDevice(message)) {
       message += " (" + std::string(hint) + ")";

@@ -1,7 +1,6 @@
 #include "app/cli/check_command.h"
 
 #include "plans/json_document.h"
-#include "platform/qt/latin1.h"
 
 namespace gw20::cli {
 namespace {
@@ -14,10 +13,7 @@ std::string JsonSide(const std::optional<plans::DifferenceValue>& value) {
 
 std::string DifferencesText(const CheckOutcome& outcome, const ComparedSides& sides) {
   std::string text;
-  if (!outcome.noPlan.empty()) text += outcome.noPlan + "\n";
-  for (const auto& difference : outcome.differences) {
-    text += plans::DifferenceLine(difference, sides.first, sides.second) + "\n";
-  }
+  for (const std::string& line : plans::OutcomeLines(outcome, sides.first, sides.second)) text += line + "\n";
   return text;
 }
 
@@ -25,7 +21,7 @@ std::string DifferencesJson(const CheckOutcome& outcome, const ComparedSides& si
   std::string json =
       "{\n  \"same\": " + std::string(outcome.Holds() ? "true" : "false") + ",\n  \"noPlan\": ";
   // The message is the program's 8-bit text; JSON is UTF-8.
-  json += outcome.noPlan.empty() ? "null" : plans::JsonQuote(qtui::ToQString(outcome.noPlan).toStdString());
+  json += outcome.noPlan.empty() ? "null" : plans::JsonQuote(plans::Latin1ToUtf8(outcome.noPlan));
   json += ",\n  \"differences\": [";
   for (std::size_t i = 0; i < outcome.differences.size(); ++i) {
     const auto& d = outcome.differences[i];

@@ -56,20 +56,27 @@
 #include "platform/qt/latin1.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_services.h"
+#include "platform/ui/console_address.h"
 #include "platform/ui/services.h"
 
 namespace {
-
-using namespace std::chrono_literals;
 
 constexpr int kExitConnected = gw20::cli::kExitDone;
 using gw20::cli::Command;
 using gw20::cli::kExitFailed;
 using gw20::cli::kExitUsage;
-// The program's environment, read only here: what each COM port stands for.
-std::optional<std::string> EnvironmentVariable(const std::string& name) {
-  const char* text = std::getenv(name.c_str());
-  return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
+// A command line refused before anything is sent: the reason stays on
+// screen, the whole usage is one option away.
+int UsageRefused(const std::string& why) {
+  std::cerr << "gw20cli: " << why << "\n"
+            << "Try 'gw20cli --help' for the commands and options.\n";
+  return kExitUsage;
+}
+
+// What the controller's stored configuration holds against `plan`, as check says it.
+gw20::cli::CheckOutcome CheckController(const gw20::plans::Plan& plan, const gw20::app::AppState& state) {
+  const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
+  return gw20::cli::CheckAgainstPlan(plan, stored, gw20::plans::ChainOf(state.modules));
 }
 
 // Prints the status line when the windows stopped without a message box, so
@@ -188,8 +195,7 @@ int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan
              const gw20::cli::WorkingFolder& folder) {
   if (options.skipMatching) {
     // As check would say it: a controller that holds the plan is left as it is.
-    const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
-    if (gw20::cli::CheckAgainstPlan(plan, stored, gw20::plans::ChainOf(state.modules)).Holds()) {
+    if (CheckController(plan, state).Holds()) {
       std::cout << gw20::cli::kPortAlreadyMatches << std::endl;
       return kExitConnected;
     }
@@ -203,9 +209,7 @@ int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan
   }
   if (const int done = CommitPlan(plan, state, mainForm, messages); done != kExitConnected) return done;
   const bool deviceNet = plan.profile == gw20::plans::Profile::DeviceNet;
-  const std::filesystem::path eds =
-      folder.Path() / (deviceNet ? gw20::devicenet::DeviceNetEdsFileName(state.params.NodeId)
-                                 : gw20::canopen::CanopenEdsFileName(state.params.NodeId));
+  const std::filesystem::path eds = folder.Path() / gw20::cli::PlanEdsFileName(plan, state.params.NodeId);
   if (const auto recordFile = gw20::cli::OutputFileOf(options); recordFile.Wanted()) {
     const auto planHash = gw20::cli::FileSha256(options.planPath);
     const auto edsHash = gw20::cli::FileSha256(eds);
@@ -242,8 +246,7 @@ int RunApply(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan
 // Compares the controller with the plan; writes nothing.
 int RunCheck(const gw20::cli::CliOptions& options, const gw20::plans::Plan& plan,
              const gw20::app::AppState& state) {
-  const auto stored = gw20::plans::PlanOfStoredConfiguration(state.params, state.eeprom, state.modules);
-  const auto outcome = gw20::cli::CheckAgainstPlan(plan, stored, gw20::plans::ChainOf(state.modules));
+  const auto outcome = CheckController(plan, state);
   if (options.json) {
     std::cout << gw20::cli::DifferencesJson(outcome, gw20::cli::kCheckSides) << std::flush;
   } else if (outcome.Holds()) {
@@ -346,7 +349,7 @@ int Run(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan) {
   gw20::qtui::QtCalendarClock clock;
   gw20::cli::WorkingFolder folder(options.outDir);
   // Connecting to a device server takes at most the console's time-out.
-  gw20::qtui::ConsolePort consolePort(gw20::qtui::ComPortRoutes(EnvironmentVariable),
+  gw20::qtui::ConsolePort consolePort(gw20::qtui::ComPortRoutes(gw20::ui::EnvironmentVariable),
                                       gw20::link::ConsoleState{}.ConsoleTimeout);
   // A device or a server named with --port stands in for COM1, and messages call it by that name.
   if (options.port.kind != gw20::ui::AddressKind::ComPort) {
@@ -377,10 +380,7 @@ int Session(const gw20::cli::CliOptions& options, const gw20::plans::Plan* plan,
             gw20::cli::PrintedMessages& messages, gw20::cli::ProgressPort& port, gw20::ui::Services& services,
             const gw20::cli::WorkingFolder& folder) {
   gw20::app::AppState state;
-  state.console.CharacterPause =
-      gw20::link::ParseCharacterPause(std::getenv(gw20::link::kCharacterPauseVariable)).value_or(0ms);
-  state.console.TypingWindow = gw20::link::ParseTypingWindow(std::getenv(gw20::link::kTypingWindowVariable))
-                                   .value_or(gw20::link::kMaxTypingWindow);
+  gw20::link::TakeConsoleVariables(state.console, gw20::ui::EnvironmentVariable);
   state.console.VerifyWrites = options.verify;
   state.console.SafeWriteOrder = options.safeOrder;
   state.console.ReadWordsAlone = options.readWordsAlone;
@@ -454,10 +454,7 @@ int main(int argc, char* argv[]) {
   try {
     options = gw20::cli::ParseCliOptions(args);
   } catch (const gw20::cli::CliUsageError& error) {
-    // The reason stays on screen; the whole usage is one option away.
-    std::cerr << "gw20cli: " << error.what() << "\n"
-              << "Try 'gw20cli --help' for the commands and options.\n";
-    return kExitUsage;
+    return UsageRefused(error.what());
   }
   if (options.help) {
     std::cout << gw20::cli::UsageText();
@@ -521,15 +518,12 @@ int main(int argc, char* argv[]) {
     }
   }
   if (options.command == Command::Batch) {
-    if (const auto problem = gw20::cli::BatchProblem(options, *read.plan)) {
-      std::cerr << "gw20cli: " << *problem << "\n"
-                << "Try 'gw20cli --help' for the commands and options.\n";
-      return kExitUsage;
-    }
+    if (const auto problem = gw20::cli::BatchProblem(options, *read.plan)) return UsageRefused(*problem);
     if (filesRefused(&*read.plan)) return kExitUsage;
     // Every port usable, or none is touched: a line half done for a port
     // that was never there is worse than one not started.
-    if (const auto unusable = gw20::cli::UnusablePorts(options.ports, !options.dryRun, EnvironmentVariable);
+    if (const auto unusable =
+            gw20::cli::UnusablePorts(options.ports, !options.dryRun, gw20::ui::EnvironmentVariable);
         !unusable.empty()) {
       for (const auto& line : unusable) std::cerr << "gw20cli: " << line << "\n";
       std::cerr << "gw20cli: nothing was sent: "
@@ -552,27 +546,16 @@ int main(int argc, char* argv[]) {
   }
   if (options.command == Command::Eds) {
     // The firmware the plan was saved from, unless another is given.
-    auto planFirmware = gw20::plans::ParseFirmwareText(read.plan->firmware);
-    if (!planFirmware && options.firmware.empty()) {
-      std::cerr << "gw20cli: " << options.planPath
-                << ": the plan names no firmware, and the EDS file names the controller's: give --firmware "
-                   "MAJOR.MINOR-YYYY/MM/DD as the scan shows it, e.g. 2.05-2006/03/07\n"
-                << "Try 'gw20cli --help' for the commands and options.\n";
-      return kExitUsage;
-    }
-    gw20::link::FirmwareFields firmware = planFirmware.value_or(gw20::link::FirmwareFields{});
-    if (!options.firmware.empty()) {
-      const auto given = gw20::cli::ParseFirmwareText(options.firmware);
-      if (!given) {
-        std::cerr << "gw20cli: --firmware " << options.firmware
-                  << ": use MAJOR.MINOR-YYYY/MM/DD as the scan shows it, e.g. 2.05-2006/03/07\n"
-                  << "Try 'gw20cli --help' for the commands and options.\n";
-        return kExitUsage;
-      }
-      firmware = *given;
+    // --firmware (checked by the parser) or the firmware the plan was saved from.
+    const auto firmware =
+        gw20::plans::ParseFirmwareText(options.firmware.empty() ? read.plan->firmware : options.firmware);
+    if (!firmware) {
+      return UsageRefused(options.planPath +
+                          ": the plan names no firmware, and the EDS file names the controller's: give "
+                          "--firmware MAJOR.MINOR-YYYY/MM/DD as the scan shows it, e.g. 2.05-2006/03/07");
     }
     if (filesRefused(&*read.plan)) return kExitUsage;
-    return RunEds(options, *read.plan, firmware);
+    return RunEds(options, *read.plan, *firmware);
   }
   gw20::plans::Plan plan = *read.plan;
   if (options.planNode) {

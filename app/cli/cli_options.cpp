@@ -20,6 +20,7 @@
 #include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
 #include "link/gateway_parameters.h"
+#include "plans/plan.h"
 #include "platform/qt/file_name.h"
 #include "platform/qt/latin1.h"
 #include "platform/ui/console_address.h"
@@ -545,7 +546,13 @@ CliOptions ParseCliOptions(const std::vector<std::string_view>& args) {
     if (record->empty()) throw CliUsageError("--record needs a file");
     options.recordPath = *record;
   }
-  if (const auto firmware = value("--firmware")) options.firmware = *firmware;
+  if (const auto firmware = value("--firmware")) {
+    if (!plans::ParseFirmwareText(*firmware)) {
+      throw CliUsageError("--firmware " + *firmware +
+                          ": use MAJOR.MINOR-YYYY/MM/DD as the scan shows it, e.g. 2.05-2006/03/07");
+    }
+    options.firmware = *firmware;
+  }
   if (const auto eds = value("--eds")) {
     if (eds->empty()) throw CliUsageError("--eds needs a file");
     options.edsTextsPath = *eds;

@@ -4,12 +4,9 @@
 #include <QLocale>
 #include <QStyleFactory>
 #include <clocale>
-#include <utility>
 
 #include "app/extern_setting.h"
 #include "app/qt/register_views.h"
-#include "link/console.h"
-#include "platform/qt/console_port.h"
 #include "platform/qt/qt_services.h"
 #include "platform/widgets/qt_file_dialogs.h"
 #include "platform/widgets/qt_message_box.h"
@@ -17,11 +14,11 @@
 namespace gw20::appqt {
 namespace {
 
-// `given`, or a T made of `args` into `own` when nothing was given.
-template <typename T, typename S, typename... Args>
-S& GivenOrOwn(S* given, std::unique_ptr<S>& own, Args&&... args) {
+// `given`, or a T made into `own` when nothing was given.
+template <typename T, typename S>
+S& GivenOrOwn(S* given, std::unique_ptr<S>& own) {
   if (given != nullptr) return *given;
-  own = std::make_unique<T>(std::forward<Args>(args)...);
+  own = std::make_unique<T>();
   return *own;
 }
 
@@ -36,14 +33,13 @@ void StyleApplication() {
 struct DesktopProgram::Own {
   std::unique_ptr<ui::MessageBoxService> messages;
   std::unique_ptr<ui::ProgramFolder> folder;
-  std::unique_ptr<ui::SerialPort> port;
   std::unique_ptr<ui::FileDialogService> files;
   qtui::QtEventPump events;
   qtui::QtTickCounter ticks;
   qtui::QtCalendarClock clock;
 };
 
-DesktopProgram::DesktopProgram(const ServiceChoices& choices)
+DesktopProgram::DesktopProgram(ui::SerialPort& port, const ServiceChoices& choices)
     : own_(std::make_unique<Own>()),
       services_{GivenOrOwn<qtui::QtMessageBox>(choices.messages, own_->messages),
                 forms_,
@@ -51,8 +47,7 @@ DesktopProgram::DesktopProgram(const ServiceChoices& choices)
                 own_->ticks,
                 own_->clock,
                 GivenOrOwn<qtui::QtProgramFolder>(choices.folder, own_->folder),
-                GivenOrOwn<qtui::ConsolePort>(choices.port, own_->port, qtui::ComPortRoutes(nullptr),
-                                              link::ConsoleState{}.ConsoleTimeout),
+                port,
                 GivenOrOwn<qtui::QtFileDialogs>(choices.files, own_->files)},
       logo_(forms_),
       mainForm_(state_, services_) {

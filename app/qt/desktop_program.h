@@ -18,20 +18,20 @@ namespace gw20::appqt {
 void StyleApplication();
 
 // Services a caller puts in place of the program's own; null keeps the
-// program's: QMessageBox, the executable's folder, the COM ports as the
-// machine has them (/dev/ttyS0 for COM1, no GW20_COMn read), QFileDialog.
+// program's: QMessageBox, the executable's folder, QFileDialog.
 struct ServiceChoices {
   ui::MessageBoxService* messages = nullptr;
   ui::ProgramFolder* folder = nullptr;
-  ui::SerialPort* port = nullptr;
   ui::FileDialogService* files = nullptr;
 };
 
-// The program's services, state, splash and main window, none shown yet.
-// Needs a QApplication; what `choices` names must outlive the program.
+// The program's services, state, splash and main window, none shown yet,
+// talking to the controller through `port` (the caller resolves where each
+// COM port leads). Needs a QApplication; `port` and what `choices` names
+// must outlive the program.
 class DesktopProgram {
  public:
-  explicit DesktopProgram(const ServiceChoices& choices = {});
+  explicit DesktopProgram(ui::SerialPort& port, const ServiceChoices& choices = {});
   ~DesktopProgram();
   DesktopProgram(const DesktopProgram&) = delete;
   DesktopProgram& operator=(const DesktopProgram&) = delete;

@@ -3,26 +3,13 @@
 
 #include <QApplication>
 #include <QWidget>
-#include <chrono>
-#include <cstdlib>
-#include <optional>
-#include <string>
 
 #include "app/program_info.h"
 #include "app/qt/desktop_program.h"
 #include "link/console.h"
 #include "platform/qt/console_port.h"
 #include "platform/qt/latin1.h"
-
-namespace {
-
-// The program's environment, read only here: what each COM port stands for.
-std::optional<std::string> EnvironmentVariable(const std::string& name) {
-  const char* text = std::getenv(name.c_str());
-  return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
-}
-
-}  // namespace
+#include "platform/ui/console_address.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -33,14 +20,10 @@ int main(int argc, char* argv[]) {
 
   // Each COM port of the list leads where its GW20_COMn says, resolved once;
   // connecting to a device server takes at most the console's time-out.
-  gw20::qtui::ConsolePort port(gw20::qtui::ComPortRoutes(EnvironmentVariable),
+  gw20::qtui::ConsolePort port(gw20::qtui::ComPortRoutes(gw20::ui::EnvironmentVariable),
                                gw20::link::ConsoleState{}.ConsoleTimeout);
-  gw20::appqt::DesktopProgram program({.port = &port});
-  auto& console = program.State().console;
-  console.CharacterPause = gw20::link::ParseCharacterPause(std::getenv(gw20::link::kCharacterPauseVariable))
-                               .value_or(std::chrono::milliseconds(0));
-  console.TypingWindow = gw20::link::ParseTypingWindow(std::getenv(gw20::link::kTypingWindowVariable))
-                             .value_or(gw20::link::kMaxTypingWindow);
+  gw20::appqt::DesktopProgram program(port);
+  gw20::link::TakeConsoleVariables(program.State().console, gw20::ui::EnvironmentVariable);
   program.Start();
 
   // The main window's view is deleted when the operator confirms the exit,

@@ -10,13 +10,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-milliseconds Left(Clock::time_point start, milliseconds limit) {
-  return limit - std::chrono::duration_cast<milliseconds>(Clock::now() - start);
-}
-
 }  // namespace
 
 std::string Local8Bit(const QString& text) { return text.toLocal8Bit().toStdString(); }
+
+milliseconds TimeLeft(Clock::time_point start, milliseconds limit) {
+  return limit - std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+}
 
 bool DevicePort::SetSettings(const ui::SerialSettings& settings) {
   if (!ui::SettingsInRange(settings)) return false;
@@ -49,14 +49,14 @@ bool DevicePort::WaitForInput(milliseconds limit) {
     // What arrives need not be console text (Telnet commands): wait on for it.
     milliseconds left = std::max(limit, milliseconds(0));
     while (received_.empty() && Receive(left)) {
-      left = Left(start, limit);
+      left = TimeLeft(start, limit);
       if (left <= milliseconds(0)) break;
     }
     if (!received_.empty()) return true;
   }
   // A device or connection that has gone ends every wait at once; wait out
   // the limit so the caller's time-out comes without spinning.
-  const milliseconds left = Left(start, limit);
+  const milliseconds left = TimeLeft(start, limit);
   if (left > milliseconds(0)) std::this_thread::sleep_for(left);
   return false;
 }

@@ -15,6 +15,10 @@ namespace gw20::qtui {
 // A Qt text in the system's 8-bit encoding, as the system's messages give it.
 std::string Local8Bit(const QString& text);
 
+// What is left of `limit` since `start` (negative once it is over).
+std::chrono::milliseconds TimeLeft(std::chrono::steady_clock::time_point start,
+                                   std::chrono::milliseconds limit);
+
 class DevicePort : public ui::SerialPort {
  public:
   void SetPortNumber(int number) final { number_ = number; }

@@ -15,10 +15,6 @@ constexpr milliseconds kCloseLimit{100};
 
 int Ms(milliseconds limit) { return static_cast<int>(std::max(limit, milliseconds(0)).count()); }
 
-milliseconds Left(Clock::time_point start, milliseconds limit) {
-  return limit - std::chrono::duration_cast<milliseconds>(Clock::now() - start);
-}
-
 }  // namespace
 
 std::string ConnectFailureText(QAbstractSocket::SocketError error, const std::string& reason,
@@ -57,7 +53,7 @@ ui::OpenResult QtNetworkPort::Open() {
   // Each typed character leaves at once, not gathered with the next.
   socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
   socket_->connectToHost(QString::fromStdString(server_.host), static_cast<quint16>(server_.port));
-  if (!socket_->waitForConnected(Ms(Left(start, connectLimit_)))) {
+  if (!socket_->waitForConnected(Ms(TimeLeft(start, connectLimit_)))) {
     const std::string text =
         ConnectFailureText(socket_->error(), Local8Bit(socket_->errorString()), server_, connectLimit_);
     socket_->abort();
@@ -74,8 +70,8 @@ ui::OpenResult QtNetworkPort::Open() {
     // The console's first Enter must not go out before the server knows
     // whether the line is binary; a server that never settles is no RFC
     // 2217 server (or none at all).
-    for (milliseconds left = Left(start, connectLimit_); !telnet_->Settled() && left > milliseconds(0);
-         left = Left(start, connectLimit_)) {
+    for (milliseconds left = TimeLeft(start, connectLimit_); !telnet_->Settled() && left > milliseconds(0);
+         left = TimeLeft(start, connectLimit_)) {
       if (!Receive(left)) break;
     }
     if (!telnet_->Settled()) {

@@ -28,14 +28,7 @@ QtSerialPort::QtSerialPort(std::string device)
 
 QtSerialPort::~QtSerialPort() = default;
 
-ui::ConsoleAddress QtSerialPort::Named() const {
-  ui::ConsoleAddress address;
-  address.kind = ui::AddressKind::Device;
-  address.text = device_;
-  address.comNumber = 0;
-  address.device = device_;
-  return address;
-}
+ui::ConsoleAddress QtSerialPort::Named() const { return ui::DeviceAddress(device_); }
 
 bool QtSerialPort::ApplyToOpen() {
   const ui::SerialSettings& settings = Settings();

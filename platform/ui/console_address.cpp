@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 
 namespace gw20::ui {
 namespace {
@@ -120,18 +121,22 @@ AddressParse ParseConsoleAddress(std::string_view text) {
     }
     return Refuse(text, "not an address: " + std::string(kForms));
   }
-  ConsoleAddress address;
-  address.kind = AddressKind::Device;
-  address.text = std::string(text);
-  address.comNumber = 0;
-  address.device = std::string(text);
-  return {address, {}};
+  return {DeviceAddress(std::string(text)), {}};
 }
 
 ConsoleAddress ComPortAddress(int number) {
   ConsoleAddress address;
   address.text = std::string(kComPrefix) + std::to_string(number);
   address.comNumber = number;
+  return address;
+}
+
+ConsoleAddress DeviceAddress(const std::string& path) {
+  ConsoleAddress address;
+  address.kind = AddressKind::Device;
+  address.text = path;
+  address.comNumber = 0;
+  address.device = path;
   return address;
 }
 
@@ -154,12 +159,12 @@ ConsoleRoute RouteOf(const ConsoleAddress& named, const VariableLookup& lookup) 
 #else
   const std::string device = "/dev/ttyS" + std::to_string(named.comNumber - 1);
 #endif
-  ConsoleAddress target;
-  target.kind = AddressKind::Device;
-  target.text = device;
-  target.comNumber = 0;
-  target.device = device;
-  return {named, target, {}};
+  return {named, DeviceAddress(device), {}};
+}
+
+std::optional<std::string> EnvironmentVariable(const std::string& name) {
+  const char* text = std::getenv(name.c_str());
+  return text != nullptr ? std::optional<std::string>(text) : std::nullopt;
 }
 
 }  // namespace gw20::ui

@@ -51,6 +51,8 @@ AddressParse ParseConsoleAddress(std::string_view text);
 
 // COM port `number`: "COM3".
 ConsoleAddress ComPortAddress(int number);
+// The serial device at `path`, named by it.
+ConsoleAddress DeviceAddress(const std::string& path);
 
 // The environment variable that says what COM port `number` stands for: "GW20_COM3".
 std::string ComPortVariable(int number);
@@ -64,6 +66,11 @@ struct ConsoleRoute {
 
 // Reads an environment variable: its text, nullopt when unset.
 using VariableLookup = std::function<std::optional<std::string>(const std::string& name)>;
+
+// The program's own environment as a VariableLookup. Only the programs' mains
+// call it, once at start-up, so nothing below them depends on the caller's
+// environment.
+std::optional<std::string> EnvironmentVariable(const std::string& name);
 
 // Where `named` leads. A COM name leads where its variable (`lookup` of
 // ComPortVariable) says, read as an address that is no COM name itself;

@@ -1,6 +1,7 @@
 #pragma once
 // The PC's COM port wired to the controller's console.
 
+#include <array>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -48,6 +49,8 @@ enum class OpenStatus {
 // What a note after a DeviceFault asks the operator to check.
 inline constexpr std::string_view kAdapterHint = "check that the port's adapter is still plugged in";
 inline constexpr std::string_view kDeviceServerHint = "check the device server";
+// Every hint a port gives.
+inline constexpr std::array<std::string_view, 2> kFaultHints{kAdapterHint, kDeviceServerHint};
 
 struct OpenResult {
   OpenStatus status = OpenStatus::Failed;

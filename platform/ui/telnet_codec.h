@@ -28,14 +28,13 @@ inline constexpr unsigned char kEcho = 1;
 inline constexpr unsigned char kSuppressGoAhead = 3;
 inline constexpr unsigned char kComPortOption = 44;
 // COM port control commands, client to server; the server answers each
-// with the command plus kServerCommandOffset.
+// with the command plus 100, which the codec reads past.
 inline constexpr unsigned char kSetBaudRate = 1;
 inline constexpr unsigned char kSetDataSize = 2;
 inline constexpr unsigned char kSetParity = 3;
 inline constexpr unsigned char kSetStopSize = 4;
 inline constexpr unsigned char kSetControl = 5;
 inline constexpr unsigned char kNoFlowControl = 1;  // SET-CONTROL's value
-inline constexpr unsigned char kServerCommandOffset = 100;
 }  // namespace telnet
 
 class TelnetCodec {

@@ -106,7 +106,7 @@ TEST(BatchCommand, ProgressLinesReadBackAndTheFailureIsTheApplysLastWord) {
             partly + " Timeout");
   EXPECT_EQ(cli::FailureMessage({partly, "x", "gw20cli: /dev/x: there is no such device"}),
             "/dev/x: there is no such device");
-  const std::string hint(link::kAdapterHint);
+  const std::string hint(ui::kAdapterHint);
   EXPECT_EQ(cli::FailureMessage({"gw20cli: no echo of \"1\"; /dev/x hung up: " + hint, partly, "Timeout"}),
             partly + " Timeout (" + hint + ")");
   EXPECT_EQ(

@@ -167,7 +167,7 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
     if (i == kPulledCable || i == kUnplugged) {
       // Only the unplugged adapter is blamed on the PC's side.
       const QString message =
-          i == kPulledCable ? lost : lost + " (" + QString::fromLatin1(std::string(link::kAdapterHint)) + ")";
+          i == kPulledCable ? lost : lost + " (" + QString::fromLatin1(std::string(ui::kAdapterHint)) + ")";
       EXPECT_EQ(r["outcome"].toString(), "failed");
       EXPECT_EQ(r["exitStatus"].toInt(), 3);
       EXPECT_EQ(r["status"].toString(), "partly written");
