@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "modules/module_table.h"
 #include "plans/json_document.h"
@@ -17,6 +19,72 @@
 
 namespace gw20::plans {
 namespace {
+
+TEST(ParseJson, TextOutsideTheGrammarOrUtf8_IsRefusedAtItsPlace) {
+  const struct {
+    std::string text, reason;
+    int line, column;
+  } cases[] = {
+      {"", "expected a value, found the end of the file", 1, 1},
+      {"{\"a\": 01}", "expected ',' or '}', found '1'", 1, 8},
+      {"{\"a\": -}", "a number needs a digit here, found '}'", 1, 8},
+      {"{\"a\": 1.}", "a number needs a digit here, found '}'", 1, 9},
+      {"{\"a\": 1e+}", "a number needs a digit here, found '}'", 1, 10},
+      {"{\"a\": tru}", "expected a value, found 't'", 1, 7},
+      {"{\"a\" 1}", "expected ':' after the key, found '1'", 1, 6},
+      {"{,}", "expected a key in double quotes, found ','", 1, 2},
+      {"[1,]", "expected a value, found ']'", 1, 4},
+      {"{\"a\": \"x\\qy\"}", "unknown escape \\q in a text", 1, 10},
+      {"{\"a\": \"\\u12\"}", "\\u needs four hexadecimal digits", 1, 12},
+      {"{\"a\": \"\\udc00\"}", "\\u escape of a lone surrogate", 1, 8},
+      {"{\"a\": \"x\ny\"}", "a control character inside a text must be written as an escape, like \\n", 1, 9},
+      {"{\"a\": \"x", "the file ends inside a text; its closing '\"' is missing", 1, 9},
+      {"\"\xC0\x80\"", "not UTF-8 text", 1, 2},          // an overlong form
+      {"\"\xED\xA0\x80\"", "not UTF-8 text", 1, 2},      // a surrogate
+      {"\"\xF4\x90\x80\x80\"", "not UTF-8 text", 1, 2},  // past U+10FFFF
+      {"\"\xC3\"", "not UTF-8 text", 1, 2},              // cut short
+      {"\n\t \"\xC3\xA9\xE2\x82\xAC\" x", "text after the end of the document: found 'x'", 2, 8},
+      {"{\"a\": 1, \"b\": {\"a\": 2, \"a\": 3}}", "the key \"a\" is given twice", 1, 24},
+      // A CR alone ends a line; CR LF ends one.
+      {"{\r\"a\":\r\n 1,\r\r x}", "expected a key in double quotes, found 'x'", 5, 2},
+      {"{\"" + std::string(45, 'k') + "\": 1, \"" + std::string(45, 'k') + "\": 2}",
+       "the key \"" + std::string(40, 'k') + "...\" is given twice", 1, 54},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    JsonSyntaxError error;
+    EXPECT_FALSE(ParseJson(c.text, error));
+    EXPECT_EQ(error.reason, c.reason);
+    EXPECT_EQ(error.at, (JsonPosition{c.line, c.column}));
+  }
+}
+
+TEST(ParseJson, EveryKindOfValue_IsReadWithItsPlace) {
+  JsonSyntaxError error;
+  const auto value = ParseJson(
+      "{\"s\": [\"\\ud83d\\ude00\", \"\\b\\f\\n\\r\\t\\\"\\\\\\/\"],\n \"n\": -0, \"f\": 1.5e-3, "
+      "\"t\": true, \"x\": null, \"o\": {}}",
+      error);
+  ASSERT_TRUE(value) << error.reason;
+  ASSERT_EQ(value->keys, (std::vector<std::string>{"s", "n", "f", "t", "x", "o"}));
+  const JsonValue& texts = *value->Member("s");
+  EXPECT_EQ((std::vector{texts.items[0].text, texts.items[1].text, value->Member("n")->text,
+                         value->Member("f")->text}),
+            (std::vector<std::string>{"\xF0\x9F\x98\x80", "\b\f\n\r\t\"\\/", "-0", "1.5e-3"}));
+  EXPECT_EQ((std::vector{value->Member("n")->at, value->keyAt[1]}),
+            (std::vector<JsonPosition>{{2, 7}, {2, 2}}));
+  EXPECT_EQ(std::tuple(value->Member("t")->boolean, value->Member("x")->kind, value->Member("o")->kind,
+                       value->Member("missing")),
+            std::tuple(true, JsonKind::Null, JsonKind::Object, nullptr));
+
+  // Whatever JsonQuote writes reads back as the same text.
+  std::string every;
+  for (int c = 1; c < 0x80; ++c) every += static_cast<char>(c);
+  every += "\xC3\xA9";
+  const auto quoted = ParseJson(JsonQuote(every), error);
+  ASSERT_TRUE(quoted) << error.reason;
+  EXPECT_EQ(quoted->text, every);
+}
 
 // Every field away from its default, texts with quotes, escapes and Latin-1.
 Plan GuardingPlan() {
@@ -54,17 +122,11 @@ Plan DeviceNetPlan() {
 
 // Columns count characters, not the bytes of their UTF-8 form.
 std::pair<int, int> LineAndColumn(const std::string& text, std::size_t at) {
-  int line = 1;
-  int column = 1;
-  for (std::size_t i = 0; i < at; ++i) {
-    if (text[i] == '\n') {
-      ++line;
-      column = 1;
-    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-      ++column;
-    }
-  }
-  return {line, column};
+  const auto end = text.begin() + static_cast<std::ptrdiff_t>(at);
+  const auto lineStart = std::find(std::make_reverse_iterator(end), text.rend(), '\n').base();
+  return {1 + static_cast<int>(std::count(text.begin(), end, '\n')),
+          1 + static_cast<int>(
+                  std::count_if(lineStart, end, [](unsigned char c) { return (c & 0xC0) != 0x80; }))};
 }
 
 TEST(PlanFile, WrittenThenRead_GivesTheSamePlanAndText) {
@@ -209,6 +271,15 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
   EXPECT_TRUE(ParsePlan(blanks, "x").Ok()) << ParsePlan(blanks, "x").error.Text();
   EXPECT_EQ(ParsePlan("[]", "x").error.reason, "a plan is one JSON object: { ... }");
   EXPECT_EQ(ParsePlan(std::string(kMaxJsonDepth + 1, '['), "x").error.reason, "nested deeper than 32 levels");
+  // A line ends with LF, CR LF or a CR alone, and counts once either way.
+  std::string badNode = canopen;
+  badNode.replace(badNode.find("127,"), 3, "128");
+  EXPECT_EQ(ParsePlan(badNode, "x").error.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
+  for (const std::string end : {"\r\n", "\r"}) {
+    std::string other;
+    for (const char c : badNode) other += c == '\n' ? end : std::string(1, c);
+    EXPECT_EQ(ParsePlan(other, "x").error.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
+  }
 }
 
 TEST(PlanFile, WritePlan_ReplacesWholeFileAndRefusesInvalidPlanWritingNothing) {
@@ -237,19 +308,6 @@ TEST(PlanFile, WritePlan_ReplacesWholeFileAndRefusesInvalidPlanWritingNothing) {
   EXPECT_EQ(ReadPlan(fifo).error.reason, "a FIFO, not a regular file");
   alarm(0);
   EXPECT_EQ(WritePlan(folder / "no" / "x.json", Plan{})->reason, "No such file or directory");
-}
-
-// A line ends with LF, CR LF or a CR alone, and counts once either way.
-TEST(PlanFile, LineEndsOfEveryKind_CountOnceInThePlace) {
-  std::string text = WritePlanText(GuardingPlan());
-  text.replace(text.find("127,"), 3, "128");
-  const PlanError lf = ParsePlan(text, "x").error;
-  EXPECT_EQ(lf.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
-  for (const std::string end : {"\r\n", "\r"}) {
-    std::string other;
-    for (const char c : text) other += c == '\n' ? end : std::string(1, c);
-    EXPECT_EQ(ParsePlan(other, "x").error.Text(), lf.Text());
-  }
 }
 
 // The documented examples load, are written as the writer writes them, and

@@ -1,7 +1,12 @@
-// A plan and the program's state, both ways.
+// A plan and the program's state both ways, plans compared, and the first
+// plan format still read, without firmware.
 #include "plans/plan_state.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "devicenet/assembly_maps.h"
 #include "devicenet/connections.h"
@@ -10,6 +15,8 @@
 #include "link/gateway_parameters.h"
 #include "modules/module_table.h"
 #include "pages/map_tables.h"
+#include "plans/plan_compare.h"
+#include "plans/plan_file.h"
 
 namespace gw20::plans {
 namespace {
@@ -27,29 +34,25 @@ TEST(PlanState, LoadChainFillsTheTableAsAScanAndChainOfGivesItBack) {
   const Plan plan = DeviceNetPlan();
   modules::ModuleTable table;
   LoadChain(plan, table);
-  EXPECT_EQ(table.ModuleCount, 3);
-  EXPECT_EQ(table.ModuleList[2].Address, "10");
-  EXPECT_EQ(table.ModuleList[0].AIChannels, 8);
-  EXPECT_EQ(table.AppObjList[0].Baud, 7);  // 19200 bit/s as the module reports it
-  EXPECT_EQ(table.AppObjList[0].TypeCode, 8);
-  EXPECT_EQ(table.AppObjList[0].DataFormat, 2);
+  EXPECT_EQ(std::tuple(table.ModuleCount, table.ModuleList[2].Address, table.ModuleList[0].AIChannels),
+            std::tuple(3, "10", 8));
+  // Baud 7 is 19200 bit/s as the module reports it.
+  const auto& app = table.AppObjList[0];
+  EXPECT_EQ((std::vector{app.Baud, app.TypeCode, app.DataFormat}), (std::vector{7, 8, 2}));
   EXPECT_GT(table.TotalAIBytes, 0);
   EXPECT_EQ(ChainOf(table), plan.modules);
-  EXPECT_EQ(ModuleBaudCode(1200), 3);
-  EXPECT_EQ(ModuleBaudCode(115200), 10);
-  EXPECT_EQ(ModuleBaudCode(300), 0);
+  EXPECT_EQ((std::vector{ModuleBaudCode(1200), ModuleBaudCode(115200), ModuleBaudCode(300)}),
+            (std::vector{3, 10, 0}));
 }
 
 TEST(PlanState, ChainDifferencesNameEachSlotExpectedAndFound) {
   const std::vector<PlanModule> planned{{1, "RA412", 0x40, 0}, {2, "RA822", 0x40, 0}};
   EXPECT_TRUE(ChainDifferences(planned, planned).empty());
-  const auto lines =
-      ChainDifferences(planned, {{1, "RA412", 0x40, 1}, {2, "RA822", 0x40, 0}, {5, "RA850", 8, 2}});
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[0],
-            "slot 1: expected 01 RA412 (type code 40, data format 00), found 01 RA412 (type code 40, data "
-            "format 01)");
-  EXPECT_EQ(lines[1], "slot 3: expected no module, found 05 RA850 (type code 08, data format 02)");
+  EXPECT_EQ(ChainDifferences(planned, {{1, "RA412", 0x40, 1}, {2, "RA822", 0x40, 0}, {5, "RA850", 8, 2}}),
+            (std::vector<std::string>{
+                "slot 1: expected 01 RA412 (type code 40, data format 00), found 01 RA412 (type code 40, "
+                "data format 01)",
+                "slot 3: expected no module, found 05 RA850 (type code 08, data format 02)"}));
   EXPECT_EQ(ChainDifferences(planned, {}).size(), 2u);
 }
 
@@ -118,10 +121,11 @@ TEST(PlanState, StoredConfigurationBecomesThePlanOrIsRefused) {
   image.DeviceNetBlock[6] = devicenet::ConnectionWord(2, true, 0, "None", maps);
   const auto stored = PlanOfStoredConfiguration(params, image, table);
   ASSERT_TRUE(stored.plan) << stored.problem;
-  EXPECT_EQ(stored.plan->deviceNet.defaultConnection, "COS");
-  EXPECT_EQ(stored.plan->deviceNet.connections[devicenet::kPoll],
-            (PlanConnection{"INPUT  01(Assembly)", "OUTPUT 02(Assembly)"}));
-  EXPECT_EQ(stored.plan->deviceNet.connections[devicenet::kStrobe].consumed, "OUTPUT 01(Assembly)");
+  PlanDeviceNet expected;
+  expected.defaultConnection = "COS";
+  expected.connections = {
+      {{"INPUT  01(Assembly)", "OUTPUT 02(Assembly)"}, {"None", "OUTPUT 01(Assembly)"}, {"None", "None"}}};
+  EXPECT_EQ(stored.plan->deviceNet, expected);
   EXPECT_EQ(stored.plan->modules, planned.modules);
   EXPECT_EQ(stored.plan->scan, planned.scan);
 
@@ -134,6 +138,103 @@ TEST(PlanState, StoredConfigurationBecomesThePlanOrIsRefused) {
   image.ConfigHeader = link::PackHeader(header).words;
   EXPECT_EQ(PlanOfStoredConfiguration(params, image, table).problem,
             "the controller's block 1 holds no DeviceNet configuration");
+}
+
+// Plans compared key by key, in the file's own terms.
+Plan ComparedPlan() {
+  Plan plan;
+  plan.profile = Profile::DeviceNet;
+  plan.nodeId = 12;
+  plan.canBitRateKbps = 500;
+  plan.modules = {{0x01, "RA412", 0x40, 0x00}, {0x02, "RA822", 0x40, 0x00}, {0x0A, "RA850", 0x08, 0x02}};
+  plan.deviceNet.connections[devicenet::kStrobe].consumed = "OUTPUT 03(DO,App.01)";
+  return plan;
+}
+
+std::vector<std::string> Lines(const Plan& a, const Plan& b, Compared what) {
+  std::vector<std::string> lines;
+  for (const auto& d : PlanDifferences(a, b, what)) lines.push_back(DifferenceLine(d, "plan", "controller"));
+  return lines;
+}
+
+TEST(PlanCompare, EachKindOfKeyGivesOneLineInTheFilesOrder) {
+  const Plan plan = ComparedPlan();
+  EXPECT_TRUE(PlanDifferences(plan, plan, Compared::Everything).empty());
+  Plan other = plan;
+  other.nodeId = 14;
+  other.fieldPort.checksum = true;
+  other.modules.pop_back();
+  other.deviceNet.connections[devicenet::kStrobe].consumed = "None";
+  other.firmware = "2.05-2006/03/07";
+  other.scan.timeoutMs = 300;
+  other.edsInfo[eds::kEdsCreator] = "Line 3";
+  EXPECT_EQ(Lines(plan, other, Compared::Stored),
+            (std::vector<std::string>{
+                "nodeId: plan 12, controller 14",
+                "fieldPort.checksum: plan false, controller true",
+                "modules[2]: plan 0A RA850 (type code 08, data format 02), controller: no module",
+                "deviceNet.strobe.consumed: plan \"OUTPUT 03(DO,App.01)\", controller \"None\"",
+            }));
+  // Everything adds what no EEPROM word holds; a side without a key has none.
+  const auto all = PlanDifferences(plan, other, Compared::Everything);
+  ASSERT_EQ(all.size(), 7U);
+  EXPECT_EQ(DifferenceLine(all[1], "plan A", "plan B"), "firmware: plan A: none, plan B \"2.05-2006/03/07\"");
+  EXPECT_EQ(all[1].second->json, "\"2.05-2006/03/07\"");
+  EXPECT_EQ(all[3].key, "scan.timeoutMs");
+  EXPECT_EQ(all[4].first->json,
+            "{\"address\": \"0A\", \"model\": \"RA850\", \"typeCode\": \"08\", \"dataFormat\": \"02\"}");
+  EXPECT_EQ(all[5].key, "edsInfo.createdBy");
+}
+
+TEST(PlanCompare, ErrorControlOfAnotherProtocolAndAnotherProfile) {
+  Plan guarding;
+  guarding.errorControl = {ErrorControlProtocol::NodeGuarding, 1000, 3, 0, 0};
+  Plan heartbeat;
+  heartbeat.errorControl = {ErrorControlProtocol::Heartbeat, 0, 0, 500, 0x01};
+  EXPECT_EQ(Lines(guarding, heartbeat, Compared::Stored),
+            (std::vector<std::string>{
+                "canopen.errorControl: plan \"guarding\", controller \"heartbeat\"",
+                "canopen.guardTimeMs: plan 1000, controller: none",
+                "canopen.lifeTimeFactor: plan 3, controller: none",
+                "canopen.heartbeatTimeMs: plan: none, controller 500",
+                "canopen.otherFlags: plan \"00\", controller \"01\"",
+            }));
+  // Another profile's choices are not compared; its node and bit rate are.
+  Plan devicenet = ComparedPlan();
+  devicenet.modules.clear();
+  EXPECT_EQ(Lines(guarding, devicenet, Compared::Stored),
+            (std::vector<std::string>{"profile: plan \"canopen\", controller \"devicenet\"",
+                                      "nodeId: plan 1, controller 12",
+                                      "canBitRateKbps: plan 125, controller 500"}));
+}
+
+TEST(PlanCompare, AControllerWithoutAPlanIsSaidSoAndItsChainCompared) {
+  const Plan plan = ComparedPlan();
+  StoredPlanResult blank{std::nullopt, "Attached modules do not match the configuration stored in EEPROM!"};
+  const CheckOutcome none = CheckAgainstPlan(plan, blank, plan.modules);
+  EXPECT_TRUE(none.differences.empty());
+  EXPECT_FALSE(none.Holds());
+  const CheckOutcome mismatch = CheckAgainstPlan(plan, blank, {plan.modules[0]});
+  EXPECT_EQ(mismatch.noPlan, blank.problem);
+  EXPECT_EQ(mismatch.differences.size(), 2U);
+  EXPECT_TRUE(CheckAgainstPlan(plan, {plan, {}}, {}).Holds());
+}
+
+TEST(PlanCompare, TheFirstFormatIsStillReadButNamesNoFirmware) {
+  Plan plan = ComparedPlan();
+  std::string text = WritePlanText(plan);
+  text.replace(text.find("gw20-plan/2"), 11, "gw20-plan/1");
+  const auto first = ParsePlan(text, "old.json");
+  ASSERT_TRUE(first.Ok()) << first.error.Text();
+  EXPECT_EQ(*first.plan, plan);
+  plan.firmware = "2.05-2006/03/07";
+  text = WritePlanText(plan);
+  EXPECT_NE(text.find("  \"canBitRateKbps\": 500,\n  \"firmware\": \"2.05-2006/03/07\",\n"),
+            std::string::npos);
+  text.replace(text.find("gw20-plan/2"), 11, "gw20-plan/1");
+  EXPECT_EQ(
+      ParsePlan(text, "old.json").error.Text(),
+      "old.json:6:3: firmware: a \"gw20-plan/1\" plan has no firmware; a \"gw20-plan/2\" plan may name it");
 }
 
 }  // namespace
