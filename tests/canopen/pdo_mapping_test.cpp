@@ -1,20 +1,24 @@
-// The PDO mapping model, the error-control word, and the PDO and object
-// dictionary viewers.
+// The PDO mapping model, the error-control word, the EDS writer against the
+// hand-derived files, and the PDO and object dictionary viewers.
 
 #include "canopen/pdo_mapping.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "canopen/canopen_eds_writer.h"
 #include "canopen/error_control.h"
 #include "canopen/object_dictionary.h"
 #include "canopen/pdo_records.h"
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
+#include "link/eeprom_image.h"
 #include "link/gateway_parameters.h"
 #include "tests/support/module_tables.h"
 #include "tests/support/test_services.h"
@@ -86,11 +90,11 @@ TEST_F(PdoMaps, FullPdos_CountEightDigitalOrFourAnalogObjects) {
   AddModule(table, 0, "RA917", "1", {.DO = 64});
   AddModule(table, 1, "RA952", "2", {.AO = 4});
   Build({5, 4, 4, 3});
-  EXPECT_EQ(Receive()[0].MappedObjectCount(), 8);
-  EXPECT_FALSE(Receive()[0].Analog());
-  EXPECT_EQ(Receive()[1].MappedObjectCount(), 4);
-  EXPECT_TRUE(Receive()[1].Analog());
-  EXPECT_EQ(Receive()[4].MappedObjectCount(), 0);  // skipped: the digital bytes ended with PDO 0
+  // PDO 4 is skipped: the digital bytes ended with PDO 0.
+  EXPECT_EQ(
+      std::tuple(Receive()[0].MappedObjectCount(), Receive()[0].Analog(), Receive()[1].MappedObjectCount(),
+                 Receive()[1].Analog(), Receive()[4].MappedObjectCount()),
+      std::tuple(8, false, 4, true, 0));
   EXPECT_EQ(Transmit().NextFree(), 4);
 }
 
@@ -103,11 +107,11 @@ TEST_F(PdoMaps, MoreAnalogChannelsThan32Pdos_ReportsThatTheyDoNotFit) {
 
 // The mapping words themselves are the hand-derived files'.
 TEST(MappingCounters, KindByPdoIndex) {
-  EXPECT_EQ(MappedKindOf(0, 4), MappedKind::Digital);
-  EXPECT_EQ(MappedKindOf(3, 6), MappedKind::Analog);
-  EXPECT_EQ(MappedKindOf(4, 4), MappedKind::Analog);  // no digital PDOs beyond PDO 0
-  EXPECT_EQ(MappedKindOf(5, 6), MappedKind::Digital);
-  EXPECT_EQ(MappedKindOf(6, 6), MappedKind::Analog);
+  // With the digital bytes ending in PDO 0 (4), no digital PDOs follow it.
+  EXPECT_EQ((std::vector{MappedKindOf(0, 4), MappedKindOf(3, 6), MappedKindOf(4, 4), MappedKindOf(5, 6),
+                         MappedKindOf(6, 6)}),
+            (std::vector{MappedKind::Digital, MappedKind::Analog, MappedKind::Analog, MappedKind::Digital,
+                         MappedKind::Analog}));
 }
 
 // Unpacking is the page's load (COPEDS_F.Load_PresetsErrorControlFromTheStoredWord).
@@ -117,6 +121,63 @@ TEST(ErrorControlWord, Pack_StoresOnlyTheSelectedProtocol) {
   EXPECT_EQ(PackErrorControlWord(s), 0x04012C00U);  // the guarding values the page still holds stay out
   s.ErrorControlFlags = 1;
   EXPECT_EQ(PackErrorControlWord(s), 0x0103E803U);
+}
+
+std::string Expected(const std::string& name) {
+  return testing::ReadFile(std::filesystem::path(GW20_CANOPEN_EXPECTED_DIR) / name);
+}
+
+// The commit's state for one configuration, derived as the page derives it.
+class EdsConfiguration : public ::testing::Test {
+ protected:
+  EdsConfiguration() {
+    image.FirmwareMajor = 2, image.FirmwareMinor = 5;
+    image.FirmwareYear = 2006, image.FirmwareMonth = 3, image.FirmwareDay = 7;
+  }
+  std::string Build(const ui::DateTime& now) {
+    modules::BuildModuleOrder(table);
+    EXPECT_TRUE(BuildPdoMaps(table, *maps));
+    return BuildCanopenEds(State(), now);
+  }
+  CanopenEdsState State() {
+    return {table, *maps, params, image, errorControl, info, CountCounterModules(table)};
+  }
+
+  modules::ModuleTable table;
+  std::unique_ptr<MapTables> maps = std::make_unique<MapTables>();
+  link::GatewayParameters params;
+  link::EepromImage image;
+  ErrorControlSettings errorControl;
+  eds::EdsInfo info;
+};
+
+TEST_F(EdsConfiguration, AnalogHeartbeatCountersAndOwnTexts_MatchesHandDerivedFile) {
+  params.NodeId = 127;
+  params.CanBaudIndex = 7;
+  errorControl = UnpackErrorControlWord(0x04012C00);
+  info = {"Line 4 gateway", "J. Smith"};
+  AddModule(table, 0, "RA917", "1", {.DO = 64});
+  AddModule(table, 1, "RA952", "2", {.AO = 14});
+  AddModule(table, 2, "RA495", "3", {.AI = 4});
+  AddModule(table, 3, "RA502", "4", {}, kCounterResetTypeCode);
+  AddModule(table, 4, "RA502B", "5", {}, 0x40);
+  EXPECT_EQ(Build({2027, 1, 9, 0, 5, 59}), Expected("analog_heartbeat.eds"));
+}
+
+TEST_F(EdsConfiguration, NoModules_MatchesHandDerivedFile) {
+  EXPECT_EQ(Build({2026, 6, 30, 12, 30, 0}), Expected("no_modules.eds"));
+}
+
+// The file's name and its replacing an older one are PageCommit's and the save's (eds_file_test).
+TEST_F(EdsConfiguration, DigitalGuarding_MatchesHandDerivedFile) {
+  // Node guarding, 1000 ms x 3; three modules with 3 DO bytes and 2 DI bytes.
+  params.NodeId = 5;
+  params.CanBaudIndex = 3;
+  errorControl = UnpackErrorControlWord(0x0003E803);
+  AddModule(table, 0, "RA387", "1", {.DO = 13});
+  AddModule(table, 2, "RA690", "3", {.DI = 12});
+  AddModule(table, 4, "RA874", "10", {.DO = 8});
+  EXPECT_EQ(Build({2026, 12, 4, 15, 7, 0}), Expected("digital_guarding.eds"));
 }
 
 // The viewers: the PDO viewer, one row per PDO in use with its communication
