@@ -1,6 +1,6 @@
-// The CANopen page without a controller, and its whole road against the
-// in-process simulated controller. A cable pulled in the commit is the fault
-// matrix's; a folder that cannot take the EDS file is CommitFile's.
+// The CANopen page without a controller. Its whole commit is PageCommit's, a
+// cable pulled in it the fault matrix's, a folder that cannot take the EDS
+// file CommitFile's.
 
 #include "canopen/copeds_f.h"
 
@@ -13,7 +13,7 @@
 #include "canopen/show_app_obj_dect.h"
 #include "canopen/show_pdo.h"
 #include "modules/show_zelk_info.h"
-#include "tests/support/connect_harness.h"
+#include "tests/support/app_harness.h"
 #include "tests/support/module_tables.h"
 
 namespace gw20::canopen {
@@ -31,7 +31,7 @@ struct Page : app::PageBench<COPEDS_F> {
   }
 };
 
-// Heartbeat from the stored word is CanopenCommit's second connect.
+// Heartbeat from the stored word is PageCommit's second connect.
 TEST(COPEDS_F, Load_PresetsErrorControlFromTheStoredWord) {
   Page p;
   p.h.state.eds = {"old", "old"};
@@ -107,53 +107,6 @@ TEST(COPEDS_F, ViewersAndBack_NeedChannelsAndWaitForTheCommit) {
   EXPECT_FALSE(page.Loaded() || page.PdoViewer()->Loaded() || page.ZelkViewer()->Loaded() ||
                page.DictionaryViewer()->Loaded());
   EXPECT_EQ(p.mainShown, 1);
-}
-
-using testing::ConnectHarness;
-using testing::Profile;
-using Words = ConnectHarness::Words;
-
-// RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA812 (6 DO, 8 AI) at 10; 125 kbit/s.
-struct Road : ConnectHarness {
-  Road()
-      : ConnectHarness(testing::WithModules(
-            {{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA812"}})) {}
-  COPEDS_F& page = (OpenPage(Profile::Canopen, 3), *h.form.CanopenPage());
-};
-
-TEST(CanopenCommit, WritesTheImageAndTheFile_AndTheNextConnectReadsThemBack) {
-  Road r;
-  r.page.ErrControl[kHeartbeat].Choose();
-  r.page.Heartbeat_T.Type("300");
-  const auto before = r.controller.Transcript().size();
-  r.page.FinishButton.Press();
-
-  EXPECT_TRUE(r.Shown().empty());
-  EXPECT_EQ(std::pair(r.h.form.CommunicationState.Text(), r.h.form.CommunicationState.ToolTip()),
-            std::pair(std::string("Produce .EDS file is OK"), r.EdsFile(Profile::Canopen).string()));
-  EXPECT_TRUE(!r.page.Loaded() && r.h.forms.IsShown(r.h.form));
-  EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
-
-  // Magic and header bytes; DeviceNet and module block bytes; node 5, CANopen, 125 kbit/s (3);
-  // 2026-12-06; 09:30:15; field port checksum off, 9600 bit/s (3), 200 ms; DI and AI bytes; DO and AO bytes.
-  const Words header{0x01B40024, 0x00000014, 0x00050003, 0x07EA0C06, 0x091E0F00,
-                     0x000300C8, 0x00010014, 0x00020002, 0};
-  const Words moduleBlock{0x04012C00, 0, 3u << 24 | 3u << 16, 0x01041203, 0x0108120A};
-  EXPECT_EQ(r.Block(0, 40, 9), header);
-  EXPECT_EQ(r.Block(2, 0, 5), moduleBlock);
-
-  EXPECT_EQ(r.LinesSince(before), r.CommitLines(header, moduleBlock));
-  EXPECT_NE(
-      testing::ReadFile(r.EdsFile(Profile::Canopen)).find("[1017]\r\nParameterName=Producer Heartbeat Time"),
-      std::string::npos);
-
-  // Connected again, the controller gives back what was stored.
-  r.h.form.Connect.Press();
-  EXPECT_TRUE(r.Shown().empty());
-  EXPECT_EQ(std::pair(r.h.state.eeprom.EepromConfigValid, r.h.state.params.NodeId), std::pair(1, 5));
-  r.h.form.WriteEDS.Press();
-  auto& again = *r.h.form.CanopenPage();
-  EXPECT_TRUE(again.ErrControl[kHeartbeat].Value() && again.Heartbeat_T.Text() == "300");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The DeviceNet page without a controller, and its whole road against the
-// in-process simulated controller. A cable pulled in the commit is the fault matrix's.
+// The DeviceNet page without a controller. Its whole commit is PageCommit's, a
+// cable pulled in it the fault matrix's.
 
 #include "devicenet/dnseds_set.h"
 
@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/support/connect_harness.h"
+#include "tests/support/app_harness.h"
 #include "tests/support/module_tables.h"
 
 namespace gw20::devicenet {
@@ -53,7 +53,7 @@ TEST(DNSEdsSet, Load_FillsTheListsAndPresetsAValidStoredChoice) {
     EXPECT_EQ(Joined(page.OutPut[k].Items()),
               "None|OUTPUT 01(Assembly)|OUTPUT 02(Assembly)|OUTPUT 03(DO,App.01)|OUTPUT 04(AO,App.01)");
   }
-  // How each list shows its stored choice is DeviceNetCommit's second connect.
+  // How each list shows its stored choice is PageCommit's second connect.
   EXPECT_EQ(
       std::tuple(page.OutPut[kStrobe].ListIndex(), p.h.state.choices.ConsumedChoice, page.DefaultIOInfo()),
       std::tuple(-1, (std::array<int, 4>{1, 4, 3, 0}), kDefaultCos));
@@ -118,74 +118,6 @@ TEST(DNSEdsSet, Back_WarnsAndReopensFromTheImage) {
   EXPECT_EQ(std::tuple(again.InpPut[kPoll].ListIndex(), p.h.state.choices.ProducedChoice[kPoll],
                        again.DefaultIOInfo()),
             std::tuple(2, 2, kDefaultCos));
-}
-
-using testing::ConnectHarness;
-using testing::Profile;
-using Words = ConnectHarness::Words;
-
-// RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA883 (8 AI) at 4, RA883Z (10 AI) at 5
-// and RA312 (8 DO, 8 DI) at 0x0A: two output and two input assemblies; 250 kbit/s.
-struct Road : ConnectHarness {
-  Road()
-      : ConnectHarness(testing::WithModules({{.address = 0x03, .model = "RA412", .typeCode = 0x0D},
-                                             {.address = 0x04, .model = "RA883"},
-                                             {.address = 0x05, .model = "RA883Z"},
-                                             {.address = 0x0A, .model = "RA312", .typeCode = 0x40}})) {}
-  DNSEdsSet& page = (OpenPage(Profile::DeviceNet, 1), *h.form.DeviceNetPage());
-};
-
-std::uint32_t Path(std::uint32_t index, std::uint32_t classId, std::uint32_t instance,
-                   std::uint32_t attribute) {
-  return index << 24 | classId << 16 | instance << 8 | attribute;
-}
-
-TEST(DeviceNetCommit, WritesBlocks021AndTheFile_AndTheNextConnectPresetsThePage) {
-  Road r;
-  auto& page = r.page;
-  EXPECT_EQ(r.Shown(), std::vector<std::string>{"|This is a new Setting for DNS gateway"});
-  r.h.messages.Clear();
-  page.InpPut[kPoll].Pick(1);       // INPUT  01(Assembly): the digital inputs
-  page.OutPut[kPoll].Pick(2);       // OUTPUT 02(Assembly): the analog outputs
-  page.InpPut[kCosCyclic].Pick(2);  // INPUT  02(Assembly): the analog inputs
-  page.IO_Info[kDefaultCos].Choose();
-  page.EDSInfo[0].Type("Line 7");
-  const auto before = r.controller.Transcript().size();
-  page.FinishDeviceSet.Press();
-
-  EXPECT_EQ(r.Shown(), std::vector<std::string>{});
-  EXPECT_TRUE(!page.Loaded() && r.h.forms.IsShown(r.h.form));
-  EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
-
-  // As CanopenCommit's, with a 28-byte DeviceNet block, DeviceNet (1) at 250 kbit/s (1) and 40 AI bytes.
-  const Words header{0x01B40024, 0x001C001C, 0x00050101, 0x07EA0C06, 0x091E0F00,
-                     0x000300C8, 0x00020028, 0x00020002, 0};
-  // Module words: RA412 and RA883 store ten times their catalog code, RA883Z one more.
-  const Words moduleBlock{0, 0, 1u << 24 | 1u << 16, 0x0A28B403, 0x0A551E04, 0x0A551F05, 0x0103120A};
-  const Words deviceNetBlock{2u << 16,         Path(1, 4, 3, 3), Path(0, 4, 0, 3), Path(2, 4, 4, 3),
-                             Path(2, 4, 2, 3), Path(0, 4, 0, 3), Path(0, 43, 1, 0)};
-  EXPECT_EQ(r.Block(0, 40, 9), header);
-  EXPECT_EQ(r.Block(2, 0, 7), moduleBlock);
-  EXPECT_EQ(r.Block(1, 0, 7), deviceNetBlock);
-
-  EXPECT_EQ(r.LinesSince(before), r.CommitLines(header, moduleBlock, deviceNetBlock));
-
-  // The page's description and default connection reach the file.
-  const std::string eds = testing::ReadFile(r.EdsFile(Profile::DeviceNet));
-  for (const char* line :
-       {"\r\n$ Line 7\r\n", "   Default = 0x000D;        $ Poll/COS/Cyclic as default\r\n"})
-    EXPECT_NE(eds.find(line), std::string::npos) << line;
-
-  // Connected again, the controller gives back what was stored.
-  r.h.form.Connect.Press();
-  EXPECT_TRUE(r.Shown().empty());
-  EXPECT_EQ(r.h.state.params.ApplicationType, 1);
-  r.h.form.WriteEDS.Press();
-  auto& again = *r.h.form.DeviceNetPage();
-  EXPECT_TRUE(r.Shown().empty());
-  EXPECT_EQ(std::tuple(again.InpPut[kPoll].ListIndex(), again.OutPut[kPoll].ListIndex(),
-                       again.InpPut[kCosCyclic].ListIndex(), again.IO_Info[kDefaultCos].Value()),
-            std::tuple(1, 2, 2, true));
 }
 
 }  // namespace

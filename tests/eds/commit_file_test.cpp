@@ -1,5 +1,6 @@
-// Both pages' commits stage their EDS file before they touch the controller,
-// through what a folder can do to it.
+// Both pages' whole commits against the in-process simulated controller: the
+// words and the file they write, and through what a folder can do to the file,
+// which is staged before the controller is touched.
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -24,9 +26,13 @@ namespace fs = std::filesystem;
 const std::string kOlder = "older file\r\n";
 const std::string kOkStatus = "Produce .EDS file is OK";
 
-// A profile's page opened after a connect.
+// A profile's page opened after a connect (at the CAN bit rate of list entry
+// `baud` unless negative).
 struct Commit : ConnectHarness {
-  explicit Commit(Profile which) : ConnectHarness(TwoModules()), profile(which) { OpenPage(profile); }
+  explicit Commit(Profile which, sim::ControllerOptions options = TwoModules(), int baud = -1)
+      : ConnectHarness(std::move(options)), profile(which) {
+    OpenPage(profile, baud);
+  }
   // Presses Finish with the program's folder at `where`; the lines that
   // reached the controller.
   std::vector<std::string> Finish(const fs::path& where) {
@@ -54,6 +60,102 @@ struct Commit : ConnectHarness {
   Profile profile;
   const std::string name = EdsFile(profile).filename().string();
 };
+
+std::uint32_t Path(std::uint32_t index, std::uint32_t classId, std::uint32_t instance,
+                   std::uint32_t attribute) {
+  return index << 24 | classId << 16 | instance << 8 | attribute;
+}
+
+// Header words: magic and header bytes; DeviceNet and module block bytes;
+// node 5, profile, CAN bit rate; 2026-12-06; 09:30:15; field port checksum
+// off, 9600 bit/s (3), 200 ms; DI and AI bytes; DO and AO bytes.
+TEST(PageCommit, WritesTheBlocksAndTheFile_AndTheNextConnectReadsThemBack) {
+  using Words = ConnectHarness::Words;
+  const struct {
+    Profile profile;
+    std::vector<sim::FieldModule> chain;
+    int baud;
+    Words header, moduleBlock, deviceNetBlock;
+    std::vector<std::string> inFile;
+  } cases[] = {
+      // RA412 (4 DO, 1 AO, 1 DI, 2 AI) at 3, RA812 (6 DO, 8 AI) at 10; CANopen at 125 kbit/s (3).
+      {Profile::Canopen,
+       {{.address = 0x03, .model = "RA412"}, {.address = 0x0A, .model = "RA812"}},
+       3,
+       {0x01B40024, 0x00000014, 0x00050003, 0x07EA0C06, 0x091E0F00, 0x000300C8, 0x00010014, 0x00020002, 0},
+       {0x04012C00, 0, 3u << 24 | 3u << 16, 0x01041203, 0x0108120A},
+       {},
+       {"[1017]\r\nParameterName=Producer Heartbeat Time"}},
+      // RA412 at 3, RA883 (8 AI) at 4, RA883Z (10 AI) at 5 and RA312 (8 DO,
+      // 8 DI) at 0x0A: two output and two input assemblies; a 28-byte
+      // DeviceNet block, DeviceNet (1) at 250 kbit/s (1) and 40 AI bytes.
+      // RA412 and RA883 store ten times their catalog code, RA883Z one more.
+      {Profile::DeviceNet,
+       {{.address = 0x03, .model = "RA412", .typeCode = 0x0D},
+        {.address = 0x04, .model = "RA883"},
+        {.address = 0x05, .model = "RA883Z"},
+        {.address = 0x0A, .model = "RA312", .typeCode = 0x40}},
+       1,
+       {0x01B40024, 0x001C001C, 0x00050101, 0x07EA0C06, 0x091E0F00, 0x000300C8, 0x00020028, 0x00020002, 0},
+       {0, 0, 1u << 24 | 1u << 16, 0x0A28B403, 0x0A551E04, 0x0A551F05, 0x0103120A},
+       {2u << 16, Path(1, 4, 3, 3), Path(0, 4, 0, 3), Path(2, 4, 4, 3), Path(2, 4, 2, 3), Path(0, 4, 0, 3),
+        Path(0, 43, 1, 0)},
+       // The page's description and default connection.
+       {"\r\n$ Line 7\r\n", "   Default = 0x000D;        $ Poll/COS/Cyclic as default\r\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(RoadName(c.profile));
+    Commit r(c.profile, WithModules(c.chain), c.baud);
+    EXPECT_EQ(r.Shown(), c.profile == Profile::Canopen
+                             ? std::vector<std::string>{}
+                             : std::vector<std::string>{"|This is a new Setting for DNS gateway"});
+    r.h.messages.Clear();
+    if (c.profile == Profile::Canopen) {
+      r.h.form.CanopenPage()->ErrControl[canopen::kHeartbeat].Choose();
+      r.h.form.CanopenPage()->Heartbeat_T.Type("300");
+    } else {
+      auto& page = *r.h.form.DeviceNetPage();
+      page.InpPut[devicenet::kPoll].Pick(1);       // INPUT  01(Assembly): the digital inputs
+      page.OutPut[devicenet::kPoll].Pick(2);       // OUTPUT 02(Assembly): the analog outputs
+      page.InpPut[devicenet::kCosCyclic].Pick(2);  // INPUT  02(Assembly): the analog inputs
+      page.IO_Info[devicenet::kDefaultCos].Choose();
+      page.EDSInfo[0].Type("Line 7");
+    }
+    const auto before = r.controller.Transcript().size();
+    r.Press(c.profile);
+    EXPECT_TRUE(r.Shown().empty());
+    EXPECT_EQ(std::pair(r.Status(), r.h.form.CommunicationState.ToolTip()),
+              std::pair(kOkStatus, r.EdsFile(c.profile).string()));
+    EXPECT_TRUE(!r.Page().Loaded() && r.h.forms.IsShown(r.h.form));
+    EXPECT_FALSE(r.h.state.CommitBusy || r.port.IsOpen());
+    EXPECT_EQ(r.Block(0, 40, 9), c.header);
+    EXPECT_EQ(r.Block(2, 0, static_cast<int>(c.moduleBlock.size())), c.moduleBlock);
+    EXPECT_EQ(r.Block(1, 0, static_cast<int>(c.deviceNetBlock.size())), c.deviceNetBlock);
+    EXPECT_EQ(r.LinesSince(before), r.CommitLines(c.header, c.moduleBlock, c.deviceNetBlock));
+    const std::string eds = ReadFile(r.EdsFile(c.profile));
+    for (const auto& line : c.inFile) EXPECT_NE(eds.find(line), std::string::npos) << line;
+
+    // Connected again, the controller gives back what was stored, and the page shows it.
+    r.h.form.Connect.Press();
+    EXPECT_TRUE(r.Shown().empty());
+    EXPECT_EQ(std::tuple(r.h.state.eeprom.EepromConfigValid, r.h.state.params.NodeId,
+                         r.h.state.params.ApplicationType),
+              std::tuple(1, 5, c.profile == Profile::DeviceNet ? link::kDeviceNet : 0));
+    r.h.form.WriteEDS.Press();
+    EXPECT_TRUE(r.Shown().empty());
+    if (c.profile == Profile::Canopen) {
+      const auto& again = *r.h.form.CanopenPage();
+      EXPECT_TRUE(again.ErrControl[canopen::kHeartbeat].Value() && again.Heartbeat_T.Text() == "300");
+    } else {
+      const auto& again = *r.h.form.DeviceNetPage();
+      EXPECT_EQ(
+          std::tuple(again.InpPut[devicenet::kPoll].ListIndex(), again.OutPut[devicenet::kPoll].ListIndex(),
+                     again.InpPut[devicenet::kCosCyclic].ListIndex(),
+                     again.IO_Info[devicenet::kDefaultCos].Value()),
+          std::tuple(1, 2, 2, true));
+    }
+  }
+}
 
 enum class Unfit { Gone, ReadOnly, Full };
 const char* const kUnfitNames[] = {"gone", "read-only", "full"};
