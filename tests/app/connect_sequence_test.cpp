@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -81,16 +82,14 @@ TEST(Connect, NewController_UsesDefaultsAndWarnsLast) {
                            "Warnning|Attached modules do not match the configuration stored in EEPROM!"});
   const auto& form = b.h.form;
   EXPECT_EQ(b.h.forms.shows, (std::vector<std::string>{"ComParaSetting_F"}));
-  EXPECT_TRUE(form.Enabled() && form.Connected && !b.h.state.CommitBusy);
-  EXPECT_EQ(form.FirmwareVer.Text() + "|" + form.CommunicationState.Text(),
-            "2.05-2006/03/07|Waiting for configuration");
   // The erased header gives application 255, shown as DeviceNet; the other
   // defaults it gives are EepromWithController's.
+  EXPECT_TRUE(form.Enabled() && form.Connected && !b.h.state.CommitBusy && form.ApplicationSelect[1].Value());
+  EXPECT_EQ(form.FirmwareVer.Text() + "|" + form.CommunicationState.Text() + "|" + form.ViewerText[1].Text(),
+            "2.05-2006/03/07|Waiting for configuration|DeviceNet");
   EXPECT_EQ(
       (std::vector<int>{b.h.state.modules.ModuleCount, b.h.state.params.ApplicationType, form.SelectedPanel}),
       (std::vector<int>{2, 255, kCanPanel}));
-  EXPECT_TRUE(form.ApplicationSelect[1].Value());
-  EXPECT_EQ(form.ViewerText[1].Text(), "DeviceNet");
 }
 
 // A scan at a bit rate the modules do not use finds none but completes, and
@@ -111,8 +110,7 @@ TEST(Connect, ScanAtAnotherBitRate_FindsNoModulesAndMovesTheBarBetweenItsStages)
   ASSERT_TRUE(b.h.form.Connected);
   const auto commands = b.Commands();
   EXPECT_NE(std::find(commands.begin(), commands.end(), "/baud 19200"), commands.end());
-  EXPECT_EQ(b.h.state.modules.ModuleCount, 0);
-  EXPECT_EQ(b.h.state.params.Com2BaudIndex, 4);
+  EXPECT_EQ(std::tuple(b.h.state.modules.ModuleCount, b.h.state.params.Com2BaudIndex), std::tuple(0, 4));
   const auto during = std::count_if(shown.begin(), shown.end(), [](int value) {
     return value > link::kProgressScanStarted * kProgressPerStage &&
            value < link::kProgressScanned * kProgressPerStage;
@@ -170,29 +168,23 @@ TEST(Connect, ModuleFaults_EndTheSessionWithTheirMessage) {
 }
 
 TEST(Connect, PortThatWillNotOpen_ReportsWhy) {
+  using enum ui::OpenStatus;
   struct Case {
+    std::string named;  // how the operator named the port; empty: its COM entry
     ui::OpenResult result;
     std::string shown, status;
-    std::string named;  // how the operator named the port; empty: its COM entry
   };
+  const std::string server = "rfc2217://10.0.0.7:4001";
   const std::string refused = "connection to 10.0.0.7:4001 refused: check the device server";
+  const std::string missing = "There is no /dev/ttyS2.", busy = "has been occupied";
   const std::vector<Case> cases{
-      {{ui::OpenStatus::Occupied, "busy"}, "Error|COM 3 has been occupied", "COM 3 has been occupied", ""},
-      {{ui::OpenStatus::Failed, "No such device"}, "|No such device", "", ""},
-      {{ui::OpenStatus::Failed, ""}, "Error|Can't open COM 3!", "before", ""},
-      {{ui::OpenStatus::Missing, "There is no /dev/ttyS2."},
-       "Error|Can't open COM 3! There is no /dev/ttyS2.",
-       "before",
-       ""},
+      {"", {Occupied, "busy"}, "Error|COM 3 " + busy, "COM 3 " + busy},
+      {"", {Failed, "No such device"}, "|No such device", ""},
+      {"", {Failed, ""}, "Error|Can't open COM 3!", "before"},
+      {"", {Missing, missing}, "Error|Can't open COM 3! " + missing, "before"},
       // A port named by its device or server is called so, never "COM 1".
-      {{ui::OpenStatus::Occupied, "busy"},
-       "Error|/dev/ttyUSB0 has been occupied",
-       "/dev/ttyUSB0 has been occupied",
-       "/dev/ttyUSB0"},
-      {{ui::OpenStatus::Missing, refused},
-       "Error|Can't open rfc2217://10.0.0.7:4001! " + refused,
-       "before",
-       "rfc2217://10.0.0.7:4001"}};
+      {"/dev/ttyUSB0", {Occupied, "busy"}, "Error|/dev/ttyUSB0 " + busy, "/dev/ttyUSB0 " + busy},
+      {server, {Missing, refused}, "Error|Can't open " + server + "! " + refused, "before"}};
   for (const auto& c : cases) {
     Bench b;
     b.h.form.CommunicationState.SetText("before");
