@@ -1,13 +1,16 @@
 // The command-line tool's own parts: options, scripted operator, printed
-// messages and the scan report.
+// messages, the scan report, and the files a run writes (checked before
+// anything is sent to a controller, placed only once written in full).
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <filesystem>
+#include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -15,17 +18,20 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/cli/cli_commands.h"
 #include "app/cli/cli_options.h"
 #include "app/cli/cli_services.h"
+#include "app/cli/output_files.h"
 #include "app/cli/plan_commands.h"
 #include "app/cli/scan_report.h"
 #include "app/cli/scripted_operator.h"
 #include "devicenet/connections.h"
 #include "devicenet/dnseds_set.h"
 #include "link/eeprom_image.h"
+#include "tests/e2e/line_plan.h"
 #include "tests/support/app_harness.h"
 #include "tests/support/test_services.h"
 
@@ -34,73 +40,70 @@ namespace {
 
 CliOptions Parse(const std::vector<std::string_view>& args) { return ParseCliOptions(args); }
 
+// Why `line`'s blank-separated arguments are refused, or "" when they are taken.
+std::string Refusal(const std::string& line) {
+  std::istringstream words(line);
+  const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
+  try {
+    Parse(std::vector<std::string_view>(args.begin(), args.end()));
+    return "";
+  } catch (const CliUsageError& error) {
+    return error.what();
+  }
+}
+
 TEST(CliOptions, Parse_AcceptsPortsRatesAndBothOptionForms) {
   const CliOptions com = Parse({"--port", "com16", "--scan-baud=115200", "--scan-checksum", "on", "scan",
                                 "--json", "--scan-timeout", "0"});
-  EXPECT_EQ(com.port.comNumber, 16);
-  EXPECT_EQ(com.scan.baudIndex, 7);
-  EXPECT_EQ(com.scan.timeoutText, "0");
+  EXPECT_EQ(std::tuple(com.port.comNumber, com.scan.baudIndex, com.scan.timeoutText), std::tuple(16, 7, "0"));
 
   const CliOptions device = Parse({"--port=/dev/pts/4", "--scan-baud", "1200", "scan"});
-  EXPECT_EQ(device.port.kind, ui::AddressKind::Device);
-  EXPECT_EQ(device.port.device, "/dev/pts/4");
-  EXPECT_EQ(device.scan.baudIndex, 0);
+  EXPECT_EQ(std::tuple(device.port.kind, device.port.device, device.scan.baudIndex),
+            std::tuple(ui::AddressKind::Device, "/dev/pts/4", 0));
   // A typed text is the locale's (UTF-8) and reaches the window as Latin-1,
   // one "?" per character outside it (an invalid byte too); control
   // characters are the writers' to blank. A path keeps its bytes.
   const CliOptions typed = Parse({"--port", "/tmp/M\xC3\xBCller", "canopen", "--description",
                                   "M\xC3\xBCller \xE2\x82\xAC\xF0\x9F\x98\x80", "--created-by", "Caf\xE9\t"});
-  EXPECT_EQ(typed.gateway.description, "M\xFCller ??");
-  EXPECT_EQ(typed.gateway.createdBy, "Caf?\t");
-  EXPECT_EQ(typed.port.device, "/tmp/M\xC3\xBCller");
+  EXPECT_EQ(std::tuple(typed.gateway.description, typed.gateway.createdBy, typed.port.device),
+            std::tuple("M\xFCller ??", "Caf?\t", "/tmp/M\xC3\xBCller"));
   // A relative device path is taken where the operator stands, and named as given.
   const CliOptions relative = Parse({"--port", "gw20-com1", "scan"});
-  EXPECT_EQ(relative.port.device, (std::filesystem::current_path() / "gw20-com1").string());
-  EXPECT_EQ(relative.port.text, "gw20-com1");
+  EXPECT_EQ(std::tuple(relative.port.device, relative.port.text),
+            std::tuple((std::filesystem::current_path() / "gw20-com1").string(), "gw20-com1"));
   EXPECT_EQ(Parse({"--port", "rfc2217://[::1]:4001", "scan"}).port.HostAndPort(), "[::1]:4001");
 
   const CliOptions commit =
       Parse({"canopen", "--verify", "--safe-order", "--out", std::filesystem::temp_directory_path().c_str()});
-  EXPECT_TRUE(commit.verify && commit.safeOrder);
-  EXPECT_TRUE(Parse({"canopen"}).verify);  // read back unless turned off
-  EXPECT_TRUE(Parse({"--version"}).version);
+  // Read back unless turned off; words read alone unless the windows' way is asked for.
+  EXPECT_TRUE(commit.verify && commit.safeOrder && Parse({"canopen"}).verify &&
+              Parse({"--version"}).version && !Parse({"canopen", "--no-verify"}).verify);
+  EXPECT_TRUE(Parse({"scan"}).readWordsAlone && Parse({"--no-type-back", "scan"}).readWordsAlone &&
+              !Parse({"--type-back", "canopen"}).readWordsAlone);
   EXPECT_EQ(Parse({"canopen", "--node", "127"}).gateway.nodeText, "127");
-  EXPECT_FALSE(Parse({"canopen", "--no-verify"}).verify);
-  // Words read alone unless the windows' way is asked for.
-  EXPECT_TRUE(Parse({"scan"}).readWordsAlone && Parse({"--no-type-back", "scan"}).readWordsAlone);
-  EXPECT_FALSE(Parse({"--type-back", "canopen"}).readWordsAlone);
 }
 
 TEST(CliOptions, Parse_RefusesBadUsageNamingTheOption) {
   EXPECT_THROW(Parse({}), CliUsageError);
-  // Command lines separated by ";", their arguments by blanks.
+  // Command lines separated by ";", their arguments by blanks; the first
+  // ones lack a plan or have one too many.
   std::istringstream bad(
-      "scan frob;scan --frob;scan --port;--port COM17 scan;--port tcp://u:p@h:1 scan;--port ftp://h:1 "
+      "save;apply;eds a.json b.json;diff a.json;apply p.json --record=;scan frob;scan --frob;scan "
+      "--port;--port COM17 scan;--port tcp://u:p@h:1 scan;--port ftp://h:1 "
       "scan;--scan-baud 9601 scan;--scan-timeout 32768 scan;"
       "--scan-timeout 99999999999999999999 scan;--json=yes scan;canopen "
       "--verify --no-verify;devicenet --list --safe-order;"
       "canopen --out /nonexistent/folder;devicenet --poll 1;devicenet --poll ,;devicenet --cos a,1;"
       "devicenet --poll 99999999999,;devicenet --default pol;devicenet --can-baud 1000;devicenet --list=yes;"
       "--type-back --no-type-back scan;devicenet --json;devicenet --list --out .");
-  for (std::string line; std::getline(bad, line, ';');) {
-    std::istringstream words(line);
-    const std::vector<std::string> args{std::istream_iterator<std::string>(words), {}};
-    EXPECT_THROW(Parse(std::vector<std::string_view>(args.begin(), args.end())), CliUsageError) << line;
-  }
+  for (std::string line; std::getline(bad, line, ';');) EXPECT_NE(Refusal(line), "") << line;
   // A value the panel would refuse is refused before connecting, in the panel's words.
-  const std::vector<std::pair<std::vector<std::string_view>, std::string>> panel{
-      {{"devicenet", "--strobe", "x"}, "--strobe x:"},
-      {{"devicenet", "--node", "64"}, "Node ID is not supported!(1~63)"},
-      {{"canopen", "--node", "0"}, "Node ID is not supported!(1~127)"},
-      {{"canopen", "--com2-timeout", "32768"}, "Timeout value is out of range!(1ms~32767ms)"}};
-  for (const auto& [args, message] : panel) {
-    try {
-      Parse(args);
-      ADD_FAILURE() << "no usage error for " << message;
-    } catch (const CliUsageError& error) {
-      EXPECT_TRUE(std::string(error.what()).starts_with(message)) << error.what();
-    }
-  }
+  const std::vector<std::pair<std::string, std::string>> panel{
+      {"devicenet --strobe x", "--strobe x:"},
+      {"devicenet --node 64", "Node ID is not supported!(1~63)"},
+      {"canopen --node 0", "Node ID is not supported!(1~127)"},
+      {"canopen --com2-timeout 32768", "Timeout value is out of range!(1ms~32767ms)"}};
+  for (const auto& [line, message] : panel) EXPECT_TRUE(Refusal(line).starts_with(message)) << line;
 }
 
 // What --poll 1,2 --cos 2, --default cos --can-baud 250 (after the command)
@@ -110,10 +113,10 @@ TEST(CliOptions, Parse_DeviceNetConnectionsHalvesADefaultAndARateFirst) {
   // The DeviceNet list, not the CANopen one, although the rate came first.
   EXPECT_EQ(run.gateway.canBaudIndex, 1);
   const auto& c = run.devicenet.connections;
-  EXPECT_EQ(c[devicenet::kStrobe].produced, 3);
-  EXPECT_EQ(c[devicenet::kStrobe].consumed, std::nullopt);
-  EXPECT_EQ(c[devicenet::kCosCyclic].produced, std::nullopt);
-  EXPECT_EQ(c[devicenet::kCosCyclic].consumed, 0);
+  EXPECT_EQ(
+      (std::vector<std::optional<int>>{c[devicenet::kStrobe].produced, c[devicenet::kStrobe].consumed,
+                                       c[devicenet::kCosCyclic].produced, c[devicenet::kCosCyclic].consumed}),
+      (std::vector<std::optional<int>>{3, std::nullopt, std::nullopt, 0}));
   // Any case: the one name not in the end-to-end run.
   EXPECT_EQ(Parse({"devicenet", "--default", "Strobe"}).devicenet.defaultConnection,
             devicenet::kDefaultStrobe);
@@ -123,38 +126,23 @@ TEST(CliOptions, Parse_PlanCommandsTakeAPlanAndOnlyTheirOwnOptions) {
   const std::string tmp = std::filesystem::temp_directory_path().string();
   const CliOptions apply = Parse({"--port", "COM2", "apply", "line.json", "--no-verify", "--safe-order",
                                   "--out", tmp, "--record", tmp + "/record.json"});
-  EXPECT_EQ(apply.command, Command::Apply);
-  EXPECT_EQ(apply.planPath, "line.json");
-  EXPECT_EQ(apply.recordPath, tmp + "/record.json");
+  EXPECT_EQ(std::tuple(apply.command, apply.planPath, apply.recordPath),
+            std::tuple(Command::Apply, "line.json", tmp + "/record.json"));
   EXPECT_TRUE(!apply.verify && apply.safeOrder && apply.port.comNumber == 2);
   EXPECT_EQ(Parse({"eds", "p.json", "--firmware", "2.05-2006/03/07"}).firmware, "2.05-2006/03/07");
   EXPECT_EQ(Parse({"--scan-baud", "19200", "save", tmp + "/p.json"}).scan.baudIndex, 4);
-
-  for (const std::vector<std::string_view>& bad :
-       std::vector<std::vector<std::string_view>>{{"save"},
-                                                  {"apply"},
-                                                  {"eds", "a.json", "b.json"},
-                                                  {"diff", "a.json"},
-                                                  {"apply", "p.json", "--record="}}) {
-    EXPECT_THROW(Parse(bad), CliUsageError) << bad[0];
-  }
   // Every option a command does not take is refused, saying where it goes.
   for (const CommandInfo& command : AllCommands()) {
     for (const OptionInfo& option : AllOptions()) {
       if ((option.commands & Bit(command.command)) != 0) continue;
-      std::vector<std::string_view> args{command.name, "p.json", "q.json", option.name, "1"};
-      if (command.plans != PlanUse::ReadsTwo) args.erase(args.begin() + 2);
-      if (command.plans == PlanUse::None) args.erase(args.begin() + 1);
-      if (option.value.empty()) args.pop_back();
-      try {
-        Parse(args);
-        ADD_FAILURE() << command.name << " took " << option.name;
-      } catch (const CliUsageError& error) {
-        const std::string why = error.what();
-        EXPECT_TRUE(why.starts_with(std::string(option.name) + " ") &&
-                    why.find(command.name) != std::string::npos)
-            << why;
-      }
+      const std::string plans = command.plans == PlanUse::None       ? ""
+                                : command.plans == PlanUse::ReadsTwo ? " p.json q.json"
+                                                                     : " p.json";
+      const std::string why = Refusal(std::string(command.name) + plans + " " + std::string(option.name) +
+                                      (option.value.empty() ? "" : " 1"));
+      EXPECT_TRUE(why.starts_with(std::string(option.name) + " ") &&
+                  why.find(command.name) != std::string::npos)
+          << command.name << " " << option.name << ": " << why;
     }
   }
 }
@@ -298,11 +286,10 @@ TEST(PlanCommands, FirmwareTextAndWrittenBlocks) {
   image.ModuleBlockBytes = 20;  // two modules
   const auto blocks = WrittenBlocks(image, true);
   ASSERT_EQ(blocks.size(), 3u);
-  EXPECT_EQ(blocks[0].address, link::kHeaderAddress);
-  EXPECT_EQ(blocks[0].words.size(), static_cast<std::size_t>(link::kHeaderWords));
-  EXPECT_EQ(blocks[1].block, 1);
-  EXPECT_EQ(blocks[1].words.size(), static_cast<std::size_t>(link::kDeviceNetWords));
-  EXPECT_EQ(blocks[2].words.size(), 5u);
+  EXPECT_EQ(std::tuple(blocks[0].address, blocks[1].block, blocks[0].words.size(), blocks[1].words.size(),
+                       blocks[2].words.size()),
+            std::tuple(link::kHeaderAddress, 1, std::size_t(link::kHeaderWords),
+                       std::size_t(link::kDeviceNetWords), std::size_t{5}));
   EXPECT_EQ(WrittenBlocks(image, false).size(), 2u);  // a CANopen commit leaves block 1 alone
 }
 
@@ -362,6 +349,61 @@ TEST_F(ScanReportTest, JsonIsValidAndTextAligned_ModulesInModuleOrder) {
                       "   2       03  RA394   0   0   0   1        0    00      00\n"),
             std::string::npos)
       << text;
+}
+
+namespace fs = std::filesystem;
+
+// The plan's name in any spelling, or the file its name links to, and the
+// EDS files' names are refused for what a run writes; so are a missing
+// folder, a FIFO at an EDS file's name and a disk without room, all before
+// anything is written. A disk that fills up later fails the write itself.
+TEST(OutputFiles, NamesTakenOrUnfit_AreRefusedFirst_AFullDiskPlacesNothing) {
+  const testing::ScratchFolder folder("outputs");
+  const std::string dir = folder.Path().string();
+  std::ofstream(folder / "plan.json") << "the plan";
+  fs::create_symlink("plan.json", folder / "link.json");
+  ASSERT_EQ(mkfifo((folder / "ZELKDNS 9.eds").c_str(), 0600), 0);
+  const plans::Plan plan = testing::LinePlan(3);  // DeviceNet, node 7
+  CliOptions options;
+  const auto check = [&](std::vector<std::string> args) {
+    args.insert(args.end(), {"--out", dir});
+    options = ParseCliOptions(std::vector<std::string_view>(args.begin(), args.end()));
+    return CheckOutputFiles(options, &plan).value_or("");
+  };
+  const std::string eds = dir + "/ZELKDNS 7.eds: that is the EDS file's name; the ";
+  EXPECT_EQ(
+      check({"apply", dir + "/link.json", "--record", dir + "/x/../plan.json"}),
+      "--record " + dir + "/x/../plan.json: that is the plan's name; the record needs a name of its own");
+  EXPECT_EQ(check({"apply", dir + "/plan.json", "--record", dir + "/ZELKDNS 7.eds"}),
+            "--record " + eds + "record needs a name of its own");
+  EXPECT_EQ(check({"batch", dir + "/plan.json", "--ports", "COM1,COM2", "--nodes", "7,8", "--report",
+                   dir + "/ZELKDNS 7.eds"}),
+            "--report " + eds + "report needs a name of its own");
+  const std::string onlyRegular =
+      ", not a regular file; the EDS file is written only as a new or regular file";
+  EXPECT_EQ(check({"batch", dir + "/plan.json", "--ports", "COM1", "--nodes", "9"}),
+            dir + "/ZELKDNS 9.eds: a FIFO" + onlyRegular);
+  EXPECT_EQ(check({"apply", dir + "/plan.json", "--record", dir + "/gone/r.json"}),
+            "--record " + dir + "/gone/r.json: No such file or directory");
+  fs::rename(folder / "plan.json", folder / "ZELKDNS 7.eds");
+  EXPECT_EQ(check({"eds", dir + "/ZELKDNS 7.eds"}),
+            dir + "/ZELKDNS 7.eds: the EDS file would replace the plan; give --out another folder");
+  EXPECT_EQ(testing::ReadFile(folder / "ZELKDNS 7.eds"), "the plan");
+  fs::remove(folder / "ZELKDNS 7.eds");
+
+  std::ofstream(folder / "r.json") << "old record";
+  ASSERT_EQ(check({"apply", dir + "/plan.json", "--record", dir + "/r.json"}), "");
+  const OutputFile record = OutputFileOf(options);
+  const std::string big(std::size_t{64} << 10, 'r');
+  std::optional<std::string> refused, failed;
+  testing::WithFileSizeLimit(4096, [&] { refused = record.Check(), failed = record.Write(big); });
+  EXPECT_EQ(refused, "--record " + dir + "/r.json: File too large");
+  EXPECT_EQ(failed, "cannot write the record " + dir + "/r.json: File too large");
+  EXPECT_EQ(testing::ReadFile(folder / "r.json"), "old record");
+  EXPECT_EQ(record.Write(big), std::nullopt);
+  EXPECT_TRUE(testing::ReadFile(folder / "r.json") == big);
+  EXPECT_EQ(testing::Listing(folder.Path()),
+            (std::vector<std::string>{"ZELKDNS 9.eds", "link.json", "r.json"}));
 }
 
 }  // namespace

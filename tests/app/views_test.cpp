@@ -118,8 +118,8 @@ TEST_F(MainViewTest, MainWindow_LoadedBare_TogglesSwitchPanels_EditsReachTheView
       "WriteEDS=Build EDS File|menu=About|menu=File|title=General Setting");
   EXPECT_EQ(port.Settings(), "115200,n,8,1");
   EXPECT_EQ(Find<QComboBox>(*view, "ComPort").currentText(), "COM1");
-  EXPECT_TRUE(Find<QComboBox>(*view, "CANBaudrate").isHidden());
-  EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(0)").isHidden());
+  EXPECT_TRUE(Find<QWidget>(*view, "CANBaudrate").isHidden() &&
+              Find<QWidget>(*view, "ComButton(0)").isHidden());
   EXPECT_EQ(LayoutFault(*view), "");
 
   auto& form = harness.form;
@@ -137,13 +137,13 @@ TEST_F(MainViewTest, MainWindow_LoadedBare_TogglesSwitchPanels_EditsReachTheView
 
   Find<QPushButton>(*view, "ComButton(1)").click();
   Settle(*view);
-  EXPECT_TRUE(Find<QGroupBox>(*view, "ApplicationLayerFrame").isHidden());
-  EXPECT_FALSE(Find<QComboBox>(*view, "ComChecksum").isHidden());
+  EXPECT_TRUE(Find<QWidget>(*view, "ApplicationLayerFrame").isHidden() &&
+              !Find<QWidget>(*view, "ComChecksum").isHidden());
   EXPECT_EQ(Find<QComboBox>(*view, "CANBaudrate").itemText(7), "      115200  BPS");  // the list refilled
   EXPECT_EQ(Find<QLineEdit>(*view, "ViewerText(1)").text(), "Disable");
   EXPECT_EQ(Find<QGroupBox>(*view, "ParaView").title(), "COM Parameter Viewer");
-  EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(1)").isChecked());
-  EXPECT_FALSE(Find<QPushButton>(*view, "ComButton(0)").isChecked());
+  EXPECT_TRUE(Find<QPushButton>(*view, "ComButton(1)").isChecked() &&
+              !Find<QPushButton>(*view, "ComButton(0)").isChecked());
   EXPECT_EQ(LayoutFault(*view), "");
 
   // The operator's edits on the CAN panel reach the models and the viewer.
@@ -192,8 +192,7 @@ TEST(DeviceNetPageViewTest, ListsFollowThePageAndAFrameLocksItsWidgets) {
   auto& produced = Find<QComboBox>(pageView, "InpPut(1)");
   ASSERT_EQ(produced.count(), page.InpPut[1].ListCount());
   page.Frame2.SetEnabled(false);
-  EXPECT_FALSE(produced.isEnabled());
-  EXPECT_TRUE(Find<QComboBox>(pageView, "InpPut(0)").isEnabled());
+  EXPECT_TRUE(!produced.isEnabled() && Find<QComboBox>(pageView, "InpPut(0)").isEnabled());
   Find<QRadioButton>(pageView, "IO_Info(3)").click();
   EXPECT_EQ(page.DefaultIOInfo(), devicenet::kDefaultCyclic);
 }
@@ -230,8 +229,7 @@ TEST(ScanDialogViewTest, EnterPressesOk_EscapeCloses_TitleFits) {
     timeout.selectAll();
     QTest::keyClicks(&timeout, key == Qt::Key_Return ? "750" : "900");
     QTest::keyClick(&timeout, key);
-    EXPECT_TRUE(done) << key;
-    EXPECT_FALSE(dialog.Loaded()) << key;
+    EXPECT_TRUE(done && !dialog.Loaded()) << key;
     EXPECT_EQ(params.ScanTimeoutMs, key == Qt::Key_Return ? 750 : 900);
   }
 }
