@@ -93,33 +93,30 @@ TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
   EXPECT_EQ(controller.Transcript().back(), std::string(128, 'x'));
 }
 
+// Each end of the 32-bit ranges and one past it, a "+" the controller
+// refuses, "." ending the edit; storing the last word of a block ends it too.
 TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   Controller controller(ControllerOptions{});
   EXPECT_EQ(WordsAt(controller, {{0, 4}, {2, 252}}), (Words{2006u * 65536 + 3 * 256 + 7, 4294967295u}));
+  controller.SetWord(1, 248, 7);
   Type(controller, "use eeprom\rblock 0\r");
-  EXPECT_EQ(Type(controller, "el 40\r"), "el 40\r\nLong(40)=-1\r\n-->");
-  EXPECT_EQ(Type(controller, "-1\r"), "-1\r\nLong(44)=-1\r\n-->");
-  EXPECT_EQ(controller.Word(0, 40), 4294967295u);
-  // Each end of the 32-bit ranges and one past it, a "+" the controller refuses,
-  // and "." ending the edit.
-  const Exchange pastTheLimits[] = {
+  const Exchange edits[] = {
+      {"el 40\r", "el 40\r\nLong(40)=-1\r\n-->"},
+      {"-1\r", "-1\r\nLong(44)=-1\r\n-->"},
       {"2147483648\r", "2147483648\r\nLong(48)=-1\r\n-->"},
       {"-2147483648\r", "-2147483648\r\nLong(52)=-1\r\n-->"},
       {"4294967296\r", "4294967296\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
       {"-2147483649\r", "-2147483649\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
       {"+5\r", "+5\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
       {".\r", ".\r\n[EEPROM:]"},
+      {"el 44\r", "el 44\r\nLong(44)=-2147483648\r\n-->"},
+      {".\r", ".\r\n[EEPROM:]"},
+      {"block 1\rel 248\r", "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->"},
+      {"1\r2\r", "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]"},
   };
-  ExpectReplies(controller, pastTheLimits);
-  EXPECT_EQ(WordsAt(controller, {{0, 44}, {0, 48}, {0, 52}}), (Words{2147483648u, 2147483648u, 4294967295u}));
-  EXPECT_EQ(Type(controller, "el 44\r"), "el 44\r\nLong(44)=-2147483648\r\n-->");
-  Type(controller, ".\r");
-
-  // Block selection, and storing the last word of a block ends the edit.
-  controller.SetWord(1, 248, 7);
-  EXPECT_EQ(Type(controller, "block 1\rel 248\r"), "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->");
-  EXPECT_EQ(Type(controller, "1\r2\r"), "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]");
-  EXPECT_EQ(WordsAt(controller, {{1, 248}, {1, 252}, {0, 252}}), (Words{1, 2, 4294967295u}));
+  ExpectReplies(controller, edits);
+  EXPECT_EQ(WordsAt(controller, {{0, 40}, {0, 44}, {0, 48}, {0, 52}, {1, 248}, {1, 252}, {0, 252}}),
+            (Words{4294967295u, 2147483648u, 2147483648u, 4294967295u, 1, 2, 4294967295u}));
 }
 
 constexpr std::string_view kSession = "use eeprom\rblock 0\rel 0\r.\rexit\ruse com2\r/q\rhelp\r";
@@ -134,8 +131,7 @@ std::string Session(double garbleRate, std::uint32_t seed) {
 }
 
 TEST(ControllerTest, LineNoiseRepeatsForASeedAndHitsCharactersAtTheRate) {
-  Controller quiet{ControllerOptions{}};
-  const std::string clean = Type(quiet, kSession);
+  const std::string clean = Session(0, 1);  // the defaults
   EXPECT_EQ(Session(0, 7), clean);
   const std::string noisy = Session(0.05, 7);
   EXPECT_EQ(Session(0.05, 7), noisy);
@@ -173,8 +169,8 @@ TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
       controller.Advance(milliseconds(30));                   // the PC waits
       TypeSlowly(controller, "/scan\r", milliseconds(1));     // 148 to 153, then 16 empty addresses
       controller.Advance(milliseconds(5000));
-      TypeSlowly(controller, "\r",
-                 milliseconds(1));  // the scan's record is complete once the next line begins
+      // The scan's record is complete once the next line begins.
+      TypeSlowly(controller, "\r", milliseconds(1));
     }
     // Typed at, typing, answer and line, one line each.
     const auto answer = [&](milliseconds waited) { return std::to_string((waited + latency).count()); };
@@ -255,7 +251,11 @@ std::unique_ptr<Controller> ChainController() {
   return controller;
 }
 
-TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPerAbsentAddress) {
+// The checksum module at 0F is left out; "/s1" makes it the one that answers
+// (ScanFieldPort.SimulatedChainWithChecksums_FillsTableInListingOrder), for
+// one session: the controller's procedure never sends "/s0", so the next
+// session must find the plain modules again.
+TEST(FieldPortTest, ScanListsMatchingModulesCostingATimeOutPerAbsentAddress_ChecksumModeLastsOneSession) {
   const auto controller = ChainController();
   const Exchange settings[] = {{"/timeout 100\r", "/timeout 100\r\nTime-out = 100 ms\r\n[COM2:]"},
                                {"/baud 9600\r", "/baud 9600\r\nBaud rate = 9600\r\n[COM2:]"},
@@ -271,29 +271,20 @@ TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPer
   listing += Wait(*controller, milliseconds(1));
   ASSERT_TRUE(listing.ends_with("\r\n[COM2:]")) << listing;
   EXPECT_EQ(listing.find_first_of(">]"), listing.size() - 1) << "only the prompt holds ] or >";
-  // The checksum module at 0F is left out; with checksum on it is the one that answers
-  // (ScanFieldPort.SimulatedChainWithChecksums_FillsTableInListingOrder).
-  EXPECT_EQ(Entries(listing), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}));
-}
+  const std::vector<std::string> plain{"!00RA412{", "!0ARA850D{"};
+  EXPECT_EQ(Entries(listing), plain);
 
-// The controller's procedure sends "/s1" for a checksum scan and never "/s0":
-// the next session must find the plain modules again.
-TEST(FieldPortTest, ChecksumModeLastsOneSession_TheNextScanIsPlainAgain) {
-  const auto controller = ChainController();
   const auto scan = [&controller] {
-    const std::string listing = Type(*controller, "/scan\r");
-    return Entries(listing + Wait(*controller, milliseconds(16 * 10)));
+    const std::string typed = Type(*controller, "/scan\r");
+    return Entries(typed + Wait(*controller, milliseconds(16 * 100)));
   };
-  Type(*controller, "/timeout 10\r");
   EXPECT_EQ(Type(*controller, "/s1\r"), "/s1\r\nChecksum on\r\n[COM2:]");
   const auto withChecksum = scan();
   ASSERT_EQ(withChecksum.size(), 1u);
   EXPECT_TRUE(withChecksum[0].starts_with("!0FRA412")) << withChecksum[0];
   EXPECT_EQ(Type(*controller, "/q\r"), "/q\r\nGW20M>");
-
   Type(*controller, "use com2\r");
-  EXPECT_EQ(scan(), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}))
-      << "the time-out is kept, the mode not";
+  EXPECT_EQ(scan(), plain) << "the time-out is kept, the mode not";
 }
 
 TEST(FieldPortTest, ConfigurationQueryAnswersPresentModulesAndTimesOutOtherwise) {
@@ -346,14 +337,17 @@ ControllerOptions WithFiles(const gw20::testing::ScratchFolder& dir) {
   return options;
 }
 
-TEST(EepromFileTest, CreatedSavedAndReloaded) {
+// A file once created wins over the firmware options; a bad one is refused
+// naming the file and the line.
+TEST(EepromFileTest, CreatedSavedReloaded_ABadOneRejectedNamingFileAndLine) {
   const gw20::testing::ScratchFolder dir;
+  const std::filesystem::path file = dir / "eeprom.txt";
   {
     ControllerOptions options = WithFiles(dir);
     options.firmwareMajor = 1;
     options.firmwareMinor = 10;
     Controller controller(std::move(options));
-    const std::string created = gw20::testing::ReadFile(dir / "eeprom.txt");
+    const std::string created = gw20::testing::ReadFile(file);
     EXPECT_EQ(created.substr(0, created.find("0:8=")), "0:0=266\n0:4=131465991\n");
     EXPECT_NE(created.find("\n2:252=4294967295\n"), std::string::npos);
     Type(controller, "use eeprom\rblock 2\rel 100\r-2\r");
@@ -361,22 +355,14 @@ TEST(EepromFileTest, CreatedSavedAndReloaded) {
   }
   EXPECT_EQ(gw20::testing::ReadFile(dir / "transcript.txt"), "use eeprom\nblock 2\nel 100\n-2\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "eeprom.txt.tmp"));
+  {
+    const Controller reloaded(WithFiles(dir));
+    EXPECT_EQ(WordsAt(reloaded, {{2, 100}, {1, 0}, {0, 0}}), (Words{4294967294u, 42u, 266u}));
+    EXPECT_TRUE(reloaded.Transcript().empty());
+  }
 
-  // The file wins over the firmware options once it exists.
-  const Controller reloaded(WithFiles(dir));
-  EXPECT_EQ(WordsAt(reloaded, {{2, 100}, {1, 0}, {0, 0}}), (Words{4294967294u, 42u, 266u}));
-  EXPECT_TRUE(reloaded.Transcript().empty());
-}
-
-TEST(EepromFileTest, BadFileIsRejectedNamingFileAndLine) {
-  const gw20::testing::ScratchFolder dir;
-  const std::filesystem::path file = dir / "eeprom.txt";
-  { const Controller create(WithFiles(dir)); }
   const std::string good = gw20::testing::ReadFile(file);
-  const std::size_t secondLine = good.find('\n') + 1;
-  const std::size_t thirdLine = good.find('\n', secondLine) + 1;
-  const std::string head = good.substr(0, secondLine);
-  const std::string tail = good.substr(thirdLine);
+  const std::string head = good.substr(0, good.find('\n') + 1), tail = good.substr(good.find("\n0:8=") + 1);
   const std::pair<std::string, std::string> cases[] = {
       {head + "0:4 131465991\n" + tail, "eeprom.txt:2: expected"},
       {head + "3:4=0\n" + tail, "eeprom.txt:2: block"},
