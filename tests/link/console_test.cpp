@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/console_bench.h"
@@ -19,8 +20,7 @@ using namespace std::chrono_literals;
 using gw20::testing::ScriptedPort;
 using gw20::testing::TimedChunk;
 
-// Chunks scripted this long after the carriage return arrive while the reply
-// is being collected, not during the pauses that follow typing.
+// Chunks this long after the CR arrive while the reply is collected, not while typing.
 constexpr auto kAfterTyping = 20ms;
 
 class ConsoleTest : public ::testing::Test, public gw20::testing::ConsoleBench<ScriptedPort> {};
@@ -59,9 +59,8 @@ TEST_F(ConsoleTest, ConsoleExchange_ReplyIsTheTextBeforeTheFirstPrompt) {
   }
 }
 
-// An empty prompt never matches: the text collected stays as the reply.
-// Without an answer the reply is empty, and a late answer is not taken for
-// the next exchange's.
+// An empty prompt never matches: what came stays as the reply. No answer
+// leaves it empty, and a late answer is not taken for the next exchange's.
 TEST_F(ConsoleTest, ConsoleExchange_NoPromptFound_TimesOut) {
   port.OnCarriageReturn(1, {{1ms, "GW20M>"}});
   EXPECT_FALSE(console.ConsoleExchange("", ""));
@@ -88,9 +87,8 @@ TEST_F(ConsoleTest, ConsoleExchange_TransmitBufferStuck_FailsAfterTenTestsLeavin
   EXPECT_EQ(state.ConsoleReply, "GW20M");
 }
 
-// A word shown negative is read as the unsigned word it is, the reply left
-// as it was; a key absent or empty, no edit prompt or a stuck buffer fail and
-// leave the value.
+// A word shown negative is read as its unsigned word, the reply untouched; a
+// key absent or empty, no edit prompt or a stuck buffer fail, the value kept.
 TEST_F(ConsoleTest, ConsoleReadValue_ReadsTheWordShown_FailsLeavingTheValueOtherwise) {
   state.ConsoleReply = "previous";
   port.OnCarriageReturn(1, {{kAfterTyping, "el 40\r\nLong(40)=-12"}, {kAfterTyping + 5ms, "3\r\n-->"}});
@@ -128,14 +126,12 @@ TEST_F(ConsoleTest, ConsoleScanExchange_ChunksRestartInactivityTimeout_SilenceFa
   EXPECT_EQ(state.ConsoleReply, "/scan\r\n01 ZE-4050");
 }
 
-// When a controller echoes a character: never, once it has read it from its
-// receive buffer, or as soon as it arrives (before it is read).
+// When a controller echoes: never, once it has read a character, or on arrival.
 enum class Echo { kNone, kOnRead, kOnArrival };
 
-// A controller that reads its receive buffer of `fifo` characters only every
-// `serviceMs` ms; characters that find the buffer full are lost. A completed
-// line is answered with ">". The far end is this, not a script: only the
-// scripted port's opening and settings are kept.
+// A controller that reads its buffer of `fifo` characters every `serviceMs` ms,
+// losing those that find it full, and answers a line with ">". Of the scripted
+// port only the opening and settings are kept.
 class SlowReaderPort : public ScriptedPort {
  public:
   SlowReaderPort(gw20::testing::VirtualTime& time, std::size_t fifo, int serviceMs, Echo echo)
@@ -151,8 +147,7 @@ class SlowReaderPort : public ScriptedPort {
   int InBufferCount() override { return static_cast<int>(received_.size()); }
   void DiscardInput() override { received_.clear(); }
   std::string ReadAll() override { return std::exchange(received_, {}); }
-  // The most characters that ever waited in the buffer at once.
-  std::size_t MostWaiting() const { return mostWaiting_; }
+  std::size_t MostWaiting() const { return mostWaiting_; }  // most ever waiting at once
   void ForgetMostWaiting() { mostWaiting_ = 0; }
 
   void Write(std::string_view text) override {
@@ -226,8 +221,6 @@ TEST(ConsolePacing, TypingAheadOfTheEcho_StaysBelowTheBufferAndLosesNothing) {
     EXPECT_LE(b.port.MostWaiting(), static_cast<std::size_t>(window)) << window;
     EXPECT_GT(b.port.MostWaiting(), window == 1 ? 0u : 2u) << window;
   }
-  EXPECT_EQ(ParseTypingWindow("3"), 3);
-  for (const char* bad : {"0", "7", "", "x", " 2"}) EXPECT_EQ(ParseTypingWindow(bad), std::nullopt) << bad;
 }
 
 // A controller slower than the echo limit that does not echo, or echoes
@@ -241,15 +234,17 @@ TEST(ConsolePacing, CharacterPause_LengthensThePauseForASlowController) {
   }
 }
 
-TEST(ConsolePacing, CharacterPauseSetting_WholeMsUpToTheLimitElseNone) {
+TEST(ConsolePacing, Settings_CharacterPauseInWholeMsUpToTheLimit_TypingWindowUpToItsMaximum) {
+  EXPECT_EQ(kMaxCharacterPause, 1000ms);
   for (const int ms : {10, 0, 1000}) {
     EXPECT_EQ(ParseCharacterPause(std::to_string(ms).c_str()), std::chrono::milliseconds(ms));
   }
-  EXPECT_EQ(kMaxCharacterPause, 1000ms);
   for (const char* bad : {"", "1001", "-1", "5ms", " 5", "abc", "99999999999999999999"}) {
     EXPECT_EQ(ParseCharacterPause(bad), std::nullopt) << bad;
   }
   EXPECT_EQ(ParseCharacterPause(nullptr), std::nullopt);
+  EXPECT_EQ(ParseTypingWindow("3"), 3);
+  for (const char* bad : {"0", "7", "", "x", " 2"}) EXPECT_EQ(ParseTypingWindow(bad), std::nullopt) << bad;
 }
 
 // Words are shown signed and kept unsigned, garbage clamped; a hexadecimal

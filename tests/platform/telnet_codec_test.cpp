@@ -17,6 +17,12 @@ std::string Bytes(std::initializer_list<int> bytes) {
   return s;
 }
 
+// One option command each: IAC, the verb, the option.
+std::string Will(int option) { return Bytes({kIac, kWill, option}); }
+std::string Wont(int option) { return Bytes({kIac, kWont, option}); }
+std::string Do(int option) { return Bytes({kIac, kDo, option}); }
+std::string Dont(int option) { return Bytes({kIac, kDont, option}); }
+
 constexpr SerialSettings kConsoleLine{115200, Parity::None, 8, StopBits::One};
 
 // A COM port option subnegotiation carrying `body`.
@@ -32,25 +38,20 @@ std::string AgreedSettings() {
 
 TEST(TelnetCodec, ServersOpening_AnsweredOnce_SettingsSet_NothingReachesTheConsole) {
   TelnetCodec codec(kConsoleLine);
-  EXPECT_EQ(codec.Offer(), Bytes({kIac, kWill, kComPortOption, kIac, kDo, kBinary, kIac, kWill, kBinary, kIac,
-                                  kDo, kSuppressGoAhead, kIac, kWill, kSuppressGoAhead}));
+  EXPECT_EQ(codec.Offer(), Will(kComPortOption) + Do(kBinary) + Will(kBinary) + Do(kSuppressGoAhead) +
+                               Will(kSuppressGoAhead));
   EXPECT_FALSE(codec.Settled());
   // A device server's opening, split anywhere: it agrees to what was asked,
   // offers to echo (refused: the controller echoes), notifies its modem
   // state, and confirms a confirmation.
-  const std::string opening = Bytes({kIac, kWill, kSuppressGoAhead,
-                                     kIac, kDo,   kSuppressGoAhead,
-                                     kIac, kWill, kEcho,
-                                     kIac, kDont, kEcho,
-                                     kIac, kDo,   kBinary,
-                                     kIac, kWill, kBinary,
-                                     kIac, kDo,   kComPortOption}) +
-                              ComPort({107, 0}) + Bytes({kIac, kDo, kSuppressGoAhead});
+  const std::string opening = Will(kSuppressGoAhead) + Do(kSuppressGoAhead) + Will(kEcho) + Dont(kEcho) +
+                              Do(kBinary) + Will(kBinary) + Do(kComPortOption) + ComPort({107, 0}) +
+                              Do(kSuppressGoAhead);
   std::string answers;
   std::string text;
   for (std::size_t i = 0; i < opening.size(); i += 3) text += codec.Decode(opening.substr(i, 3), answers);
   EXPECT_EQ(text, "");
-  EXPECT_EQ(answers, Bytes({kIac, kDont, kEcho}) + AgreedSettings());
+  EXPECT_EQ(answers, Dont(kEcho) + AgreedSettings());
   EXPECT_TRUE(codec.Settled());
   EXPECT_TRUE(codec.ComPortControl());
 
@@ -69,12 +70,12 @@ TEST(TelnetCodec, Iac_DoubledBothWays_AndInsideASubnegotiation) {
   TelnetCodec codec(kConsoleLine);
   (void)codec.Offer();
   std::string answers;
-  (void)codec.Decode(Bytes({kIac, kDo, kBinary, kIac, kWill, kBinary}), answers);
+  (void)codec.Decode(Do(kBinary) + Will(kBinary), answers);
   EXPECT_EQ(codec.Encode(Bytes({'a', 0xFF, '\r'})), Bytes({'a', 0xFF, 0xFF, '\r'}));
   EXPECT_EQ(codec.Decode(Bytes({'x', kIac, kIac, 'y'}) + ComPort({107, kIac, kIac}) + "z", answers),
             Bytes({'x', 0xFF, 'y', 'z'}));
   // A baud rate with an 0xFF byte is sent with it doubled.
-  (void)codec.Decode(Bytes({kIac, kDo, kComPortOption}), answers);
+  (void)codec.Decode(Do(kComPortOption), answers);
   EXPECT_EQ(codec.ChangeSettings({0x00FF0100, Parity::Even, 7, StopBits::Two}).substr(0, 11),
             ComPort({kSetBaudRate, 0x00, 0xFF, 0xFF, 0x01, 0x00}));
 }
@@ -85,16 +86,10 @@ TEST(TelnetCodec, RefusedOptions_NoLoop_AndCrNulOutsideBinary) {
   std::string answers;
   // A plain Telnet server: refuses binary and the COM port option, asks
   // for terminal type (24) twice and offers status (5).
-  (void)codec.Decode(Bytes({kIac, kWont, kBinary,
-                            kIac, kDont, kBinary,
-                            kIac, kDont, kComPortOption,
-                            kIac, kDo,   kSuppressGoAhead,
-                            kIac, kWill, kSuppressGoAhead,
-                            kIac, kDo,   24,
-                            kIac, kDo,   24,
-                            kIac, kWill, 5}),
+  (void)codec.Decode(Wont(kBinary) + Dont(kBinary) + Dont(kComPortOption) + Do(kSuppressGoAhead) +
+                         Will(kSuppressGoAhead) + Do(24) + Do(24) + Will(5),
                      answers);
-  EXPECT_EQ(answers, Bytes({kIac, kWont, 24, kIac, kWont, 24, kIac, kDont, 5}));
+  EXPECT_EQ(answers, Wont(24) + Wont(24) + Dont(5));
   EXPECT_TRUE(codec.Settled());
   EXPECT_FALSE(codec.ComPortControl());
   EXPECT_EQ(codec.ChangeSettings(kConsoleLine), "");
@@ -103,12 +98,11 @@ TEST(TelnetCodec, RefusedOptions_NoLoop_AndCrNulOutsideBinary) {
   EXPECT_EQ(codec.Decode(Bytes({'\r', 0, '\n', '>', 0}), answers), Bytes({'\r', '\n', '>', 0}));
   // Confirmations of what is already so get no answer.
   answers.clear();
-  (void)codec.Decode(Bytes({kIac, kWill, kSuppressGoAhead, kIac, kDont, kBinary, kIac, kWont, kEcho}),
-                     answers);
+  (void)codec.Decode(Will(kSuppressGoAhead) + Dont(kBinary) + Wont(kEcho), answers);
   EXPECT_EQ(answers, "");
   // An option turned off that was on is confirmed once.
-  (void)codec.Decode(Bytes({kIac, kDont, kSuppressGoAhead, kIac, kDont, kSuppressGoAhead}), answers);
-  EXPECT_EQ(answers, Bytes({kIac, kWont, kSuppressGoAhead}));
+  (void)codec.Decode(Dont(kSuppressGoAhead) + Dont(kSuppressGoAhead), answers);
+  EXPECT_EQ(answers, Wont(kSuppressGoAhead));
 }
 
 }  // namespace

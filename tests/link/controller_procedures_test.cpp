@@ -1,18 +1,22 @@
-// The EEPROM configuration image read, checked, built and written against
-// the simulated controller, also over a line that tampers with what passes.
-
-#include "link/eeprom_procedures.h"
-
+// Against a controller: the EEPROM image read, checked, built and written,
+// also over a line that tampers with what passes; the field-port scan, its
+// listing's odd entries and bad answers; the scan dialog's presets.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "link/com_para_setting_f.h"
 #include "link/console.h"
 #include "link/eeprom_image.h"
+#include "link/eeprom_procedures.h"
+#include "link/field_port_scan.h"
 #include "link/gateway_parameters.h"
 #include "link/link_messages.h"
 #include "modules/module_table.h"
@@ -24,6 +28,7 @@
 namespace gw20::link {
 namespace {
 
+using namespace std::chrono_literals;
 using Words = std::vector<std::uint32_t>;
 
 // Three known modules in slots 0..2, identified as the scan does.
@@ -31,9 +36,9 @@ modules::ModuleTable ThreeModules() {
   return gw20::testing::Scanned({{"1", "RA850"}, {"2", "RA812"}, {"17", "RA394"}});
 }
 
-// A simulated line with one fault on request: the `at`-th character typed
-// after `after` has been typed in full reaches the controller changed, or its
-// echo comes back changed; or the controller's text `shown` reads `instead`.
+// A simulated line with one fault on request: the `at`-th character (1 = the
+// first) typed after `trigger` reaches the controller changed, or its echo
+// comes back changed; or the controller's text `shown` reads `instead`.
 class TamperingPort : public gw20::testing::SimulatedPort {
  public:
   using SimulatedPort::SimulatedPort;
@@ -62,7 +67,6 @@ class TamperingPort : public gw20::testing::SimulatedPort {
     return text;
   }
 
-  // Changes the `at`-th character typed after `trigger` (1 = the first).
   void ChangeTyped(std::string trigger, int at, bool inbound) {
     trigger_ = std::move(trigger), at_ = at, inbound_ = inbound, armed_ = 1;
   }
@@ -96,7 +100,6 @@ class EepromWithController : public ::testing::Test,
   std::vector<std::string> LinesSince(std::size_t first) const {
     return gw20::testing::LinesSince(controller, first);
   }
-  // A committed image of three modules.
   void Commit() {
     ASSERT_TRUE(BuildConfigurationImage(values, params, ThreeModules(), image).Ok());
     ASSERT_TRUE(WriteConfigurationImage(console, state, events, image, false).Ok());
@@ -143,10 +146,9 @@ TEST_F(EepromWithController, BuiltImage_IsWrittenWordByWordAndReadBackUnchanged)
   const auto block2 = std::find(lines.begin(), lines.end(), "block 2");
   ASSERT_NE(block2, lines.end());
   // "el 0", six words Long(0)..Long(20), then the end of the edit.
-  const std::vector<std::string> moduleLines(block2 + 1, lines.end() - 1);
-  const std::vector<std::string> expected{"el 0",     errorControlText, "0",        "33751040",
-                                          "17321985", "17306114",       "17011729", "."};
-  EXPECT_EQ(moduleLines, expected);
+  EXPECT_EQ(std::vector<std::string>(block2 + 1, lines.end() - 1),
+            (std::vector<std::string>{"el 0", errorControlText, "0", "33751040", "17321985", "17306114",
+                                      "17011729", "."}));
   EXPECT_EQ(controller.Word(2, 24), 0xFFFFFFFFu);  // the word after the last stays erased
 
   const auto before = AllWords();
@@ -225,9 +227,8 @@ TEST(CheckStoredConfiguration, EachImplausibleField_SetsMismatchWithoutConsole) 
   }
 }
 
-// A value that reaches the controller changed, or whose echo alone comes back
-// changed, is entered, reopened with "el", set and read back: the commit ends
-// with every word as intended.
+// A value that reaches the controller changed, or only echoed changed, is
+// entered, reopened, set and read back: every word ends as intended.
 TEST_F(EchoCheck, CommitValueNotEchoedAsTyped_IsRepairedToTheIntendedWord) {
   Commit();
   const Words intended = AllWords();
@@ -277,7 +278,6 @@ TEST_F(EchoCheck, ConnectNeverChangesAStoredWord) {
   EXPECT_EQ(lines[lines.size() - 2], std::to_string(image.ConfigHeader[0]).insert(0, " "));
 }
 
-// What counts as a value that can be typed back as it stands.
 TEST(ShownValue, OneNumberAWordCanHoldWithBlanksAround) {
   for (const char* clean : {"-12", " 36\r\n", "\t0 ", "4294967295", "-2147483648"}) {
     EXPECT_TRUE(IsCleanShownValue(clean)) << clean;
@@ -286,6 +286,149 @@ TEST(ShownValue, OneNumberAWordCanHoldWithBlanksAround) {
        {"", " \r\n", "1#1092", "12 34", "+5", "4294967296", "-2147483649", "1.5", "--1"}) {
     EXPECT_FALSE(IsCleanShownValue(garbled)) << garbled;
   }
+}
+
+GatewayParameters ScanParameters(int checksum) {
+  GatewayParameters params;
+  params.BaudText = {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"};
+  params.ScanChecksum = checksum;
+  return params;
+}
+
+struct Outcome {
+  ScanResult result;
+  modules::ModuleTable table;
+  std::vector<std::string> lines;  // as the far end received them
+  std::vector<int> progress;
+  std::vector<std::string> status;
+};
+
+template <class Port>
+Outcome Scan(gw20::testing::ConsoleBench<Port>& b, const GatewayParameters& params) {
+  b.state.ControllerPrompt = "GW20M>";
+  Outcome out;
+  modules::ResetModuleTable(out.table);
+  const ScanCallbacks callbacks{[&out](int value) { out.progress.push_back(value); },
+                                [&out](std::string text) { out.status.push_back(std::move(text)); }};
+  out.result = ScanFieldPort(b.console, b.state, params, out.table, callbacks);
+  return out;
+}
+
+TEST(ScanFieldPort, SimulatedChainWithChecksums_FillsTableInListingOrder) {
+  sim::ControllerOptions options;
+  // Address, model, type code, data format, bit rate, checksum, "D".
+  options.modules = {{0x05, "RA850", 0x30, 0x02, 9600, true, true},
+                     {0x0A, "RA812", 0x41, 0x10, 9600, true, false},
+                     {0x0F, "RA394", 0x0B, 0x00, 9600, true, false}};
+  sim::Controller controller{gw20::testing::Unbuffered(options)};
+  gw20::testing::ConsoleBench<gw20::testing::SimulatedPort> b{controller};
+  const auto out = Scan(b, ScanParameters(1));
+  ASSERT_TRUE(out.result.Ok()) << out.result.description;
+  const std::vector<std::string> lines{
+      "use com2", "/s1",      "",      "/timeout 200", "",     "",     "",   "/baud 9600",
+      "/start 0", "/end  15", "/scan", "$052",         "$0A2", "$0F2", "/q", "/q"};
+  EXPECT_EQ(controller.Transcript(), lines);
+  EXPECT_EQ(controller.Prompt(), "GW20M>");
+  EXPECT_EQ(out.progress, (std::vector<int>{3, 5, 6}));
+  EXPECT_EQ(out.status, std::vector<std::string>{"Scaning..."});
+
+  // Address, model, type code, data format; the application object keeps
+  // the codes with the 9600 bit/s code 6 and a single type code.
+  std::vector<std::string> found;
+  for (int i = 0; i < out.table.ModuleCount; ++i) {
+    const auto& r = out.table.ModuleList[out.table.ModuleOrder[i]];
+    const auto& o = out.table.AppObjList[out.table.ModuleOrder[i]];
+    EXPECT_EQ(std::vector<int>({o.TypeCode, o.DataFormat, o.Baud, o.TypeCodeCount, o.TypeCode2}),
+              std::vector<int>({r.TypeCode, r.DataFormat, 6, 1, 0}));
+    found.push_back(r.Address + " " + r.ModelName + " " + std::to_string(r.TypeCode) + " " +
+                    std::to_string(r.DataFormat));
+  }
+  EXPECT_EQ(found, (std::vector<std::string>{"5 RA850 48 2", "10 RA812 65 16", "15 RA394 11 0"}));
+  EXPECT_EQ(out.table.TotalAIBytes, 34);
+}
+
+// A scan whose far end answers the set-up, lists `listing` and answers each
+// query from `answers` ("Timeout" for any other).
+Outcome ScanScripted(const std::string& listing, std::map<std::string, std::string> answers,
+                     int checksum = 0) {
+  gw20::testing::ConsoleBench<gw20::testing::ScriptedPort> b;
+  b.port.SetResponder([listing, answers](const std::string& line) {
+    return gw20::testing::ScanFarEnd(
+        line, listing,
+        [&answers](const std::string& query) {
+          const auto found = answers.find(query);
+          return found == answers.end() ? std::string("Timeout") : found->second;
+        },
+        20ms);
+  });
+  auto out = Scan(b, ScanParameters(checksum));
+  out.lines = b.port.Lines();
+  return out;
+}
+
+TEST(ScriptedScan, ListingVariants_AreParsedWithoutOverrunningTheTable) {
+  const auto empty = ScanScripted("Scan 0-15: no module", {});
+  EXPECT_TRUE(empty.result.Ok());
+  EXPECT_EQ(empty.table.ModuleCount, 0);
+
+  // "D" before "{" is not part of the name; an entry cut off before its "{"
+  // ends the listing and leaves its slot empty.
+  const auto odd =
+      ScanScripted("!05RA850{5}\r\n!0ARA850D{d}\r\n!07RA8", {{"$052", "!05300602"}, {"$0A2", "!0A310600"}});
+  ASSERT_TRUE(odd.result.Ok()) << odd.result.description;
+  const auto& list = odd.table.ModuleList;
+  EXPECT_EQ(std::tuple(odd.table.ModuleCount, list[0].ModelName, list[1].ModelName, list[1].Address,
+                       list[1].TypeCode, list[2].Address),
+            std::tuple(2, "RA850", "RA850", "10", 0x31, ""));
+
+  std::string sixteen;
+  for (int i = 0; i < 16; ++i) sixteen += "!01RA394{x}";
+  const auto tooMany = ScanScripted(sixteen, {{"$012", "!01300600"}});
+  EXPECT_EQ(tooMany.result.status, ScanStatus::Error);
+  EXPECT_FALSE(tooMany.result.description.empty());
+}
+
+TEST(ScriptedScan, BadEntriesAndAnswers_EndTheScanWithTheirFailure) {
+  // Address 00 stops the scan before a later, fine entry is asked.
+  const auto unconfigured = ScanScripted("!00RA850{}!05RA850{}", {{"$052", "!05300602"}});
+  EXPECT_EQ(unconfigured.result.status, ScanStatus::ModuleNotConfigured);
+  EXPECT_EQ(std::count(unconfigured.lines.begin(), unconfigured.lines.end(), "$052"), 0);
+
+  EXPECT_EQ(ScanScripted("!05XX999{}", {}).result.status, ScanStatus::ModuleNotSupported);
+  for (const char* answer : {"Timeout", "!05300602 Timeout", "no answer"}) {
+    EXPECT_EQ(ScanScripted("!05RA850{}", {{"$052", answer}}).result.status, ScanStatus::ModuleNotSupported);
+  }
+
+  const auto garbled = ScanScripted("!05RA850{}", {{"$052", "!05ZZ0602"}});
+  EXPECT_EQ(garbled.result.status, ScanStatus::Error);
+  EXPECT_NE(garbled.result.description.find("type code"), std::string::npos) << garbled.result.description;
+}
+
+// The scan-parameters dialog's presets, headless. What OK, Enter and Escape
+// store is ScanDialogViewTest's, HostileInput's and the connect's.
+TEST(ComParaSetting, ListsPresetTheStoredChoiceAndAreNotDoubled) {
+  testing::FormRecorder host;
+  ui::Form mainForm{"Main_F", host};
+  GatewayParameters params;
+  bool done = false;
+  ComParaSetting_F dialog{params, done, host, mainForm};
+  // The first opening's rate and time-out are the connect's "/baud 9600" and
+  // "/timeout 200"; the list's rates, CliEndToEnd's "/baud 19200".
+  dialog.Show();
+  EXPECT_EQ(dialog.ScanChecksumCombol.Text(), " Disable");
+  // Every entry as the dialog spells it, blanks included.
+  EXPECT_EQ(dialog.ScanBaudrateCombol.Items(),
+            (std::vector<std::string>{"     1200 BPS", "     2400 BPS", "     4800 BPS", "     9600 BPS",
+                                      "   19200 BPS", "   38400 BPS", "   57600 BPS", " 115200 BPS"}));
+  EXPECT_EQ(dialog.ScanChecksumCombol.Items(), (std::vector<std::string>{" Disable", "Enable"}));
+  // A second opening shows the previous choice, and the lists are not doubled.
+  dialog.Unload();
+  params.ScanBaudIndex = 7;
+  params.ScanTimeoutMs = 1500;
+  dialog.Show();
+  EXPECT_EQ(dialog.ScanBaudrateCombol.ListCount(), 8);
+  EXPECT_EQ(dialog.ScanBaudrateCombol.Text(), " 115200 BPS");
+  EXPECT_EQ(dialog.ScanTimeout.Text(), "1500");
 }
 
 }  // namespace

@@ -1,22 +1,29 @@
-#include "sim/controller.h"
-
+// The simulated controller: its console, field port, faults and files, and
+// the command line and modules file that set it up.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <functional>
 #include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <numeric>
 #include <optional>
 #include <span>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "sim/command_line.h"
+#include "sim/controller.h"
+#include "sim/modules_file.h"
 #include "tests/support/test_services.h"
 
 namespace gw20::sim {
@@ -56,7 +63,6 @@ std::string Wait(Controller& controller, milliseconds elapsed) {
 TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
   Controller controller(ControllerOptions{});
   EXPECT_EQ(controller.Prompt(), "GW20M>");
-  // The main prompt, then the EEPROM mode down to a word's edit prompt.
   const Exchange toAnEdit[] = {
       {"\r", "\r\nGW20M>"},
       {"\n", ""},
@@ -72,7 +78,6 @@ TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
   };
   ExpectReplies(controller, toAnEdit);
   EXPECT_EQ(controller.Prompt(), "-->");
-  // Out of the edit and the EEPROM mode, into the field port's and out.
   const Exchange outAndThroughCom2[] = {
       {"\r", "\r\nLong(0)=517\r\n-->"},
       {"12x\r", "12x\r\nInvalid value\r\nLong(0)=517\r\n-->"},
@@ -93,33 +98,30 @@ TEST(ControllerTest, EchoesAndAnswersEachModeWithItsPrompt) {
   EXPECT_EQ(controller.Transcript().back(), std::string(128, 'x'));
 }
 
+// Each end of the 32-bit ranges and one past it, a "+" the controller
+// refuses, "." ending the edit; storing the last word of a block ends it too.
 TEST(ControllerTest, EditsWordsShownSignedAndStoredUnsigned) {
   Controller controller(ControllerOptions{});
   EXPECT_EQ(WordsAt(controller, {{0, 4}, {2, 252}}), (Words{2006u * 65536 + 3 * 256 + 7, 4294967295u}));
+  controller.SetWord(1, 248, 7);
   Type(controller, "use eeprom\rblock 0\r");
-  EXPECT_EQ(Type(controller, "el 40\r"), "el 40\r\nLong(40)=-1\r\n-->");
-  EXPECT_EQ(Type(controller, "-1\r"), "-1\r\nLong(44)=-1\r\n-->");
-  EXPECT_EQ(controller.Word(0, 40), 4294967295u);
-  // Each end of the 32-bit ranges and one past it, a "+" the controller refuses,
-  // and "." ending the edit.
-  const Exchange pastTheLimits[] = {
+  const Exchange edits[] = {
+      {"el 40\r", "el 40\r\nLong(40)=-1\r\n-->"},
+      {"-1\r", "-1\r\nLong(44)=-1\r\n-->"},
       {"2147483648\r", "2147483648\r\nLong(48)=-1\r\n-->"},
       {"-2147483648\r", "-2147483648\r\nLong(52)=-1\r\n-->"},
       {"4294967296\r", "4294967296\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
       {"-2147483649\r", "-2147483649\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
       {"+5\r", "+5\r\nInvalid value\r\nLong(52)=-1\r\n-->"},
       {".\r", ".\r\n[EEPROM:]"},
+      {"el 44\r", "el 44\r\nLong(44)=-2147483648\r\n-->"},
+      {".\r", ".\r\n[EEPROM:]"},
+      {"block 1\rel 248\r", "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->"},
+      {"1\r2\r", "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]"},
   };
-  ExpectReplies(controller, pastTheLimits);
-  EXPECT_EQ(WordsAt(controller, {{0, 44}, {0, 48}, {0, 52}}), (Words{2147483648u, 2147483648u, 4294967295u}));
-  EXPECT_EQ(Type(controller, "el 44\r"), "el 44\r\nLong(44)=-2147483648\r\n-->");
-  Type(controller, ".\r");
-
-  // Block selection, and storing the last word of a block ends the edit.
-  controller.SetWord(1, 248, 7);
-  EXPECT_EQ(Type(controller, "block 1\rel 248\r"), "block 1\r\n[EEPROM:]el 248\r\nLong(248)=7\r\n-->");
-  EXPECT_EQ(Type(controller, "1\r2\r"), "1\r\nLong(252)=-1\r\n-->2\r\n[EEPROM:]");
-  EXPECT_EQ(WordsAt(controller, {{1, 248}, {1, 252}, {0, 252}}), (Words{1, 2, 4294967295u}));
+  ExpectReplies(controller, edits);
+  EXPECT_EQ(WordsAt(controller, {{0, 40}, {0, 44}, {0, 48}, {0, 52}, {1, 248}, {1, 252}, {0, 252}}),
+            (Words{4294967295u, 2147483648u, 2147483648u, 4294967295u, 1, 2, 4294967295u}));
 }
 
 constexpr std::string_view kSession = "use eeprom\rblock 0\rel 0\r.\rexit\ruse com2\r/q\rhelp\r";
@@ -134,8 +136,7 @@ std::string Session(double garbleRate, std::uint32_t seed) {
 }
 
 TEST(ControllerTest, LineNoiseRepeatsForASeedAndHitsCharactersAtTheRate) {
-  Controller quiet{ControllerOptions{}};
-  const std::string clean = Type(quiet, kSession);
+  const std::string clean = Session(0, 1);  // the defaults
   EXPECT_EQ(Session(0, 7), clean);
   const std::string noisy = Session(0.05, 7);
   EXPECT_EQ(Session(0.05, 7), noisy);
@@ -173,8 +174,8 @@ TEST(ControllerTest, AnswerTimesSplitTypingAnsweringAndWaiting) {
       controller.Advance(milliseconds(30));                   // the PC waits
       TypeSlowly(controller, "/scan\r", milliseconds(1));     // 148 to 153, then 16 empty addresses
       controller.Advance(milliseconds(5000));
-      TypeSlowly(controller, "\r",
-                 milliseconds(1));  // the scan's record is complete once the next line begins
+      // The scan's record is complete once the next line begins.
+      TypeSlowly(controller, "\r", milliseconds(1));
     }
     // Typed at, typing, answer and line, one line each.
     const auto answer = [&](milliseconds waited) { return std::to_string((waited + latency).count()); };
@@ -255,7 +256,11 @@ std::unique_ptr<Controller> ChainController() {
   return controller;
 }
 
-TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPerAbsentAddress) {
+// The checksum module at 0F is left out; "/s1" makes it the one that answers
+// (ScanFieldPort.SimulatedChainWithChecksums_FillsTableInListingOrder), for
+// one session: the controller's procedure never sends "/s0", so the next
+// session must find the plain modules again.
+TEST(FieldPortTest, ScanListsMatchingModulesCostingATimeOutPerAbsentAddress_ChecksumModeLastsOneSession) {
   const auto controller = ChainController();
   const Exchange settings[] = {{"/timeout 100\r", "/timeout 100\r\nTime-out = 100 ms\r\n[COM2:]"},
                                {"/baud 9600\r", "/baud 9600\r\nBaud rate = 9600\r\n[COM2:]"},
@@ -271,29 +276,20 @@ TEST(FieldPortTest, ScanListsModulesMatchingBitRateAndChecksumAndCostsTimeOutPer
   listing += Wait(*controller, milliseconds(1));
   ASSERT_TRUE(listing.ends_with("\r\n[COM2:]")) << listing;
   EXPECT_EQ(listing.find_first_of(">]"), listing.size() - 1) << "only the prompt holds ] or >";
-  // The checksum module at 0F is left out; with checksum on it is the one that answers
-  // (ScanFieldPort.SimulatedChainWithChecksums_FillsTableInListingOrder).
-  EXPECT_EQ(Entries(listing), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}));
-}
+  const std::vector<std::string> plain{"!00RA412{", "!0ARA850D{"};
+  EXPECT_EQ(Entries(listing), plain);
 
-// The controller's procedure sends "/s1" for a checksum scan and never "/s0":
-// the next session must find the plain modules again.
-TEST(FieldPortTest, ChecksumModeLastsOneSession_TheNextScanIsPlainAgain) {
-  const auto controller = ChainController();
   const auto scan = [&controller] {
-    const std::string listing = Type(*controller, "/scan\r");
-    return Entries(listing + Wait(*controller, milliseconds(16 * 10)));
+    const std::string typed = Type(*controller, "/scan\r");
+    return Entries(typed + Wait(*controller, milliseconds(16 * 100)));
   };
-  Type(*controller, "/timeout 10\r");
   EXPECT_EQ(Type(*controller, "/s1\r"), "/s1\r\nChecksum on\r\n[COM2:]");
   const auto withChecksum = scan();
   ASSERT_EQ(withChecksum.size(), 1u);
   EXPECT_TRUE(withChecksum[0].starts_with("!0FRA412")) << withChecksum[0];
   EXPECT_EQ(Type(*controller, "/q\r"), "/q\r\nGW20M>");
-
   Type(*controller, "use com2\r");
-  EXPECT_EQ(scan(), (std::vector<std::string>{"!00RA412{", "!0ARA850D{"}))
-      << "the time-out is kept, the mode not";
+  EXPECT_EQ(scan(), plain) << "the time-out is kept, the mode not";
 }
 
 TEST(FieldPortTest, ConfigurationQueryAnswersPresentModulesAndTimesOutOtherwise) {
@@ -346,14 +342,17 @@ ControllerOptions WithFiles(const gw20::testing::ScratchFolder& dir) {
   return options;
 }
 
-TEST(EepromFileTest, CreatedSavedAndReloaded) {
+// A file once created wins over the firmware options; a bad one is refused
+// naming the file and the line.
+TEST(EepromFileTest, CreatedSavedReloaded_ABadOneRejectedNamingFileAndLine) {
   const gw20::testing::ScratchFolder dir;
+  const std::filesystem::path file = dir / "eeprom.txt";
   {
     ControllerOptions options = WithFiles(dir);
     options.firmwareMajor = 1;
     options.firmwareMinor = 10;
     Controller controller(std::move(options));
-    const std::string created = gw20::testing::ReadFile(dir / "eeprom.txt");
+    const std::string created = gw20::testing::ReadFile(file);
     EXPECT_EQ(created.substr(0, created.find("0:8=")), "0:0=266\n0:4=131465991\n");
     EXPECT_NE(created.find("\n2:252=4294967295\n"), std::string::npos);
     Type(controller, "use eeprom\rblock 2\rel 100\r-2\r");
@@ -361,22 +360,14 @@ TEST(EepromFileTest, CreatedSavedAndReloaded) {
   }
   EXPECT_EQ(gw20::testing::ReadFile(dir / "transcript.txt"), "use eeprom\nblock 2\nel 100\n-2\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "eeprom.txt.tmp"));
+  {
+    const Controller reloaded(WithFiles(dir));
+    EXPECT_EQ(WordsAt(reloaded, {{2, 100}, {1, 0}, {0, 0}}), (Words{4294967294u, 42u, 266u}));
+    EXPECT_TRUE(reloaded.Transcript().empty());
+  }
 
-  // The file wins over the firmware options once it exists.
-  const Controller reloaded(WithFiles(dir));
-  EXPECT_EQ(WordsAt(reloaded, {{2, 100}, {1, 0}, {0, 0}}), (Words{4294967294u, 42u, 266u}));
-  EXPECT_TRUE(reloaded.Transcript().empty());
-}
-
-TEST(EepromFileTest, BadFileIsRejectedNamingFileAndLine) {
-  const gw20::testing::ScratchFolder dir;
-  const std::filesystem::path file = dir / "eeprom.txt";
-  { const Controller create(WithFiles(dir)); }
   const std::string good = gw20::testing::ReadFile(file);
-  const std::size_t secondLine = good.find('\n') + 1;
-  const std::size_t thirdLine = good.find('\n', secondLine) + 1;
-  const std::string head = good.substr(0, secondLine);
-  const std::string tail = good.substr(thirdLine);
+  const std::string head = good.substr(0, good.find('\n') + 1), tail = good.substr(good.find("\n0:8=") + 1);
   const std::pair<std::string, std::string> cases[] = {
       {head + "0:4 131465991\n" + tail, "eeprom.txt:2: expected"},
       {head + "3:4=0\n" + tail, "eeprom.txt:2: block"},
@@ -393,6 +384,151 @@ TEST(EepromFileTest, BadFileIsRejectedNamingFileAndLine) {
   }
   WriteAll(file, good + "\n");  // a trailing blank line is harmless
   EXPECT_NO_THROW(Controller{WithFiles(dir)});
+}
+
+std::vector<std::string> Args(const std::string& line) {
+  std::istringstream in(line);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// The field-port settings apply to every module of the list wherever they stand.
+TEST(CommandLineTest, ParsesEveryOption) {
+  const SimOptions options = ParseCommandLine(
+      Args("--link /tmp/x --model=GW20A --firmware 3.12-2010/11/30 --eeprom e.txt --transcript t.txt "
+           "--answer-times a.txt --fifo 0 --modules 01:RA412,0a:RA850:40:0F --field-checksum on "
+           "--field-baud=19200 --fault-silent-after 0 --fault-garble-line 3 --fault-hangup-after 4 "
+           "--fault-garble 0.025 --seed=4294967295 --fault-latency 250 --fault-stall-after 7 "
+           "--fault-stall-ms=35 --line-delay 25 --line-rate 115200"));
+  const ControllerOptions& c = options.controller;
+  EXPECT_FALSE(options.help);
+  EXPECT_EQ(
+      (std::vector<std::string>{options.link, c.model, c.eepromFile, c.transcriptFile, c.answerTimesFile}),
+      (std::vector<std::string>{"/tmp/x", "GW20A", "e.txt", "t.txt", "a.txt"}));
+  EXPECT_EQ((std::vector<long long>{c.firmwareMajor, c.firmwareMinor, c.firmwareYear, c.firmwareMonth,
+                                    c.firmwareDay, static_cast<long long>(c.fifo), c.silentAfterLines.value(),
+                                    c.garbleLine.value(), c.hangUpAfterLines.value(), c.garbleSeed,
+                                    c.latency.count(), c.stallAfterLines.value(), c.stallTime.count()}),
+            (std::vector<long long>{3, 12, 2010, 11, 30, 0, 0, 3, 4, 4294967295, 250, 7, 35}));
+  EXPECT_DOUBLE_EQ(c.garbleRate, 0.025);
+  EXPECT_EQ(std::pair(options.line.delay.count(), options.line.bitsPerSecond), std::pair(25L, 115200));
+  // Address, model, type code, data format, bit rate, checksum.
+  std::string modules;
+  for (const auto& m : c.modules) {
+    modules += std::to_string(m.address) + " " + m.model + " " + std::to_string(m.typeCode) + " " +
+               std::to_string(m.dataFormat) + " " + std::to_string(m.baud) + (m.checksum ? " on;" : " off;");
+  }
+  EXPECT_EQ(modules, "1 RA412 0 0 19200 on;10 RA850 64 15 19200 on;");
+
+  EXPECT_TRUE(ParseCommandLine({"--help"}).help);
+  EXPECT_TRUE(ParseCommandLine({"--version"}).version);  // no --link needed
+  EXPECT_DOUBLE_EQ(ParseCommandLine({"--link", "l", "--fault-garble", "1"}).controller.garbleRate, 1.0);
+  const ControllerOptions none = ParseCommandLine({"--link", "l"}).controller;
+  EXPECT_TRUE(none.fifo == 8 && !none.garbleLine && !none.hangUpAfterLines && none.garbleRate == 0 &&
+              none.garbleSeed == 1 && none.latency.count() == 0 && !none.stallAfterLines);
+}
+
+TEST(CommandLineTest, RejectsBadArguments) {
+  EXPECT_THROW(ParseCommandLine({}), CommandLineError);
+  for (const char* options :
+       {"--fifo -1", "--firmware 2.05", "--firmware 2.x5-2006/03/07", "--modules 1:RA412",
+        "--modules 01:RA412:4", "--modules 01:RA412,", "--modules 01:RA412 --modules 01:RA850",
+        "--field-baud 9601", "--field-checksum yes", "--modules-file /nonexistent/modules.json",
+        "--fault-garble-line 0", "--fault-silent-after -1", "--fault-hangup-after two", "--fault-garble nan",
+        "--seed 4294967296", "--fault-latency 5ms"}) {
+    EXPECT_THROW(ParseCommandLine(Args(std::string("--link l ") + options)), CommandLineError) << options;
+  }
+  // An empty value, which a line split at blanks cannot hold.
+  for (const char* option : {"--model", "--fault-garble"}) {
+    EXPECT_THROW(ParseCommandLine({"--link", "l", option, ""}), CommandLineError) << option;
+  }
+
+  // These are refused too, the message naming the option and the value it refuses.
+  std::vector<std::pair<std::string, std::string>> messages = {
+      {"--link l --fault-hangup-after 0", "--fault-hangup-after \"0\""},
+      {"--link l --fault-garble 1.5", "--fault-garble \"1.5\""},
+      {"--link l --seed x", "--seed \"x\""},
+      {"--link l --fault-latency -5", "--fault-latency \"-5\""},
+      // A stall takes both options, a line from 1 on and at least a millisecond.
+      {"--link l --fault-stall-after 3", "--fault-stall-after needs --fault-stall-ms"},
+      {"--link l --fault-stall-ms 35", "--fault-stall-ms needs --fault-stall-after"},
+      {"--link l --fault-stall-after 0 --fault-stall-ms 35", "--fault-stall-after \"0\""},
+      {"--link l --fault-stall-after 1 --fault-stall-ms 0", "--fault-stall-ms \"0\""},
+      {"--link l --fault-stall-after 1 --fault-stall-ms 35ms", "--fault-stall-ms \"35ms\""},
+      {"--link l --line-delay -1", "--line-delay \"-1\""},
+      {"--link l --line-rate 49", "--line-rate \"49\""},
+      {"--link l --bogus=1", "unknown option \"--bogus\""},
+      {"--link l -xy", "unknown option \"-x\""},
+      {"--link l --fault-g=1", "ambiguous option \"--fault-g\", one of --fault-garble-line --fault-garble"},
+      {"--model M --link", "--link needs a value"},
+      {"--help=yes", "--help takes no value"},
+      {"extra --link l", "unexpected argument \"extra\""},
+  };
+  // A FIFO as the modules file is refused at once; were it waited on, the
+  // alarm would end the run rather than let it hang.
+  const testing::ScratchFolder folder("sim");
+  const std::string fifo = (folder / "modules.json").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  messages.emplace_back("--link l --modules-file " + fifo, fifo + ": not a regular file");
+  alarm(60);
+  for (const auto& [line, message] : messages) {
+    const std::string thrown =
+        testing::ThrownMessage<CommandLineError>([&args = line] { ParseCommandLine(Args(args)); });
+    EXPECT_NE(thrown.find(message), std::string::npos) << line << " gave " << thrown;
+  }
+  alarm(0);
+}
+
+TEST(ModulesFileTest, ReadsEveryKeyWithDefaultsForTheOptionalOnes) {
+  const auto modules = ParseModulesJson(R"( [
+    {"address": "0a", "model": "RA\u0034\"12", "typeCode": "40", "dataFormat": "0F",
+     "baud": 115200, "checksum": true, "dSuffix": true},
+    {"model": "RA850", "address": "00"}
+  ] )");
+  // Address, model, type code, data format, bit rate, checksum and "D".
+  std::string read;
+  for (const auto& m : modules) {
+    for (const int n : {m.address, m.typeCode, m.dataFormat, m.baud, int{m.checksum}, int{m.dSuffix}})
+      read += std::to_string(n) + " ";
+    read += m.model + ";";
+  }
+  EXPECT_EQ(read, "10 64 15 115200 1 1 RA4\"12;0 0 0 9600 0 0 RA850;");
+  EXPECT_TRUE(ParseModulesJson("[]").empty());
+}
+
+// Text that is not JSON: at the offending character. A module that cannot be
+// used: at the start of its entry.
+TEST(ModulesFileTest, RefusesAnythingElseSayingWhere) {
+  std::vector<std::pair<std::string, std::string>> bad = {
+      {"", "1:1: syntax error"},
+      {"[{\"address\": \"01\", \"model\": \"X\"},]", "1:34: syntax error"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 1e999}]", "1:2: number overflow"},
+      {" {}", "1:2: expected a \"[\""},
+      {"[{\"address\": \"0A\"}]", "1:2: the module has no \"model\""},
+      {"[{\"address\": \"0A\", \"model\": \"X\"},\n {\"address\": \"0a\", \"model\": \"Y\"}]",
+       "2:2: module 0A: the address is used twice"},
+      {"[{\"address\": \"01\", \"model\": \"X\"}, \n\n  3]", "3:3: expected a \"{\""},
+      {"[{\"address\": \"0G\", \"model\": \"X\"}]", "1:2: \"address\": expected two hexadecimal digits"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"color\": 1}]", "1:2: unknown key \"color\""},
+      {"[{\"address\": \"01\",\n  \"model\": \"X\", \"address\": \"02\"}]",
+       "1:2: key \"address\" given twice"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 96.0}]", "1:2: \"baud\": expected a whole number"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"baud\": 9601}]", "1:2: module 01: bit rate 9601"},
+      {"[{\"address\": \"01\", \"model\": \"X\", \"checksum\": 1}]",
+       "1:2: \"checksum\": expected true or false"},
+      {"[{\"address\": \"01\", \"model\": \"A B\"}]", "1:2: module 01: the model name"},
+  };
+  // Ten thousand entries, one a line: refused where the addresses run out, at the 257th.
+  std::string longList = "[";
+  for (int i = 0; i < 10000; ++i) {
+    longList +=
+        (i == 0 ? "" : ",\n") + std::string("{\"address\": \"") + HexByte(i % 256) + "\", \"model\": \"X\"}";
+  }
+  bad.emplace_back(longList + "]", "257:1: module 00: the address is used twice");
+  for (const auto& [text, message] : bad) {
+    const std::string thrown =
+        testing::ThrownMessage<ModulesFileError>([&json = text] { ParseModulesJson(json); });
+    EXPECT_EQ(thrown.rfind(message, 0), 0u) << text << " gave " << thrown;
+  }
 }
 
 }  // namespace
