@@ -5,9 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -36,9 +34,6 @@ ConnectHarness::Words WithoutTimeStamp(ConnectHarness::Words words) {
 struct AfterFault : FaultHarness {
   AfterFault() : FaultHarness(TwoModules(), true) {}
 
-  // The commit every road ends with: the connect's own is the DeviceNet one.
-  static Profile CommitOf(Road road) { return road.value_or(Profile::DeviceNet); }
-
   // On the connected main window: the profile at node 5, its page, Finish.
   // True when it said nothing.
   bool Commit(Profile profile) {
@@ -52,15 +47,15 @@ struct AfterFault : FaultHarness {
     return Shown().empty() && h.form.CommunicationState.Text() == pages::kEdsOkStatus;
   }
 
-  // Faults the line after `lines` more lines (of the next line, mid-way, for `MidLineStall`).
-  void FaultAfter(std::size_t lines, Fault fault, std::size_t midLine) {
-    const int at = static_cast<int>(controller.Transcript().size() + lines);
+  // Faults the line after `lines` more lines; mid-line, half way through the
+  // next line as far as the healthy run shows it.
+  void FaultAfter(std::size_t lines, Fault fault) {
+    const int at = LineAfter(lines);
     if (fault == Fault::Cut) {
       cutAt = at;
     } else if (at >= 1) {
-      controller.SetStallAfter(
-          at, fault == Fault::Stall ? milliseconds(1500) : milliseconds(2500),
-          fault == Fault::MidLineStall ? std::optional<int>(static_cast<int>(midLine)) : std::nullopt);
+      controller.SetStallAfter(at, milliseconds(fault == Fault::Stall ? 1500 : 2500),
+                               fault == Fault::MidLineStall ? std::optional<int>(2) : std::nullopt);
     }
   }
   void Heal() {
@@ -69,12 +64,6 @@ struct AfterFault : FaultHarness {
     time.Advance(milliseconds(5000));  // the operator's pause; any stall is over
     port.SetConnected(true);
   }
-
-  // Only the EDS file the commit writes, and never a staged one left behind.
-  bool FolderHoldsOnlyTheEdsFile(Profile profile) const {
-    const auto names = Listing(folder);
-    return names.empty() || names == std::vector<std::string>{EdsFile(profile).filename().string()};
-  }
 };
 
 struct Counts {
@@ -82,20 +71,15 @@ struct Counts {
       strayFiles = 0, warnedOfACut = 0, otherWordChanged = 0;
 };
 
-// The commit's words from a blank controller with nothing going wrong, and
-// how many lines the road types.
-std::pair<ConnectHarness::Words, std::size_t> CleanRun(Road road) {
-  AfterFault clean;
-  clean.Prepare(road);
-  const std::size_t before = clean.controller.Transcript().size();
-  clean.Press(road);
-  EXPECT_TRUE(clean.Shown().empty()) << RoadName(road);
-  return {WithoutTimeStamp(AllEepromWords(clean.controller)), clean.controller.Transcript().size() - before};
-}
-
 Counts RunAfterEveryFault(Road road, bool readAlone) {
-  const auto [clean, lines] = CleanRun(road);
-  const Profile profile = AfterFault::CommitOf(road);
+  // The commit every road ends with (a connect's is the DeviceNet one): its
+  // words from a blank controller with nothing going wrong, and its lines.
+  const Profile profile = road.value_or(Profile::DeviceNet);
+  AfterFault healthy;
+  healthy.Prepare(road);
+  const std::size_t lines = healthy.LinesTyped(road);
+  EXPECT_TRUE(healthy.Shown().empty()) << RoadName(road);
+  const auto clean = WithoutTimeStamp(AllEepromWords(healthy.controller));
   Counts counts;
   for (const Fault fault : {Fault::Cut, Fault::Stall, Fault::MidLineStall}) {
     for (std::size_t n = 0; n < lines; ++n) {
@@ -104,53 +88,45 @@ Counts RunAfterEveryFault(Road road, bool readAlone) {
       r.h.state.console.ReadWordsAlone = readAlone;
       r.Prepare(road);
       const auto before = AllEepromWords(r.controller);
-      // Mid-line: half way through the line, as far as the healthy run shows it.
-      r.FaultAfter(n, fault, 2);
+      r.FaultAfter(n, fault);
       r.h.messages.Clear();
       r.Press(road);
       ++counts.runs;
-      const bool firstOk = r.Shown().empty();
-      const auto afterFirst = WithoutTimeStamp(AllEepromWords(r.controller));
-      if (firstOk && (road ? afterFirst != clean : AllEepromWords(r.controller) != before))
+      if (r.Shown().empty() && (road ? WithoutTimeStamp(AllEepromWords(r.controller)) != clean
+                                     : AllEepromWords(r.controller) != before)) {
         ++counts.wrongButOk;
+      }
 
       // The next conversation on the same controller.
       r.Heal();
-      r.LeavePage();
-      r.h.messages.Clear();
-      r.h.form.Connect.Press();
-      const auto again = r.Shown();
-      EXPECT_TRUE(r.h.form.Connected) << (again.empty() ? "" : again.back());
-      const auto said = [&again](std::string_view text) {
-        return std::ranges::any_of(again, [text](const std::string& s) { return s.ends_with(text); });
-      };
-      const bool cutWarned = said(link::kInterruptedEditMessage);
+      const auto again = r.Reconnect();
+      const bool cutWarned = Said(again, link::kInterruptedEditMessage);
       counts.warnedOfACut += cutWarned;
       const auto stored = WithoutTimeStamp(AllEepromWords(r.controller));
-      if (!said(link::kConfigMismatchMessage) && stored != clean) ++counts.matchingButWrong;
+      if (!Said(again, link::kConfigMismatchMessage) && stored != clean) ++counts.matchingButWrong;
 
       // The same commit again.
       if (!r.Commit(profile)) {
         ++counts.commitAgainFailed;
         ADD_FAILURE() << "commit again: " << ::testing::PrintToString(r.Shown());
       }
+      // Only a word the commit does not write (its own are 0:40 to 0:72 and
+      // blocks 1 and 2) may differ, and only after the connect warned of a
+      // conversation cut inside the editor.
       const auto final = WithoutTimeStamp(AllEepromWords(r.controller));
-      if (final != clean) {
-        // Only a word the commit does not write may differ, and only after
-        // the connect warned of a conversation cut inside the editor.
-        const auto written = [](std::size_t i) { return i >= 10 && i <= 18 ? true : i >= 64; };
-        bool commitsOwn = false;
-        for (std::size_t i = 0; i < final.size(); ++i) {
-          if (final[i] != clean[i] && written(i)) commitsOwn = true;
-        }
-        if (commitsOwn) {
-          ++counts.commitAgainWrong;
-        } else {
-          ++counts.otherWordChanged;
-          EXPECT_TRUE(cutWarned);
-        }
+      std::size_t i = 0;
+      while (i < final.size() && (final[i] == clean[i] || i < 10 || (i > 18 && i < 64))) ++i;
+      if (i < final.size()) {
+        ++counts.commitAgainWrong;
+      } else if (final != clean) {
+        ++counts.otherWordChanged;
+        EXPECT_TRUE(cutWarned);
       }
-      if (!r.FolderHoldsOnlyTheEdsFile(profile)) ++counts.strayFiles;
+      // Only the EDS file the commit writes, and never a staged one left behind.
+      const auto names = Listing(r.folder);
+      if (!names.empty() && names != std::vector<std::string>{r.EdsFile(profile).filename().string()}) {
+        ++counts.strayFiles;
+      }
     }
   }
   std::cout << RoadName(road) << (readAlone ? " (words read alone)" : "") << ", " << counts.runs
@@ -161,31 +137,26 @@ Counts RunAfterEveryFault(Road road, bool readAlone) {
             << " commits again wrote other words than a clean commit, " << counts.otherWordChanged
             << " left a word no commit writes changed (warned), " << counts.strayFiles
             << " left a file beside the EDS file\n";
+  EXPECT_EQ(counts.wrongButOk, 0);
+  EXPECT_EQ(counts.matchingButWrong, 0);
+  EXPECT_EQ(counts.commitAgainWrong, 0);
+  EXPECT_EQ(counts.commitAgainFailed, 0);
+  EXPECT_EQ(counts.strayFiles, 0);
   return counts;
 }
 
-void ExpectNothingWrongSilently(const Counts& c) {
-  EXPECT_EQ(c.wrongButOk, 0);
-  EXPECT_EQ(c.matchingButWrong, 0);
-  EXPECT_EQ(c.commitAgainWrong, 0);
-  EXPECT_EQ(c.commitAgainFailed, 0);
-  EXPECT_EQ(c.strayFiles, 0);
-}
-
 TEST(AfterAFault, CanopenCommit_CommitAgainGivesACleanCommitsWords) {
-  ExpectNothingWrongSilently(RunAfterEveryFault(Profile::Canopen, false));
+  RunAfterEveryFault(Profile::Canopen, false);
 }
 TEST(AfterAFault, DeviceNetCommit_CommitAgainGivesACleanCommitsWords) {
-  ExpectNothingWrongSilently(RunAfterEveryFault(Profile::DeviceNet, false));
+  RunAfterEveryFault(Profile::DeviceNet, false);
 }
 // The window types back what it reads; a stall in the middle of a value
 // leaves digits that the next conversation's first Enter stores. Read
 // alone (gw20cli), a connect types no value and leaves none.
 TEST(AfterAFault, Connect_NextConnectWarnsOfAHalfTypedValue) {
-  ExpectNothingWrongSilently(RunAfterEveryFault(std::nullopt, false));
-  const Counts alone = RunAfterEveryFault(std::nullopt, true);
-  ExpectNothingWrongSilently(alone);
-  EXPECT_EQ(alone.otherWordChanged, 0);
+  RunAfterEveryFault(std::nullopt, false);
+  EXPECT_EQ(RunAfterEveryFault(std::nullopt, true).otherWordChanged, 0);
 }
 
 }  // namespace

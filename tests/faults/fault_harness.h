@@ -5,9 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "canopen/copeds_f.h"
 #include "devicenet/dnseds_set.h"
@@ -15,6 +20,14 @@
 #include "tests/support/connect_harness.h"
 
 namespace gw20::testing {
+
+inline constexpr std::array<Road, 3> kRoads{Road{}, Road{Profile::Canopen}, Road{Profile::DeviceNet}};
+
+// Whether any of the texts shown holds `text`.
+inline bool Said(const std::vector<std::string>& shown, std::string_view text) {
+  return std::ranges::any_of(shown,
+                             [text](const std::string& s) { return s.find(text) != std::string::npos; });
+}
 
 struct FaultHarness : ConnectHarness {
   explicit FaultHarness(sim::ControllerOptions options = TwoModules(), bool keepBuffer = false)
@@ -30,15 +43,11 @@ struct FaultHarness : ConnectHarness {
     page.InpPut[devicenet::kPoll].Pick(1);
     page.OutPut[output].Pick(1);
   }
-  // Connects and opens the profile's page, the connections chosen.
-  void OpenRoad(Profile profile, int output = devicenet::kPoll) {
-    OpenPage(profile);
-    if (profile == Profile::DeviceNet) ChooseConnections(output);
-  }
-  // A road's page open; for a connect, a controller configured by a
-  // DeviceNet commit and the main window shown again.
+  // A road's page open, the connections chosen; for a connect, a controller
+  // configured by a DeviceNet commit and the main window shown again.
   void Prepare(Road road, int output = devicenet::kPoll) {
-    OpenRoad(road.value_or(Profile::DeviceNet), output);
+    OpenPage(road.value_or(Profile::DeviceNet));
+    if (road.value_or(Profile::DeviceNet) == Profile::DeviceNet) ChooseConnections(output);
     h.messages.Clear();
     if (!road) {
       Press(Profile::DeviceNet);
@@ -50,6 +59,23 @@ struct FaultHarness : ConnectHarness {
   void LeavePage() {
     if (auto* page = h.form.CanopenPage()) page->BackButton.Press();
     if (auto* page = h.form.DeviceNetPage()) page->BackButton.Press();
+  }
+  // Presses `road`; how many command lines it typed.
+  std::size_t LinesTyped(Road road) {
+    const std::size_t before = controller.Transcript().size();
+    Press(road);
+    return controller.Transcript().size() - before;
+  }
+  // The line `lines` more lines on, as the controller counts them.
+  int LineAfter(std::size_t lines) const { return static_cast<int>(controller.Transcript().size() + lines); }
+  // Connect from the main window, the line healthy again: what it said.
+  std::vector<std::string> Reconnect() {
+    LeavePage();
+    h.messages.Clear();
+    h.form.Connect.Press();
+    auto again = Shown();
+    EXPECT_TRUE(h.form.Connected) << (again.empty() ? "" : again.back());
+    return again;
   }
 
   std::optional<int> cutAt;  // the pulled cable's line

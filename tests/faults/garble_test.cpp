@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <iostream>
 #include <map>
 #include <string>
@@ -15,7 +14,6 @@
 namespace gw20::testing {
 namespace {
 
-constexpr std::array<double, 5> kRates{0.001, 0.005, 0.01, 0.02, 0.05};
 constexpr std::uint32_t kSeedsPerRate = 200;
 
 // Texts the windows show ("title|text"), up to the first variable part.
@@ -32,15 +30,12 @@ bool SystemMessage(const std::string& shown) {
       "The controller's console showed EEPROM word ",  // never typed back
   };
   const std::string text = shown.substr(shown.find('|') + 1);
-  for (const auto& start : known) {
-    if (text.rfind(start, 0) == 0) return true;
-  }
-  return false;
+  return std::ranges::any_of(known, [&text](const std::string& start) { return text.starts_with(start); });
 }
 
 void Garble(Road road, const char* name) {
   std::map<std::string, int> outcomes;
-  for (const double rate : kRates) {
+  for (const double rate : {0.001, 0.005, 0.01, 0.02, 0.05}) {
     for (std::uint32_t seed = 1; seed <= kSeedsPerRate; ++seed) {
       SCOPED_TRACE(std::string(name) + " rate " + std::to_string(rate) + " seed " + std::to_string(seed));
       auto options = TwoModules();
@@ -61,7 +56,7 @@ void Garble(Road road, const char* name) {
       EXPECT_FALSE(r.port.IsOpen());
     }
   }
-  std::cout << name << ", " << kRates.size() * kSeedsPerRate << " garbled runs:\n";
+  std::cout << name << ", " << 5 * kSeedsPerRate << " garbled runs:\n";
   for (const auto& [outcome, count] : outcomes) std::cout << "  " << count << "  " << outcome << "\n";
 }
 

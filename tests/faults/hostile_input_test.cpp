@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "canopen/copeds_f.h"
-#include "devicenet/dnseds_set.h"
 #include "link/com_para_setting_f.h"
+#include "link/link_messages.h"
 #include "tests/support/connect_harness.h"
 
 namespace gw20::testing {
@@ -59,11 +59,10 @@ TEST(HostileInput, MainWindowBoxes_RefuseWithTheirMessageOrStoreTheLeadingNumber
       h.form.CANNodeId.Type(nasty.text);
       h.form.SettingParameter.Press();
       if (nasty.read >= box.low && nasty.read <= box.high) {
-        EXPECT_TRUE(h.messages.Messages().empty()) << h.messages.Messages()[0].text;
+        EXPECT_EQ(h.Shown(), std::vector<std::string>());
         EXPECT_EQ(h.state.params.*box.stored, Stored(nasty.read));
       } else {
-        ASSERT_EQ(h.messages.Messages().size(), 1u);
-        EXPECT_EQ(h.messages.Messages()[0].text, box.refusal);
+        EXPECT_EQ(h.Shown(), std::vector<std::string>{std::string(link::kErrorTitle) + "|" + box.refusal});
       }
     }
   }

@@ -8,7 +8,6 @@
 #include <iostream>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "tests/faults/fault_harness.h"
 
@@ -20,36 +19,25 @@ using std::chrono::milliseconds;
 // Behind the controller's own 8-character buffer; a DeviceNet commit (or the
 // one configuring a connect's controller) consumes on Strobe.
 struct StallRun : FaultHarness {
-  explicit StallRun(Road what) : FaultHarness(TwoModules(), true), road(what) {
-    Prepare(road, devicenet::kStrobe);
-  }
-  Road road;
+  explicit StallRun(Road road) : FaultHarness(TwoModules(), true) { Prepare(road, devicenet::kStrobe); }
 };
-
-std::size_t LinesOf(Road road) {
-  StallRun healthy(road);
-  const std::size_t before = healthy.controller.Transcript().size();
-  healthy.Press(road);
-  return healthy.controller.Transcript().size() - before;
-}
 
 // 43 ms is where, typed on without the echo, a line's last digit would find
 // the buffer full and its Enter would not: the stall that once stored a
 // shortened number. The 25 ms line delay is a device server on a network.
 TEST(Stalls, AtEveryLineOfEveryRoad_NothingWrongIsWrittenSilently) {
-  for (const Road road : {Road{}, Road{Profile::Canopen}, Road{Profile::DeviceNet}}) {
-    const std::size_t lines = LinesOf(road);
-    for (const auto& [stall, delay] :
-         {std::pair(milliseconds(35), milliseconds(0)), std::pair(milliseconds(43), milliseconds(0)),
-          std::pair(milliseconds(200), milliseconds(0)), std::pair(milliseconds(200), milliseconds(25))}) {
+  constexpr std::pair<int, int> kStallAndDelayMs[] = {{35, 0}, {43, 0}, {200, 0}, {200, 25}};
+  for (const Road road : kRoads) {
+    const std::size_t lines = StallRun(road).LinesTyped(road);
+    for (const auto& [stall, delay] : kStallAndDelayMs) {
       int ok = 0, wrongButOk = 0, failed = 0, connectsChangingAWord = 0;
       for (std::size_t n = 1; n <= lines; ++n) {
-        SCOPED_TRACE(RoadName(road) + ", " + std::to_string(stall.count()) + " ms stall after line " +
-                     std::to_string(n) + ", line delay " + std::to_string(delay.count()) + " ms");
+        SCOPED_TRACE(RoadName(road) + ", " + std::to_string(stall) + " ms stall after line " +
+                     std::to_string(n) + ", line delay " + std::to_string(delay) + " ms");
         StallRun r(road);
-        r.port.SetLineDelay(delay);
+        r.port.SetLineDelay(milliseconds(delay));
         const auto stored = AllEepromWords(r.controller);
-        r.controller.SetStallAfter(static_cast<int>(r.controller.Transcript().size() + n), stall);
+        r.controller.SetStallAfter(r.LineAfter(n), milliseconds(stall));
         r.Press(road);
         const bool succeeded = road ? r.h.form.CommunicationState.Text() == pages::kEdsOkStatus
                                     : r.h.form.Connected && r.Shown().empty();
@@ -63,7 +51,7 @@ TEST(Stalls, AtEveryLineOfEveryRoad_NothingWrongIsWrittenSilently) {
         }
         if (!road && AllEepromWords(r.controller) != stored) ++connectsChangingAWord;
       }
-      std::cout << RoadName(road) << ", " << stall.count() << " ms stall (line delay " << delay.count()
+      std::cout << RoadName(road) << ", " << stall << " ms stall (line delay " << delay
                 << " ms) after each of " << lines << " lines: " << ok << " succeeded as intended, "
                 << wrongButOk << " succeeded with a wrong word, " << failed << " failed with a message";
       if (!road) std::cout << ", " << connectsChangingAWord << " changed a stored word";

@@ -40,8 +40,6 @@ std::vector<testing::TimedChunk> Chunks(FuzzedDataProvider& in, const std::strin
   return chunks;
 }
 
-using Far = testing::ConsoleBench<testing::ScriptedPort>;
-
 // The signed text typed back must name the same 32-bit word.
 void CheckTypedBack(std::uint32_t value) {
   const std::string text = link::SignedLongText(value);
@@ -50,33 +48,35 @@ void CheckTypedBack(std::uint32_t value) {
   FUZZ_CHECK(link::WordFromShown(ui::LeadingNumber(text)) == value);
 }
 
+// Reads `key`'s value, kSentinel before, from `reply` to `command` cut into chunks.
+bool Read(FuzzedDataProvider& in, const std::string& command, const std::string& key,
+          const std::string& reply, std::uint32_t& value) {
+  testing::ConsoleBench<testing::ScriptedPort> far;
+  far.port.OnCarriageReturn(1, Chunks(in, reply));
+  value = kSentinel;
+  return far.console.ConsoleReadValue(command, key, value);
+}
+
 // What the controller shows for word `w`: "Long(A)=" and the word signed.
 void ReadShownWord(FuzzedDataProvider& in) {
   const auto word = in.ConsumeIntegral<std::uint32_t>();
-  const int address = 4 * in.ConsumeIntegralInRange(0, 63);
-  const auto shown = static_cast<std::int32_t>(word);
-  const std::string command = "el " + std::to_string(address);
-  const std::string key = "Long(" + std::to_string(address) + ")=";
-  Far far;
-  far.port.OnCarriageReturn(1, Chunks(in, command + "\r\n" + key + std::to_string(shown) + "\r\n-->"));
-
-  std::uint32_t value = kSentinel;
-  FUZZ_CHECK(far.console.ConsoleReadValue(command, key, value));
+  const std::string address = std::to_string(4 * in.ConsumeIntegralInRange(0, 63));
+  const std::string shown = std::to_string(static_cast<std::int32_t>(word));
+  const std::string command = "el " + address;
+  const std::string key = "Long(" + address + ")=";
+  std::uint32_t value = 0;
+  FUZZ_CHECK(Read(in, command, key, command + "\r\n" + key + shown + "\r\n-->", value));
   FUZZ_CHECK(value == word);
-  FUZZ_CHECK(link::SignedLongText(value) == (shown >= 0 ? " " : "") + std::to_string(shown));
+  FUZZ_CHECK(link::SignedLongText(value) == (shown.starts_with('-') ? "" : " ") + shown);
   CheckTypedBack(value);
 }
 
 void ReadAnyReply(FuzzedDataProvider& in) {
   const std::string key = in.ConsumeRandomLengthString(16);
   const bool prompt = in.ConsumeBool();
-  std::string reply = in.ConsumeRandomLengthString(512);
-  if (prompt) reply += "-->";
-  Far far;
-  far.port.OnCarriageReturn(1, Chunks(in, reply));
-
-  std::uint32_t value = kSentinel;
-  if (!far.console.ConsoleReadValue("el 40", key, value)) {
+  const std::string reply = in.ConsumeRandomLengthString(512) + (prompt ? "-->" : "");
+  std::uint32_t value = 0;
+  if (!Read(in, "el 40", key, reply, value)) {
     FUZZ_CHECK(value == kSentinel);
     return;
   }
@@ -88,10 +88,6 @@ void ReadAnyReply(FuzzedDataProvider& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
-  if (in.ConsumeBool()) {
-    ReadShownWord(in);
-  } else {
-    ReadAnyReply(in);
-  }
+  in.ConsumeBool() ? ReadShownWord(in) : ReadAnyReply(in);
   return 0;
 }

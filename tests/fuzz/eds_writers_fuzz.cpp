@@ -80,9 +80,12 @@ std::string_view Shape(std::string_view line) {
   return equals == std::string_view::npos ? std::string_view() : line.substr(0, equals + 1);
 }
 
-// `text` written with the operator's texts, `plain` with them left empty:
-// line for line the same shape.
-void CheckFile(std::string_view text, std::string_view plain, const eds::EdsInfo& info) {
+// The file `build` writes with the operator's texts and with them left
+// empty: line for line the same shape, every text in.
+template <class Build>
+void CheckFile(const eds::EdsInfo& info, const Build& build) {
+  const std::string text = build(info);
+  const std::string plain = build(eds::EdsInfo{});
   std::size_t at = 0;
   std::size_t plainAt = 0;
   for (;;) {
@@ -108,12 +111,9 @@ void Canopen(FuzzedDataProvider& in, const modules::ModuleTable& table, const li
   errorControl.LifeTimeFactor = in.ConsumeIntegralInRange(0, canopen::kMaxLifeTimeFactor);
   errorControl.HeartbeatTime = in.ConsumeIntegralInRange(0, canopen::kMaxErrorControlTime);
   const int counters = canopen::CountCounterModules(table);
-  const eds::EdsInfo none{};
-  const std::string text =
-      canopen::BuildCanopenEds({table, maps, params, image, errorControl, info, counters}, now);
-  const std::string plain =
-      canopen::BuildCanopenEds({table, maps, params, image, errorControl, none, counters}, now);
-  CheckFile(text, plain, info);
+  CheckFile(info, [&](const eds::EdsInfo& texts) {
+    return canopen::BuildCanopenEds({table, maps, params, image, errorControl, texts, counters}, now);
+  });
 }
 
 void DeviceNet(FuzzedDataProvider& in, const modules::ModuleTable& table, const link::EepromImage& image,
@@ -131,10 +131,9 @@ void DeviceNet(FuzzedDataProvider& in, const modules::ModuleTable& table, const 
     choices.ConsumedChoice[slot] = static_cast<int>(in.ConsumeIntegralInRange<std::size_t>(0, consumed - 1));
     choices.ProducedChoice[slot] = static_cast<int>(in.ConsumeIntegralInRange<std::size_t>(0, produced - 1));
   }
-  const eds::EdsInfo none{};
-  const std::string text = devicenet::BuildDnsEds({table, maps, params, image, choices, info}, now);
-  const std::string plain = devicenet::BuildDnsEds({table, maps, params, image, choices, none}, now);
-  CheckFile(text, plain, info);
+  CheckFile(info, [&](const eds::EdsInfo& texts) {
+    return devicenet::BuildDnsEds({table, maps, params, image, choices, texts}, now);
+  });
 }
 
 }  // namespace
@@ -153,13 +152,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   image.FirmwareYear = in.ConsumeIntegral<std::uint16_t>();
   image.FirmwareMonth = in.ConsumeIntegralInRange(0, 12);
   image.FirmwareDay = in.ConsumeIntegralInRange(0, 31);
-  ui::DateTime now;
-  now.year = in.ConsumeIntegralInRange(1970, 9999);
-  now.month = in.ConsumeIntegralInRange(1, 12);
-  now.day = in.ConsumeIntegralInRange(1, 31);
-  now.hour = in.ConsumeIntegralInRange(0, 23);
-  now.minute = in.ConsumeIntegralInRange(0, 59);
-  now.second = in.ConsumeIntegralInRange(0, 59);
+  // Braced, the fields are read from the input in order.
+  const ui::DateTime now{in.ConsumeIntegralInRange(1970, 9999), in.ConsumeIntegralInRange(1, 12),
+                         in.ConsumeIntegralInRange(1, 31),      in.ConsumeIntegralInRange(0, 23),
+                         in.ConsumeIntegralInRange(0, 59),      in.ConsumeIntegralInRange(0, 59)};
 
   Canopen(in, table, image, info, now);
   DeviceNet(in, table, image, info, now);

@@ -4,7 +4,6 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cstddef>
@@ -29,15 +28,13 @@ using link::ScanStatus;
 constexpr int kUntouched = -7;
 constexpr std::string_view kPrompt = "[COM2:]";
 
+// The two hex digits at `at`, as the query's contract reads a code.
 std::optional<int> HexByteAt(const std::string& text, std::size_t at) {
+  unsigned value = 0;  // unsigned: no sign is read
   if (at + 2 > text.size()) return std::nullopt;
-  if (!std::isxdigit(static_cast<unsigned char>(text[at])) ||
-      !std::isxdigit(static_cast<unsigned char>(text[at + 1]))) {
-    return std::nullopt;
-  }
-  int value = 0;
-  std::from_chars(text.data() + at, text.data() + at + 2, value, 16);
-  return value;
+  const char* end = text.data() + at + 2;
+  return std::from_chars(text.data() + at, end, value, 16).ptr == end ? std::optional<int>(value)
+                                                                      : std::nullopt;
 }
 
 }  // namespace
@@ -94,14 +91,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int s = 0; s < modules::kModuleSlots; ++s) {
     const auto& record = table.ModuleList[s];
     const auto& object = table.AppObjList[s];
-    if (s == slot && result.Ok()) {
-      FUZZ_CHECK(record.TypeCode == *typeCode && record.DataFormat == *dataFormat);
-      FUZZ_CHECK(object.TypeCode == *typeCode && object.DataFormat == *dataFormat &&
-                 object.Baud == *baudCode);
-    } else {
-      FUZZ_CHECK(record.TypeCode == kUntouched && record.DataFormat == kUntouched);
-      FUZZ_CHECK(object.TypeCode == kUntouched && object.Baud == kUntouched);
-    }
+    const bool taken = s == slot && result.Ok();
+    const int type = taken ? *typeCode : kUntouched;
+    const int format = taken ? *dataFormat : kUntouched;
+    FUZZ_CHECK(record.TypeCode == type && record.DataFormat == format && object.TypeCode == type);
+    FUZZ_CHECK(object.Baud == (taken ? *baudCode : kUntouched) && (!taken || object.DataFormat == format));
   }
   return 0;
 }
