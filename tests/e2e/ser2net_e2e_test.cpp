@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "link/eeprom_procedures.h"
-#include "plans/plan_file.h"
 #include "tests/e2e/e2e_helpers.h"
 #include "tests/support/ser2net_process.h"
 
