@@ -7,13 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <string>
 #include <tuple>
 
-#include "tests/support/sim_process.h"
+#include "tests/e2e/e2e_helpers.h"
 
 namespace gw20::testing {
 namespace {
@@ -28,9 +25,8 @@ TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
   // A fresh EEPROM holds no configuration: the connect completes with the warning.
   EXPECT_EQ(LastLine(run.err), "Warnning: Attached modules do not match the configuration stored in EEPROM!");
 
-  QJsonParseError error{};
-  const QJsonObject root = QJsonDocument::fromJson(run.out, &error).object();
-  ASSERT_EQ(error.error, QJsonParseError::NoError) << run.out.constData();
+  const QJsonObject root = JsonObject(run.out);
+  ASSERT_FALSE(root.isEmpty()) << run.out.constData();
   EXPECT_EQ(root["ControllerPrompt"].toString(), "GW20M>");
   EXPECT_TRUE(root["ConfigMismatch"].toBool());
 
@@ -62,7 +58,7 @@ TEST(CliEndToEnd, ScanJson_ListsTheModulesFoundWithTheScanOptions) {
 
 TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsRejected) {
   SimProcess sim;
-  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,0A:RA412,03:RA502:50"}));
+  ASSERT_TRUE(StartWithEeprom(sim, {"--modules", "01:RA850,0A:RA412,03:RA502:50"}));
   const QStringList canopen{"--port", sim.Link(), "canopen", "--out", sim.Dir()};
   const CliRun rejected = RunCli(canopen + QStringList{"--node", "200"});
   // Refused before connecting, in the panel's words.
@@ -93,28 +89,27 @@ TEST(CliEndToEnd, Canopen_WritesTheEepromAndAnEdsThatReadsBack_UnlessASettingIsR
                "5\r\nAccessType=rw\r\nDefaultValue=0x3\r\n",
            "[1400sub1]\r\nParameterName=COB-ID used by PDO" + dataItem +
                "7\r\nAccessType=rw\r\nDefaultValue=0x207\r\n"}) {
-    EXPECT_TRUE(eds.contains(text)) << text.constData();
+    EXPECT_TRUE(Contains(eds, text));
   }
   EXPECT_FALSE(eds.contains("[1017]"));
 
   // Header words: magic and size, block sizes (3 modules), node 7 at
   // 500 kbit/s, field port checksum on, 19200 bit/s, 150 ms.
-  const QByteArray eeprom = sim.ReadFile("eeprom");
-  for (const char* word : {"0:40=28573732\n", "0:44=24\n", "0:48=458757\n", "0:60=17039510\n"}) {
-    EXPECT_TRUE(eeprom.contains(word)) << word;
-  }
+  const QMap<QByteArray, QByteArray> words = EepromFileWords(sim.ReadFile("eeprom"));
+  EXPECT_EQ((QByteArrayList{words["0:40"], words["0:44"], words["0:48"], words["0:60"]}),
+            (QByteArrayList{"28573732", "24", "458757", "17039510"}));
 }
 
 TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOnARecommit) {
   SimProcess sim;
   // Digital and analog data both ways: two output and two input assemblies;
   // RA850's eight analog inputs make input assembly 2 longer than 8 bytes.
-  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
+  ASSERT_TRUE(StartWithEeprom(sim, {"--modules", "01:RA850,03:RA412,0A:RA312"}));
   const QStringList devicenet{"--port", sim.Link(), "devicenet", "--node", "5", "--out", sim.Dir()};
 
   const CliRun list = RunCli({"--port", sim.Link(), "devicenet", "--list", "--json"});
   ASSERT_EQ(list.exitCode, 0) << list.err.constData();
-  const QJsonObject lists = QJsonDocument::fromJson(list.out).object();
+  const QJsonObject lists = JsonObject(list.out);
   EXPECT_EQ(lists["produced"].toArray().at(2).toString(), "INPUT  02(Assembly)") << list.out.constData();
   EXPECT_EQ(lists["consumed"].toArray().at(2).toString(), "OUTPUT 02(Assembly)") << list.out.constData();
   // Each produced item's length; the text list marks what Strobe cannot take.
@@ -125,7 +120,7 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
   const CliRun text = RunCli({"--port", sim.Link(), "devicenet", "--list"});
   const QByteArray bigInput =
       "INPUT  02(Assembly)  (" + QByteArray::number(bytes.at(2).toInt()) + " bytes, not for Strobe)";
-  EXPECT_TRUE(text.out.contains(bigInput)) << text.out.constData();
+  EXPECT_TRUE(Contains(text.out, bigInput));
 
   const CliRun refused = RunCli(devicenet + QStringList{"--strobe", "2,"});
   EXPECT_EQ(refused.exitCode, 1);
@@ -147,21 +142,13 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
   ASSERT_EQ(run.exitCode, 0) << run.err.constData();
   EXPECT_EQ(run.out, sim.Path("ZELKDNS 5.eds").toLocal8Bit());
   const QByteArray file = sim.ReadFile("ZELKDNS 5.eds");
-  EXPECT_TRUE(file.contains("\r\n$ M\xFCller ?\r\n$ Created by QA line\r\n")) << file.constData();
+  EXPECT_TRUE(Contains(file, "\r\n$ M\xFCller ?\r\n$ Created by QA line\r\n"));
 
   // Node 5, DeviceNet at 250 kbit/s; block 1: default COS, Poll produces
   // input assembly 1 (instance 3, after the two output ones) and consumes
   // output assembly 2, Strobe produces the fresh controller's preset None
   // and consumes output assembly 1, COS produces input assembly 2
   // (instance 4) and consumes item 2 through the acknowledge handler.
-  const QByteArray eeprom = sim.ReadFile("eeprom");
-  for (const char* word :
-       {"\n0:48=327937\n", "\n1:0=131072\n", "\n1:4=17040131\n", "\n1:8=262147\n", "\n1:12=33817603\n",
-        "\n1:16=33817091\n", "\n1:20=17039619\n", "\n1:24=36372736\n"}) {
-    EXPECT_TRUE(eeprom.contains(word)) << word;
-  }
-
-  // A re-commit naming only the node keeps block 1 as stored.
   const auto blockOne = [&sim] {
     QByteArrayList words;
     for (const QByteArray& line : sim.ReadFile("eeprom").split('\n')) {
@@ -169,11 +156,15 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
     }
     return words;
   };
-  const QByteArrayList stored = blockOne();
-  ASSERT_EQ(stored.size(), 7);
+  EXPECT_TRUE(Contains(sim.ReadFile("eeprom"), "\n0:48=327937\n"));
+  const QByteArrayList stored{"1:0=131072",    "1:4=17040131",  "1:8=262147",   "1:12=33817603",
+                              "1:16=33817091", "1:20=17039619", "1:24=36372736"};
+  EXPECT_EQ(blockOne(), stored);
+
+  // A re-commit naming only the node keeps block 1 as stored.
   const CliRun again = RunCli({"--port", sim.Link(), "devicenet", "--node", "6", "--out", sim.Dir()});
   ASSERT_EQ(again.exitCode, 0) << again.err.constData();
-  EXPECT_TRUE(sim.ReadFile("eeprom").contains("\n0:48=393473\n"));
+  EXPECT_TRUE(Contains(sim.ReadFile("eeprom"), "\n0:48=393473\n"));
   EXPECT_EQ(blockOne(), stored);
 
   // A stored connection no list entry gives (Strobe consumed item 60) is
@@ -182,7 +173,7 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
   QByteArray image = sim.ReadFile("eeprom");
   image.replace("\n1:20=17039619\n", "\n1:20=1006895363\n");
   ASSERT_TRUE(other.WriteFile("eeprom", image));
-  ASSERT_TRUE(other.Start({"--eeprom", other.Path("eeprom"), "--modules", "01:RA850,03:RA412,0A:RA312"}));
+  ASSERT_TRUE(StartWithEeprom(other, {"--modules", "01:RA850,03:RA412,0A:RA312"}));
   const CliRun refusedToKeep =
       RunCli({"--port", other.Link(), "devicenet", "--node", "7", "--out", other.Dir()});
   EXPECT_EQ(refusedToKeep.exitCode, 1);
@@ -191,15 +182,6 @@ TEST(CliEndToEnd, DeviceNet_ListsRefusesALongStrobeCommitsThePicksAndKeepsThemOn
   EXPECT_EQ(other.ReadFile("eeprom"), image);
   EXPECT_FALSE(QFile::exists(other.Path("ZELKDNS 7.eds")));
 }
-
-struct CloneCase {
-  const char* name;
-  QStringList simArgs;     // the chain and its field port
-  QStringList scanArgs;    // what save answers the scan dialog with
-  QStringList commitArgs;  // controller A commissioned by hand
-  QString edsFile;
-  QStringList expectedInPlan;
-};
 
 // A commit cut off (a pulled cable), then the same command again, as its
 // message asks, on the same controller: the words of a clean commit, never a
@@ -211,7 +193,7 @@ TEST(CliEndToEnd, CommitAgainAfterACut_WritesWhatACleanCommitWrites) {
        {std::tuple("canopen", "block 2", 0), std::tuple("devicenet", "block 1", 4)}) {
     SCOPED_TRACE(profile);
     SimProcess clean;
-    ASSERT_TRUE(clean.Start(QStringList{"--eeprom", clean.Path("eeprom")} + modules));
+    ASSERT_TRUE(StartWithEeprom(clean, modules));
     const QStringList command{profile, "--node", "5", "--out", clean.Dir()};
     ASSERT_EQ(RunCli(QStringList{"--port", clean.Link()} + command).exitCode, 0);
     // The commit's lines start at its last "/q"; the cut comes before `block`'s line plus `more`.
@@ -224,8 +206,7 @@ TEST(CliEndToEnd, CommitAgainAfterACut_WritesWhatACleanCommitWrites) {
         modules));
     const CliRun failed = RunCli(QStringList{"--port", cut.Link()} + command);
     EXPECT_EQ(failed.exitCode, 3);  // partly written: commit again
-    EXPECT_TRUE(failed.err.contains("The controller's EEPROM is only partly written: commit again."))
-        << failed.err.constData();
+    EXPECT_TRUE(Contains(failed.err, "The controller's EEPROM is only partly written: commit again."));
     ASSERT_TRUE(cut.Stop());
 
     SimProcess again;
@@ -236,33 +217,66 @@ TEST(CliEndToEnd, CommitAgainAfterACut_WritesWhatACleanCommitWrites) {
   }
 }
 
-TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
-  const QStringList dnsChain{"--modules", "01:RA850,03:RA412,0A:RA312", "--field-baud", "19200"};
-  const QStringList copChain{"--modules", "01:RA850,0A:RA412,03:RA502:50", "--field-checksum", "on"};
-  const CloneCase cases[] = {
-      {"devicenet",
-       dnsChain,
-       {"--scan-baud", "19200"},
-       {"devicenet", "--node", "9", "--can-baud", "250", "--poll", "1,2", "--strobe", "1,1", "--cos", "2,2",
-        "--default", "cos", "--com2-baud", "19200", "--com2-timeout", "150"},
-       "ZELKDNS 9.eds",
-       {"\"defaultConnection\": \"COS\"", "\"consumed\": \"OUTPUT 01(Assembly)\""}},
-      {"canopen",
-       copChain,
-       {"--scan-checksum", "on"},
-       {"canopen", "--node", "33", "--can-baud", "500", "--heartbeat", "1500", "--com2-checksum", "on"},
-       "COPn33.eds",
-       {"\"errorControl\": \"heartbeat\"", "\"heartbeatTimeMs\": 1500"}},
+// For both profiles, controller A commissioned by hand: save keeps its
+// firmware and EDS texts; apply clones every word to B and names what went
+// where in the record; eds gives the commit's file from the plan alone.
+// check and diff against A holding the plan, against the plan edited in each
+// kind of key, and against A's chain changed; a check writes nothing.
+TEST(PlanEndToEnd, SaveApplyEdsCheckAndDiff_ForBothProfiles) {
+  struct Case {
+    const char* name;
+    QStringList simArgs;     // the chain and its field port
+    QStringList scanArgs;    // what commit and save answer the scan dialog with
+    QStringList commitArgs;  // controller A commissioned by hand
+    QString edsFile;
+    QStringList expectedInPlan;
+    std::vector<std::pair<QByteArray, QByteArray>> edits;  // plan text replaced, to differ
+    QByteArray expectedLines;
   };
-  for (const CloneCase& c : cases) {
+  const Case cases[] = {
+      {"devicenet",
+       {"--modules", "01:RA850,03:RA412,0A:RA312", "--field-baud", "19200"},
+       {"--scan-baud", "19200"},
+       {"devicenet", "--node",       "9",        "--can-baud",     "250", "--poll",
+        "1,2",       "--strobe",     "1,1",      "--cos",          "2,2", "--default",
+        "cos",       "--com2-baud",  "19200",    "--com2-timeout", "150", "--description",
+        "Press 3",   "--created-by", "Line team"},
+       "ZELKDNS 9.eds",
+       {"\"defaultConnection\": \"COS\"", "\"consumed\": \"OUTPUT 01(Assembly)\""},
+       {{"\"nodeId\": 9", "\"nodeId\": 12"},
+        {"\"consumed\": \"OUTPUT 02(Assembly)\"", "\"consumed\": \"None\""},
+        {"\"defaultConnection\": \"COS\"", "\"defaultConnection\": \"Strobe\""}},
+       "nodeId: plan 12, controller 9\n"
+       "deviceNet.poll.consumed: plan \"None\", controller \"OUTPUT 02(Assembly)\"\n"
+       "deviceNet.cosCyclic.consumed: plan \"None\", controller \"OUTPUT 02(Assembly)\"\n"
+       "deviceNet.defaultConnection: plan \"Strobe\", controller \"COS\"\n"},
+      {"canopen",
+       {"--modules", "01:RA850,0A:RA412,03:RA502:50", "--field-checksum", "on"},
+       {"--scan-checksum", "on"},
+       {"canopen", "--node", "33", "--can-baud", "500", "--heartbeat", "1500", "--com2-checksum", "on",
+        "--description", "Press 3", "--created-by", "Line team"},
+       "COPn33.eds",
+       {"\"errorControl\": \"heartbeat\"", "\"heartbeatTimeMs\": 1500"},
+       {{"\"nodeId\": 33", "\"nodeId\": 34"}, {"\"heartbeatTimeMs\": 1500", "\"heartbeatTimeMs\": 1000"}},
+       "nodeId: plan 34, controller 33\n"
+       "canopen.heartbeatTimeMs: plan 1000, controller 1500\n"},
+  };
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SimProcess a;
     SimProcess b;
-    ASSERT_TRUE(a.Start(QStringList{"--eeprom", a.Path("eeprom")} + c.simArgs));
-    ASSERT_TRUE(b.Start(QStringList{"--eeprom", b.Path("eeprom")} + c.simArgs));
+    ASSERT_TRUE(StartWithEeprom(a, c.simArgs));
+    ASSERT_TRUE(StartWithEeprom(b, c.simArgs));
+    // check scans as the plan says; the others as the options say.
+    const QStringList check{"--port", a.Link(), "check"};
+    const QStringList portA = QStringList{"--port", a.Link()} + c.scanArgs;
+    const CliRun blank = RunCli(check + QStringList{ExamplePlan(c.name)});
+    EXPECT_EQ(blank.exitCode, 1) << blank.err.constData();
+    EXPECT_TRUE(blank.out.startsWith(
+        "Attached modules do not match the configuration stored in EEPROM!\nmodules[0]: plan "))
+        << blank.out.constData();
 
-    const CliRun commit =
-        RunCli(QStringList{"--port", a.Link()} + c.scanArgs + c.commitArgs + QStringList{"--out", a.Dir()});
+    const CliRun commit = RunCli(portA + c.commitArgs + QStringList{"--out", a.Dir()});
     ASSERT_EQ(commit.exitCode, 0) << commit.err.constData();
     // Links planted at the names written are replaced, never followed: the
     // files they point to stay as they were, a dangling one creates nothing.
@@ -271,11 +285,14 @@ TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
     ASSERT_TRUE(QFile::link(a.Path("outside"), plan));
     ASSERT_TRUE(QFile::link(b.Path("created.json"), b.Path("record.json")));
     ASSERT_TRUE(QFile::link(a.Path("outside"), b.Path(c.edsFile)));
-    const CliRun save = RunCli(QStringList{"--port", a.Link()} + c.scanArgs + QStringList{"save", plan});
+    const CliRun save = RunCli(portA + QStringList{"save", plan, "--eds", a.Path(c.edsFile)});
     ASSERT_EQ(save.exitCode, 0) << save.err.constData();
     const QByteArray planText = a.ReadFile("plan.json");
-    for (const QString& text : c.expectedInPlan)
-      EXPECT_TRUE(planText.contains(text.toUtf8())) << planText.constData();
+    for (const QString& text :
+         c.expectedInPlan + QStringList{"\"firmware\": \"2.05-2006/03/07\"", "\"description\": \"Press 3\"",
+                                        "\"createdBy\": \"Line team\""}) {
+      EXPECT_TRUE(Contains(planText, text.toUtf8()));
+    }
 
     const CliRun apply =
         RunCli({"--port", b.Link(), "apply", plan, "--out", b.Dir(), "--record", b.Path("record.json")});
@@ -288,71 +305,99 @@ TEST(PlanEndToEnd, SaveThenApplyClonesEveryWordAndEdsMatchesTheApplysFile) {
     }
     EXPECT_EQ(EepromFileWords(b.ReadFile("eeprom"), true), EepromFileWords(a.ReadFile("eeprom"), true));
 
-    // The record names what went where.
-    const QJsonObject record = QJsonDocument::fromJson(b.ReadFile("record.json")).object();
-    EXPECT_EQ(record["port"].toString(), b.Link());
+    const QJsonObject record = JsonObject(b.ReadFile("record.json"));
     EXPECT_EQ(record["node"].toInt(), c.commitArgs[c.commitArgs.indexOf("--node") + 1].toInt());
-    EXPECT_EQ(record["version"].toString(), GW20_VERSION);
-    EXPECT_EQ(record["controllerPrompt"].toString(), "GW20M>");
-    EXPECT_EQ(record["firmware"].toString(), "2.05-2006/03/07");
-    EXPECT_EQ(record["verify"].toString(), "passed");
+    QStringList named;
+    for (const char* key : {"port", "version", "controllerPrompt", "firmware", "verify"}) {
+      named << record[key].toString();
+    }
+    EXPECT_EQ(named, (QStringList{b.Link(), GW20_VERSION, "GW20M>", "2.05-2006/03/07", "passed"}));
     EXPECT_EQ(record["plan"].toObject()["sha256"].toString().size(), 64);
     EXPECT_EQ(record["eds"].toObject()["file"].toString(), b.Path(c.edsFile));
     const QJsonArray blocks = record["blocks"].toArray();
     ASSERT_FALSE(blocks.isEmpty());
     const QJsonObject header = blocks[0].toObject();
     EXPECT_EQ(header["address"].toInt(), 40);
-    const QByteArray eeprom = b.ReadFile("eeprom");
-    const QByteArray firstWord =
-        "\n0:40=" + QByteArray::number(static_cast<qint64>(header["words"].toArray()[0].toDouble())) + "\n";
-    EXPECT_TRUE(eeprom.contains(firstWord)) << firstWord.constData();
+    EXPECT_TRUE(Contains(
+        b.ReadFile("eeprom"),
+        "\n0:40=" + QByteArray::number(static_cast<qint64>(header["words"].toArray()[0].toDouble())) + "\n"));
 
-    const CliRun eds = RunCli({"eds", plan, "--out", a.Path("offline"), "--firmware", "2.05-2006/03/07"});
-    EXPECT_EQ(eds.exitCode, 2) << "the --out folder does not exist yet";
+    // The plan alone gives the commit's file, firmware and texts included.
+    const QStringList eds{"eds", plan, "--out", a.Path("offline")};
+    EXPECT_EQ(RunCli(eds + QStringList{"--firmware", "2.05-2006/03/07"}).exitCode, 2)
+        << "the --out folder does not exist yet";
     ASSERT_TRUE(QDir().mkpath(a.Path("offline")));
-    const CliRun offline = RunCli({"eds", plan, "--out", a.Path("offline"), "--firmware", "2.05-2006/03/07"});
+    const CliRun offline = RunCli(eds);
     ASSERT_EQ(offline.exitCode, 0) << offline.err.constData();
     EXPECT_EQ(offline.out, a.Path("offline/" + c.edsFile).toLocal8Bit());
-    EXPECT_EQ(EdsButDateAndTime(a.ReadFile("offline/" + c.edsFile)),
-              EdsButDateAndTime(b.ReadFile(c.edsFile)));
+    const QByteArrayList offlineEds = EdsButDateAndTime(a.ReadFile("offline/" + c.edsFile));
+    EXPECT_EQ(offlineEds, EdsButDateAndTime(b.ReadFile(c.edsFile)));
+    EXPECT_EQ(offlineEds, EdsButDateAndTime(a.ReadFile(c.edsFile)));
+
+    const QByteArray eeprom = a.ReadFile("eeprom");
+    const CliRun holds = RunCli(check + QStringList{plan});
+    EXPECT_EQ(holds.exitCode, 0) << holds.err.constData();
+    EXPECT_EQ(holds.out, "the controller holds the plan");
+
+    QByteArray edited = planText;
+    for (const auto& [from, to] : c.edits) {
+      ASSERT_TRUE(edited.contains(from)) << from.constData();
+      edited.replace(from, to);
+    }
+    const QString other = a.Path("other.json");
+    ASSERT_TRUE(a.WriteFile("other.json", edited));
+    const CliRun differs = RunCli(check + QStringList{other});
+    EXPECT_EQ(differs.exitCode, 1) << differs.err.constData();
+    EXPECT_EQ(differs.out + "\n", c.expectedLines) << differs.out.constData();
+    const QJsonObject root = JsonObject(RunCli(check + QStringList{other, "--json"}).out);
+    EXPECT_FALSE(root["same"].toBool());
+    EXPECT_EQ(root["differences"].toArray().size(), c.expectedLines.count('\n'));
+
+    // diff: the same lines, the sides named A and B; a plan is the same as itself.
+    const CliRun diff = RunCli({"diff", other, plan});
+    EXPECT_EQ(diff.exitCode, 1);
+    QByteArray diffLines = c.expectedLines;
+    diffLines.replace("plan ", "plan A ").replace("controller ", "plan B ");
+    EXPECT_EQ(diff.out + "\n", diffLines) << diff.out.constData();
+    EXPECT_EQ(RunCli({"diff", plan, plan}).exitCode, 0);
+
+    EXPECT_EQ(a.ReadFile("eeprom"), eeprom) << "a check writes nothing";
+    ASSERT_TRUE(a.Stop());
+
+    // The same controller with another chain: its stored configuration no longer matches.
+    SimProcess moved;
+    ASSERT_TRUE(
+        moved.Start(QStringList{"--eeprom", a.Path("eeprom"), "--modules", "01:RA850"} + c.simArgs.mid(2)));
+    const CliRun chain = RunCli({"--port", moved.Link(), "check", plan});
+    EXPECT_EQ(chain.exitCode, 1);
+    EXPECT_TRUE(
+        chain.out.startsWith("Attached modules do not match the configuration stored in EEPROM!\n"
+                             "modules[1]: plan "))
+        << chain.out.constData();
+    EXPECT_TRUE(chain.out.endsWith(", controller: no module")) << chain.out.constData();
   }
+  // A plan without firmware: eds names the option that gives it, and takes it.
+  const CliRun eds = RunCli({"eds", ExamplePlan()});
+  EXPECT_EQ(eds.exitCode, 2);
+  EXPECT_TRUE(eds.err.contains("the plan names no firmware") && eds.err.contains("give --firmware"))
+      << eds.err.constData();
+  const ScratchFolder out("eds");
+  const CliRun given = RunCli({"eds", ExamplePlan(), "--out", QString::fromStdString(out.Path().string()),
+                               "--firmware", "2.05-2006/03/07"});
+  EXPECT_EQ(given.exitCode, 0) << given.err.constData();
+  EXPECT_TRUE(QFile::exists(QString::fromStdString((out / "COPn5.eds").string())));
 }
 
-TEST(PlanEndToEnd, RefusesAChainThatDiffersAndAControllerWithoutAConfiguration) {
+// What cannot be done writes nothing. A name gw20cli cannot or must not
+// write is refused before the port is opened, and a plan that is no regular
+// file at once, with exit status 2; a chain that differs from the plan's and
+// a controller without a configuration to save after the connect.
+TEST(PlanEndToEnd, RefusesUnwritableNamesAChainThatDiffersAndAControllerWithoutAConfiguration) {
   SimProcess sim;
-  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom"), "--modules", "01:RA412,02:RA850:08:02"}));
-  const QByteArray blank = sim.ReadFile("eeprom");
-  const CliRun save = RunCli({"--port", sim.Link(), "save", sim.Path("plan.json")});
-  EXPECT_EQ(save.exitCode, 1);
-  EXPECT_EQ(LastLine(save.err),
-            "gw20cli: no plan written: Attached modules do not match the configuration stored in EEPROM!");
-  EXPECT_FALSE(QFile::exists(sim.Path("plan.json")));
-
-  // The documented example expects RA822 at 02 and RA850 at 0A.
-  const QString example = QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json";
-  const CliRun apply = RunCli(
-      {"--port", sim.Link(), "apply", example, "--out", sim.Dir(), "--record", sim.Path("record.json")});
-  EXPECT_EQ(apply.exitCode, 1);
-  EXPECT_TRUE(
-      apply.err.contains("gw20cli:   slot 2: expected 02 RA822 (type code 40, data format 00), found "
-                         "02 RA850 (type code 08, data format 02)"))
-      << apply.err.constData();
-  EXPECT_TRUE(apply.err.contains("slot 3: expected 0A RA850 (type code 08, data format 02), found no module"))
-      << apply.err.constData();
-  EXPECT_EQ(sim.ReadFile("eeprom"), blank);
-  EXPECT_FALSE(QFile::exists(sim.Path("COPn5.eds")));
-  EXPECT_FALSE(QFile::exists(sim.Path("record.json")));
-}
-
-// A name gw20cli cannot or must not write is refused before the port is
-// opened, and a plan that is no regular file at once: exit status 2, nothing
-// sent, nothing written.
-TEST(PlanEndToEnd, FilesThatCannotBeWritten_AreRefusedBeforeThePortIsOpened) {
-  SimProcess sim;
-  ASSERT_TRUE(sim.Start({"--eeprom", sim.Path("eeprom")}));
+  ASSERT_TRUE(StartWithEeprom(sim, {"--modules", "01:RA412,02:RA850:08:02"}));
   const QByteArray blank = sim.ReadFile("eeprom");
   const QString plan = sim.Path("plan.json");
-  ASSERT_TRUE(QFile::copy(QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json", plan));
+  ASSERT_TRUE(QFile::copy(ExamplePlan(), plan));
   const QString fifo = sim.Path("plan.fifo");
   ASSERT_EQ(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
   ASSERT_TRUE(QDir().mkpath(sim.Path("folder")));
@@ -372,122 +417,23 @@ TEST(PlanEndToEnd, FilesThatCannotBeWritten_AreRefusedBeforeThePortIsOpened) {
     EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
     EXPECT_TRUE(run.err.startsWith("gw20cli: " + message)) << run.err.constData();
   }
-  EXPECT_TRUE(sim.Transcript().isEmpty()) << sim.Transcript().join('|').toStdString();
+  EXPECT_TRUE(HeardNothing(sim));
+
+  const CliRun save = RunCli({"--port", sim.Link(), "save", sim.Path("saved.json")});
+  EXPECT_EQ(save.exitCode, 1);
+  EXPECT_EQ(LastLine(save.err),
+            "gw20cli: no plan written: Attached modules do not match the configuration stored in EEPROM!");
+  // The documented example expects RA822 at 02 and RA850 at 0A.
+  const CliRun mismatch = RunCli(apply + QStringList{sim.Path("record.json")});
+  EXPECT_EQ(mismatch.exitCode, 1);
+  EXPECT_TRUE(Contains(mismatch.err,
+                       "gw20cli:   slot 2: expected 02 RA822 (type code 40, data format 00), found "
+                       "02 RA850 (type code 08, data format 02)"));
+  EXPECT_TRUE(
+      Contains(mismatch.err, "slot 3: expected 0A RA850 (type code 08, data format 02), found no module"));
   EXPECT_EQ(sim.ReadFile("eeprom"), blank);
   EXPECT_EQ(QDir(sim.Dir()).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot),
             (QStringList{"com1", "eeprom", "plan.fifo", "plan.json", "transcript"}));
-}
-
-// check and diff for both profiles: a controller that holds the plan, one
-// whose stored configuration differs in each kind of key (the plan edited),
-// one whose chain differs, a blank one; nothing is ever written. save keeps
-// the firmware and the EDS texts, and eds uses them.
-TEST(CheckEndToEnd, CheckAndDiffAgainstGw20simForBothProfiles) {
-  struct Case {
-    const char* name;
-    QStringList simArgs, commitArgs;
-    QString edsFile;
-    std::vector<std::pair<QByteArray, QByteArray>> edits;  // plan text replaced, to differ
-    QByteArray expectedLines;
-  };
-  const Case cases[] = {
-      {"devicenet",
-       {"--modules", "01:RA850,03:RA412,0A:RA312"},
-       {"devicenet", "--node", "9", "--poll", "1,2", "--strobe", "1,1", "--cos", "2,2", "--default", "cos",
-        "--description", "Press 3", "--created-by", "Line team"},
-       "ZELKDNS 9.eds",
-       {{"\"nodeId\": 9", "\"nodeId\": 12"},
-        {"\"consumed\": \"OUTPUT 02(Assembly)\"", "\"consumed\": \"None\""},
-        {"\"defaultConnection\": \"COS\"", "\"defaultConnection\": \"Strobe\""}},
-       "nodeId: plan 12, controller 9\n"
-       "deviceNet.poll.consumed: plan \"None\", controller \"OUTPUT 02(Assembly)\"\n"
-       "deviceNet.cosCyclic.consumed: plan \"None\", controller \"OUTPUT 02(Assembly)\"\n"
-       "deviceNet.defaultConnection: plan \"Strobe\", controller \"COS\"\n"},
-      {"canopen",
-       {"--modules", "01:RA850,0A:RA412,03:RA502:50"},
-       {"canopen", "--node", "33", "--heartbeat", "1500", "--description", "Press 3", "--created-by",
-        "Line team"},
-       "COPn33.eds",
-       {{"\"nodeId\": 33", "\"nodeId\": 34"}, {"\"heartbeatTimeMs\": 1500", "\"heartbeatTimeMs\": 1000"}},
-       "nodeId: plan 34, controller 33\n"
-       "canopen.heartbeatTimeMs: plan 1000, controller 1500\n"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    SimProcess sim;
-    ASSERT_TRUE(sim.Start(QStringList{"--eeprom", sim.Path("eeprom")} + c.simArgs));
-    const CliRun blank = RunCli(
-        {"--port", sim.Link(), "check", QStringLiteral(PLAN_EXAMPLES_DIR) + "/" + c.name + "-example.json"});
-    EXPECT_EQ(blank.exitCode, 1) << blank.err.constData();
-    EXPECT_TRUE(blank.out.startsWith(
-        "Attached modules do not match the configuration stored in EEPROM!\nmodules[0]: plan "))
-        << blank.out.constData();
-
-    ASSERT_EQ(
-        RunCli(QStringList{"--port", sim.Link()} + c.commitArgs + QStringList{"--out", sim.Dir()}).exitCode,
-        0);
-    const QString plan = sim.Path("plan.json");
-    const CliRun save = RunCli({"--port", sim.Link(), "save", plan, "--eds", sim.Path(c.edsFile)});
-    ASSERT_EQ(save.exitCode, 0) << save.err.constData();
-    const QByteArray planText = sim.ReadFile("plan.json");
-    for (const char* kept : {"\"firmware\": \"2.05-2006/03/07\"", "\"description\": \"Press 3\"",
-                             "\"createdBy\": \"Line team\""}) {
-      EXPECT_TRUE(planText.contains(kept)) << planText.constData();
-    }
-    // The plan alone now gives the commit's file, firmware and texts included.
-    ASSERT_TRUE(QDir().mkpath(sim.Path("offline")));
-    const CliRun eds = RunCli({"eds", plan, "--out", sim.Path("offline")});
-    ASSERT_EQ(eds.exitCode, 0) << eds.err.constData();
-    EXPECT_EQ(EdsButDateAndTime(sim.ReadFile("offline/" + c.edsFile)),
-              EdsButDateAndTime(sim.ReadFile(c.edsFile)));
-
-    const QByteArray eeprom = sim.ReadFile("eeprom");
-    const CliRun holds = RunCli({"--port", sim.Link(), "check", plan});
-    EXPECT_EQ(holds.exitCode, 0) << holds.err.constData();
-    EXPECT_EQ(holds.out, "the controller holds the plan");
-
-    QByteArray edited = planText;
-    for (const auto& [from, to] : c.edits) {
-      ASSERT_TRUE(edited.contains(from)) << from.constData();
-      edited.replace(from, to);
-    }
-    const QString other = sim.Path("other.json");
-    ASSERT_TRUE(sim.WriteFile("other.json", edited));
-    const CliRun differs = RunCli({"--port", sim.Link(), "check", other});
-    EXPECT_EQ(differs.exitCode, 1) << differs.err.constData();
-    EXPECT_EQ(differs.out + "\n", c.expectedLines) << differs.out.constData();
-    const CliRun json = RunCli({"--port", sim.Link(), "check", other, "--json"});
-    const QJsonObject root = QJsonDocument::fromJson(json.out).object();
-    EXPECT_FALSE(root["same"].toBool());
-    EXPECT_EQ(root["differences"].toArray().size(), c.expectedLines.count('\n'));
-
-    // diff: the same lines, the sides named A and B; a plan is the same as itself.
-    const CliRun diff = RunCli({"diff", other, plan});
-    EXPECT_EQ(diff.exitCode, 1);
-    QByteArray diffLines = c.expectedLines;
-    diffLines.replace("plan ", "plan A ").replace("controller ", "plan B ");
-    EXPECT_EQ(diff.out + "\n", diffLines) << diff.out.constData();
-    EXPECT_EQ(RunCli({"diff", plan, plan}).exitCode, 0);
-
-    EXPECT_EQ(sim.ReadFile("eeprom"), eeprom) << "a check writes nothing";
-    ASSERT_TRUE(sim.Stop());
-
-    // The same controller with another chain: its stored configuration no longer matches.
-    SimProcess moved;
-    ASSERT_TRUE(moved.Start(QStringList{"--eeprom", sim.Path("eeprom"), "--modules", "01:RA850"}));
-    const CliRun chain = RunCli({"--port", moved.Link(), "check", plan});
-    EXPECT_EQ(chain.exitCode, 1);
-    EXPECT_TRUE(
-        chain.out.startsWith("Attached modules do not match the configuration stored in EEPROM!\n"
-                             "modules[1]: plan "))
-        << chain.out.constData();
-    EXPECT_TRUE(chain.out.endsWith(", controller: no module")) << chain.out.constData();
-  }
-  // A plan without firmware: eds names the option that gives it.
-  const CliRun eds = RunCli({"eds", QStringLiteral(PLAN_EXAMPLES_DIR) + "/canopen-example.json"});
-  EXPECT_EQ(eds.exitCode, 2);
-  EXPECT_TRUE(eds.err.contains("the plan names no firmware") && eds.err.contains("give --firmware"))
-      << eds.err.constData();
 }
 
 }  // namespace

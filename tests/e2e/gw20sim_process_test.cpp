@@ -25,6 +25,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 // Generous, so sanitizer builds on a busy machine don't fail; only an upper bound.
 constexpr auto kPatience = std::chrono::seconds(15);
+constexpr int kPatienceMs = static_cast<int>(std::chrono::milliseconds(kPatience).count());
 constexpr int kPollStepMs = 20;
 
 // Reads from the pty `fd` until `text` has arrived (returns all read) or patience runs out.
@@ -114,8 +115,8 @@ TEST(Gw20simPty, LineRateFeedsABurstCharacterByCharacter_LineDelayKeepsEverythin
       EXPECT_TRUE(ReadUntil(fd, "exit\r\nGW20M>"));
     }
     close(fd);
-    const QStringList lines = sim.Transcript();
-    EXPECT_EQ(lines, line.isEmpty() ? QStringList{} : QStringList({"use eeprom", "block 2", "exit"}));
+    EXPECT_EQ(sim.Transcript(),
+              line.isEmpty() ? QStringList{} : QStringList({"use eeprom", "block 2", "exit"}));
   }
 }
 
@@ -131,14 +132,14 @@ TEST(Gw20simPty, HangUpAfterTheLastAnswerClosesTheTerminalAndEnds) {
 
   // Then the port reports a hang-up rather than going quiet.
   pollfd pfd{fd, POLLIN, 0};
-  ASSERT_EQ(poll(&pfd, 1, static_cast<int>(std::chrono::milliseconds(kPatience).count())), 1);
+  ASSERT_EQ(poll(&pfd, 1, kPatienceMs), 1);
   EXPECT_NE(pfd.revents & (POLLHUP | POLLERR), 0) << pfd.revents;
   char c = 0;
   EXPECT_LE(read(fd, &c, 1), 0);
   EXPECT_LT(write(fd, "\r", 1), 0);
   close(fd);
   // The simulator ends on its own with status 0 and takes its link along.
-  ASSERT_TRUE(sim.process().waitForFinished(static_cast<int>(std::chrono::milliseconds(kPatience).count())));
+  ASSERT_TRUE(sim.process().waitForFinished(kPatienceMs));
   EXPECT_TRUE(sim.process().exitStatus() == QProcess::NormalExit && sim.process().exitCode() == 0);
   EXPECT_FALSE(LinkLeft(sim.Link()));
 }

@@ -6,14 +6,12 @@
 #include <QFile>
 #include <QThread>
 #include <algorithm>
-#include <memory>
+#include <array>
 #include <vector>
 
 #include "link/eeprom_procedures.h"
-#include "plans/plan_file.h"
-#include "tests/e2e/line_plan.h"
+#include "tests/e2e/e2e_helpers.h"
 #include "tests/support/ser2net_process.h"
-#include "tests/support/sim_process.h"
 
 namespace gw20::testing {
 namespace {
@@ -63,26 +61,25 @@ QStringList ButTimeStamp(QStringList lines) {
   return lines;
 }
 
-struct Commissioned {
-  QMap<QByteArray, QByteArray> words;
-  QByteArrayList canopenEds, deviceNetEds;
-  QStringList transcript;
-  QByteArray errors;  // what the applies said on standard error
-};
-
-// Both plans applied, one after the other, to a fresh controller reached at `port`.
-Commissioned CommitBoth(const Plans& plans, SimProcess& sim, const QString& port) {
-  Commissioned done;
+// What both plans, applied one after the other to a fresh controller reached
+// at `port`, leave: the EEPROM words, both EDS files (but their dates), the
+// transcript (but the time stamp) and what the applies said on standard error.
+std::string CommitBoth(const Plans& plans, SimProcess& sim, const QString& port) {
+  QStringList done;
   for (const QString& plan : {plans.canopen, plans.deviceNet}) {
     const CliRun run = RunCli({"--port", port, "apply", plan, "--out", sim.Dir()});
     EXPECT_EQ(run.exitCode, 0) << port.toStdString() << ": " << run.err.constData();
-    done.errors += run.err;
+    done << QString::fromLatin1(run.err);
   }
-  done.words = EepromFileWords(sim.ReadFile("eeprom"), true);
-  done.canopenEds = EdsButDateAndTime(sim.ReadFile("COPn9.eds"));
-  done.deviceNetEds = EdsButDateAndTime(sim.ReadFile("ZELKDNS 7.eds"));
-  done.transcript = ButTimeStamp(sim.Transcript());
-  return done;
+  const QMap<QByteArray, QByteArray> words = EepromFileWords(sim.ReadFile("eeprom"), true);
+  EXPECT_FALSE(words.isEmpty());
+  for (auto word = words.begin(); word != words.end(); ++word) done << word.key() + "=" + word.value();
+  for (const char* eds : {"COPn9.eds", "ZELKDNS 7.eds"}) {
+    const QByteArrayList lines = EdsButDateAndTime(sim.ReadFile(eds));
+    EXPECT_GT(lines.size(), 10) << eds;
+    for (const QByteArray& line : lines) done << QString::fromLatin1(line);
+  }
+  return (done + ButTimeStamp(sim.Transcript())).join('\n').toStdString();
 }
 
 TEST(Ser2netEndToEnd, RawTcpAndRfc2217_CommitWhatTheLocalDeviceCommits) {
@@ -90,41 +87,29 @@ TEST(Ser2netEndToEnd, RawTcpAndRfc2217_CommitWhatTheLocalDeviceCommits) {
   const Plans plans(folder);
   ASSERT_TRUE(plans.written);
   SimProcess local;
-  ASSERT_TRUE(local.Start(QStringList{"--eeprom", local.Path("eeprom"), "--modules", plans.chain} + kLine));
-  const Commissioned reference = CommitBoth(plans, local, local.Link());
-  ASSERT_FALSE(reference.words.isEmpty());
-  ASSERT_GT(reference.canopenEds.size(), 10);
-  ASSERT_GT(reference.deviceNetEds.size(), 10);
+  ASSERT_TRUE(StartWithEeprom(local, QStringList{"--modules", plans.chain} + kLine));
+  const std::string reference = CommitBoth(plans, local, local.Link());
 
   for (const Accepter accepter : {Accepter::RawTcp, Accepter::Rfc2217}) {
     SimProcess sim;
-    ASSERT_TRUE(sim.Start(QStringList{"--eeprom", sim.Path("eeprom"), "--modules", plans.chain} + kLine));
+    ASSERT_TRUE(StartWithEeprom(sim, QStringList{"--modules", plans.chain} + kLine));
     Ser2netProcess server;
     ASSERT_TRUE(server.Start({{accepter, sim.Link()}})) << server.Problem().toStdString();
     SCOPED_TRACE(server.Address(0).toStdString());
-    const Commissioned remote = CommitBoth(plans, sim, server.Address(0));
-    EXPECT_EQ(remote.words, reference.words);
-    EXPECT_EQ(remote.canopenEds, reference.canopenEds);
-    EXPECT_EQ(remote.deviceNetEds, reference.deviceNetEds);
-    EXPECT_EQ(remote.transcript.join('\n').toStdString(), reference.transcript.join('\n').toStdString());
-    EXPECT_EQ(remote.errors.toStdString(), reference.errors.toStdString());
+    EXPECT_EQ(CommitBoth(plans, sim, server.Address(0)), reference);
   }
 }
 
 TEST(Ser2netEndToEnd, BatchOverFourServerPorts) {
   constexpr int kControllers = 4;
-  const plans::Plan plan = LinePlan(kModules);
-  ScratchFolder folder("batch");
-  const QString planFile = QString::fromStdString((folder / "line.json").string());
-  ASSERT_EQ(plans::WritePlan(planFile.toStdString(), plan), std::nullopt);
-  std::vector<std::unique_ptr<SimProcess>> sims;
+  const ScratchFolder folder("batch");
+  const Plans plans(folder);
+  ASSERT_TRUE(plans.written);
+  std::array<SimProcess, kControllers> sims;
   std::vector<Ser2netProcess::Connection> connections;
-  for (int i = 0; i < kControllers; ++i) {
-    auto sim = std::make_unique<SimProcess>();
-    ASSERT_TRUE(sim->Start(
-        QStringList{"--eeprom", sim->Path("eeprom"), "--modules", ModuleListOf(plan).c_str()} + kLine));
-    connections.push_back({i % 2 == 0 ? Accepter::RawTcp : Accepter::Rfc2217, sim->Link()});
-    sims.push_back(std::move(sim));
+  for (std::size_t i = 0; i < sims.size(); ++i) {
+    ASSERT_TRUE(StartWithEeprom(sims[i], QStringList{"--modules", plans.chain} + kLine));
+    connections.push_back({i % 2 == 0 ? Accepter::RawTcp : Accepter::Rfc2217, sims[i].Link()});
   }
   Ser2netProcess server;
   ASSERT_TRUE(server.Start(connections)) << server.Problem().toStdString();
@@ -132,14 +117,14 @@ TEST(Ser2netEndToEnd, BatchOverFourServerPorts) {
   for (int i = 0; i < kControllers; ++i) ports << server.Address(static_cast<std::size_t>(i));
   const QString out = QString::fromStdString(folder.Path().string());
   const CliRun run =
-      RunCli({"batch", planFile, "--ports", ports.join(','), "--nodes", "1,2,3,4", "--out", out});
+      RunCli({"batch", plans.deviceNet, "--ports", ports.join(','), "--nodes", "1,2,3,4", "--out", out});
   EXPECT_EQ(run.exitCode, 0) << run.out.constData() << run.err.constData();
   for (int i = 0; i < kControllers; ++i) {
     const QString node = QString::number(i + 1);
     EXPECT_TRUE(run.out.contains((ports[i] + " node " + node + ": OK").toLatin1())) << run.out.constData();
     EXPECT_TRUE(QFile::exists(out + "/ZELKDNS " + node + ".eds")) << node.toStdString();
-    EXPECT_EQ(EepromFileWords(sims[static_cast<std::size_t>(i)]->ReadFile("eeprom")).value("0:0"),
-              EepromFileWords(sims[0]->ReadFile("eeprom")).value("0:0"));
+    EXPECT_EQ(EepromFileWords(sims[static_cast<std::size_t>(i)].ReadFile("eeprom")).value("0:0"),
+              EepromFileWords(sims[0].ReadFile("eeprom")).value("0:0"));
   }
 }
 
@@ -152,7 +137,7 @@ TEST(Ser2netEndToEnd, ServerStoppedDuringTheEepromWrite_PartlyWritten) {
   const Plans plans(folder);
   ASSERT_TRUE(plans.written);
   SimProcess sim;
-  ASSERT_TRUE(sim.Start(QStringList{"--eeprom", sim.Path("eeprom"), "--modules", plans.chain} + kLine));
+  ASSERT_TRUE(StartWithEeprom(sim, QStringList{"--modules", plans.chain} + kLine));
   Ser2netProcess server;
   ASSERT_TRUE(server.Start({{Accepter::Rfc2217, sim.Link()}})) << server.Problem().toStdString();
   QProcess cli;
