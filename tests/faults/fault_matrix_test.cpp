@@ -58,7 +58,7 @@ struct Run : FaultHarness {
 // the header last. Returns how many cuts left an image the next connect took
 // for a matching configuration although it was not the one committed.
 int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute) {
-  Run healthy(road, false);
+  Run healthy(road, safeOrder);
   const std::size_t lines = healthy.LinesTyped(road);
   EXPECT_TRUE(healthy.Shown().empty() || !road) << RoadName(road);
   EXPECT_GT(lines, 5u);
