@@ -20,8 +20,12 @@ milliseconds TimeLeft(Clock::time_point start, milliseconds limit) {
 
 bool DevicePort::SetSettings(const ui::SerialSettings& settings) {
   if (!ui::SettingsInRange(settings)) return false;
-  settings_ = settings;
-  return !IsOpen() || ApplyToOpen();
+  const ui::SerialSettings old = std::exchange(settings_, settings);
+  if (!IsOpen() || ApplyToOpen()) return true;
+  // A refusal may come half-way through: the line goes back to what it had.
+  settings_ = old;
+  static_cast<void>(ApplyToOpen());
+  return false;
 }
 
 int DevicePort::InBufferCount() {

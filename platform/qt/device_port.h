@@ -24,9 +24,8 @@ class DevicePort : public ui::SerialPort {
   void SetPortNumber(int number) final { number_ = number; }
   int PortNumber() const final { return number_; }
   using ui::SerialPort::SetSettings;
-  // False for a baud rate or data bits out of range (the old ones stay), or
-  // when an open port cannot take them at once (ApplyToOpen; the next Open
-  // tries them again).
+  // False, keeping the settings it had, for a baud rate or data bits out of
+  // range, or when an open port cannot take them (ApplyToOpen).
   bool SetSettings(const ui::SerialSettings& settings) final;
   int InBufferCount() final;
   void DiscardInput() final;
