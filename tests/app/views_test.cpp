@@ -94,7 +94,7 @@ class MainViewTest : public ::testing::Test {
   }
 };
 
-// A caption reaching its widget is the binder's (binder_test); here what the views add.
+// A caption reaching its widget is the binder's (widgets_test); here what the views add.
 // Every caption the loaded window shows, as "name=text" sorted by name.
 std::string Captions(const QMainWindow& window) {
   QStringList captions{"title=" + window.windowTitle()};

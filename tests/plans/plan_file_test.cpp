@@ -231,6 +231,15 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
        "Overflow: TotalAIBytes would be 260 bytes (at most 255) with module RA883Z at address 13",
        "{\n      \"address\": \"0D\""},
   };
+  // A line ends with LF, CR LF or a CR alone, and counts once either way.
+  std::string badNode = canopen;
+  badNode.replace(badNode.find("127,"), 3, "128");
+  EXPECT_EQ(ParsePlan(badNode, "x").error.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
+  for (const std::string end : {"\r\n", "\r"}) {
+    std::string other;
+    for (const char c : badNode) other += c == '\n' ? end : std::string(1, c);
+    EXPECT_EQ(ParsePlan(other, "x").error.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
+  }
   for (const auto& c : cases) {
     std::string text = c.base;
     if (c.from.empty()) {
@@ -271,15 +280,6 @@ TEST(PlanFile, BadPlan_IsRefusedWithReasonPathAndPosition) {
   EXPECT_TRUE(ParsePlan(blanks, "x").Ok()) << ParsePlan(blanks, "x").error.Text();
   EXPECT_EQ(ParsePlan("[]", "x").error.reason, "a plan is one JSON object: { ... }");
   EXPECT_EQ(ParsePlan(std::string(kMaxJsonDepth + 1, '['), "x").error.reason, "nested deeper than 32 levels");
-  // A line ends with LF, CR LF or a CR alone, and counts once either way.
-  std::string badNode = canopen;
-  badNode.replace(badNode.find("127,"), 3, "128");
-  EXPECT_EQ(ParsePlan(badNode, "x").error.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
-  for (const std::string end : {"\r\n", "\r"}) {
-    std::string other;
-    for (const char c : badNode) other += c == '\n' ? end : std::string(1, c);
-    EXPECT_EQ(ParsePlan(other, "x").error.Text(), "x:4:13: nodeId: Node ID is not supported!(1~127)");
-  }
 }
 
 TEST(PlanFile, WritePlan_ReplacesWholeFileAndRefusesInvalidPlanWritingNothing) {

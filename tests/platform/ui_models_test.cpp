@@ -29,8 +29,9 @@ TEST(ConsoleAddress, EveryForm_ParsedAsWritten) {
   };
   const std::vector<std::tuple<std::string, ConsoleAddress, std::string>> forms{
       {"com16", {AddressKind::ComPort, "com16", 16, "", "", 0}, ""},
-      {"/dev/ttyUSB0", DeviceAddress("/dev/ttyUSB0"), ""},
-      {"COMx", DeviceAddress("COMx"), ""},  // not a COM number, not a scheme: a file of that name
+      {"/dev/ttyUSB0", {AddressKind::Device, "/dev/ttyUSB0", 0, "/dev/ttyUSB0", "", 0}, ""},
+      // Not a COM number, not a scheme: a file of that name.
+      {"COMx", {AddressKind::Device, "COMx", 0, "COMx", "", 0}, ""},
       {"tcp://10.0.0.7:4001", server(AddressKind::Tcp, "tcp://10.0.0.7:4001", "10.0.0.7", 4001),
        "10.0.0.7:4001"},
       {"RFC2217://[::1]:65535", server(AddressKind::Rfc2217, "RFC2217://[::1]:65535", "::1", 65535),

@@ -274,7 +274,7 @@ TEST(FieldPortTest, ScanListsMatchingModulesCostingATimeOutPerAbsentAddress_Chec
   EXPECT_EQ(listing.find(']'), std::string::npos) << listing;
   EXPECT_NE(listing.find('.'), std::string::npos) << "a long scan shows progress";
   listing += Wait(*controller, milliseconds(1));
-  ASSERT_TRUE(listing.ends_with("\r\n[COM2:]")) << listing;
+  EXPECT_TRUE(listing.ends_with("\r\n[COM2:]")) << listing;
   EXPECT_EQ(listing.find_first_of(">]"), listing.size() - 1) << "only the prompt holds ] or >";
   const std::vector<std::string> plain{"!00RA412{", "!0ARA850D{"};
   EXPECT_EQ(Entries(listing), plain);
