@@ -45,6 +45,7 @@ TEST_F(ParameterTest, ComButton_SwitchingPanels_RefillsTheListsSpelledBlankForBl
   EXPECT_EQ(form.ViewerText[0].Text(), kCanRates[7]);
   form.ApplicationSelect[1].Choose();
   EXPECT_EQ(form.CANBaudrate.Items(), deviceNetRates);
+  form.ApplicationSelect[0].Choose();  // the stored values, not the radio, must pick DeviceNet below
 
   // Pressed again it greys and hides Setting; a third press is down again on
   // the same panel.

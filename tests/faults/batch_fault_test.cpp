@@ -128,7 +128,7 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
   const QJsonArray cleanPorts = ReportPorts(cleanOut + "/report.json");
   const QJsonArray results = ReportPorts(faultedOut + "/report.json");
   ASSERT_EQ(cleanPorts.size(), kControllers);
-  ASSERT_EQ(results.size(), kControllers);
+  EXPECT_EQ(results.size(), kControllers);  // the clean ports and the single apply are checked all the same
 
   const QString lost = QString::fromLatin1(std::string(link::kPartlyWrittenMessage) + " " +
                                            std::string(link::kTimeoutMessage));
@@ -156,6 +156,7 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
 
     // The faulted batch: the two lost ports partly written and named so,
     // only the unplugged adapter blamed on the PC's side; the others as clean.
+    if (i >= results.size()) continue;
     const QJsonObject r = results[i].toObject();
     const QString faultedEds = faultedOut + "/" + EdsName(i);
     if (i == kPulledCable || i == kUnplugged) {

@@ -108,7 +108,8 @@ int CutAtEveryLine(Road road, bool safeOrder = false, Fault fault = Fault::Mute)
     // The cable is back: the same run connects again.
     r.CutAfter(std::nullopt);
     r.port.SetConnected(true);
-    if (shown.size() == 2 && !Said(r.Reconnect(), "do not match") && !whole) ++mixedButMatching;
+    const bool mismatch = Said(r.Reconnect(), "do not match");  // after every cut, not only mixed ones
+    if (shown.size() == 2 && !mismatch && !whole) ++mixedButMatching;
   }
   return mixedButMatching;
 }
