@@ -235,7 +235,6 @@ TEST(ConsolePacing, CharacterPause_LengthensThePauseForASlowController) {
 }
 
 TEST(ConsolePacing, Settings_CharacterPauseInWholeMsUpToTheLimit_TypingWindowUpToItsMaximum) {
-  EXPECT_EQ(kMaxCharacterPause, 1000ms);
   for (const int ms : {10, 0, 1000}) {
     EXPECT_EQ(ParseCharacterPause(std::to_string(ms).c_str()), std::chrono::milliseconds(ms));
   }
