@@ -1,7 +1,15 @@
 #include "platform/qt/qt_network_port.h"
 
+#include <netdb.h>
+#include <sys/socket.h>
+
 #include <QTcpSocket>
 #include <algorithm>
+#include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 namespace gw20::qtui {
@@ -15,7 +23,56 @@ constexpr milliseconds kCloseLimit{100};
 
 int Ms(milliseconds limit) { return static_cast<int>(std::max(limit, milliseconds(0)).count()); }
 
+// Runs `lookup` on a thread of its own and waits for it `limit` at most: a
+// resolver whose name server does not answer takes many seconds, which the
+// program's one thread must not spend. A lookup that outlives the wait ends
+// alone, its answer dropped.
+std::optional<HostLookupResult> LookUpWithin(const HostLookup& lookup, const std::string& host,
+                                             milliseconds limit) {
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable done;
+    std::optional<HostLookupResult> result;
+  };
+  auto shared = std::make_shared<Shared>();
+  try {
+    std::thread([shared, lookup, host] {
+      HostLookupResult result = lookup(host);
+      const std::lock_guard lock(shared->mutex);
+      shared->result = std::move(result);
+      shared->done.notify_one();
+    }).detach();
+  } catch (const std::system_error& error) {
+    return HostLookupResult{{}, false, error.what()};
+  }
+  std::unique_lock lock(shared->mutex);
+  shared->done.wait_for(lock, std::max(limit, milliseconds(0)),
+                        [&shared] { return shared->result.has_value(); });
+  return shared->result;
+}
+
 }  // namespace
+
+HostLookupResult SystemHostLookup(const std::string& host) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int status = ::getaddrinfo(host.c_str(), nullptr, &hints, &found);
+  HostLookupResult result;
+  if (status == EAI_NONAME) {
+    result.noSuchHost = true;
+  } else if (status == EAI_SYSTEM) {
+    result.error = std::system_category().message(errno);
+  } else if (status != 0) {
+    result.error = ::gai_strerror(status);
+  } else {
+    for (const addrinfo* at = found; at != nullptr; at = at->ai_next)
+      result.addresses.emplace_back(at->ai_addr);
+    ::freeaddrinfo(found);
+  }
+  return result;
+}
 
 std::string ConnectFailureText(QAbstractSocket::SocketError error, const std::string& reason,
                                const ui::ConsoleAddress& server, std::chrono::milliseconds limit) {
@@ -36,8 +93,9 @@ std::string ConnectFailureText(QAbstractSocket::SocketError error, const std::st
   }
 }
 
-QtNetworkPort::QtNetworkPort(ui::ConsoleAddress server, std::chrono::milliseconds connectLimit)
-    : server_(std::move(server)), connectLimit_(connectLimit) {}
+QtNetworkPort::QtNetworkPort(ui::ConsoleAddress server, std::chrono::milliseconds connectLimit,
+                             HostLookup lookup)
+    : server_(std::move(server)), connectLimit_(connectLimit), lookup_(std::move(lookup)) {}
 
 QtNetworkPort::~QtNetworkPort() { Close(); }
 
@@ -49,17 +107,7 @@ bool QtNetworkPort::ApplyToOpen() {
 ui::OpenResult QtNetworkPort::Open() {
   if (open_) return {ui::OpenStatus::Opened, {}};
   const auto start = Clock::now();
-  socket_ = std::make_unique<QTcpSocket>();
-  // Each typed character leaves at once, not gathered with the next.
-  socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-  socket_->connectToHost(QString::fromStdString(server_.host), static_cast<quint16>(server_.port));
-  if (!socket_->waitForConnected(Ms(TimeLeft(start, connectLimit_)))) {
-    const std::string text =
-        ConnectFailureText(socket_->error(), Local8Bit(socket_->errorString()), server_, connectLimit_);
-    socket_->abort();
-    socket_.reset();
-    return {ui::OpenStatus::Missing, text};
-  }
+  if (ui::OpenResult connected = Connect(start); connected.status != ui::OpenStatus::Opened) return connected;
   Received().clear();
   lost_.clear();
   heard_ = false;
@@ -87,6 +135,46 @@ ui::OpenResult QtNetworkPort::Open() {
   }
   open_ = true;
   return {ui::OpenStatus::Opened, {}};
+}
+
+ui::OpenResult QtNetworkPort::Connect(Clock::time_point start) {
+  // Qt would look a name up itself, with the system's unbounded wait.
+  std::vector<QHostAddress> addresses;
+  if (QHostAddress literal; literal.setAddress(QString::fromStdString(server_.host))) {
+    addresses.push_back(literal);
+  } else {
+    const auto found = LookUpWithin(lookup_, server_.host, TimeLeft(start, connectLimit_));
+    if (!found) {
+      return {ui::OpenStatus::Missing, "no answer for the host name " + server_.host + " within " +
+                                           std::to_string(connectLimit_.count()) +
+                                           " ms: check the address and the network's name service"};
+    }
+    if (found->addresses.empty()) {
+      return {ui::OpenStatus::Missing,
+              found->noSuchHost
+                  ? ConnectFailureText(QAbstractSocket::HostNotFoundError, {}, server_, connectLimit_)
+                  : "the host name " + server_.host + " cannot be looked up (" + found->error +
+                        "): check the network's name service"};
+    }
+    addresses = found->addresses;
+  }
+  // A name may stand for an IPv6 and an IPv4 address, the server listening
+  // on one of them: each in turn, while the limit lasts.
+  auto error = QAbstractSocket::SocketTimeoutError;
+  std::string reason;
+  for (const QHostAddress& address : addresses) {
+    socket_ = std::make_unique<QTcpSocket>();
+    // Each typed character leaves at once, not gathered with the next.
+    socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    socket_->connectToHost(address, static_cast<quint16>(server_.port));
+    if (socket_->waitForConnected(Ms(TimeLeft(start, connectLimit_)))) return {ui::OpenStatus::Opened, {}};
+    error = socket_->error();
+    reason = Local8Bit(socket_->errorString());
+    socket_->abort();
+    socket_.reset();
+    if (TimeLeft(start, connectLimit_) <= milliseconds(0)) break;
+  }
+  return {ui::OpenStatus::Missing, ConnectFailureText(error, reason, server_, connectLimit_)};
 }
 
 void QtNetworkPort::Close() {

@@ -6,10 +6,13 @@
 // wait on the socket is bounded, connecting included.
 
 #include <QAbstractSocket>
+#include <QHostAddress>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/qt/device_port.h"
 #include "platform/ui/telnet_codec.h"
@@ -23,18 +26,32 @@ namespace gw20::qtui {
 std::string ConnectFailureText(QAbstractSocket::SocketError error, const std::string& reason,
                                const ui::ConsoleAddress& server, std::chrono::milliseconds limit);
 
+// What looking a host name up found: its addresses, or why there are none.
+struct HostLookupResult {
+  std::vector<QHostAddress> addresses;
+  bool noSuchHost = false;  // the name service knows no such name
+  std::string error;        // any other failure, as the system words it
+};
+// Looks a host name up, taking as long as it takes.
+using HostLookup = std::function<HostLookupResult(const std::string& host)>;
+// The system's resolver (getaddrinfo), which has no time limit of its own.
+HostLookupResult SystemHostLookup(const std::string& host);
+
 class QtNetworkPort : public DevicePort {
  public:
-  // `server`: a Tcp or Rfc2217 address. `connectLimit`: how long connecting,
-  // and for RFC 2217 the option negotiation after it, may take together.
-  QtNetworkPort(ui::ConsoleAddress server, std::chrono::milliseconds connectLimit);
+  // `server`: a Tcp or Rfc2217 address. `connectLimit`: how long looking its
+  // host name up, connecting, and for RFC 2217 the option negotiation after
+  // it may take together. `lookup` stands in for the system's resolver.
+  QtNetworkPort(ui::ConsoleAddress server, std::chrono::milliseconds connectLimit,
+                HostLookup lookup = SystemHostLookup);
   ~QtNetworkPort() override;
   QtNetworkPort(const QtNetworkPort&) = delete;
   QtNetworkPort& operator=(const QtNetworkPort&) = delete;
 
   ui::ConsoleAddress Named() const override { return server_; }
-  // Missing, with ConnectFailureText, when no connection comes about; for
-  // RFC 2217 also when the server does not answer the negotiation in time.
+  // Missing, with ConnectFailureText, when no connection comes about (each
+  // address of a name in turn); when the name is not found in time; for RFC
+  // 2217 also when the server does not answer the negotiation in time.
   ui::OpenResult Open() override;
   bool IsOpen() const override { return open_; }
   void Close() override;
@@ -59,8 +76,11 @@ class QtNetworkPort : public DevicePort {
   // Remembers why the connection ended, once.
   void NoteLoss();
 
+  ui::OpenResult Connect(std::chrono::steady_clock::time_point start);
+
   ui::ConsoleAddress server_;
   std::chrono::milliseconds connectLimit_;
+  HostLookup lookup_;
   std::unique_ptr<QTcpSocket> socket_;
   std::optional<ui::TelnetCodec> telnet_;
   bool open_ = false;

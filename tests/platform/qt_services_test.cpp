@@ -7,11 +7,14 @@
 #include <QString>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "platform/qt/console_port.h"
@@ -98,6 +101,42 @@ TEST(QtNetworkPort, ConnectFailures_SayWhatHappened) {
   for (const auto& [error, detail, text] : failures) {
     EXPECT_EQ(ConnectFailureText(error, detail, server, milliseconds(1000)), text);
   }
+}
+
+// A name is looked up within the connect's limit, on its own thread; each of
+// its addresses is tried in turn.
+TEST(QtNetworkPort, HostName_LookedUpWithinTheLimit_EachAddressTried) {
+  QTcpServer server;
+  ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+  const ui::ConsoleAddress address =
+      *ui::ParseConsoleAddress("tcp://gateway-3:" + std::to_string(server.serverPort())).address;
+  const auto answer = [](const HostLookupResult& result, milliseconds after = milliseconds(0)) {
+    return [result, after](const std::string& host) {
+      std::this_thread::sleep_for(after);
+      return host == "gateway-3" ? result : HostLookupResult{};
+    };
+  };
+  const std::vector<QHostAddress> both{QHostAddress(QHostAddress::LocalHostIPv6),
+                                       QHostAddress(QHostAddress::LocalHost)};
+  const std::vector<std::tuple<HostLookup, milliseconds, std::string>> failures{
+      {answer({both, false, {}}, milliseconds(1500)), milliseconds(200),
+       "no answer for the host name gateway-3 within 200 ms: check the address and the network's name "
+       "service"},
+      {answer({{}, true, {}}), kWait, "there is no host gateway-3: check the address"},
+      {answer({{}, false, "Temporary failure in name resolution"}), kWait,
+       "the host name gateway-3 cannot be looked up (Temporary failure in name resolution): check the "
+       "network's name service"}};
+  for (const auto& [lookup, limit, text] : failures) {
+    QtNetworkPort port(address, limit, lookup);
+    const ui::OpenResult result = port.Open();
+    EXPECT_EQ(std::pair(result.status, result.description), std::pair(ui::OpenStatus::Missing, text));
+  }
+  // The server listens on IPv4 only: ::1 refuses (or is absent), 127.0.0.1 takes it.
+  QtNetworkPort port(address, kWait, answer({both, false, {}}));
+  EXPECT_EQ(port.Open().status, ui::OpenStatus::Opened);
+  EXPECT_TRUE(server.waitForNewConnection(kPatienceMs));
+  const auto local = SystemHostLookup("localhost").addresses;
+  EXPECT_NE(std::find(local.begin(), local.end(), QHostAddress(QHostAddress::LocalHost)), local.end());
 }
 
 // Settings a port takes; what a route that leads nowhere says when opened.
