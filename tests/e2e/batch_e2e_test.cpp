@@ -343,6 +343,17 @@ TEST(BatchCommand, ALineFromAPortsFileIsCheckedRetriedAndSkippedWhereItMatches) 
   EXPECT_TRUE(Contains(first.out, "Press 3 " + sims[2].Link().toLocal8Bit() + " node 23: nothing written"));
   EXPECT_EQ(ReportRows(dir + "/first.json"),
             "Press 1 21 ok ok|Press 2 22 ok ok|Press 3 23 failed nothing written");
+  // The summary lists every differing slot (a type code, a module missing)
+  // below the reason, wrapped within 80 columns.
+  const QByteArray summary = first.out.mid(first.out.indexOf("\nport ") + 1);
+  for (const QByteArray& text : summary.split('\n')) EXPECT_LE(text.size(), 79) << text.constData();
+  for (const char* text : {"the modules connected are not the plan's chain; nothing written:",
+                           "slot 1: expected", "slot 2: expected", "slot 3: expected"}) {
+    EXPECT_TRUE(summary.contains(text)) << summary.constData();
+  }
+  const QJsonObject failed = JsonObject(sims[0].ReadFile("first.json"))["ports"].toArray()[2].toObject();
+  EXPECT_EQ(std::pair(failed["details"].toArray().size(), failed["stderr"].toArray().size() >= 4),
+            std::pair(qsizetype{3}, true));
   std::array<QByteArray, 3> written;
   for (int i = 0; i < 3; ++i) written[i] = sims[i].ReadFile("eeprom");
 

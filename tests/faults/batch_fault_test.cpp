@@ -188,28 +188,6 @@ TEST(BatchFaults, TwoControllersLostMidWriteLeaveTheOtherSixAsACleanRunLeavesThe
             EdsButDateAndTime(ReadAll(cleanOut + "/" + EdsName(0))));
 }
 
-// A controller whose chain lacks two of the plan's modules: the summary lists
-// every missing slot below the reason, within 80 columns.
-TEST(BatchFaults, TheSummaryListsEveryDifferingSlot) {
-  const plans::Plan plan = LinePlan(3);
-  const PlanFolder folder("mismatch", plan);
-  Line line;
-  StartLine(line, {Chains(plan, 1)[0], QString::fromStdString(ModuleListOf(LinePlan(1)))});
-  const QString out = QString::fromStdString(folder.folder.Path().string());
-  const CliRun run = RunCli(BatchArguments(folder.planFile, line, out));
-  EXPECT_EQ(run.exitCode, 1) << run.out.constData() << run.err.constData();
-  const QByteArray summary = run.out.mid(run.out.indexOf("\nport ") + 1);
-  for (const QByteArray& text : summary.split('\n')) EXPECT_LE(text.size(), 79) << text.constData();
-  for (const char* text : {"the modules connected are not the plan's chain; nothing written:",
-                           "slot 2: expected", "slot 3: expected"}) {
-    EXPECT_TRUE(summary.contains(text)) << summary.constData();
-  }
-  const QJsonObject failed = ReportPorts(out + "/report.json")[1].toObject();
-  EXPECT_EQ(failed["port"].toString(), line.ports[1]);
-  EXPECT_EQ(failed["details"].toArray().size(), 2);
-  EXPECT_GE(failed["stderr"].toArray().size(), 3);
-}
-
 // Interrupts at ten points of a batch of eight, from the connect to the commit
 // of every port, every other one twice: each controller ends untouched, whole
 // as its record says, or named as partly written.
