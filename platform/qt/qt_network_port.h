@@ -76,6 +76,8 @@ class QtNetworkPort : public DevicePort {
   // Remembers why the connection ended, once.
   void NoteLoss();
 
+  // Open's first step: the host name looked up and socket_ connected to one
+  // of its addresses, all before `start` + connectLimit_.
   ui::OpenResult Connect(std::chrono::steady_clock::time_point start);
 
   ui::ConsoleAddress server_;
